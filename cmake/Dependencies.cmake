@@ -1,0 +1,10 @@
+# Every third-party library comes from a Debian package through pkg-config.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+pkg_check_modules(TINYXML REQUIRED IMPORTED_TARGET tinyxml)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
+pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
+pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
+pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl)
+find_package(Threads REQUIRED)
