@@ -42,6 +42,9 @@ size_t Decode(const char* text, char16_t& unit) {
     } else {
         unit = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F));
     }
+    // An over-long NUL would end the UTF-16 text early wherever it is used
+    // as a terminated string.
+    if (unit == 0) unit = kReplacement;
     return length;
 }
 

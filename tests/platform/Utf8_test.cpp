@@ -35,6 +35,7 @@ TEST(Utf8, DamagedSequencesGiveOneReplacementAndStopAtNul) {
         EXPECT_EQ(Utf8::Length(text.c_str(), &bytes), 1u);
         EXPECT_EQ(bytes, std::strlen(truncated));
     }
+    EXPECT_EQ(Decode("\xC0\x80" "A\xE0\x80\x80"), u"\uFFFD" u"A\uFFFD") << "over-long NUL";
 }
 
 TEST(Utf8, LengthCountsUnitsLikeTheDecoder) {
