@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckUtf8RoundTrip(bytes);
 
     testsupport::GlobalDataRoot().WriteFile("loca/loca_fuzz.bin", bytes);
+    FileManager::Global().ResetDirectoryCaches();  // the folder is new on the first run
     Loca loca;
     if (!loca.Load("fuzz")) return 0;
     std::u16string out;
