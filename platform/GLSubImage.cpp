@@ -1,0 +1,5 @@
+#include "platform/GLSubImage.h"
+
+#include "platform/GLState.h"
+
+GLSubImage::~GLSubImage() { GLState::DeleteTexture(texture); }

@@ -1,0 +1,25 @@
+#pragma once
+// A hidden window with an OpenGL 2.1 compatibility context for pixel tests.
+// Creation failure is a test failure: tests assert on Create, never skip.
+
+#include <string>
+
+struct SDL_Window;
+
+class GlTestContext {
+public:
+    static constexpr int kWidth = 128;
+    static constexpr int kHeight = 128;
+
+    GlTestContext() = default;
+    GlTestContext(const GlTestContext&) = delete;
+    GlTestContext& operator=(const GlTestContext&) = delete;
+    ~GlTestContext();
+
+    // False with the reason in `error` when no display or context is available.
+    bool Create(std::string* error);
+
+private:
+    SDL_Window* window_ = nullptr;
+    void* context_ = nullptr;
+};
