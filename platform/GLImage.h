@@ -47,6 +47,7 @@ public:
     // fetches the file through the file manager and calls this; a name that
     // is too long or a missing file goes to MarkLoadFailed instead.
     bool LoadFromMemory(const void* data, size_t size);
+    bool Load(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Leaves the image empty with size 0x0; placement stays.
     void MarkLoadFailed();
     // Null on success, else one of the container's error texts.

@@ -23,3 +23,6 @@ std::unique_ptr<uint8_t[]> LoadTGAFromMemory(Point2i* size, int32_t* bitsPerPixe
                                              const void* data, size_t byteCount);
 
 inline constexpr size_t kMaxTgaNameLength = 259;
+
+std::unique_ptr<uint8_t[]> LoadTGA(Point2i* size, int32_t* bitsPerPixel, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

@@ -1,5 +1,8 @@
+#include "platform/FileManager.h"
 #include "platform/GLImage.h"
 #include "platform/GLState.h"
+#include "platform/TgaFile.h"
+#include "support/GlobalDataRoot.h"
 #include "support/CbsiWriter.h"
 #include "support/FakeGlApi.h"
 
@@ -220,6 +223,47 @@ TEST_F(CbsiTest, NonSquareAndLargeTilesAreAccepted) {
     w.Header("DXT1", 4096, 16, 1).Tile({0, 0, 4096, 16, 4096, 16, 0}, std::vector<uint8_t>(1024 * 4 * 8));
     ASSERT_TRUE(Load(w.bytes));
     EXPECT_EQ(image->Tiles()[0]->textureSize, (Point2i{4096, 16}));
+}
+
+}  // namespace
+
+namespace {
+
+// The file-backed entry points: names reach the file manager verbatim and a
+// missing or unnamed file leaves the image empty.
+TEST_F(CbsiTest, LoadReadsThroughTheFileManagerAndFailsCleanly) {
+    const auto& root = testsupport::GlobalDataRoot();
+    const auto bytes = CbsiWriter().Header("RGBA", 40, 20, 0).bytes;
+    root.WriteFile("gui/50%_box.cbi",
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    FileManager::Global().ResetDirectoryCaches();
+
+    EXPECT_TRUE(image->Load("gui/%s.cbi", "50%_box"));
+    EXPECT_EQ(image->size, (Point2i{40, 20}));
+
+    EXPECT_FALSE(image->Load("gui/%s.cbi", "missing"));
+    ExpectEmptyFailure();
+    EXPECT_FALSE(image->Load("%s", std::string(GLImage::kMaxNameLength + 1, 'a').c_str()));
+    ExpectEmptyFailure();
+}
+
+TEST(TgaFiles, LoadTgaReadsThroughTheFileManager) {
+    const auto& root = testsupport::GlobalDataRoot();
+    // 1x1, 24-bit, uncompressed true colour.
+    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0};
+    std::string file(reinterpret_cast<const char*>(header), sizeof header);
+    file += "\x10\x20\x30";
+    root.WriteFile("pics/dot.tga", file);
+    FileManager::Global().ResetDirectoryCaches();
+
+    Point2i size;
+    int32_t bits = 0;
+    auto pixels = LoadTGA(&size, &bits, "pics/%s.tga", "dot");
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(size, (Point2i{1, 1}));
+    EXPECT_EQ(bits, 32);
+    EXPECT_EQ(pixels[3], 255);
+    EXPECT_EQ(LoadTGA(&size, &bits, "pics/%s.tga", "none"), nullptr);
 }
 
 }  // namespace
