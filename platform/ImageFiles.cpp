@@ -17,23 +17,26 @@ struct FreeDeleter {
 };
 using FileBytes = std::unique_ptr<char, FreeDeleter>;
 
-// False when the formatted name does not fit: a truncated name must never
-// open some other, shorter file.
-bool FormatName(char* out, size_t capacity, size_t maxLength, const char* format, va_list args) {
-    const int length = std::vsnprintf(out, capacity, format, args);
-    return length >= 0 && static_cast<size_t>(length) <= maxLength;
+// Null when the formatted name is longer than maxLength or the file is
+// missing: a truncated name must never open some other, shorter file.
+FileBytes LoadNamedFile(uint32_t* byteCount, size_t maxLength, const char* format,
+                        va_list args) {
+    char name[FileManager::kMaxNameLength + 1];
+    const int length = std::vsnprintf(name, sizeof name, format, args);
+    if (length < 0 || static_cast<size_t>(length) > maxLength ||
+        static_cast<size_t>(length) >= sizeof name)
+        return nullptr;
+    return FileBytes(FileManager::Global().LoadFile(byteCount, "%s", name));
 }
 
 }  // namespace
 
 bool GLImage::Load(const char* format, ...) {
-    char name[kMaxNameLength + 1];
     va_list args;
     va_start(args, format);
-    const bool fits = FormatName(name, sizeof name, kMaxNameLength, format, args);
-    va_end(args);
     uint32_t byteCount = 0;
-    FileBytes bytes(fits ? FileManager::Global().LoadFile(&byteCount, "%s", name) : nullptr);
+    FileBytes bytes = LoadNamedFile(&byteCount, kMaxNameLength, format, args);
+    va_end(args);
     if (!bytes) {
         MarkLoadFailed();
         return false;
@@ -42,13 +45,11 @@ bool GLImage::Load(const char* format, ...) {
 }
 
 std::unique_ptr<uint8_t[]> LoadTGA(Point2i* size, int32_t* bitsPerPixel, const char* format, ...) {
-    char name[kMaxTgaNameLength + 1];
     va_list args;
     va_start(args, format);
-    const bool fits = FormatName(name, sizeof name, kMaxTgaNameLength, format, args);
-    va_end(args);
     uint32_t byteCount = 0;
-    FileBytes bytes(fits ? FileManager::Global().LoadFile(&byteCount, "%s", name) : nullptr);
+    FileBytes bytes = LoadNamedFile(&byteCount, kMaxTgaNameLength, format, args);
+    va_end(args);
     if (!bytes) return nullptr;
     return LoadTGAFromMemory(size, bitsPerPixel, bytes.get(), byteCount);
 }
