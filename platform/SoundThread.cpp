@@ -205,6 +205,12 @@ bool SoundThread::SourcePlaying(int source) const {
     return state == AL_PLAYING;
 }
 
+float SoundThread::SourceGain(int source) const {
+    ALfloat gain = 0.0f;
+    alGetSourcef(sources_[source].source, AL_GAIN, &gain);
+    return gain;
+}
+
 int SoundThread::FindBuffer(const char* name) const {
     if (!name) return -1;
     for (int i = 0; i < kBufferCount; ++i) {
