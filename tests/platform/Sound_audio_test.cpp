@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -362,6 +366,55 @@ void WithoutDevice(const FileManager& unused, FileManager& files) {
 
 TEST_F(SoundProcessTest, WithoutADeviceEverythingIsSilentAndNothingWaits) {
     EXPECT_EXIT(WithoutDevice(files, files), ::testing::ExitedWithCode(0), "");
+}
+
+// Plays through OpenAL's wave-file backend and answers the peak level of
+// what was written, as a fraction of full scale; exits with it in percent.
+void PeakThroughWaveFile(const TempFolder& data, FileManager& files, bool stream, float volume) {
+    std::string output = data / "out.wav";
+    data.WriteFile("alsoft.conf", "[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
+                                  "frequency = 22050\noutput-limiter = false\n[wave]\nfile = " + output + "\n");
+    setenv("ALSOFT_CONF", (data / "alsoft.conf").c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    {
+        SoundSystem sound(files);
+        if (!sound.Init(1.0f, 1.0f) || !sound.Mailbox().IsReady()) std::exit(101);
+        if (stream) {
+            sound.PlayStream(0, volume, true, "Music/mono");
+        } else {
+            sound.Play(volume, true, "Sfx/e1");
+        }
+        std::this_thread::sleep_for(400ms);
+        sound.Shutdown();
+    }
+    std::ifstream in(output, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t data_at = bytes.find("data");
+    if (data_at == std::string::npos) std::exit(102);
+    std::vector<int16_t> samples = ToSamples(bytes.data() + data_at + 8, bytes.size() - data_at - 8);
+    int peak = 0;
+    for (int16_t sample : samples) peak = std::max(peak, std::abs(int(sample)));
+    std::exit(int(std::lround(100.0 * peak / 32767.0)));
+}
+
+// Exit status within two percent of the expected level (codec and resampler
+// peaks wander a little).
+auto LevelNear(int percent) {
+    return [percent](int status) {
+        return WIFEXITED(status) && std::abs(WEXITSTATUS(status) - percent) <= 2;
+    };
+}
+
+TEST_F(SoundProcessTest, EffectIsHeardAtTheFourthPowerOfItsVolume) {
+    // 0.5 full scale at 0.8^4 = 0.41 gain: 20 % of full scale.
+    EXPECT_EXIT(PeakThroughWaveFile(data, files, false, 0.8f), LevelNear(20), "");
+}
+
+TEST_F(SoundProcessTest, LoopingMusicIsHeardAtTheFourthPowerOfItsVolume) {
+    data.WriteFile("Global/Music/mono.ogg", OggFile(1, 22050, SineSamples(1, 22050, 3000, 441, 0.5)));
+    files.ResetDirectoryCaches();
+    // 0.5 full scale at 0.9^4 = 0.66 gain: 33 % of full scale.
+    EXPECT_EXIT(PeakThroughWaveFile(data, files, true, 0.9f), LevelNear(33), "");
 }
 
 }  // namespace
