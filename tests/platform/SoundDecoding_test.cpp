@@ -220,7 +220,12 @@ TEST_F(SoundDecodingTest, StreamRefusesSixChannelsAndStopsAtAChangedSection) {
 }
 
 // Files written by other tools: the WAVs hold sines of known shape and the
-// Ogg files were encoded from the 16-bit WAVs.
+// Ogg files were encoded from the 16-bit WAVs, made once with
+//   sox -n -r 22050 -b 16 -c 1 sine_mono16_22k.wav synth 0.1 sine 440 vol 0.5
+//   sox -n -r 44100 -b 16 -c 2 sine_stereo16_44k.wav synth 0.1 sine 440 sine 660 vol 0.5
+//   (and -b 8 for the 8-bit ones at 22050 Hz)
+//   oggenc -Q -q 6 -o sine_mono_22k.ogg sine_mono16_22k.wav
+//   oggenc -Q -q 6 -o sine_stereo_44k.ogg sine_stereo16_44k.wav
 class ToolFileTest : public ::testing::Test {
 protected:
     ToolFileTest() {
