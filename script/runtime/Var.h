@@ -1,0 +1,185 @@
+#pragma once
+// The tagged script value: a tag word, one pointer-sized value word and the
+// type record of an object value. An object value holds one counted
+// reference on its VarExtension.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Vrel {
+
+class VarExtension;
+class Vocabulary;
+struct TypeRecord;
+namespace detail {
+class function_adapter;
+}
+
+enum VarTag : uint32_t {
+    kTagNil = 0,
+    kTagBool = 1,
+    kTagInt = 2,
+    kTagFloat = 7,
+    kTagPosition = 8,
+    kTagReference = 9,
+    kTagPointer = 10,
+    kTagStringConst = 11,
+    kTagDeclaration = 12,
+    kTagObject = 13,
+    kTagBind = 14,
+    kTagIgnore = 15,
+    kTagAuto = 31,  // registry tag of "auto": a nil that takes any type
+};
+
+constexpr uint32_t kTagMask = 0x3F;
+constexpr uint32_t kAutoFlag = 0x40;
+constexpr uint32_t kConstFlag = 0x80;
+
+// Limits on what compile-time counts and loaded files can ask for.
+constexpr int kMaxArrayCount = 1 << 20;
+constexpr int kMaxDeclarationDepth = 32;
+
+class Var {
+public:
+    Var() = default;
+    ~Var() { Clear(); }
+    Var(const Var& other) { Assign(other); }
+    Var& operator=(const Var& other) {
+        Assign(other);
+        return *this;
+    }
+    explicit Var(bool value) { SetBool(value); }
+    explicit Var(int value) { SetInt(value); }
+    explicit Var(float value) { SetFloat(value); }
+    explicit Var(const char* text) { SetString(text); }
+    explicit Var(VarExtension* object) { SetObject(object); }
+
+    // Setters: release a held object, then write tag and payload. Flags and
+    // the record word stay unless stated.
+    void SetNil();
+    void SetType(uint32_t tag);
+    void SetBool(bool value);
+    void SetInt(int32_t value);
+    void SetFloat(float value);
+    void SetPosition(uint32_t offset);
+    void SetReference(Var* target);
+    void SetPointer(void* address);
+    void SetStringConst(const char* text);
+    void SetDeclaration(const char* typeText);
+    void SetString(const char* text);
+    void SetObject(VarExtension* object);
+    void SetBind(detail::function_adapter* adapter);
+    void SetIgnore();
+    // Releases, makes nil and drops the record; the flags stay.
+    void Clear();
+
+    // Copies without resolving: a reference stays a reference. Non-object
+    // sources bring their tag and both flags.
+    void Assign(const Var& source);
+    // A copy that is never const: for values copied onto the stack and
+    // elements appended to arrays.
+    void CopyWithoutConst(const Var& source);
+
+    // Direct, unresolved state.
+    uint32_t GetTag() const { return tagWord_ & kTagMask; }
+    uint32_t GetTagWord() const { return tagWord_; }
+    bool HasAutoFlag() const { return tagWord_ & kAutoFlag; }
+    bool HasConstFlag() const { return tagWord_ & kConstFlag; }
+    void SetAutoFlag(bool on) { SetFlag(kAutoFlag, on); }
+    void SetConstFlag(bool on) { SetFlag(kConstFlag, on); }
+    const TypeRecord* GetRecord() const { return record_; }
+    void SetRecord(const TypeRecord* record) { record_ = record; }
+    int32_t RawInt() const { return value_.i; }
+    float RawFloat() const { return value_.f; }
+    uint32_t RawPosition() const { return value_.u; }
+
+    // The value finally reached through references.
+    const Var& Followed() const;
+    Var& Followed();
+
+    VarExtension* GetObject() const;
+    detail::function_adapter* GetBind() const;
+    void* GetPointer() const;
+    Var* GetReferenced() const;
+    const char* GetStringConst() const;
+    const char* GetName() const;
+    const char* GetCString() const;
+    const char* GetTypeName() const;
+
+    bool IsNil() const;
+    bool IsBool() const { return Followed().GetTag() == kTagBool; }
+    bool IsInt() const { return Followed().GetTag() == kTagInt; }
+    bool IsNumber() const;
+    bool IsObject() const { return Followed().GetTag() == kTagObject; }
+    bool IsDeclaration() const { return Followed().GetTag() == kTagDeclaration; }
+    bool IsBind() const { return Followed().GetTag() == kTagBind; }
+    bool IsConst() const { return Followed().HasConstFlag(); }
+    bool IsText() const;
+
+    // Conversions: on failure out keeps what the caller put there.
+    bool ToBool(bool& out) const;
+    bool ToInt(int& out) const;
+    bool ToFloat(float& out) const;
+    int AsInt() const;
+    std::string ToString() const;
+
+    Var* GetElement(int index);
+    const Var* GetElement(int index) const;
+    // Never answers the shared empty value: a missing element is a scratch
+    // nil, so a store into it changes nothing anyone else reads.
+    Var* GetOrAddElement(int index);
+    int GetCount() const;
+    Var* GetMember(const char* name) const;
+    Var* GetOrAddMember(const char* name);
+
+    // Declarations and typed assignment.
+    void InitType(const char* typeText);
+    void CreateObject();
+    bool AssignTyped(const Var& source);
+    bool Increment(int n);
+
+    // Strict order of switch case values.
+    static bool CaseLess(const Var& x, const Var& y);
+
+    // Appends the value as one typed bytecode operand.
+    bool WriteOperand(std::vector<uint8_t>& buffer, Vocabulary* vocabulary) const;
+
+    // One nil that lookups hand out by const reference. Stays nil.
+    static const Var& SharedEmpty();
+
+private:
+    void SetFlag(uint32_t flag, bool on) { tagWord_ = on ? (tagWord_ | flag) : (tagWord_ & ~flag); }
+    void SetTagBits(uint32_t tag) { tagWord_ = (tagWord_ & ~kTagMask) | (tag & kTagMask); }
+    void ReleaseHeld();
+    void InitTypeBounded(const char* typeText, int depth, int& budget);
+    bool AssignToObject(const Var& source);
+
+    union Payload {
+        uintptr_t raw = 0;
+        int32_t i;
+        uint32_t u;
+        float f;
+        uint8_t b;
+        Var* reference;
+        void* pointer;
+        const char* text;
+        VarExtension* object;
+        detail::function_adapter* bind;
+    };
+
+    uint32_t tagWord_ = 0;
+    Payload value_;
+    const TypeRecord* record_ = nullptr;
+};
+
+static_assert(sizeof(Var) <= 24, "a value stays three words");
+
+// Reads n+1 bytes, most significant first, sign-extended from the first.
+int32_t ReadPackedInt(const uint8_t* bytes, int n);
+// Float to int, truncating; NaN gives 0 and the range is clamped.
+int32_t FloatToInt(float value);
+// The decimal prefix as atol reads it, clamped to 32 bits; null gives 0.
+int32_t TextToInt(const char* text);
+
+}  // namespace Vrel

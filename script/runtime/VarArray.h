@@ -1,0 +1,46 @@
+#pragma once
+// The script's array of values (type "array"). Arrays never grow through
+// element access; they grow by Resize and by "+".
+
+#include "script/runtime/Var.h"
+#include "script/runtime/VarExtension.h"
+
+#include <memory>
+
+namespace Vrel {
+
+class VarArray : public VarExtension {
+public:
+    static const ClassRecord kClassRecord;
+    static halvo::RefObj* Create() { return new VarArray; }
+    // A new array of count nil elements that take any type, or null when the
+    // count is negative or above kMaxArrayCount.
+    static VarArray* CreateWithCount(int count);
+    // What "SetSize" does to its variable: null on success, else the message
+    // to report.
+    static const char* SetSizeOf(Var& variable, const Var& size);
+
+    VarArray() = default;
+
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    const char* GetTypeName() const override { return "array"; }
+    std::string ToString() const override;
+    int GetCount() const override { return static_cast<int>(count_); }
+    bool Assign(const Var& source) override;
+    Var* GetAt(int index) override;
+    Var* GetOrAddAt(int index) override { return GetAt(index); }
+    bool OpAdd(Var& result, const Var& other) override;
+
+    // Keeps the first min(n, count) elements; new places are nil and take
+    // any type. Refuses a negative count or one above kMaxArrayCount.
+    bool Resize(int n);
+
+private:
+    std::unique_ptr<Var[]> elements_;
+    uint32_t count_ = 0;
+};
+
+// The array an object value holds, else null.
+VarArray* ToVarArray(const Var& value);
+
+}  // namespace Vrel

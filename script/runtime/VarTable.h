@@ -1,0 +1,47 @@
+#pragma once
+// The numbered variables of a function, module or call frame. Variable n is
+// named by the n-th text of the name vocabulary.
+
+#include "script/runtime/Var.h"
+#include "script/runtime/Vocabulary.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Vrel {
+
+// Variable numbers are 16-bit in the data model.
+constexpr int kMaxVariables = 32767;
+
+class VarTable {
+public:
+    VarTable();
+    ~VarTable();
+    VarTable(const VarTable&) = delete;
+    VarTable& operator=(const VarTable&) = delete;
+
+    // A new variable under the name, numbered by the old count; a
+    // declaration text makes it a declaration value. Null when the table is
+    // full.
+    Var* Add(const char* name, const char* typeText, int* number);
+    Var* At(int number);
+    const Var* At(int number) const;
+    void CopyFrom(const VarTable& other);
+    void Clear();
+
+    int GetCount() const { return count_; }
+    int GetCapacity() const { return capacity_; }
+    Vocabulary& GetNames() const { return *names_; }
+    // Makes room for at least capacity values (used when a table is read).
+    void Reserve(int capacity);
+
+private:
+    void Grow(int capacity);
+
+    std::unique_ptr<Var[]> values_;
+    int count_ = 0;
+    int capacity_ = 0;
+    halvo::AutoRef<Vocabulary> names_;
+};
+
+}  // namespace Vrel

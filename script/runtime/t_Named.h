@@ -1,0 +1,51 @@
+#pragma once
+// The structure value (script type "struct"): members by name, in byte-wise
+// name order. Modules, functions and threads embed one for their members.
+
+#include "script/runtime/Var.h"
+#include "script/runtime/VarExtension.h"
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace Vrel {
+
+using MemberMap = std::map<std::string, Var, std::less<>>;
+
+class t_Named : public VarExtension {
+public:
+    static const ClassRecord kClassRecord;
+    static halvo::RefObj* Create() { return new t_Named; }
+
+    t_Named() = default;
+    ~t_Named() override = default;
+
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    const char* GetTypeName() const override { return "DataHolder"; }
+    // "(name::value,...)" in name order.
+    std::string ToString() const override;
+    int GetCount() const override { return static_cast<int>(members_.size()); }
+    Var* GetMember(const char* name) override { return FindMember(name); }
+    Var* GetOrAddMember(const char* name) override;
+
+    Var* FindMember(const char* name);
+    // A new member made an empty value of the declared type; an existing one
+    // changes only when the declared type differs from what it holds.
+    Var* AddMember(const char* name, const char* typeText);
+    bool RemoveMember(const char* name);
+    void ClearMembers() { members_.clear(); }
+    void CopyMembers(const t_Named& other);
+    void AddMembers(const t_Named& other);
+
+    MemberMap& GetMembers() { return members_; }
+    const MemberMap& GetMembers() const { return members_; }
+
+private:
+    MemberMap members_;
+};
+
+// The structure an object value holds, else null.
+t_Named* ToNamed(const Var& value);
+
+}  // namespace Vrel
