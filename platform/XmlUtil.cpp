@@ -72,14 +72,6 @@ int NestingDepth(const char* text) {
     return deepest;
 }
 
-bool ParseText(TiXmlDocument& document, char* text) {
-    NormaliseLineEnds(text);
-    document.Clear();
-    if (NestingDepth(text) > kXmlMaxDepth) return false;
-    document.Parse(text);
-    return !document.Error();
-}
-
 TiXmlElement* FindBelow(TiXmlElement* element, const char* path, int depth) {
     const char* slash = std::strchr(path, '/');
     if (!slash) return element;
@@ -99,7 +91,15 @@ bool XmlLoadFile(TiXmlDocument& document, const char* path) {
     if (!path) return false;
     std::unique_ptr<char, FreeBuffer> text(FileManager::Global().LoadFile(nullptr, "%s", path));
     if (!text) return false;
-    return ParseText(document, text.get());
+    return XmlParseText(document, text.get());
+}
+
+bool XmlParseText(TiXmlDocument& document, char* text) {
+    NormaliseLineEnds(text);
+    document.Clear();
+    if (NestingDepth(text) > kXmlMaxDepth) return false;
+    document.Parse(text);
+    return !document.Error();
 }
 
 TiXmlElement* XmlFindPath(TiXmlNode* node, const char* path) {

@@ -17,6 +17,8 @@ inline constexpr size_t kXmlMaxSegment = 512;
 // Line ends become "\n" before parsing. False for a missing file, a parse
 // error or a document nested too deep.
 bool XmlLoadFile(TiXmlDocument& document, const char* path);
+// The same for text already in memory; the text is changed in place.
+bool XmlParseText(TiXmlDocument& document, char* text);
 
 // From the node's first child element, follows the path's segments up to its
 // last '/'; the text after the last '/' names no element, so "a/b/" and

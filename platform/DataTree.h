@@ -1,0 +1,133 @@
+#pragma once
+// The persistent data tree: every setting, statistic and piece of progress,
+// kept as attributes of XML elements in three documents and addressed by
+// paths such as "[SETTINGS]/volume_sfx".
+//
+// Roots: "[ROOT]" (the saved game data), "[SETTINGS]", "[STATS]", "[LOG]"
+// (the current profile's parts of it), "[PLAYER]" (the current profile's
+// own document) and "[VERSION]" (the shipped "logo/version.xml"). A root
+// may be missing; every path through it then fails.
+//
+// Path grammar: segments separated by '/'. Each segment before the last
+// '/' names a child element (the first of that name), a bracketed segment
+// restarts the walk at a root, and the text after the last '/' names an
+// attribute; a path ending in '/' names the element itself, a path without
+// '/' names nothing. Element and attribute names that XML cannot hold are
+// stored escaped (EncodeName), so any key survives a save and a reload.
+//
+// Values written by the typed setters are plain "%d" / "%f" text. Values
+// written from script values carry a type prefix ("~i_", "~f_", "~b_",
+// "~s_", "~u_"); see script/runtime/DataTreeVar.h. Every getter reads both.
+// Numbers are written and read the same way whatever the process locale.
+//
+// Main thread only. Texts handed out point into the tree: they stay valid
+// until the tree is next changed.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TiXmlElement;
+
+namespace DataTree {
+
+// A segment (element or attribute name) this long or longer names nothing.
+inline constexpr size_t kMaxSegment = 512;
+// Paths with more segments name nothing: the tree never grows deeper than a
+// saved file may nest when it is read back.
+inline constexpr int kMaxSegments = 64;
+inline constexpr int32_t kNoSlot = -1;
+
+inline constexpr const char* kGameDataFile = "gamedata.xml";
+inline constexpr const char* kPlayerFileFormat = "data%d.xml";
+inline constexpr const char* kVersionFile = "logo/version.xml";
+
+// ---- paths and values -------------------------------------------------------
+
+// The element that holds the path's attribute (the element itself for a
+// path ending in '/'); with `create`, missing elements are appended.
+TiXmlElement* Resolve(const char* path, bool create);
+
+// Setters create the missing elements; false when the path resolves to
+// nothing (no such root, no '/', a segment too long).
+bool SetInt(const char* path, int32_t value);
+bool SetFloat(const char* path, float value);
+bool SetString(const char* path, const char* text);
+
+// Null when missing. "~s_" values come without their prefix; the other
+// prefixed values have no 8-bit text and read as null.
+const char* GetString(const char* path);
+// The attribute's text exactly as stored, or null.
+const char* GetStoredText(const char* path);
+// 0 when missing; prefixed values are decoded, floats truncated, plain
+// text read as a decimal number.
+int32_t GetInt(const char* path);
+float GetFloat(const char* path);
+
+// Path ending in '/': the element exists; otherwise the attribute does.
+bool Exists(const char* path);
+// Removes the attribute, or for a path ending in '/' the element with its
+// whole subtree. Roots inside a removed element become missing.
+bool Remove(const char* path);
+
+// The prefix letter of a script value text ('i', 'f', 'b', 's', 'u'), or 0.
+char ValuePrefix(const char* stored);
+inline constexpr size_t kPrefixLength = 3;
+
+// Names that XML can hold come back unchanged, so files written before
+// stay readable; any other name is stored as "_-" followed by its bytes,
+// with '-' and every byte XML refuses written as '-' and two hex digits.
+// Scene-state and inventory code that handles attributes itself uses these.
+std::string EncodeName(std::string_view name);
+std::string DecodeName(std::string_view stored);
+
+// ---- documents and profiles -------------------------------------------------
+
+// Empties the profile state and builds fresh game data with its defaults.
+void Init();
+// Start-up: reads "logo/version.xml" through the file manager, then the
+// saved game data from `userFolder`, and reopens the last profile. A saved
+// file that does not parse is kept as "<name>.bad" and treated as missing.
+void Load(const std::string& userFolder);
+// The folder of the saved files, ending in '/'; empty before Load.
+const std::string& GetUserFolder();
+
+// Writes "gamedata.xml" / the current player document; false on failure,
+// which leaves the previous file in place.
+bool SaveGameData();
+bool SavePlayer();
+
+bool CreateProfile(int32_t slot, std::u16string_view name);
+// False without changing anything when the slot has no profile; false,
+// with the slot's settings, statistics and logs open but "[PLAYER]"
+// missing and the current slot unchanged, when its player file is missing
+// or damaged.
+bool OpenProfile(int32_t slot);
+void SetCurrentSlot(int32_t slot);
+int32_t GetCurrentSlot();
+// True when the slot had a profile.
+bool DeleteProfile(int32_t slot);
+// Slot -1 asks for the current slot.
+bool GetProfileName(int32_t slot, std::u16string& out);
+inline bool ProfileExists(int32_t slot, std::u16string& out) { return GetProfileName(slot, out); }
+
+// ---- language -----------------------------------------------------------------
+
+bool CanChangeLanguage();
+// Empty past the last language.
+std::string GetLanguageByPos(int32_t index);
+bool ChangeLanguage(const char* code);
+// Start-up choice, first success wins: the profile's saved language, the
+// system's UI language (low byte 7 german, 9 english), the version
+// document's default (which is then stored as the setting). True when a
+// table loaded.
+bool ChooseLanguage(uint16_t systemUiLanguage);
+
+// Receives the effect and music volumes whenever the current slot changes;
+// the sound system installs it.
+using VolumeListener = std::function<void(float sfx, float music)>;
+void SetVolumeListener(VolumeListener listener);
+
+}  // namespace DataTree

@@ -1,0 +1,264 @@
+// The documents behind the data tree: defaults, the saved game data, the
+// player documents of the profile slots, and the language choice.
+
+#include "platform/DataTree.h"
+
+#include "platform/DataTreeState.h"
+#include "platform/Loca.h"
+#include "platform/Log.h"
+#include "platform/SavedFile.h"
+#include "platform/XmlUtil.h"
+
+#include <cstdio>
+
+namespace DataTree {
+
+namespace {
+
+using detail::GetState;
+using detail::State;
+
+constexpr uint16_t kUiLanguageGerman = 7;
+constexpr uint16_t kUiLanguageEnglish = 9;
+
+enum class DocumentLoad { kLoaded, kMissing, kDamaged };
+
+std::string SlotName(int32_t slot) { return "slot" + std::to_string(slot); }
+
+// Paths below one profile slot, such as "[ROOT]/profiles/slot2/options/".
+std::string SlotPath(int32_t slot, const char* rest) {
+    return "[ROOT]/profiles/" + SlotName(slot) + "/" + rest;
+}
+
+std::string PlayerFile(int32_t slot) {
+    char name[32];
+    std::snprintf(name, sizeof name, kPlayerFileFormat, slot);
+    return GetState().userFolder + name;
+}
+
+std::string GameDataFile() { return GetState().userFolder + kGameDataFile; }
+
+std::unique_ptr<TiXmlDocument> NewDocument() {
+    auto document = std::make_unique<TiXmlDocument>();
+    document->LinkEndChild(new TiXmlDeclaration("1.0", "utf-8", ""));
+    document->LinkEndChild(new TiXmlElement("root"));
+    return document;
+}
+
+TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
+    return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
+}
+
+// Reads into a document of its own, so that a damaged file never empties
+// the one in use. `needsElement`: a document without an element is damaged.
+DocumentLoad LoadSavedDocument(const std::string& path, TiXmlDocument& into, bool needsElement) {
+    std::string bytes;
+    SavedFile::ReadResult read = SavedFile::ReadWhole(path, bytes);
+    if (read == SavedFile::ReadResult::kMissing) return DocumentLoad::kMissing;
+    if (read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
+        (!needsElement || into.FirstChildElement()))
+        return DocumentLoad::kLoaded;
+    SavedFile::KeepAsDamaged(path);
+    return DocumentLoad::kDamaged;
+}
+
+bool SaveDocument(const TiXmlDocument& document, const std::string& path) {
+    if (GetState().userFolder.empty()) return false;
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    return SavedFile::WriteAtomically(path, std::string_view(printer.CStr(), printer.Size()));
+}
+
+void CloseProfileRoots() {
+    State& state = GetState();
+    state.player.reset();
+    state.settings = state.stats = state.log = state.playerRoot = nullptr;
+}
+
+void WriteDefaults(TiXmlElement* globalOptions) {
+    State& state = GetState();
+    state.settings = globalOptions;
+    SetFloat("[SETTINGS]/volume_music", 0.7f);
+    SetFloat("[SETTINGS]/volume_sfx", 0.7f);
+    SetInt("[SETTINGS]/difficulty", 0);
+    SetInt("[ROOT]/global/fullscreen", 1);
+    SetInt("[ROOT]/global/resx", 1024);
+    SetInt("[ROOT]/global/resy", 576);
+    SetInt("[SETTINGS]/animations", 1);
+    SetInt("[ROOT]/rating", 0);
+    SetInt("[ROOT]/rating_next", 5);
+    state.settings = nullptr;
+}
+
+void LoadGameData() {
+    auto loaded = std::make_unique<TiXmlDocument>();
+    if (LoadSavedDocument(GameDataFile(), *loaded, true) != DocumentLoad::kLoaded) {
+        SetInt("[ROOT]/global/last_slot", kNoSlot);
+        return;
+    }
+    CloseProfileRoots();  // they point into the document being replaced
+    GetState().currentSlot = kNoSlot;
+    GetState().gameData = std::move(loaded);
+    int32_t slot = GetInt("[ROOT]/global/last_slot");
+    if (slot != kNoSlot) OpenProfile(slot);
+}
+
+std::string CopyOf(const char* text) { return text ? text : ""; }
+
+}  // namespace
+
+void Init() {
+    State& state = GetState();
+    CloseProfileRoots();
+    state.currentSlot = kNoSlot;
+    state.gameData = NewDocument();
+    TiXmlElement* root = state.gameData->FirstChildElement();
+    AddChild(root, "profiles");
+    AddChild(root, "global");
+    WriteDefaults(AddChild(root, "options"));
+}
+
+void Load(const std::string& userFolder) {
+    State& state = GetState();
+    state.userFolder = userFolder;
+    if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
+    state.version.Clear();
+    if (!XmlLoadFile(state.version, kVersionFile))
+        halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
+    if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
+    LoadGameData();
+}
+
+const std::string& GetUserFolder() { return GetState().userFolder; }
+
+bool SaveGameData() { return SaveDocument(*GetState().gameData, GameDataFile()); }
+
+bool SavePlayer() {
+    State& state = GetState();
+    if (state.currentSlot < 0 || !state.player) return false;
+    return SaveDocument(*state.player, PlayerFile(state.currentSlot));
+}
+
+bool CreateProfile(int32_t slot, std::u16string_view name) {
+    if (slot < 0) return false;
+    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", true);
+    TiXmlElement* options = Resolve("[ROOT]/options/", true);
+    if (!profiles || !options) return false;
+    if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) detail::DeleteElement(old);
+    TiXmlElement* slotElement = AddChild(profiles, SlotName(slot).c_str());
+    slotElement->SetAttribute("name", Loca::WideToUtf8(name).c_str());
+
+    State& state = GetState();
+    CloseProfileRoots();
+    state.settings = slotElement->LinkEndChild(options->Clone())->ToElement();
+    state.stats = AddChild(slotElement, "stats");
+    state.log = AddChild(slotElement, "logs");
+    state.player = NewDocument();
+    state.playerRoot = state.player->FirstChildElement();
+
+    state.currentSlot = slot;
+    SavePlayer();
+    SaveGameData();
+    SetCurrentSlot(slot);
+    SetString("[SETTINGS]/language", Loca::Global().GetLanguageCode().c_str());
+    return true;
+}
+
+bool OpenProfile(int32_t slot) {
+    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
+    if (!options) return false;
+    State& state = GetState();
+    CloseProfileRoots();
+    state.settings = options;
+    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
+    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
+    auto player = std::make_unique<TiXmlDocument>();
+    if (LoadSavedDocument(PlayerFile(slot), *player, false) != DocumentLoad::kLoaded) return false;
+    state.player = std::move(player);
+    state.playerRoot = state.player->FirstChildElement();
+    SetCurrentSlot(slot);
+    return true;
+}
+
+void SetCurrentSlot(int32_t slot) {
+    State& state = GetState();
+    state.currentSlot = slot;
+    SetInt("[ROOT]/global/last_slot", slot);
+    bool global = slot < 0;
+    float sfx = GetFloat(global ? "[ROOT]/options/volume_sfx" : "[SETTINGS]/volume_sfx");
+    float music = GetFloat(global ? "[ROOT]/options/volume_music" : "[SETTINGS]/volume_music");
+    if (state.volumeListener) state.volumeListener(sfx, music);
+    if (global) return;
+    SaveGameData();
+    const char* language = GetString("[SETTINGS]/language");
+    if (language) ChangeLanguage(CopyOf(language).c_str());
+}
+
+int32_t GetCurrentSlot() { return GetState().currentSlot; }
+
+bool DeleteProfile(int32_t slot) {
+    if (slot < 0) return false;
+    State& state = GetState();
+    if (slot == state.currentSlot) {
+        CloseProfileRoots();
+        SetCurrentSlot(kNoSlot);
+    }
+    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
+    TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
+    if (old) detail::DeleteElement(old);
+    SaveGameData();
+    return old != nullptr;
+}
+
+bool GetProfileName(int32_t slot, std::u16string& out) {
+    if (slot == kNoSlot) slot = GetState().currentSlot;
+    const char* name = GetStoredText(SlotPath(slot, "name").c_str());
+    if (!name) return false;
+    Loca::AssignUtf8(name, out);
+    return true;
+}
+
+bool CanChangeLanguage() {
+    TiXmlElement* languages = Resolve("[VERSION]/language/", false);
+    TiXmlElement* first = languages ? languages->FirstChildElement() : nullptr;
+    return first && first->NextSiblingElement();
+}
+
+std::string GetLanguageByPos(int32_t index) {
+    TiXmlElement* languages = Resolve("[VERSION]/language/", false);
+    if (!languages || index < 0) return {};
+    TiXmlElement* language = languages->FirstChildElement();
+    for (; language && index > 0; --index) language = language->NextSiblingElement();
+    return language ? DecodeName(language->Value()) : std::string();
+}
+
+bool ChangeLanguage(const char* code) {
+    if (!code) return false;
+    for (int32_t index = 0;; ++index) {
+        std::string listed = GetLanguageByPos(index);
+        if (listed.empty()) return false;
+        if (listed != code) continue;
+        if (!Loca::Global().Load(listed.c_str())) return false;
+        SetString("[SETTINGS]/language", listed.c_str());
+        SaveGameData();
+        return true;
+    }
+}
+
+bool ChooseLanguage(uint16_t systemUiLanguage) {
+    const char* saved = GetString("[SETTINGS]/language");
+    if (saved && Loca::Global().Load(CopyOf(saved).c_str())) return true;
+    uint16_t primary = systemUiLanguage & 0xFF;
+    const char* system = primary == kUiLanguageGerman ? "german" : primary == kUiLanguageEnglish ? "english" : nullptr;
+    if (system && ChangeLanguage(system)) return true;
+    const char* fallback = GetString("[VERSION]/language/default");
+    if (!fallback) return false;
+    std::string code = fallback;
+    bool loaded = Loca::Global().Load(code.c_str());
+    SetString("[SETTINGS]/language", code.c_str());
+    return loaded;
+}
+
+void SetVolumeListener(VolumeListener listener) { GetState().volumeListener = std::move(listener); }
+
+}  // namespace DataTree

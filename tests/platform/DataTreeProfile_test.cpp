@@ -1,0 +1,265 @@
+#include "platform/DataTree.h"
+#include "platform/Loca.h"
+#include "tests/platform/DataTreeFixture.h"
+
+#include <tinyxml.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+using datatreetest::DataTreeTest;
+using datatreetest::ReadFile;
+
+std::u16string NameOf(int32_t slot) {
+    std::u16string name;
+    return DataTree::GetProfileName(slot, name) ? name : u"<none>";
+}
+
+bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+TEST_F(DataTreeTest, FirstStartHasNoProfileAndPostsNothing) {
+    Restart();
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
+    EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
+    EXPECT_TRUE(posts.empty());
+    EXPECT_FALSE(DataTree::SetInt("[SETTINGS]/difficulty", 2));
+    EXPECT_FALSE(FileExists(UserFile("gamedata.xml")));  // nothing is saved by starting
+
+    ASSERT_TRUE(DataTree::SaveGameData());
+    Restart();
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
+    EXPECT_TRUE(posts.empty());
+    EXPECT_NE(ReadFile(UserFile("gamedata.xml")).find("<?xml version=\"1.0\" encoding=\"utf-8\" ?>"),
+              std::string::npos);
+}
+
+TEST_F(DataTreeTest, ProfilesSurviveRestarts) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"J\u00F6rg"));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
+    ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.25f));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/scenes/harbour/enter", 1));
+    ASSERT_TRUE(DataTree::SetInt("[ROOT]/global/fullscreen", 0));
+    ASSERT_TRUE(DataTree::SavePlayer());
+    ASSERT_TRUE(DataTree::SaveGameData());
+    posts.clear();
+
+    Restart();
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
+    EXPECT_EQ(NameOf(-1), u"J\u00F6rg");
+    EXPECT_EQ(NameOf(2), u"J\u00F6rg");
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/scenes/harbour/enter"), 1);
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/fullscreen"), 0);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_FLOAT_EQ(posts[0].first, 0.25f);
+    EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+}
+
+TEST_F(DataTreeTest, MissingLastSlotOpensSlotZero) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"Zero"));
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"One"));
+    ASSERT_TRUE(DataTree::Remove("[ROOT]/global/last_slot"));
+    ASSERT_TRUE(DataTree::SaveGameData());
+    Restart();
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), 0);
+}
+
+TEST_F(DataTreeTest, CreatingAnExistingSlotReplacesTheProfile) {
+    Restart();
+    ASSERT_TRUE(DataTree::SetFloat("[ROOT]/options/volume_music", 0.5f));
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"Old"));
+    DataTree::SetFloat("[SETTINGS]/volume_music", 0.1f);
+    DataTree::SetInt("[STATS]/clicks", 10);
+    DataTree::SetInt("[LOG]/entry", 1);
+    DataTree::SetInt("[PLAYER]/inventory/key", 1);
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"New"));
+    EXPECT_EQ(NameOf(1), u"New");
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.5f);
+    EXPECT_FALSE(DataTree::Exists("[STATS]/clicks"));
+    EXPECT_FALSE(DataTree::Exists("[LOG]/entry"));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/inventory/"));
+    TiXmlElement* profiles = DataTree::Resolve("[ROOT]/profiles/", false);
+    ASSERT_NE(profiles, nullptr);
+    EXPECT_EQ(profiles->FirstChildElement("slot1")->NextSiblingElement("slot1"), nullptr);
+    EXPECT_EQ(ReadFile(UserFile("data1.xml")).find("inventory"), std::string::npos);
+}
+
+TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
+    Restart();
+    ASSERT_TRUE(DataTree::SetFloat("[ROOT]/options/volume_sfx", 0.2f));
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
+    ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.9f));
+    posts.clear();
+
+    EXPECT_TRUE(DataTree::DeleteProfile(0));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 1);
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.9f);
+    EXPECT_TRUE(posts.empty());
+    EXPECT_EQ(NameOf(0), u"<none>");
+    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // overwritten only when the slot is created again
+
+    EXPECT_TRUE(DataTree::DeleteProfile(1));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
+    EXPECT_FALSE(DataTree::Exists("[SETTINGS]/"));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/"));
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_FLOAT_EQ(posts[0].first, 0.2f);
+    EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+    EXPECT_FALSE(DataTree::DeleteProfile(1));
+
+    Restart();
+    EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
+    EXPECT_EQ(NameOf(1), u"<none>");
+}
+
+TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    DataTree::SetInt("[PLAYER]/progress", 3);
+    TiXmlElement* settings = DataTree::Resolve("[SETTINGS]/", false);
+    size_t postCount = posts.size();
+    EXPECT_FALSE(DataTree::OpenProfile(3));
+    EXPECT_FALSE(DataTree::OpenProfile(-1));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
+    EXPECT_EQ(DataTree::Resolve("[SETTINGS]/", false), settings);
+    EXPECT_EQ(posts.size(), postCount);
+}
+
+// A player file that is missing or damaged: the slot's settings, statistics
+// and logs open, "[PLAYER]" is missing and the current slot stays.
+TEST_F(DataTreeTest, UnusablePlayerFileOpensOnlyTheSlotsSettings) {
+    for (bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "damaged" : "missing");
+        Restart();
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+        ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
+        if (damaged) {
+            user.WriteFile("data0.xml", "<root><scenes>");
+        } else {
+            ASSERT_EQ(::unlink(UserFile("data0.xml").c_str()), 0);
+        }
+        size_t postCount = posts.size();
+        EXPECT_FALSE(DataTree::OpenProfile(0));
+        EXPECT_EQ(DataTree::Resolve("[SETTINGS]/", false), DataTree::Resolve("[ROOT]/profiles/slot0/options/", false));
+        EXPECT_EQ(DataTree::Resolve("[STATS]/", false), DataTree::Resolve("[ROOT]/profiles/slot0/stats/", false));
+        EXPECT_EQ(DataTree::Resolve("[LOG]/", false), DataTree::Resolve("[ROOT]/profiles/slot0/logs/", false));
+        EXPECT_FALSE(DataTree::Exists("[PLAYER]/"));
+        EXPECT_EQ(DataTree::GetCurrentSlot(), 1);
+        EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), 1);
+        EXPECT_EQ(posts.size(), postCount);
+        EXPECT_EQ(FileExists(UserFile("data0.xml.bad")), damaged);
+        if (damaged) {
+            EXPECT_EQ(ReadFile(UserFile("data0.xml.bad")), "<root><scenes>");
+        }
+        ::unlink(UserFile("data0.xml.bad").c_str());
+    }
+}
+
+TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    std::string before = ReadFile(UserFile("gamedata.xml"));
+    ASSERT_FALSE(before.empty());
+    user.MakeFolder("gamedata.xml.tmp");
+    DataTree::SetInt("[ROOT]/global/resx", 1920);
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_EQ(ReadFile(UserFile("gamedata.xml")), before);
+    ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    EXPECT_TRUE(DataTree::SaveGameData());
+    Restart();
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/resx"), 1920);
+    EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
+}
+
+TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
+    std::string deep;
+    for (int i = 0; i < 100000; ++i) deep += "<a>";
+    for (std::string damaged : {std::string("<root><profiles><slot0 name=\"A\">"),
+                                std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
+        SCOPED_TRACE(damaged.substr(0, 40));
+        user.WriteFile("gamedata.xml", damaged);
+        Restart();
+        EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
+        EXPECT_EQ(DataTree::GetInt("[ROOT]/global/fullscreen"), 1);
+        EXPECT_FALSE(FileExists(UserFile("gamedata.xml")));
+        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
+        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        Restart();
+        EXPECT_EQ(NameOf(0), u"Fresh");
+    }
+}
+
+TEST_F(DataTreeTest, ChangingTheLanguage) {
+    Restart();
+    EXPECT_TRUE(DataTree::CanChangeLanguage());
+    EXPECT_EQ(DataTree::GetLanguageByPos(0), "english");
+    EXPECT_EQ(DataTree::GetLanguageByPos(2), "french");
+    EXPECT_EQ(DataTree::GetLanguageByPos(3), "");
+    EXPECT_EQ(DataTree::GetLanguageByPos(-1), "");
+
+    ASSERT_TRUE(Loca::Global().Load("english"));
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "english");
+    EXPECT_FALSE(DataTree::ChangeLanguage("french"));  // listed, but no table
+    EXPECT_FALSE(DataTree::ChangeLanguage("klingon"));
+    EXPECT_FALSE(DataTree::ChangeLanguage(nullptr));
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "english");
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "english");
+
+    EXPECT_TRUE(DataTree::ChangeLanguage("german"));
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
+    Restart();  // saved, and reopening the profile switches back to it
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "german");
+}
+
+TEST_F(DataTreeTest, OneLanguageCannotBeChanged) {
+    datatreetest::WriteVersion("<version><language default=\"english\"><english/></language></version>");
+    Restart();
+    EXPECT_FALSE(DataTree::CanChangeLanguage());
+    datatreetest::WriteVersion("<version/>");
+    Restart();
+    EXPECT_FALSE(DataTree::CanChangeLanguage());
+    EXPECT_EQ(DataTree::GetLanguageByPos(0), "");
+}
+
+TEST_F(DataTreeTest, StartUpLanguageChoice) {
+    constexpr uint16_t kGerman = 0x0407, kEnglish = 0x0409, kFrench = 0x040C;
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+
+    // 1. The profile's saved language.
+    DataTree::SetString("[SETTINGS]/language", "german");
+    ASSERT_TRUE(Loca::Global().Load("english"));
+    EXPECT_TRUE(DataTree::ChooseLanguage(kEnglish));
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
+
+    // 2. A saved language without a table falls back to the system's.
+    DataTree::SetString("[SETTINGS]/language", "french");
+    EXPECT_TRUE(DataTree::ChooseLanguage(kEnglish));
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "english");
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "english");
+
+    // 3. An unknown system language takes the version's default and keeps it.
+    DataTree::Remove("[SETTINGS]/language");
+    ASSERT_TRUE(Loca::Global().Load("german"));
+    EXPECT_TRUE(DataTree::ChooseLanguage(kFrench));
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "english");
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "english");
+
+    DataTree::Remove("[SETTINGS]/language");
+    EXPECT_TRUE(DataTree::ChooseLanguage(kGerman));
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
+}
+
+}  // namespace
