@@ -15,11 +15,11 @@ int32_t ClampToInt16(int32_t value) { return std::clamp<int32_t>(value, INT16_MI
 // Keypad digits 0-9 in scancode order (SDL lists KP_1 .. KP_9, KP_0): with
 // NumLock off they are the navigation keys printed below the digits.
 uint16_t KeypadVirtualKey(int scancode, bool numLock) {
-    static const uint16_t kNavigation[10] = {45, 35, 40, 34, 12, 39, 36, 38, 33};
+    static const uint16_t kNavigation[10] = {45, 35, 40, 34, 37, 12, 39, 36, 38, 33};
     if (scancode == SDL_SCANCODE_KP_PERIOD) return numLock ? 110 : 46;
     const int digit = scancode == SDL_SCANCODE_KP_0 ? 0 : scancode - SDL_SCANCODE_KP_1 + 1;
     if (numLock) return static_cast<uint16_t>(96 + digit);
-    return digit == 0 ? kNavigation[0] : kNavigation[digit];
+    return kNavigation[digit];
 }
 
 bool IsKeypadDigitOrPeriod(int scancode) {
