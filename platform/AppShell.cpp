@@ -1,5 +1,6 @@
 #include "platform/AppShell.h"
 
+#include "platform/Log.h"
 #include "platform/MainLoop.h"
 #include "platform/ScopeGuard.h"
 #include "platform/WindowProc.h"
@@ -72,8 +73,14 @@ void ChooseLanguage(const ShellHooks& hooks, int uiLanguage) {
 
 void AppShell::PrepareUserFolder(AppClient& client) {
     const std::string documents = environment_.documentsFolder();
+    if (documents.empty()) {
+        // Never the file system's root: saves go to the working folder.
+        halvo::LogMessage("AppShell - No documents folder; saving in the working folder");
+        client.SetUserFolder("");
+        return;
+    }
     const std::string folder = UserFolderIn(documents);
-    if (!documents.empty()) os::CreateFolders(folder.substr(0, folder.size() - 1));
+    os::CreateFolders(folder.substr(0, folder.size() - 1));
     client.SetUserFolder(folder);
 }
 

