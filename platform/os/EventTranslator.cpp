@@ -10,7 +10,9 @@ namespace {
 constexpr int kWheelDelta = 120;
 constexpr uint16_t kVkBack = 8, kVkTab = 9, kVkReturn = 13, kVkEscape = 27;
 
-int32_t ClampToInt16(int32_t value) { return std::clamp<int32_t>(value, INT16_MIN, INT16_MAX); }
+int32_t ClampToInt16(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT16_MIN, INT16_MAX));
+}
 
 // Keypad digits 0-9 in scancode order (SDL lists KP_1 .. KP_9, KP_0): with
 // NumLock off they are the navigation keys printed below the digits.
@@ -62,8 +64,8 @@ void TranslateButton(const SDL_MouseButtonEvent& button, MessageBatch& out) {
 
 void TranslateWheel(const SDL_MouseWheelEvent& wheel, MessageBatch& out) {
     if (wheel.y == 0) return;
-    int32_t delta = ClampToInt16(wheel.y * kWheelDelta);
-    if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = ClampToInt16(-delta);
+    int32_t delta = ClampToInt16(static_cast<int64_t>(wheel.y) * kWheelDelta);
+    if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = ClampToInt16(-static_cast<int64_t>(delta));
     out.Add(WM_MOUSEWHEEL, static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16, 0);
 }
 

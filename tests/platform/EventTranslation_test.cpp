@@ -148,9 +148,11 @@ TEST_F(EventTranslation, NegativeCoordinatesAndWheelAtLastPosition) {
     PushMotion(-20, -3, 0);
     PushWheel(1);
     PushWheel(2, SDL_MOUSEWHEEL_FLIPPED);
+    PushWheel(50000000);  // a runaway device saturates instead of wrapping
     ASSERT_TRUE(PumpAll());
     const auto events = Drain();
-    ASSERT_EQ(events.size(), 3u);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[3].wheel, 32767);
     EXPECT_EQ(events[0].x, -20);
     EXPECT_EQ(events[0].y, -3);
     EXPECT_EQ(events[1].kind, InputEvent::kWheel);
