@@ -56,7 +56,7 @@ public:
                               const void* data) override {
         // Without the entry point the tile stays an empty texture, as with
         // any other upload the driver refuses.
-        if (auto upload = GlCompressedTexImage2D())
+        if (auto upload = os::GetCompressedTexImage2D())
             upload(target, level, internalFormat, width, height, border, imageSize, data);
     }
     void DeleteTexture(uint32_t texture) override {

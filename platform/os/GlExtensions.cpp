@@ -2,10 +2,14 @@
 
 #include <SDL.h>
 
-GlCompressedTexImage2DProc GlCompressedTexImage2D() {
-    static GlCompressedTexImage2DProc proc = nullptr;
-    if (!proc && SDL_GL_GetCurrentContext())
-        proc = reinterpret_cast<GlCompressedTexImage2DProc>(
+namespace os {
+
+CompressedTexImage2DFn GetCompressedTexImage2D() {
+    static CompressedTexImage2DFn cached = nullptr;
+    if (!cached && SDL_GL_GetCurrentContext())
+        cached = reinterpret_cast<CompressedTexImage2DFn>(
             SDL_GL_GetProcAddress("glCompressedTexImage2D"));
-    return proc;
+    return cached;
 }
+
+}  // namespace os

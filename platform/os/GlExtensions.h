@@ -1,14 +1,16 @@
 #pragma once
-// OpenGL entry points beyond 1.1, looked up through SDL once a context is
-// current.
+// OpenGL entry points beyond version 1.1, fetched from the current context.
 
-#include <cstdint>
+#include <GL/gl.h>
 
-using GlCompressedTexImage2DProc = void (*)(uint32_t target, int32_t level,
-                                            uint32_t internalFormat, int32_t width,
-                                            int32_t height, int32_t border, int32_t imageSize,
-                                            const void* data);
+namespace os {
 
-// glCompressedTexImage2D of the current context, or null when the driver has
-// none (or no context exists yet; the lookup is then tried again next time).
-GlCompressedTexImage2DProc GlCompressedTexImage2D();
+using CompressedTexImage2DFn = void (*)(GLenum target, GLint level, GLenum internalFormat,
+                                        GLsizei width, GLsizei height, GLint border,
+                                        GLsizei imageSize, const void* data);
+
+// glCompressedTexImage2D of the current context, or null when there is no
+// context yet or the driver lacks it. Looked up once a context has answered.
+CompressedTexImage2DFn GetCompressedTexImage2D();
+
+}  // namespace os

@@ -1,0 +1,33 @@
+#pragma once
+// The game as the application shell sees it: owns the one Game from start-up
+// to shutdown and forwards the shell's calls to it.
+
+#include "game/Game.h"
+#include "platform/AppClient.h"
+
+class GameShellClient : public AppClient {
+public:
+    ~GameShellClient() override { ReleaseGame(); }
+
+    void CreateGame() override { game_ = new Game(); }
+    void SetUserFolder(const std::string& folder) override { game_->userFolder = folder; }
+    void StartFadeIn() override;
+    void SetDeveloperMode(bool developer) override { game_->fitWindowAspect = developer ? 1 : 0; }
+    void SetSizes(int32_t windowWidth, int32_t windowHeight, int32_t designWidth,
+                  int32_t designHeight) override;
+    void Init() override { game_->Init(); }
+    void ReleaseGame() override;
+
+    bool IsQuitRequested() const override { return game_->quitRequested; }
+    bool TakeResetRequest() override;
+    double& FrameAccumulator() override { return game_->frameAccumulator; }
+    double& TotalTime() override { return game_->totalTime; }
+    void ProcessInput() override { game_->ProcessInput(); }
+    void Update(double stepMs) override { game_->Update(stepMs); }
+    void Render() override;
+
+    Game* GetGame() const { return game_.Get(); }
+
+private:
+    halvo::AutoRef<Game> game_;
+};

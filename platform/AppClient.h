@@ -1,0 +1,60 @@
+#pragma once
+// What the application shell needs from the game it runs, and the services of
+// other subsystems that it drives at start-up, every frame and at shutdown.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class AppClient {
+public:
+    virtual ~AppClient() = default;
+
+    // Start-up, in the order the shell calls them.
+    virtual void CreateGame() = 0;
+    virtual void SetUserFolder(const std::string& folder) = 0;
+    // Picture black at first, fading in over the game's default fade time.
+    virtual void StartFadeIn() = 0;
+    virtual void SetDeveloperMode(bool developer) = 0;
+    // The window's client size in pixels; the design size is the shell's.
+    virtual void SetSizes(int32_t windowWidth, int32_t windowHeight, int32_t designWidth,
+                          int32_t designHeight) = 0;
+    // The game's own start (screens, scripts, the splash menu).
+    virtual void Init() = 0;
+    // Shuts the game down and lets go of it. Called on every path out of the
+    // shell, also when start-up failed, while the GL context still exists.
+    virtual void ReleaseGame() = 0;
+
+    // The frame.
+    virtual bool IsQuitRequested() const = 0;
+    // The game's request to drop the measured time; reading it clears it.
+    virtual bool TakeResetRequest() = 0;
+    virtual double& FrameAccumulator() = 0;
+    virtual double& TotalTime() = 0;
+    virtual void ProcessInput() = 0;
+    virtual void Update(double stepMs) = 0;
+    // Frame set-up, the screen tree and the letterbox bars.
+    virtual void Render() = 0;
+};
+
+// Services of subsystems that the shell calls but does not own. Each is
+// filled in by the subsystem that provides it; an empty hook is a service
+// that does not exist yet and is skipped.
+struct ShellHooks {
+    std::function<void()> initDataTree;                   // defaults of the data tree
+    std::function<void(const char* root)> mountDataRoot;  // in search order
+    std::function<void()> loadDataTree;                   // version, saved data, last profile
+    std::function<bool()> readFullscreenSetting;
+    std::function<void()> resetGlState;
+    // Starts the sound thread and waits until it reports its device state.
+    std::function<void()> startSound;
+    // Asks the sound thread to close its device and waits until it has.
+    std::function<void()> stopSound;
+    // The language steps; each answers whether it found a table.
+    std::function<bool()> loadSavedLanguage;
+    std::function<bool(const char* language)> changeLanguage;
+    std::function<void()> loadDefaultLanguage;
+    // Per frame, with the frame's whole time.
+    std::function<void(float frameMs)> updateScripts;
+    std::function<void(double totalMs, double frameMs)> updateGui;
+};

@@ -1,0 +1,122 @@
+#include "platform/AppShell.h"
+
+#include "platform/Log.h"
+#include "platform/MainLoop.h"
+#include "platform/ScopeGuard.h"
+#include "platform/WindowProc.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Environment.h"
+#include "platform/os/MessagePump.h"
+#include "platform/os/Random.h"
+#include "platform/os/Window.h"
+
+namespace {
+
+class WindowLoopPlatform : public MainLoop::Platform {
+public:
+    explicit WindowLoopPlatform(os::Window& window)
+        : window_(window), pump_(window.Handle(), MainWindowProc) {}
+
+    bool PumpMessage(int& exitCode) override { return pump_.PumpOne(exitCode); }
+    bool IsWindowActive() const override { return ShellState::Global().active; }
+    void Present() override { window_.SwapBuffers(); }
+    void Sleep(uint32_t milliseconds) override { os::SleepMs(milliseconds); }
+
+private:
+    os::Window& window_;
+    os::MessagePump pump_;
+};
+
+bool OpenWindow(os::Window& window, bool developer) {
+    ShellState& shell = ShellState::Global();
+    const os::ClientSize size = shell.fullscreen ? os::DesktopSize()
+                                                 : os::ClientSize{os::DesktopSize().width,
+                                                                  os::DesktopUsableSize().height};
+    if (!window.Create(AppShell::kWindowTitle, size, shell.fullscreen)) return false;
+    if (developer) window.SetClientSize({AppShell::kDeveloperWidth, AppShell::kDeveloperHeight});
+    else if (!shell.fullscreen) window.FitOuterSize(size);
+    if (!window.CreateGlContext()) return false;
+    window.Show();
+    // A display without a window manager may never report focus.
+    shell.active = true;
+    const os::ClientSize client = window.GetClientSize();
+    shell.clientWidth = client.width;
+    shell.clientHeight = client.height;
+    return true;
+}
+
+template <class Hook, class... Args>
+void CallIfPresent(const Hook& hook, Args&&... args) {
+    if (hook) hook(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+ShellEnvironment ShellEnvironment::System() {
+    return {os::Milliseconds, os::IsDebuggerPresent, os::GetUserDefaultUILanguage,
+            os::DocumentsFolder};
+}
+
+std::string UserFolderIn(const std::string& documentsFolder) {
+    return documentsFolder + "/" + AppShell::kUserFolderName + "/";
+}
+
+void ChooseLanguage(const ShellHooks& hooks, int uiLanguage) {
+    if (hooks.loadSavedLanguage && hooks.loadSavedLanguage()) return;
+    const int primary = uiLanguage & 0xFF;
+    const char* system = primary == os::kLanguageGerman    ? "german"
+                         : primary == os::kLanguageEnglish ? "english"
+                                                           : nullptr;
+    if (system && hooks.changeLanguage && hooks.changeLanguage(system)) return;
+    CallIfPresent(hooks.loadDefaultLanguage);
+}
+
+void AppShell::PrepareUserFolder(AppClient& client) {
+    const std::string documents = environment_.documentsFolder();
+    if (documents.empty()) {
+        // Never the file system's root: saves go to the working folder.
+        halvo::LogMessage("AppShell - No documents folder; saving in the working folder");
+        client.SetUserFolder("");
+        return;
+    }
+    const std::string folder = UserFolderIn(documents);
+    os::CreateFolders(folder.substr(0, folder.size() - 1));
+    client.SetUserFolder(folder);
+}
+
+void AppShell::LoadData() {
+    CallIfPresent(hooks_.initDataTree);
+    for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
+    CallIfPresent(hooks_.loadDataTree);
+}
+
+int AppShell::Run(AppClient& client) {
+    // Declaration order is teardown order in reverse: the game goes first,
+    // then the GL context and window, then SDL itself.
+    os::VideoSession video;
+    os::Window window;
+    halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
+
+    client.CreateGame();
+    PrepareUserFolder(client);
+    LoadData();
+    ShellState& shell = ShellState::Global();
+    const bool developer = environment_.debuggerAttached();
+    shell.fullscreen = !developer && hooks_.readFullscreenSetting && hooks_.readFullscreenSetting();
+    if (!video.IsOpen() || !OpenWindow(window, developer)) return 0;
+
+    os::SeedRand(environment_.milliseconds());
+    CallIfPresent(hooks_.resetGlState);
+    CallIfPresent(hooks_.startSound);
+    client.StartFadeIn();
+    client.SetDeveloperMode(developer);
+    client.SetSizes(shell.clientWidth, shell.clientHeight, kDesignWidth, kDesignHeight);
+    ChooseLanguage(hooks_, environment_.uiLanguage());
+    client.Init();
+
+    WindowLoopPlatform platform(window);
+    MainLoop loop(client, hooks_, platform, environment_.milliseconds);
+    const int exitCode = loop.Run();
+    CallIfPresent(hooks_.stopSound);
+    return exitCode;
+}

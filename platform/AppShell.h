@@ -1,0 +1,54 @@
+#pragma once
+// The program's start-up, main loop and shutdown around one game.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/AppClient.h"
+
+// What the shell asks of the system; tests replace single answers.
+struct ShellEnvironment {
+    std::function<uint32_t()> milliseconds;
+    std::function<bool()> debuggerAttached;
+    std::function<int()> uiLanguage;
+    std::function<std::string()> documentsFolder;
+
+    static ShellEnvironment System();
+};
+
+class AppShell {
+public:
+    static constexpr int32_t kDesignWidth = 1920;
+    static constexpr int32_t kDesignHeight = 1080;
+    // With a debugger attached the program runs windowed at this client size.
+    static constexpr int32_t kDeveloperWidth = 1024;
+    static constexpr int32_t kDeveloperHeight = 576;
+    static constexpr const char* kWindowTitle = "Tavrin";
+    static constexpr const char* kUserFolderName = "Tavrin";
+    // Mount order is search order.
+    static constexpr const char* kDataRoots[3] = {"Data/Windows", "Data/Shared", "Data/Global"};
+
+    explicit AppShell(ShellHooks hooks = {}, ShellEnvironment environment = ShellEnvironment::System())
+        : hooks_(std::move(hooks)), environment_(std::move(environment)) {}
+
+    // Runs the program; the exit code. Start-up failures (no video, no window,
+    // no GL context) answer 0 after releasing the game.
+    int Run(AppClient& client);
+
+    const ShellHooks& Hooks() const { return hooks_; }
+
+private:
+    void PrepareUserFolder(AppClient& client);
+    void LoadData();
+
+    ShellHooks hooks_;
+    ShellEnvironment environment_;
+};
+
+// The user folder inside a documents folder, with its trailing separator.
+std::string UserFolderIn(const std::string& documentsFolder);
+
+// The first language that loads wins: the saved one, the system's user
+// interface language (German or English), then the version's default.
+void ChooseLanguage(const ShellHooks& hooks, int uiLanguage);

@@ -1,0 +1,35 @@
+#pragma once
+// The message loop's source: one SDL event per pass, translated into window
+// messages and handed to a window procedure.
+
+#include <cstdint>
+
+#include "platform/os/EventTranslator.h"
+
+struct SDL_Window;
+
+namespace os {
+
+using WindowProcedure = intptr_t (*)(SDL_Window* window, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
+
+// Asks the loop to end with the given exit code once the current pass is over.
+void PostQuitMessage(int exitCode);
+
+class MessagePump {
+public:
+    MessagePump(SDL_Window* window, WindowProcedure procedure)
+        : window_(window), procedure_(procedure) {}
+
+    // Takes at most one event and dispatches what it became. False when the
+    // loop must end, with the exit code in `exitCode`.
+    bool PumpOne(int& exitCode);
+
+private:
+    SDL_Window* window_;
+    WindowProcedure procedure_;
+    EventTranslator translator_;
+    MessageBatch batch_;
+};
+
+}  // namespace os

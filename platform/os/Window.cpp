@@ -1,0 +1,83 @@
+#include "platform/os/Window.h"
+
+#include <SDL.h>
+
+#include "platform/Log.h"
+
+namespace os {
+
+VideoSession::VideoSession() {
+    open_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    if (!open_) halvo::LogMessage("VideoSession - Unable to start video: %s", SDL_GetError());
+}
+
+VideoSession::~VideoSession() {
+    if (open_) SDL_Quit();
+}
+
+ClientSize DesktopSize() {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {1024, 768};
+    return {mode.w, mode.h};
+}
+
+ClientSize DesktopUsableSize() {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return DesktopSize();
+    return {usable.w, usable.h};
+}
+
+Window::~Window() {
+    if (glContext_) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(glContext_);
+    }
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+bool Window::Create(const char* title, ClientSize size, bool fullscreen) {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    window_ = SDL_CreateWindow(title, 0, 0, size.width, size.height, flags);
+    if (!window_) halvo::LogMessage("Window::Create - %s", SDL_GetError());
+    return window_ != nullptr;
+}
+
+bool Window::CreateGlContext() {
+    glContext_ = SDL_GL_CreateContext(window_);
+    if (!glContext_) {
+        halvo::LogMessage("Window::CreateGlContext - %s", SDL_GetError());
+        return false;
+    }
+    return SDL_GL_MakeCurrent(window_, glContext_) == 0;
+}
+
+void Window::FitOuterSize(ClientSize outer) {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    // Without a window manager there are no borders to account for.
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0)
+        top = left = bottom = right = 0;
+    SDL_SetWindowSize(window_, outer.width - left - right, outer.height - top - bottom);
+    SDL_SetWindowPosition(window_, left, top);
+}
+
+void Window::SetClientSize(ClientSize size) { SDL_SetWindowSize(window_, size.width, size.height); }
+
+ClientSize Window::GetClientSize() const {
+    ClientSize size;
+    SDL_GetWindowSize(window_, &size.width, &size.height);
+    return size;
+}
+
+void Window::Show() { SDL_ShowWindow(window_); }
+void Window::Minimize() { SDL_MinimizeWindow(window_); }
+void Window::SwapBuffers() { SDL_GL_SwapWindow(window_); }
+
+}  // namespace os
