@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "platform/Color.h"
+#include "platform/GLState.h"
+#include "platform/GlApi.h"
 #include "platform/ShutdownFlag.h"
 
 namespace {
@@ -12,46 +15,6 @@ constexpr double kScreenStepMs = 17.0;
 
 float Aspect(const Point2i& size) {
     return static_cast<float>(size.x) / static_cast<float>(size.y);
-}
-
-// ---- Raw OpenGL of the frame set-up and the bars, kept together so that the
-// render-state cache can take them over in one place.
-
-void LoadMatrixIfChanged(GLenum mode, const Matrix4& matrix, Matrix4& loaded, bool force) {
-    if (!force && Matrix4::Equals(matrix, loaded)) return;
-    glMatrixMode(mode);
-    glLoadMatrixf(matrix.m);
-    loaded = matrix;
-}
-
-void DisableClipPlanes() {
-    for (int plane = 0; plane < 6; ++plane) glDisable(GL_CLIP_PLANE0 + plane);
-}
-
-void BeginFrameGl(const Point2i& window, const Matrix4& projection, const Matrix4& modelView,
-                  int fadeAlpha, Matrix4& loadedProjection, Matrix4& loadedModelView,
-                  bool& matricesLoaded) {
-    glViewport(0, 0, window.x, window.y);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    LoadMatrixIfChanged(GL_PROJECTION, projection, loadedProjection, !matricesLoaded);
-    LoadMatrixIfChanged(GL_MODELVIEW, modelView, loadedModelView, !matricesLoaded);
-    matricesLoaded = true;
-    // The fade darkens everything drawn: full brightness at 0, black at 255.
-    const GLubyte brightness = static_cast<GLubyte>(255 - fadeAlpha);
-    glColor4ub(brightness, brightness, brightness, 255);
-    DisableClipPlanes();
-}
-
-void DrawLetterboxGl(const float* vertices, const uint8_t* indices, Matrix4& loadedModelView) {
-    DisableClipPlanes();
-    LoadMatrixIfChanged(GL_MODELVIEW, Matrix4::Identity(), loadedModelView, false);
-    glColor4ub(0, 0, 0, 255);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glDrawElements(GL_TRIANGLES, 12, GL_UNSIGNED_BYTE, indices);
 }
 
 }  // namespace
@@ -192,9 +155,15 @@ void Game::Render() {
     const Matrix4 projection = Matrix4::Ortho(static_cast<float>(viewExtent.x),
                                               static_cast<float>(viewExtent.y), kProjectionNear,
                                               kProjectionFar);
+    GLState::Gl().Viewport(0, 0, windowSize.x, windowSize.y);
+    GLState::SetClearColor();
+    GLState::Gl().Clear(GL_COLOR_BUFFER_BIT);
+    GLState::SetProjection(projection);
     frameModelView = baseModelView;
-    BeginFrameGl(windowSize, projection, frameModelView, static_cast<int>(fadeLevel * 255),
-                 loadedProjection, loadedModelView, matricesLoaded);
+    GLState::SetModelview(frameModelView);
+    GLState::SetAlpha(static_cast<int32_t>(fadeLevel * 255));
+    GLState::SetColor(Color::White);
+    GLState::ResetClipPlanes();
 }
 
 bool Game::NeedsLetterbox() const { return fitWindowAspect == 0 && windowAspect != designAspect; }
@@ -235,5 +204,11 @@ void Game::BuildLetterbox() {
 void Game::RenderLetterbox() {
     if (!NeedsLetterbox()) return;
     if (!letterboxBuilt) BuildLetterbox();
-    DrawLetterboxGl(letterboxVertices.data(), letterboxIndices.data(), loadedModelView);
+    GLState::ResetClipPlanes();
+    GLState::SetModelview(Matrix4::Identity());
+    GLState::SetColor(Color::Black);
+    GLState::DisableTexturing();
+    GLState::DisableBlend();
+    GLState::SetVertexArrays(0, 3 * sizeof(float), letterboxVertices.data());
+    GLState::Gl().DrawElements(GL_TRIANGLES, 12, GL_UNSIGNED_BYTE, letterboxIndices.data());
 }

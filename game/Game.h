@@ -94,9 +94,4 @@ private:
     std::array<uint8_t, 12> letterboxIndices{};
     bool letterboxBuilt = false;
 
-    // The matrices last handed to OpenGL, so that an unchanged frame loads
-    // neither.
-    Matrix4 loadedProjection;
-    Matrix4 loadedModelView;
-    bool matricesLoaded = false;
 };

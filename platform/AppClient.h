@@ -43,17 +43,17 @@ public:
 struct ShellHooks {
     std::function<void()> initDataTree;                   // defaults of the data tree
     std::function<void(const char* root)> mountDataRoot;  // in search order
-    std::function<void()> loadDataTree;                   // version, saved data, last profile
+    // The version document, the saved data in the user folder, the last profile.
+    std::function<void(const std::string& userFolder)> loadDataTree;
     std::function<bool()> readFullscreenSetting;
     std::function<void()> resetGlState;
     // Starts the sound thread and waits until it reports its device state.
     std::function<void()> startSound;
     // Asks the sound thread to close its device and waits until it has.
     std::function<void()> stopSound;
-    // The language steps; each answers whether it found a table.
-    std::function<bool()> loadSavedLanguage;
-    std::function<bool(const char* language)> changeLanguage;
-    std::function<void()> loadDefaultLanguage;
+    // The first language that loads wins: the saved one, the system's user
+    // interface language, then the version's default.
+    std::function<void(int uiLanguage)> chooseLanguage;
     // Per frame, with the frame's whole time.
     std::function<void(float frameMs)> updateScripts;
     std::function<void(double totalMs, double frameMs)> updateGui;

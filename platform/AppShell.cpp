@@ -1,8 +1,10 @@
 #include "platform/AppShell.h"
 
+#include "platform/GLState.h"
 #include "platform/Log.h"
 #include "platform/MainLoop.h"
 #include "platform/ScopeGuard.h"
+#include "platform/UserFolder.h"
 #include "platform/WindowProc.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Environment.h"
@@ -57,20 +59,6 @@ ShellEnvironment ShellEnvironment::System() {
             os::DocumentsFolder};
 }
 
-std::string UserFolderIn(const std::string& documentsFolder) {
-    return documentsFolder + "/" + AppShell::kUserFolderName + "/";
-}
-
-void ChooseLanguage(const ShellHooks& hooks, int uiLanguage) {
-    if (hooks.loadSavedLanguage && hooks.loadSavedLanguage()) return;
-    const int primary = uiLanguage & 0xFF;
-    const char* system = primary == os::kLanguageGerman    ? "german"
-                         : primary == os::kLanguageEnglish ? "english"
-                                                           : nullptr;
-    if (system && hooks.changeLanguage && hooks.changeLanguage(system)) return;
-    CallIfPresent(hooks.loadDefaultLanguage);
-}
-
 void AppShell::PrepareUserFolder(AppClient& client) {
     const std::string documents = environment_.documentsFolder();
     if (documents.empty()) {
@@ -79,15 +67,15 @@ void AppShell::PrepareUserFolder(AppClient& client) {
         client.SetUserFolder("");
         return;
     }
-    const std::string folder = UserFolderIn(documents);
-    os::CreateFolders(folder.substr(0, folder.size() - 1));
-    client.SetUserFolder(folder);
+    os::CreateFolders(documents);
+    userFolder_ = ::PrepareUserFolder(documents);
+    client.SetUserFolder(userFolder_);
 }
 
 void AppShell::LoadData() {
     CallIfPresent(hooks_.initDataTree);
     for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
-    CallIfPresent(hooks_.loadDataTree);
+    CallIfPresent(hooks_.loadDataTree, userFolder_);
 }
 
 int AppShell::Run(AppClient& client) {
@@ -95,6 +83,9 @@ int AppShell::Run(AppClient& client) {
     // then the GL context and window, then SDL itself.
     os::VideoSession video;
     os::Window window;
+    // Textures released after this point (caches emptied during static
+    // destruction) must not reach a context that no longer exists.
+    halvo::ScopeGuard contextGone([] { GLState::SetContextAlive(false); });
     halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
 
     client.CreateGame();
@@ -111,7 +102,7 @@ int AppShell::Run(AppClient& client) {
     client.StartFadeIn();
     client.SetDeveloperMode(developer);
     client.SetSizes(shell.clientWidth, shell.clientHeight, kDesignWidth, kDesignHeight);
-    ChooseLanguage(hooks_, environment_.uiLanguage());
+    CallIfPresent(hooks_.chooseLanguage, environment_.uiLanguage());
     client.Init();
 
     WindowLoopPlatform platform(window);

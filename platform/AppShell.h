@@ -25,7 +25,6 @@ public:
     static constexpr int32_t kDeveloperWidth = 1024;
     static constexpr int32_t kDeveloperHeight = 576;
     static constexpr const char* kWindowTitle = "Tavrin";
-    static constexpr const char* kUserFolderName = "Tavrin";
     // Mount order is search order.
     static constexpr const char* kDataRoots[3] = {"Data/Windows", "Data/Shared", "Data/Global"};
 
@@ -43,12 +42,6 @@ private:
     void LoadData();
 
     ShellHooks hooks_;
+    std::string userFolder_;
     ShellEnvironment environment_;
 };
-
-// The user folder inside a documents folder, with its trailing separator.
-std::string UserFolderIn(const std::string& documentsFolder);
-
-// The first language that loads wins: the saved one, the system's user
-// interface language (German or English), then the version's default.
-void ChooseLanguage(const ShellHooks& hooks, int uiLanguage);

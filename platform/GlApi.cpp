@@ -8,6 +8,10 @@ namespace {
 
 class SystemGlApi final : public GlApi {
 public:
+    void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) override {
+        glViewport(x, y, width, height);
+    }
+    void Clear(uint32_t mask) override { glClear(mask); }
     void ClearColor(float r, float g, float b, float a) override { glClearColor(r, g, b, a); }
     void Color4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override { glColor4ub(r, g, b, a); }
     void Enable(uint32_t cap) override { glEnable(cap); }
@@ -72,6 +76,8 @@ public:
 
 class NullGlApi final : public GlApi {
 public:
+    void Viewport(int32_t, int32_t, int32_t, int32_t) override {}
+    void Clear(uint32_t) override {}
     void ClearColor(float, float, float, float) override {}
     void Color4ub(uint8_t, uint8_t, uint8_t, uint8_t) override {}
     void Enable(uint32_t) override {}

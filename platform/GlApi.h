@@ -9,6 +9,8 @@ class GlApi {
 public:
     virtual ~GlApi() = default;
 
+    virtual void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual void Clear(uint32_t mask) = 0;
     virtual void ClearColor(float r, float g, float b, float a) = 0;
     virtual void Color4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a) = 0;
     virtual void Enable(uint32_t cap) = 0;

@@ -27,6 +27,10 @@ bool Sound::Init(float effectVolume, float musicVolume) {
 
 void Sound::Shutdown() { SoundSystem::Global().Shutdown(); }
 
+void Sound::SetVolumes(float effectVolume, float musicVolume) {
+    SoundSystem::Global().PostVolumes(effectVolume, musicVolume);
+}
+
 bool Sound::PostCommand(SoundCommand& command, bool wait) {
     return SoundSystem::Global().PostCommand(command, wait);
 }

@@ -19,6 +19,8 @@ public:
     static void Shutdown();
 
     static bool PostCommand(SoundCommand& command, bool wait);
+    // The global effect and music volumes, 0 to 1, for every voice and stream.
+    static void SetVolumes(float effectVolume, float musicVolume);
     // Decodes "<name>.ogg", else "<name>.wav", through the global
     // FileManager and loads it into `buffer` (-1: the sound thread chooses).
     static bool Load(int buffer, bool wait, const char* format, ...) __attribute__((format(printf, 3, 4)));

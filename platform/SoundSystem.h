@@ -51,8 +51,10 @@ public:
     SoundMailbox& Mailbox() { return mailbox_; }
     SoundThread& ThreadState() { return thread_; }
 
-private:
+    // Command 10 for every source and channel; refused without a device.
     void PostVolumes(float effectVolume, float musicVolume);
+
+private:
     void MountRootsOnce();
 
     FileManager& files_;

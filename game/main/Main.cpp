@@ -3,22 +3,37 @@
 
 #include "game/GameShellClient.h"
 #include "platform/AppShell.h"
+#include "platform/DataTree.h"
+#include "platform/FileManager.h"
+#include "platform/GLState.h"
 #include "platform/InputQueue.h"
+#include "platform/Loca.h"
+#include "platform/PlatformServices.h"
+#include "platform/SoundSystem.h"
+#include "script/runtime/ScriptVM.h"
+#include "script/runtime/TypeRegistry.h"
 
 namespace {
 
 // Function-local statics are destroyed in the reverse order of their
-// construction, so touching them here fixes both orders. The script machine,
-// the type registry, the file manager and the GUI manager come before the
-// input queue, and the localisation table, the sound state, the render-state
-// cache and the data tree's documents after it, as those subsystems arrive.
-void ConstructProcessWideObjects() { InputQueue::Global(); }
+// construction, so touching them here fixes both orders: the script machine
+// is built first and destroyed last.
+void ConstructProcessWideObjects() {
+    Vrel::ScriptVM::Global();
+    Vrel::TypeRegistry::Global();
+    FileManager::Global();
+    InputQueue::Global();
+    Loca::Global();
+    SoundSystem::Global();
+    GLState::Mirror();
+    DataTree::GetCurrentSlot();
+}
 
 }  // namespace
 
 int main() {
     ConstructProcessWideObjects();
     GameShellClient client;
-    AppShell shell;
+    AppShell shell(PlatformServiceHooks());
     return shell.Run(client);
 }

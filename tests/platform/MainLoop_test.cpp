@@ -172,38 +172,4 @@ TEST_F(MainLoopTest, InactiveWindowSleeps) {
     EXPECT_EQ(platform.slept, MainLoop::kInactiveSleepMs);
 }
 
-TEST(ShellLanguage, FirstSuccessWins) {
-    std::vector<std::string> calls;
-    ShellHooks hooks;
-    bool savedLoads = false, changeWorks = false;
-    hooks.loadSavedLanguage = [&] {
-        calls.push_back("saved");
-        return savedLoads;
-    };
-    hooks.changeLanguage = [&](const char* name) {
-        calls.push_back(name);
-        return changeWorks;
-    };
-    hooks.loadDefaultLanguage = [&] { calls.push_back("default"); };
-
-    ChooseLanguage(hooks, 0x0407);
-    EXPECT_EQ(calls, (std::vector<std::string>{"saved", "german", "default"}));
-    calls.clear();
-    ChooseLanguage(hooks, 0x0C0C);  // neither German nor English
-    EXPECT_EQ(calls, (std::vector<std::string>{"saved", "default"}));
-    calls.clear();
-    changeWorks = true;
-    ChooseLanguage(hooks, 0x0809);
-    EXPECT_EQ(calls, (std::vector<std::string>{"saved", "english"}));
-    calls.clear();
-    savedLoads = true;
-    ChooseLanguage(hooks, 0x0409);
-    EXPECT_EQ(calls, (std::vector<std::string>{"saved"}));
-    ChooseLanguage(ShellHooks{}, 7);  // no language services yet: nothing happens
-}
-
-TEST(ShellUserFolder, IsTavrinInsideDocuments) {
-    EXPECT_EQ(UserFolderIn("/home/u/Documents"), "/home/u/Documents/Tavrin/");
-}
-
 }  // namespace

@@ -20,6 +20,10 @@ void FakeGlApi::Record(const char* format, ...) {
     calls.emplace_back(line);
 }
 
+void FakeGlApi::Viewport(int32_t x, int32_t y, int32_t width, int32_t height) {
+    Record("Viewport(%d,%d,%d,%d)", x, y, width, height);
+}
+void FakeGlApi::Clear(uint32_t mask) { Record("Clear(0x%x)", mask); }
 void FakeGlApi::ClearColor(float r, float g, float b, float a) {
     Record("ClearColor(%g,%g,%g,%g)", r, g, b, a);
 }

@@ -32,6 +32,8 @@ public:
     // How many recorded calls start with `prefix`.
     size_t Count(const std::string& prefix) const;
 
+    void Viewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void Clear(uint32_t mask) override;
     void ClearColor(float r, float g, float b, float a) override;
     void Color4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override;
     void Enable(uint32_t cap) override;

@@ -1,0 +1,37 @@
+#include "platform/PlatformServices.h"
+
+#include "platform/DataTree.h"
+#include "platform/FileManager.h"
+#include "platform/GLState.h"
+#include "platform/Sound.h"
+
+void ReadStartVolumes(float* effectVolume, float* musicVolume) {
+    const bool profileOpen = DataTree::GetCurrentSlot() >= 0;
+    *effectVolume = DataTree::GetFloat(profileOpen ? "[SETTINGS]/volume_sfx" : "[ROOT]/options/volume_sfx");
+    *musicVolume =
+        DataTree::GetFloat(profileOpen ? "[SETTINGS]/volume_music" : "[ROOT]/options/volume_music");
+}
+
+ShellHooks PlatformServiceHooks() {
+    ShellHooks hooks;
+    hooks.initDataTree = [] { DataTree::Init(); };
+    hooks.mountDataRoot = [](const char* root) { FileManager::Global().AddRoot(root); };
+    hooks.loadDataTree = [](const std::string& userFolder) { DataTree::Load(userFolder); };
+    hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
+    hooks.resetGlState = [] { GLState::Reset(); };
+    hooks.startSound = [] {
+        float effects = 0, music = 0;
+        ReadStartVolumes(&effects, &music);
+        Sound::Init(effects, music);
+        // Opening a profile later posts that profile's volumes.
+        DataTree::SetVolumeListener([](float sfx, float musicVolume) { Sound::SetVolumes(sfx, musicVolume); });
+    };
+    hooks.stopSound = [] {
+        DataTree::SetVolumeListener(nullptr);
+        Sound::Shutdown();
+    };
+    hooks.chooseLanguage = [](int uiLanguage) {
+        DataTree::ChooseLanguage(static_cast<uint16_t>(uiLanguage));
+    };
+    return hooks;
+}
