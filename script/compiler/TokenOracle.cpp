@@ -197,7 +197,16 @@ bool TokenOracle::TryStartsOperand(size_t pos, bool afterOperand, Reading readin
             answer = true;  // a name, a literal word or a system variable
             break;
         }
-        ++at;  // starts no token; the lexer reports it when it gets there
+        // Starts no token (the lexer reports it when it gets there): the
+        // answer is the one for the next character, which the memo may
+        // already hold; rescanning here would make runs quadratic.
+        int8_t rest = at + 1 < length_ ? StartsMemo(at + 1, afterOperand, reading) : 1;
+        if (rest == 0) {
+            missing = {true, afterOperand, reading, at + 1};
+            return false;
+        }
+        answer = rest == 2;
+        break;
     }
     StartsMemo(pos, afterOperand, reading) = answer ? 2 : 1;
     return true;
