@@ -61,7 +61,7 @@ TEST(ParserLimits, TenThousandNestedBlocksAndCalls) {
 TEST(ParserLimits, AMillionOperatorChainIsTooComplex) {
     auto start = std::chrono::steady_clock::now();
     ExpectFailure(RunSmall("x = 1" + Repeat("+1", 1000000)), "test.cis(1) : Expression too complex");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_TRUE(RunSmall("x = 1" + Repeat("+1", 900)).parsed);
 }
 
