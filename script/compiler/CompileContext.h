@@ -1,0 +1,42 @@
+#pragma once
+// The state of one compile request: the token list, the syntax tree, the
+// code lists, the source and its names, and the words and lines that the
+// lexer collects.
+
+#include "platform/RefObj.h"
+#include "script/compiler/SNode.h"
+#include "script/compiler/Vocals.h"
+#include "script/runtime/Var.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace Vrel {
+
+// Text of each source line that has printable characters, by line number.
+using LineTable = std::map<int32_t, std::string>;
+
+struct CompileContext {
+    // sourceName is the file path or alias; the module name follows from it.
+    CompileContext(const char* sourceName, const char* sourceText);
+
+    halvo::AutoRef<SNode> tokens;
+    halvo::AutoRef<SNode> tree;
+    halvo::AutoRef<SNode> parameterPrologue;
+    halvo::AutoRef<SNode> code;
+    const char* sourceText = nullptr;
+    std::string moduleName;
+    std::string sourceName;
+    Var result;
+    bool functionBody = false;
+    bool statementByStatement = false;
+    std::unique_ptr<t_Vocals> words;
+    LineTable lines;
+};
+
+// After the last '/' or '\', lower-cased, cut at the first '.'; "(memory)"
+// when nothing is left.
+std::string ModuleNameFromPath(const char* path);
+
+}  // namespace Vrel

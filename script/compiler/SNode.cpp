@@ -1,0 +1,205 @@
+#include "script/compiler/SNode.h"
+
+#include "script/runtime/CommandName.h"
+
+#include <utility>
+#include <vector>
+
+namespace Vrel {
+
+SNode::SNode(const OpRow& row) {
+    Clear();
+    CopyRow(row);
+}
+
+SNode::SNode(const SNode& other) : halvo::RefObj() {
+    Clear();
+    line = other.line;
+    kind = other.kind;
+    subKind = other.subKind;
+    opcode = other.opcode;
+    leftToRight = other.leftToRight;
+    precedence = other.precedence;
+    text = other.text;
+    value = other.value;
+}
+
+SNode::~SNode() {
+    value.SetNil();
+    ReleaseLinksIteratively();
+}
+
+void SNode::CopyRow(const OpRow& row) {
+    kind = row.kind;
+    subKind = row.subKind;
+    opcode = row.opcode;
+    leftToRight = row.leftToRight;
+    precedence = row.precedence;
+    text = row.text;
+}
+
+halvo::AutoRef<SNode> SNode::MakeLabel(int32_t opcode, int32_t label) {
+    OpRow row{OT_LABEL, 0, opcode, 1, -1, nullptr};
+    halvo::AutoRef<SNode> node(new SNode(row));
+    node->value.SetInt(label);
+    return node;
+}
+
+halvo::AutoRef<SNode> SNode::MakeInstruction(int32_t opcode) {
+    OpRow row{OT_NONE, 0, opcode, 1, -1, nullptr};
+    return halvo::AutoRef<SNode>(new SNode(row));
+}
+
+void SNode::Clear() {
+    parent_ = nullptr;
+    previous_ = nullptr;
+    lastChild_ = nullptr;
+    ReleaseLinksIteratively();
+    kind = 0;
+    subKind = 0;
+    text = nullptr;
+    line = -1;
+    precedence = -1;
+    opcode = kNoOpcode;
+}
+
+// Every node reached here was a child of, or a sibling behind, a node that
+// goes away: it is unlinked as it is released. A node that nobody else holds
+// hands its own links to the work list first, so its destructor finds
+// nothing left to release and the stack stays flat.
+void SNode::ReleaseLinksIteratively() {
+    if (!firstChild_ && !next_) return;
+    std::vector<halvo::AutoRef<SNode>> pending;
+    if (firstChild_) pending.push_back(std::move(firstChild_));
+    if (next_) pending.push_back(std::move(next_));
+    lastChild_ = nullptr;
+    while (!pending.empty()) {
+        halvo::AutoRef<SNode> node = std::move(pending.back());
+        pending.pop_back();
+        node->parent_ = nullptr;
+        node->previous_ = nullptr;
+        if (node->next_) pending.push_back(std::move(node->next_));
+        if (node->GetRefCount() == 1 && node->firstChild_) {
+            pending.push_back(std::move(node->firstChild_));
+            node->lastChild_ = nullptr;
+        }
+    }
+}
+
+void SNode::AddChild(SNode* parent, SNode* node) {
+    if (!parent || !node) return;
+    halvo::AutoRef<SNode> keep(node);
+    if (node->parent_) node->Unlink();
+    node->parent_ = parent;
+    if (!parent->lastChild_) {
+        parent->firstChild_ = node;
+    } else {
+        node->previous_ = parent->lastChild_;
+        parent->lastChild_->next_ = node;
+    }
+    parent->lastChild_ = node;
+}
+
+void SNode::InsertAfter(SNode* parent, SNode* sibling, SNode* node) {
+    if (!parent || !sibling || !node || sibling->parent_ != parent || sibling == node) return;
+    halvo::AutoRef<SNode> keep(node);
+    if (node->parent_) node->Unlink();
+    node->parent_ = parent;
+    node->previous_ = sibling;
+    node->next_ = std::move(sibling->next_);
+    if (node->next_) node->next_->previous_ = node;
+    else parent->lastChild_ = node;
+    sibling->next_ = node;
+}
+
+void SNode::Unlink() {
+    SNode* parent = std::exchange(parent_, nullptr);
+    if (!parent) return;
+    halvo::AutoRef<SNode> keep(this);
+    halvo::AutoRef<SNode> after = std::move(next_);
+    if (after) after->previous_ = previous_;
+    else parent->lastChild_ = previous_;
+    if (previous_) previous_->next_ = std::move(after);
+    else parent->firstChild_ = std::move(after);
+    previous_ = nullptr;
+}
+
+int SNode::ChildCount() const {
+    int count = 0;
+    for (const SNode* child = FirstChild(); child; child = child->Next()) ++count;
+    return count;
+}
+
+halvo::AutoRef<SNode> SNode::Clone(bool deep) const {
+    halvo::AutoRef<SNode> copy(new SNode(*this));
+    if (!deep) return copy;
+    struct Step {
+        const SNode* source;
+        SNode* target;
+    };
+    std::vector<Step> work{{this, copy.Get()}};
+    while (!work.empty()) {
+        Step step = work.back();
+        work.pop_back();
+        for (const SNode* child = step.source->FirstChild(); child; child = child->Next()) {
+            halvo::AutoRef<SNode> childCopy(new SNode(*child));
+            AddChild(step.target, childCopy.Get());
+            if (child->FirstChild()) work.push_back({child, childCopy.Get()});
+        }
+    }
+    return copy;
+}
+
+void SNode::AppendLine(std::string& out, const SNode& node, int indent) {
+    out.append(static_cast<size_t>(indent), ' ');
+    out += GetOpTypeName(node.kind);
+    out += ' ';
+    out += GetOpSubTypeName(node.subKind);
+    out += " (";
+    out += GetCommandName(static_cast<uint32_t>(node.opcode));
+    out += ") ";
+    if (node.text) out += node.text;
+    std::string valueText = node.value.ToString();
+    if (!valueText.empty()) {
+        out += " (";
+        out += valueText;
+        out += ')';
+    }
+    out += '\n';
+}
+
+// Pre-order along an explicit stack of next-to-visit nodes, so that deep
+// trees dump without deep recursion.
+std::string SNode::DumpToString(const SNode* first, int indent) {
+    std::string out;
+    struct Step {
+        const SNode* node;
+        int indent;
+    };
+    std::vector<Step> work;
+    if (first) work.push_back({first, indent});
+    while (!work.empty()) {
+        Step step = work.back();
+        work.pop_back();
+        AppendLine(out, *step.node, step.indent);
+        if (step.node->Next()) work.push_back({step.node->Next(), step.indent});
+        if (step.node->FirstChild()) work.push_back({step.node->FirstChild(), step.indent + 2});
+    }
+    return out;
+}
+
+void SNode::Dump(const SNode* first, FILE* file, int indent) {
+    if (!file) return;
+    std::string text = DumpToString(first, indent);
+    std::fwrite(text.data(), 1, text.size(), file);
+}
+
+halvo::AutoRef<SNode> MakeTokenNode(int32_t kind, int32_t subKind, int32_t line) {
+    const OpRow* row = FindToken(kind, subKind);
+    if (!row) return {};
+    halvo::AutoRef<SNode> node(new SNode(*row));
+    node->line = line;
+    return node;
+}
+
+}  // namespace Vrel

@@ -1,0 +1,80 @@
+#pragma once
+// One node type for every compiler stage: lexer tokens, syntax tree and
+// instruction lists. A parent owns its first child and each node owns the
+// sibling after it; the other links are plain pointers.
+
+#include "platform/RefObj.h"
+#include "script/compiler/OpTable.h"
+#include "script/runtime/Var.h"
+
+#include <cstdio>
+#include <string>
+
+namespace Vrel {
+
+class SNode : public halvo::RefObj {
+public:
+    explicit SNode(const OpRow& row);
+    // Copies row fields, line and value; links stay empty.
+    SNode(const SNode& other);
+    SNode& operator=(const SNode&) = delete;
+    // Releases the whole subtree and sibling chain without recursing, so
+    // that a list of a million tokens or a very deep tree cannot exhaust the
+    // stack.
+    ~SNode() override;
+
+    static halvo::AutoRef<SNode> MakeLabel(int32_t opcode, int32_t label);
+    static halvo::AutoRef<SNode> MakeInstruction(int32_t opcode);
+
+    // Drops links and row fields; the value and the left-to-right flag stay.
+    void Clear();
+
+    static void AddChild(SNode* parent, SNode* node);
+    // Puts node right behind sibling when sibling's parent is parent.
+    static void InsertAfter(SNode* parent, SNode* sibling, SNode* node);
+    void Unlink();
+    int ChildCount() const;
+    // Deep copies walk an explicit stack: an index expression under a
+    // constant may be thousands of levels deep.
+    halvo::AutoRef<SNode> Clone(bool deep) const;
+
+    // One line per node from first along the siblings, children indented by
+    // two more blanks.
+    static void Dump(const SNode* first, FILE* file, int indent);
+    static std::string DumpToString(const SNode* first, int indent);
+
+    SNode* Parent() const { return parent_; }
+    SNode* Previous() const { return previous_; }
+    SNode* Next() const { return next_.Get(); }
+    SNode* FirstChild() const { return firstChild_.Get(); }
+    SNode* LastChild() const { return lastChild_; }
+
+    bool Is(int32_t kind, int32_t subKind) const { return this->kind == kind && this->subKind == subKind; }
+    bool IsKind(int32_t kind) const { return this->kind == kind; }
+
+    int32_t line = -1;
+    int32_t kind = 0;
+    int32_t subKind = 0;
+    int32_t opcode = kNoOpcode;
+    int32_t leftToRight = 1;
+    int32_t precedence = -1;
+    const char* text = nullptr;
+    Var value;
+
+private:
+    void CopyRow(const OpRow& row);
+    void ReleaseLinksIteratively();
+    static void AppendLine(std::string& out, const SNode& node, int indent);
+
+    SNode* parent_ = nullptr;
+    SNode* previous_ = nullptr;
+    SNode* lastChild_ = nullptr;
+    halvo::AutoRef<SNode> firstChild_;
+    halvo::AutoRef<SNode> next_;
+};
+
+// A new node from the row FindToken gives, with that line; null when no row
+// matches.
+halvo::AutoRef<SNode> MakeTokenNode(int32_t kind, int32_t subKind, int32_t line);
+
+}  // namespace Vrel

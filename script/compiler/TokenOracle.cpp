@@ -1,0 +1,215 @@
+#include "script/compiler/TokenOracle.h"
+
+#include "script/compiler/Ascii.h"
+
+namespace Vrel {
+
+namespace {
+
+bool IsMatchedKind(int32_t kind, bool afterOperand) {
+    switch (kind) {
+        case OT_SYS:
+        case OT_KEYWORD: return true;
+        case OT_BINARY:
+        case OT_POSTFIX: return afterOperand;
+        case OT_PREFIX: return !afterOperand;
+        default: return false;
+    }
+}
+
+bool NeedsLookAhead(int32_t kind) { return kind == OT_BINARY || kind == OT_PREFIX || kind == OT_POSTFIX; }
+
+bool StartsOperandRow(const OpRow& row) {
+    return row.subKind == OST_OPEN_PAREN || row.subKind == OST_OPEN_BRACE || row.kind == OT_PREFIX;
+}
+
+bool StartsWith(const char* text, const char* prefix) {
+    for (; *prefix; ++text, ++prefix)
+        if (*text != *prefix) return false;
+    return true;
+}
+
+}  // namespace
+
+TokenOracle::TokenOracle(const char* text, size_t length)
+    : text_(text), length_(length), rows_(2 * (length + 1), 0), starts_(4 * (length + 1), 0) {}
+
+bool TokenOracle::IsOperandRow(const OpRow& row) {
+    return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
+           row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
+}
+
+int8_t& TokenOracle::RowMemo(size_t pos, bool afterOperand) { return rows_[2 * pos + afterOperand]; }
+int8_t TokenOracle::RowMemo(size_t pos, bool afterOperand) const { return rows_[2 * pos + afterOperand]; }
+int8_t& TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) {
+    return starts_[4 * pos + 2 * reading + afterOperand];
+}
+int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) const {
+    return starts_[4 * pos + 2 * reading + afterOperand];
+}
+
+const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
+    if (pos >= length_) return nullptr;
+    Resolve({false, afterOperand, kCommentToEnd, pos});
+    int8_t memo = RowMemo(pos, afterOperand);
+    return memo >= 2 ? &OpTable[memo - 2] : nullptr;
+}
+
+void TokenOracle::Resolve(const Query& query) {
+    work_.clear();
+    work_.push_back(query);
+    while (!work_.empty()) {
+        Query top = work_.back();
+        if (IsKnown(top)) {
+            work_.pop_back();
+            continue;
+        }
+        Query missing{};
+        if (TryEvaluate(top, missing)) work_.pop_back();
+        else work_.push_back(missing);
+    }
+}
+
+bool TokenOracle::IsKnown(const Query& query) const {
+    if (query.startsOperand) return StartsMemo(query.pos, query.afterOperand, query.reading) != 0;
+    return RowMemo(query.pos, query.afterOperand) != 0;
+}
+
+bool TokenOracle::TryEvaluate(const Query& query, Query& missing) {
+    if (query.startsOperand) return TryStartsOperand(query.pos, query.afterOperand, query.reading, missing);
+    return TryRow(query.pos, query.afterOperand, missing);
+}
+
+bool TokenOracle::Matches(size_t pos, const char* rowText, size_t& length) const {
+    if (!*rowText || !StartsWith(text_ + pos, rowText)) return false;
+    length = 0;
+    while (rowText[length]) ++length;
+    char last = rowText[length - 1];
+    return !Ascii::IsWordChar(text_[pos + length]) || !Ascii::IsWordChar(last);
+}
+
+void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
+    out.clear();
+    size_t length = 0;
+    for (const OpRow* row = OpTable; row->text; ++row)
+        if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length))
+            out.push_back({row, length});
+}
+
+bool TokenOracle::TryKeep(size_t pos, const std::vector<Candidate>& candidates, Reading reading,
+                          std::vector<bool>& kept, Query& missing) {
+    kept.assign(candidates.size(), true);
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const OpRow& row = *candidates[i].row;
+        if (!NeedsLookAhead(row.kind)) continue;
+        size_t behind = pos + candidates[i].length;
+        bool operandBehind = row.kind == OT_POSTFIX;
+        int8_t memo = StartsMemo(behind, operandBehind, reading);
+        if (memo == 0) {
+            missing = {true, operandBehind, reading, behind};
+            return false;
+        }
+        bool startsOperand = memo == 2;
+        kept[i] = row.kind == OT_POSTFIX ? !startsOperand : startsOperand;
+    }
+    return true;
+}
+
+// Longest kept candidate, the earlier row on equal length. Candidates come
+// in row order, so a later one wins only when strictly longer.
+static const OpRow* Choose(const std::vector<TokenOracle::Candidate>& candidates, const std::vector<bool>& kept) {
+    const OpRow* best = nullptr;
+    size_t bestLength = 0;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        if (!kept[i] || candidates[i].length <= bestLength) continue;
+        best = candidates[i].row;
+        bestLength = candidates[i].length;
+    }
+    return best;
+}
+
+bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
+    std::vector<Candidate> candidates;
+    MatchCandidates(pos, afterOperand, candidates);
+    std::vector<bool> kept;
+    if (!TryKeep(pos, candidates, kCommentToEnd, kept, missing)) return false;
+    const OpRow* best = Choose(candidates, kept);
+    if (!best && !candidates.empty()) {
+        // Nothing fits when a line comment is taken to hide the rest of the
+        // text: look again with the comment ending at its line, so that an
+        // operand on the next line counts.
+        if (!TryKeep(pos, candidates, kCommentToLineEnd, kept, missing)) return false;
+        best = Choose(candidates, kept);
+    }
+    RowMemo(pos, afterOperand) = static_cast<int8_t>(best ? (best - OpTable) + 2 : 1);
+    return true;
+}
+
+// Scans from pos over blanks, comments and stray bytes to the next token, on
+// a private comment state, and tells whether that token starts an operand.
+bool TokenOracle::TryStartsOperand(size_t pos, bool afterOperand, Reading reading, Query& missing) {
+    int commentDepth = 0;
+    bool inLineComment = false;
+    bool answer = false;
+    size_t at = pos;
+    while (at < length_) {
+        char c = text_[at];
+        if (inLineComment) {
+            if (c == '\n') inLineComment = false;
+            ++at;
+            continue;
+        }
+        if (c == '/' && text_[at + 1] == '/') {
+            if (reading == kCommentToEnd) break;
+            inLineComment = true;
+            at += 2;
+            continue;
+        }
+        if (c == '/' && text_[at + 1] == '*') {
+            ++commentDepth;
+            at += 2;
+            continue;
+        }
+        if (c == '*' && text_[at + 1] == '/') {
+            if (commentDepth == 0) break;  // a stray comment end: the lexer reports it
+            --commentDepth;
+            at += 2;
+            continue;
+        }
+        if (commentDepth > 0 || c == ' ' || Ascii::IsSkippable(c)) {
+            ++at;
+            continue;
+        }
+        if (c == '"' || Ascii::IsDigit(c)) {
+            answer = true;
+            break;
+        }
+        int8_t memo = RowMemo(at, afterOperand);
+        if (memo == 0) {
+            missing = {false, afterOperand, kCommentToEnd, at};
+            return false;
+        }
+        if (memo >= 2) {
+            answer = StartsOperandRow(OpTable[memo - 2]);
+            break;
+        }
+        if (Ascii::IsWordStart(c)) {
+            answer = true;  // a name, a literal word or a system variable
+            break;
+        }
+        // Starts no token (the lexer reports it when it gets there): the
+        // answer is the one for the next character, which the memo may
+        // already hold; rescanning here would make runs quadratic.
+        int8_t rest = at + 1 < length_ ? StartsMemo(at + 1, afterOperand, reading) : 1;
+        if (rest == 0) {
+            missing = {true, afterOperand, reading, at + 1};
+            return false;
+        }
+        answer = rest == 2;
+        break;
+    }
+    StartsMemo(pos, afterOperand, reading) = answer ? 2 : 1;
+    return true;
+}
+
+}  // namespace Vrel

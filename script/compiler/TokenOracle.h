@@ -1,0 +1,71 @@
+#pragma once
+// Decides which operator row a token is, which needs a look at what follows
+// it: a binary or prefix operator only stands before an operand, a postfix
+// one only where none starts. The looks ahead are answered from memo tables
+// filled along an explicit work list, so a run of operator characters costs
+// linear time and no recursion, and they never touch the lexer's own state.
+
+#include "script/compiler/OpTable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Vrel {
+
+class TokenOracle {
+public:
+    struct Candidate {
+        const OpRow* row;
+        size_t length;
+    };
+
+    TokenOracle(const char* text, size_t length);
+
+    // The operator, bracket or keyword row that the text at pos is, given
+    // whether the token before it is an operand; null when none fits.
+    const OpRow* RowAt(size_t pos, bool afterOperand);
+
+    static bool IsOperandRow(const OpRow& row);
+
+private:
+    // How a look ahead treats a line comment: as running to the end of the
+    // text (the long-standing reading), or only to the end of its line (tried
+    // when the first reading keeps no candidate).
+    enum Reading : uint8_t { kCommentToEnd = 0, kCommentToLineEnd = 1 };
+
+    struct Query {
+        bool startsOperand;  // else: which row is at pos
+        bool afterOperand;
+        Reading reading;
+        size_t pos;
+    };
+
+    void Resolve(const Query& query);
+    bool IsKnown(const Query& query) const;
+    // Computes and stores the answer, or names one query it still needs.
+    bool TryEvaluate(const Query& query, Query& missing);
+    bool TryRow(size_t pos, bool afterOperand, Query& missing);
+    bool TryStartsOperand(size_t pos, bool afterOperand, Reading reading, Query& missing);
+    // Which candidates stay under one reading; false when a look ahead is
+    // still unknown.
+    bool TryKeep(size_t pos, const std::vector<Candidate>& candidates, Reading reading,
+                 std::vector<bool>& kept, Query& missing);
+    void MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const;
+    bool Matches(size_t pos, const char* rowText, size_t& length) const;
+
+    int8_t& RowMemo(size_t pos, bool afterOperand);
+    int8_t& StartsMemo(size_t pos, bool afterOperand, Reading reading);
+    int8_t RowMemo(size_t pos, bool afterOperand) const;
+    int8_t StartsMemo(size_t pos, bool afterOperand, Reading reading) const;
+
+    const char* text_;
+    size_t length_;
+    // Row index + 2 (1: no row, 0: unknown), per position and operand state.
+    std::vector<int8_t> rows_;
+    // 2 yes, 1 no, 0 unknown, per position, operand state and reading.
+    std::vector<int8_t> starts_;
+    std::vector<Query> work_;
+};
+
+}  // namespace Vrel

@@ -1,0 +1,91 @@
+// The operator table, node links, copies, dumps and release of long chains.
+
+#include "script/compiler/SNode.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Vrel;
+using halvo::AutoRef;
+
+TEST(OpTable, HasItsRowsAndFindsByKindAndSubKind) {
+    int rows = 0;
+    while (OpTable[rows].text) ++rows;
+    EXPECT_EQ(rows, kOpTableRows);
+    EXPECT_STREQ(FindToken(OT_BINARY, 0)->text, "*");
+    EXPECT_STREQ(FindToken(0, OST_ASSIGN)->text, "=");
+    EXPECT_EQ(FindToken(OT_LABEL, 0), nullptr);
+    EXPECT_STREQ(FindTokenByKind(OT_REM)->text, "rem");
+    EXPECT_STREQ(GetOpTypeName(OT_ASSIGN), "=");
+    EXPECT_STREQ(GetOpTypeName(99), "(unknown en_OpType)");
+    EXPECT_STREQ(GetOpSubTypeName(OST_MEMBER), "(unknown en_OpSubType)");
+    EXPECT_STREQ(GetOpSubTypeName(177), "l-or");
+}
+
+TEST(SNodeDump, ValueTokenIsOneLine) {
+    AutoRef<SNode> token = MakeTokenNode(OT_VALUE, 0, 3);
+    token->value.SetInt(42);
+    EXPECT_EQ(SNode::DumpToString(token.Get(), 0), "value  () d (42)\n");
+    AutoRef<SNode> label = SNode::MakeLabel(0x0C, 7);
+    EXPECT_EQ(SNode::DumpToString(label.Get(), 2), "  label  (label)  (7)\n");
+}
+
+TEST(SNodeLinks, MovingANodeKeepsBothListsIntact) {
+    AutoRef<SNode> first = MakeTokenNode(OT_CHUNK, 0, 1);
+    AutoRef<SNode> second = MakeTokenNode(OT_CHUNK, 0, 1);
+    AutoRef<SNode> a = MakeTokenNode(OT_NAME, 0, 1), b = MakeTokenNode(OT_NAME, 0, 1),
+                   c = MakeTokenNode(OT_NAME, 0, 1);
+    for (SNode* node : {a.Get(), b.Get(), c.Get()}) SNode::AddChild(first.Get(), node);
+    SNode::AddChild(second.Get(), b.Get());
+    EXPECT_EQ(first->ChildCount(), 2);
+    EXPECT_EQ(first->FirstChild(), a.Get());
+    EXPECT_EQ(a->Next(), c.Get());
+    EXPECT_EQ(c->Previous(), a.Get());
+    EXPECT_EQ(first->LastChild(), c.Get());
+    EXPECT_EQ(b->Parent(), second.Get());
+    SNode::InsertAfter(second.Get(), b.Get(), c.Get());
+    EXPECT_EQ(second->LastChild(), c.Get());
+    EXPECT_EQ(first->LastChild(), a.Get());
+    SNode::InsertAfter(first.Get(), b.Get(), a.Get());  // b is not first's child
+    EXPECT_EQ(a->Parent(), first.Get());
+}
+
+TEST(SNodeCopies, ClearKeepsValueAndDeepCloneCopiesChildren) {
+    AutoRef<SNode> node = MakeTokenNode(OT_BINARY, OST_ASSIGN, 4);
+    node->value.SetInt(5);
+    node->Clear();
+    EXPECT_EQ(node->value.RawInt(), 5);
+    EXPECT_EQ(node->leftToRight, 0);
+    EXPECT_EQ(node->opcode, kNoOpcode);
+    AutoRef<SNode> root = MakeTokenNode(OT_EXP, 0, 1);
+    SNode* level = root.Get();
+    for (int i = 0; i < 100000; ++i) {
+        AutoRef<SNode> child = MakeTokenNode(OT_VAL, 0, -1);
+        SNode::AddChild(level, child.Get());
+        level = child.Get();
+    }
+    AutoRef<SNode> copy = root->Clone(true);
+    int depth = 0;
+    for (SNode* at = copy.Get(); at->FirstChild(); at = at->FirstChild()) ++depth;
+    EXPECT_EQ(depth, 100000);
+}
+
+TEST(SNodeRelease, LongChainsGoWithoutRecursionAndHeldNodesSurviveUnlinked) {
+    AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, 1);
+    AutoRef<SNode> held;
+    for (int i = 0; i < 1000000; ++i) {
+        AutoRef<SNode> token = MakeTokenNode(OT_NAME, 0, 1);
+        SNode::AddChild(root.Get(), token.Get());
+        if (i == 10) held = token;
+    }
+    AutoRef<SNode> child = MakeTokenNode(OT_NAME, 0, 1);
+    SNode::AddChild(held.Get(), child.Get());
+    root.Reset();
+    EXPECT_EQ(held->Parent(), nullptr);
+    EXPECT_EQ(held->Next(), nullptr);
+    EXPECT_EQ(held->Previous(), nullptr);
+    EXPECT_EQ(held->FirstChild(), child.Get());
+}
+
+}  // namespace
