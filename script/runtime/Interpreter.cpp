@@ -68,6 +68,31 @@ bool ApplyCompound(int opcode, Var& target, const Var& value) {
     }
 }
 
+bool HoldsReferences(const Var& value, int depth) {
+    VarArray* array = ToVarArray(value);
+    if (!array || depth >= kMaxDeclarationDepth) return false;
+    for (int i = 0; i < array->GetCount(); ++i) {
+        const Var& element = *array->GetAt(i);
+        if (element.GetTag() == kTagReference || HoldsReferences(element, depth + 1)) return true;
+    }
+    return false;
+}
+
+// Argument arrays hold references to variables (natives need lvalues). An
+// array that outlives its statement, stored or returned, gets a copy that
+// holds the values instead: the variables may die first.
+void DetachReferences(Var& value, int depth = 0) {
+    if (!HoldsReferences(value, depth)) return;
+    VarArray* array = ToVarArray(value);
+    halvo::AutoRef<VarArray> copy(VarArray::CreateWithCount(array->GetCount()));
+    for (int i = 0; i < array->GetCount(); ++i) {
+        Var* element = copy->GetAt(i);
+        element->CopyWithoutConst(array->GetAt(i)->Followed());
+        DetachReferences(*element, depth + 1);
+    }
+    value.SetObject(copy.Get());
+}
+
 // What push var took off the stack, from the top down.
 struct VariablePath {
     const char* name = nullptr;
@@ -153,6 +178,7 @@ bool Interpreter::Run() {
             if (thread_.GetState() != kThreadRunning) break;
         }
         frame_->instructionStart = frame_->pc;
+        if (!vm_.TakeStep()) return Fail("Fatal: execution step limit reached");
         const uint8_t opcode = code_[frame_->pc++];
         if (opcode < kOpFirstWithoutOperand &&
             !DecodeOperand(code_, size_, frame_->pc, operand_, frame_->GetVocabulary())) {
@@ -413,6 +439,7 @@ bool Interpreter::Binary(uint8_t opcode) {
     if (left.GetTag() == kTagReference) left.CopyWithoutConst(left.Followed());
     Var right;
     right.CopyWithoutConst(frame_->At(count - 1).Followed());
+    DetachReferences(right);
     if (!ApplyBinary(opcode, left, right)) {
         return Fail("Unable to execute binary operation '%s' on value %s(%s) and %s(%s)", name,
                     left.ToString().c_str(), left.GetTypeName(), right.ToString().c_str(), right.GetTypeName());
@@ -431,6 +458,7 @@ bool Interpreter::AssignTo(uint8_t opcode) {
     // A copy: storing may release the container the value lives in.
     Var value;
     value.Assign(frame_->At(count - 1).Followed());
+    DetachReferences(value);
     if (!ApplyCompound(opcode, *target, value)) {
         return Fail("Unable to assign(%s) the value %s to a variable with type '%s'", name, value.ToString().c_str(),
                     target->GetTypeName());
@@ -579,6 +607,7 @@ bool Interpreter::Return(uint8_t opcode) {
         // The thread's value never refers to a variable: the frame it lives
         // in is about to go.
         result.CopyWithoutConst(frame_->Top().Followed());
+        DetachReferences(result);
         VarArray* list = ToVarArray(result);
         const TypeRecord* record = value.GetRecord();
         const bool declaredArray =

@@ -9,6 +9,7 @@
 #include "script/runtime/ICompiler.h"
 #include "script/runtime/Scheduler.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -115,6 +116,16 @@ public:
     // (nothing entered) at the cap.
     bool EnterRun();
     void LeaveRun() { --runNesting_; }
+    // Test and fuzz harnesses bound how many instructions may still run
+    // (0: no bound); past it the running thread stops with an error.
+    void SetStepLimit(uint64_t steps) { stepsLeft_ = steps; stepLimited_ = steps > 0; }
+    // Counts one instruction; false once the bound is spent.
+    bool TakeStep() {
+        if (!stepLimited_) return true;
+        if (stepsLeft_ == 0) return false;
+        --stepsLeft_;
+        return true;
+    }
 
     // A text block that string constants may point into; kept until the
     // machine goes.
@@ -142,6 +153,8 @@ private:
     std::unique_ptr<ICompiler> compiler_;
     std::vector<SearchPath> searchPaths_;
     int runNesting_ = 0;
+    uint64_t stepsLeft_ = 0;
+    bool stepLimited_ = false;
     int compileNesting_ = 0;
     std::vector<std::unique_ptr<char[]>> retainedBlocks_;
     std::set<std::string, std::less<>> internedTexts_;

@@ -147,15 +147,18 @@ bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool 
     const uint32_t callerDepth = thread->depth_;
     const uint32_t keptValues = callerDepth == 0 ? 0 : caller->GetCount();
     caller->Truncate(keptValues);
-    Var* argumentSlot = caller->Push();
-    Var* functionSlot = argumentSlot ? caller->Push() : nullptr;
-    if (!functionSlot) {
+    // One slot at a time: a push may move the stack.
+    Var* slot = caller->Push();
+    if (slot) {
+        *slot = MakeArguments(arguments, count, deferred);
+        slot = caller->Push();
+    }
+    if (!slot) {
         caller->Truncate(keptValues);
-        thread->Error(caller, "Fatal: Accessing stack outside range at '%s'", "call");
+        thread->Error(caller, "Fatal: value stack overflow (%u values)", kMaxStackValues);
         return false;
     }
-    *argumentSlot = MakeArguments(arguments, count, deferred);
-    functionSlot->SetObject(function);
+    slot->SetObject(function);
     caller->enteredFromNative = true;
     thread->PushFrame(function);
     if (deferred) {
