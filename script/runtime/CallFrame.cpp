@@ -1,5 +1,6 @@
 #include "script/runtime/CallFrame.h"
 
+#include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
 
 #include <unordered_set>
@@ -58,7 +59,7 @@ Var* CallFrame::Push() {
         values_.emplace_back();
     }
     Var* slot = &values_[count_++];
-    *slot = Var();
+    MakeEmpty(*slot);
     return slot;
 }
 

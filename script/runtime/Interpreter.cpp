@@ -115,6 +115,10 @@ private:
     bool Step(uint8_t opcode);
     bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool Push(const Var& value);
+    bool StepLimitReached() { return Fail("Fatal: execution step limit reached"); }
+    // Under a step limit, large results cost steps by their size, so that
+    // the limit bounds memory as well as time.
+    bool ChargeSize(const Var& result);
 
     bool PushVar();
     bool ReadPath(int flags, VariablePath& path);
@@ -163,6 +167,13 @@ bool Interpreter::Push(const Var& value) {
     return true;
 }
 
+bool Interpreter::ChargeSize(const Var& result) {
+    if (!vm_.IsStepLimited()) return true;
+    const char* text = result.GetCString();
+    uint64_t size = text ? std::strlen(text) : static_cast<uint64_t>(result.GetCount());
+    return vm_.TakeSteps(size / 1024) || StepLimitReached();
+}
+
 bool Interpreter::Run() {
     thread_.SetState(kThreadRunning);
     CallFrame* frame = thread_.GetCurrentFrame();
@@ -178,7 +189,7 @@ bool Interpreter::Run() {
             if (thread_.GetState() != kThreadRunning) break;
         }
         frame_->instructionStart = frame_->pc;
-        if (!vm_.TakeStep()) return Fail("Fatal: execution step limit reached");
+        if (!vm_.TakeSteps(1)) return StepLimitReached();
         const uint8_t opcode = code_[frame_->pc++];
         if (opcode < kOpFirstWithoutOperand &&
             !DecodeOperand(code_, size_, frame_->pc, operand_, frame_->GetVocabulary())) {
@@ -445,7 +456,7 @@ bool Interpreter::Binary(uint8_t opcode) {
                     left.ToString().c_str(), left.GetTypeName(), right.ToString().c_str(), right.GetTypeName());
     }
     frame_->Pop();
-    return true;
+    return ChargeSize(frame_->Top());
 }
 
 bool Interpreter::AssignTo(uint8_t opcode) {
@@ -464,13 +475,14 @@ bool Interpreter::AssignTo(uint8_t opcode) {
                     target->GetTypeName());
     }
     frame_->Pop();
-    return true;
+    return ChargeSize(*target);
 }
 
 bool Interpreter::ArrayCreate() {
     const int count = operand_.AsInt();
     halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
+    if (!ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
     return Push(Var(static_cast<VarExtension*>(array.Get())));
 }
 
@@ -599,7 +611,7 @@ bool Interpreter::Return(uint8_t opcode) {
     BinCode* function = frame_->GetFunction();
     const char* returnType = function->GetReturnType().c_str();
     Var& value = thread_.GetValue();
-    value = Var();
+    MakeEmpty(value);
     value.InitType(returnType);
     bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
     Var result;
@@ -615,7 +627,7 @@ bool Interpreter::Return(uint8_t opcode) {
             (record && record->classRecord && ClassRecord::IsKindOf(record->classRecord, &VarArray::kClassRecord));
         if (list && !declaredArray) {
             if (list->GetCount() > 1) {
-                value = Var();
+                MakeEmpty(value);
                 return Fail("Too much return values found for a %s function", returnType);
             }
             Var first;
@@ -627,14 +639,14 @@ bool Interpreter::Return(uint8_t opcode) {
     if (hasValue) {
         if (!value.AssignTyped(result)) {
             const bool isVoid = value.GetTag() == kTagNil && !value.HasAutoFlag();
-            value = Var();
+            MakeEmpty(value);
             if (isVoid) return Fail("void functions cannot return a value");
             return Fail("A %s function cannot return a %s value.", returnType, result.GetTypeName());
         }
         if (!DeliverResult(value)) return false;
     } else {
         if (!value.HasAutoFlag() && !value.IsNil()) return Fail("return: missing return value (%s)", returnType);
-        value = Var();
+        MakeEmpty(value);
     }
     return LeaveFrame();
 }

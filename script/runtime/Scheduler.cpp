@@ -58,7 +58,7 @@ void Scheduler::Visit(Thread& thread, float elapsed, DebugHandler* handler) {
 void Scheduler::StopAll() {
     for (auto& thread : threads_) {
         thread->SetState(kThreadIdle);
-        thread->GetValue() = Var();
+        MakeEmpty(thread->GetValue());
     }
 }
 

@@ -142,7 +142,7 @@ bool ScriptVM::AddCFunction(const char* name, detail::function_adapter* adapter)
     BinCode* module = ToBinCode(*bind);
     if (!module) return false;
     Var* entry = module->GetMembers().GetOrAddMember(name);
-    *entry = Var();
+    MakeEmpty(*entry);
     entry->SetBind(adapter);
     return true;
 }

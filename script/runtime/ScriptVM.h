@@ -119,13 +119,17 @@ public:
     // Test and fuzz harnesses bound how many instructions may still run
     // (0: no bound); past it the running thread stops with an error.
     void SetStepLimit(uint64_t steps) { stepsLeft_ = steps; stepLimited_ = steps > 0; }
-    // Counts one instruction; false once the bound is spent.
-    bool TakeStep() {
+    // Counts steps of work; false once the bound is spent.
+    bool TakeSteps(uint64_t steps) {
         if (!stepLimited_) return true;
-        if (stepsLeft_ == 0) return false;
-        --stepsLeft_;
+        if (stepsLeft_ < steps) {
+            stepsLeft_ = 0;
+            return false;
+        }
+        stepsLeft_ -= steps;
         return true;
     }
+    bool IsStepLimited() const { return stepLimited_; }
 
     // A text block that string constants may point into; kept until the
     // machine goes.

@@ -56,7 +56,7 @@ void Thread::Reset() {
 
 void Thread::Sleep(float milliseconds) {
     state_ = kThreadSleeping;
-    value_ = Var();
+    MakeEmpty(value_);
     value_.SetFloat(milliseconds);
 }
 

@@ -118,6 +118,13 @@ private:
     bool listed_ = false;
 };
 
+// Nil without flags or record: a value that says nothing of what it held.
+inline void MakeEmpty(Var& value) {
+    value.Clear();
+    value.SetAutoFlag(false);
+    value.SetConstFlag(false);
+}
+
 // The thread an object value holds, else null.
 Thread* ToThread(const Var& value);
 
