@@ -663,6 +663,11 @@ TEST_F(InterpreterTest, StepLimitStopsEndlessLoops) {
     a.Op(kOpParamCopy).Bind(top).JumpTo(kOpJump, top);
     vm.SetStepLimit(1000);
     EXPECT_EQ(FailureOf(a), "Fatal: execution step limit reached");
+    // Large values cost steps by their size: the limit bounds memory too.
+    Assembler big;
+    big.Op(kOpParamCopy).Int(kOpArrayCreate, kMaxArrayCount);
+    vm.SetStepLimit(100);
+    EXPECT_EQ(FailureOf(big), "Fatal: execution step limit reached");
     vm.SetStepLimit(0);
 }
 
