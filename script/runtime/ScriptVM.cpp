@@ -1,8 +1,12 @@
 #include "script/runtime/ScriptVM.h"
 
+#include "script/runtime/BinCode.h"
+#include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/Thread.h"
 #include "script/runtime/TypeRegistry.h"
 #include "script/runtime/Var.h"
 #include "script/runtime/VarArray.h"
+#include "script/runtime/VarBinary.h"
 #include "script/runtime/VarString.h"
 #include "script/runtime/VarUnicode.h"
 #include "script/runtime/t_Named.h"
@@ -12,9 +16,32 @@
 
 namespace Vrel {
 
-ScriptVM::ScriptVM() { FillTypeRegistry(); }
+namespace {
 
-ScriptVM::~ScriptVM() = default;
+constexpr size_t kMaxNoticeLength = 512;
+
+std::string FormatNotice(const char* format, const char* text) {
+    char notice[kMaxNoticeLength];
+    std::snprintf(notice, sizeof notice, format, TextOrUnknown(text));
+    return notice;
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+BinCode* NewModuleUnder(BinCode* parent) {
+    auto* module = new BinCode;
+    module->SetParent(parent);
+    return module;
+}
+
+}  // namespace
+
+ScriptVM::ScriptVM() : root_(new BinCode) { FillTypeRegistry(); }
+
+ScriptVM::~ScriptVM() {
+    scheduler_.Clear();
+    root_.Reset();
+}
 
 ScriptVM& ScriptVM::Global() {
     static ScriptVM machine;
@@ -33,14 +60,44 @@ void ScriptVM::FillTypeRegistry() {
     registry.Add("unicode", kTagObject, &VarUnicode::kClassRecord);
     registry.Add("array", kTagObject, &VarArray::kClassRecord);
     registry.Add("struct", kTagObject, &t_Named::kClassRecord);
+    registry.Add("code", kTagObject, &VarBinary::kClassRecord);
+    registry.Add("func", kTagObject, &BinCode::kClassRecord);
+    registry.Add("thread", kTagObject, &Thread::kClassRecord);
 }
 
 void ScriptVM::IgnoreText(const char*) {}
 
+void ScriptVM::Initialize(ICompiler* compiler) {
+    firstCallback_ = &IgnoreText;
+    secondCallback_ = &IgnoreText;
+    compiler_.reset(compiler);
+    FillTypeRegistry();
+    // The core built-in library registers here (RegisterBuiltins), before
+    // the game adds and overrides its own functions.
+}
+
+void ScriptVM::Shutdown() {
+    searchPaths_.clear();
+    debugHandler_.reset();
+    compiler_.reset();
+    scheduler_.Clear();
+    Release();
+}
+
+void ScriptVM::Release() {
+    // The old root goes after the new one stands: releasing modules may run
+    // destructors that look at the machine.
+    halvo::AutoRef<BinCode> old = std::move(root_);
+    root_ = new BinCode;
+    old.Reset();
+}
+
+// ---- messages ---------------------------------------------------------------
+
 void ScriptVM::Error(const char* source, int line, const char* format, ...) {
     if (!format || !*format) return;
     char prefix[512];
-    std::snprintf(prefix, sizeof prefix, "%s(%d) : ", source ? source : "(null)", line);
+    std::snprintf(prefix, sizeof prefix, "%s(%d) : ", TextOrUnknown(source), line);
     va_list args;
     va_start(args, format);
     va_list copy;
@@ -71,6 +128,171 @@ void ScriptVM::Output(const char* text) {
         firstCallback_(text);
     }
 }
+
+void ScriptVM::Notify(const char* text) {
+    if (text && firstCallback_) firstCallback_(text);
+}
+
+// ---- modules ----------------------------------------------------------------
+
+bool ScriptVM::AddCFunction(const char* name, detail::function_adapter* adapter) {
+    if (!name) return false;
+    Var* bind = root_->GetMembers().GetOrAddMember("~bind");
+    if (bind->IsNil()) bind->SetObject(NewModuleUnder(root_.Get()));
+    BinCode* module = ToBinCode(*bind);
+    if (!module) return false;
+    Var* entry = module->GetMembers().GetOrAddMember(name);
+    MakeEmpty(*entry);
+    entry->SetBind(adapter);
+    return true;
+}
+
+BinCode* ScriptVM::GetOrCreateModule(const char* name) {
+    if (!name) return nullptr;
+    if (Var* member = root_->GetMember(name)) return ToBinCode(*member);
+    BinCode* module = NewModuleUnder(root_.Get());
+    root_->GetMembers().GetOrAddMember(name)->SetObject(module);
+    return module;
+}
+
+BinCode* ScriptVM::FindModule(const char* name) {
+    if (!name) return nullptr;
+    std::string key;
+    for (size_t i = 0; name[i] && i < kMaxModuleNameLength; ++i) key += AsciiLower(name[i]);
+    Var* member = root_->GetMember(key.c_str());
+    if (!member && FindScriptFile(key.c_str())) member = root_->GetMember(key.c_str());
+    return member ? ToBinCode(*member) : nullptr;
+}
+
+BinCode* ScriptVM::GetGlobalObject(const char* name) const {
+    Var* member = name ? root_->GetMember(name) : nullptr;
+    return member ? ToBinCode(*member) : nullptr;
+}
+
+bool ScriptVM::HasFunction(const char* module, const char* name) {
+    BinCode* found = FindModule(module);
+    Var* member = found && name ? found->GetMember(name) : nullptr;
+    return member && ToBinCode(*member);
+}
+
+void ScriptVM::AddSearchPath(const char* directory, int kind) {
+    if (directory) searchPaths_.push_back({directory, kind});
+}
+
+bool ScriptVM::FindScriptFile(const char* name) {
+    if (!name) return false;
+    for (const SearchPath& path : searchPaths_) {
+        // Compiled module files (kind 0) are read by the module file reader,
+        // which plugs in here; until then only source paths load.
+        if (path.kind != kSearchSource || !compiler_) continue;
+        std::string file = path.directory + "/" + name + ".cis";
+        if (!EnterCompile(file.c_str())) return false;
+        int result = compiler_->CompileFile(file.c_str());
+        --compileNesting_;
+        if (result == kCompileOk) {
+            ModulesChanged();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ScriptVM::ReleaseModule(const char* name) {
+    if (!name || name[0] == '~') return false;
+    t_Named& members = root_->GetMembers();
+    bool removed = members.RemoveMember(name);
+    if (!removed) {
+        std::string fromPath = ModuleNameFromPath(name);
+        removed = !fromPath.empty() && fromPath[0] != '~' && members.RemoveMember(fromPath.c_str());
+    }
+    if (removed) ModulesChanged();
+    return removed;
+}
+
+std::string ScriptVM::ModuleNameFromPath(const char* path) {
+    if (!path) return std::string();
+    const char* start = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '/' || *p == '\\') start = p + 1;
+    std::string name;
+    for (const char* p = start; *p && *p != '.'; ++p) name += AsciiLower(*p);
+    return name.empty() ? "(memory)" : name;
+}
+
+void ScriptVM::ModulesChanged() {
+    if (debugHandler_) debugHandler_->ModulesChanged();
+}
+
+// ---- compiling --------------------------------------------------------------
+
+bool ScriptVM::EnterCompile(const char* name) {
+    if (compileNesting_ >= kMaxCompileNesting) {
+        Error(name, -1, "Unable to compile %s, because maximal include nesting(%d) is reached", TextOrUnknown(name),
+              kMaxCompileNesting);
+        return false;
+    }
+    ++compileNesting_;
+    return true;
+}
+
+bool ScriptVM::CompileFile(const char* path, bool report) {
+    if (!path) return false;
+    if (!compiler_) {
+        if (report) {
+            std::string notice = FormatNotice("trying to compile file %s without compiler linked in", path);
+            Notify(notice.c_str());
+            Error(path, -1, "%s", notice.c_str());
+        }
+        return false;
+    }
+    if (!EnterCompile(path)) return false;
+    int result = compiler_->CompileFile(path);
+    --compileNesting_;
+    if (result == kCompileOk) {
+        ModulesChanged();
+        return true;
+    }
+    if (result == kCompileCannotOpen && report) Error(path, -1, "Unable to open file");
+    return false;
+}
+
+bool ScriptVM::CompileBuffer(const char* text, const char* alias) {
+    if (!compiler_) {
+        std::string notice = FormatNotice("trying to compile buffer %s without compiler linked in", alias);
+        Notify(notice.c_str());
+        Error(TextOrUnknown(alias), -1, "%s", notice.c_str());
+        return false;
+    }
+    Notify(FormatNotice("compile buffer, using file alias %s", alias).c_str());
+    if (!EnterCompile(alias)) return false;
+    int result = compiler_->CompileBuffer(alias ? alias : "", text ? text : "");
+    --compileNesting_;
+    if (result == kCompileOk) ModulesChanged();
+    return result == kCompileOk;
+}
+
+int ScriptVM::Compile(const char* text, Thread* thread, Var& result) {
+    // Without a compiler nothing can be read: the same answer as a source
+    // that cannot be opened.
+    if (!compiler_) return kCompileCannotOpen;
+    if (!EnterCompile("(memory)")) return kCompileGeneratorFailed;
+    int code = compiler_->Compile(text ? text : "", thread, result);
+    --compileNesting_;
+    if (code == kCompileOk) ModulesChanged();
+    return code;
+}
+
+// ---- threads ----------------------------------------------------------------
+
+bool ScriptVM::Update(float elapsed) { return scheduler_.Pass(elapsed, debugHandler_.get()); }
+
+bool ScriptVM::EnterRun() {
+    if (runNesting_ >= kMaxRunNesting) return false;
+    ++runNesting_;
+    return true;
+}
+
+// ---- retained texts ---------------------------------------------------------
 
 void ScriptVM::RetainTextBlock(std::unique_ptr<char[]> block) {
     if (block) retainedBlocks_.push_back(std::move(block));

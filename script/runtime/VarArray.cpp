@@ -51,8 +51,19 @@ bool VarArray::Resize(int n) {
     std::unique_ptr<Var[]> old = std::move(elements_);
     elements_ = std::move(fresh);
     count_ = static_cast<uint32_t>(n);
-    old.reset();
+    RetireStorage(std::move(old));
     return true;
+}
+
+void VarArray::RetireStorage(std::unique_ptr<Var[]> old) {
+    if (old && storagePins_ > 0) retired_.push_back(std::move(old));
+}
+
+void VarArray::UnpinStorage() {
+    if (storagePins_ > 0 && --storagePins_ == 0) {
+        std::vector<std::unique_ptr<Var[]>> retired = std::move(retired_);
+        retired_.clear();
+    }
 }
 
 Var* VarArray::GetAt(int index) {

@@ -6,6 +6,7 @@
 #include "script/runtime/VarExtension.h"
 
 #include <memory>
+#include <vector>
 
 namespace Vrel {
 
@@ -35,9 +36,18 @@ public:
     // any type. Refuses a negative count or one above kMaxArrayCount.
     bool Resize(int n);
 
+    // While pinned, a resize keeps the replaced element storage until the
+    // last unpin: a running statement may still hold references into it.
+    void PinStorage() { ++storagePins_; }
+    void UnpinStorage();
+
 private:
+    void RetireStorage(std::unique_ptr<Var[]> old);
+
     std::unique_ptr<Var[]> elements_;
     uint32_t count_ = 0;
+    int storagePins_ = 0;
+    std::vector<std::unique_ptr<Var[]>> retired_;
 };
 
 // The array an object value holds, else null.

@@ -1,0 +1,91 @@
+#include "script/runtime/BinCode.h"
+
+#include "script/runtime/VarBinary.h"
+#include "script/runtime/Vocabulary.h"
+
+namespace Vrel {
+
+const ClassRecord BinCode::kClassRecord = {"BinCode", &VarExtension::kClassRecord, &BinCode::Create};
+
+void BinCode::CreateVocabulary() {
+    halvo::AutoRef<Vocabulary> vocabulary(new Vocabulary);
+    // String constants decoded from the code point into this pool, and
+    // scripts keep them in variables past recompiles and releases.
+    vocabulary->KeepBlocksAlive();
+    members_.GetOrAddMember("~v")->SetObject(vocabulary.Get());
+}
+
+Vocabulary* BinCode::GetVocabulary() const {
+    const BinCode* module = this;
+    for (int hop = 0; module && hop < kMaxModuleNesting; ++hop, module = module->GetParent()) {
+        const Var* member = const_cast<t_Named&>(module->members_).FindMember("~v");
+        if (!member) continue;
+        VarExtension* object = member->GetObject();
+        return object && object->IsKindOf(Vocabulary::kClassRecord) ? static_cast<Vocabulary*>(object) : nullptr;
+    }
+    return nullptr;
+}
+
+void BinCode::SetParent(BinCode* parent) {
+    members_.GetOrAddMember("~p")->SetPointer(parent);
+    parent_ = parent;
+}
+
+BinCode* BinCode::GetRoot() {
+    BinCode* module = this;
+    for (int hop = 0; hop < kMaxModuleNesting && module->GetParent(); ++hop) module = module->GetParent();
+    return module;
+}
+
+BinCode* BinCode::GetOutermost() {
+    BinCode* module = this;
+    for (int hop = 0; hop < kMaxModuleNesting; ++hop) {
+        BinCode* parent = module->GetParent();
+        if (!parent || !parent->GetParent()) break;
+        module = parent;
+    }
+    return module;
+}
+
+VarBinary* BinCode::GetCode() const {
+    const Var* member = const_cast<t_Named&>(members_).FindMember("~b");
+    VarExtension* object = member ? member->GetObject() : nullptr;
+    return object && object->IsKindOf(VarBinary::kClassRecord) ? static_cast<VarBinary*>(object) : nullptr;
+}
+
+void BinCode::SetCode(uint32_t size, const uint8_t* bytes) {
+    if (size < 1 || !bytes) {
+        members_.RemoveMember("~b");
+        return;
+    }
+    members_.GetOrAddMember("~b")->SetObject(new VarBinary(bytes, size));
+}
+
+void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) { lineMap_ = new MapFile(bytes, size); }
+
+const char* BinCode::GetSourceName() const {
+    if (!lineMap_) return "(unkown)";
+    return TextOrUnknown(lineMap_->GetSourceName());
+}
+
+const char* BinCode::GetName() const {
+    BinCode* parent = GetParent();
+    if (!parent) return "(unknown)";
+    for (const auto& [name, value] : parent->members_.GetMembers()) {
+        if (!name.empty() && name[0] == '~') continue;
+        if (value.GetTag() == kTagObject && value.GetObject() == this) return name.c_str();
+    }
+    return nullptr;
+}
+
+const char* BinCode::GetModuleName() {
+    if (!GetParent()) return "(global)";
+    return GetOutermost()->GetName();
+}
+
+BinCode* ToBinCode(const Var& value) {
+    VarExtension* object = value.GetObject();
+    return object && object->IsKindOf(BinCode::kClassRecord) ? static_cast<BinCode*>(object) : nullptr;
+}
+
+}  // namespace Vrel

@@ -1,0 +1,85 @@
+#pragma once
+// A compiled function or module (script type "func"). A module's members
+// hold its functions, its variables, its string table "~v", its bytecode
+// "~b" and its parent link "~p"; the root module holds every loaded module
+// and the native functions under "~bind".
+
+#include "script/runtime/MapFile.h"
+#include "script/runtime/VarExtension.h"
+#include "script/runtime/VarTable.h"
+#include "script/runtime/t_Named.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Vrel {
+
+class VarBinary;
+class Vocabulary;
+
+// Parent chains are data a file can shape: no walk goes further.
+constexpr int kMaxModuleNesting = 64;
+
+class BinCode : public VarExtension {
+public:
+    static const ClassRecord kClassRecord;
+    static halvo::RefObj* Create() { return new BinCode; }
+
+    BinCode() = default;
+
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    const char* GetTypeName() const override { return "func"; }
+    Var* GetMember(const char* name) override { return members_.FindMember(name); }
+    // Never creates: a module's members come only from its compile.
+    Var* GetOrAddMember(const char* name) override { return members_.FindMember(name); }
+
+    void CreateVocabulary();
+    Vocabulary* GetVocabulary() const;
+
+    // The parent is held weakly: a function may outlive its module. "~p"
+    // still shows the link as a pointer value for scripts that list
+    // members, but only the weak reference is ever followed.
+    BinCode* GetParent() const { return parent_.Get(); }
+    void SetParent(BinCode* parent);
+    BinCode* GetRoot();
+    // The ancestor just below the root (this object when its parent is the
+    // root or it has none): what a running frame must keep alive.
+    BinCode* GetOutermost();
+
+    VarBinary* GetCode() const;
+    void SetCode(uint32_t size, const uint8_t* bytes);
+    void SetMapFile(const uint8_t* bytes, uint32_t size);
+    MapFile* GetMapFile() const { return lineMap_.Get(); }
+
+    // "(unkown)" without line map; "(unknown)" when the map names nothing.
+    const char* GetSourceName() const;
+    // The name under which the parent holds this object; "(unknown)"
+    // without parent; null when the parent does not hold it.
+    const char* GetName() const;
+    const char* GetModuleName();
+
+    int GetParamCount() const { return paramCount_; }
+    void SetParamCount(int count) { paramCount_ = static_cast<uint8_t>(count); }
+    const std::string& GetReturnType() const { return returnType_; }
+    void SetReturnType(const char* type) { returnType_ = type ? type : "void"; }
+    VarTable& GetVariables() { return variables_; }
+    const VarTable& GetVariables() const { return variables_; }
+    t_Named& GetMembers() { return members_; }
+    const t_Named& GetMembers() const { return members_; }
+
+private:
+    uint8_t paramCount_ = 0;
+    std::string returnType_ = "void";
+    VarTable variables_;
+    t_Named members_;
+    halvo::AutoRef<MapFile> lineMap_;
+    halvo::WeakRef<BinCode> parent_;
+};
+
+// The code object an object value holds, else null.
+BinCode* ToBinCode(const Var& value);
+
+// For "%s": a missing text reads "(unknown)".
+inline const char* TextOrUnknown(const char* text) { return text ? text : "(unknown)"; }
+
+}  // namespace Vrel

@@ -1,0 +1,94 @@
+#include "script/runtime/CallFrame.h"
+
+#include "script/runtime/Thread.h"
+#include "script/runtime/VarArray.h"
+
+#include <unordered_set>
+
+namespace Vrel {
+
+namespace {
+
+// Struct locals may contain themselves; each is initialised once, and
+// nesting beyond the cap is left as it stands.
+void InitStructMembers(t_Named& structure, std::unordered_set<const t_Named*>& visited, int depth) {
+    if (depth >= kMaxDeclarationDepth || !visited.insert(&structure).second) return;
+    for (auto& [name, member] : structure.GetMembers()) {
+        if (member.IsDeclaration()) member.Followed().InitType(member.Followed().GetName());
+        if (t_Named* inner = ToNamed(member)) InitStructMembers(*inner, visited, depth + 1);
+    }
+}
+
+void InitLocal(Var& local, std::unordered_set<const t_Named*>& visited) {
+    if (local.IsDeclaration()) {
+        Var& declared = local.Followed();
+        declared.InitType(declared.GetName());
+    }
+    if (t_Named* structure = ToNamed(local)) InitStructMembers(*structure, visited, 0);
+}
+
+}  // namespace
+
+CallFrame::CallFrame(BinCode* function)
+    : function_(function),
+      module_(function ? function->GetOutermost() : nullptr),
+      code_(function ? function->GetCode() : nullptr),
+      vocabulary_(function ? function->GetVocabulary() : nullptr) {
+    if (!function) return;
+    // The copy shares the objects of the function's table: a local struct
+    // is one object for every call of the function, and what one call
+    // stores in it the next call sees.
+    locals_.CopyFrom(function->GetVariables());
+    std::unordered_set<const t_Named*> visited;
+    for (int i = 0; i < locals_.GetCount(); ++i) InitLocal(*locals_.At(i), visited);
+}
+
+CallFrame::~CallFrame() {
+    Truncate(0);
+    ReleasePins();
+}
+
+int CallFrame::GetLine() const {
+    MapFile* map = function_ ? function_->GetMapFile() : nullptr;
+    return map ? map->GetLine(instructionStart) : -1;
+}
+
+Var* CallFrame::Push() {
+    if (count_ == values_.size()) {
+        if (count_ >= kMaxStackValues) return nullptr;
+        values_.emplace_back();
+    }
+    Var* slot = &values_[count_++];
+    MakeEmpty(*slot);
+    return slot;
+}
+
+void CallFrame::Pop() {
+    if (count_ > 0) values_[--count_].Clear();
+}
+
+void CallFrame::Truncate(uint32_t count) {
+    while (count_ > count) Pop();
+}
+
+void CallFrame::EndStatement() {
+    Truncate(0);
+    ReleasePins();
+}
+
+void CallFrame::Pin(VarExtension* container) {
+    if (!container) return;
+    if (container->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(container)->PinStorage();
+    pins_.emplace_back(container);
+}
+
+void CallFrame::ReleasePins() {
+    // Newest first: storage pinned last is let go first.
+    while (!pins_.empty()) {
+        halvo::AutoRef<VarExtension> pin = std::move(pins_.back());
+        pins_.pop_back();
+        if (pin->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(pin.Get())->UnpinStorage();
+    }
+}
+
+}  // namespace Vrel

@@ -1,0 +1,80 @@
+#pragma once
+// One active function call of a script thread: program counter, locals and
+// value stack. Slot 0 of a thread is the base frame, which runs no function
+// and holds the arguments and results of calls made from native code.
+
+#include "script/runtime/BinCode.h"
+#include "script/runtime/Var.h"
+#include "script/runtime/VarBinary.h"
+#include "script/runtime/VarTable.h"
+#include "script/runtime/Vocabulary.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace Vrel {
+
+// A value stack beyond this is runaway code, not a program.
+constexpr uint32_t kMaxStackValues = 1u << 20;
+
+class CallFrame {
+public:
+    // The base frame.
+    CallFrame() = default;
+    // A frame for function: locals copied from its variable table, with
+    // declarations made empty values of their types. The frame keeps the
+    // function, its outermost module, its bytecode and its string table
+    // alive: a module may be released or recompiled while it runs.
+    explicit CallFrame(BinCode* function);
+    ~CallFrame();
+    CallFrame(const CallFrame&) = delete;
+    CallFrame& operator=(const CallFrame&) = delete;
+
+    BinCode* GetFunction() const { return function_.Get(); }
+    VarBinary* GetCode() const { return code_.Get(); }
+    Vocabulary* GetVocabulary() const { return vocabulary_.Get(); }
+    VarTable& GetLocals() { return locals_; }
+
+    // The line of the instruction now executing, through the line map; -1
+    // without one.
+    int GetLine() const;
+
+    // Value stack. Push answers null when the stack is full.
+    uint32_t GetCount() const { return count_; }
+    Var* Push();
+    Var& At(uint32_t index) { return values_[index]; }
+    Var& Top() { return values_[count_ - 1]; }
+    void Pop();
+    // Releases the values above count.
+    void Truncate(uint32_t count);
+    // End of statement: the stack empties and the containers that
+    // references pointed into are let go.
+    void EndStatement();
+
+    // Keeps a container alive (and an array's element storage in place)
+    // until the statement ends, so that references into it stay valid.
+    void Pin(VarExtension* container);
+
+    uint32_t pc = 0;
+    // Where the instruction being executed began: errors report its line.
+    uint32_t instructionStart = 0;
+    int reportedLine = -1;
+    int currentLine = -1;
+    uint32_t rangeStart = 0;
+    uint32_t rangeEnd = 0;
+    bool enteredFromNative = false;
+
+private:
+    void ReleasePins();
+
+    halvo::AutoRef<BinCode> function_;
+    halvo::AutoRef<BinCode> module_;
+    halvo::AutoRef<VarBinary> code_;
+    halvo::AutoRef<Vocabulary> vocabulary_;
+    VarTable locals_;
+    std::vector<Var> values_;
+    uint32_t count_ = 0;
+    std::vector<halvo::AutoRef<VarExtension>> pins_;
+};
+
+}  // namespace Vrel

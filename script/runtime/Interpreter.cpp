@@ -1,0 +1,722 @@
+#include "script/runtime/Interpreter.h"
+
+#include "script/runtime/BinCode.h"
+#include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/Op.h"
+#include "script/runtime/Opcode.h"
+#include "script/runtime/Operand.h"
+#include "script/runtime/ScriptVM.h"
+#include "script/runtime/Thread.h"
+#include "script/runtime/TypeRegistry.h"
+#include "script/runtime/VarArray.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace Vrel {
+
+namespace {
+
+constexpr uint32_t kUnlinkedJump = 0xFFFFFFFFu;
+constexpr uint32_t kSwitchEntrySize = 5;
+
+uint32_t ReadLittleEndian(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+bool ApplyBinary(int opcode, Var& left, const Var& right) {
+    switch (opcode) {
+        case kOpMul: return Op::Mul(left, right);
+        case kOpDiv: return Op::Div(left, right);
+        case kOpMod: return Op::Mod(left, right);
+        case kOpAdd: return Op::Add(left, right);
+        case kOpSub: return Op::Sub(left, right);
+        case kOpShiftLeft: return Op::ShiftLeft(left, right);
+        case kOpShiftRight: return Op::ShiftRight(left, right);
+        case kOpLessEqual: return Op::LessEqual(left, right);
+        case kOpLess: return Op::Less(left, right);
+        case kOpGreaterEqual: return Op::GreaterEqual(left, right);
+        case kOpGreater: return Op::Greater(left, right);
+        case kOpEqual: return Op::Equal(left, right);
+        case kOpNotEqual: return Op::NotEqual(left, right);
+        case kOpBitAnd: return Op::And(left, right);
+        case kOpBitXor: return Op::Xor(left, right);
+        case kOpBitOr: return Op::Or(left, right);
+        case kOpLogicalAnd: return Op::LogicalAnd(left, right);
+        case kOpLogicalOr: return Op::LogicalOr(left, right);
+        default: return false;
+    }
+}
+
+bool ApplyCompound(int opcode, Var& target, const Var& value) {
+    switch (opcode) {
+        case kOpAssign: return target.AssignTyped(value);
+        case kOpMulAssign: return Op::Mul(target, value);
+        case kOpDivAssign: return Op::Div(target, value);
+        case kOpModAssign: return Op::Mod(target, value);
+        case kOpAddAssign: return Op::Add(target, value);
+        case kOpSubAssign: return Op::Sub(target, value);
+        case kOpShiftRightAssign: return Op::ShiftRight(target, value);
+        case kOpShiftLeftAssign: return Op::ShiftLeft(target, value);
+        case kOpAndAssign: return Op::And(target, value);
+        case kOpXorAssign: return Op::Xor(target, value);
+        case kOpOrAssign: return Op::Or(target, value);
+        default: return false;
+    }
+}
+
+bool HoldsReferences(const Var& value, int depth) {
+    VarArray* array = ToVarArray(value);
+    if (!array || depth >= kMaxDeclarationDepth) return false;
+    for (int i = 0; i < array->GetCount(); ++i) {
+        const Var& element = *array->GetAt(i);
+        if (element.GetTag() == kTagReference || HoldsReferences(element, depth + 1)) return true;
+    }
+    return false;
+}
+
+// Argument arrays hold references to variables (natives need lvalues). An
+// array that outlives its statement, stored or returned, gets a copy that
+// holds the values instead: the variables may die first.
+void DetachReferences(Var& value, int depth = 0) {
+    if (!HoldsReferences(value, depth)) return;
+    VarArray* array = ToVarArray(value);
+    halvo::AutoRef<VarArray> copy(VarArray::CreateWithCount(array->GetCount()));
+    for (int i = 0; i < array->GetCount(); ++i) {
+        Var* element = copy->GetAt(i);
+        element->CopyWithoutConst(array->GetAt(i)->Followed());
+        DetachReferences(*element, depth + 1);
+    }
+    value.SetObject(copy.Get());
+}
+
+// What push var took off the stack, from the top down.
+struct VariablePath {
+    const char* name = nullptr;
+    int slot = -1;
+    bool indexed = false;
+    int index = 0;
+    const char* member = nullptr;
+    const char* module = nullptr;
+    uint32_t consumed = 0;
+};
+
+class Interpreter {
+public:
+    explicit Interpreter(Thread& thread) : thread_(thread), vm_(thread.GetVM()) {}
+    bool Run();
+
+private:
+    bool EnterCurrentFrame();
+    void TrackLine();
+    bool Step(uint8_t opcode);
+    bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool Push(const Var& value);
+    bool StepLimitReached() { return Fail("Fatal: execution step limit reached"); }
+    // Under a step limit, large results cost steps by their size, so that
+    // the limit bounds memory as well as time.
+    bool ChargeSize(const Var& result);
+
+    bool PushVar();
+    bool ReadPath(int flags, VariablePath& path);
+    // Null with failed set when a message was reported already.
+    Var* Resolve(const VariablePath& path, std::string& description, bool& failed);
+    Var* LookUpByName(const char* name);
+    Var* SelectMember(Var* variable, const char* member, const std::string& description);
+    bool Unary(uint8_t opcode);
+    bool Postfix(uint8_t opcode);
+    bool Binary(uint8_t opcode);
+    bool AssignTo(uint8_t opcode);
+    bool ArrayCreate();
+    bool ArrayAssign();
+    bool Jump(uint8_t opcode);
+    bool Switch();
+    bool ReadCaseValue(uint32_t entry, uint32_t& caseEnd, Var& caseValue);
+    bool Call();
+    bool CallNative(detail::function_adapter* adapter);
+    bool Return(uint8_t opcode);
+    bool DeliverResult(const Var& result);
+    bool LeaveFrame();
+    bool ParamCopy();
+
+    Thread& thread_;
+    ScriptVM& vm_;
+    CallFrame* frame_ = nullptr;
+    const uint8_t* code_ = nullptr;
+    uint32_t size_ = 0;
+    // The decoded operand; operand types that are no value types leave the
+    // previous one in place.
+    Var operand_;
+};
+
+bool Interpreter::Fail(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    thread_.ErrorV(frame_, format, args);
+    va_end(args);
+    return false;
+}
+
+bool Interpreter::Push(const Var& value) {
+    Var* slot = frame_->Push();
+    if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
+    slot->CopyWithoutConst(value);
+    return true;
+}
+
+bool Interpreter::ChargeSize(const Var& result) {
+    if (!vm_.IsStepLimited()) return true;
+    const char* text = result.GetCString();
+    uint64_t size = text ? std::strlen(text) : static_cast<uint64_t>(result.GetCount());
+    return vm_.TakeSteps(size / 1024) || StepLimitReached();
+}
+
+bool Interpreter::Run() {
+    thread_.SetState(kThreadRunning);
+    CallFrame* frame = thread_.GetCurrentFrame();
+    if (!frame || !frame->GetFunction()) {
+        // Nothing to run: a thread woken after its last return.
+        thread_.SetState(kThreadIdle);
+        return true;
+    }
+    if (!EnterCurrentFrame()) return false;
+    while (thread_.GetState() == kThreadRunning && frame_->pc < size_) {
+        if (vm_.GetDebugHandler()) {
+            TrackLine();
+            if (thread_.GetState() != kThreadRunning) break;
+        }
+        frame_->instructionStart = frame_->pc;
+        if (!vm_.TakeSteps(1)) return StepLimitReached();
+        const uint8_t opcode = code_[frame_->pc++];
+        if (opcode < kOpFirstWithoutOperand &&
+            !DecodeOperand(code_, size_, frame_->pc, operand_, frame_->GetVocabulary())) {
+            frame_->pc = size_;
+            return Fail("Fatal: incomplete operand of '%s'", GetCommandName(opcode));
+        }
+        if (!Step(opcode)) return false;
+    }
+    return true;
+}
+
+bool Interpreter::EnterCurrentFrame() {
+    frame_ = thread_.GetCurrentFrame();
+    VarBinary* code = frame_ ? frame_->GetCode() : nullptr;
+    if (!code) {
+        code_ = nullptr;
+        size_ = 0;
+        return Fail("No code specified for executing");
+    }
+    code_ = code->GetBytes();
+    size_ = code->GetSize();
+    MapFile* map = frame_->GetFunction()->GetMapFile();
+    frame_->rangeStart = 0;
+    frame_->rangeEnd = UINT32_MAX;
+    frame_->currentLine = map ? map->GetLineEx(frame_->pc, frame_->rangeStart, frame_->rangeEnd) : -1;
+    frame_->reportedLine = frame_->currentLine;
+    return true;
+}
+
+void Interpreter::TrackLine() {
+    CallFrame& frame = *frame_;
+    if (frame.pc < frame.rangeStart || frame.pc >= frame.rangeEnd) {
+        MapFile* map = frame.GetFunction()->GetMapFile();
+        frame.rangeStart = 0;
+        frame.rangeEnd = UINT32_MAX;
+        frame.currentLine = map ? map->GetLineEx(frame.pc, frame.rangeStart, frame.rangeEnd) : -1;
+    }
+    if (frame.currentLine == frame.reportedLine) return;
+    frame.reportedLine = frame.currentLine;
+    if (frame.currentLine != -1) vm_.GetDebugHandler()->LineChanged(&thread_);
+}
+
+bool Interpreter::Step(uint8_t opcode) {
+    switch (opcode) {
+        case kOpData:
+        case kOpNothing: return true;
+        case kOpPushValue: return Push(operand_);
+        case kOpPushVar: return PushVar();
+        case kOpArrayCreate: return ArrayCreate();
+        case kOpArrayAssign: return ArrayAssign();
+        case kOpJump:
+        case kOpJumpTrue:
+        case kOpJumpTrueCheck:
+        case kOpJumpFalse:
+        case kOpJumpFalseCheck: return Jump(opcode);
+        case kOpSwitch: return Switch();
+        case kOpLabel: return Fail("unexpected command found: OP_LABEL");
+        case kOpCall: return Call();
+        case kOpReturn:
+        case kOpStop: return Return(opcode);
+        case kOpEndOfStatement: frame_->EndStatement(); return true;
+        case kOpParamCopy: return ParamCopy();
+        default: break;
+    }
+    if (opcode >= kOpAssign && opcode <= kOpOrAssign) return AssignTo(opcode);
+    if (opcode >= kOpPreIncrement && opcode <= kOpLastUnary) return Unary(opcode);
+    if (opcode == kOpPostIncrement || opcode == kOpPostDecrement) return Postfix(opcode);
+    if (opcode > kOpPostDecrement && opcode <= kOpLastPostfix) return false;
+    if (opcode >= kOpMul && opcode <= kOpLastBinary) return Binary(opcode);
+    return Fail("Unsupported or invalid operation: %d (%s)", opcode, GetCommandName(opcode));
+}
+
+// ---- push var ---------------------------------------------------------------
+
+bool Interpreter::ReadPath(int flags, VariablePath& path) {
+    const uint32_t count = frame_->GetCount();
+    auto next = [&]() -> Var* { return path.consumed < count ? &frame_->At(count - 1 - path.consumed++) : nullptr; };
+    Var* top = next();
+    if (!top) return Fail("missing variable name");
+    if (flags & kPushByName) {
+        path.name = top->GetCString();
+        if (!path.name) return Fail("missing variable name");
+    } else {
+        path.slot = top->AsInt();
+    }
+    if (flags & kPushIndex) {
+        Var* index = next();
+        if (!index) return Fail("missing array index");
+        path.indexed = true;
+        path.index = index->AsInt();
+    }
+    // With both a member and a module the member lies above the module, as
+    // the code generator pushes them.
+    if (flags & kPushMember) {
+        Var* member = next();
+        path.member = member ? member->GetCString() : nullptr;
+        if (!path.member) return Fail("missing property map name");
+    }
+    if (flags & kPushModule) {
+        Var* module = next();
+        if (!module) return Fail("missing module");
+        path.module = module->GetCString();
+        if (!path.module) return Fail("missing module name");
+    }
+    return true;
+}
+
+Var* Interpreter::LookUpByName(const char* name) {
+    if (Var* value = thread_.GetThreadValues().FindMember(name)) return value;
+    BinCode* scope = frame_->GetFunction();
+    for (int hop = 0; scope && hop < kMaxModuleNesting; ++hop, scope = scope->GetParent()) {
+        if (Var* member = scope->GetMember(name)) {
+            frame_->Pin(scope);
+            return member;
+        }
+    }
+    Var* bindMember = vm_.GetRootModule()->GetMember("~bind");
+    BinCode* bind = bindMember ? ToBinCode(*bindMember) : nullptr;
+    Var* native = bind ? bind->GetMember(name) : nullptr;
+    if (native) frame_->Pin(bind);
+    return native;
+}
+
+Var* Interpreter::Resolve(const VariablePath& path, std::string& description, bool& failed) {
+    char text[256];
+    if (path.name && path.module) {
+        std::snprintf(text, sizeof text, "%.125s::%.125s", path.module, path.name);
+        description = text;
+        Var* moduleMember = vm_.GetRootModule()->GetMember(path.module);
+        BinCode* module = moduleMember ? ToBinCode(*moduleMember) : nullptr;
+        if (!module) {
+            failed = true;
+            Fail("module %s not found", path.module);
+            return nullptr;
+        }
+        frame_->Pin(module);
+        return module->GetMember(path.name);
+    }
+    if (path.name) {
+        std::snprintf(text, sizeof text, "%.250s", path.name);
+        description = text;
+        return LookUpByName(path.name);
+    }
+    description = "(unknown)";
+    return frame_->GetLocals().At(path.slot);
+}
+
+Var* Interpreter::SelectMember(Var* variable, const char* member, const std::string& description) {
+    Var& target = variable->Followed();
+    if (!target.GetObject()) {
+        // Constants and natives keep what they are; any other empty value
+        // becomes a structure on first member access.
+        if (variable->HasConstFlag() || target.HasConstFlag() || target.GetTag() == kTagBind) {
+            Fail("Unable to get the member '%s' of the structure %s.", member, description.c_str());
+            return nullptr;
+        }
+        const TypeRecord* record = target.GetRecord();
+        target.SetObject(new t_Named);
+        if (record && record->classRecord && ClassRecord::IsKindOf(record->classRecord, &t_Named::kClassRecord))
+            target.SetRecord(record);
+    }
+    VarExtension* object = target.GetObject();
+    Var* found = object->GetMember(member);
+    if (!found) {
+        found = object->GetOrAddMember(member);
+        if (found) found->SetAutoFlag(true);
+    }
+    if (!found) {
+        Fail("Unable to get the member '%s' of the structure %s.", member, description.c_str());
+        return nullptr;
+    }
+    frame_->Pin(object);
+    return found;
+}
+
+bool Interpreter::PushVar() {
+    const int flags = operand_.AsInt();
+    VariablePath path;
+    if (!ReadPath(flags, path)) return false;
+    std::string description;
+    bool failed = false;
+    Var* variable = Resolve(path, description, failed);
+    if (failed) return false;
+    if (!variable) return Fail("The variable '%s' is undefined.", description.c_str());
+    if (path.member) {
+        variable = SelectMember(variable, path.member, description);
+        if (!variable) return false;
+    }
+    if (path.indexed) {
+        Var& target = variable->Followed();
+        Var* element = target.GetOrAddElement(path.index);
+        if (!element) return Fail("index %d is out of range or value is not an array", path.index);
+        frame_->Pin(target.GetObject());
+        variable = element;
+    }
+    frame_->Truncate(frame_->GetCount() - path.consumed);
+    frame_->Push()->SetReference(variable);
+    return true;
+}
+
+// ---- operators --------------------------------------------------------------
+
+bool Interpreter::Unary(uint8_t opcode) {
+    const char* name = GetCommandName(opcode);
+    if (frame_->GetCount() == 0) return Fail("Fatal: Accessing stack outside range at '%s'", name);
+    Var& top = frame_->Top();
+    if (opcode == kOpPreIncrement || opcode == kOpPreDecrement || opcode == kOpMakeConst) {
+        Var* variable = top.GetReferenced();
+        if (!variable) {
+            if (opcode == kOpPreIncrement) return Fail("Fatal: Trying to increment a non lvalue");
+            if (opcode == kOpPreDecrement) return Fail("Fatal: Trying to decrement a non lvalue");
+            return Fail("Fatal: Trying to make a non lvalue const");
+        }
+        if (opcode == kOpMakeConst) {
+            variable->SetConstFlag(true);
+            return true;
+        }
+        Var& target = variable->Followed();
+        if (variable->HasConstFlag() || target.HasConstFlag()) return Fail("Unable to modify a const variable.");
+        return opcode == kOpPreIncrement ? target.Increment(1) : Op::Add(target, Var(-1));
+    }
+    if (top.GetTag() == kTagReference) top.CopyWithoutConst(top.Followed());
+    bool done = false;
+    switch (opcode) {
+        case kOpComplement:
+            done = top.GetTag() == kTagInt;
+            if (done) top.SetInt(~top.RawInt());
+            break;
+        case kOpNot: done = Op::Not(top); break;
+        case kOpPlus: done = true; break;
+        case kOpNegate: done = Op::Negate(top); break;
+        default: return Fail("Sorry, the unary operation %s is not implemented yet", name);
+    }
+    if (!done) return Fail("Unable to execute unary operation '%s' on value '%s'", name, top.ToString().c_str());
+    return true;
+}
+
+bool Interpreter::Postfix(uint8_t opcode) {
+    const char* name = GetCommandName(opcode);
+    if (frame_->GetCount() == 0) return Fail("Fatal: Accessing stack outside range at '%s'", name);
+    Var& top = frame_->Top();
+    Var* variable = top.GetReferenced();
+    if (!variable) return Fail("Fatal: Unable to execute %s on non lvalue", name);
+    Var& target = variable->Followed();
+    if (variable->HasConstFlag() || target.HasConstFlag()) return Fail("Unable to modify a const variable.");
+    Var old;
+    old.CopyWithoutConst(target);
+    bool changed = opcode == kOpPostIncrement ? target.Increment(1) : Op::Add(target, Var(-1));
+    top.CopyWithoutConst(old);
+    return changed;
+}
+
+bool Interpreter::Binary(uint8_t opcode) {
+    const char* name = GetCommandName(opcode);
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return Fail("Fatal: Accessing stack outside range at '%s'", name);
+    Var& left = frame_->At(count - 2);
+    if (left.GetTag() == kTagReference) left.CopyWithoutConst(left.Followed());
+    Var right;
+    right.CopyWithoutConst(frame_->At(count - 1).Followed());
+    DetachReferences(right);
+    if (!ApplyBinary(opcode, left, right)) {
+        return Fail("Unable to execute binary operation '%s' on value %s(%s) and %s(%s)", name,
+                    left.ToString().c_str(), left.GetTypeName(), right.ToString().c_str(), right.GetTypeName());
+    }
+    frame_->Pop();
+    return ChargeSize(frame_->Top());
+}
+
+bool Interpreter::AssignTo(uint8_t opcode) {
+    const char* name = GetCommandName(opcode);
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return Fail("ScriptVM::_DoAssign - InternalError: Missing paramters on assign(%s)", name);
+    Var* target = frame_->At(count - 2).GetReferenced();
+    if (!target) return Fail("Can only assign(%s) values to lvalues", name);
+    if (target->HasConstFlag()) return Fail("Unable to modify a const variable.");
+    // A copy: storing may release the container the value lives in.
+    Var value;
+    value.Assign(frame_->At(count - 1).Followed());
+    DetachReferences(value);
+    if (!ApplyCompound(opcode, *target, value)) {
+        return Fail("Unable to assign(%s) the value %s to a variable with type '%s'", name, value.ToString().c_str(),
+                    target->GetTypeName());
+    }
+    frame_->Pop();
+    return ChargeSize(*target);
+}
+
+bool Interpreter::ArrayCreate() {
+    const int count = operand_.AsInt();
+    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
+    if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
+    if (!ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
+    return Push(Var(static_cast<VarExtension*>(array.Get())));
+}
+
+bool Interpreter::ArrayAssign() {
+    const int index = operand_.AsInt();
+    if (frame_->GetCount() < 2) return Fail("Fatal: Accessing stack outside range");
+    Var value;
+    value.CopyWithoutConst(frame_->Top());
+    frame_->Pop();
+    Var& array = frame_->Top();
+    if (array.GetTag() == kTagReference) array.Assign(array.Followed());
+    VarExtension* object = array.GetObject();
+    Var* element = object ? object->GetAt(index) : nullptr;
+    if (!element) return Fail("Fatal: Accessing array outside range('%d')", index);
+    element->CopyWithoutConst(value);
+    return true;
+}
+
+// ---- control flow -----------------------------------------------------------
+
+bool Interpreter::Jump(uint8_t opcode) {
+    if (operand_.GetTag() != kTagPosition) return Fail("programm counter expected at OP_JUMP");
+    const uint32_t target = operand_.RawPosition();
+    if (target == kUnlinkedJump) return Fail("fatal: unlinkt jump found to -1");
+    if (opcode == kOpJump) {
+        frame_->pc = target;
+        return true;
+    }
+    if (frame_->GetCount() == 0) return Fail("jump condition expected at OP_JUMP_TRUE");
+    bool condition = false;
+    frame_->Top().ToBool(condition);
+    if (opcode == kOpJumpTrue || opcode == kOpJumpFalse) frame_->Pop();
+    const bool onTrue = opcode == kOpJumpTrue || opcode == kOpJumpTrueCheck;
+    if (condition == onTrue) frame_->pc = target;
+    return true;
+}
+
+bool Interpreter::ReadCaseValue(uint32_t entry, uint32_t& caseEnd, Var& caseValue) {
+    if ((code_[entry] & kTagMask) != kTagPosition) return false;
+    const uint32_t target = ReadLittleEndian(code_ + entry + 1);
+    if (target >= size_) return false;
+    caseEnd = target + 1;  // past the "data" opcode, at the case value
+    return DecodeOperand(code_, size_, caseEnd, caseValue, frame_->GetVocabulary());
+}
+
+bool Interpreter::Switch() {
+    const int entries = operand_.AsInt();
+    const uint32_t table = frame_->pc;
+    const uint64_t end = table + uint64_t{kSwitchEntrySize} * static_cast<uint64_t>(entries < 0 ? 0 : entries);
+    if (!operand_.IsInt() || entries < 0 || end > size_) return Fail("fatal: invalid switch table");
+    if (frame_->GetCount() == 0) return Fail("Fatal: Accessing stack outside range at '%s'", "switch");
+    Var value;
+    value.CopyWithoutConst(frame_->Top().Followed());
+    int64_t low = 0, high = entries - 1;
+    while (low <= high) {
+        const int64_t middle = low + (high - low) / 2;
+        uint32_t caseEnd = 0;
+        Var caseValue;
+        if (!ReadCaseValue(table + static_cast<uint32_t>(middle) * kSwitchEntrySize, caseEnd, caseValue))
+            return Fail("fatal: invalid switch table");
+        if (Var::CaseLess(value, caseValue)) {
+            high = middle - 1;
+        } else if (Var::CaseLess(caseValue, value)) {
+            low = middle + 1;
+        } else {
+            frame_->pc = caseEnd;
+            return true;
+        }
+    }
+    frame_->pc = static_cast<uint32_t>(end);
+    return true;
+}
+
+// ---- calls and returns ------------------------------------------------------
+
+bool Interpreter::Call() {
+    if (frame_->GetCount() < 2) return Fail("fatal: to less arguments on stack at function call");
+    const Var& top = frame_->Top();
+    if (top.GetTag() == kTagReference && !top.GetReferenced()) return Fail("fatal: function is not defined");
+    const Var& callee = top.Followed();
+    if (BinCode* function = ToBinCode(callee)) {
+        halvo::AutoRef<BinCode> keep(function);
+        if (thread_.GetDepth() + 1 >= kMaxCallDepth)
+            return Fail("Unable to call script function, because maximal call depth(%d) is reached",
+                        static_cast<int>(kMaxCallDepth));
+        thread_.PushFrame(function);
+        if (DebugHandler* handler = vm_.GetDebugHandler())
+            handler->FunctionEntered(&thread_, TextOrUnknown(function->GetName()));
+        return EnterCurrentFrame();
+    }
+    if (callee.GetTag() == kTagBind) return CallNative(callee.GetBind());
+    return Fail("trying to call a non function");
+}
+
+bool Interpreter::CallNative(detail::function_adapter* adapter) {
+    if (!adapter) return Fail("C-Function not found");
+    if (DebugHandler* handler = vm_.GetDebugHandler()) handler->BeforeNativeCall(&thread_, adapter);
+    CallFrame* caller = frame_;
+    // The arguments leave the stack before the call: a nested run on this
+    // thread may use the stack above them.
+    caller->Pop();
+    Var arguments;
+    arguments.Assign(caller->Top());
+    caller->Pop();
+    t_Interface call;
+    call.thread = &thread_;
+    call.count = arguments.GetCount();
+    call.args = &arguments;
+    Var result;
+    adapter->Call(&result, call);
+    Var* slot = caller->Push();
+    if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
+    slot->CopyWithoutConst(result);
+    if (DebugHandler* handler = vm_.GetDebugHandler()) handler->AfterNativeCall(&thread_);
+    if (thread_.GetState() == kThreadReturned) thread_.SetState(kThreadRunning);
+    CallFrame* current = thread_.GetCurrentFrame();
+    if (!current || !current->GetFunction()) {
+        thread_.SetState(kThreadReturned);
+        return true;
+    }
+    if (current != caller && thread_.GetState() == kThreadRunning) return EnterCurrentFrame();
+    return true;
+}
+
+bool Interpreter::Return(uint8_t opcode) {
+    BinCode* function = frame_->GetFunction();
+    const char* returnType = function->GetReturnType().c_str();
+    Var& value = thread_.GetValue();
+    MakeEmpty(value);
+    value.InitType(returnType);
+    bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
+    Var result;
+    if (hasValue) {
+        // The thread's value never refers to a variable: the frame it lives
+        // in is about to go.
+        result.CopyWithoutConst(frame_->Top().Followed());
+        DetachReferences(result);
+        VarArray* list = ToVarArray(result);
+        const TypeRecord* record = value.GetRecord();
+        const bool declaredArray =
+            ToVarArray(value) || value.HasAutoFlag() ||
+            (record && record->classRecord && ClassRecord::IsKindOf(record->classRecord, &VarArray::kClassRecord));
+        if (list && !declaredArray) {
+            if (list->GetCount() > 1) {
+                MakeEmpty(value);
+                return Fail("Too much return values found for a %s function", returnType);
+            }
+            Var first;
+            if (list->GetCount() == 1) first.CopyWithoutConst(list->GetAt(0)->Followed());
+            hasValue = !first.IsNil();
+            result = first;
+        }
+    }
+    if (hasValue) {
+        if (!value.AssignTyped(result)) {
+            const bool isVoid = value.GetTag() == kTagNil && !value.HasAutoFlag();
+            MakeEmpty(value);
+            if (isVoid) return Fail("void functions cannot return a value");
+            return Fail("A %s function cannot return a %s value.", returnType, result.GetTypeName());
+        }
+        if (!DeliverResult(value)) return false;
+    } else {
+        if (!value.HasAutoFlag() && !value.IsNil()) return Fail("return: missing return value (%s)", returnType);
+        MakeEmpty(value);
+    }
+    return LeaveFrame();
+}
+
+bool Interpreter::DeliverResult(const Var& result) {
+    CallFrame* caller = thread_.GetFrame(thread_.GetDepth() - 1);
+    if (!caller || caller->GetCount() < 2) return true;
+    caller->Pop();
+    caller->Top().CopyWithoutConst(result);
+    return true;
+}
+
+bool Interpreter::LeaveFrame() {
+    if (DebugHandler* handler = vm_.GetDebugHandler()) handler->FunctionReturned(&thread_);
+    frame_ = nullptr;
+    thread_.PopFrame();
+    CallFrame* below = thread_.GetCurrentFrame();
+    if (thread_.GetDepth() == 0 || !below || !below->GetFunction()) {
+        if (below && thread_.GetDepth() == 0) below->enteredFromNative = false;
+        thread_.SetState(kThreadIdle);
+        return true;
+    }
+    if (below->enteredFromNative) {
+        below->enteredFromNative = false;
+        thread_.SetState(kThreadReturned);
+        return true;
+    }
+    return EnterCurrentFrame();
+}
+
+bool Interpreter::ParamCopy() {
+    const uint32_t depth = thread_.GetDepth();
+    if (depth == 0) return false;
+    CallFrame* caller = thread_.GetFrame(depth - 1);
+    if (!caller || caller->GetCount() < 2) return false;
+    const Var& arguments = caller->At(caller->GetCount() - 2);
+    BinCode* function = frame_->GetFunction();
+    const char* name = TextOrUnknown(function->GetName());
+    const int parameters = function->GetParamCount();
+    const int passed = arguments.GetCount();
+    if (passed > parameters) {
+        vm_.Error(thread_.GetSourceName(), frame_->GetLine(),
+                  "Try to call the function '%s' which is defined with %d paramters with %d values.", name, parameters,
+                  passed);
+        return false;
+    }
+    for (int i = 0; i < parameters; ++i) {
+        Var* local = frame_->GetLocals().At(i);
+        if (!local) return false;
+        if (i < passed) {
+            const Var* argument = arguments.GetElement(i);
+            if (!argument || !local->AssignTyped(*argument)) {
+                return Fail(
+                    "Unable to initialize the parameter %d of function call of '%s'. A parameter from the type '%s' "
+                    "was expected, but it was found a value of the type '%s'",
+                    i + 1, name, local->GetTypeName(), argument ? argument->GetTypeName() : "(null)");
+            }
+        } else if (local->IsDeclaration()) {
+            return Fail("Missing parameters at function call of '%s'. The parameter %d is missing.", name, i + 1);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Execute(Thread& thread) {
+    halvo::AutoRef<Thread> keep(&thread);
+    Interpreter interpreter(thread);
+    return interpreter.Run();
+}
+
+}  // namespace Vrel
