@@ -1,6 +1,6 @@
 #include "script/compiler/SNode.h"
 
-#include "script/runtime/CommandName.h"
+#include "script/runtime/Opcode.h"
 
 #include <utility>
 #include <vector>
@@ -156,7 +156,7 @@ void SNode::AppendLine(std::string& out, const SNode& node, int indent) {
     out += ' ';
     out += GetOpSubTypeName(node.subKind);
     out += " (";
-    out += GetCommandName(static_cast<uint32_t>(node.opcode));
+    out += GetCommandName(static_cast<int>(node.opcode));
     out += ") ";
     if (node.text) out += node.text;
     std::string valueText = node.value.ToString();
