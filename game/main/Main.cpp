@@ -34,6 +34,8 @@ void ConstructProcessWideObjects() {
 int main() {
     ConstructProcessWideObjects();
     GameShellClient client;
-    AppShell shell(PlatformServiceHooks());
+    ShellHooks hooks = PlatformServiceHooks();
+    hooks.updateScripts = [](float frameMs) { Vrel::ScriptVM::Global().Update(frameMs); };
+    AppShell shell(std::move(hooks));
     return shell.Run(client);
 }
