@@ -8,6 +8,13 @@ CompileContext::CompileContext(const char* name, const char* text)
       sourceName(name ? name : ""),
       words(std::make_unique<t_Vocals>()) {}
 
+std::unique_ptr<CompileContext> CompileContext::Nested(const CompileContext& outer, BinCode* target) {
+    auto nested = std::make_unique<CompileContext>(outer.sourceName.c_str(), outer.sourceText);
+    nested->moduleName.clear();
+    nested->target = target;
+    return nested;
+}
+
 std::string ModuleNameFromPath(const char* path) {
     std::string text = path ? path : "";
     size_t slash = text.find_last_of("/\\");

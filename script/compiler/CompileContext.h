@@ -6,6 +6,7 @@
 #include "platform/RefObj.h"
 #include "script/compiler/SNode.h"
 #include "script/compiler/Vocals.h"
+#include "script/runtime/BinCode.h"
 #include "script/runtime/Var.h"
 
 #include <map>
@@ -20,11 +21,15 @@ using LineTable = std::map<int32_t, std::string>;
 struct CompileContext {
     // sourceName is the file path or alias; the module name follows from it.
     CompileContext(const char* sourceName, const char* sourceText);
+    // The context of a function or module body inside an enclosing compile:
+    // same source and messages, no module name, no flags, its own target.
+    static std::unique_ptr<CompileContext> Nested(const CompileContext& outer, BinCode* target);
 
     halvo::AutoRef<SNode> tokens;
     halvo::AutoRef<SNode> tree;
     halvo::AutoRef<SNode> parameterPrologue;
     halvo::AutoRef<SNode> code;
+    halvo::AutoRef<BinCode> target;
     const char* sourceText = nullptr;
     std::string moduleName;
     std::string sourceName;

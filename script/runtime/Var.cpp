@@ -620,8 +620,9 @@ bool Var::CaseLess(const Var& xRef, const Var& yRef) {
         return less;
     }
     if (x.GetTag() == kTagStringConst) {
+        // y is a string constant or a string object: both have type "string".
         const char* a = x.value_.text;
-        const char* b = y.value_.text;
+        const char* b = y.GetCString();
         if (!a || !b) return !a && b;
         return std::strcmp(a, b) < 0;
     }
