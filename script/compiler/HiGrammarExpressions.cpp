@@ -143,6 +143,8 @@ bool HiGrammar::EvaluateExpression(SNode* node, Var& result, CompileContext& con
     auto scratch = CompileContext::Nested(context, temporary.Get());
     scratch->code = Code::NewRoot();
     const int line = node->line;
+    // Messages of the run name the expression's line.
+    if (line >= 1) Code::EmitInt(scratch->code.Get(), kOpLine, line);
     if (!AssembleExpression(node, scratch->code.Get(), context)) {
         Error(context, line, "Unable to parse expression");
         return false;

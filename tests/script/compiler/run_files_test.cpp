@@ -1,0 +1,78 @@
+// Script programs with their expected output: each run/NAME.cis is run by
+// cis-run inside the run folder (so messages name it "NAME.cis"), or, when
+// run/NAME.args exists, the files it lists in that order. run/NAME.expected
+// holds the output followed by "exit: <code>". Set TAVRIN_UPDATE_GOLDEN to
+// rewrite the expected files.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+fs::path RunFolder() {
+    const char* root = std::getenv("TAVRIN_SOURCE_DIR");
+    return fs::path(root ? root : ".") / "tests/script/compiler/run";
+}
+
+std::string Arguments(const fs::path& script) {
+    fs::path list = script;
+    list.replace_extension(".args");
+    if (!fs::exists(list)) return script.filename().string();
+    std::string arguments = ReadFile(list);
+    for (char& c : arguments)
+        if (c == '\n' || c == '\r') c = ' ';
+    return arguments;
+}
+
+std::string RunCisRun(const fs::path& folder, const std::string& arguments) {
+    std::string command = "cd '" + folder.string() + "' && '" CIS_RUN_BINARY "' " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return "(cannot start cis-run)";
+    std::string output;
+    char buffer[4096];
+    size_t read;
+    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+    int status = pclose(pipe);
+    int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output + "exit: " + std::to_string(code) + "\n";
+}
+
+TEST(CisRun, EveryProgramPrintsItsExpectedOutput) {
+    fs::path folder = RunFolder();
+    ASSERT_TRUE(fs::is_directory(folder)) << folder;
+    bool update = std::getenv("TAVRIN_UPDATE_GOLDEN") != nullptr;
+    int programs = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".cis") continue;
+        ++programs;
+        std::string actual = RunCisRun(folder, Arguments(entry.path()));
+        fs::path expectedPath = entry.path();
+        expectedPath.replace_extension(".expected");
+        if (update) {
+            std::ofstream(expectedPath, std::ios::binary) << actual;
+            continue;
+        }
+        ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
+        EXPECT_EQ(ReadFile(expectedPath), actual) << "program " << entry.path().filename();
+    }
+    EXPECT_GT(programs, 20);
+}
+
+}  // namespace
