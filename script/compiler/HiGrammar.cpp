@@ -67,6 +67,13 @@ SNode* Code::ChildOfSubKind(const SNode* node, int32_t subKind) {
     return nullptr;
 }
 
+// The sorted index answers most look-ups (names not there) without the
+// linear walk that numbers the slots.
+int Code::SlotOf(const VarTable& variables, const char* name) {
+    const Vocabulary& names = variables.GetNames();
+    return names.Find(name) < 0 ? -1 : names.FindLinear(name);
+}
+
 const char* Code::TextOf(const SNode* node) { return node ? node->value.GetCString() : nullptr; }
 
 // ---- messages and depth ------------------------------------------------------

@@ -119,6 +119,8 @@ halvo::AutoRef<SNode> NewRoot();
 // The first child of that kind (or sub kind), or null.
 SNode* ChildOfKind(const SNode* node, int32_t kind);
 SNode* ChildOfSubKind(const SNode* node, int32_t subKind);
+// The slot of the first variable of that name, or -1.
+int SlotOf(const VarTable& variables, const char* name);
 // The text a node's value carries, or null.
 const char* TextOf(const SNode* node);
 }  // namespace Code

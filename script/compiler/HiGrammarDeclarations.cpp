@@ -94,7 +94,7 @@ bool HiGrammar::DeclaredTypeText(SNode* node, SNode* count, const char* typeName
 bool HiGrammar::DeclareLocal(SNode* node, const char* name, const char* member, const char* typeText,
                              CompileContext& context, bool isParameter) {
     VarTable& variables = context.target->GetVariables();
-    const int existing = variables.GetNames().FindLinear(name);
+    const int existing = Code::SlotOf(variables, name);
     if (!member) {
         if (existing >= 0 && isParameter) {
             Error(context, node->line, "The parameter '%s' is declared twice", name);

@@ -114,7 +114,7 @@ bool HiGrammar::PushVariable(SNode* node, SNode* code, CompileContext& context) 
     if (index) flags |= kPushIndex;
     int32_t slot = -1;
     if (!modulePath) {
-        slot = context.target->GetVariables().GetNames().FindLinear(name);
+        slot = Code::SlotOf(context.target->GetVariables(), name);
         if (slot < 0) flags |= kPushByName;
     }
     if (modulePath) Code::EmitText(code, kOpPushValue, Code::TextOf(modulePath));
