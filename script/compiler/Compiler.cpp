@@ -178,6 +178,9 @@ bool Compiler::RunCode(BinCode* code, Var& value) {
         value.SetObject(new VarString(text));
     else
         value.Assign(returned.Followed());
+    // The "auto" return type marks what it returns; the value itself is plain.
+    value.SetAutoFlag(false);
+    value.SetConstFlag(false);
     return true;
 }
 
