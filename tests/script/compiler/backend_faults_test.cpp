@@ -170,6 +170,46 @@ TEST_F(Faults, AssemblerRefusesAPatchPastTheCode) {
     EXPECT_NE(AllMessages().find("has no position operand to patch"), std::string::npos) << AllMessages();
 }
 
+TEST_F(Faults, AssemblerReportsUnplacedAndDuplicateLabelsAndOperandsWithoutForm) {
+    halvo::AutoRef<BinCode> target(new BinCode);
+    CompileContext context("asm.cis", "");
+    context.target = target;
+    Assembler assembler;
+
+    context.code = Code::NewRoot();
+    Code::Jump(context.code.Get(), kOpJump, 7);
+    EXPECT_FALSE(assembler.Assemble(context));
+
+    context.code = Code::NewRoot();
+    Code::Label(context.code.Get(), 2)->line = 5;
+    Code::Label(context.code.Get(), 2)->line = 5;
+    EXPECT_FALSE(assembler.Assemble(context));
+
+    context.code = Code::NewRoot();
+    Var reference;
+    reference.SetReference(&reference);
+    Code::Emit(context.code.Get(), kOpPushValue, reference)->line = 9;
+    EXPECT_TRUE(assembler.Assemble(context));
+    EXPECT_EQ(AllMessages(),
+              "asm.cis(-1) : Fatal : Undeclared label found: '7'\n"
+              "asm.cis(5) : duplicate label found 2\n"
+              "asm.cis(9) : Unsupported type: reference\n");
+    EXPECT_EQ(assembler.GetCode(), (std::vector<uint8_t>{kOpParamCopy, kOpPushValue, 0, kOpStop}));
+}
+
+TEST_F(Faults, StatementsWithoutLineOrAsBareVariablesAreRefused) {
+    CompileContext context("tree.cis", "");
+    context.target = new BinCode;
+    context.tree = Code::NewRoot();
+    HiGrammar generator(*compiler);
+    halvo::AutoRef<SNode> lval = MakeTokenNode(OT_LVAL, 0, 0);
+    SNode::AddChild(context.tree.Get(), lval.Get());
+    EXPECT_FALSE(generator.Generate(context));
+    lval->line = 4;
+    EXPECT_FALSE(generator.Generate(context));
+    EXPECT_EQ(AllMessages(), "tree.cis(-1) : Line informations missing\ntree.cis(4) : Unexpected lvalue found\n");
+}
+
 TEST_F(Faults, LoopsDoNotGrowTheValueStack) {
     vm.SetStepLimit(50'000'000);
     Var result;
