@@ -8,6 +8,8 @@
 #include "platform/GLState.h"
 #include "platform/GlApi.h"
 #include "platform/ShutdownFlag.h"
+#include "script/compiler/Compiler.h"
+#include "script/runtime/ScriptVM.h"
 
 namespace {
 
@@ -30,10 +32,11 @@ Game::~Game() {
 }
 
 void Game::Init() {
-    // The click sound, the HUD, the script machine with the game's built-ins
-    // and "maininclude" join here with their subsystems.
+    // The click sound, the HUD, the game's built-ins and "maininclude" join
+    // here with their subsystems.
     rootScreen = new GameScreen();
     rootScreen->Init();
+    Vrel::ScriptVM::Global().Initialize(new Vrel::Compiler());
 }
 
 void Game::Shutdown() {
