@@ -1,6 +1,7 @@
 #include "script/runtime/Interpreter.h"
 
 #include "script/runtime/BinCode.h"
+#include "script/runtime/DecodedCode.h"
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/Op.h"
 #include "script/runtime/Opcode.h"
@@ -147,9 +148,12 @@ private:
     CallFrame* frame_ = nullptr;
     const uint8_t* code_ = nullptr;
     uint32_t size_ = 0;
-    // The decoded operand; operand types that are no value types leave the
-    // previous one in place.
-    Var operand_;
+    DecodedCode* decoded_ = nullptr;
+    // The current operand: an entry of the decoded code, or heldOperand_
+    // once the frame it came from is left. Operand types that are no value
+    // types leave the previous one in place.
+    const Var* operand_ = &heldOperand_;
+    Var heldOperand_;
 };
 
 bool Interpreter::Fail(const char* format, ...) {
@@ -190,13 +194,14 @@ bool Interpreter::Run() {
         }
         frame_->instructionStart = frame_->pc;
         if (!vm_.TakeSteps(1)) return StepLimitReached();
-        const uint8_t opcode = code_[frame_->pc++];
-        if (opcode < kOpFirstWithoutOperand &&
-            !DecodeOperand(code_, size_, frame_->pc, operand_, frame_->GetVocabulary())) {
-            frame_->pc = size_;
-            return Fail("Fatal: incomplete operand of '%s'", GetCommandName(opcode));
+        const DecodedInstruction& instruction = decoded_->At(frame_->pc);
+        frame_->pc = instruction.next;
+        if (instruction.kind == OperandKind::kValue) {
+            operand_ = &instruction.operand;
+        } else if (instruction.kind == OperandKind::kBroken) {
+            return Fail("Fatal: incomplete operand of '%s'", GetCommandName(instruction.opcode));
         }
-        if (!Step(opcode)) return false;
+        if (!Step(instruction.opcode)) return false;
     }
     return true;
 }
@@ -211,6 +216,12 @@ bool Interpreter::EnterCurrentFrame() {
     }
     code_ = code->GetBytes();
     size_ = code->GetSize();
+    decoded_ = &code->Decoded(frame_->GetVocabulary());
+    // The operand must outlive the decoding it came from.
+    if (operand_ != &heldOperand_) {
+        heldOperand_.Assign(*operand_);
+        operand_ = &heldOperand_;
+    }
     MapFile* map = frame_->GetFunction()->GetMapFile();
     frame_->rangeStart = 0;
     frame_->rangeEnd = UINT32_MAX;
@@ -236,7 +247,7 @@ bool Interpreter::Step(uint8_t opcode) {
     switch (opcode) {
         case kOpData:
         case kOpNothing: return true;
-        case kOpPushValue: return Push(operand_);
+        case kOpPushValue: return Push(*operand_);
         case kOpPushVar: return PushVar();
         case kOpArrayCreate: return ArrayCreate();
         case kOpArrayAssign: return ArrayAssign();
@@ -366,7 +377,7 @@ Var* Interpreter::SelectMember(Var* variable, const char* member, const std::str
 }
 
 bool Interpreter::PushVar() {
-    const int flags = operand_.AsInt();
+    const int flags = operand_->AsInt();
     VariablePath path;
     if (!ReadPath(flags, path)) return false;
     std::string description;
@@ -479,7 +490,7 @@ bool Interpreter::AssignTo(uint8_t opcode) {
 }
 
 bool Interpreter::ArrayCreate() {
-    const int count = operand_.AsInt();
+    const int count = operand_->AsInt();
     halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
     if (!ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
@@ -487,7 +498,7 @@ bool Interpreter::ArrayCreate() {
 }
 
 bool Interpreter::ArrayAssign() {
-    const int index = operand_.AsInt();
+    const int index = operand_->AsInt();
     if (frame_->GetCount() < 2) return Fail("Fatal: Accessing stack outside range");
     Var value;
     value.CopyWithoutConst(frame_->Top());
@@ -504,8 +515,8 @@ bool Interpreter::ArrayAssign() {
 // ---- control flow -----------------------------------------------------------
 
 bool Interpreter::Jump(uint8_t opcode) {
-    if (operand_.GetTag() != kTagPosition) return Fail("programm counter expected at OP_JUMP");
-    const uint32_t target = operand_.RawPosition();
+    if (operand_->GetTag() != kTagPosition) return Fail("programm counter expected at OP_JUMP");
+    const uint32_t target = operand_->RawPosition();
     if (target == kUnlinkedJump) return Fail("fatal: unlinkt jump found to -1");
     if (opcode == kOpJump) {
         frame_->pc = target;
@@ -529,10 +540,10 @@ bool Interpreter::ReadCaseValue(uint32_t entry, uint32_t& caseEnd, Var& caseValu
 }
 
 bool Interpreter::Switch() {
-    const int entries = operand_.AsInt();
+    const int entries = operand_->AsInt();
     const uint32_t table = frame_->pc;
     const uint64_t end = table + uint64_t{kSwitchEntrySize} * static_cast<uint64_t>(entries < 0 ? 0 : entries);
-    if (!operand_.IsInt() || entries < 0 || end > size_) return Fail("fatal: invalid switch table");
+    if (!operand_->IsInt() || entries < 0 || end > size_) return Fail("fatal: invalid switch table");
     if (frame_->GetCount() == 0) return Fail("Fatal: Accessing stack outside range at '%s'", "switch");
     Var value;
     value.CopyWithoutConst(frame_->Top().Followed());

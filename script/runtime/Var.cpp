@@ -82,18 +82,10 @@ void AppendLittleEndian(std::vector<uint8_t>& buffer, uint32_t word) {
 
 // ---- setters ---------------------------------------------------------------
 
-void Var::ReleaseHeld() {
-    if (GetTag() == kTagObject && value_.object) {
-        VarExtension* old = value_.object;
-        value_.raw = 0;
-        ReleaseObject(old);
-    }
-}
-
-void Var::SetNil() {
-    ReleaseHeld();
+void Var::ReleaseHeldObject() {
+    VarExtension* old = value_.object;
     value_.raw = 0;
-    SetTagBits(kTagNil);
+    ReleaseObject(old);
 }
 
 void Var::SetType(uint32_t tag) {
@@ -105,41 +97,6 @@ void Var::SetType(uint32_t tag) {
     } else {
         SetTagBits(tag);
     }
-}
-
-void Var::SetBool(bool value) {
-    ReleaseHeld();
-    value_.raw = 0;
-    value_.b = value ? 1 : 0;
-    SetTagBits(kTagBool);
-}
-
-void Var::SetInt(int32_t value) {
-    ReleaseHeld();
-    value_.raw = 0;
-    value_.i = value;
-    SetTagBits(kTagInt);
-}
-
-void Var::SetFloat(float value) {
-    ReleaseHeld();
-    value_.raw = 0;
-    value_.f = value;
-    SetTagBits(kTagFloat);
-}
-
-void Var::SetPosition(uint32_t offset) {
-    ReleaseHeld();
-    value_.raw = 0;
-    value_.u = offset;
-    SetTagBits(kTagPosition);
-}
-
-void Var::SetReference(Var* target) {
-    if (target && target->GetTag() == kTagReference) target = target->value_.reference;
-    ReleaseHeld();
-    value_.reference = target;
-    SetTagBits(kTagReference);
 }
 
 void Var::SetPointer(void* address) {
@@ -191,14 +148,7 @@ void Var::SetIgnore() {
     SetTagBits(kTagIgnore);
 }
 
-void Var::Clear() {
-    ReleaseHeld();
-    value_.raw = 0;
-    SetTagBits(kTagNil);
-    record_ = nullptr;
-}
-
-void Var::Assign(const Var& source) {
+void Var::AssignSlow(const Var& source) {
     if (&source == this) return;
     // Everything is read before anything is released: the source may live
     // inside the object this value lets go of.
@@ -218,21 +168,15 @@ void Var::Assign(const Var& source) {
     tagWord_ = (tagWord_ & ~(kTagMask | kAutoFlag | kConstFlag)) | (sourceWord & (kTagMask | kAutoFlag | kConstFlag));
 }
 
-void Var::CopyWithoutConst(const Var& source) {
-    Assign(source);
-    SetConstFlag(false);
-}
-
 // ---- accessors -------------------------------------------------------------
 
-const Var& Var::Followed() const {
+const Var& Var::FollowedChain() const {
     const Var* v = this;
     for (int hop = 0; hop < kMaxReferenceHops && v->GetTag() == kTagReference && v->value_.reference; ++hop)
         v = v->value_.reference;
     return *v;
 }
 
-Var& Var::Followed() { return const_cast<Var&>(static_cast<const Var*>(this)->Followed()); }
 
 VarExtension* Var::GetObject() const {
     const Var& v = Followed();

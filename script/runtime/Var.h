@@ -57,13 +57,28 @@ public:
 
     // Setters: release a held object, then write tag and payload. Flags and
     // the record word stay unless stated.
-    void SetNil();
+    void SetNil() { SetPlain(kTagNil, 0); }
     void SetType(uint32_t tag);
-    void SetBool(bool value);
-    void SetInt(int32_t value);
-    void SetFloat(float value);
-    void SetPosition(uint32_t offset);
-    void SetReference(Var* target);
+    void SetBool(bool value) { SetPlain(kTagBool, value ? 1 : 0); }
+    void SetInt(int32_t value) {
+        ReleaseHeld();
+        value_.raw = 0;
+        value_.i = value;
+        SetTagBits(kTagInt);
+    }
+    void SetFloat(float value) {
+        ReleaseHeld();
+        value_.raw = 0;
+        value_.f = value;
+        SetTagBits(kTagFloat);
+    }
+    void SetPosition(uint32_t offset) { SetPlain(kTagPosition, offset); }
+    void SetReference(Var* target) {
+        if (target && target->GetTag() == kTagReference) target = target->value_.reference;
+        ReleaseHeld();
+        value_.reference = target;
+        SetTagBits(kTagReference);
+    }
     void SetPointer(void* address);
     void SetStringConst(const char* text);
     void SetDeclaration(const char* typeText);
@@ -72,14 +87,30 @@ public:
     void SetBind(detail::function_adapter* adapter);
     void SetIgnore();
     // Releases, makes nil and drops the record; the flags stay.
-    void Clear();
+    void Clear() {
+        ReleaseHeld();
+        value_.raw = 0;
+        SetTagBits(kTagNil);
+        record_ = nullptr;
+    }
 
     // Copies without resolving: a reference stays a reference. Non-object
     // sources bring their tag and both flags.
-    void Assign(const Var& source);
+    void Assign(const Var& source) {
+        // Plain values need no registry look-up and release nothing first.
+        if ((source.tagWord_ & kTagMask) != kTagObject && GetTag() != kTagObject) {
+            value_ = source.value_;
+            tagWord_ = (tagWord_ & ~kCopiedBits) | (source.tagWord_ & kCopiedBits);
+            return;
+        }
+        AssignSlow(source);
+    }
     // A copy that is never const: for values copied onto the stack and
     // elements appended to arrays.
-    void CopyWithoutConst(const Var& source);
+    void CopyWithoutConst(const Var& source) {
+        Assign(source);
+        SetConstFlag(false);
+    }
 
     // Direct, unresolved state.
     uint32_t GetTag() const { return tagWord_ & kTagMask; }
@@ -95,8 +126,11 @@ public:
     uint32_t RawPosition() const { return value_.u; }
 
     // The value finally reached through references.
-    const Var& Followed() const;
-    Var& Followed();
+    const Var& Followed() const {
+        if (GetTag() != kTagReference || !value_.reference) return *this;
+        return FollowedChain();
+    }
+    Var& Followed() { return const_cast<Var&>(static_cast<const Var*>(this)->Followed()); }
 
     VarExtension* GetObject() const;
     detail::function_adapter* GetBind() const;
@@ -151,7 +185,19 @@ public:
 private:
     void SetFlag(uint32_t flag, bool on) { tagWord_ = on ? (tagWord_ | flag) : (tagWord_ & ~flag); }
     void SetTagBits(uint32_t tag) { tagWord_ = (tagWord_ & ~kTagMask) | (tag & kTagMask); }
-    void ReleaseHeld();
+    static constexpr uint32_t kCopiedBits = kTagMask | kAutoFlag | kConstFlag;
+    void ReleaseHeld() {
+        if (GetTag() == kTagObject && value_.object) ReleaseHeldObject();
+    }
+    void ReleaseHeldObject();
+    void SetPlain(uint32_t tag, uint32_t word) {
+        ReleaseHeld();
+        value_.raw = 0;
+        value_.u = word;
+        SetTagBits(tag);
+    }
+    void AssignSlow(const Var& source);
+    const Var& FollowedChain() const;
     void InitTypeBounded(const char* typeText, int depth, int& budget);
     bool AssignToObject(const Var& source);
 

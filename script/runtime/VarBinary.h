@@ -4,17 +4,22 @@
 #include "script/runtime/VarExtension.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace Vrel {
+
+class DecodedCode;
+class Vocabulary;
 
 class VarBinary : public VarExtension {
 public:
     static const ClassRecord kClassRecord;
     static halvo::RefObj* Create() { return new VarBinary; }
 
-    VarBinary() = default;
-    VarBinary(const uint8_t* bytes, uint32_t size) : bytes_(bytes, bytes + size) {}
+    VarBinary();
+    VarBinary(const uint8_t* bytes, uint32_t size);
+    ~VarBinary() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "code"; }
@@ -22,8 +27,14 @@ public:
     const uint8_t* GetBytes() const { return bytes_.data(); }
     uint32_t GetSize() const { return static_cast<uint32_t>(bytes_.size()); }
 
+    // The instructions decoded for running with the vocabulary; made anew
+    // when the vocabulary differs from the last one.
+    DecodedCode& Decoded(const Vocabulary* vocabulary);
+
 private:
     std::vector<uint8_t> bytes_;
+    std::unique_ptr<DecodedCode> decoded_;
+    std::vector<std::unique_ptr<DecodedCode>> retired_;
 };
 
 }  // namespace Vrel
