@@ -3,6 +3,7 @@
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
 
+#include <memory>
 #include <unordered_set>
 
 namespace Vrel {
@@ -19,33 +20,63 @@ void InitStructMembers(t_Named& structure, std::unordered_set<const t_Named*>& v
     }
 }
 
-void InitLocal(Var& local, std::unordered_set<const t_Named*>& visited) {
-    if (local.IsDeclaration()) {
-        Var& declared = local.Followed();
-        declared.InitType(declared.GetName());
+void InitLocals(VarTable& locals) {
+    // Most functions have no struct locals: the set is made only for one.
+    std::unique_ptr<std::unordered_set<const t_Named*>> visited;
+    for (int i = 0; i < locals.GetCount(); ++i) {
+        Var& local = *locals.At(i);
+        if (local.IsDeclaration()) {
+            Var& declared = local.Followed();
+            declared.InitType(declared.GetName());
+        }
+        if (local.Followed().GetTag() != kTagObject) continue;
+        if (t_Named* structure = ToNamed(local)) {
+            if (!visited) visited = std::make_unique<std::unordered_set<const t_Named*>>();
+            InitStructMembers(*structure, *visited, 0);
+        }
     }
-    if (t_Named* structure = ToNamed(local)) InitStructMembers(*structure, visited, 0);
 }
 
 }  // namespace
 
-CallFrame::CallFrame(BinCode* function)
-    : function_(function),
-      module_(function ? function->GetOutermost() : nullptr),
-      code_(function ? function->GetCode() : nullptr),
-      vocabulary_(function ? function->GetVocabulary() : nullptr) {
-    if (!function) return;
-    // The copy shares the objects of the function's table: a local struct
-    // is one object for every call of the function, and what one call
-    // stores in it the next call sees.
-    locals_.CopyFrom(function->GetVariables());
-    std::unordered_set<const t_Named*> visited;
-    for (int i = 0; i < locals_.GetCount(); ++i) InitLocal(*locals_.At(i), visited);
-}
+CallFrame::CallFrame(BinCode* function) { Open(function); }
 
 CallFrame::~CallFrame() {
     Truncate(0);
     ReleasePins();
+}
+
+void CallFrame::Open(BinCode* function) {
+    function_ = function;
+    module_ = function ? function->GetOutermost() : nullptr;
+    code_ = function ? function->GetCode() : nullptr;
+    vocabulary_ = function ? function->GetVocabulary() : nullptr;
+    pc = 0;
+    instructionStart = 0;
+    reportedLine = -1;
+    currentLine = -1;
+    rangeStart = 0;
+    rangeEnd = 0;
+    enteredFromNative = false;
+    entryLinePending = false;
+    entryPc = 0;
+    if (!function) return;
+    // The copy shares the objects of the function's table: a local struct
+    // is one object for every call of the function, and what one call
+    // stores in it the next call sees.
+    locals_.ShareFrom(function->GetVariables());
+    InitLocals(locals_);
+}
+
+void CallFrame::Close() {
+    // What destroying the frame releases, in the same order.
+    Truncate(0);
+    ReleasePins();
+    locals_.ReleaseValues();
+    vocabulary_.Reset();
+    code_.Reset();
+    module_.Reset();
+    function_.Reset();
 }
 
 int CallFrame::GetLine() const {
@@ -58,13 +89,12 @@ Var* CallFrame::Push() {
         if (count_ >= kMaxStackValues) return nullptr;
         values_.emplace_back();
     }
-    Var* slot = &values_[count_++];
-    MakeEmpty(*slot);
-    return slot;
+    // Slots above the count are always empty (see Pop).
+    return &values_[count_++];
 }
 
 void CallFrame::Pop() {
-    if (count_ > 0) values_[--count_].Clear();
+    if (count_ > 0) MakeEmpty(values_[--count_]);
 }
 
 void CallFrame::Truncate(uint32_t count) {

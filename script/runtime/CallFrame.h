@@ -27,6 +27,10 @@ public:
     // alive: a module may be released or recompiled while it runs.
     explicit CallFrame(BinCode* function);
     ~CallFrame();
+    // A frame kept for reuse: Close lets go of everything the call held, as
+    // destroying the frame would; Open makes it a fresh frame for function.
+    void Open(BinCode* function);
+    void Close();
     CallFrame(const CallFrame&) = delete;
     CallFrame& operator=(const CallFrame&) = delete;
 
@@ -63,6 +67,10 @@ public:
     uint32_t rangeStart = 0;
     uint32_t rangeEnd = 0;
     bool enteredFromNative = false;
+    // The line of the entry position is worked out only when a debug
+    // handler first asks for lines in this frame.
+    bool entryLinePending = false;
+    uint32_t entryPc = 0;
 
 private:
     void ReleasePins();

@@ -69,6 +69,57 @@ bool ApplyCompound(int opcode, Var& target, const Var& value) {
     }
 }
 
+// Two ints or two floats, the operands of nearly every operator a loop
+// runs: the result as the operator table gives it, in left. False leaves
+// the general path to decide (division, mixed kinds, objects).
+bool FastBinary(uint8_t opcode, Var& left, const Var& right) {
+    const uint32_t tag = left.GetTag();
+    if (tag != right.GetTag()) return false;
+    if (tag == kTagInt) {
+        const uint32_t x = static_cast<uint32_t>(left.RawInt());
+        const uint32_t y = static_cast<uint32_t>(right.RawInt());
+        const int32_t sx = left.RawInt(), sy = right.RawInt();
+        switch (opcode) {
+            case kOpMul: left.SetInt(static_cast<int32_t>(x * y)); return true;
+            case kOpAdd: left.SetInt(static_cast<int32_t>(x + y)); return true;
+            case kOpSub: left.SetInt(static_cast<int32_t>(x - y)); return true;
+            case kOpShiftLeft: left.SetInt(static_cast<int32_t>(x << (y & 31))); return true;
+            case kOpShiftRight: left.SetInt(sx >> (y & 31)); return true;
+            case kOpLessEqual: left.SetBool(sx <= sy); return true;
+            case kOpLess: left.SetBool(sx < sy); return true;
+            case kOpGreaterEqual: left.SetBool(sx >= sy); return true;
+            case kOpGreater: left.SetBool(sx > sy); return true;
+            case kOpEqual: left.SetBool(sx == sy); return true;
+            case kOpNotEqual: left.SetBool(sx != sy); return true;
+            case kOpBitAnd: left.SetInt(sx & sy); return true;
+            case kOpBitXor: left.SetInt(sx ^ sy); return true;
+            case kOpBitOr: left.SetInt(sx | sy); return true;
+            default: return false;
+        }
+    }
+    if (tag == kTagFloat) {
+        const float x = left.RawFloat(), y = right.RawFloat();
+        // The negated comparisons are negations, as the operator table
+        // makes them: a NaN compares greater.
+        switch (opcode) {
+            case kOpMul: left.SetFloat(x * y); return true;
+            case kOpDiv: left.SetFloat(x / y); return true;
+            case kOpAdd: left.SetFloat(x + y); return true;
+            case kOpSub: left.SetFloat(x - y); return true;
+            case kOpLessEqual: left.SetBool(x <= y); return true;
+            case kOpLess: left.SetBool(x < y); return true;
+            case kOpGreaterEqual: left.SetBool(!(x < y)); return true;
+            case kOpGreater: left.SetBool(!(x <= y)); return true;
+            case kOpEqual: left.SetBool(x == y); return true;
+            case kOpNotEqual: left.SetBool(!(x == y)); return true;
+            default: return false;
+        }
+    }
+    return false;
+}
+
+bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
+
 bool HoldsReferences(const Var& value, int depth) {
     VarArray* array = ToVarArray(value);
     if (!array || depth >= kMaxDeclarationDepth) return false;
@@ -113,6 +164,7 @@ public:
 private:
     bool EnterCurrentFrame();
     void TrackLine();
+    void SettleEntryLine(CallFrame& frame);
     bool Step(uint8_t opcode);
     bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     bool Push(const Var& value);
@@ -124,9 +176,11 @@ private:
     bool PushVar();
     bool ReadPath(int flags, VariablePath& path);
     // Null with failed set when a message was reported already.
-    Var* Resolve(const VariablePath& path, std::string& description, bool& failed);
+    Var* Resolve(const VariablePath& path, bool& failed);
+    // How messages name the variable of a path.
+    static std::string Describe(const VariablePath& path);
     Var* LookUpByName(const char* name);
-    Var* SelectMember(Var* variable, const char* member, const std::string& description);
+    Var* SelectMember(Var* variable, const VariablePath& path);
     bool Unary(uint8_t opcode);
     bool Postfix(uint8_t opcode);
     bool Binary(uint8_t opcode);
@@ -222,16 +276,26 @@ bool Interpreter::EnterCurrentFrame() {
         heldOperand_.Assign(*operand_);
         operand_ = &heldOperand_;
     }
-    MapFile* map = frame_->GetFunction()->GetMapFile();
-    frame_->rangeStart = 0;
-    frame_->rangeEnd = UINT32_MAX;
-    frame_->currentLine = map ? map->GetLineEx(frame_->pc, frame_->rangeStart, frame_->rangeEnd) : -1;
-    frame_->reportedLine = frame_->currentLine;
+    // Only a debug handler reads lines as they change: without one, the
+    // entry line waits until a handler asks.
+    frame_->entryLinePending = true;
+    frame_->entryPc = frame_->pc;
+    if (vm_.GetDebugHandler()) SettleEntryLine(*frame_);
     return true;
+}
+
+void Interpreter::SettleEntryLine(CallFrame& frame) {
+    frame.entryLinePending = false;
+    MapFile* map = frame.GetFunction()->GetMapFile();
+    frame.rangeStart = 0;
+    frame.rangeEnd = UINT32_MAX;
+    frame.currentLine = map ? map->GetLineEx(frame.entryPc, frame.rangeStart, frame.rangeEnd) : -1;
+    frame.reportedLine = frame.currentLine;
 }
 
 void Interpreter::TrackLine() {
     CallFrame& frame = *frame_;
+    if (frame.entryLinePending) SettleEntryLine(frame);
     if (frame.pc < frame.rangeStart || frame.pc >= frame.rangeEnd) {
         MapFile* map = frame.GetFunction()->GetMapFile();
         frame.rangeStart = 0;
@@ -324,11 +388,21 @@ Var* Interpreter::LookUpByName(const char* name) {
     return native;
 }
 
-Var* Interpreter::Resolve(const VariablePath& path, std::string& description, bool& failed) {
+std::string Interpreter::Describe(const VariablePath& path) {
     char text[256];
     if (path.name && path.module) {
         std::snprintf(text, sizeof text, "%.125s::%.125s", path.module, path.name);
-        description = text;
+        return text;
+    }
+    if (path.name) {
+        std::snprintf(text, sizeof text, "%.250s", path.name);
+        return text;
+    }
+    return "(unknown)";
+}
+
+Var* Interpreter::Resolve(const VariablePath& path, bool& failed) {
+    if (path.name && path.module) {
         Var* moduleMember = vm_.GetRootModule()->GetMember(path.module);
         BinCode* module = moduleMember ? ToBinCode(*moduleMember) : nullptr;
         if (!module) {
@@ -339,22 +413,18 @@ Var* Interpreter::Resolve(const VariablePath& path, std::string& description, bo
         frame_->Pin(module);
         return module->GetMember(path.name);
     }
-    if (path.name) {
-        std::snprintf(text, sizeof text, "%.250s", path.name);
-        description = text;
-        return LookUpByName(path.name);
-    }
-    description = "(unknown)";
+    if (path.name) return LookUpByName(path.name);
     return frame_->GetLocals().At(path.slot);
 }
 
-Var* Interpreter::SelectMember(Var* variable, const char* member, const std::string& description) {
+Var* Interpreter::SelectMember(Var* variable, const VariablePath& path) {
+    const char* member = path.member;
     Var& target = variable->Followed();
     if (!target.GetObject()) {
         // Constants and natives keep what they are; any other empty value
         // becomes a structure on first member access.
         if (variable->HasConstFlag() || target.HasConstFlag() || target.GetTag() == kTagBind) {
-            Fail("Unable to get the member '%s' of the structure %s.", member, description.c_str());
+            Fail("Unable to get the member '%s' of the structure %s.", member, Describe(path).c_str());
             return nullptr;
         }
         const TypeRecord* record = target.GetRecord();
@@ -369,7 +439,7 @@ Var* Interpreter::SelectMember(Var* variable, const char* member, const std::str
         if (found) found->SetAutoFlag(true);
     }
     if (!found) {
-        Fail("Unable to get the member '%s' of the structure %s.", member, description.c_str());
+        Fail("Unable to get the member '%s' of the structure %s.", member, Describe(path).c_str());
         return nullptr;
     }
     frame_->Pin(object);
@@ -377,16 +447,24 @@ Var* Interpreter::SelectMember(Var* variable, const char* member, const std::str
 }
 
 bool Interpreter::PushVar() {
-    const int flags = operand_->AsInt();
+    const int flags = operand_->GetTag() == kTagInt ? operand_->RawInt() : operand_->AsInt();
+    // A local by number: the number on top becomes the reference to it.
+    if (flags == 0 && frame_->GetCount() > 0 && frame_->Top().GetTag() == kTagInt) {
+        Var& top = frame_->Top();
+        if (Var* local = frame_->GetLocals().At(top.RawInt())) {
+            MakeEmpty(top);
+            top.SetReference(local);
+            return true;
+        }
+    }
     VariablePath path;
     if (!ReadPath(flags, path)) return false;
-    std::string description;
     bool failed = false;
-    Var* variable = Resolve(path, description, failed);
+    Var* variable = Resolve(path, failed);
     if (failed) return false;
-    if (!variable) return Fail("The variable '%s' is undefined.", description.c_str());
+    if (!variable) return Fail("The variable '%s' is undefined.", Describe(path).c_str());
     if (path.member) {
-        variable = SelectMember(variable, path.member, description);
+        variable = SelectMember(variable, path);
         if (!variable) return false;
     }
     if (path.indexed) {
@@ -446,6 +524,10 @@ bool Interpreter::Postfix(uint8_t opcode) {
     if (!variable) return Fail("Fatal: Unable to execute %s on non lvalue", name);
     Var& target = variable->Followed();
     if (variable->HasConstFlag() || target.HasConstFlag()) return Fail("Unable to modify a const variable.");
+    if (target.GetTag() == kTagInt) {
+        top.CopyWithoutConst(target);
+        return target.Increment(opcode == kOpPostIncrement ? 1 : -1);
+    }
     Var old;
     old.CopyWithoutConst(target);
     bool changed = opcode == kOpPostIncrement ? target.Increment(1) : Op::Add(target, Var(-1));
@@ -454,11 +536,15 @@ bool Interpreter::Postfix(uint8_t opcode) {
 }
 
 bool Interpreter::Binary(uint8_t opcode) {
-    const char* name = GetCommandName(opcode);
     const uint32_t count = frame_->GetCount();
-    if (count < 2) return Fail("Fatal: Accessing stack outside range at '%s'", name);
+    if (count < 2) return Fail("Fatal: Accessing stack outside range at '%s'", GetCommandName(opcode));
     Var& left = frame_->At(count - 2);
     if (left.GetTag() == kTagReference) left.CopyWithoutConst(left.Followed());
+    if (FastBinary(opcode, left, frame_->At(count - 1).Followed())) {
+        frame_->Pop();
+        return !vm_.IsStepLimited() || ChargeSize(frame_->Top());
+    }
+    const char* name = GetCommandName(opcode);
     Var right;
     right.CopyWithoutConst(frame_->At(count - 1).Followed());
     DetachReferences(right);
@@ -471,8 +557,23 @@ bool Interpreter::Binary(uint8_t opcode) {
 }
 
 bool Interpreter::AssignTo(uint8_t opcode) {
-    const char* name = GetCommandName(opcode);
     const uint32_t count = frame_->GetCount();
+    if (opcode == kOpAssign && count >= 2) {
+        // A number stored over a number of its own kind: the typed
+        // assignment's plain copy, keeping the variable's auto and const bits.
+        Var* target = frame_->At(count - 2).GetReferenced();
+        const Var& value = frame_->At(count - 1).Followed();
+        if (target && !target->HasConstFlag() && IsPlainNumberTag(target->GetTag()) &&
+            target->GetTag() == value.GetTag()) {
+            const bool wasAuto = target->HasAutoFlag();
+            target->Assign(value);
+            if (wasAuto) target->SetAutoFlag(true);
+            target->SetConstFlag(false);
+            frame_->Pop();
+            return true;
+        }
+    }
+    const char* name = GetCommandName(opcode);
     if (count < 2) return Fail("ScriptVM::_DoAssign - InternalError: Missing paramters on assign(%s)", name);
     Var* target = frame_->At(count - 2).GetReferenced();
     if (!target) return Fail("Can only assign(%s) values to lvalues", name);
@@ -524,7 +625,12 @@ bool Interpreter::Jump(uint8_t opcode) {
     }
     if (frame_->GetCount() == 0) return Fail("jump condition expected at OP_JUMP_TRUE");
     bool condition = false;
-    frame_->Top().ToBool(condition);
+    const Var& top = frame_->Top();
+    if (top.GetTag() == kTagBool) {
+        condition = (top.RawPosition() & 0xFF) != 0;
+    } else {
+        top.ToBool(condition);
+    }
     if (opcode == kOpJumpTrue || opcode == kOpJumpFalse) frame_->Pop();
     const bool onTrue = opcode == kOpJumpTrue || opcode == kOpJumpTrueCheck;
     if (condition == onTrue) frame_->pc = target;
@@ -695,12 +801,13 @@ bool Interpreter::ParamCopy() {
     if (!caller || caller->GetCount() < 2) return false;
     const Var& arguments = caller->At(caller->GetCount() - 2);
     BinCode* function = frame_->GetFunction();
-    const char* name = TextOrUnknown(function->GetName());
     const int parameters = function->GetParamCount();
     const int passed = arguments.GetCount();
+    // The name only for messages: finding it walks the parent's members.
+    auto name = [function] { return TextOrUnknown(function->GetName()); };
     if (passed > parameters) {
         vm_.Error(thread_.GetSourceName(), frame_->GetLine(),
-                  "Try to call the function '%s' which is defined with %d paramters with %d values.", name, parameters,
+                  "Try to call the function '%s' which is defined with %d paramters with %d values.", name(), parameters,
                   passed);
         return false;
     }
@@ -713,10 +820,10 @@ bool Interpreter::ParamCopy() {
                 return Fail(
                     "Unable to initialize the parameter %d of function call of '%s'. A parameter from the type '%s' "
                     "was expected, but it was found a value of the type '%s'",
-                    i + 1, name, local->GetTypeName(), argument ? argument->GetTypeName() : "(null)");
+                    i + 1, name(), local->GetTypeName(), argument ? argument->GetTypeName() : "(null)");
             }
         } else if (local->IsDeclaration()) {
-            return Fail("Missing parameters at function call of '%s'. The parameter %d is missing.", name, i + 1);
+            return Fail("Missing parameters at function call of '%s'. The parameter %d is missing.", name(), i + 1);
         }
     }
     return true;

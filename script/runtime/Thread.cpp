@@ -112,7 +112,15 @@ int Thread::GetCurrentLine(const Thread* thread) {
 
 bool Thread::PushFrame(BinCode* function) {
     if (depth_ + 1 >= kMaxCallDepth) return false;
-    frames_[depth_ + 1] = std::make_unique<CallFrame>(function);
+    std::unique_ptr<CallFrame> frame;
+    if (spareFrames_.empty()) {
+        frame = std::make_unique<CallFrame>(function);
+    } else {
+        frame = std::move(spareFrames_.back());
+        spareFrames_.pop_back();
+        frame->Open(function);
+    }
+    frames_[depth_ + 1] = std::move(frame);
     ++depth_;
     return true;
 }
@@ -121,7 +129,8 @@ void Thread::PopFrame() {
     if (depth_ == 0) return;
     std::unique_ptr<CallFrame> frame = std::move(frames_[depth_]);
     --depth_;
-    frame.reset();
+    frame->Close();
+    if (spareFrames_.size() < kMaxCallDepth) spareFrames_.push_back(std::move(frame));
 }
 
 bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool deferred, const Var* arguments,

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Vrel {
 
@@ -111,6 +112,8 @@ private:
     Var value_;
     t_Named threadValues_;
     std::array<std::unique_ptr<CallFrame>, kMaxCallDepth> frames_;
+    // Closed frames kept for the next calls.
+    std::vector<std::unique_ptr<CallFrame>> spareFrames_;
     uint32_t depth_ = 0;
     std::string name_;
     ScriptVM* vm_;

@@ -2,8 +2,6 @@
 
 #include "script/runtime/VarExtension.h"
 
-#include <cstring>
-
 namespace Vrel {
 
 TypeRegistry& TypeRegistry::Global() {
@@ -26,14 +24,37 @@ const TypeRecord* TypeRegistry::Find(std::string_view name) const {
     return it == records_.end() ? nullptr : it->second.get();
 }
 
+const TypeRecord* TypeRegistry::FindDeclared(const char* name) {
+    if (!name) return nullptr;
+    NameEntry& entry = byName_[(reinterpret_cast<uintptr_t>(name) >> 3) % kNameCacheSize];
+    // The text is compared, not its address: a text at an old address may
+    // be another one now.
+    if (entry.used && entry.name == name && (entry.record || entry.registrySize == records_.size()))
+        return entry.record;
+    const TypeRecord* record = Find(name);
+    entry.name = name;
+    entry.record = record;
+    entry.registrySize = records_.size();
+    entry.used = true;
+    return record;
+}
+
 const TypeRecord* TypeRegistry::FindForObject(const VarExtension& object) {
     const char* typeName = object.GetTypeName();
     if (!typeName) return nullptr;
     const ClassRecord* cls = object.GetClassInfo();
-    auto cached = byClass_.find(cls);
-    if (cached != byClass_.end() && cached->second->name == typeName) return cached->second;
+    ClassEntry& entry = byClass_[(reinterpret_cast<uintptr_t>(cls) >> 4) % kClassCacheSize];
+    if (entry.classRecord == cls && (entry.typeNameAddress == typeName || entry.typeName == typeName) &&
+        (entry.record || entry.registrySize == records_.size())) {
+        entry.typeNameAddress = typeName;
+        return entry.record;
+    }
     const TypeRecord* record = Find(typeName);
-    if (record) byClass_[cls] = record;
+    entry.classRecord = cls;
+    entry.typeNameAddress = typeName;
+    entry.typeName = typeName;
+    entry.record = record;
+    entry.registrySize = records_.size();
     return record;
 }
 

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 struct ClassRecord;
 
@@ -30,15 +29,39 @@ public:
     // that now stands for the name.
     const TypeRecord* Add(std::string_view name, uint32_t tag, const ClassRecord* classRecord);
     const TypeRecord* Find(std::string_view name) const;
+    // Find for the declaration texts that frames initialise on every call:
+    // remembers what each text found.
+    const TypeRecord* FindDeclared(const char* name);
     // The record named after the object's type name, or null.
     const TypeRecord* FindForObject(const VarExtension& object);
     size_t Size() const { return records_.size(); }
 
 private:
+    // Saves the by-name look-up on every object store: what the last object
+    // of a class found, under the type name it gave. A miss holds only while
+    // no type was added since.
+    struct ClassEntry {
+        const ClassRecord* classRecord = nullptr;
+        // Type names are texts of their class: the same address is the
+        // same name. Another address is compared by its text.
+        const char* typeNameAddress = nullptr;
+        std::string typeName;
+        const TypeRecord* record = nullptr;
+        size_t registrySize = 0;
+    };
+    static constexpr size_t kClassCacheSize = 64;
+
+    struct NameEntry {
+        std::string name;
+        const TypeRecord* record = nullptr;
+        size_t registrySize = 0;
+        bool used = false;
+    };
+    static constexpr size_t kNameCacheSize = 64;
+
     std::map<std::string, std::unique_ptr<TypeRecord>, std::less<>> records_;
-    // Saves the by-name look-up on every object store. Only hits are kept:
-    // a type registered later must still be found.
-    std::unordered_map<const ClassRecord*, const TypeRecord*> byClass_;
+    ClassEntry byClass_[kClassCacheSize];
+    NameEntry byName_[kNameCacheSize];
 };
 
 }  // namespace Vrel

@@ -418,7 +418,7 @@ void Var::InitTypeBounded(const char* typeText, int depth, int& budget) {
         SetObject(array.Get());
         return;
     }
-    const TypeRecord* record = TypeRegistry::Global().Find(typeText);
+    const TypeRecord* record = TypeRegistry::Global().FindDeclared(typeText);
     if (!record) {
         SetNil();
     } else if (record->tag != kTagObject) {

@@ -12,7 +12,43 @@ void VarTable::Clear() {
     std::unique_ptr<Var[]> old = std::move(values_);
     count_ = capacity_ = 0;
     old.reset();
-    names_->Clear();
+    if (namesShared_) {
+        names_ = new Vocabulary;
+        namesShared_ = false;
+    } else {
+        names_->Clear();
+    }
+}
+
+void VarTable::UnshareNames() {
+    if (!namesShared_) return;
+    halvo::AutoRef<Vocabulary> own(new Vocabulary);
+    own->CopyFrom(*names_);
+    names_ = own;
+    namesShared_ = false;
+}
+
+void VarTable::ShareFrom(const VarTable& other) {
+    if (&other == this) return;
+    ReleaseValues();
+    if (capacity_ < other.count_) {
+        values_.reset(other.capacity_ > 0 ? new Var[static_cast<size_t>(other.capacity_)] : nullptr);
+        capacity_ = other.capacity_;
+    }
+    for (int i = 0; i < other.count_; ++i) values_[i].Assign(other.values_[i]);
+    count_ = other.count_;
+    names_ = other.names_;
+    namesShared_ = true;
+}
+
+void VarTable::ReleaseValues() {
+    // Newest first, as a destroyed table would go.
+    for (int i = count_; i-- > 0;) {
+        values_[i].Clear();
+        values_[i].SetAutoFlag(false);
+        values_[i].SetConstFlag(false);
+    }
+    count_ = 0;
 }
 
 void VarTable::Grow(int capacity) {
@@ -31,6 +67,7 @@ void VarTable::Reserve(int capacity) { Grow(capacity); }
 Var* VarTable::Add(const char* name, const char* typeText, int* number) {
     if (count_ >= kMaxVariables) return nullptr;
     if (count_ == capacity_) Grow(5 + count_ * 5 / 4);
+    UnshareNames();
     // Always appended, also for a repeated name: the n-th text must name
     // variable n.
     if (names_->Append(name ? name : "") < 0) return nullptr;
@@ -49,6 +86,7 @@ const Var* VarTable::At(int number) const {
 
 void VarTable::CopyFrom(const VarTable& other) {
     if (&other == this) return;
+    UnshareNames();
     names_->CopyFrom(*other.names_);
     std::unique_ptr<Var[]> copy(other.capacity_ > 0 ? new Var[static_cast<size_t>(other.capacity_)] : nullptr);
     for (int i = 0; i < other.count_; ++i) copy[i].Assign(other.values_[i]);

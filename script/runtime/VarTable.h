@@ -27,6 +27,12 @@ public:
     Var* At(int number);
     const Var* At(int number) const;
     void CopyFrom(const VarTable& other);
+    // A copy of other's values under other's own names: a call frame and
+    // its function name their variables alike, so the frame shares them
+    // (until it adds a variable of its own). Keeps this table's storage.
+    void ShareFrom(const VarTable& other);
+    // Clears the values; storage and names stay for the next ShareFrom.
+    void ReleaseValues();
     void Clear();
 
     int GetCount() const { return count_; }
@@ -37,11 +43,13 @@ public:
 
 private:
     void Grow(int capacity);
+    void UnshareNames();
 
     std::unique_ptr<Var[]> values_;
     int count_ = 0;
     int capacity_ = 0;
     halvo::AutoRef<Vocabulary> names_;
+    bool namesShared_ = false;
 };
 
 }  // namespace Vrel
