@@ -2,6 +2,8 @@
 
 #include "script/compiler/Ascii.h"
 
+#include <array>
+
 namespace Vrel {
 
 namespace {
@@ -27,6 +29,18 @@ bool StartsWith(const char* text, const char* prefix) {
     for (; *prefix; ++text, ++prefix)
         if (*text != *prefix) return false;
     return true;
+}
+
+// The rows by the first byte of their text, each list in table order: a
+// position is matched only against the rows that can begin there.
+const std::vector<const OpRow*>& RowsStartingWith(unsigned char first) {
+    static const auto* index = [] {
+        auto* rows = new std::array<std::vector<const OpRow*>, 256>;
+        for (const OpRow* row = OpTable; row->text; ++row)
+            if (*row->text) (*rows)[static_cast<unsigned char>(*row->text)].push_back(row);
+        return rows;
+    }();
+    return (*index)[first];
 }
 
 }  // namespace
@@ -91,7 +105,7 @@ bool TokenOracle::Matches(size_t pos, const char* rowText, size_t& length) const
 void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
     out.clear();
     size_t length = 0;
-    for (const OpRow* row = OpTable; row->text; ++row)
+    for (const OpRow* row : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
         if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length))
             out.push_back({row, length});
 }
