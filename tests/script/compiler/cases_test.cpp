@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include "support/SourceFiles.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,17 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path CasesFolder() {
-    const char* root = std::getenv("TAVRIN_SOURCE_DIR");
-    return fs::path(root ? root : ".") / "tests/script/compiler/cases";
-}
+fs::path CasesFolder() { return testsupport::SourceFolder("tests/script/compiler/cases"); }
 
 std::string Describe(const std::string& name, const Vrel::Testing::FrontEndResult& result) {
     std::string text = name.rfind("tokens_", 0) == 0 ? result.tokens : result.tree;
@@ -42,7 +34,7 @@ TEST(CompilerCases, EveryCaseMatchesItsGoldenText) {
         if (entry.path().extension() != ".cis") continue;
         ++cases;
         std::string name = entry.path().stem().string();
-        auto result = Vrel::Testing::RunFrontEnd(ReadFile(entry.path()), (name + ".cis").c_str());
+        auto result = Vrel::Testing::RunFrontEnd(testsupport::ReadWholeFile(entry.path()), (name + ".cis").c_str());
         std::string actual = Describe(name, result);
         fs::path expectedPath = entry.path();
         expectedPath.replace_extension(".expected");
@@ -51,7 +43,7 @@ TEST(CompilerCases, EveryCaseMatchesItsGoldenText) {
             continue;
         }
         ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        EXPECT_EQ(ReadFile(expectedPath), actual) << "case " << name;
+        EXPECT_EQ(testsupport::ReadWholeFile(expectedPath), actual) << "case " << name;
     }
     EXPECT_GT(cases, 0);
 }
