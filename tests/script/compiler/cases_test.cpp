@@ -3,15 +3,12 @@
 // else the tree dump, followed by every message reported.
 
 #include "FrontEnd.h"
+#include "support/SourceFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include "support/SourceFiles.h"
-
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
