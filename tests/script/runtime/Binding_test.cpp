@@ -52,11 +52,6 @@ public:
 const ClassRecord FakeWidget::kClassRecord = {"GuiWidget", &VarExtension::kClassRecord, nullptr};
 bool TakeWidget(FakeWidget* widget, float, bool, int) { return widget != nullptr; }
 
-bool Truth(const Var& value) {
-    bool truth = false;
-    return value.IsBool() && value.ToBool(truth) && truth;
-}
-
 class BindingTest : public BuiltinTest {
 protected:
     void SetUp() override {

@@ -51,6 +51,11 @@ protected:
         return value;
     }
     static Vrel::Var Object(Vrel::VarExtension* object) { return Vrel::Var(object); }
+    // True only for the bool true.
+    static bool Truth(const Vrel::Var& value) {
+        bool truth = false;
+        return value.IsBool() && value.ToBool(truth) && truth;
+    }
     static std::string TextOf(const Vrel::Var& value) {
         const char* text = value.GetCString();
         return text ? text : "(no text)";
