@@ -151,8 +151,7 @@ TEST_F(ModuleBuiltinTest, NullNamesGiveNothing) {
     EXPECT_TRUE(Call("ModuleGet").IsNil());
     EXPECT_EQ(TextOf(Call("ModuleGetName", {Var(static_cast<VarExtension*>(nullptr))})), "");
     EXPECT_TRUE(Call("ModuleGetParent", {Var(static_cast<VarExtension*>(nullptr))}).IsNil());
-    // No prefix: nothing is written and nothing reported (a write would
-    // fail on the unopenable path and say so).
+    // No prefix: nothing is written and nothing is reported.
     Call("ModuleSaveAll");
     Call("ModuleSaveAll", {Var(3)});
     EXPECT_TRUE(Messages().empty());
