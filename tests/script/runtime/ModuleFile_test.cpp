@@ -244,6 +244,19 @@ TEST_F(ModuleFileTest, NestingIsCapped) {
     EXPECT_EQ(ReadBack(nested(5000)), nullptr);
 }
 
+TEST_F(ModuleFileTest, WritingTooDeepANestingFails) {
+    halvo::AutoRef<BinCode> top(new BinCode);
+    BinCode* level = top.Get();
+    for (int depth = 1; depth < 70; ++depth) {
+        auto* inner = new BinCode;
+        level->GetMembers().GetOrAddMember("inner")->SetObject(inner);
+        level = inner;
+    }
+    MemoryScriptIO stream;
+    WriteObjectRef(stream, top.Get());
+    EXPECT_TRUE(stream.HasError());
+}
+
 TEST_F(ModuleFileTest, EveryTruncationAndMutationFailsSafely) {
     BinCode* m = vm.GetOrCreateModule("m");
     m->GetVariables().Add("v", nullptr, nullptr)->SetStringConst("text");
