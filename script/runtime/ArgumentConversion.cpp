@@ -9,8 +9,8 @@ namespace Vrel {
 void ReportParameterTypeError(Thread* thread, const Var* value, int index, const char* expected) {
     ScriptVM& vm = thread ? thread->GetVM() : ScriptVM::Global();
     const char* source = thread ? thread->GetSourceName() : "(unknown)";
-    // Reported one line early: the adapter runs after the line map has
-    // moved on to the instruction that follows the call.
+    // This report alone names the line before the calling one; the
+    // built-ins' own reports keep the line as it is.
     int line = Thread::GetCurrentLine(thread) - 1;
     vm.Error(source, line, "Invalid parameter %d: found %s / expected %s", index + 1,
              value ? value->GetTypeName() : "(null)", TextOrUnknown(expected));
