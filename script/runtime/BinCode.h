@@ -32,6 +32,13 @@ public:
     Var* GetMember(const char* name) override { return members_.FindMember(name); }
     // Never creates: a module's members come only from its compile.
     Var* GetOrAddMember(const char* name) override { return members_.FindMember(name); }
+    // Parameter count, return type, variable table and members; see
+    // ModuleFile.cpp.
+    bool Serialize(ScriptIO& stream) override;
+    // An object reference from a module file: the object read before under
+    // that identifier, or a new module with its body. Null for identifier 0;
+    // the stream's error flag tells a broken file.
+    static BinCode* ReadObject(ScriptIO& stream);
 
     void CreateVocabulary();
     Vocabulary* GetVocabulary() const;
@@ -62,6 +69,7 @@ public:
     void SetParamCount(int count) { paramCount_ = static_cast<uint8_t>(count); }
     const std::string& GetReturnType() const { return returnType_; }
     void SetReturnType(const char* type) { returnType_ = type ? type : "void"; }
+    void SetReturnType(std::string type) { returnType_ = std::move(type); }
     VarTable& GetVariables() { return variables_; }
     const VarTable& GetVariables() const { return variables_; }
     t_Named& GetMembers() { return members_; }

@@ -35,6 +35,7 @@ public:
     CallFrame& operator=(const CallFrame&) = delete;
 
     BinCode* GetFunction() const { return function_.Get(); }
+    BinCode* GetModule() const { return module_.Get(); }
     VarBinary* GetCode() const { return code_.Get(); }
     Vocabulary* GetVocabulary() const { return vocabulary_.Get(); }
     VarTable& GetLocals() { return locals_; }

@@ -1,7 +1,12 @@
 #include "script/runtime/ScriptVM.h"
 
 #include "script/runtime/BinCode.h"
+#include "script/runtime/Builtins.h"
+#include "script/runtime/CallFrame.h"
+#include "script/runtime/FileIO.h"
+#include "script/runtime/FileSearch.h"
 #include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/ModuleFile.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/TypeRegistry.h"
 #include "script/runtime/Var.h"
@@ -27,6 +32,14 @@ std::string FormatNotice(const char* format, const char* text) {
 }
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The folder of the thread's running source, with its separator; empty
+// when the source names none.
+std::string SourceFolder(const Thread* thread) {
+    std::string source = thread ? thread->GetSourceName() : "";
+    size_t separator = source.find_last_of("/\\");
+    return separator == std::string::npos ? std::string() : source.substr(0, separator + 1);
+}
 
 BinCode* NewModuleUnder(BinCode* parent) {
     auto* module = new BinCode;
@@ -72,8 +85,8 @@ void ScriptVM::Initialize(ICompiler* compiler) {
     secondCallback_ = &IgnoreText;
     compiler_.reset(compiler);
     FillTypeRegistry();
-    // The core built-in library registers here (RegisterBuiltins), before
-    // the game adds and overrides its own functions.
+    // Before the game adds and overrides its own functions.
+    RegisterBuiltins(*this);
 }
 
 void ScriptVM::Shutdown() {
@@ -182,8 +195,10 @@ void ScriptVM::AddSearchPath(const char* directory, int kind) {
 bool ScriptVM::FindScriptFile(const char* name) {
     if (!name) return false;
     for (const SearchPath& path : searchPaths_) {
-        // Compiled module files (kind 0) are read by the module file reader,
-        // which plugs in here; until then only source paths load.
+        if (path.kind == kSearchCompiled) {
+            if (LoadCompiledModule(path.directory + "/" + name + ".bincode", name)) return true;
+            continue;
+        }
         if (path.kind != kSearchSource || !compiler_) continue;
         std::string file = path.directory + "/" + name + ".cis";
         if (!EnterCompile(file.c_str())) return false;
@@ -195,6 +210,40 @@ bool ScriptVM::FindScriptFile(const char* name) {
         }
     }
     return false;
+}
+
+bool ScriptVM::LoadCompiledModule(const std::string& path, const char* name) {
+    FileIO file;
+    if (!file.OpenRead(path.c_str())) return false;
+    halvo::AutoRef<BinCode> module(BinCode::ReadObject(file));
+    if (file.HasError() || !module) {
+        DiscardReadObjects(file);
+        return false;
+    }
+    module->SetParent(root_.Get());
+    root_->GetMembers().GetOrAddMember(name)->SetObject(module.Get());
+    return true;
+}
+
+void ScriptVM::SaveAllModules(const char* prefix) {
+    if (!prefix) return;
+    // Collected first: writing runs no script, but the list must not
+    // depend on that.
+    std::vector<std::pair<std::string, halvo::AutoRef<BinCode>>> modules;
+    for (const auto& [name, value] : root_->GetMembers().GetMembers())
+        if (name.empty() || name[0] != '~')
+            if (BinCode* module = ToBinCode(value)) modules.emplace_back(name, module);
+    for (const auto& [name, module] : modules) {
+        std::string path = std::string(prefix) + name + ".bincode";
+        FileIO file;
+        if (!file.OpenWrite(path.c_str())) {
+            Notify(FormatNotice("Unable to open file '%s'", path.c_str()).c_str());
+            continue;
+        }
+        WriteObjectRef(file, module.Get());
+        file.Close();
+        if (file.HasError()) Notify(FormatNotice("Unable to write file '%s'", path.c_str()).c_str());
+    }
 }
 
 bool ScriptVM::ReleaseModule(const char* name) {
@@ -254,6 +303,37 @@ bool ScriptVM::CompileFile(const char* path, bool report) {
     }
     if (result == kCompileCannotOpen && report) Error(path, -1, "Unable to open file");
     return false;
+}
+
+bool ScriptVM::CompileFileRelative(Thread* thread, const char* file) {
+    if (!file) return false;
+    std::string path = SourceFolder(thread);
+    return CompileFile((path + file).c_str(), true);
+}
+
+bool ScriptVM::CompileFilesRelative(Thread* thread, const char* pattern) {
+    if (!pattern) return false;
+    std::string path = SourceFolder(thread);
+    return CompileFiles(thread ? thread->GetCurrentFrame() : nullptr, (path + pattern).c_str());
+}
+
+bool ScriptVM::CompileFiles(CallFrame* frame, const char* pattern) {
+    if (!pattern) return false;
+    BinCode* function = frame ? frame->GetFunction() : nullptr;
+    const char* source = function ? function->GetSourceName() : "(unknown)";
+    const int line = frame ? frame->GetLine() : -1;
+    std::vector<std::string> files = FindMatchingFiles(pattern);
+    if (files.empty()) {
+        Error(source, line, "Unable to load file %s", pattern);
+        return false;
+    }
+    bool allLoaded = true;
+    for (const std::string& file : files) {
+        if (CompileFile(file.c_str(), true)) continue;
+        Error(source, line, "Unable to load file %s", file.c_str());
+        allLoaded = false;
+    }
+    return allLoaded;
 }
 
 bool ScriptVM::CompileBuffer(const char* text, const char* alias) {

@@ -100,8 +100,20 @@ public:
     // "(memory)" when nothing is left; empty for null.
     static std::string ModuleNameFromPath(const char* path);
 
+    // Writes every module of the root to prefix + name + ".bincode".
+    // Failures go to the first callback only.
+    void SaveAllModules(const char* prefix);
+
     // ---- compiling ----
     bool CompileFile(const char* path, bool report);
+    // file relative to the folder of the thread's running source ("Include").
+    bool CompileFileRelative(Thread* thread, const char* file);
+    // Every file matching pattern in that folder ("IncludeAll").
+    bool CompileFilesRelative(Thread* thread, const char* pattern);
+    // Every file matching the wildcard pattern, in case-insensitive name
+    // order; true when some matched and all loaded. Failures are reported at
+    // frame's position.
+    bool CompileFiles(CallFrame* frame, const char* pattern);
     bool CompileBuffer(const char* text, const char* alias);
     int Compile(const char* text, Thread* thread, Var& result);
 
@@ -147,6 +159,8 @@ private:
 
     // A guard for one compile request; false at the nesting cap.
     bool EnterCompile(const char* name);
+    // Reads a compiled module file and stores the module under name.
+    bool LoadCompiledModule(const std::string& path, const char* name);
     void ModulesChanged();
 
     halvo::AutoRef<BinCode> root_;

@@ -43,6 +43,8 @@ public:
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "Thread"; }
+    // State, depth, value, thread values and the call frames; written only.
+    bool Serialize(ScriptIO& stream) override;
 
     // Starts function on this thread (see CallFunction); a thread left
     // sleeping or paused joins its machine's scheduler.

@@ -10,6 +10,8 @@
 
 namespace Vrel {
 
+class ScriptIO;
+
 // Variable numbers are 16-bit in the data model.
 constexpr int kMaxVariables = 32767;
 
@@ -40,6 +42,11 @@ public:
     Vocabulary& GetNames() const { return *names_; }
     // Makes room for at least capacity values (used when a table is read).
     void Reserve(int capacity);
+
+    // Slot count, name pool and values (ModuleFile.cpp). Read replaces the
+    // table and answers false for a broken one.
+    void Write(ScriptIO& stream) const;
+    bool Read(ScriptIO& stream);
 
 private:
     void Grow(int capacity);

@@ -28,6 +28,9 @@ public:
     int GetCount() const override { return static_cast<int>(members_.size()); }
     Var* GetMember(const char* name) override { return FindMember(name); }
     Var* GetOrAddMember(const char* name) override;
+    // The members in name order, without the "~p" and "~m" links; see
+    // ModuleFile.cpp.
+    bool Serialize(ScriptIO& stream) override;
 
     Var* FindMember(const char* name);
     // A new member made an empty value of the declared type; an existing one

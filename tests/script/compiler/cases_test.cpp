@@ -3,29 +3,18 @@
 // else the tree dump, followed by every message reported.
 
 #include "FrontEnd.h"
+#include "support/SourceFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path CasesFolder() {
-    const char* root = std::getenv("TAVRIN_SOURCE_DIR");
-    return fs::path(root ? root : ".") / "tests/script/compiler/cases";
-}
+fs::path CasesFolder() { return testsupport::SourceFolder("tests/script/compiler/cases"); }
 
 std::string Describe(const std::string& name, const Vrel::Testing::FrontEndResult& result) {
     std::string text = name.rfind("tokens_", 0) == 0 ? result.tokens : result.tree;
@@ -42,7 +31,7 @@ TEST(CompilerCases, EveryCaseMatchesItsGoldenText) {
         if (entry.path().extension() != ".cis") continue;
         ++cases;
         std::string name = entry.path().stem().string();
-        auto result = Vrel::Testing::RunFrontEnd(ReadFile(entry.path()), (name + ".cis").c_str());
+        auto result = Vrel::Testing::RunFrontEnd(testsupport::ReadWholeFile(entry.path()), (name + ".cis").c_str());
         std::string actual = Describe(name, result);
         fs::path expectedPath = entry.path();
         expectedPath.replace_extension(".expected");
@@ -51,7 +40,7 @@ TEST(CompilerCases, EveryCaseMatchesItsGoldenText) {
             continue;
         }
         ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        EXPECT_EQ(ReadFile(expectedPath), actual) << "case " << name;
+        EXPECT_EQ(testsupport::ReadWholeFile(expectedPath), actual) << "case " << name;
     }
     EXPECT_GT(cases, 0);
 }

@@ -4,6 +4,8 @@
 // holds the output followed by "exit: <code>". Set TAVRIN_UPDATE_GOLDEN to
 // rewrite the expected files.
 
+#include "support/SourceFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -12,30 +14,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-fs::path RunFolder() {
-    const char* root = std::getenv("TAVRIN_SOURCE_DIR");
-    return fs::path(root ? root : ".") / "tests/script/compiler/run";
-}
+fs::path RunFolder() { return testsupport::SourceFolder("tests/script/compiler/run"); }
 
 std::string Arguments(const fs::path& script) {
     fs::path list = script;
     list.replace_extension(".args");
     if (!fs::exists(list)) return script.filename().string();
-    std::string arguments = ReadFile(list);
+    std::string arguments = testsupport::ReadWholeFile(list);
     for (char& c : arguments)
         if (c == '\n' || c == '\r') c = ' ';
     return arguments;
@@ -70,7 +61,7 @@ TEST(CisRun, EveryProgramPrintsItsExpectedOutput) {
             continue;
         }
         ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        EXPECT_EQ(ReadFile(expectedPath), actual) << "program " << entry.path().filename();
+        EXPECT_EQ(testsupport::ReadWholeFile(expectedPath), actual) << "program " << entry.path().filename();
     }
     EXPECT_GT(programs, 20);
 }
