@@ -16,8 +16,6 @@
 //       compiles FILE and nothing else.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/Var.h"
@@ -31,7 +29,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -52,52 +49,6 @@ constexpr int kDefaultRuns = 3;
 
 // ---- the script side --------------------------------------------------------
 
-// TEMPORARY until the core built-in library is registered by
-// ScriptVM::Initialize: the three natives the programs call.
-class StrLen : public Vrel::detail::function_adapter {
-public:
-    Vrel::Var* Call(Vrel::Var* result, Vrel::t_Interface& call) override {
-        const Vrel::Var* text = call.GetArg(0);
-        const char* chars = text ? text->GetCString() : nullptr;
-        result->SetInt(chars ? static_cast<int>(std::strlen(chars)) : 0);
-        return result;
-    }
-};
-
-class SleepFor : public Vrel::detail::function_adapter {
-public:
-    Vrel::Var* Call(Vrel::Var* result, Vrel::t_Interface& call) override {
-        float time = 0.0f;
-        if (const Vrel::Var* ticks = call.GetArg(0)) ticks->ToFloat(time);
-        if (call.thread) call.thread->Sleep(time);
-        return result;
-    }
-};
-
-class ThreadCreate : public Vrel::detail::function_adapter {
-public:
-    Vrel::Var* Call(Vrel::Var* result, Vrel::t_Interface& call) override {
-        const Vrel::Var* first = call.GetArg(0);
-        Vrel::BinCode* function = first ? Vrel::ToBinCode(*first) : nullptr;
-        if (!function || !call.thread) return result;
-        std::vector<Vrel::Var> arguments;
-        for (int i = 1; i < call.count; ++i) arguments.emplace_back(*call.GetArg(i));
-        halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread(call.thread->GetVM()));
-        if (thread->Run(function, true, arguments.data(), static_cast<int>(arguments.size())))
-            result->SetObject(thread.Get());
-        return result;
-    }
-};
-
-void RegisterTemporaryNatives(Vrel::ScriptVM& vm) {
-    static StrLen strLen;
-    static SleepFor sleepFor;
-    static ThreadCreate threadCreate;
-    vm.AddCFunction("strlen", &strLen);
-    vm.AddCFunction("Sleep", &sleepFor);
-    vm.AddCFunction("ThreadCreate", &threadCreate);
-}
-
 void PrintMessage(const char* text) { std::fprintf(stderr, "%s\n", text ? text : ""); }
 
 Vrel::Compiler* StartMachine() {
@@ -105,7 +56,6 @@ Vrel::Compiler* StartMachine() {
     auto* compiler = new Vrel::Compiler;
     vm.Initialize(compiler);
     vm.SetSecondCallback(&PrintMessage);
-    RegisterTemporaryNatives(vm);
     return compiler;
 }
 
