@@ -315,11 +315,11 @@ std::string Var::ToString() const {
         case kTagBool: return value_.b ? "1" : "0";
         case kTagInt: std::snprintf(text, sizeof text, "%d", value_.i); return text;
         case kTagFloat: {
-            int length = std::snprintf(nullptr, 0, "%f", static_cast<double>(value_.f));
-            std::string result(static_cast<size_t>(length) + 1, '\0');
-            std::snprintf(result.data(), result.size(), "%f", static_cast<double>(value_.f));
-            result.resize(static_cast<size_t>(length));
-            return result;
+            // Room for any double in "%f": the compiler cannot tell that
+            // a float's text is far shorter.
+            char floatText[320];
+            std::snprintf(floatText, sizeof floatText, "%f", static_cast<double>(value_.f));
+            return floatText;
         }
         case kTagPosition: std::snprintf(text, sizeof text, "%d(pos)", value_.i); return text;
         case kTagReference: {
