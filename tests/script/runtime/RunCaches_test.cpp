@@ -1,0 +1,143 @@
+// The caches the interpreter runs on must answer what the uncached paths
+// answer: shared frame names, type records remembered per class and per
+// declaration text, and instructions decoded once.
+#include "script/runtime/DecodedCode.h"
+#include "script/runtime/Opcode.h"
+#include "script/runtime/TypeRegistry.h"
+#include "script/runtime/VarBinary.h"
+#include "script/runtime/VarString.h"
+#include "script/runtime/VarTable.h"
+#include "script/runtime/Vocabulary.h"
+#include "script/runtime/t_Named.h"
+#include "tests/script/runtime/ValueTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace Vrel;
+using namespace valuetest;
+
+namespace {
+
+class RunCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureTypes(); }
+};
+
+TEST_F(RunCacheTest, SharedNamesSurviveTheFrameAndSplitOnAdd) {
+    VarTable function;
+    int number = 0;
+    function.Add("a", "int", &number);
+    function.Add("b", nullptr, &number)->SetInt(7);
+    {
+        VarTable frame;
+        frame.ShareFrom(function);
+        EXPECT_EQ(&frame.GetNames(), &function.GetNames());
+        EXPECT_EQ(frame.At(1)->RawInt(), 7);
+        frame.At(1)->SetInt(9);
+        // A variable of the frame's own gets names of its own.
+        frame.Add("c", nullptr, &number);
+        EXPECT_NE(&frame.GetNames(), &function.GetNames());
+        EXPECT_EQ(frame.GetNames().FindLinear("c"), 2);
+        frame.ReleaseValues();
+        frame.ShareFrom(function);
+        frame.Clear();
+    }
+    // Neither the frame's clearing nor its end touched the function.
+    EXPECT_EQ(function.At(1)->RawInt(), 7);
+    EXPECT_EQ(function.GetNames().FindLinear("b"), 1);
+    EXPECT_EQ(function.GetCount(), 2);
+}
+
+TEST_F(RunCacheTest, ReusedFrameTableStartsFromTheFunctionAgain) {
+    VarTable function;
+    int number = 0;
+    function.Add("x", nullptr, &number)->SetInt(1);
+    VarTable frame;
+    frame.ShareFrom(function);
+    frame.At(0)->SetString("changed");
+    frame.At(0)->SetConstFlag(true);
+    frame.ReleaseValues();
+    frame.ShareFrom(function);
+    EXPECT_EQ(frame.At(0)->GetTag(), kTagInt);
+    EXPECT_FALSE(frame.At(0)->HasConstFlag());
+    EXPECT_EQ(frame.At(0)->RawInt(), 1);
+}
+
+// An object type without a registry name of its own, registered only later.
+class LateType : public VarExtension {
+public:
+    static const ClassRecord kClassRecord;
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    const char* GetTypeName() const override { return "latetype_for_cache_test"; }
+};
+const ClassRecord LateType::kClassRecord = {"LateType", &VarExtension::kClassRecord, nullptr};
+
+TEST_F(RunCacheTest, RememberedMissGivesWayToATypeAddedLater) {
+    Var first(static_cast<VarExtension*>(new LateType));
+    EXPECT_STREQ(first.GetTypeName(), "(NULL)");
+    Var again(static_cast<VarExtension*>(new LateType));
+    EXPECT_STREQ(again.GetTypeName(), "(NULL)");
+    TypeRegistry::Global().Add("latetype_for_cache_test", kTagObject, &LateType::kClassRecord);
+    Var after(static_cast<VarExtension*>(new LateType));
+    EXPECT_STREQ(after.GetTypeName(), "latetype_for_cache_test");
+}
+
+TEST_F(RunCacheTest, DeclarationTextsAreComparedNotTheirAddresses) {
+    std::string text = "int";
+    Var a;
+    a.InitType(text.c_str());
+    EXPECT_EQ(a.GetTag(), kTagInt);
+    // Same buffer, other text: the remembered answer must not be reused.
+    text = "flo";
+    text += "at";
+    Var b;
+    b.InitType(text.c_str());
+    EXPECT_EQ(b.GetTag(), kTagFloat);
+    text = "nosuchtype";
+    Var c;
+    c.SetInt(4);
+    c.InitType(text.c_str());
+    EXPECT_EQ(c.GetTag(), kTagNil);
+}
+
+TEST_F(RunCacheTest, DecodingGivesOperandsNextPositionsAndBrokenTails) {
+    // push value int 5 (type 5, one byte); add; push value whose type byte
+    // is no value type; a position operand cut short.
+    const uint8_t bytes[] = {kOpPushValue, 5, 5, kOpAdd, kOpPushValue, 20, kOpJump, kTagPosition, 1, 2};
+    VarBinary code(bytes, sizeof bytes);
+    DecodedCode& decoded = code.Decoded(nullptr);
+    const DecodedInstruction& push = decoded.At(0);
+    EXPECT_EQ(push.kind, OperandKind::kValue);
+    EXPECT_EQ(push.operand.RawInt(), 5);
+    EXPECT_EQ(push.next, 3u);
+    EXPECT_EQ(decoded.At(3).kind, OperandKind::kNone);
+    EXPECT_EQ(decoded.At(3).next, 4u);
+    EXPECT_EQ(decoded.At(4).kind, OperandKind::kKeep);
+    EXPECT_EQ(decoded.At(4).next, 6u);
+    EXPECT_EQ(decoded.At(6).kind, OperandKind::kBroken);
+    EXPECT_EQ(decoded.At(6).next, static_cast<uint32_t>(sizeof bytes));
+    // Any byte can be a jump target: decoding there reads it as an opcode.
+    EXPECT_EQ(decoded.At(1).opcode, 5);
+    // Asked again, the same entry answers.
+    EXPECT_EQ(&decoded.At(0), &push);
+    EXPECT_EQ(&code.Decoded(nullptr), &decoded);
+}
+
+TEST_F(RunCacheTest, DecodingFollowsTheVocabulary) {
+    halvo::AutoRef<Vocabulary> words(new Vocabulary);
+    const int32_t offset = words->Add("hello");
+    const uint8_t bytes[] = {kOpPushValue,
+                             kTagStringConst,
+                             static_cast<uint8_t>(offset),
+                             static_cast<uint8_t>(offset >> 8),
+                             static_cast<uint8_t>(offset >> 16),
+                             static_cast<uint8_t>(offset >> 24)};
+    VarBinary code(bytes, sizeof bytes);
+    EXPECT_STREQ(code.Decoded(words.Get()).At(0).operand.GetCString(), "hello");
+    // Without a vocabulary the text names the offset, as the raw decoder does.
+    EXPECT_EQ(std::string(code.Decoded(nullptr).At(0).operand.GetCString()), "#" + std::to_string(offset));
+}
+
+}  // namespace
