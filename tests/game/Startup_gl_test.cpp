@@ -1,0 +1,81 @@
+// Start-up with the real platform services: data folders mounted from the
+// working folder, the data tree's defaults and user folder, the window mode
+// from the saved setting, the sound thread, and the language choice.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "game/GameShellClient.h"
+#include "platform/AppShell.h"
+#include "platform/DataTree.h"
+#include "platform/Loca.h"
+#include "platform/PlatformServices.h"
+#include "platform/WindowProc.h"
+#include "support/GlDriverResident.h"
+#include "support/LocaTableWriter.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+constexpr const char* kVersionXml =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+    "<version><language default=\"english\"><english /><german /></language></version>\n";
+
+// Closes the window after a few frames, as a player would.
+class ClosingClient : public GameShellClient {
+public:
+    void Render() override {
+        GameShellClient::Render();
+        if (++frames == 1) testsupport::KeepGlDriverResident();
+        if (frames != 3) return;
+        SDL_Event close{};
+        close.type = SDL_WINDOWEVENT;
+        close.window.event = SDL_WINDOWEVENT_CLOSE;
+        close.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+        SDL_PushEvent(&close);
+    }
+    int frames = 0;
+};
+
+// Runs the program's start-up in `dataFolder` with the given system language.
+int RunShellIn(const testsupport::TempFolder& dataFolder, const std::string& documents, int uiLanguage) {
+    char* previous = getcwd(nullptr, 0);
+    EXPECT_EQ(chdir(dataFolder.Path().c_str()), 0);
+    ShellEnvironment environment = ShellEnvironment::System();
+    environment.debuggerAttached = [] { return false; };
+    environment.documentsFolder = [documents] { return documents; };
+    environment.uiLanguage = [uiLanguage] { return uiLanguage; };
+    ClosingClient client;
+    AppShell shell(PlatformServiceHooks(), environment);
+    const int exitCode = shell.Run(client);
+    EXPECT_EQ(chdir(previous), 0);
+    std::free(previous);
+    EXPECT_GE(client.frames, 3);
+    return exitCode;
+}
+
+TEST(Startup, PlatformServicesChooseFoldersWindowAndLanguage) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    testsupport::TempFolder data, home;
+    data.WriteFile("Data/Global/logo/version.xml", kVersionXml);
+    testsupport::LocaTableWriter german;
+    german.Add("greeting", "Hallo");
+    data.WriteFile("Data/Shared/loca/loca_german.bin", german.Build());
+    data.MakeFolder("Data/Windows");
+
+    EXPECT_EQ(RunShellIn(data, home / "Documents", 0x0407), 0);
+
+    // The version file was read from the mounted roots, the system language
+    // had a table, and the defaults ask for a fullscreen window.
+    EXPECT_STREQ(DataTree::GetString("[VERSION]/language/default"), "english");
+    EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
+    EXPECT_TRUE(ShellState::Global().fullscreen);
+    EXPECT_EQ(DataTree::GetUserFolder(), home / "Documents/Tavrin/");
+    EXPECT_EQ(access((home / "Documents/Tavrin").c_str(), F_OK), 0);
+}
+
+}  // namespace
