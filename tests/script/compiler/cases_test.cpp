@@ -3,12 +3,11 @@
 // else the tree dump, followed by every message reported.
 
 #include "FrontEnd.h"
-#include "support/SourceFiles.h"
+#include "support/GoldenFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -23,25 +22,11 @@ std::string Describe(const std::string& name, const Vrel::Testing::FrontEndResul
 }
 
 TEST(CompilerCases, EveryCaseMatchesItsGoldenText) {
-    fs::path folder = CasesFolder();
-    ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    bool update = std::getenv("TAVRIN_UPDATE_GOLDEN") != nullptr;
-    int cases = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".cis") continue;
-        ++cases;
-        std::string name = entry.path().stem().string();
-        auto result = Vrel::Testing::RunFrontEnd(testsupport::ReadWholeFile(entry.path()), (name + ".cis").c_str());
-        std::string actual = Describe(name, result);
-        fs::path expectedPath = entry.path();
-        expectedPath.replace_extension(".expected");
-        if (update) {
-            std::ofstream(expectedPath, std::ios::binary) << actual;
-            continue;
-        }
-        ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        EXPECT_EQ(testsupport::ReadWholeFile(expectedPath), actual) << "case " << name;
-    }
+    const int cases = testsupport::CheckGoldenScripts(CasesFolder(), [](const fs::path& script) {
+        const std::string name = script.stem().string();
+        auto result = Vrel::Testing::RunFrontEnd(testsupport::ReadWholeFile(script), (name + ".cis").c_str());
+        return Describe(name, result);
+    });
     EXPECT_GT(cases, 0);
 }
 

@@ -4,7 +4,7 @@
 // holds the output followed by "exit: <code>". Set TAVRIN_UPDATE_GOLDEN to
 // rewrite the expected files.
 
-#include "support/SourceFiles.h"
+#include "support/GoldenFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -46,23 +45,9 @@ std::string RunCisRun(const fs::path& folder, const std::string& arguments) {
 }
 
 TEST(CisRun, EveryProgramPrintsItsExpectedOutput) {
-    fs::path folder = RunFolder();
-    ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    bool update = std::getenv("TAVRIN_UPDATE_GOLDEN") != nullptr;
-    int programs = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() != ".cis") continue;
-        ++programs;
-        std::string actual = RunCisRun(folder, Arguments(entry.path()));
-        fs::path expectedPath = entry.path();
-        expectedPath.replace_extension(".expected");
-        if (update) {
-            std::ofstream(expectedPath, std::ios::binary) << actual;
-            continue;
-        }
-        ASSERT_TRUE(fs::exists(expectedPath)) << expectedPath;
-        EXPECT_EQ(testsupport::ReadWholeFile(expectedPath), actual) << "program " << entry.path().filename();
-    }
+    const fs::path folder = RunFolder();
+    const int programs = testsupport::CheckGoldenScripts(
+        folder, [&folder](const fs::path& script) { return RunCisRun(folder, Arguments(script)); });
     EXPECT_GT(programs, 20);
 }
 
