@@ -4,7 +4,7 @@
 #include "platform/TgaFile.h"
 #include "support/GlobalDataRoot.h"
 #include "support/CbsiWriter.h"
-#include "support/FakeGlApi.h"
+#include "support/FakeGlFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +18,11 @@ constexpr const char* kBadVersion = "Unsupported Version of CBSI";
 constexpr const char* kUnknownFormat = "Unknown Format in CBSI";
 constexpr const char* kCannotAdd = "Cannot add Subimage in CBSI";
 
-class CbsiTest : public ::testing::Test {
+class CbsiTest : public FakeGlFixture {
 protected:
-    void SetUp() override {
-        GLState::UseApi(&gl);
-        GLState::Reset();
-        gl.Clear();
-    }
     void TearDown() override {
         image.Reset();
-        GLState::SetContextAlive(false);
-        GLState::UseApi(nullptr);
+        FakeGlFixture::TearDown();
     }
     bool Load(const std::vector<uint8_t>& bytes) {
         // A copy of exactly the file's size, so that any read past its end
@@ -49,7 +43,6 @@ protected:
         EXPECT_EQ(image->format, kFormatNone);
     }
 
-    FakeGlApi gl;
     std::vector<uint8_t> file;
     halvo::AutoRef<GLImage> image{new GLImage};
 };

@@ -1,6 +1,6 @@
 #include "platform/GLImage.h"
 #include "platform/GLState.h"
-#include "support/FakeGlApi.h"
+#include "support/FakeGlFixture.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -10,17 +10,11 @@
 
 namespace {
 
-class GLImageTest : public ::testing::Test {
+class GLImageTest : public FakeGlFixture {
 protected:
-    void SetUp() override {
-        GLState::UseApi(&gl);
-        GLState::Reset();
-        gl.Clear();
-    }
     void TearDown() override {
         image.Reset();
-        GLState::SetContextAlive(false);
-        GLState::UseApi(nullptr);
+        FakeGlFixture::TearDown();
     }
     // Pixel (x, y) is B = x, G = y, R = x + y, A = 255 (low bytes).
     static std::vector<uint8_t> Gradient(Point2i size) {
@@ -41,7 +35,6 @@ protected:
         return shapes;
     }
 
-    FakeGlApi gl;
     halvo::AutoRef<GLImage> image{new GLImage};
 };
 

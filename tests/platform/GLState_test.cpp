@@ -1,6 +1,6 @@
 #include "platform/GLImage.h"
 #include "platform/GLState.h"
-#include "support/FakeGlApi.h"
+#include "support/FakeGlFixture.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -20,19 +20,13 @@ std::string Hex(const char* name, unsigned value) {
     return text;
 }
 
-class GLStateTest : public ::testing::Test {
+class GLStateTest : public FakeGlFixture {
 protected:
     void SetUp() override {
-        GLState::UseApi(&gl);
-        GLState::Reset();
+        FakeGlFixture::SetUp();
         GLState::ResetClipPlanes();
         gl.Clear();
     }
-    void TearDown() override {
-        GLState::SetContextAlive(false);
-        GLState::UseApi(nullptr);
-    }
-    FakeGlApi gl;
 };
 
 TEST_F(GLStateTest, ResetSendsTheWholeStartStateInOrder) {
