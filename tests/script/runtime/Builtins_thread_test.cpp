@@ -1,6 +1,7 @@
 // The built-ins that act on threads: assertions, debug output, stopping,
 // sleeping, pausing, starting and inspecting threads.
 
+#include "support/QuietDebugHandler.h"
 #include "script/runtime/t_Named.h"
 #include "tests/script/runtime/BuiltinTestSupport.h"
 
@@ -19,24 +20,11 @@ std::vector<std::string>& SecondMessages() {
 }
 void RecordSecond(const char* text) { SecondMessages().push_back(text); }
 
-class Handler : public DebugHandler {
+class Handler : public QuietDebugHandler {
 public:
-    void AfterExecute(Thread*) override {}
-    bool Query() override { return false; }
-    bool IsPaused() override { return false; }
-    void ModulesChanged() override {}
-    bool IsErrorChannel() override { return true; }
     void OnError(const char* text) override { errors.push_back(text); }
-    void OnWarning(const char*) override {}
     void AssertFailed(int kind) override { asserts.push_back(kind); }
     const char* GetContext() override { return "frame 3"; }
-    void BeforeExecute(Thread*) override {}
-    void ThreadEnded(Thread*) override {}
-    void FunctionReturned(Thread*) override {}
-    void AfterNativeCall(Thread*) override {}
-    void LineChanged(Thread*) override {}
-    void FunctionEntered(Thread*, const char*) override {}
-    void BeforeNativeCall(Thread*, detail::function_adapter*) override {}
     std::vector<std::string> errors;
     std::vector<int> asserts;
 };

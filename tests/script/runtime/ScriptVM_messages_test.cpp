@@ -1,3 +1,4 @@
+#include "support/QuietDebugHandler.h"
 #include "script/runtime/ScriptVM.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +19,12 @@ std::vector<std::string>& Second() {
     return texts;
 }
 
-class RecordingHandler : public DebugHandler {
+class RecordingHandler : public QuietDebugHandler {
 public:
     explicit RecordingHandler(bool errors) : errors_(errors) {}
-    void AfterExecute(Thread*) override {}
-    bool Query() override { return false; }
-    bool IsPaused() override { return false; }
-    void ModulesChanged() override {}
     bool IsErrorChannel() override { return errors_; }
     void OnError(const char* text) override { received.push_back(std::string("E:") + text); }
     void OnWarning(const char* text) override { received.push_back(std::string("W:") + text); }
-    void AssertFailed(int) override {}
-    const char* GetContext() override { return nullptr; }
-    void BeforeExecute(Thread*) override {}
-    void ThreadEnded(Thread*) override {}
-    void FunctionReturned(Thread*) override {}
-    void AfterNativeCall(Thread*) override {}
-    void LineChanged(Thread*) override {}
-    void FunctionEntered(Thread*, const char*) override {}
-    void BeforeNativeCall(Thread*, detail::function_adapter*) override {}
     std::vector<std::string> received;
 
 private:

@@ -1,3 +1,4 @@
+#include "support/QuietDebugHandler.h"
 #include "script/runtime/VarBinary.h"
 #include "script/runtime/Vocabulary.h"
 #include "tests/script/runtime/ScriptTestSupport.h"
@@ -115,23 +116,9 @@ TEST_F(MachineTest, RuntimeErrorsCarryTheFailingLine) {
     EXPECT_EQ(Messages(),
               std::vector<std::string>{"scripts/menu.cis(13) : Fatal: Accessing stack outside range at '+'"});
 
-    struct Lines : DebugHandler {
-        void AfterExecute(Thread*) override {}
-        bool Query() override { return false; }
-        bool IsPaused() override { return false; }
-        void ModulesChanged() override {}
-        bool IsErrorChannel() override { return true; }
+    struct Lines : QuietDebugHandler {
         void OnError(const char* text) override { errors.push_back(text); }
-        void OnWarning(const char*) override {}
-        void AssertFailed(int) override {}
-        const char* GetContext() override { return nullptr; }
-        void BeforeExecute(Thread*) override {}
-        void ThreadEnded(Thread*) override {}
-        void FunctionReturned(Thread*) override {}
-        void AfterNativeCall(Thread*) override {}
         void LineChanged(Thread* thread) override { lines.push_back(thread->GetCurrentFrame()->currentLine); }
-        void FunctionEntered(Thread*, const char*) override {}
-        void BeforeNativeCall(Thread*, detail::function_adapter*) override {}
         std::vector<std::string> errors;
         std::vector<int> lines;
     };
