@@ -84,26 +84,14 @@ int CallFrame::GetLine() const {
     return map ? map->GetLine(instructionStart) : -1;
 }
 
-Var* CallFrame::Push() {
-    if (count_ == values_.size()) {
-        if (count_ >= kMaxStackValues) return nullptr;
-        values_.emplace_back();
-    }
-    // Slots above the count are always empty (see Pop).
+Var* CallFrame::PushGrowing() {
+    if (count_ >= kMaxStackValues) return nullptr;
+    values_.emplace_back();
     return &values_[count_++];
-}
-
-void CallFrame::Pop() {
-    if (count_ > 0) MakeEmpty(values_[--count_]);
 }
 
 void CallFrame::Truncate(uint32_t count) {
     while (count_ > count) Pop();
-}
-
-void CallFrame::EndStatement() {
-    Truncate(0);
-    ReleasePins();
 }
 
 void CallFrame::Pin(VarExtension* container) {

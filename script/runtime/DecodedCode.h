@@ -22,12 +22,41 @@ enum class OperandKind : uint8_t {
     kBroken,    // the operand runs past the end of the code
 };
 
+// How the interpreter's quick loop runs an instruction. The quick forms do
+// exactly what the general steps do on the common values; on anything else
+// they run the general step of this one instruction.
+enum class QuickForm : uint8_t {
+    kUnlinked,    // not yet looked at
+    kGeneral,
+    kPushLocal,   // push int N, push var 0: a reference to local N
+    kPushNumber,  // push of an int, float or bool constant
+    kBinary,
+    kAssign,
+    kEndOfStatement,
+    kJump,
+    kJumpFalse,
+    kJumpTrue,
+    kPostIncrement,
+    kPostDecrement,
+};
+
 struct DecodedInstruction {
     uint8_t opcode = 0;
     OperandKind kind = OperandKind::kNone;
-    // Where the next instruction begins.
+    QuickForm form = QuickForm::kUnlinked;
+    // Where this instruction begins and where the next one does.
+    uint32_t pc = 0;
     uint32_t next = 0;
     Var operand;
+    // Filled by Link. A quick form may cover the instructions up to
+    // quickNext; lastOperand is the operand the last of them leaves current.
+    int32_t slot = 0;
+    uint32_t quickNext = 0;
+    const Var* lastOperand = nullptr;
+    // Entries met after this one (after quickNext) and at a jump target,
+    // remembered once looked up; null until then or past the end.
+    DecodedInstruction* quickFollower = nullptr;
+    DecodedInstruction* jumpTarget = nullptr;
 };
 
 class DecodedCode {
@@ -42,12 +71,24 @@ public:
         return index >= 0 ? entries_[static_cast<size_t>(index)] : Decode(pc);
     }
 
+    // The same entry, open to the quick loop's links; its form is worked
+    // out on first use.
+    DecodedInstruction& Linked(uint32_t pc) {
+        const int32_t index = indexOf_[pc];
+        DecodedInstruction& entry =
+            index >= 0 ? entries_[static_cast<size_t>(index)] : const_cast<DecodedInstruction&>(Decode(pc));
+        if (entry.form == QuickForm::kUnlinked) Link(entry);
+        return entry;
+    }
+    uint32_t GetSize() const { return size_; }
+
     // Operand texts point into the vocabulary's pool: a different vocabulary
     // or a moved pool needs a fresh decoding.
     bool Matches(const Vocabulary* vocabulary) const;
 
 private:
     const DecodedInstruction& Decode(uint32_t pc);
+    void Link(DecodedInstruction& entry);
 
     const uint8_t* bytes_;
     uint32_t size_;

@@ -162,6 +162,14 @@ public:
     bool Run();
 
 private:
+    // Runs instructions while no debug handler watches and no step limit
+    // counts them: the loop the game and the tools without a debugger use.
+    // True when the careful loop should take over (or the run is over).
+    bool RunQuick();
+    bool QuickBinary(uint8_t opcode);
+    bool QuickAssign();
+    bool QuickPostfix(int step);
+    bool QuickCondition(bool& condition);
     bool EnterCurrentFrame();
     void TrackLine();
     void SettleEntryLine(CallFrame& frame);
@@ -242,6 +250,10 @@ bool Interpreter::Run() {
     }
     if (!EnterCurrentFrame()) return false;
     while (thread_.GetState() == kThreadRunning && frame_->pc < size_) {
+        if (!vm_.GetDebugHandler() && !vm_.IsStepLimited()) {
+            if (!RunQuick()) return false;
+            continue;
+        }
         if (vm_.GetDebugHandler()) {
             TrackLine();
             if (thread_.GetState() != kThreadRunning) break;
@@ -257,6 +269,136 @@ bool Interpreter::Run() {
         }
         if (!Step(instruction.opcode)) return false;
     }
+    return true;
+}
+
+bool Interpreter::RunQuick() {
+    DecodedInstruction* instruction = &decoded_->Linked(frame_->pc);
+    for (;;) {
+        bool quick = false;
+        DecodedInstruction* jumpTo = nullptr;
+        switch (instruction->form) {
+            case QuickForm::kPushLocal: {
+                Var* local = frame_->GetLocals().At(instruction->slot);
+                Var* slot = local ? frame_->Push() : nullptr;
+                if (slot) {
+                    slot->SetReference(local);
+                    operand_ = instruction->lastOperand;
+                    quick = true;
+                }
+                break;
+            }
+            case QuickForm::kPushNumber:
+                if (Var* slot = frame_->Push()) {
+                    operand_ = &instruction->operand;
+                    slot->CopyWithoutConst(instruction->operand);
+                    quick = true;
+                }
+                break;
+            case QuickForm::kBinary: quick = QuickBinary(instruction->opcode); break;
+            case QuickForm::kAssign: quick = QuickAssign(); break;
+            case QuickForm::kEndOfStatement:
+                frame_->EndStatement();
+                quick = true;
+                break;
+            case QuickForm::kPostIncrement: quick = QuickPostfix(1); break;
+            case QuickForm::kPostDecrement: quick = QuickPostfix(-1); break;
+            case QuickForm::kJump:
+                operand_ = &instruction->operand;
+                jumpTo = instruction;
+                quick = true;
+                break;
+            case QuickForm::kJumpFalse:
+            case QuickForm::kJumpTrue: {
+                bool condition = false;
+                if (!QuickCondition(condition)) break;
+                operand_ = &instruction->operand;
+                if (condition == (instruction->form == QuickForm::kJumpTrue)) jumpTo = instruction;
+                quick = true;
+                break;
+            }
+            default: break;
+        }
+        if (jumpTo) {
+            const uint32_t target = jumpTo->operand.RawPosition();
+            if (!jumpTo->jumpTarget) {
+                if (target >= size_) {
+                    frame_->pc = target;
+                    return true;
+                }
+                jumpTo->jumpTarget = &decoded_->Linked(target);
+            }
+            instruction = jumpTo->jumpTarget;
+            continue;
+        }
+        if (quick) {
+            if (!instruction->quickFollower) {
+                if (instruction->quickNext >= size_) {
+                    frame_->pc = instruction->quickNext;
+                    return true;
+                }
+                instruction->quickFollower = &decoded_->Linked(instruction->quickNext);
+            }
+            instruction = instruction->quickFollower;
+            continue;
+        }
+        frame_->instructionStart = instruction->pc;
+        frame_->pc = instruction->next;
+        if (instruction->kind == OperandKind::kValue) {
+            operand_ = &instruction->operand;
+        } else if (instruction->kind == OperandKind::kBroken) {
+            return Fail("Fatal: incomplete operand of '%s'", GetCommandName(instruction->opcode));
+        }
+        if (!Step(instruction->opcode)) return false;
+        if (thread_.GetState() != kThreadRunning || vm_.GetDebugHandler() || vm_.IsStepLimited()) return true;
+        if (frame_->pc >= size_) return true;
+        instruction = &decoded_->Linked(frame_->pc);
+    }
+}
+
+bool Interpreter::QuickBinary(uint8_t opcode) {
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return false;
+    Var& left = frame_->At(count - 2);
+    if (left.GetTag() == kTagReference) left.CopyWithoutConst(left.Followed());
+    if (!FastBinary(opcode, left, frame_->At(count - 1).Followed())) return false;
+    frame_->Pop();
+    return true;
+}
+
+bool Interpreter::QuickAssign() {
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return false;
+    Var* target = frame_->At(count - 2).GetReferenced();
+    const Var& value = frame_->At(count - 1).Followed();
+    if (!target || target->HasConstFlag() || !IsPlainNumberTag(target->GetTag()) ||
+        target->GetTag() != value.GetTag())
+        return false;
+    const bool wasAuto = target->HasAutoFlag();
+    target->Assign(value);
+    if (wasAuto) target->SetAutoFlag(true);
+    target->SetConstFlag(false);
+    frame_->Pop();
+    return true;
+}
+
+bool Interpreter::QuickPostfix(int step) {
+    if (frame_->GetCount() == 0) return false;
+    Var& top = frame_->Top();
+    Var* variable = top.GetReferenced();
+    if (!variable) return false;
+    Var& target = variable->Followed();
+    if (variable->HasConstFlag() || target.HasConstFlag() || target.GetTag() != kTagInt) return false;
+    top.CopyWithoutConst(target);
+    return target.Increment(step);
+}
+
+bool Interpreter::QuickCondition(bool& condition) {
+    if (frame_->GetCount() == 0) return false;
+    const Var& top = frame_->Top();
+    if (top.GetTag() != kTagBool) return false;
+    condition = (top.RawPosition() & 0xFF) != 0;
+    frame_->Pop();
     return true;
 }
 

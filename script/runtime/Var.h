@@ -135,7 +135,7 @@ public:
     VarExtension* GetObject() const;
     detail::function_adapter* GetBind() const;
     void* GetPointer() const;
-    Var* GetReferenced() const;
+    Var* GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
     const char* GetStringConst() const;
     const char* GetName() const;
     const char* GetCString() const;
