@@ -29,6 +29,7 @@ Vocabulary* BinCode::GetVocabulary() const {
 void BinCode::SetParent(BinCode* parent) {
     members_.GetOrAddMember("~p")->SetPointer(parent);
     parent_ = parent;
+    t_Named::MembersChanged();
 }
 
 BinCode* BinCode::GetRoot() {

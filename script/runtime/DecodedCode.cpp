@@ -75,6 +75,19 @@ void DecodedCode::Link(DecodedInstruction& entry) {
         }
         return;
     }
+    if (opcode == kOpPushValue && entry.kind == OperandKind::kValue && entry.operand.GetTag() == kTagStringConst &&
+        entry.operand.GetStringConst() && entry.next < size_) {
+        const DecodedInstruction& follower = At(entry.next);
+        if (follower.opcode == kOpPushVar && follower.kind == OperandKind::kValue &&
+            follower.operand.GetTag() == kTagInt && follower.operand.RawInt() == kPushByName) {
+            entry.form = QuickForm::kPushName;
+            entry.quickNext = follower.next;
+            entry.lastOperand = &follower.operand;
+            // Never a hit before the first look-up fills it.
+            entry.nameCache.generation = ~uint64_t{0};
+        }
+        return;
+    }
     if (opcode >= kOpMul && opcode <= kOpLogicalOr) entry.form = QuickForm::kBinary;
     if (opcode == kOpAssign) entry.form = QuickForm::kAssign;
     if (opcode == kOpEndOfStatement) entry.form = QuickForm::kEndOfStatement;

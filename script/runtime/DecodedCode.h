@@ -30,6 +30,7 @@ enum class QuickForm : uint8_t {
     kGeneral,
     kPushLocal,   // push int N, push var 0: a reference to local N
     kPushNumber,  // push of an int, float or bool constant
+    kPushName,    // push text, push var by name: a look-up remembered below
     kBinary,
     kAssign,
     kEndOfStatement,
@@ -57,6 +58,17 @@ struct DecodedInstruction {
     // remembered once looked up; null until then or past the end.
     DecodedInstruction* quickFollower = nullptr;
     DecodedInstruction* jumpTarget = nullptr;
+    // The last by-name look-up: valid for this function on this thread's
+    // values while the member layout generation stays the same.
+    struct NameCache {
+        uint64_t generation = 0;
+        const void* function = nullptr;
+        const void* threadValues = nullptr;
+        Var* variable = nullptr;
+        // The module the look-up had to keep alive, null when the frame
+        // holds it anyway.
+        VarExtension* pin = nullptr;
+    } nameCache;
 };
 
 class DecodedCode {

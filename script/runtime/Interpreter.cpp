@@ -187,7 +187,9 @@ private:
     Var* Resolve(const VariablePath& path, bool& failed);
     // How messages name the variable of a path.
     static std::string Describe(const VariablePath& path);
-    Var* LookUpByName(const char* name);
+    // The variable a plain name reaches, and the module to pin for it.
+    Var* LookUpByName(const char* name, BinCode*& scopeToPin);
+    bool QuickPushName(DecodedInstruction& instruction);
     Var* SelectMember(Var* variable, const VariablePath& path);
     bool Unary(uint8_t opcode);
     bool Postfix(uint8_t opcode);
@@ -295,6 +297,7 @@ bool Interpreter::RunQuick() {
                     quick = true;
                 }
                 break;
+            case QuickForm::kPushName: quick = QuickPushName(*instruction); break;
             case QuickForm::kBinary: quick = QuickBinary(instruction->opcode); break;
             case QuickForm::kAssign: quick = QuickAssign(); break;
             case QuickForm::kEndOfStatement:
@@ -514,20 +517,43 @@ bool Interpreter::ReadPath(int flags, VariablePath& path) {
     return true;
 }
 
-Var* Interpreter::LookUpByName(const char* name) {
+Var* Interpreter::LookUpByName(const char* name, BinCode*& scopeToPin) {
+    scopeToPin = nullptr;
     if (Var* value = thread_.GetThreadValues().FindMember(name)) return value;
     BinCode* scope = frame_->GetFunction();
     for (int hop = 0; scope && hop < kMaxModuleNesting; ++hop, scope = scope->GetParent()) {
         if (Var* member = scope->GetMember(name)) {
-            frame_->Pin(scope);
+            scopeToPin = scope;
             return member;
         }
     }
     Var* bindMember = vm_.GetRootModule()->GetMember("~bind");
     BinCode* bind = bindMember ? ToBinCode(*bindMember) : nullptr;
     Var* native = bind ? bind->GetMember(name) : nullptr;
-    if (native) frame_->Pin(bind);
+    if (native) scopeToPin = bind;
     return native;
+}
+
+bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
+    DecodedInstruction::NameCache& cache = instruction.nameCache;
+    BinCode* function = frame_->GetFunction();
+    t_Named* threadValues = &thread_.GetThreadValues();
+    const uint64_t generation = t_Named::GetLayoutGeneration();
+    if (cache.generation != generation || cache.function != function || cache.threadValues != threadValues) {
+        BinCode* scope = nullptr;
+        Var* variable = LookUpByName(instruction.operand.GetStringConst(), scope);
+        if (!variable) return false;
+        // The frame holds its function and outermost module for the whole
+        // call: pinning them again per statement buys nothing.
+        if (scope == function || scope == frame_->GetModule()) scope = nullptr;
+        cache = {generation, function, threadValues, variable, scope};
+    }
+    Var* slot = frame_->Push();
+    if (!slot) return false;
+    if (cache.pin) frame_->Pin(cache.pin);
+    slot->SetReference(cache.variable);
+    operand_ = instruction.lastOperand;
+    return true;
 }
 
 std::string Interpreter::Describe(const VariablePath& path) {
@@ -555,7 +581,12 @@ Var* Interpreter::Resolve(const VariablePath& path, bool& failed) {
         frame_->Pin(module);
         return module->GetMember(path.name);
     }
-    if (path.name) return LookUpByName(path.name);
+    if (path.name) {
+        BinCode* scope = nullptr;
+        Var* variable = LookUpByName(path.name, scope);
+        frame_->Pin(scope);
+        return variable;
+    }
     return frame_->GetLocals().At(path.slot);
 }
 

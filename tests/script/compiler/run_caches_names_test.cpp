@@ -1,0 +1,97 @@
+// The interpreter remembers where a plain name led (a global, a function,
+// a native) per instruction. Every change in which names exist must make
+// the same code find the new target on its next run.
+
+#include "BackEnd.h"
+
+#include <string>
+
+namespace Vrel::Testing {
+namespace {
+
+using NameCaches = BackEndTest;
+
+void Twice(Var& result, t_Interface& call) { result.SetInt(call.GetArg(0)->AsInt() * 2); }
+void Thrice(Var& result, t_Interface& call) { result.SetInt(call.GetArg(0)->AsInt() * 3); }
+
+TEST_F(NameCaches, ANativeRegisteredAgainIsCalledFromTheSameCode) {
+    AddNative("scale", &Twice);
+    ASSERT_EQ(Buffer("natives.cis", "function int f(int n) { return scale(n); }"), kCompileOk) << AllMessages();
+    BinCode* f = Function("natives", "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Call(f, {Var(5)}).AsInt(), 10);
+    AddNative("scale", &Thrice);
+    EXPECT_EQ(Call(f, {Var(5)}).AsInt(), 15);
+}
+
+TEST_F(NameCaches, AModuleMemberAddedLaterHidesTheNativeAndItsRemovalUncoversIt) {
+    AddNative("scale", &Twice);
+    ASSERT_EQ(Buffer("hider.cis", "function int scale(int n) { return n * 100; }"), kCompileOk) << AllMessages();
+    ASSERT_EQ(Buffer("user.cis", "function int f(int n) { return scale(n); }"), kCompileOk) << AllMessages();
+    BinCode* f = Function("user", "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Call(f, {Var(4)}).AsInt(), 8);
+
+    BinCode* user = Module("user");
+    Var* own = user->GetMembers().AddMember("scale", nullptr);
+    ASSERT_NE(own, nullptr);
+    own->SetObject(Function("hider", "scale"));
+    EXPECT_EQ(Call(f, {Var(4)}).AsInt(), 400);
+
+    ASSERT_TRUE(user->GetMembers().RemoveMember("scale"));
+    EXPECT_EQ(Call(f, {Var(4)}).AsInt(), 8);
+}
+
+TEST_F(NameCaches, AGlobalReboundByARecompileIsReadFromItsNewPlace) {
+    ASSERT_EQ(Buffer("data.cis", "int level = 3;\nfunction int f() { return level + 1; }"), kCompileOk)
+        << AllMessages();
+    BinCode* first = Function("data", "f");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Call(first).AsInt(), 4);
+    EXPECT_EQ(Call(first).AsInt(), 4);
+    ASSERT_EQ(Buffer("data.cis", "int level = 30;\nfunction int f() { return level + 1; }"), kCompileOk)
+        << AllMessages();
+    BinCode* second = Function("data", "f");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Call(second).AsInt(), 31);
+    // A store through the remembered place lands in the live module.
+    ASSERT_EQ(Buffer("data.cis", "int level = 0;\nfunction int bump() { level = level + 5; return level; }"),
+              kCompileOk)
+        << AllMessages();
+    BinCode* bump = Function("data", "bump");
+    ASSERT_NE(bump, nullptr);
+    EXPECT_EQ(Call(bump).AsInt(), 5);
+    EXPECT_EQ(Call(bump).AsInt(), 10);
+    EXPECT_EQ(Module("data")->GetMember("level")->AsInt(), 10);
+}
+
+TEST_F(NameCaches, AThreadValueOfTheSameNameWinsOnItsOwnThreadOnly) {
+    ASSERT_EQ(Buffer("shadow.cis", "int mark = 1;\nfunction int f() { return mark; }"), kCompileOk)
+        << AllMessages();
+    BinCode* f = Function("shadow", "f");
+    ASSERT_NE(f, nullptr);
+    halvo::AutoRef<Thread> plain(new Thread(vm));
+    plain->Run(f, false, nullptr, 0);
+    EXPECT_EQ(plain->GetValue().AsInt(), 1);
+
+    halvo::AutoRef<Thread> marked(new Thread(vm));
+    marked->GetThreadValues().AddMember("mark", nullptr)->SetInt(7);
+    marked->Run(f, false, nullptr, 0);
+    EXPECT_EQ(marked->GetValue().AsInt(), 7);
+
+    plain->Run(f, false, nullptr, 0);
+    EXPECT_EQ(plain->GetValue().AsInt(), 1);
+}
+
+TEST_F(NameCaches, AnUndefinedNameStillFailsWithItsMessageUntilItIsDefined) {
+    ASSERT_EQ(Buffer("late.cis", "function int f() { return later(2); }"), kCompileOk) << AllMessages();
+    BinCode* f = Function("late", "f");
+    ASSERT_NE(f, nullptr);
+    Call(f);
+    EXPECT_NE(AllMessages().find("The variable 'later' is undefined."), std::string::npos) << AllMessages();
+    AddNative("later", &Thrice);
+    EXPECT_EQ(Call(f).AsInt(), 6);
+}
+
+}  // namespace
+}  // namespace Vrel::Testing
