@@ -56,6 +56,21 @@ bool IsPlainNumber(const Var& value) {
 
 }  // namespace
 
+void DecodedCode::LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name) {
+    if (name.opcode != kOpPushValue || name.kind != OperandKind::kValue || name.operand.GetTag() != kTagStringConst ||
+        !name.operand.GetStringConst() || name.next >= size_)
+        return;
+    const DecodedInstruction& push = At(name.next);
+    if (push.opcode != kOpPushVar || push.kind != OperandKind::kValue || push.operand.GetTag() != kTagInt ||
+        push.operand.RawInt() != (kPushByName | kPushMember))
+        return;
+    entry.form = QuickForm::kPushMember;
+    entry.slot = static_cast<int32_t>(name.pc);
+    entry.quickNext = push.next;
+    entry.lastOperand = &push.operand;
+    entry.nameCache.generation = ~uint64_t{0};
+}
+
 void DecodedCode::Link(DecodedInstruction& entry) {
     entry.form = QuickForm::kGeneral;
     entry.quickNext = entry.next;
@@ -85,7 +100,9 @@ void DecodedCode::Link(DecodedInstruction& entry) {
             entry.lastOperand = &follower.operand;
             // Never a hit before the first look-up fills it.
             entry.nameCache.generation = ~uint64_t{0};
+            return;
         }
+        LinkMemberPush(entry, follower);
         return;
     }
     if (opcode >= kOpMul && opcode <= kOpLogicalOr) entry.form = QuickForm::kBinary;

@@ -31,6 +31,7 @@ enum class QuickForm : uint8_t {
     kPushLocal,   // push int N, push var 0: a reference to local N
     kPushNumber,  // push of an int, float or bool constant
     kPushName,    // push text, push var by name: a look-up remembered below
+    kPushMember,  // push member text, push name text, push var by name and member
     kBinary,
     kAssign,
     kEndOfStatement,
@@ -49,7 +50,8 @@ struct DecodedInstruction {
     uint32_t pc = 0;
     uint32_t next = 0;
     Var operand;
-    // Filled by Link. A quick form may cover the instructions up to
+    // Filled by Link. slot: the local of kPushLocal, the position of the
+    // name push of kPushMember. A quick form may cover the instructions up to
     // quickNext; lastOperand is the operand the last of them leaves current.
     int32_t slot = 0;
     uint32_t quickNext = 0;
@@ -69,6 +71,13 @@ struct DecodedInstruction {
         // holds it anyway.
         VarExtension* pin = nullptr;
     } nameCache;
+    // The member a kPushMember reached in the structure it found, valid
+    // for that structure while the generation stays the same.
+    struct MemberCache {
+        uint64_t generation = ~uint64_t{0};
+        const VarExtension* structure = nullptr;
+        Var* member = nullptr;
+    } memberCache;
 };
 
 class DecodedCode {
@@ -101,6 +110,7 @@ public:
 private:
     const DecodedInstruction& Decode(uint32_t pc);
     void Link(DecodedInstruction& entry);
+    void LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name);
 
     const uint8_t* bytes_;
     uint32_t size_;

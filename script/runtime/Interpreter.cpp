@@ -190,6 +190,9 @@ private:
     // The variable a plain name reaches, and the module to pin for it.
     Var* LookUpByName(const char* name, BinCode*& scopeToPin);
     bool QuickPushName(DecodedInstruction& instruction);
+    bool QuickPushMember(DecodedInstruction& instruction);
+    // The variable a plain name reaches, through the entry's cache.
+    Var* CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation);
     Var* SelectMember(Var* variable, const VariablePath& path);
     bool Unary(uint8_t opcode);
     bool Postfix(uint8_t opcode);
@@ -298,6 +301,7 @@ bool Interpreter::RunQuick() {
                 }
                 break;
             case QuickForm::kPushName: quick = QuickPushName(*instruction); break;
+            case QuickForm::kPushMember: quick = QuickPushMember(*instruction); break;
             case QuickForm::kBinary: quick = QuickBinary(instruction->opcode); break;
             case QuickForm::kAssign: quick = QuickAssign(); break;
             case QuickForm::kEndOfStatement:
@@ -534,24 +538,52 @@ Var* Interpreter::LookUpByName(const char* name, BinCode*& scopeToPin) {
     return native;
 }
 
-bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
-    DecodedInstruction::NameCache& cache = instruction.nameCache;
+Var* Interpreter::CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation) {
     BinCode* function = frame_->GetFunction();
     t_Named* threadValues = &thread_.GetThreadValues();
-    const uint64_t generation = t_Named::GetLayoutGeneration();
     if (cache.generation != generation || cache.function != function || cache.threadValues != threadValues) {
         BinCode* scope = nullptr;
-        Var* variable = LookUpByName(instruction.operand.GetStringConst(), scope);
-        if (!variable) return false;
+        Var* variable = LookUpByName(name, scope);
+        if (!variable) return nullptr;
         // The frame holds its function and outermost module for the whole
         // call: pinning them again per statement buys nothing.
         if (scope == function || scope == frame_->GetModule()) scope = nullptr;
         cache = {generation, function, threadValues, variable, scope};
     }
+    return cache.variable;
+}
+
+bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
+    DecodedInstruction::NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, instruction.operand.GetStringConst(), t_Named::GetLayoutGeneration());
+    Var* slot = variable ? frame_->Push() : nullptr;
+    if (!slot) return false;
+    if (cache.pin) frame_->Pin(cache.pin);
+    slot->SetReference(variable);
+    operand_ = instruction.lastOperand;
+    return true;
+}
+
+bool Interpreter::QuickPushMember(DecodedInstruction& instruction) {
+    const uint64_t generation = t_Named::GetLayoutGeneration();
+    const DecodedInstruction& namePush = decoded_->At(static_cast<uint32_t>(instruction.slot));
+    DecodedInstruction::NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, namePush.operand.GetStringConst(), generation);
+    if (!variable) return false;
+    // Only plain structures: other objects answer members their own way.
+    VarExtension* object = variable->Followed().GetObject();
+    if (!object || object->GetClassInfo() != &t_Named::kClassRecord) return false;
+    DecodedInstruction::MemberCache& member = instruction.memberCache;
+    if (member.generation != generation || member.structure != object) {
+        Var* found = static_cast<t_Named*>(object)->FindMember(instruction.operand.GetStringConst());
+        if (!found) return false;
+        member = {generation, object, found};
+    }
     Var* slot = frame_->Push();
     if (!slot) return false;
     if (cache.pin) frame_->Pin(cache.pin);
-    slot->SetReference(cache.variable);
+    frame_->Pin(object);
+    slot->SetReference(member.member);
     operand_ = instruction.lastOperand;
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "BackEnd.h"
 
+#include "script/runtime/t_Named.h"
+
 #include <string>
 
 namespace Vrel::Testing {
@@ -91,6 +93,31 @@ TEST_F(NameCaches, AnUndefinedNameStillFailsWithItsMessageUntilItIsDefined) {
     EXPECT_NE(AllMessages().find("The variable 'later' is undefined."), std::string::npos) << AllMessages();
     AddNative("later", &Thrice);
     EXPECT_EQ(Call(f).AsInt(), 6);
+}
+
+TEST_F(NameCaches, AMemberIsFoundInTheStructureTheVariableHoldsNow) {
+    ASSERT_EQ(Buffer("shape.cis", "int p.x = 1;\nfunction int f() { p.x = p.x + 1; return p.x; }"), kCompileOk)
+        << AllMessages();
+    BinCode* f = Function("shape", "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Call(f).AsInt(), 2);
+    Var* p = Module("shape")->GetMember("p");
+    ASSERT_NE(p, nullptr);
+    halvo::AutoRef<t_Named> first(ToNamed(*p));
+    ASSERT_TRUE(first);
+
+    // Another structure in the same variable.
+    halvo::AutoRef<t_Named> second(new t_Named);
+    second->AddMember("x", "int")->SetInt(40);
+    p->SetObject(second.Get());
+    EXPECT_EQ(Call(f).AsInt(), 41);
+    EXPECT_EQ(first->FindMember("x")->AsInt(), 2);
+
+    // The member removed and made again lives in a new place.
+    ASSERT_TRUE(second->RemoveMember("x"));
+    second->AddMember("x", "int")->SetInt(100);
+    EXPECT_EQ(Call(f).AsInt(), 101);
+    EXPECT_EQ(second->FindMember("x")->AsInt(), 101);
 }
 
 }  // namespace
