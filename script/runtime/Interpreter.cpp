@@ -797,10 +797,15 @@ bool Interpreter::AssignTo(uint8_t opcode) {
 
 bool Interpreter::ArrayCreate() {
     const int count = operand_->AsInt();
-    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
+    halvo::AutoRef<VarArray> array;
+    if (count >= 0 && count <= kMaxArrayCount) array = thread_.TakeArgumentArray(count);
+    if (!array) array = VarArray::CreateWithCount(count);
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
-    if (!ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
-    return Push(Var(static_cast<VarExtension*>(array.Get())));
+    if (vm_.IsStepLimited() && !ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
+    Var* slot = frame_->Push();
+    if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
+    slot->SetObject(array.Get());
+    return true;
 }
 
 bool Interpreter::ArrayAssign() {
@@ -907,6 +912,12 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
     // thread may use the stack above them.
     caller->Pop();
     Var arguments;
+    // Declared after the arguments, so it runs first when the call ends.
+    struct KeepArray {
+        Thread& thread;
+        Var& arguments;
+        ~KeepArray() { thread.KeepArgumentArray(arguments); }
+    } keepArray{thread_, arguments};
     arguments.Assign(caller->Top());
     caller->Pop();
     t_Interface call;
@@ -977,6 +988,7 @@ bool Interpreter::DeliverResult(const Var& result) {
     CallFrame* caller = thread_.GetFrame(thread_.GetDepth() - 1);
     if (!caller || caller->GetCount() < 2) return true;
     caller->Pop();
+    thread_.KeepArgumentArray(caller->Top());
     caller->Top().CopyWithoutConst(result);
     return true;
 }

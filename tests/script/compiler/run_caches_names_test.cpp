@@ -120,5 +120,31 @@ TEST_F(NameCaches, AMemberIsFoundInTheStructureTheVariableHoldsNow) {
     EXPECT_EQ(second->FindMember("x")->AsInt(), 101);
 }
 
+// Argument arrays are reused by later calls of the same thread, but never
+// one that a native kept.
+TEST_F(NameCaches, AnArgumentArrayANativeKeptIsNotReused) {
+    Var kept;
+    AddNative("keep", [&kept](Var& result, t_Interface& call) {
+        kept.Assign(*call.args);
+        result.SetInt(0);
+    });
+    AddNative("echo", [](Var& result, t_Interface& call) { result.SetInt(call.GetArg(0)->AsInt()); });
+    ASSERT_EQ(Buffer("keeper.cis",
+                     "function int twice(int n) { return n + n; }\n"
+                     "function int f() { keep(7, 8); int a = echo(1) + twice(echo(2)); return a + echo(3, 4); }"),
+              kCompileOk)
+        << AllMessages();
+    BinCode* f = Function("keeper", "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Call(f).AsInt(), 8) << AllMessages();
+    ASSERT_EQ(kept.GetCount(), 2);
+    EXPECT_EQ(kept.GetElement(0)->AsInt(), 7);
+    EXPECT_EQ(kept.GetElement(1)->AsInt(), 8);
+    // Again on the same code: the kept array stays as the native saw it.
+    EXPECT_EQ(Call(f).AsInt(), 8);
+    EXPECT_EQ(kept.GetElement(0)->AsInt(), 7);
+    kept.Clear();
+}
+
 }  // namespace
 }  // namespace Vrel::Testing
