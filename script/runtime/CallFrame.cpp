@@ -48,9 +48,10 @@ CallFrame::~CallFrame() {
 
 void CallFrame::Open(BinCode* function) {
     function_ = function;
-    module_ = function ? function->GetOutermost() : nullptr;
-    code_ = function ? function->GetCode() : nullptr;
-    vocabulary_ = function ? function->GetVocabulary() : nullptr;
+    const BinCode::RunParts parts = function ? function->GetRunParts() : BinCode::RunParts();
+    module_ = parts.outermost;
+    code_ = parts.code;
+    vocabulary_ = parts.vocabulary;
     pc = 0;
     instructionStart = 0;
     reportedLine = -1;

@@ -967,6 +967,8 @@ bool Interpreter::Return(uint8_t opcode) {
             if (list->GetCount() == 1) first.CopyWithoutConst(list->GetAt(0)->Followed());
             hasValue = !first.IsNil();
             result = first;
+            // The list the return statement made is done with.
+            thread_.KeepArgumentArray(frame_->Top());
         }
     }
     if (hasValue) {

@@ -67,6 +67,8 @@ void t_Named::CopyMembers(const t_Named& other) {
 
 void t_Named::AddMembers(const t_Named& other) {
     if (&other == this) return;
+    // Existing members may take other objects (code, names, links).
+    MembersChanged();
     for (const auto& [name, value] : other.members_) {
         auto it = members_.find(name);
         if (it == members_.end()) {

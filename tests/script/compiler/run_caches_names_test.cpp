@@ -4,6 +4,7 @@
 
 #include "BackEnd.h"
 
+#include "script/runtime/VarBinary.h"
 #include "script/runtime/t_Named.h"
 
 #include <string>
@@ -118,6 +119,27 @@ TEST_F(NameCaches, AMemberIsFoundInTheStructureTheVariableHoldsNow) {
     second->AddMember("x", "int")->SetInt(100);
     EXPECT_EQ(Call(f).AsInt(), 101);
     EXPECT_EQ(second->FindMember("x")->AsInt(), 101);
+}
+
+TEST_F(NameCaches, ARecompiledFunctionRunsItsNewCode) {
+    ASSERT_EQ(Buffer("body.cis", "function int f() { return 1; }"), kCompileOk) << AllMessages();
+    halvo::AutoRef<BinCode> before(Function("body", "f"));
+    ASSERT_TRUE(before);
+    EXPECT_EQ(Call(before.Get()).AsInt(), 1);
+    ASSERT_EQ(Buffer("body.cis", "function int f() { int a = 20; return a + 2; }"), kCompileOk) << AllMessages();
+    BinCode* after = Function("body", "f");
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(Call(after).AsInt(), 22);
+    // Code given to the same function object directly counts as well, on
+    // a thread that lives through both runs.
+    halvo::AutoRef<VarBinary> code(before->GetCode());
+    ASSERT_TRUE(code);
+    halvo::AutoRef<Thread> thread(new Thread(vm));
+    thread->Run(after, false, nullptr, 0);
+    EXPECT_EQ(thread->GetValue().AsInt(), 22);
+    after->SetCode(code->GetSize(), code->GetBytes());
+    thread->Run(after, false, nullptr, 0);
+    EXPECT_EQ(thread->GetValue().AsInt(), 1) << AllMessages();
 }
 
 // Argument arrays are reused by later calls of the same thread, but never
