@@ -128,6 +128,8 @@ public:
     // The value finally reached through references.
     const Var& Followed() const {
         if (GetTag() != kTagReference || !value_.reference) return *this;
+        // One hop is the common case: a reference to a variable.
+        if (value_.reference->GetTag() != kTagReference) return *value_.reference;
         return FollowedChain();
     }
     Var& Followed() { return const_cast<Var&>(static_cast<const Var*>(this)->Followed()); }
