@@ -13,6 +13,7 @@ void BinCode::CreateVocabulary() {
     // scripts keep them in variables past recompiles and releases.
     vocabulary->KeepBlocksAlive();
     members_.GetOrAddMember("~v")->SetObject(vocabulary.Get());
+    t_Named::MembersChanged();
 }
 
 Vocabulary* BinCode::GetVocabulary() const {
@@ -29,6 +30,7 @@ Vocabulary* BinCode::GetVocabulary() const {
 void BinCode::SetParent(BinCode* parent) {
     members_.GetOrAddMember("~p")->SetPointer(parent);
     parent_ = parent;
+    t_Named::MembersChanged();
 }
 
 BinCode* BinCode::GetRoot() {
@@ -59,6 +61,12 @@ void BinCode::SetCode(uint32_t size, const uint8_t* bytes) {
         return;
     }
     members_.GetOrAddMember("~b")->SetObject(new VarBinary(bytes, size));
+    t_Named::MembersChanged();
+}
+
+void BinCode::RefreshRunParts() {
+    runPartsGeneration_ = t_Named::GetLayoutGeneration();
+    runParts_ = {GetOutermost(), GetCode(), GetVocabulary()};
 }
 
 void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) { lineMap_ = new MapFile(bytes, size); }

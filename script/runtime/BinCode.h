@@ -54,6 +54,17 @@ public:
     BinCode* GetOutermost();
 
     VarBinary* GetCode() const;
+    // What a call of this function opens its frame with, worked out again
+    // only after the member layout generation moved.
+    struct RunParts {
+        BinCode* outermost = nullptr;
+        VarBinary* code = nullptr;
+        Vocabulary* vocabulary = nullptr;
+    };
+    const RunParts& GetRunParts() {
+        if (runPartsGeneration_ != t_Named::GetLayoutGeneration()) RefreshRunParts();
+        return runParts_;
+    }
     void SetCode(uint32_t size, const uint8_t* bytes);
     void SetMapFile(const uint8_t* bytes, uint32_t size);
     MapFile* GetMapFile() const { return lineMap_.Get(); }
@@ -76,7 +87,11 @@ public:
     const t_Named& GetMembers() const { return members_; }
 
 private:
+    void RefreshRunParts();
+
     uint8_t paramCount_ = 0;
+    uint64_t runPartsGeneration_ = ~uint64_t{0};
+    RunParts runParts_;
     std::string returnType_ = "void";
     VarTable variables_;
     t_Named members_;

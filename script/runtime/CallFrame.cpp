@@ -48,9 +48,10 @@ CallFrame::~CallFrame() {
 
 void CallFrame::Open(BinCode* function) {
     function_ = function;
-    module_ = function ? function->GetOutermost() : nullptr;
-    code_ = function ? function->GetCode() : nullptr;
-    vocabulary_ = function ? function->GetVocabulary() : nullptr;
+    const BinCode::RunParts parts = function ? function->GetRunParts() : BinCode::RunParts();
+    module_ = parts.outermost;
+    code_ = parts.code;
+    vocabulary_ = parts.vocabulary;
     pc = 0;
     instructionStart = 0;
     reportedLine = -1;
@@ -84,26 +85,14 @@ int CallFrame::GetLine() const {
     return map ? map->GetLine(instructionStart) : -1;
 }
 
-Var* CallFrame::Push() {
-    if (count_ == values_.size()) {
-        if (count_ >= kMaxStackValues) return nullptr;
-        values_.emplace_back();
-    }
-    // Slots above the count are always empty (see Pop).
+Var* CallFrame::PushGrowing() {
+    if (count_ >= kMaxStackValues) return nullptr;
+    values_.emplace_back();
     return &values_[count_++];
-}
-
-void CallFrame::Pop() {
-    if (count_ > 0) MakeEmpty(values_[--count_]);
 }
 
 void CallFrame::Truncate(uint32_t count) {
     while (count_ > count) Pop();
-}
-
-void CallFrame::EndStatement() {
-    Truncate(0);
-    ReleasePins();
 }
 
 void CallFrame::Pin(VarExtension* container) {

@@ -46,15 +46,28 @@ public:
 
     // Value stack. Push answers null when the stack is full.
     uint32_t GetCount() const { return count_; }
-    Var* Push();
+    Var* Push() {
+        // Slots above the count are always empty (see Pop).
+        if (count_ < values_.size()) return &values_[count_++];
+        return PushGrowing();
+    }
     Var& At(uint32_t index) { return values_[index]; }
     Var& Top() { return values_[count_ - 1]; }
-    void Pop();
+    void Pop() {
+        if (count_ == 0) return;
+        Var& slot = values_[--count_];
+        slot.Clear();
+        slot.SetAutoFlag(false);
+        slot.SetConstFlag(false);
+    }
     // Releases the values above count.
     void Truncate(uint32_t count);
     // End of statement: the stack empties and the containers that
     // references pointed into are let go.
-    void EndStatement();
+    void EndStatement() {
+        Truncate(0);
+        if (!pins_.empty()) ReleasePins();
+    }
 
     // Keeps a container alive (and an array's element storage in place)
     // until the statement ends, so that references into it stay valid.
@@ -74,6 +87,7 @@ public:
     uint32_t entryPc = 0;
 
 private:
+    Var* PushGrowing();
     void ReleasePins();
 
     halvo::AutoRef<BinCode> function_;

@@ -22,6 +22,7 @@ const DecodedInstruction& DecodedCode::Decode(uint32_t pc) {
     DecodedInstruction& entry = entries_.emplace_back();
     indexOf_[pc] = static_cast<int32_t>(entries_.size() - 1);
     entry.opcode = bytes_[pc];
+    entry.pc = pc;
     uint32_t offset = pc + 1;
     if (entry.opcode >= kOpFirstWithoutOperand) {
         entry.next = offset;
@@ -42,6 +43,80 @@ const DecodedInstruction& DecodedCode::Decode(uint32_t pc) {
     if (untouched) entry.operand.Clear();
     entry.next = offset;
     return entry;
+}
+
+namespace {
+
+constexpr uint32_t kUnlinkedJump = 0xFFFFFFFFu;
+
+bool IsPlainNumber(const Var& value) {
+    const uint32_t tag = value.GetTag();
+    return tag == kTagInt || tag == kTagFloat || tag == kTagBool;
+}
+
+}  // namespace
+
+void DecodedCode::LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name) {
+    if (name.opcode != kOpPushValue || name.kind != OperandKind::kValue || name.operand.GetTag() != kTagStringConst ||
+        !name.operand.GetStringConst() || name.next >= size_)
+        return;
+    const DecodedInstruction& push = At(name.next);
+    if (push.opcode != kOpPushVar || push.kind != OperandKind::kValue || push.operand.GetTag() != kTagInt ||
+        push.operand.RawInt() != (kPushByName | kPushMember))
+        return;
+    entry.form = QuickForm::kPushMember;
+    entry.slot = static_cast<int32_t>(name.pc);
+    entry.quickNext = push.next;
+    entry.lastOperand = &push.operand;
+    entry.nameCache.generation = ~uint64_t{0};
+}
+
+void DecodedCode::Link(DecodedInstruction& entry) {
+    entry.form = QuickForm::kGeneral;
+    entry.quickNext = entry.next;
+    entry.lastOperand = &entry.operand;
+    const uint8_t opcode = entry.opcode;
+    if (entry.kind == OperandKind::kBroken) return;
+    if (opcode == kOpPushValue && entry.kind == OperandKind::kValue && IsPlainNumber(entry.operand)) {
+        entry.form = QuickForm::kPushNumber;
+        if (entry.operand.GetTag() != kTagInt || entry.next >= size_) return;
+        const DecodedInstruction& follower = At(entry.next);
+        if (follower.opcode == kOpPushVar && follower.kind == OperandKind::kValue &&
+            follower.operand.GetTag() == kTagInt && follower.operand.RawInt() == 0) {
+            entry.form = QuickForm::kPushLocal;
+            entry.slot = entry.operand.RawInt();
+            entry.quickNext = follower.next;
+            entry.lastOperand = &follower.operand;
+        }
+        return;
+    }
+    if (opcode == kOpPushValue && entry.kind == OperandKind::kValue && entry.operand.GetTag() == kTagStringConst &&
+        entry.operand.GetStringConst() && entry.next < size_) {
+        const DecodedInstruction& follower = At(entry.next);
+        if (follower.opcode == kOpPushVar && follower.kind == OperandKind::kValue &&
+            follower.operand.GetTag() == kTagInt && follower.operand.RawInt() == kPushByName) {
+            entry.form = QuickForm::kPushName;
+            entry.quickNext = follower.next;
+            entry.lastOperand = &follower.operand;
+            // Never a hit before the first look-up fills it.
+            entry.nameCache.generation = ~uint64_t{0};
+            return;
+        }
+        LinkMemberPush(entry, follower);
+        return;
+    }
+    if (opcode >= kOpMul && opcode <= kOpLogicalOr) entry.form = QuickForm::kBinary;
+    if (opcode == kOpAssign) entry.form = QuickForm::kAssign;
+    if (opcode == kOpEndOfStatement) entry.form = QuickForm::kEndOfStatement;
+    if (opcode == kOpPostIncrement) entry.form = QuickForm::kPostIncrement;
+    if (opcode == kOpPostDecrement) entry.form = QuickForm::kPostDecrement;
+    const bool isJump = opcode == kOpJump || opcode == kOpJumpFalse || opcode == kOpJumpTrue;
+    if (isJump && entry.kind == OperandKind::kValue && entry.operand.GetTag() == kTagPosition &&
+        entry.operand.RawPosition() != kUnlinkedJump) {
+        entry.form = opcode == kOpJump ? QuickForm::kJump
+                     : opcode == kOpJumpFalse ? QuickForm::kJumpFalse
+                                              : QuickForm::kJumpTrue;
+    }
 }
 
 }  // namespace Vrel

@@ -22,12 +22,62 @@ enum class OperandKind : uint8_t {
     kBroken,    // the operand runs past the end of the code
 };
 
+// How the interpreter's quick loop runs an instruction. The quick forms do
+// exactly what the general steps do on the common values; on anything else
+// they run the general step of this one instruction.
+enum class QuickForm : uint8_t {
+    kUnlinked,    // not yet looked at
+    kGeneral,
+    kPushLocal,   // push int N, push var 0: a reference to local N
+    kPushNumber,  // push of an int, float or bool constant
+    kPushName,    // push text, push var by name: a look-up remembered below
+    kPushMember,  // push member text, push name text, push var by name and member
+    kBinary,
+    kAssign,
+    kEndOfStatement,
+    kJump,
+    kJumpFalse,
+    kJumpTrue,
+    kPostIncrement,
+    kPostDecrement,
+};
+
 struct DecodedInstruction {
     uint8_t opcode = 0;
     OperandKind kind = OperandKind::kNone;
-    // Where the next instruction begins.
+    QuickForm form = QuickForm::kUnlinked;
+    // Where this instruction begins and where the next one does.
+    uint32_t pc = 0;
     uint32_t next = 0;
     Var operand;
+    // Filled by Link. slot: the local of kPushLocal, the position of the
+    // name push of kPushMember. A quick form may cover the instructions up to
+    // quickNext; lastOperand is the operand the last of them leaves current.
+    int32_t slot = 0;
+    uint32_t quickNext = 0;
+    const Var* lastOperand = nullptr;
+    // Entries met after this one (after quickNext) and at a jump target,
+    // remembered once looked up; null until then or past the end.
+    DecodedInstruction* quickFollower = nullptr;
+    DecodedInstruction* jumpTarget = nullptr;
+    // The last by-name look-up: valid for this function on this thread's
+    // values while the member layout generation stays the same.
+    struct NameCache {
+        uint64_t generation = 0;
+        const void* function = nullptr;
+        const void* threadValues = nullptr;
+        Var* variable = nullptr;
+        // The module the look-up had to keep alive, null when the frame
+        // holds it anyway.
+        VarExtension* pin = nullptr;
+    } nameCache;
+    // The member a kPushMember reached in the structure it found, valid
+    // for that structure while the generation stays the same.
+    struct MemberCache {
+        uint64_t generation = ~uint64_t{0};
+        const VarExtension* structure = nullptr;
+        Var* member = nullptr;
+    } memberCache;
 };
 
 class DecodedCode {
@@ -42,12 +92,25 @@ public:
         return index >= 0 ? entries_[static_cast<size_t>(index)] : Decode(pc);
     }
 
+    // The same entry, open to the quick loop's links; its form is worked
+    // out on first use.
+    DecodedInstruction& Linked(uint32_t pc) {
+        const int32_t index = indexOf_[pc];
+        DecodedInstruction& entry =
+            index >= 0 ? entries_[static_cast<size_t>(index)] : const_cast<DecodedInstruction&>(Decode(pc));
+        if (entry.form == QuickForm::kUnlinked) Link(entry);
+        return entry;
+    }
+    uint32_t GetSize() const { return size_; }
+
     // Operand texts point into the vocabulary's pool: a different vocabulary
     // or a moved pool needs a fresh decoding.
     bool Matches(const Vocabulary* vocabulary) const;
 
 private:
     const DecodedInstruction& Decode(uint32_t pc);
+    void Link(DecodedInstruction& entry);
+    void LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name);
 
     const uint8_t* bytes_;
     uint32_t size_;

@@ -162,6 +162,14 @@ public:
     bool Run();
 
 private:
+    // Runs instructions while no debug handler watches and no step limit
+    // counts them: the loop the game and the tools without a debugger use.
+    // True when the careful loop should take over (or the run is over).
+    bool RunQuick();
+    bool QuickBinary(uint8_t opcode);
+    bool QuickAssign();
+    bool QuickPostfix(int step);
+    bool QuickCondition(bool& condition);
     bool EnterCurrentFrame();
     void TrackLine();
     void SettleEntryLine(CallFrame& frame);
@@ -179,7 +187,12 @@ private:
     Var* Resolve(const VariablePath& path, bool& failed);
     // How messages name the variable of a path.
     static std::string Describe(const VariablePath& path);
-    Var* LookUpByName(const char* name);
+    // The variable a plain name reaches, and the module to pin for it.
+    Var* LookUpByName(const char* name, BinCode*& scopeToPin);
+    bool QuickPushName(DecodedInstruction& instruction);
+    bool QuickPushMember(DecodedInstruction& instruction);
+    // The variable a plain name reaches, through the entry's cache.
+    Var* CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation);
     Var* SelectMember(Var* variable, const VariablePath& path);
     bool Unary(uint8_t opcode);
     bool Postfix(uint8_t opcode);
@@ -242,6 +255,10 @@ bool Interpreter::Run() {
     }
     if (!EnterCurrentFrame()) return false;
     while (thread_.GetState() == kThreadRunning && frame_->pc < size_) {
+        if (!vm_.GetDebugHandler() && !vm_.IsStepLimited()) {
+            if (!RunQuick()) return false;
+            continue;
+        }
         if (vm_.GetDebugHandler()) {
             TrackLine();
             if (thread_.GetState() != kThreadRunning) break;
@@ -257,6 +274,138 @@ bool Interpreter::Run() {
         }
         if (!Step(instruction.opcode)) return false;
     }
+    return true;
+}
+
+bool Interpreter::RunQuick() {
+    DecodedInstruction* instruction = &decoded_->Linked(frame_->pc);
+    for (;;) {
+        bool quick = false;
+        DecodedInstruction* jumpTo = nullptr;
+        switch (instruction->form) {
+            case QuickForm::kPushLocal: {
+                Var* local = frame_->GetLocals().At(instruction->slot);
+                Var* slot = local ? frame_->Push() : nullptr;
+                if (slot) {
+                    slot->SetReference(local);
+                    operand_ = instruction->lastOperand;
+                    quick = true;
+                }
+                break;
+            }
+            case QuickForm::kPushNumber:
+                if (Var* slot = frame_->Push()) {
+                    operand_ = &instruction->operand;
+                    slot->CopyWithoutConst(instruction->operand);
+                    quick = true;
+                }
+                break;
+            case QuickForm::kPushName: quick = QuickPushName(*instruction); break;
+            case QuickForm::kPushMember: quick = QuickPushMember(*instruction); break;
+            case QuickForm::kBinary: quick = QuickBinary(instruction->opcode); break;
+            case QuickForm::kAssign: quick = QuickAssign(); break;
+            case QuickForm::kEndOfStatement:
+                frame_->EndStatement();
+                quick = true;
+                break;
+            case QuickForm::kPostIncrement: quick = QuickPostfix(1); break;
+            case QuickForm::kPostDecrement: quick = QuickPostfix(-1); break;
+            case QuickForm::kJump:
+                operand_ = &instruction->operand;
+                jumpTo = instruction;
+                quick = true;
+                break;
+            case QuickForm::kJumpFalse:
+            case QuickForm::kJumpTrue: {
+                bool condition = false;
+                if (!QuickCondition(condition)) break;
+                operand_ = &instruction->operand;
+                if (condition == (instruction->form == QuickForm::kJumpTrue)) jumpTo = instruction;
+                quick = true;
+                break;
+            }
+            default: break;
+        }
+        if (jumpTo) {
+            const uint32_t target = jumpTo->operand.RawPosition();
+            if (!jumpTo->jumpTarget) {
+                if (target >= size_) {
+                    frame_->pc = target;
+                    return true;
+                }
+                jumpTo->jumpTarget = &decoded_->Linked(target);
+            }
+            instruction = jumpTo->jumpTarget;
+            continue;
+        }
+        if (quick) {
+            if (!instruction->quickFollower) {
+                if (instruction->quickNext >= size_) {
+                    frame_->pc = instruction->quickNext;
+                    return true;
+                }
+                instruction->quickFollower = &decoded_->Linked(instruction->quickNext);
+            }
+            instruction = instruction->quickFollower;
+            continue;
+        }
+        frame_->instructionStart = instruction->pc;
+        frame_->pc = instruction->next;
+        if (instruction->kind == OperandKind::kValue) {
+            operand_ = &instruction->operand;
+        } else if (instruction->kind == OperandKind::kBroken) {
+            return Fail("Fatal: incomplete operand of '%s'", GetCommandName(instruction->opcode));
+        }
+        if (!Step(instruction->opcode)) return false;
+        if (thread_.GetState() != kThreadRunning || vm_.GetDebugHandler() || vm_.IsStepLimited()) return true;
+        if (frame_->pc >= size_) return true;
+        instruction = &decoded_->Linked(frame_->pc);
+    }
+}
+
+bool Interpreter::QuickBinary(uint8_t opcode) {
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return false;
+    Var& left = frame_->At(count - 2);
+    if (left.GetTag() == kTagReference) left.CopyWithoutConst(left.Followed());
+    if (!FastBinary(opcode, left, frame_->At(count - 1).Followed())) return false;
+    frame_->Pop();
+    return true;
+}
+
+bool Interpreter::QuickAssign() {
+    const uint32_t count = frame_->GetCount();
+    if (count < 2) return false;
+    Var* target = frame_->At(count - 2).GetReferenced();
+    const Var& value = frame_->At(count - 1).Followed();
+    if (!target || target->HasConstFlag() || !IsPlainNumberTag(target->GetTag()) ||
+        target->GetTag() != value.GetTag())
+        return false;
+    const bool wasAuto = target->HasAutoFlag();
+    target->Assign(value);
+    if (wasAuto) target->SetAutoFlag(true);
+    target->SetConstFlag(false);
+    frame_->Pop();
+    return true;
+}
+
+bool Interpreter::QuickPostfix(int step) {
+    if (frame_->GetCount() == 0) return false;
+    Var& top = frame_->Top();
+    Var* variable = top.GetReferenced();
+    if (!variable) return false;
+    Var& target = variable->Followed();
+    if (variable->HasConstFlag() || target.HasConstFlag() || target.GetTag() != kTagInt) return false;
+    top.CopyWithoutConst(target);
+    return target.Increment(step);
+}
+
+bool Interpreter::QuickCondition(bool& condition) {
+    if (frame_->GetCount() == 0) return false;
+    const Var& top = frame_->Top();
+    if (top.GetTag() != kTagBool) return false;
+    condition = (top.RawPosition() & 0xFF) != 0;
+    frame_->Pop();
     return true;
 }
 
@@ -372,20 +521,71 @@ bool Interpreter::ReadPath(int flags, VariablePath& path) {
     return true;
 }
 
-Var* Interpreter::LookUpByName(const char* name) {
+Var* Interpreter::LookUpByName(const char* name, BinCode*& scopeToPin) {
+    scopeToPin = nullptr;
     if (Var* value = thread_.GetThreadValues().FindMember(name)) return value;
     BinCode* scope = frame_->GetFunction();
     for (int hop = 0; scope && hop < kMaxModuleNesting; ++hop, scope = scope->GetParent()) {
         if (Var* member = scope->GetMember(name)) {
-            frame_->Pin(scope);
+            scopeToPin = scope;
             return member;
         }
     }
     Var* bindMember = vm_.GetRootModule()->GetMember("~bind");
     BinCode* bind = bindMember ? ToBinCode(*bindMember) : nullptr;
     Var* native = bind ? bind->GetMember(name) : nullptr;
-    if (native) frame_->Pin(bind);
+    if (native) scopeToPin = bind;
     return native;
+}
+
+Var* Interpreter::CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation) {
+    BinCode* function = frame_->GetFunction();
+    t_Named* threadValues = &thread_.GetThreadValues();
+    if (cache.generation != generation || cache.function != function || cache.threadValues != threadValues) {
+        BinCode* scope = nullptr;
+        Var* variable = LookUpByName(name, scope);
+        if (!variable) return nullptr;
+        // The frame holds its function and outermost module for the whole
+        // call: pinning them again per statement buys nothing.
+        if (scope == function || scope == frame_->GetModule()) scope = nullptr;
+        cache = {generation, function, threadValues, variable, scope};
+    }
+    return cache.variable;
+}
+
+bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
+    DecodedInstruction::NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, instruction.operand.GetStringConst(), t_Named::GetLayoutGeneration());
+    Var* slot = variable ? frame_->Push() : nullptr;
+    if (!slot) return false;
+    if (cache.pin) frame_->Pin(cache.pin);
+    slot->SetReference(variable);
+    operand_ = instruction.lastOperand;
+    return true;
+}
+
+bool Interpreter::QuickPushMember(DecodedInstruction& instruction) {
+    const uint64_t generation = t_Named::GetLayoutGeneration();
+    const DecodedInstruction& namePush = decoded_->At(static_cast<uint32_t>(instruction.slot));
+    DecodedInstruction::NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, namePush.operand.GetStringConst(), generation);
+    if (!variable) return false;
+    // Only plain structures: other objects answer members their own way.
+    VarExtension* object = variable->Followed().GetObject();
+    if (!object || object->GetClassInfo() != &t_Named::kClassRecord) return false;
+    DecodedInstruction::MemberCache& member = instruction.memberCache;
+    if (member.generation != generation || member.structure != object) {
+        Var* found = static_cast<t_Named*>(object)->FindMember(instruction.operand.GetStringConst());
+        if (!found) return false;
+        member = {generation, object, found};
+    }
+    Var* slot = frame_->Push();
+    if (!slot) return false;
+    if (cache.pin) frame_->Pin(cache.pin);
+    frame_->Pin(object);
+    slot->SetReference(member.member);
+    operand_ = instruction.lastOperand;
+    return true;
 }
 
 std::string Interpreter::Describe(const VariablePath& path) {
@@ -413,7 +613,12 @@ Var* Interpreter::Resolve(const VariablePath& path, bool& failed) {
         frame_->Pin(module);
         return module->GetMember(path.name);
     }
-    if (path.name) return LookUpByName(path.name);
+    if (path.name) {
+        BinCode* scope = nullptr;
+        Var* variable = LookUpByName(path.name, scope);
+        frame_->Pin(scope);
+        return variable;
+    }
     return frame_->GetLocals().At(path.slot);
 }
 
@@ -592,10 +797,15 @@ bool Interpreter::AssignTo(uint8_t opcode) {
 
 bool Interpreter::ArrayCreate() {
     const int count = operand_->AsInt();
-    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
+    halvo::AutoRef<VarArray> array;
+    if (count >= 0 && count <= kMaxArrayCount) array = thread_.TakeArgumentArray(count);
+    if (!array) array = VarArray::CreateWithCount(count);
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
-    if (!ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
-    return Push(Var(static_cast<VarExtension*>(array.Get())));
+    if (vm_.IsStepLimited() && !ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
+    Var* slot = frame_->Push();
+    if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
+    slot->SetObject(array.Get());
+    return true;
 }
 
 bool Interpreter::ArrayAssign() {
@@ -702,6 +912,12 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
     // thread may use the stack above them.
     caller->Pop();
     Var arguments;
+    // Declared after the arguments, so it runs first when the call ends.
+    struct KeepArray {
+        Thread& thread;
+        Var& arguments;
+        ~KeepArray() { thread.KeepArgumentArray(arguments); }
+    } keepArray{thread_, arguments};
     arguments.Assign(caller->Top());
     caller->Pop();
     t_Interface call;
@@ -751,6 +967,8 @@ bool Interpreter::Return(uint8_t opcode) {
             if (list->GetCount() == 1) first.CopyWithoutConst(list->GetAt(0)->Followed());
             hasValue = !first.IsNil();
             result = first;
+            // The list the return statement made is done with.
+            thread_.KeepArgumentArray(frame_->Top());
         }
     }
     if (hasValue) {
@@ -772,6 +990,7 @@ bool Interpreter::DeliverResult(const Var& result) {
     CallFrame* caller = thread_.GetFrame(thread_.GetDepth() - 1);
     if (!caller || caller->GetCount() < 2) return true;
     caller->Pop();
+    thread_.KeepArgumentArray(caller->Top());
     caller->Top().CopyWithoutConst(result);
     return true;
 }

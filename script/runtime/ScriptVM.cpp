@@ -151,7 +151,10 @@ void ScriptVM::Notify(const char* text) {
 bool ScriptVM::AddCFunction(const char* name, detail::function_adapter* adapter) {
     if (!name) return false;
     Var* bind = root_->GetMembers().GetOrAddMember("~bind");
-    if (bind->IsNil()) bind->SetObject(NewModuleUnder(root_.Get()));
+    if (bind->IsNil()) {
+        bind->SetObject(NewModuleUnder(root_.Get()));
+        t_Named::MembersChanged();
+    }
     BinCode* module = ToBinCode(*bind);
     if (!module) return false;
     Var* entry = module->GetMembers().GetOrAddMember(name);
@@ -165,6 +168,7 @@ BinCode* ScriptVM::GetOrCreateModule(const char* name) {
     if (Var* member = root_->GetMember(name)) return ToBinCode(*member);
     BinCode* module = NewModuleUnder(root_.Get());
     root_->GetMembers().GetOrAddMember(name)->SetObject(module);
+    t_Named::MembersChanged();
     return module;
 }
 
@@ -222,6 +226,7 @@ bool ScriptVM::LoadCompiledModule(const std::string& path, const char* name) {
     }
     module->SetParent(root_.Get());
     root_->GetMembers().GetOrAddMember(name)->SetObject(module.Get());
+    t_Named::MembersChanged();
     return true;
 }
 

@@ -15,6 +15,8 @@ const ClassRecord Thread::kClassRecord = {"Thread", &VarExtension::kClassRecord,
 namespace {
 
 constexpr size_t kMaxMessageLength = 512;
+// Spare argument arrays a thread keeps: one per nested call level in use.
+constexpr size_t kMaxSpareArrays = 8;
 
 std::string Format(const char* format, const char* first, const char* second) {
     char text[kMaxMessageLength];
@@ -131,6 +133,28 @@ void Thread::PopFrame() {
     --depth_;
     frame->Close();
     if (spareFrames_.size() < kMaxCallDepth) spareFrames_.push_back(std::move(frame));
+}
+
+void Thread::KeepArgumentArray(Var& holder) {
+    if (holder.GetTag() != kTagObject || spareArrays_.size() >= kMaxSpareArrays) return;
+    VarExtension* object = holder.GetObject();
+    if (!object || object->GetClassInfo() != &VarArray::kClassRecord || object->GetRefCount() != 1) return;
+    halvo::AutoRef<VarArray> array(static_cast<VarArray*>(object));
+    // The holder is overwritten next, and a plain copy keeps the record.
+    const TypeRecord* record = holder.GetRecord();
+    holder.Clear();
+    holder.SetRecord(record);
+    // The elements go now, when the array's end would have let them go.
+    array->Empty();
+    spareArrays_.push_back(std::move(array));
+}
+
+halvo::AutoRef<VarArray> Thread::TakeArgumentArray(int count) {
+    if (spareArrays_.empty()) return halvo::AutoRef<VarArray>();
+    halvo::AutoRef<VarArray> array = std::move(spareArrays_.back());
+    spareArrays_.pop_back();
+    if (!array->Reuse(count)) return halvo::AutoRef<VarArray>();
+    return array;
 }
 
 bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool deferred, const Var* arguments,

@@ -17,6 +17,8 @@
 
 namespace Vrel {
 
+class VarArray;
+
 class BinCode;
 class ScriptVM;
 
@@ -99,6 +101,10 @@ public:
     // Used by the interpreter.
     bool PushFrame(BinCode* function);
     void PopFrame();
+    // Argument arrays of finished calls, emptied, for the next calls. Only
+    // an array nothing else holds is kept; Take answers null when none fits.
+    void KeepArgumentArray(Var& holder);
+    halvo::AutoRef<VarArray> TakeArgumentArray(int count);
     // The scheduler's membership flag: a thread is listed at most once.
     bool IsListed() const { return listed_; }
     void SetListed(bool listed) { listed_ = listed; }
@@ -116,6 +122,7 @@ private:
     std::array<std::unique_ptr<CallFrame>, kMaxCallDepth> frames_;
     // Closed frames kept for the next calls.
     std::vector<std::unique_ptr<CallFrame>> spareFrames_;
+    std::vector<halvo::AutoRef<VarArray>> spareArrays_;
     uint32_t depth_ = 0;
     std::string name_;
     ScriptVM* vm_;

@@ -193,7 +193,6 @@ void* Var::GetPointer() const {
     return v.GetTag() == kTagPointer ? v.value_.pointer : nullptr;
 }
 
-Var* Var::GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
 
 const char* Var::GetStringConst() const {
     const Var& v = Followed();

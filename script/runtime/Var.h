@@ -128,6 +128,8 @@ public:
     // The value finally reached through references.
     const Var& Followed() const {
         if (GetTag() != kTagReference || !value_.reference) return *this;
+        // One hop is the common case: a reference to a variable.
+        if (value_.reference->GetTag() != kTagReference) return *value_.reference;
         return FollowedChain();
     }
     Var& Followed() { return const_cast<Var&>(static_cast<const Var*>(this)->Followed()); }
@@ -135,7 +137,7 @@ public:
     VarExtension* GetObject() const;
     detail::function_adapter* GetBind() const;
     void* GetPointer() const;
-    Var* GetReferenced() const;
+    Var* GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
     const char* GetStringConst() const;
     const char* GetName() const;
     const char* GetCString() const;

@@ -38,6 +38,21 @@ const char* VarArray::SetSizeOf(Var& variable, const Var& size) {
     return nullptr;
 }
 
+void VarArray::Empty() {
+    for (uint32_t i = count_; i > 0; --i) {
+        Var& element = elements_[i - 1];
+        element.Clear();
+        element.SetConstFlag(false);
+        element.SetAutoFlag(true);
+    }
+}
+
+bool VarArray::Reuse(int count) {
+    if (storagePins_ > 0 || !retired_.empty()) return false;
+    if (static_cast<uint32_t>(count) != count_) return Resize(count);
+    return true;
+}
+
 bool VarArray::Resize(int n) {
     if (n < 0 || n > kMaxArrayCount) return false;
     if (static_cast<uint32_t>(n) == count_) return true;

@@ -36,6 +36,12 @@ public:
     // any type. Refuses a negative count or one above kMaxArrayCount.
     bool Resize(int n);
 
+    // Argument arrays are reused: Empty releases the elements as the
+    // array's end would (last first), Reuse makes it count nil elements that
+    // take any type. Reuse refuses (false) while storage is pinned or kept.
+    void Empty();
+    bool Reuse(int count);
+
     // While pinned, a resize keeps the replaced element storage until the
     // last unpin: a running statement may still hold references into it.
     void PinStorage() { ++storagePins_; }

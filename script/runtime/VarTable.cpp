@@ -78,7 +78,6 @@ Var* VarTable::Add(const char* name, const char* typeText, int* number) {
     return &value;
 }
 
-Var* VarTable::At(int number) { return number >= 0 && number < count_ ? &values_[number] : nullptr; }
 
 const Var* VarTable::At(int number) const {
     return number >= 0 && number < count_ ? &values_[number] : nullptr;

@@ -26,7 +26,7 @@ public:
     // declaration text makes it a declaration value. Null when the table is
     // full.
     Var* Add(const char* name, const char* typeText, int* number);
-    Var* At(int number);
+    Var* At(int number) { return number >= 0 && number < count_ ? &values_[number] : nullptr; }
     const Var* At(int number) const;
     void CopyFrom(const VarTable& other);
     // A copy of other's values under other's own names: a call frame and

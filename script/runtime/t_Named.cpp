@@ -21,7 +21,10 @@ Var* t_Named::FindMember(const char* name) {
 Var* t_Named::GetOrAddMember(const char* name) {
     if (!name) return nullptr;
     auto it = members_.find(std::string_view(name));
-    if (it == members_.end()) it = members_.emplace(name, Var()).first;
+    if (it == members_.end()) {
+        it = members_.emplace(name, Var()).first;
+        MembersChanged();
+    }
     return &it->second;
 }
 
@@ -30,6 +33,7 @@ Var* t_Named::AddMember(const char* name, const char* typeText) {
     auto it = members_.find(std::string_view(name));
     if (it == members_.end()) {
         Var& member = members_.emplace(name, Var()).first->second;
+        MembersChanged();
         if (typeText) member.InitType(typeText);
         return &member;
     }
@@ -50,21 +54,26 @@ bool t_Named::RemoveMember(const char* name) {
     auto it = members_.find(std::string_view(name));
     if (it == members_.end()) return false;
     members_.erase(it);
+    MembersChanged();
     return true;
 }
 
 void t_Named::CopyMembers(const t_Named& other) {
     if (&other == this) return;
     members_.clear();
+    MembersChanged();
     AddMembers(other);
 }
 
 void t_Named::AddMembers(const t_Named& other) {
     if (&other == this) return;
+    // Existing members may take other objects (code, names, links).
+    MembersChanged();
     for (const auto& [name, value] : other.members_) {
         auto it = members_.find(name);
         if (it == members_.end()) {
             members_.emplace(name, value);
+            MembersChanged();
         } else {
             it->second.Assign(value);
         }

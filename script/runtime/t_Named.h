@@ -5,6 +5,8 @@
 #include "script/runtime/Var.h"
 #include "script/runtime/VarExtension.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,7 +21,13 @@ public:
     static halvo::RefObj* Create() { return new t_Named; }
 
     t_Named() = default;
-    ~t_Named() override = default;
+    ~t_Named() override { MembersChanged(); }
+
+    // Counts every change in which members exist anywhere (added, removed,
+    // a structure gone) and in how modules link up: the interpreter keeps
+    // the outcome of a by-name look-up while this stays the same.
+    static uint64_t GetLayoutGeneration() { return LayoutGeneration().load(std::memory_order_relaxed); }
+    static void MembersChanged() { LayoutGeneration().fetch_add(1, std::memory_order_relaxed); }
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "DataHolder"; }
@@ -37,7 +45,10 @@ public:
     // changes only when the declared type differs from what it holds.
     Var* AddMember(const char* name, const char* typeText);
     bool RemoveMember(const char* name);
-    void ClearMembers() { members_.clear(); }
+    void ClearMembers() {
+        members_.clear();
+        MembersChanged();
+    }
     void CopyMembers(const t_Named& other);
     void AddMembers(const t_Named& other);
 
@@ -45,6 +56,11 @@ public:
     const MemberMap& GetMembers() const { return members_; }
 
 private:
+    static std::atomic<uint64_t>& LayoutGeneration() {
+        static std::atomic<uint64_t> generation{0};
+        return generation;
+    }
+
     MemberMap members_;
 };
 
