@@ -35,6 +35,11 @@ bool ReadSourceFile(const char* path, std::string& text) {
     return true;
 }
 
+bool ListingFolderExists() {
+    struct stat info {};
+    return ::stat("Temp", &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Copies the calling frame's locals and its function's members into the
 // module, so that the text sees them by name. The module's own string
 // table and code stay; the parent link follows the caller's function.
@@ -107,6 +112,7 @@ int Compiler::CompileModule(CompileContext& context, Thread* thread) {
     }
     BinCode* target = SelectTarget(context);
     if (!target) return kCompileGeneratorFailed;
+    if (nesting_ == 0) writesListings_ = ListingFolderExists();
     ++nesting_;
     inProgress_.insert(target);
     int code = RunStages(context, thread);

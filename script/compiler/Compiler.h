@@ -44,6 +44,10 @@ public:
     // as a string object of its own.
     static bool RunCode(BinCode* code, Var& value);
 
+    // Whether function listings go to "Temp": looked up once per outermost
+    // request, not once per function.
+    bool WritesListings() const { return writesListings_; }
+
     // Reports "%s(%d) : " with source and line, then the message, through
     // the script machine, unless errorFlag is already set; then sets it.
     // A null or empty format reports nothing and answers false.
@@ -60,6 +64,7 @@ private:
     // that includes itself, or a cycle of includes) is refused.
     std::set<const BinCode*> inProgress_;
     int nesting_ = 0;
+    bool writesListings_ = false;
 };
 
 }  // namespace Vrel

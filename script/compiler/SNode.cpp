@@ -2,10 +2,113 @@
 
 #include "script/runtime/Opcode.h"
 
+#include <atomic>
+#include <new>
 #include <utility>
 #include <vector>
 
 namespace Vrel {
+
+namespace {
+
+// Node blocks carved from chunks of kChunkNodes, so that a compile's
+// hundreds of thousands of nodes cost a few hundred allocations. Released
+// nodes go on a spare list for the next ones; the chunks stay for the
+// process, so the memory kept is the largest compile's peak. Nodes may be
+// made on one thread and dropped on another: the lists are locked.
+// Held only for a few instructions, so waiting spins.
+class SpinGuard {
+public:
+    explicit SpinGuard(std::atomic_flag& flag) : flag_(flag) {
+        while (flag_.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~SpinGuard() { flag_.clear(std::memory_order_release); }
+    SpinGuard(const SpinGuard&) = delete;
+    SpinGuard& operator=(const SpinGuard&) = delete;
+
+private:
+    std::atomic_flag& flag_;
+};
+
+class NodeBlocks {
+public:
+    static constexpr size_t kChunkNodes = 512;
+
+    // Never destroyed: nodes held by other static objects may go away
+    // after it would have.
+    static NodeBlocks& Global() {
+        static NodeBlocks* blocks = new NodeBlocks;
+        return *blocks;
+    }
+    void* Take() {
+        SpinGuard lock(busy_);
+        if (Spare* block = spare_) {
+            spare_ = block->next;
+            return block;
+        }
+        if (unused_ == 0) {
+            fresh_ = static_cast<unsigned char*>(::operator new(kChunkNodes * sizeof(SNode)));
+            chunks_.push_back(fresh_);
+            unused_ = kChunkNodes;
+        }
+        --unused_;
+        void* block = fresh_;
+        fresh_ += sizeof(SNode);
+        return block;
+    }
+    void Give(void* block) {
+        SpinGuard lock(busy_);
+        spare_ = new (block) Spare{spare_};
+    }
+
+private:
+    struct Spare {
+        Spare* next;
+    };
+    std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+    Spare* spare_ = nullptr;
+    unsigned char* fresh_ = nullptr;
+    size_t unused_ = 0;
+    std::vector<void*> chunks_;
+};
+
+// Nodes still waiting to be released, shared by every release on this
+// thread so that releasing a leaf list does not allocate each time.
+std::vector<halvo::AutoRef<SNode>>& ReleaseWorkList() {
+    static thread_local std::vector<halvo::AutoRef<SNode>> list;
+    return list;
+}
+
+}  // namespace
+
+// Address checking builds keep one allocation per node, so that a node used
+// after its release is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPoolNodes = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPoolNodes = false;
+#else
+constexpr bool kPoolNodes = true;
+#endif
+#else
+constexpr bool kPoolNodes = true;
+#endif
+
+void* SNode::operator new(size_t size) {
+    if (!kPoolNodes || size != sizeof(SNode)) return ::operator new(size);
+    return NodeBlocks::Global().Take();
+}
+
+void SNode::operator delete(void* block, size_t size) {
+    if (!block) return;
+    if (!kPoolNodes || size != sizeof(SNode)) {
+        ::operator delete(block);
+        return;
+    }
+    NodeBlocks::Global().Give(block);
+}
 
 SNode::SNode(const OpRow& row) {
     Clear();
@@ -69,11 +172,18 @@ void SNode::Clear() {
 // nothing left to release and the stack stays flat.
 void SNode::ReleaseLinksIteratively() {
     if (!firstChild_ && !next_) return;
-    std::vector<halvo::AutoRef<SNode>> pending;
+    // A node's value may own further nodes: a release started while another
+    // runs keeps a list of its own and leaves the shared one alone.
+    static thread_local bool sharedListBusy = false;
+    std::vector<halvo::AutoRef<SNode>> ownList;
+    const bool useShared = !sharedListBusy;
+    std::vector<halvo::AutoRef<SNode>>& pending = useShared ? ReleaseWorkList() : ownList;
+    const size_t base = pending.size();
+    if (useShared) sharedListBusy = true;
     if (firstChild_) pending.push_back(std::move(firstChild_));
     if (next_) pending.push_back(std::move(next_));
     lastChild_ = nullptr;
-    while (!pending.empty()) {
+    while (pending.size() > base) {
         halvo::AutoRef<SNode> node = std::move(pending.back());
         pending.pop_back();
         node->parent_ = nullptr;
@@ -84,6 +194,7 @@ void SNode::ReleaseLinksIteratively() {
             node->lastChild_ = nullptr;
         }
     }
+    if (useShared) sharedListBusy = false;
 }
 
 void SNode::AddChild(SNode* parent, SNode* node) {

@@ -23,6 +23,11 @@ public:
     // stack.
     ~SNode() override;
 
+    // A compile makes and drops hundreds of thousands of nodes: they come
+    // from and go back to a per-thread list of spare blocks.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
+
     static halvo::AutoRef<SNode> MakeLabel(int32_t opcode, int32_t label);
     static halvo::AutoRef<SNode> MakeInstruction(int32_t opcode);
 

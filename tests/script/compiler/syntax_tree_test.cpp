@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 namespace {
 
 using namespace Vrel;
@@ -86,6 +89,36 @@ TEST(SNodeRelease, LongChainsGoWithoutRecursionAndHeldNodesSurviveUnlinked) {
     EXPECT_EQ(held->Next(), nullptr);
     EXPECT_EQ(held->Previous(), nullptr);
     EXPECT_EQ(held->FirstChild(), child.Get());
+}
+
+// Node memory is reused across compiles and threads: a tree made on a
+// thread that has ended stays whole, and reused nodes start empty.
+TEST(SNodeRelease, TreesOutliveTheThreadThatMadeThemAndReusedNodesStartEmpty) {
+    AutoRef<SNode> root;
+    std::thread maker([&root] {
+        root = MakeTokenNode(OT_REM, 0, 7);
+        for (int i = 0; i < 5000; ++i) {
+            AutoRef<SNode> token = MakeTokenNode(OT_NAME, 0, i);
+            token->value.SetInt(i);
+            SNode::AddChild(root.Get(), token.Get());
+        }
+    });
+    maker.join();
+    ASSERT_EQ(root->ChildCount(), 5000);
+    int expected = 0;
+    for (SNode* child = root->FirstChild(); child; child = child->Next(), ++expected) {
+        EXPECT_EQ(child->line, expected);
+        EXPECT_EQ(child->value.AsInt(), expected);
+    }
+    root.Reset();
+    std::vector<AutoRef<SNode>> fresh;
+    for (int i = 0; i < 5000; ++i) {
+        fresh.push_back(SNode::MakeInstruction(kNoOpcode));
+        ASSERT_EQ(fresh.back()->line, -1);
+        ASSERT_EQ(fresh.back()->FirstChild(), nullptr);
+        ASSERT_EQ(fresh.back()->Parent(), nullptr);
+        ASSERT_TRUE(fresh.back()->value.IsNil());
+    }
 }
 
 }  // namespace
