@@ -143,9 +143,10 @@ static const OpRow* Choose(const std::vector<TokenOracle::Candidate>& candidates
 }
 
 bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
-    std::vector<Candidate> candidates;
+    // Scratch lists of the oracle: TryRow runs to its end before the next.
+    std::vector<Candidate>& candidates = candidates_;
     MatchCandidates(pos, afterOperand, candidates);
-    std::vector<bool> kept;
+    std::vector<bool>& kept = kept_;
     if (!TryKeep(pos, candidates, kCommentToEnd, kept, missing)) return false;
     const OpRow* best = Choose(candidates, kept);
     if (!best && !candidates.empty()) {

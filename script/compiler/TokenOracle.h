@@ -66,6 +66,8 @@ private:
     // 2 yes, 1 no, 0 unknown, per position, operand state and reading.
     std::vector<int8_t> starts_;
     std::vector<Query> work_;
+    std::vector<Candidate> candidates_;
+    std::vector<bool> kept_;
 };
 
 }  // namespace Vrel
