@@ -38,11 +38,13 @@ bool Lexer::Tokenize() {
     if (!rootRow) return false;
     context_.tokens = halvo::AutoRef<SNode>(new SNode(*rootRow));
     context_.tokens->line = 1;
-    FillLineTable();
     return ScanText();
 }
 
+// Only the line variables read the table: it is filled when one is first met.
 void Lexer::FillLineTable() {
+    if (lineTableFilled_) return;
+    lineTableFilled_ = true;
     int32_t line = 1;
     size_t start = 0;
     for (size_t pos = 0; pos <= length_; ++pos) {
@@ -207,6 +209,7 @@ const OpRow* Lexer::ReadWord(size_t pos, size_t& consumed, Var& value) {
 
 void Lexer::SysVariable(const char* name, Var& value) {
     std::string_view variable(name);
+    if (variable == "LINE" || variable == "PREVLINE") FillLineTable();
     if (variable == "LINE") {
         auto it = context_.lines.find(line_);
         value.SetStringConst(Word(it == context_.lines.end() ? std::string() : it->second));

@@ -45,6 +45,7 @@ private:
     int32_t commentDepth_ = 0;
     bool inLineComment_ = false;
     bool error_ = false;
+    bool lineTableFilled_ = false;
 };
 
 }  // namespace Vrel
