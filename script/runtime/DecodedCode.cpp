@@ -54,7 +54,29 @@ bool IsPlainNumber(const Var& value) {
     return tag == kTagInt || tag == kTagFloat || tag == kTagBool;
 }
 
+bool IsComparison(uint8_t opcode) { return opcode >= kOpLessEqual && opcode <= kOpNotEqual; }
+
 }  // namespace
+
+// A number or local push with the binary operator behind it becomes one
+// step; a comparison also takes the conditional jump behind it.
+void DecodedCode::FuseBinary(DecodedInstruction& entry) {
+    if (entry.quickNext >= size_) return;
+    const DecodedInstruction& op = At(entry.quickNext);
+    if (op.kind != OperandKind::kNone || op.opcode < kOpMul || op.opcode > kOpBitOr) return;
+    entry.plainNext = entry.quickNext;
+    entry.fusedOpcode = op.opcode;
+    entry.quickNext = op.next;
+    const bool number = entry.form == QuickForm::kPushNumber;
+    entry.form = number ? QuickForm::kNumberBinary : QuickForm::kLocalBinary;
+    if (!number || !IsComparison(op.opcode) || op.next >= size_) return;
+    DecodedInstruction& jump = Linked(op.next);
+    if (jump.form != QuickForm::kJumpFalse && jump.form != QuickForm::kJumpTrue) return;
+    entry.form = QuickForm::kNumberCompareJump;
+    entry.fusedJump = &jump;
+    entry.quickNext = jump.next;
+    entry.lastOperand = &jump.operand;
+}
 
 void DecodedCode::LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name) {
     if (name.opcode != kOpPushValue || name.kind != OperandKind::kValue || name.operand.GetTag() != kTagStringConst ||
@@ -79,7 +101,10 @@ void DecodedCode::Link(DecodedInstruction& entry) {
     if (entry.kind == OperandKind::kBroken) return;
     if (opcode == kOpPushValue && entry.kind == OperandKind::kValue && IsPlainNumber(entry.operand)) {
         entry.form = QuickForm::kPushNumber;
-        if (entry.operand.GetTag() != kTagInt || entry.next >= size_) return;
+        if (entry.operand.GetTag() != kTagInt || entry.next >= size_) {
+            FuseBinary(entry);
+            return;
+        }
         const DecodedInstruction& follower = At(entry.next);
         if (follower.opcode == kOpPushVar && follower.kind == OperandKind::kValue &&
             follower.operand.GetTag() == kTagInt && follower.operand.RawInt() == 0) {
@@ -88,6 +113,7 @@ void DecodedCode::Link(DecodedInstruction& entry) {
             entry.quickNext = follower.next;
             entry.lastOperand = &follower.operand;
         }
+        FuseBinary(entry);
         return;
     }
     if (opcode == kOpPushValue && entry.kind == OperandKind::kValue && entry.operand.GetTag() == kTagStringConst &&

@@ -40,6 +40,13 @@ enum class QuickForm : uint8_t {
     kJumpTrue,
     kPostIncrement,
     kPostDecrement,
+    // Fused at decode time with the binary operator right behind: the value
+    // on top of the stack op the number (or the local), with no push. When
+    // the values do not fit, the push runs alone and the operator after it.
+    kNumberBinary,
+    kLocalBinary,
+    // kNumberBinary on a comparison whose result a conditional jump takes.
+    kNumberCompareJump,
 };
 
 struct DecodedInstruction {
@@ -60,6 +67,12 @@ struct DecodedInstruction {
     // remembered once looked up; null until then or past the end.
     DecodedInstruction* quickFollower = nullptr;
     DecodedInstruction* jumpTarget = nullptr;
+    // Fused forms: the operator, the jump taken over, and where the push
+    // alone goes on (plainNext; plainFollower once looked up).
+    uint8_t fusedOpcode = 0;
+    uint32_t plainNext = 0;
+    DecodedInstruction* fusedJump = nullptr;
+    DecodedInstruction* plainFollower = nullptr;
     // The last by-name look-up: valid for this function on this thread's
     // values while the member layout generation stays the same.
     struct NameCache {
@@ -110,6 +123,7 @@ public:
 private:
     const DecodedInstruction& Decode(uint32_t pc);
     void Link(DecodedInstruction& entry);
+    void FuseBinary(DecodedInstruction& entry);
     void LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name);
 
     const uint8_t* bytes_;

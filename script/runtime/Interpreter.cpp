@@ -72,6 +72,15 @@ bool ApplyCompound(int opcode, Var& target, const Var& value) {
 // Two ints or two floats, the operands of nearly every operator a loop
 // runs: the result as the operator table gives it, in left. False leaves
 // the general path to decide (division, mixed kinds, objects).
+// Whether FastBinary answers opcode on two values of tag.
+bool FastBinaryHandles(uint8_t opcode, uint32_t tag) {
+    if (tag == kTagInt) return opcode >= kOpMul && opcode <= kOpBitOr && opcode != kOpDiv && opcode != kOpMod;
+    if (tag == kTagFloat)
+        return opcode == kOpMul || opcode == kOpDiv || opcode == kOpAdd || opcode == kOpSub ||
+               (opcode >= kOpLessEqual && opcode <= kOpNotEqual);
+    return false;
+}
+
 bool FastBinary(uint8_t opcode, Var& left, const Var& right) {
     const uint32_t tag = left.GetTag();
     if (tag != right.GetTag()) return false;
@@ -170,6 +179,9 @@ private:
     bool QuickAssign();
     bool QuickPostfix(int step);
     bool QuickCondition(bool& condition);
+    bool FusedBinary(uint8_t opcode, const Var& right);
+    bool RunFused(DecodedInstruction& instruction, DecodedInstruction*& jumpTo);
+    bool PushUnfused(DecodedInstruction& instruction);
     bool EnterCurrentFrame();
     void TrackLine();
     void SettleEntryLine(CallFrame& frame);
@@ -315,6 +327,23 @@ bool Interpreter::RunQuick() {
                 jumpTo = instruction;
                 quick = true;
                 break;
+            case QuickForm::kNumberBinary:
+            case QuickForm::kLocalBinary:
+            case QuickForm::kNumberCompareJump:
+                if (RunFused(*instruction, jumpTo)) {
+                    quick = true;
+                    break;
+                }
+                if (!PushUnfused(*instruction)) break;
+                if (!instruction->plainFollower) {
+                    if (instruction->plainNext >= size_) {
+                        frame_->pc = instruction->plainNext;
+                        return true;
+                    }
+                    instruction->plainFollower = &decoded_->Linked(instruction->plainNext);
+                }
+                instruction = instruction->plainFollower;
+                continue;
             case QuickForm::kJumpFalse:
             case QuickForm::kJumpTrue: {
                 bool condition = false;
@@ -398,6 +427,57 @@ bool Interpreter::QuickPostfix(int step) {
     if (variable->HasConstFlag() || target.HasConstFlag() || target.GetTag() != kTagInt) return false;
     top.CopyWithoutConst(target);
     return target.Increment(step);
+}
+
+// The top of the stack op right, in place, when FastBinary takes the pair;
+// nothing changes otherwise.
+bool Interpreter::FusedBinary(uint8_t opcode, const Var& right) {
+    if (frame_->GetCount() == 0) return false;
+    Var& left = frame_->Top();
+    const Var& value = left.Followed();
+    if (value.GetTag() != right.GetTag() || !FastBinaryHandles(opcode, value.GetTag())) return false;
+    if (&value != &left) left.CopyWithoutConst(value);
+    return FastBinary(opcode, left, right);
+}
+
+// A fused push, operator (and jump) as one step; false, with nothing
+// changed, when the values need the separate steps.
+bool Interpreter::RunFused(DecodedInstruction& instruction, DecodedInstruction*& jumpTo) {
+    if (instruction.form == QuickForm::kLocalBinary) {
+        const Var* local = frame_->GetLocals().At(instruction.slot);
+        if (!local || !FusedBinary(instruction.fusedOpcode, local->Followed())) return false;
+        operand_ = instruction.lastOperand;
+        return true;
+    }
+    if (!FusedBinary(instruction.fusedOpcode, instruction.operand)) return false;
+    if (instruction.form == QuickForm::kNumberBinary) {
+        operand_ = &instruction.operand;
+        return true;
+    }
+    // The comparison left a bool on top: the jump takes it.
+    const bool condition = (frame_->Top().RawPosition() & 0xFF) != 0;
+    frame_->Pop();
+    DecodedInstruction* jump = instruction.fusedJump;
+    operand_ = &jump->operand;
+    if (condition == (jump->form == QuickForm::kJumpTrue)) jumpTo = jump;
+    return true;
+}
+
+// The push of a fused form on its own, as its unfused form runs it.
+bool Interpreter::PushUnfused(DecodedInstruction& instruction) {
+    if (instruction.form == QuickForm::kLocalBinary) {
+        Var* local = frame_->GetLocals().At(instruction.slot);
+        Var* slot = local ? frame_->Push() : nullptr;
+        if (!slot) return false;
+        slot->SetReference(local);
+        operand_ = instruction.lastOperand;
+        return true;
+    }
+    Var* slot = frame_->Push();
+    if (!slot) return false;
+    operand_ = &instruction.operand;
+    slot->CopyWithoutConst(instruction.operand);
+    return true;
 }
 
 bool Interpreter::QuickCondition(bool& condition) {
