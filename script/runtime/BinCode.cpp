@@ -1,5 +1,6 @@
 #include "script/runtime/BinCode.h"
 
+#include "script/runtime/TypeRegistry.h"
 #include "script/runtime/VarBinary.h"
 #include "script/runtime/Vocabulary.h"
 
@@ -84,6 +85,12 @@ const char* BinCode::GetName() const {
         if (value.GetTag() == kTagObject && value.GetObject() == this) return name.c_str();
     }
     return nullptr;
+}
+
+const TypeRecord* BinCode::GetReturnRecord() {
+    if (!returnRecord_ && !returnType_.empty() && returnType_[0] != '#')
+        returnRecord_ = TypeRegistry::Global().FindDeclared(returnType_.c_str());
+    return returnRecord_;
 }
 
 const char* BinCode::GetModuleName() {

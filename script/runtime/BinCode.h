@@ -79,8 +79,18 @@ public:
     int GetParamCount() const { return paramCount_; }
     void SetParamCount(int count) { paramCount_ = static_cast<uint8_t>(count); }
     const std::string& GetReturnType() const { return returnType_; }
-    void SetReturnType(const char* type) { returnType_ = type ? type : "void"; }
-    void SetReturnType(std::string type) { returnType_ = std::move(type); }
+    void SetReturnType(const char* type) {
+        returnType_ = type ? type : "void";
+        returnRecord_ = nullptr;
+    }
+    void SetReturnType(std::string type) {
+        returnType_ = std::move(type);
+        returnRecord_ = nullptr;
+    }
+    // The type record the return type names, remembered once found (a name
+    // keeps its record for good); null for an array declaration ("#...") or
+    // a name no type has yet.
+    const TypeRecord* GetReturnRecord();
     VarTable& GetVariables() { return variables_; }
     const VarTable& GetVariables() const { return variables_; }
     t_Named& GetMembers() { return members_; }
@@ -93,6 +103,7 @@ private:
     uint64_t runPartsGeneration_ = ~uint64_t{0};
     RunParts runParts_;
     std::string returnType_ = "void";
+    const TypeRecord* returnRecord_ = nullptr;
     VarTable variables_;
     t_Named members_;
     halvo::AutoRef<MapFile> lineMap_;

@@ -1025,7 +1025,10 @@ bool Interpreter::Return(uint8_t opcode) {
     const char* returnType = function->GetReturnType().c_str();
     Var& value = thread_.GetValue();
     MakeEmpty(value);
-    value.InitType(returnType);
+    if (const TypeRecord* record = function->GetReturnRecord())
+        value.InitTypeFromRecord(record);
+    else
+        value.InitType(returnType);
     bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
     Var result;
     if (hasValue) {

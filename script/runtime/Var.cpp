@@ -417,7 +417,10 @@ void Var::InitTypeBounded(const char* typeText, int depth, int& budget) {
         SetObject(array.Get());
         return;
     }
-    const TypeRecord* record = TypeRegistry::Global().FindDeclared(typeText);
+    InitTypeFromRecord(TypeRegistry::Global().FindDeclared(typeText));
+}
+
+void Var::InitTypeFromRecord(const TypeRecord* record) {
     if (!record) {
         SetNil();
     } else if (record->tag != kTagObject) {

@@ -171,6 +171,8 @@ public:
 
     // Declarations and typed assignment.
     void InitType(const char* typeText);
+    // InitType of a plain type name that found this record (null: none).
+    void InitTypeFromRecord(const TypeRecord* record);
     void CreateObject();
     bool AssignTyped(const Var& source);
     bool Increment(int n);

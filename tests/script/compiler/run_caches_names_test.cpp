@@ -142,6 +142,24 @@ TEST_F(NameCaches, ARecompiledFunctionRunsItsNewCode) {
     EXPECT_EQ(thread->GetValue().AsInt(), 1) << AllMessages();
 }
 
+// A function remembers the type record of its return type; giving it
+// another return type must take effect on the next return.
+TEST_F(NameCaches, AChangedReturnTypeIsTheOneTheNextReturnUses) {
+    ASSERT_EQ(Buffer("returns.cis", "function int f() { return 7; }"), kCompileOk) << AllMessages();
+    BinCode* f = Function("returns", "f");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Call(f).GetTag(), kTagInt);
+    EXPECT_EQ(Call(f).GetTag(), kTagInt);
+    f->SetReturnType("float");
+    Var asFloat = Call(f);
+    EXPECT_EQ(asFloat.GetTag(), kTagFloat) << AllMessages();
+    EXPECT_EQ(asFloat.AsInt(), 7);
+    f->SetReturnType(std::string("void"));
+    EXPECT_TRUE(Call(f).IsNil());
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().find("void functions cannot return a value"), std::string::npos) << AllMessages();
+}
+
 // Argument arrays are reused by later calls of the same thread, but never
 // one that a native kept.
 TEST_F(NameCaches, AnArgumentArrayANativeKeptIsNotReused) {
