@@ -15,16 +15,6 @@ namespace {
 
 enum class Kind { Add, Sub, Mul, Div, Mod, And, Or, Xor, Less, LessEqual, Equal };
 
-int Rank(uint32_t tag) {
-    switch (tag) {
-        case kTagNil: return 0;
-        case kTagBool: return 1;
-        case kTagInt: return 2;
-        case kTagFloat: return 3;
-        default: return 4;
-    }
-}
-
 Var& EmptyOperand() {
     // Reset on each use: nothing a caller does to it can last.
     static Var empty;
@@ -154,7 +144,7 @@ bool Binary(Kind kind, Var& a, const Var& bValue) {
         }
         return Dispatch(kind, *object, a, right);
     }
-    switch (std::max(Rank(left.GetTag()), Rank(right.GetTag()))) {
+    switch (std::max(OperandRank(left.GetTag()), OperandRank(right.GetTag()))) {
         case 0: return NilResult(kind, a);
         case 1: return BoolResult(kind, a, left, right);
         case 2: {

@@ -56,16 +56,6 @@ void ReleaseObject(VarExtension* object) {
     queue.draining = false;
 }
 
-int Rank(uint32_t tag) {
-    switch (tag) {
-        case kTagNil: return 0;
-        case kTagBool: return 1;
-        case kTagInt: return 2;
-        case kTagFloat: return 3;
-        default: return 4;
-    }
-}
-
 Var& Scratch() {
     static Var scratch;
     scratch.Clear();
@@ -529,7 +519,7 @@ bool Var::Increment(int n) {
 bool Var::CaseLess(const Var& xRef, const Var& yRef) {
     const Var& x = xRef.Followed();
     const Var& y = yRef.Followed();
-    int rank = std::max(Rank(x.GetTag()), Rank(y.GetTag()));
+    int rank = std::max(OperandRank(x.GetTag()), OperandRank(y.GetTag()));
     switch (rank) {
         case 0: return false;
         case 1: {
@@ -654,6 +644,16 @@ int32_t TextToInt(const char* text) {
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int32_t>(value);
+}
+
+int OperandRank(uint32_t tag) {
+    switch (tag) {
+        case kTagNil: return 0;
+        case kTagBool: return 1;
+        case kTagInt: return 2;
+        case kTagFloat: return 3;
+        default: return 4;
+    }
 }
 
 }  // namespace Vrel

@@ -227,6 +227,9 @@ static_assert(sizeof(Var) <= 24, "a value stays three words");
 
 // Reads n+1 bytes, most significant first, sign-extended from the first.
 int32_t ReadPackedInt(const uint8_t* bytes, int n);
+// The rank of a value tag in mixed operations and case ordering: nil 0,
+// bool 1, int 2, float 3, everything else 4; the higher rank decides.
+int OperandRank(uint32_t tag);
 // Float to int, truncating; NaN gives 0 and the range is clamped.
 int32_t FloatToInt(float value);
 // The decimal prefix as atol reads it, clamped to 32 bits; null gives 0.
