@@ -233,6 +233,9 @@ private:
     // types leave the previous one in place.
     const Var* operand_ = &heldOperand_;
     Var heldOperand_;
+    // The record of a plain VarArray, once a look-up found one; records are
+    // never removed, so it stays right for the run.
+    const TypeRecord* arrayRecord_ = nullptr;
 };
 
 bool Interpreter::Fail(const char* format, ...) {
@@ -884,7 +887,14 @@ bool Interpreter::ArrayCreate() {
     if (vm_.IsStepLimited() && !ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
     Var* slot = frame_->Push();
     if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
-    slot->SetObject(array.Get());
+    // Every array made here is a plain VarArray: one record look-up serves
+    // the run once it has found a record.
+    if (arrayRecord_) {
+        slot->SetObjectOfRecord(array.Get(), arrayRecord_);
+    } else {
+        slot->SetObject(array.Get());
+        if (array->GetClassInfo() == &VarArray::kClassRecord) arrayRecord_ = slot->GetRecord();
+    }
     return true;
 }
 
@@ -1035,23 +1045,29 @@ bool Interpreter::Return(uint8_t opcode) {
         // The thread's value never refers to a variable: the frame it lives
         // in is about to go.
         result.CopyWithoutConst(frame_->Top().Followed());
-        DetachReferences(result);
-        VarArray* list = ToVarArray(result);
         const TypeRecord* record = value.GetRecord();
         const bool declaredArray =
             ToVarArray(value) || value.HasAutoFlag() ||
             (record && record->classRecord && ClassRecord::IsKindOf(record->classRecord, &VarArray::kClassRecord));
+        VarArray* list = ToVarArray(result);
         if (list && !declaredArray) {
             if (list->GetCount() > 1) {
                 MakeEmpty(value);
                 return Fail("Too much return values found for a %s function", returnType);
             }
+            // Only the one value leaves the frame: it alone needs its
+            // references detached, not a copy of the whole list.
             Var first;
-            if (list->GetCount() == 1) first.CopyWithoutConst(list->GetAt(0)->Followed());
+            if (list->GetCount() == 1) {
+                first.CopyWithoutConst(list->GetAt(0)->Followed());
+                DetachReferences(first, 1);
+            }
             hasValue = !first.IsNil();
             result = first;
             // The list the return statement made is done with.
             thread_.KeepArgumentArray(frame_->Top());
+        } else {
+            DetachReferences(result);
         }
     }
     if (hasValue) {
@@ -1080,6 +1096,12 @@ bool Interpreter::DeliverResult(const Var& result) {
 
 bool Interpreter::LeaveFrame() {
     if (DebugHandler* handler = vm_.GetDebugHandler()) handler->FunctionReturned(&thread_);
+    // The values go top down, as closing the frame would let them go; the
+    // list a return statement leaves under its value serves the next call.
+    while (frame_->GetCount() > 0) {
+        thread_.KeepArgumentArray(frame_->Top());
+        frame_->Pop();
+    }
     frame_ = nullptr;
     thread_.PopFrame();
     CallFrame* below = thread_.GetCurrentFrame();

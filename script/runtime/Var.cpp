@@ -110,13 +110,13 @@ void Var::SetDeclaration(const char* typeText) {
 void Var::SetString(const char* text) { SetObject(new VarString(text)); }
 
 void Var::SetObject(VarExtension* object) {
+    SetObjectOfRecord(object, object ? TypeRegistry::Global().FindForObject(*object) : record_);
+}
+
+void Var::SetObjectOfRecord(VarExtension* object, const TypeRecord* record) {
     // The new reference comes first: the old object may be the new one, or
     // its only owner.
-    const TypeRecord* record = record_;
-    if (object) {
-        object->AddRef();
-        record = TypeRegistry::Global().FindForObject(*object);
-    }
+    if (object) object->AddRef();
     VarExtension* old = GetTag() == kTagObject ? value_.object : nullptr;
     value_.raw = 0;
     value_.object = object;

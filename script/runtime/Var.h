@@ -84,6 +84,9 @@ public:
     void SetDeclaration(const char* typeText);
     void SetString(const char* text);
     void SetObject(VarExtension* object);
+    // SetObject with the record a look-up found before for an object of the
+    // same exact class: that look-up gives every such object one record.
+    void SetObjectOfRecord(VarExtension* object, const TypeRecord* record);
     void SetBind(detail::function_adapter* adapter);
     void SetIgnore();
     // Releases, makes nil and drops the record; the flags stay.
