@@ -1,6 +1,7 @@
 #include "script/runtime/CallFrame.h"
 
 #include "script/runtime/Thread.h"
+#include "script/runtime/TypeRegistry.h"
 #include "script/runtime/VarArray.h"
 
 #include <memory>
@@ -10,12 +11,22 @@ namespace Vrel {
 
 namespace {
 
+// A plain type name goes straight to the remembered look-up; array
+// declarations ("#n:type") take the whole InitType.
+void InitDeclared(Var& declared) {
+    const char* text = declared.GetName();
+    if (text && text[0] != '#')
+        declared.InitTypeFromRecord(TypeRegistry::Global().FindDeclared(text));
+    else
+        declared.InitType(text);
+}
+
 // Struct locals may contain themselves; each is initialised once, and
 // nesting beyond the cap is left as it stands.
 void InitStructMembers(t_Named& structure, std::unordered_set<const t_Named*>& visited, int depth) {
     if (depth >= kMaxDeclarationDepth || !visited.insert(&structure).second) return;
     for (auto& [name, member] : structure.GetMembers()) {
-        if (member.IsDeclaration()) member.Followed().InitType(member.Followed().GetName());
+        if (member.IsDeclaration()) InitDeclared(member.Followed());
         if (t_Named* inner = ToNamed(member)) InitStructMembers(*inner, visited, depth + 1);
     }
 }
@@ -25,10 +36,7 @@ void InitLocals(VarTable& locals) {
     std::unique_ptr<std::unordered_set<const t_Named*>> visited;
     for (int i = 0; i < locals.GetCount(); ++i) {
         Var& local = *locals.At(i);
-        if (local.IsDeclaration()) {
-            Var& declared = local.Followed();
-            declared.InitType(declared.GetName());
-        }
+        if (local.IsDeclaration()) InitDeclared(local.Followed());
         if (local.Followed().GetTag() != kTagObject) continue;
         if (t_Named* structure = ToNamed(local)) {
             if (!visited) visited = std::make_unique<std::unordered_set<const t_Named*>>();

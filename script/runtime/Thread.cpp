@@ -15,8 +15,9 @@ const ClassRecord Thread::kClassRecord = {"Thread", &VarExtension::kClassRecord,
 namespace {
 
 constexpr size_t kMaxMessageLength = 512;
-// Spare argument arrays a thread keeps: one per nested call level in use.
-constexpr size_t kMaxSpareArrays = 8;
+// Spare argument arrays a thread keeps: an argument array and a return
+// list for every call level, so deep recursion unwinding keeps them all.
+constexpr size_t kMaxSpareArrays = 2 * kMaxCallDepth;
 
 std::string Format(const char* format, const char* first, const char* second) {
     char text[kMaxMessageLength];

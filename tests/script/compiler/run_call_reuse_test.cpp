@@ -21,6 +21,7 @@ protected:
                          "function int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }\n"
                          "function auto pair(int a) { return (a, fib(a)); }\n"
                          "function int one(int a) { fib(a); return (a, a + 1); }\n"
+                         "function int deep(int n) { if (n < 1) return 0; return deep(n - 1) + 1; }\n"
                          "int held = 4;\n"
                          "function int heldValue() { return held; }\n"),
                   kCompileOk)
@@ -34,6 +35,9 @@ TEST_F(CallReuse, RecursionGivesTheSameResultsOnReusedArrays) {
     EXPECT_EQ(Call(Function("callreuse", "fib"), {Var(12)}).AsInt(), 144);
     EXPECT_EQ(Call(Function("callreuse", "fib"), {Var(1)}).AsInt(), 1);
     EXPECT_EQ(Call(Function("callreuse", "heldValue")).AsInt(), 4);
+    // Unwinding from near the depth limit keeps a spare array per level.
+    EXPECT_EQ(Call(Function("callreuse", "deep"), {Var(29)}).AsInt(), 29);
+    EXPECT_EQ(Call(Function("callreuse", "deep"), {Var(29)}).AsInt(), 29);
     EXPECT_TRUE(Messages().empty()) << AllMessages();
 }
 
