@@ -129,6 +129,16 @@ bool FastBinary(uint8_t opcode, Var& left, const Var& right) {
 
 bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
 
+// What the typed assignment does with a number of the variable's own kind,
+// without the call: most parameters are numbers passed as numbers.
+bool AssignPlainNumber(Var& target, const Var& value) {
+    if (target.GetTag() != value.GetTag() || !IsPlainNumberTag(value.GetTag()) || target.HasAutoFlag()) return false;
+    const bool wasConst = target.HasConstFlag();
+    target.Assign(value);
+    target.SetConstFlag(wasConst);
+    return true;
+}
+
 bool HoldsReferences(const Var& value, int depth) {
     VarArray* array = ToVarArray(value);
     if (!array || depth >= kMaxDeclarationDepth) return false;
@@ -1140,6 +1150,7 @@ bool Interpreter::ParamCopy() {
         if (!local) return false;
         if (i < passed) {
             const Var* argument = arguments.GetElement(i);
+            if (argument && AssignPlainNumber(*local, *argument)) continue;
             if (!argument || !local->AssignTyped(*argument)) {
                 return Fail(
                     "Unable to initialize the parameter %d of function call of '%s'. A parameter from the type '%s' "

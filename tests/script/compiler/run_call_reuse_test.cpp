@@ -2,7 +2,9 @@
 // a finished frame become the next calls' argument arrays, and those arrays
 // take the array type record remembered from the first one made. A reused
 // array must look exactly like a new one: no old values, the same type, and
-// return lists still checked against the declared return type.
+// return lists still checked against the declared return type. Number
+// parameters passed as their own kind skip the typed assignment; other
+// kinds must still be converted.
 
 #include "BackEnd.h"
 
@@ -22,6 +24,7 @@ protected:
                          "function auto pair(int a) { return (a, fib(a)); }\n"
                          "function int one(int a) { fib(a); return (a, a + 1); }\n"
                          "function int deep(int n) { if (n < 1) return 0; return deep(n - 1) + 1; }\n"
+                         "function float mix(int a, float b) { return a + b; }\n"
                          "int held = 4;\n"
                          "function int heldValue() { return held; }\n"),
                   kCompileOk)
@@ -38,6 +41,15 @@ TEST_F(CallReuse, RecursionGivesTheSameResultsOnReusedArrays) {
     // Unwinding from near the depth limit keeps a spare array per level.
     EXPECT_EQ(Call(Function("callreuse", "deep"), {Var(29)}).AsInt(), 29);
     EXPECT_EQ(Call(Function("callreuse", "deep"), {Var(29)}).AsInt(), 29);
+    EXPECT_TRUE(Messages().empty()) << AllMessages();
+}
+
+TEST_F(CallReuse, NumberParametersTakeTheirKindOrAreConverted) {
+    EXPECT_FLOAT_EQ(Call(Function("callreuse", "mix"), {Var(2), Var(0.5f)}).RawFloat(), 2.5f);
+    // An int passed for a float parameter still goes through the conversion.
+    Var converted = Call(Function("callreuse", "mix"), {Var(2), Var(3)});
+    EXPECT_EQ(converted.GetTag(), kTagFloat);
+    EXPECT_FLOAT_EQ(converted.RawFloat(), 5.0f);
     EXPECT_TRUE(Messages().empty()) << AllMessages();
 }
 
