@@ -98,7 +98,13 @@ bool XmlParseText(TiXmlDocument& document, char* text) {
     NormaliseLineEnds(text);
     document.Clear();
     if (NestingDepth(text) > kXmlMaxDepth) return false;
-    document.Parse(text);
+    // The XML reader steps over a whole UTF-8 sequence once it sees a lead
+    // byte, without looking for the end of the text: a lead byte just before
+    // the end would carry it past the terminator. Spare terminators give it
+    // somewhere to land.
+    std::string padded(text);
+    padded.append(kReaderOverrunPad, '\0');
+    document.Parse(padded.c_str());
     return !document.Error();
 }
 

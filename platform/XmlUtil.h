@@ -13,6 +13,9 @@
 inline constexpr int kXmlMaxDepth = 256;
 // A path segment this long or longer cannot name an element.
 inline constexpr size_t kXmlMaxSegment = 512;
+// Terminators added behind a text before parsing (the longest UTF-8
+// sequence the reader may step over, and then some).
+inline constexpr size_t kReaderOverrunPad = 8;
 
 // Line ends become "\n" before parsing. False for a missing file, a parse
 // error or a document nested too deep.

@@ -191,6 +191,9 @@ private:
     bool QuickCondition(bool& condition);
     bool FusedBinary(uint8_t opcode, const Var& right);
     bool RunFused(DecodedInstruction& instruction, DecodedInstruction*& jumpTo);
+    // The decoded entry at `position`, remembered in `link` after the first
+    // look-up; null past the end of the code, with the frame's pc left there.
+    inline DecodedInstruction* Follow(DecodedInstruction*& link, uint32_t position);
     bool PushUnfused(DecodedInstruction& instruction);
     bool EnterCurrentFrame();
     void TrackLine();
@@ -348,14 +351,8 @@ bool Interpreter::RunQuick() {
                     break;
                 }
                 if (!PushUnfused(*instruction)) break;
-                if (!instruction->plainFollower) {
-                    if (instruction->plainNext >= size_) {
-                        frame_->pc = instruction->plainNext;
-                        return true;
-                    }
-                    instruction->plainFollower = &decoded_->Linked(instruction->plainNext);
-                }
-                instruction = instruction->plainFollower;
+                instruction = Follow(instruction->plainFollower, instruction->plainNext);
+                if (!instruction) return true;
                 continue;
             case QuickForm::kJumpFalse:
             case QuickForm::kJumpTrue: {
@@ -369,26 +366,13 @@ bool Interpreter::RunQuick() {
             default: break;
         }
         if (jumpTo) {
-            const uint32_t target = jumpTo->operand.RawPosition();
-            if (!jumpTo->jumpTarget) {
-                if (target >= size_) {
-                    frame_->pc = target;
-                    return true;
-                }
-                jumpTo->jumpTarget = &decoded_->Linked(target);
-            }
-            instruction = jumpTo->jumpTarget;
+            instruction = Follow(jumpTo->jumpTarget, jumpTo->operand.RawPosition());
+            if (!instruction) return true;
             continue;
         }
         if (quick) {
-            if (!instruction->quickFollower) {
-                if (instruction->quickNext >= size_) {
-                    frame_->pc = instruction->quickNext;
-                    return true;
-                }
-                instruction->quickFollower = &decoded_->Linked(instruction->quickNext);
-            }
-            instruction = instruction->quickFollower;
+            instruction = Follow(instruction->quickFollower, instruction->quickNext);
+            if (!instruction) return true;
             continue;
         }
         frame_->instructionStart = instruction->pc;
@@ -455,6 +439,16 @@ bool Interpreter::FusedBinary(uint8_t opcode, const Var& right) {
 
 // A fused push, operator (and jump) as one step; false, with nothing
 // changed, when the values need the separate steps.
+DecodedInstruction* Interpreter::Follow(DecodedInstruction*& link, uint32_t position) {
+    if (link) return link;
+    if (position >= size_) {
+        frame_->pc = position;
+        return nullptr;
+    }
+    link = &decoded_->Linked(position);
+    return link;
+}
+
 bool Interpreter::RunFused(DecodedInstruction& instruction, DecodedInstruction*& jumpTo) {
     if (instruction.form == QuickForm::kLocalBinary) {
         const Var* local = frame_->GetLocals().At(instruction.slot);

@@ -96,4 +96,18 @@ TEST(XmlUtil, BrokenMissingOrTooDeepDocumentsFail) {
     EXPECT_TRUE(LoadText(document, "flat.xml", flat + "</r>"));
 }
 
+// A UTF-8 lead byte right before the end of the text, in text, entities
+// and attributes: the document is refused or read, never read past its end
+// (the address sanitizer watches the loaded buffer).
+TEST(XmlUtil, LeadBytesAtTheEndNeverCarryTheReaderPastTheText) {
+    TiXmlDocument document;
+    for (const char* tail : {"\xc6", "\xe4\xb8", "\xf0\x9f\x98", "&\xc6", "&#\xc6"}) {
+        LoadText(document, "lead_text.xml", std::string("<?xml version=\"1.0\"?><a>x") + tail);
+        LoadText(document, "lead_attr.xml", std::string("<a b=\"") + tail);
+    }
+    const std::string found = std::string("<?xml`vers.\"\n>\n<layo") + std::string(10, '\xe7') +
+                              "ut>\n \"?>name=\xc6\xc6n\"\"\xc6" + std::string(1, '\0') + "\xc6\x01:\xc6";
+    LoadText(document, "lead_found.xml", found);
+}
+
 }  // namespace
