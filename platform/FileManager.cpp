@@ -4,6 +4,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/SplitPath.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -66,13 +67,14 @@ FileHandle* FileManager::OpenFile(const char* format, ...) {
 }
 
 FileHandle* FileManager::OpenFormatted(const char* format, va_list args) {
-    if (!format) return nullptr;
-    char name[kMaxNameLength + 1];
-    int length = std::vsnprintf(name, sizeof name, format, args);
-    // A name that does not fit is missing: opening its truncated form could
-    // find a different file.
-    if (length < 0 || size_t(length) > kMaxNameLength) return nullptr;
-    return OpenName(name);
+    NameBuffer name;
+    return FormatName(name, kMaxNameLength, format, args) ? OpenName(name) : nullptr;
+}
+
+bool FileManager::FormatName(NameBuffer& name, size_t maxLength, const char* format, va_list args) {
+    if (!format) return false;
+    const int length = std::vsnprintf(name, sizeof name, format, args);
+    return length >= 0 && size_t(length) <= std::min(maxLength, kMaxNameLength);
 }
 
 FileHandle* FileManager::OpenName(const char* name) {

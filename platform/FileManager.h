@@ -48,6 +48,13 @@ public:
     // read completely or the buffer cannot be had.
     char* LoadFile(uint32_t* outSize, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
+    // Formats a data name printf-style; false when the format is null or the
+    // name is longer than maxLength: a truncated name must never open some
+    // other, shorter file.
+    using NameBuffer = char[kMaxNameLength + 1];
+    static bool FormatName(NameBuffer& name, size_t maxLength, const char* format, va_list args)
+        __attribute__((format(printf, 3, 0)));
+
     // Forgets every folder listing and opened archive, so that files added
     // since become visible at the next look-up.
     void ResetDirectoryCaches();

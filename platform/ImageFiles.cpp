@@ -6,7 +6,6 @@
 #include "platform/TgaFile.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -18,14 +17,11 @@ struct FreeDeleter {
 using FileBytes = std::unique_ptr<char, FreeDeleter>;
 
 // Null when the formatted name is longer than maxLength or the file is
-// missing: a truncated name must never open some other, shorter file.
+// missing.
 FileBytes LoadNamedFile(uint32_t* byteCount, size_t maxLength, const char* format,
                         va_list args) {
-    char name[FileManager::kMaxNameLength + 1];
-    const int length = std::vsnprintf(name, sizeof name, format, args);
-    if (length < 0 || static_cast<size_t>(length) > maxLength ||
-        static_cast<size_t>(length) >= sizeof name)
-        return nullptr;
+    FileManager::NameBuffer name;
+    if (!FileManager::FormatName(name, maxLength, format, args)) return nullptr;
     return FileBytes(FileManager::Global().LoadFile(byteCount, "%s", name));
 }
 

@@ -6,20 +6,6 @@
 #include "platform/WavDecoder.h"
 
 #include <cstdarg>
-#include <cstdio>
-
-namespace {
-
-// Formats a sound name; false when it does not fit a file name.
-bool FormatName(char (&name)[FileManager::kMaxNameLength + 1], const char* format, va_list args)
-    __attribute__((format(printf, 2, 0)));
-bool FormatName(char (&name)[FileManager::kMaxNameLength + 1], const char* format, va_list args) {
-    if (!format) return false;
-    int length = std::vsnprintf(name, sizeof name, format, args);
-    return length >= 0 && size_t(length) < sizeof name;
-}
-
-}  // namespace
 
 bool Sound::Init(float effectVolume, float musicVolume) {
     return SoundSystem::Global().Init(effectVolume, musicVolume);
@@ -36,37 +22,37 @@ bool Sound::PostCommand(SoundCommand& command, bool wait) {
 }
 
 bool Sound::Load(int buffer, bool wait, const char* format, ...) {
-    char name[FileManager::kMaxNameLength + 1];
+    FileManager::NameBuffer name;
     va_list args;
     va_start(args, format);
-    bool named = FormatName(name, format, args);
+    bool named = FileManager::FormatName(name, FileManager::kMaxNameLength, format, args);
     va_end(args);
     return named && SoundSystem::Global().Load(buffer, wait, name);
 }
 
 int Sound::Find(const char* format, ...) {
-    char name[FileManager::kMaxNameLength + 1];
+    FileManager::NameBuffer name;
     va_list args;
     va_start(args, format);
-    bool named = FormatName(name, format, args);
+    bool named = FileManager::FormatName(name, FileManager::kMaxNameLength, format, args);
     va_end(args);
     return named ? SoundSystem::Global().Find(name) : -1;
 }
 
 void Sound::Play(float volume, bool loop, const char* format, ...) {
-    char name[FileManager::kMaxNameLength + 1];
+    FileManager::NameBuffer name;
     va_list args;
     va_start(args, format);
-    bool named = FormatName(name, format, args);
+    bool named = FileManager::FormatName(name, FileManager::kMaxNameLength, format, args);
     va_end(args);
     if (named) SoundSystem::Global().Play(volume, loop, name);
 }
 
 bool Sound::PlayStream(int channel, float volume, bool loop, const char* format, ...) {
-    char name[FileManager::kMaxNameLength + 1];
+    FileManager::NameBuffer name;
     va_list args;
     va_start(args, format);
-    bool named = FormatName(name, format, args);
+    bool named = FileManager::FormatName(name, FileManager::kMaxNameLength, format, args);
     va_end(args);
     return named && SoundSystem::Global().PlayStream(channel, volume, loop, name);
 }
