@@ -1,11 +1,10 @@
 #include "platform/DataTree.h"
 
 #include "platform/DataTreeState.h"
+#include "platform/Math.h"
 #include "platform/NumberText.h"
 
-#include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace DataTree {
 
@@ -109,13 +108,6 @@ bool Store(const char* path, const char* text) {
     if (!target.element || target.attribute.empty() || !text) return false;
     target.element->SetAttribute(target.attribute.c_str(), text);
     return true;
-}
-
-int32_t TruncateToInt(float value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
-    if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
 }
 
 float ReadFloat(const char* text) { return static_cast<float>(NumberText::ParseFloat(text)); }

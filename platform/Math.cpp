@@ -6,15 +6,6 @@
 
 namespace {
 
-// Float to int with truncation, defined for every input: NaN gives 0 and
-// values outside the int range saturate.
-int32_t TruncToInt(float value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483648.0f) return INT32_MAX;
-    if (value <= -2147483648.0f) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
-
 int32_t WrapAdd(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
@@ -46,6 +37,13 @@ void RotationRows(const Quaternion& q, float r[3][3]) {
 
 }  // namespace
 
+int32_t TruncateToInt(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return INT32_MAX;
+    if (value <= -2147483648.0f) return INT32_MIN;
+    return static_cast<int32_t>(value);
+}
+
 Vec2 Vec2::DivideBy(Vec2 v, float s) {
     const float r = 1.0f / s;
     return {v.x * r, v.y * r};
@@ -59,13 +57,13 @@ Point2i Point2i::Divide(Point2i a, Point2i b) { return {SafeDiv(a.x, b.x), SafeD
 Point2i Point2i::DivideByInt(Point2i p, int32_t n) {
     if (n == 0) return {0, 0};
     const float r = 1.0f / static_cast<float>(n);
-    return {TruncToInt(static_cast<float>(p.x) * r), TruncToInt(static_cast<float>(p.y) * r)};
+    return {TruncateToInt(static_cast<float>(p.x) * r), TruncateToInt(static_cast<float>(p.y) * r)};
 }
 
 Point2i Point2i::Rotate(Point2i p, float radians) {
     const float c = std::cos(radians), s = std::sin(radians);
     const float x = static_cast<float>(p.x), y = static_cast<float>(p.y);
-    return {TruncToInt(x * c - y * s), TruncToInt(x * s + y * c)};
+    return {TruncateToInt(x * c - y * s), TruncateToInt(x * s + y * c)};
 }
 
 float WrapDegrees(float degrees) {

@@ -46,6 +46,10 @@ struct Vec3 {
     bool operator==(const Vec3&) const = default;
 };
 
+// Float to int, truncating toward zero, defined for every input: NaN gives 0
+// and values outside the int range saturate.
+int32_t TruncateToInt(float value);
+
 // An angle in degrees brought into [0, 360).
 float WrapDegrees(float degrees);
 

@@ -1,5 +1,6 @@
 #include "script/runtime/Var.h"
 
+#include "platform/Math.h"
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/PrintPath.h"
 #include "script/runtime/ScriptVM.h"
@@ -631,12 +632,7 @@ int32_t ReadPackedInt(const uint8_t* bytes, int n) {
     return static_cast<int32_t>(word);
 }
 
-int32_t FloatToInt(float value) {
-    if (value != value) return 0;
-    if (value >= 2147483648.0f) return INT_MAX;
-    if (value <= -2147483648.0f) return INT_MIN;
-    return static_cast<int32_t>(value);
-}
+int32_t FloatToInt(float value) { return TruncateToInt(value); }
 
 int32_t TextToInt(const char* text) {
     if (!text) return 0;
