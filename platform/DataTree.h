@@ -125,6 +125,10 @@ bool ChangeLanguage(const char* code);
 // table loaded.
 bool ChooseLanguage(uint16_t systemUiLanguage);
 
+// The global volumes in force: the current profile's settings, or the
+// game-wide options while no profile is open.
+void GetVolumes(float* sfx, float* music);
+
 // Receives the effect and music volumes whenever the current slot changes;
 // the sound system installs it.
 using VolumeListener = std::function<void(float sfx, float music)>;

@@ -184,11 +184,10 @@ void SetCurrentSlot(int32_t slot) {
     State& state = GetState();
     state.currentSlot = slot;
     SetInt("[ROOT]/global/last_slot", slot);
-    bool global = slot < 0;
-    float sfx = GetFloat(global ? "[ROOT]/options/volume_sfx" : "[SETTINGS]/volume_sfx");
-    float music = GetFloat(global ? "[ROOT]/options/volume_music" : "[SETTINGS]/volume_music");
+    float sfx = 0, music = 0;
+    GetVolumes(&sfx, &music);
     if (state.volumeListener) state.volumeListener(sfx, music);
-    if (global) return;
+    if (slot < 0) return;
     SaveGameData();
     const char* language = GetString("[SETTINGS]/language");
     if (language) ChangeLanguage(CopyOf(language).c_str());
@@ -257,6 +256,12 @@ bool ChooseLanguage(uint16_t systemUiLanguage) {
     bool loaded = Loca::Global().Load(code.c_str());
     SetString("[SETTINGS]/language", code.c_str());
     return loaded;
+}
+
+void GetVolumes(float* sfx, float* music) {
+    const bool profileOpen = GetState().currentSlot >= 0;
+    *sfx = GetFloat(profileOpen ? "[SETTINGS]/volume_sfx" : "[ROOT]/options/volume_sfx");
+    *music = GetFloat(profileOpen ? "[SETTINGS]/volume_music" : "[ROOT]/options/volume_music");
 }
 
 void SetVolumeListener(VolumeListener listener) { GetState().volumeListener = std::move(listener); }

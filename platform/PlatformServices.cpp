@@ -5,13 +5,6 @@
 #include "platform/GLState.h"
 #include "platform/Sound.h"
 
-void ReadStartVolumes(float* effectVolume, float* musicVolume) {
-    const bool profileOpen = DataTree::GetCurrentSlot() >= 0;
-    *effectVolume = DataTree::GetFloat(profileOpen ? "[SETTINGS]/volume_sfx" : "[ROOT]/options/volume_sfx");
-    *musicVolume =
-        DataTree::GetFloat(profileOpen ? "[SETTINGS]/volume_music" : "[ROOT]/options/volume_music");
-}
-
 ShellHooks PlatformServiceHooks() {
     ShellHooks hooks;
     hooks.initDataTree = [] { DataTree::Init(); };
@@ -21,7 +14,7 @@ ShellHooks PlatformServiceHooks() {
     hooks.resetGlState = [] { GLState::Reset(); };
     hooks.startSound = [] {
         float effects = 0, music = 0;
-        ReadStartVolumes(&effects, &music);
+        DataTree::GetVolumes(&effects, &music);
         Sound::Init(effects, music);
         // Opening a profile later posts that profile's volumes.
         DataTree::SetVolumeListener([](float sfx, float musicVolume) { Sound::SetVolumes(sfx, musicVolume); });

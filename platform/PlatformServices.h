@@ -6,7 +6,3 @@
 #include "platform/AppClient.h"
 
 ShellHooks PlatformServiceHooks();
-
-// The global volumes in force at start: the current profile's settings, or
-// the game-wide options while no profile is open.
-void ReadStartVolumes(float* effectVolume, float* musicVolume);
