@@ -10,6 +10,7 @@
 
 #include "platform/DirInfo.h"
 #include "platform/FileHandle.h"
+#include "platform/LoadedFile.h"
 #include "platform/RefObj.h"
 
 #include <cstdarg>

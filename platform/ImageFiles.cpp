@@ -6,23 +6,17 @@
 #include "platform/TgaFile.h"
 
 #include <cstdarg>
-#include <cstdlib>
 #include <memory>
 
 namespace {
 
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-};
-using FileBytes = std::unique_ptr<char, FreeDeleter>;
-
 // Null when the formatted name is longer than maxLength or the file is
 // missing.
-FileBytes LoadNamedFile(uint32_t* byteCount, size_t maxLength, const char* format,
+LoadedFile LoadNamedFile(uint32_t* byteCount, size_t maxLength, const char* format,
                         va_list args) {
     FileManager::NameBuffer name;
     if (!FileManager::FormatName(name, maxLength, format, args)) return nullptr;
-    return FileBytes(FileManager::Global().LoadFile(byteCount, "%s", name));
+    return LoadedFile(FileManager::Global().LoadFile(byteCount, "%s", name));
 }
 
 }  // namespace
@@ -31,7 +25,7 @@ bool GLImage::Load(const char* format, ...) {
     va_list args;
     va_start(args, format);
     uint32_t byteCount = 0;
-    FileBytes bytes = LoadNamedFile(&byteCount, kMaxNameLength, format, args);
+    LoadedFile bytes = LoadNamedFile(&byteCount, kMaxNameLength, format, args);
     va_end(args);
     if (!bytes) {
         MarkLoadFailed();
@@ -44,7 +38,7 @@ std::unique_ptr<uint8_t[]> LoadTGA(Point2i* size, int32_t* bitsPerPixel, const c
     va_list args;
     va_start(args, format);
     uint32_t byteCount = 0;
-    FileBytes bytes = LoadNamedFile(&byteCount, kMaxTgaNameLength, format, args);
+    LoadedFile bytes = LoadNamedFile(&byteCount, kMaxTgaNameLength, format, args);
     va_end(args);
     if (!bytes) return nullptr;
     return LoadTGAFromMemory(size, bitsPerPixel, bytes.get(), byteCount);

@@ -67,7 +67,7 @@ bool Loca::Load(const char* languageCode) {
 }
 
 bool Loca::Adopt(char* buffer, uint32_t size) {
-    std::unique_ptr<char, FreeBuffer> owned(buffer);
+    LoadedFile owned(buffer);
     if (!IsSound(buffer, size)) return false;
     table_ = std::move(owned);
     size_ = size;

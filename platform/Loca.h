@@ -6,9 +6,9 @@
 // is. The table is used in place: lookups copy nothing and allocate only the
 // caller's translated text.
 
+#include "platform/LoadedFile.h"
+
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,17 +41,13 @@ public:
     static std::string ToUtf8(std::string_view text);
 
 private:
-    struct FreeBuffer {
-        void operator()(char* buffer) const { std::free(buffer); }
-    };
-
     bool Adopt(char* buffer, uint32_t size);
     static bool IsSound(const char* buffer, uint32_t size);
     uint32_t ReadWord(uint64_t offset) const;
     const char* KeyAt(uint32_t index) const;
     const char* ValueAt(uint32_t index) const;
 
-    std::unique_ptr<char, FreeBuffer> table_;
+    LoadedFile table_;
     uint32_t size_ = 0;
     uint32_t count_ = 0;
     uint32_t indexOffset_ = 0;

@@ -10,10 +10,6 @@
 
 namespace {
 
-struct FreeBuffer {
-    void operator()(char* buffer) const { std::free(buffer); }
-};
-
 // Turns "\r\n" and lone "\r" into "\n" in place.
 void NormaliseLineEnds(char* text) {
     char* out = text;
@@ -89,7 +85,7 @@ TiXmlElement* FindBelow(TiXmlElement* element, const char* path, int depth) {
 
 bool XmlLoadFile(TiXmlDocument& document, const char* path) {
     if (!path) return false;
-    std::unique_ptr<char, FreeBuffer> text(FileManager::Global().LoadFile(nullptr, "%s", path));
+    LoadedFile text(FileManager::Global().LoadFile(nullptr, "%s", path));
     if (!text) return false;
     return XmlParseText(document, text.get());
 }

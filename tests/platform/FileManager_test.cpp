@@ -14,10 +14,7 @@ namespace {
 using testsupport::ArchiveWriter;
 using testsupport::TempFolder;
 
-struct FreeBuffer {
-    void operator()(char* buffer) const { std::free(buffer); }
-};
-using Buffer = std::unique_ptr<char, FreeBuffer>;
+using Buffer = LoadedFile;
 
 class FileManagerTest : public ::testing::Test {
 protected:

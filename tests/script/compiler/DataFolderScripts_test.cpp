@@ -8,22 +8,15 @@
 #include "support/ArchiveWriter.h"
 #include "support/GlobalDataRoot.h"
 
-#include <cstdlib>
-#include <memory>
-
 namespace Vrel::Testing {
 namespace {
 
 using DataFolderScripts = BackEndTest;
 
-struct FreeText {
-    void operator()(char* text) const { std::free(text); }
-};
-
 // Loads "<folder>/<name>.cis" and compiles it as module <name>.
 bool CompileFromData(ScriptVM& machine, const char* folder, const char* name) {
     uint32_t size = 0;
-    std::unique_ptr<char, FreeText> text(FileManager::Global().LoadFile(&size, "%s/%s.cis", folder, name));
+    LoadedFile text(FileManager::Global().LoadFile(&size, "%s/%s.cis", folder, name));
     return text && machine.CompileBuffer(text.get(), name);
 }
 
