@@ -69,6 +69,8 @@ public:
         if (!pins_.empty()) ReleasePins();
     }
 
+    bool HasPins() const { return !pins_.empty(); }
+
     // Keeps a container alive (and an array's element storage in place)
     // until the statement ends, so that references into it stay valid.
     void Pin(VarExtension* container);

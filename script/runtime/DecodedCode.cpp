@@ -1,5 +1,6 @@
 #include "script/runtime/DecodedCode.h"
 
+#include "script/runtime/FastBlock.h"
 #include "script/runtime/Opcode.h"
 #include "script/runtime/Operand.h"
 #include "script/runtime/VarBinary.h"
@@ -13,6 +14,17 @@ DecodedCode::DecodedCode(const VarBinary& code, const Vocabulary* vocabulary)
       vocabulary_(vocabulary),
       pool_(vocabulary ? vocabulary->GetPool() : nullptr),
       indexOf_(code.GetSize(), -1) {}
+
+DecodedCode::~DecodedCode() = default;
+
+FastBlock* DecodedCode::BuildFastBlock(DecodedInstruction& entry) {
+    entry.fastTried = true;
+    std::unique_ptr<FastBlock> block = FastBlock::Build(*this, entry.pc);
+    if (!block) return nullptr;
+    blocks_.push_back(std::move(block));
+    entry.fastBlock = blocks_.back().get();
+    return entry.fastBlock;
+}
 
 bool DecodedCode::Matches(const Vocabulary* vocabulary) const {
     return vocabulary == vocabulary_ && (!vocabulary || vocabulary->GetPool() == pool_);

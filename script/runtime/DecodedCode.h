@@ -4,14 +4,17 @@
 // every step. Entries are made on first use at each position, so jumps to
 // any byte behave as they do on the raw bytes.
 
+#include "script/runtime/NameLookUp.h"
 #include "script/runtime/Var.h"
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 namespace Vrel {
 
+class FastBlock;
 class VarBinary;
 class Vocabulary;
 
@@ -73,29 +76,18 @@ struct DecodedInstruction {
     uint32_t plainNext = 0;
     DecodedInstruction* fusedJump = nullptr;
     DecodedInstruction* plainFollower = nullptr;
-    // The last by-name look-up: valid for this function on this thread's
-    // values while the member layout generation stays the same.
-    struct NameCache {
-        uint64_t generation = 0;
-        const void* function = nullptr;
-        const void* threadValues = nullptr;
-        Var* variable = nullptr;
-        // The module the look-up had to keep alive, null when the frame
-        // holds it anyway.
-        VarExtension* pin = nullptr;
-    } nameCache;
-    // The member a kPushMember reached in the structure it found, valid
-    // for that structure while the generation stays the same.
-    struct MemberCache {
-        uint64_t generation = ~uint64_t{0};
-        const VarExtension* structure = nullptr;
-        Var* member = nullptr;
-    } memberCache;
+    // By-name look-ups remembered for this instruction (see NameLookUp.h).
+    NameCache nameCache;
+    MemberCache memberCache;
+    // The compiled block that begins here, once asked for (null: none).
+    bool fastTried = false;
+    FastBlock* fastBlock = nullptr;
 };
 
 class DecodedCode {
 public:
     DecodedCode(const VarBinary& code, const Vocabulary* vocabulary);
+    ~DecodedCode();
     DecodedCode(const DecodedCode&) = delete;
     DecodedCode& operator=(const DecodedCode&) = delete;
 
@@ -116,6 +108,16 @@ public:
     }
     uint32_t GetSize() const { return size_; }
 
+    // The entry at pc without its quick form worked out.
+    DecodedInstruction& Entry(uint32_t pc) { return const_cast<DecodedInstruction&>(At(pc)); }
+
+    // The compiled block that begins at the entry, built on first request;
+    // null where the bytecode stays with the interpreter.
+    FastBlock* FastBlockAt(DecodedInstruction& entry) {
+        return entry.fastTried ? entry.fastBlock : BuildFastBlock(entry);
+    }
+    FastBlock* FastBlockAt(uint32_t pc) { return pc < size_ ? FastBlockAt(Entry(pc)) : nullptr; }
+
     // Operand texts point into the vocabulary's pool: a different vocabulary
     // or a moved pool needs a fresh decoding.
     bool Matches(const Vocabulary* vocabulary) const;
@@ -125,6 +127,7 @@ private:
     void Link(DecodedInstruction& entry);
     void FuseBinary(DecodedInstruction& entry);
     void LinkMemberPush(DecodedInstruction& entry, const DecodedInstruction& name);
+    FastBlock* BuildFastBlock(DecodedInstruction& entry);
 
     const uint8_t* bytes_;
     uint32_t size_;
@@ -133,6 +136,7 @@ private:
     std::vector<int32_t> indexOf_;
     // A deque: entries never move, so the interpreter may point at them.
     std::deque<DecodedInstruction> entries_;
+    std::vector<std::unique_ptr<FastBlock>> blocks_;
 };
 
 }  // namespace Vrel

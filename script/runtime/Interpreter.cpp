@@ -2,6 +2,7 @@
 
 #include "script/runtime/BinCode.h"
 #include "script/runtime/DecodedCode.h"
+#include "script/runtime/FastRunner.h"
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/Op.h"
 #include "script/runtime/Opcode.h"
@@ -177,7 +178,7 @@ struct VariablePath {
 
 class Interpreter {
 public:
-    explicit Interpreter(Thread& thread) : thread_(thread), vm_(thread.GetVM()) {}
+    explicit Interpreter(Thread& thread) : thread_(thread), vm_(thread.GetVM()), fast_(thread, vm_) {}
     bool Run();
 
 private:
@@ -212,12 +213,8 @@ private:
     Var* Resolve(const VariablePath& path, bool& failed);
     // How messages name the variable of a path.
     static std::string Describe(const VariablePath& path);
-    // The variable a plain name reaches, and the module to pin for it.
-    Var* LookUpByName(const char* name, BinCode*& scopeToPin);
     bool QuickPushName(DecodedInstruction& instruction);
     bool QuickPushMember(DecodedInstruction& instruction);
-    // The variable a plain name reaches, through the entry's cache.
-    Var* CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation);
     Var* SelectMember(Var* variable, const VariablePath& path);
     bool Unary(uint8_t opcode);
     bool Postfix(uint8_t opcode);
@@ -237,6 +234,7 @@ private:
 
     Thread& thread_;
     ScriptVM& vm_;
+    FastRunner fast_;
     CallFrame* frame_ = nullptr;
     const uint8_t* code_ = nullptr;
     uint32_t size_ = 0;
@@ -307,7 +305,20 @@ bool Interpreter::Run() {
 
 bool Interpreter::RunQuick() {
     DecodedInstruction* instruction = &decoded_->Linked(frame_->pc);
+    // After a compiled block hands over, the instruction it stopped at runs
+    // here once, or the block would take it back at once.
+    bool justLeftBlock = false;
     for (;;) {
+        if (!justLeftBlock && (!instruction->fastTried || instruction->fastBlock)) {
+            if (FastBlock* block = decoded_->FastBlockAt(*instruction)) {
+                if (!fast_.Run(*frame_, *decoded_, *block, operand_)) return false;
+                if (frame_->pc >= size_) return true;
+                instruction = &decoded_->Linked(frame_->pc);
+                justLeftBlock = true;
+                continue;
+            }
+        }
+        justLeftBlock = false;
         bool quick = false;
         DecodedInstruction* jumpTo = nullptr;
         switch (instruction->form) {
@@ -608,41 +619,10 @@ bool Interpreter::ReadPath(int flags, VariablePath& path) {
     return true;
 }
 
-Var* Interpreter::LookUpByName(const char* name, BinCode*& scopeToPin) {
-    scopeToPin = nullptr;
-    if (Var* value = thread_.GetThreadValues().FindMember(name)) return value;
-    BinCode* scope = frame_->GetFunction();
-    for (int hop = 0; scope && hop < kMaxModuleNesting; ++hop, scope = scope->GetParent()) {
-        if (Var* member = scope->GetMember(name)) {
-            scopeToPin = scope;
-            return member;
-        }
-    }
-    Var* bindMember = vm_.GetRootModule()->GetMember("~bind");
-    BinCode* bind = bindMember ? ToBinCode(*bindMember) : nullptr;
-    Var* native = bind ? bind->GetMember(name) : nullptr;
-    if (native) scopeToPin = bind;
-    return native;
-}
-
-Var* Interpreter::CachedLookUp(DecodedInstruction::NameCache& cache, const char* name, uint64_t generation) {
-    BinCode* function = frame_->GetFunction();
-    t_Named* threadValues = &thread_.GetThreadValues();
-    if (cache.generation != generation || cache.function != function || cache.threadValues != threadValues) {
-        BinCode* scope = nullptr;
-        Var* variable = LookUpByName(name, scope);
-        if (!variable) return nullptr;
-        // The frame holds its function and outermost module for the whole
-        // call: pinning them again per statement buys nothing.
-        if (scope == function || scope == frame_->GetModule()) scope = nullptr;
-        cache = {generation, function, threadValues, variable, scope};
-    }
-    return cache.variable;
-}
-
 bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
-    DecodedInstruction::NameCache& cache = instruction.nameCache;
-    Var* variable = CachedLookUp(cache, instruction.operand.GetStringConst(), t_Named::GetLayoutGeneration());
+    NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, thread_, *frame_, vm_, instruction.operand.GetStringConst(),
+                                 t_Named::GetLayoutGeneration());
     Var* slot = variable ? frame_->Push() : nullptr;
     if (!slot) return false;
     if (cache.pin) frame_->Pin(cache.pin);
@@ -654,23 +634,16 @@ bool Interpreter::QuickPushName(DecodedInstruction& instruction) {
 bool Interpreter::QuickPushMember(DecodedInstruction& instruction) {
     const uint64_t generation = t_Named::GetLayoutGeneration();
     const DecodedInstruction& namePush = decoded_->At(static_cast<uint32_t>(instruction.slot));
-    DecodedInstruction::NameCache& cache = instruction.nameCache;
-    Var* variable = CachedLookUp(cache, namePush.operand.GetStringConst(), generation);
-    if (!variable) return false;
-    // Only plain structures: other objects answer members their own way.
-    VarExtension* object = variable->Followed().GetObject();
-    if (!object || object->GetClassInfo() != &t_Named::kClassRecord) return false;
-    DecodedInstruction::MemberCache& member = instruction.memberCache;
-    if (member.generation != generation || member.structure != object) {
-        Var* found = static_cast<t_Named*>(object)->FindMember(instruction.operand.GetStringConst());
-        if (!found) return false;
-        member = {generation, object, found};
-    }
-    Var* slot = frame_->Push();
+    NameCache& cache = instruction.nameCache;
+    Var* variable = CachedLookUp(cache, thread_, *frame_, vm_, namePush.operand.GetStringConst(), generation);
+    Var* member = variable ? CachedMember(instruction.memberCache, *variable, instruction.operand.GetStringConst(),
+                                          generation)
+                           : nullptr;
+    Var* slot = member ? frame_->Push() : nullptr;
     if (!slot) return false;
     if (cache.pin) frame_->Pin(cache.pin);
-    frame_->Pin(object);
-    slot->SetReference(member.member);
+    frame_->Pin(variable->Followed().GetObject());
+    slot->SetReference(member);
     operand_ = instruction.lastOperand;
     return true;
 }
@@ -702,7 +675,7 @@ Var* Interpreter::Resolve(const VariablePath& path, bool& failed) {
     }
     if (path.name) {
         BinCode* scope = nullptr;
-        Var* variable = LookUpByName(path.name, scope);
+        Var* variable = LookUpByName(thread_, *frame_, vm_, path.name, scope);
         frame_->Pin(scope);
         return variable;
     }

@@ -72,6 +72,24 @@ public:
         value_.f = value;
         SetTagBits(kTagFloat);
     }
+    // Quick writes over a value known to hold no object (the fast runner's
+    // registers and plain number variables): tag, payload and exactly the
+    // given flag bits.
+    void OverwritePlainInt(int32_t value, uint32_t flags = 0) {
+        value_.raw = 0;
+        value_.i = value;
+        tagWord_ = kTagInt | flags;
+    }
+    void OverwritePlainFloat(float value, uint32_t flags = 0) {
+        value_.raw = 0;
+        value_.f = value;
+        tagWord_ = kTagFloat | flags;
+    }
+    void OverwritePlainBool(bool value, uint32_t flags = 0) {
+        value_.raw = 0;
+        value_.u = value ? 1 : 0;
+        tagWord_ = kTagBool | flags;
+    }
     void SetPosition(uint32_t offset) { SetPlain(kTagPosition, offset); }
     void SetReference(Var* target) {
         if (target && target->GetTag() == kTagReference) target = target->value_.reference;

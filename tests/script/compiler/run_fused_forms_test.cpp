@@ -4,44 +4,15 @@
 // Each case runs once on the quick loop and once on the step-by-step loop
 // (a step limit keeps the interpreter on that one) and the two must agree.
 
-#include "BackEnd.h"
+#include "QuickAndStepped.h"
 
 #include <string>
-#include <vector>
 
 namespace Vrel::Testing {
 namespace {
 
-struct Outcome {
-    std::string value;
-    std::vector<std::string> messages;
-};
-
-constexpr uint64_t kStepsThatNeverRunOut = uint64_t{1} << 40;
-
-class FusedRuns : public BackEndTest {
-protected:
-    Outcome RunOnce(BinCode* function, std::vector<Var> arguments, bool stepByStep) {
-        RecordedMessages().clear();
-        vm.SetStepLimit(stepByStep ? kStepsThatNeverRunOut : 0);
-        Outcome outcome;
-        outcome.value = Call(function, std::move(arguments)).ToString();
-        outcome.messages = Messages();
-        vm.SetStepLimit(0);
-        return outcome;
-    }
-    // Both loops on the same call; the quick one's outcome.
-    Outcome Agreeing(const char* module, const char* name, std::vector<Var> arguments = {}) {
-        BinCode* function = Function(module, name);
-        EXPECT_NE(function, nullptr) << name;
-        if (!function) return {};
-        Outcome quick = RunOnce(function, arguments, false);
-        Outcome stepped = RunOnce(function, arguments, true);
-        EXPECT_EQ(quick.value, stepped.value) << name;
-        EXPECT_EQ(quick.messages, stepped.messages) << name;
-        return quick;
-    }
-};
+using FusedRuns = QuickAndSteppedTest;
+using Outcome = RunOutcome;
 
 TEST_F(FusedRuns, NumbersTakeTheFusedStepsAndGiveTheSeparateStepsResults) {
     ASSERT_EQ(Buffer("fusednumbers.cis",

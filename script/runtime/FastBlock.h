@@ -1,0 +1,147 @@
+#pragma once
+// A straight run of bytecode compiled into register operations for the
+// interpreter's quick loop. The value stack the bytecode would build is
+// followed at compile time: constants, locals and looked-up variables stay
+// where they are, computed numbers go to registers. Every operation that
+// checks a value knows the stack the bytecode would hold at that point, so
+// when a check fails the stack is rebuilt and the bytecode goes on from
+// there, with nothing done twice.
+
+#include "script/runtime/Var.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace Vrel {
+
+class DecodedCode;
+struct DecodedInstruction;
+class FastBlock;
+
+// Deeper stacks and longer runs stay with the bytecode.
+constexpr int kMaxFastDepth = 48;
+constexpr int kMaxFastOperations = 400;
+// Locals a block can address; the variable numbers of the data model.
+constexpr int kMaxFastLocal = 32767;
+
+// Where an operand lives: the runner's registers, the frame's locals, the
+// block's constants, or the variable a pointer register reached.
+enum class FastBase : uint8_t { kRegister, kLocal, kConstant, kPointer };
+
+enum class FastCode : uint8_t {
+    kEndStatement,        // eoc: the stack, the kept values and the pins go
+    kResolveName,         // pointer[dst] = the variable text a names (cache in data)
+    kResolveMember,       // pointer[dst] = member b of the structure text a names
+    kResolveLocalMember,  // pointer[dst] = member b of the structure in local a
+    kResolveElement,      // pointer[dst] = element B of the array variable A
+    kLoad,                // register[dst] = the number pointer[a] reaches
+    // register[dst] = A op B on two ints or two floats; one code per
+    // operator, in the order of the bytecode's operators.
+    kMul,
+    kDiv,
+    kMod,
+    kAdd,
+    kSub,
+    kShiftLeft,
+    kShiftRight,
+    kLessEqual,
+    kLess,
+    kGreaterEqual,
+    kGreater,
+    kEqual,
+    kNotEqual,
+    kBitAnd,
+    kBitXor,
+    kBitOr,
+    kNegate,      // register[dst] = -A
+    kNot,         // register[dst] = !A
+    kComplement,  // register[dst] = ~A
+    kPlus,        // register[dst] = A
+    kAssign,      // variable A = B (`binary` holds the assignment opcode)
+    kCompound,    // variable A op= B
+    kPrefix,      // variable A += b (b is 1 or -1 as uint16 65535)
+    kPostfix,     // register[dst] = variable A, then A += b
+    kKeep,        // the value A joins the values the bytecode leaves behind
+    kJump,        // on to the link in data
+    kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2
+    kLeave,       // hand over to the bytecode at exit
+    // A comparison with the branch that takes its result: on to data when
+    // A cmp B is `binary`, else data2; dst is the comparison's register.
+    kLessEqualBranch,
+    kLessBranch,
+    kGreaterEqualBranch,
+    kGreaterBranch,
+    kEqualBranch,
+    kNotEqualBranch,
+};
+constexpr int kFastCodeCount = static_cast<int>(FastCode::kNotEqualBranch) + 1;
+
+struct FastOp {
+    FastCode code = FastCode::kLeave;
+    uint8_t binary = 0;
+    FastBase aBase = FastBase::kRegister;
+    FastBase bBase = FastBase::kRegister;
+    uint16_t dst = 0;
+    uint16_t a = 0;
+    uint16_t b = 0;
+    // Where a failed check hands over to the bytecode.
+    uint16_t exit = 0;
+    void* data = nullptr;
+    void* data2 = nullptr;
+};
+
+// One value of the stack the bytecode would hold.
+struct FastItem {
+    FastBase base = FastBase::kConstant;
+    uint16_t index = 0;
+};
+
+// A hand-over point: the position the bytecode goes on at, its current
+// operand (null: the one current when the block began) and the stack above
+// the values kept before, as items[first, first + count).
+struct FastExit {
+    uint32_t pc = 0;
+    const Var* operand = nullptr;
+    uint32_t firstItem = 0;
+    uint32_t itemCount = 0;
+};
+
+// A jump between blocks: the block at pc, compiled on first use (null when
+// the bytecode there stays with the interpreter), and the operand current
+// after the jump.
+struct FastLink {
+    uint32_t pc = 0;
+    const Var* operand = nullptr;
+    bool looked = false;
+    FastBlock* block = nullptr;
+};
+
+class FastBlock {
+public:
+    // The block that begins at pc, or null when it would not compile one
+    // operation.
+    static std::unique_ptr<FastBlock> Build(DecodedCode& code, uint32_t pc);
+
+    uint32_t GetStart() const { return start_; }
+    const std::vector<FastOp>& GetOps() const { return ops_; }
+    const Var* GetConstants() const { return constants_.data(); }
+    const FastExit& GetExit(uint16_t index) const { return exits_[index]; }
+    const FastItem* GetItems() const { return items_.data(); }
+    // The locals the block addresses: a frame with fewer runs the bytecode.
+    int GetLocalsNeeded() const { return localsNeeded_; }
+
+private:
+    friend class FastBlockBuilder;
+
+    std::vector<FastOp> ops_;
+    std::vector<Var> constants_;
+    std::vector<FastItem> items_;
+    std::vector<FastExit> exits_;
+    std::deque<FastLink> links_;
+    uint32_t start_ = 0;
+    int localsNeeded_ = 0;
+};
+
+}  // namespace Vrel

@@ -1,0 +1,468 @@
+#include "script/runtime/FastRunner.h"
+
+#include "script/runtime/CallFrame.h"
+#include "script/runtime/DecodedCode.h"
+#include "script/runtime/NameLookUp.h"
+#include "script/runtime/Opcode.h"
+#include "script/runtime/Thread.h"
+#include "script/runtime/VarArray.h"
+#include "script/runtime/t_Named.h"
+
+#include <climits>
+#include <cmath>
+
+namespace Vrel {
+
+namespace {
+
+bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
+
+// Two ints: the result as the operator table gives it. False where the
+// bytecode reports an error (division by zero).
+bool IntOp(FastCode code, Var& out, int32_t x, int32_t y) {
+    const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
+    switch (code) {
+        case FastCode::kMul: out.SetInt(static_cast<int32_t>(ux * uy)); return true;
+        case FastCode::kDiv:
+            if (y == 0) return false;
+            out.SetInt(x == INT_MIN && y == -1 ? INT_MIN : x / y);
+            return true;
+        case FastCode::kMod:
+            if (y == 0) return false;
+            out.SetInt(y == -1 ? 0 : x % y);
+            return true;
+        case FastCode::kAdd: out.SetInt(static_cast<int32_t>(ux + uy)); return true;
+        case FastCode::kSub: out.SetInt(static_cast<int32_t>(ux - uy)); return true;
+        case FastCode::kShiftLeft: out.SetInt(static_cast<int32_t>(ux << (uy & 31))); return true;
+        case FastCode::kShiftRight: out.SetInt(x >> (uy & 31)); return true;
+        case FastCode::kLessEqual: out.SetBool(x <= y); return true;
+        case FastCode::kLess: out.SetBool(x < y); return true;
+        case FastCode::kGreaterEqual: out.SetBool(x >= y); return true;
+        case FastCode::kGreater: out.SetBool(x > y); return true;
+        case FastCode::kEqual: out.SetBool(x == y); return true;
+        case FastCode::kNotEqual: out.SetBool(x != y); return true;
+        case FastCode::kBitAnd: out.SetInt(x & y); return true;
+        case FastCode::kBitXor: out.SetInt(x ^ y); return true;
+        case FastCode::kBitOr: out.SetInt(x | y); return true;
+        default: return false;
+    }
+}
+
+// Two floats, or an int and a float taken as floats. The negated
+// comparisons are negations, as the operator table makes them: a NaN
+// compares greater.
+bool FloatOp(FastCode code, Var& out, float x, float y) {
+    switch (code) {
+        case FastCode::kMul: out.SetFloat(x * y); return true;
+        case FastCode::kDiv: out.SetFloat(x / y); return true;
+        case FastCode::kMod: out.SetFloat(std::fmod(x, y)); return true;
+        case FastCode::kAdd: out.SetFloat(x + y); return true;
+        case FastCode::kSub: out.SetFloat(x - y); return true;
+        case FastCode::kLessEqual: out.SetBool(x <= y); return true;
+        case FastCode::kLess: out.SetBool(x < y); return true;
+        case FastCode::kGreaterEqual: out.SetBool(!(x < y)); return true;
+        case FastCode::kGreater: out.SetBool(!(x <= y)); return true;
+        case FastCode::kEqual: out.SetBool(x == y); return true;
+        case FastCode::kNotEqual: out.SetBool(!(x == y)); return true;
+        default: return false;
+    }
+}
+
+// a op b into out, which already holds a copy of a (so that it carries a's
+// flags, as the bytecode's result slot does).
+bool NumberOp(FastCode code, Var& out, const Var& a, const Var& b) {
+    const uint32_t ta = a.GetTag(), tb = b.GetTag();
+    if (ta == kTagInt && tb == kTagInt) return IntOp(code, out, a.RawInt(), b.RawInt());
+    if (ta == kTagFloat && tb == kTagFloat) return FloatOp(code, out, a.RawFloat(), b.RawFloat());
+    if (ta == kTagInt && tb == kTagFloat) return FloatOp(code, out, static_cast<float>(a.RawInt()), b.RawFloat());
+    if (ta == kTagFloat && tb == kTagInt) return FloatOp(code, out, a.RawFloat(), static_cast<float>(b.RawInt()));
+    return false;
+}
+
+// The operator a compound assignment applies.
+FastCode CompoundOperator(uint8_t opcode) {
+    switch (opcode) {
+        case kOpMulAssign: return FastCode::kMul;
+        case kOpDivAssign: return FastCode::kDiv;
+        case kOpModAssign: return FastCode::kMod;
+        case kOpAddAssign: return FastCode::kAdd;
+        case kOpSubAssign: return FastCode::kSub;
+        case kOpShiftRightAssign: return FastCode::kShiftRight;
+        case kOpShiftLeftAssign: return FastCode::kShiftLeft;
+        case kOpAndAssign: return FastCode::kBitAnd;
+        case kOpXorAssign: return FastCode::kBitXor;
+        case kOpOrAssign: return FastCode::kBitOr;
+        default: return FastCode::kLeave;
+    }
+}
+
+// What the typed assignment does with a number over a number of its own
+// kind: the plain copy, keeping the variable's auto bit and clearing const.
+bool AssignNumber(Var& target, const Var& value) {
+    const uint32_t tag = target.GetTag();
+    if (target.HasConstFlag() || !IsPlainNumberTag(tag) || tag != value.GetTag()) return false;
+    const bool wasAuto = target.HasAutoFlag();
+    target.Assign(value);
+    if (wasAuto) target.SetAutoFlag(true);
+    target.SetConstFlag(false);
+    return true;
+}
+
+// x op= y in place on two ints or two floats.
+bool CompoundNumber(uint8_t opcode, Var& target, const Var& value) {
+    const uint32_t tag = target.GetTag();
+    if (target.HasConstFlag() || (tag != kTagInt && tag != kTagFloat) || tag != value.GetTag()) return false;
+    const FastCode code = CompoundOperator(opcode);
+    if (tag == kTagInt) return IntOp(code, target, target.RawInt(), value.RawInt());
+    return FloatOp(code, target, target.RawFloat(), value.RawFloat());
+}
+
+// a op b as the bytecode's result slot would hold it: a copy of a, with
+// its flags, worked on in place.
+bool GeneralBinary(FastCode code, Var& out, const Var& a, const Var& b) {
+    if (!IsPlainNumberTag(a.GetTag()) || !IsPlainNumberTag(b.GetTag())) return false;
+    if (&b == &out) return false;
+    out.CopyWithoutConst(a);
+    return NumberOp(code, out, out, b);
+}
+
+bool Truth(const Var& value, bool& out);
+
+bool GeneralUnary(FastCode code, Var& out, const Var& a) {
+    const uint32_t tag = a.GetTag();
+    if (!IsPlainNumberTag(tag)) return false;
+    out.CopyWithoutConst(a);
+    switch (code) {
+        case FastCode::kNegate:
+            if (tag == kTagInt) out.SetInt(static_cast<int32_t>(0u - static_cast<uint32_t>(out.RawInt())));
+            if (tag == kTagFloat) out.SetFloat(-out.RawFloat());
+            return tag != kTagBool;
+        case FastCode::kNot: {
+            bool truth = false;
+            Truth(out, truth);
+            out.SetBool(!truth);
+            return true;
+        }
+        case FastCode::kComplement:
+            if (tag != kTagInt) return false;
+            out.SetInt(~out.RawInt());
+            return true;
+        default: return true;
+    }
+}
+
+bool Truth(const Var& value, bool& out) {
+    switch (value.GetTag()) {
+        case kTagBool: out = (value.RawPosition() & 0xFF) != 0; return true;
+        case kTagInt: out = value.RawInt() != 0; return true;
+        case kTagFloat: out = value.RawFloat() != 0.0f; return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+// Each operation jumps straight to the next one's handler: one indirect
+// jump per operation, each at its own place, which predicts far better than
+// one shared switch.
+#define FAST_DISPATCH() goto* kHandlers[static_cast<int>(op->code)]
+#define FAST_NEXT() \
+    do {            \
+        ++op;       \
+        FAST_DISPATCH(); \
+    } while (false)
+#define FAST_OPERAND_A (bases[static_cast<int>(op->aBase)][op->a])
+#define FAST_OPERAND_B (bases[static_cast<int>(op->bBase)][op->b])
+
+bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, const Var*& operand) {
+    static const void* const kHandlers[] = {
+        &&endStatement, &&resolveName, &&resolveMember, &&resolveLocalMember, &&resolveElement, &&load,
+        &&mul,          &&generic,     &&generic,       &&add,                &&sub,            &&generic,
+        &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
+        &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
+        &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
+        &&keep,         &&jump,        &&branch,        &&leave,              &&lessEqualBranch, &&lessBranch,
+        &&compareBranch, &&compareBranch, &&compareBranch, &&compareBranch,
+    };
+    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
+
+    const uint64_t generation = t_Named::GetLayoutGeneration();
+    const Var* current = operand;
+    FastBlock* block = &start;
+    const FastOp* op = nullptr;
+    // Operands by base: registers, locals, constants (see FastBase).
+    Var* bases[3] = {registers_.data(), nullptr, nullptr};
+    FastLink* link = nullptr;
+    Forget();
+
+enterBlock: {
+    VarTable& locals = frame.GetLocals();
+    if (locals.GetCount() < block->GetLocalsNeeded()) {
+        if (!Flush(frame)) return false;
+        frame.pc = block->GetStart();
+        operand = current;
+        return true;
+    }
+    locals_ = locals.GetCount() > 0 ? locals.At(0) : nullptr;
+    constants_ = block->GetConstants();
+    bases[1] = locals_;
+    bases[2] = const_cast<Var*>(constants_);
+    op = block->GetOps().data();
+    FAST_DISPATCH();
+}
+
+endStatement:
+    if (frame.GetCount() > 0 || frame.HasPins()) frame.EndStatement();
+    Forget();
+    FAST_NEXT();
+
+resolveName: {
+    auto* in = static_cast<DecodedInstruction*>(op->data);
+    Var* found =
+        CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
+    if (!found || (in->nameCache.pin && !Pin(frame, in->nameCache.pin))) goto guardFailed;
+    pointers_[op->dst] = found;
+    FAST_NEXT();
+}
+
+resolveMember: {
+    auto* in = static_cast<DecodedInstruction*>(op->data);
+    Var* found =
+        CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
+    Var* member =
+        found ? CachedMember(in->memberCache, *found, constants_[op->b].GetStringConst(), generation) : nullptr;
+    if (!member || (in->nameCache.pin && !Pin(frame, in->nameCache.pin)) ||
+        !Pin(frame, found->Followed().GetObject()))
+        goto guardFailed;
+    pointers_[op->dst] = member;
+    FAST_NEXT();
+}
+
+resolveLocalMember: {
+    auto* in = static_cast<DecodedInstruction*>(op->data);
+    Var& structure = locals_[op->a];
+    Var* member = CachedMember(in->memberCache, structure, constants_[op->b].GetStringConst(), generation);
+    if (!member || !Pin(frame, structure.Followed().GetObject())) goto guardFailed;
+    pointers_[op->dst] = member;
+    FAST_NEXT();
+}
+
+resolveElement: {
+    Var& array = (op->aBase == FastBase::kLocal ? locals_[op->a] : *pointers_[op->a]).Followed();
+    const Var& index = FAST_OPERAND_B.Followed();
+    VarExtension* object = array.GetTag() == kTagObject ? array.GetObject() : nullptr;
+    if (!object || index.GetTag() != kTagInt || object->GetClassInfo() != &VarArray::kClassRecord) goto guardFailed;
+    Var* element = static_cast<VarArray*>(object)->GetAt(index.RawInt());
+    if (!element || !Pin(frame, object)) goto guardFailed;
+    pointers_[op->dst] = element;
+    FAST_NEXT();
+}
+
+load: {
+    const Var& source = pointers_[op->a]->Followed();
+    if (!IsPlainNumberTag(source.GetTag())) goto guardFailed;
+    registers_[op->dst].CopyWithoutConst(source);
+    FAST_NEXT();
+}
+
+    // Two ints without flags take the short way; everything else the
+    // general one, which gives the result the bytecode's slot would hold.
+add: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto generic;
+    registers_[op->dst].OverwritePlainInt(
+        static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) + static_cast<uint32_t>(b.RawInt())));
+    FAST_NEXT();
+}
+sub: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto generic;
+    registers_[op->dst].OverwritePlainInt(
+        static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) - static_cast<uint32_t>(b.RawInt())));
+    FAST_NEXT();
+}
+mul: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() == kTagFloat && b.GetTagWord() == kTagFloat) {
+        registers_[op->dst].OverwritePlainFloat(a.RawFloat() * b.RawFloat());
+        FAST_NEXT();
+    }
+    goto generic;
+}
+bitAnd: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto generic;
+    registers_[op->dst].OverwritePlainInt(a.RawInt() & b.RawInt());
+    FAST_NEXT();
+}
+generic:
+    if (!GeneralBinary(op->code, registers_[op->dst], FAST_OPERAND_A.Followed(), FAST_OPERAND_B.Followed()))
+        goto guardFailed;
+    FAST_NEXT();
+
+unary:
+    if (!GeneralUnary(op->code, registers_[op->dst], FAST_OPERAND_A.Followed())) goto guardFailed;
+    FAST_NEXT();
+
+assign: {
+    Var& target = op->aBase == FastBase::kLocal ? locals_[op->a] : *pointers_[op->a];
+    const Var& source = FAST_OPERAND_B;
+    if (target.GetTagWord() == kTagInt && source.GetTagWord() == kTagInt) {
+        target.OverwritePlainInt(source.RawInt());
+        FAST_NEXT();
+    }
+    if (!AssignNumber(target, source.Followed())) goto guardFailed;
+    FAST_NEXT();
+}
+
+compound: {
+    Var& target = op->aBase == FastBase::kLocal ? locals_[op->a] : *pointers_[op->a];
+    if (!CompoundNumber(op->binary, target, FAST_OPERAND_B.Followed())) goto guardFailed;
+    FAST_NEXT();
+}
+
+step: {
+    Var& target = op->aBase == FastBase::kLocal ? locals_[op->a] : *pointers_[op->a];
+    const uint32_t tag = target.GetTag();
+    if ((tag != kTagInt && tag != kTagFloat) || target.HasConstFlag()) goto guardFailed;
+    if (op->code == FastCode::kPostfix) registers_[op->dst].CopyWithoutConst(target);
+    target.Increment(op->b == 1 ? 1 : -1);
+    FAST_NEXT();
+}
+
+keep: {
+    Var kept;
+    if (op->aBase == FastBase::kLocal) {
+        kept.SetReference(&locals_[op->a]);
+    } else if (op->aBase == FastBase::kPointer) {
+        kept.SetReference(pointers_[op->a]);
+    } else {
+        kept.CopyWithoutConst(FAST_OPERAND_A);
+    }
+    if (!Keep(frame, kept)) return false;
+    FAST_NEXT();
+}
+
+jump:
+    link = static_cast<FastLink*>(op->data);
+    goto followLink;
+
+branch: {
+    bool truth = false;
+    if (!Truth(FAST_OPERAND_A.Followed(), truth)) goto guardFailed;
+    link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);
+    goto followLink;
+}
+
+lessBranch: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;
+    link = static_cast<FastLink*>((a.RawInt() < b.RawInt()) == (op->binary != 0) ? op->data : op->data2);
+    goto followLink;
+}
+lessEqualBranch: {
+    const Var& a = FAST_OPERAND_A;
+    const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;
+    link = static_cast<FastLink*>((a.RawInt() <= b.RawInt()) == (op->binary != 0) ? op->data : op->data2);
+    goto followLink;
+}
+compareBranch: {
+    const auto comparison = static_cast<FastCode>(static_cast<int>(FastCode::kLessEqual) +
+                                                  (static_cast<int>(op->code) -
+                                                   static_cast<int>(FastCode::kLessEqualBranch)));
+    Var& result = registers_[op->dst];
+    if (!GeneralBinary(comparison, result, FAST_OPERAND_A.Followed(), FAST_OPERAND_B.Followed()))
+        goto guardFailed;
+    const bool truth = (result.RawPosition() & 0xFF) != 0;
+    link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);
+    goto followLink;
+}
+
+followLink:
+    if (!link->looked) {
+        link->looked = true;
+        link->block = code.FastBlockAt(link->pc);
+    }
+    current = link->operand;
+    if (link->block) {
+        block = link->block;
+        goto enterBlock;
+    }
+    if (!Flush(frame)) return false;
+    frame.pc = link->pc;
+    operand = current;
+    return true;
+
+leave:
+guardFailed:
+    return Leave(frame, *block, block->GetExit(op->exit), current, operand);
+}
+
+#undef FAST_DISPATCH
+#undef FAST_NEXT
+#undef FAST_OPERAND_A
+#undef FAST_OPERAND_B
+
+bool FastRunner::Leave(CallFrame& frame, const FastBlock& block, const FastExit& exit, const Var* current,
+                       const Var*& operand) {
+    if (!Flush(frame)) return false;
+    const FastItem* items = block.GetItems() + exit.firstItem;
+    for (uint32_t i = 0; i < exit.itemCount; ++i)
+        if (!Materialize(frame, block, items[i])) return false;
+    frame.pc = exit.pc;
+    operand = exit.operand ? exit.operand : current;
+    return true;
+}
+
+bool FastRunner::Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item) {
+    Var* slot = frame.Push();
+    if (!slot) {
+        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+        return false;
+    }
+    switch (item.base) {
+        case FastBase::kRegister: slot->CopyWithoutConst(registers_[item.index]); break;
+        case FastBase::kLocal: slot->SetReference(locals_ + item.index); break;
+        case FastBase::kConstant: slot->CopyWithoutConst(block.GetConstants()[item.index]); break;
+        case FastBase::kPointer: slot->SetReference(pointers_[item.index]); break;
+    }
+    return true;
+}
+
+// The kept values and pins go to the frame, where the bytecode has them.
+bool FastRunner::Flush(CallFrame& frame) {
+    for (int i = 0; i < pinCount_; ++i) frame.Pin(pins_[i]);
+    for (int i = 0; i < keptCount_; ++i) {
+        Var* slot = frame.Push();
+        if (!slot) {
+            Forget();
+            thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+            return false;
+        }
+        slot->Assign(kept_[i]);
+    }
+    Forget();
+    return true;
+}
+
+bool FastRunner::Keep(CallFrame& frame, const Var& value) {
+    if (keptCount_ == kMaxKept && !Flush(frame)) return false;
+    Var& slot = kept_[keptCount_++];
+    MakeEmpty(slot);
+    slot.Assign(value);
+    return true;
+}
+
+bool FastRunner::Pin(CallFrame& frame, VarExtension* container) {
+    if (pinCount_ == kMaxKept && !Flush(frame)) return false;
+    pins_[pinCount_++] = container;
+    return true;
+}
+
+}  // namespace Vrel

@@ -1,0 +1,61 @@
+#pragma once
+// Runs compiled blocks (FastBlock.h) on a call frame until one hands over
+// to the bytecode: at a position no block covers, or where a value is not
+// what the block was made for. The frame is then left exactly as the
+// bytecode would have left it at that position.
+
+#include "script/runtime/FastBlock.h"
+#include "script/runtime/Var.h"
+
+#include <array>
+#include <cstdint>
+
+namespace Vrel {
+
+class CallFrame;
+class DecodedCode;
+class ScriptVM;
+class Thread;
+class VarExtension;
+
+class FastRunner {
+public:
+    FastRunner(Thread& thread, ScriptVM& vm) : thread_(thread), vm_(vm) {}
+    FastRunner(const FastRunner&) = delete;
+    FastRunner& operator=(const FastRunner&) = delete;
+
+    // Runs block and the blocks it leads to. On return the frame's pc is
+    // where the bytecode goes on and operand is the operand current there.
+    // False after an error, reported on the thread.
+    bool Run(CallFrame& frame, DecodedCode& code, FastBlock& block, const Var*& operand);
+
+private:
+    // Values the bytecode leaves on the stack below the running statement,
+    // and containers it pins, held here until a statement ends or the
+    // bytecode takes over.
+    static constexpr int kMaxKept = 64;
+
+    bool Leave(CallFrame& frame, const FastBlock& block, const FastExit& exit, const Var* operand,
+               const Var*& current);
+    bool Flush(CallFrame& frame);
+    bool Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item);
+    bool Keep(CallFrame& frame, const Var& value);
+    bool Pin(CallFrame& frame, VarExtension* container);
+    void Forget() {
+        keptCount_ = 0;
+        pinCount_ = 0;
+    }
+
+    Thread& thread_;
+    ScriptVM& vm_;
+    Var* locals_ = nullptr;
+    const Var* constants_ = nullptr;
+    std::array<Var, kMaxFastDepth> registers_;
+    std::array<Var*, kMaxFastDepth> pointers_{};
+    std::array<Var, kMaxKept> kept_;
+    int keptCount_ = 0;
+    std::array<VarExtension*, kMaxKept> pins_{};
+    int pinCount_ = 0;
+};
+
+}  // namespace Vrel

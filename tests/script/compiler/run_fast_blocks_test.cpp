@@ -1,0 +1,170 @@
+// Straight runs of bytecode run as compiled blocks on the quick loop. A
+// block must hand over to the bytecode wherever a value is not what it was
+// made for, leaving the frame exactly as the bytecode would have it: the
+// values left on the stack by earlier statements included. Each case runs
+// on both loops; a native that reads the caller's stack shows what natives
+// (and a thread written mid-run) would see.
+
+#include "QuickAndStepped.h"
+
+#include "script/runtime/CallFrame.h"
+
+#include <string>
+
+namespace Vrel::Testing {
+namespace {
+
+class FastBlocks : public QuickAndSteppedTest {
+protected:
+    void SetUp() override {
+        QuickAndSteppedTest::SetUp();
+        // "Stack()": the calling frame's value stack, bottom first: a value
+        // as "v:<text>", a reference as "r:<text of what it reaches>".
+        AddNative("Stack", [](Var& result, t_Interface& call) {
+            CallFrame* frame = call.thread ? call.thread->GetCurrentFrame() : nullptr;
+            std::string text;
+            for (uint32_t i = 0; frame && i < frame->GetCount(); ++i) {
+                const Var& value = frame->At(i);
+                text += value.GetTag() == kTagReference ? "r:" : "v:";
+                text += value.Followed().ToString() + " ";
+            }
+            result.SetString(text.c_str());
+        });
+    }
+    void Compile(const char* alias, const char* text) { ASSERT_EQ(Buffer(alias, text), kCompileOk) << AllMessages(); }
+};
+
+TEST_F(FastBlocks, ValuesLeftBehindReachNativesAsTheBytecodeLeavesThem) {
+    Compile("kept.cis",
+            "function auto straight() { int a = 1; int b = 2; float f = 1.5;\n"
+            "  a = a + 1; b++; f = f * 2.0;\n"
+            "  return Stack(); }\n"
+            "function auto branched(int n) { int a = n; int b = 0;\n"
+            "  b = a * 2; if (a > 1) { b = b + a; a--; }\n"
+            "  return Stack(); }\n"
+            "function auto looped(int n) { int i; int t = 0;\n"
+            "  for (i = 0; i < n; i++) { t = t + i; if (t > 3) t--; }\n"
+            "  t = t * 3;\n"
+            "  return Stack(); }\n");
+    const RunOutcome straight = Agreeing("kept", "straight");
+    EXPECT_NE(straight.value.find("r:2"), std::string::npos) << straight.value;
+    Agreeing("kept", "branched", {Var(3)});
+    Agreeing("kept", "branched", {Var(0)});
+    Agreeing("kept", "looped", {Var(6)});
+}
+
+TEST_F(FastBlocks, ValuesThatChangeKindMidwayHandOverAndAgree) {
+    Compile("drift.cis",
+            "function auto drift() { auto x = 0; int i;\n"
+            "  for (i = 0; i < 10; i++) { x = x + 1; if (i == 5) x = 2.5; }\n"
+            "  return x; }\n"
+            "function auto totext() { auto x = 1; int i;\n"
+            "  for (i = 0; i < 4; i++) { if (i == 2) x = \"ab\"; x = x + 1; }\n"
+            "  return x; }\n"
+            "function auto mixed() { int i = 3; float f = 0.5; bool b = true;\n"
+            "  f = f + i; i = i * 2 + f; b = b + i;\n"
+            "  return i + f; }\n"
+            "function auto flags() { auto a = 4; int n = 0;\n"
+            "  n = a + 1; a = n; n = a - 1;\n"
+            "  return n; }\n");
+    EXPECT_EQ(Agreeing("drift", "drift").value, "6.500000");
+    Agreeing("drift", "totext");
+    Agreeing("drift", "mixed");
+    EXPECT_EQ(Agreeing("drift", "flags").value, "4");
+}
+
+TEST_F(FastBlocks, OperatorsOnEveryKindGiveTheBytecodesValuesAndMessages) {
+    Compile("ops.cis",
+            "function auto ints(int x, int y) { int r = 0;\n"
+            "  r = x * y + x - y; r = r ^ (x << 3) | (y >> 1); r = r & 1023;\n"
+            "  if (x <= y) r += 1; if (x >= y) r -= 1; if (x != y) r *= 2; if (x == y) r |= 8;\n"
+            "  r %= 97; r <<= 2; r >>= 1; r &= 4095; r ^= 5; r /= 3;\n"
+            "  return r + -x + ~y + !x; }\n"
+            "function auto floats(float x, float y) { float r = 0.0;\n"
+            "  r = x * y + x - y / 2.0; if (x < y) r += 1.0; if (x > y) r -= 1.0;\n"
+            "  r *= 2.0; r /= 4.0; r %= 3.0;\n"
+            "  return r + -x; }\n"
+            "function auto divided(int x, int y) { int r = 0;\n"
+            "  r = x / y;\n"
+            "  return r; }\n"
+            "function auto modulo(int x, int y) { int r = 5;\n"
+            "  r %= y;\n"
+            "  return r; }\n"
+            "function auto floatbits(float x) { float r = 1.0;\n"
+            "  r = r & x;\n"
+            "  return r; }\n"
+            "function auto nan() { float z = 0.0; float n = z / z; int c = 0;\n"
+            "  if (n < 1.0) c = c + 1; if (n >= 1.0) c = c + 2; if (n > 1.0) c = c + 4; if (n != n) c = c + 8;\n"
+            "  return c; }\n");
+    for (int x : {-7, 0, 5, 2147483647})
+        for (int y : {-1, 3, 5}) Agreeing("ops", "ints", {Var(x), Var(y)});
+    Agreeing("ops", "ints", {Var(-2147483647 - 1), Var(-1)});
+    Agreeing("ops", "floats", {Var(1.5f), Var(-2.25f)});
+    Agreeing("ops", "floats", {Var(3.0f), Var(3.0f)});
+    EXPECT_FALSE(Agreeing("ops", "divided", {Var(5), Var(0)}).messages.empty());
+    EXPECT_EQ(Agreeing("ops", "divided", {Var(-2147483647 - 1), Var(-1)}).value, "-2147483648");
+    EXPECT_FALSE(Agreeing("ops", "modulo", {Var(5), Var(0)}).messages.empty());
+    EXPECT_EQ(Agreeing("ops", "modulo", {Var(5), Var(-1)}).value, "0");
+    EXPECT_FALSE(Agreeing("ops", "floatbits", {Var(2.0f)}).messages.empty());
+    EXPECT_EQ(Agreeing("ops", "nan").value, "14");
+}
+
+TEST_F(FastBlocks, ConstantsAndStepsReportOnTheirOwnLine) {
+    Compile("steps.cis",
+            "function auto steps() { int i = 1; float f = 1.5; int r = 0;\n"
+            "  r = i++ + ++i; f++; --f; f--;\n"
+            "  return r * 10 + i + f; }\n"
+            "function auto constant() { const int c = 5; int k = 0;\n"
+            "  k = c + 1;\n"
+            "  c++;\n"
+            "  return k; }\n"
+            "function auto constassign() { const int c = 5;\n"
+            "  c = 7;\n"
+            "  return c; }\n");
+    Agreeing("steps", "steps");
+    const RunOutcome constant = Agreeing("steps", "constant");
+    ASSERT_FALSE(constant.messages.empty());
+    EXPECT_NE(constant.messages[0].find("(6)"), std::string::npos) << constant.messages[0];
+    EXPECT_FALSE(Agreeing("steps", "constassign").messages.empty());
+}
+
+TEST_F(FastBlocks, GlobalsMembersAndArraysReachTheSameVariables) {
+    Compile("places.cis",
+            "int g = 1;\n"
+            "int p.x = 2;\n"
+            "int ga[4];\n"
+            "function auto globals() { int i;\n"
+            "  g = 1; p.x = 2; for (i = 0; i < 4; i++) ga[i] = 0;\n"
+            "  for (i = 0; i < 5; i++) { g = g * 2 + i; p.x = p.x + g; ga[i & 3] = ga[i & 3] + i; }\n"
+            "  return g + p.x + ga[1] + ga[3]; }\n"
+            "function auto newmember() { p.y = 4; p.y = p.y + p.x;\n"
+            "  return p.y; }\n"
+            "function auto locals() { int a[3]; int i; int s = 0; int q.k = 1;\n"
+            "  for (i = 0; i < 3; i++) a[i] = i * i;\n"
+            "  a[5] = 9; s = a[5] + a[2] + a[-1];\n"
+            "  q.k = q.k + s;\n"
+            "  return q.k; }\n"
+            "function auto missing() { int i = 0;\n"
+            "  i = i + nosuchvariable;\n"
+            "  return i; }\n");
+    Agreeing("places", "globals");
+    Agreeing("places", "newmember");
+    Agreeing("places", "locals");
+    EXPECT_FALSE(Agreeing("places", "missing").messages.empty());
+}
+
+TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
+    Compile("loops.cis",
+            "function auto search(int n) { int i; int j; int found = 0;\n"
+            "  for (i = 1; i < n; i++) {\n"
+            "    if (i % 3 == 0) continue;\n"
+            "    for (j = 0; j < i; j++) { if (j * j > i) break; found = found + j; }\n"
+            "    if (found > 200) break;\n"
+            "  }\n"
+            "  while (found > 7) found = found - 7;\n"
+            "  return found * 100 + i; }\n");
+    for (int n : {0, 1, 10, 60}) Agreeing("loops", "search", {Var(n)});
+}
+
+}  // namespace
+}  // namespace Vrel::Testing
