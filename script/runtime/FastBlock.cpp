@@ -64,6 +64,8 @@ private:
                 stack_.clear();
                 return Outcome::kContinue;
             case kOpJump: return Jump(in);
+            case kOpArrayCreate: return ArrayCreate(in);
+            case kOpArrayAssign: return ArrayAssign(in);
             case kOpJumpFalse:
             case kOpJumpTrue: return Branch(in);
             case kOpPreIncrement:
@@ -289,6 +291,31 @@ private:
         Emit({.code = in.opcode == kOpAssign ? FastCode::kAssign : FastCode::kCompound, .binary = in.opcode,
               .aBase = target.base, .bBase = value.base, .a = target.index, .b = value.index, .exit = exit});
         stack_.pop_back();
+        return Outcome::kContinue;
+    }
+
+    // ---- lists ----------------------------------------------------------------
+
+    // Lists live on the frame's stack: everything below goes there first.
+    Outcome ArrayCreate(const DecodedInstruction& in) {
+        if (in.kind != OperandKind::kValue || in.operand.GetTag() != kTagInt) return Outcome::kUnsupported;
+        const int count = in.operand.RawInt();
+        if (count < 0 || count > kMaxFastListCount) return Outcome::kUnsupported;
+        Emit({.code = FastCode::kArrayCreate, .a = static_cast<uint16_t>(count), .exit = Exit(in.pc)});
+        stack_.clear();
+        return Outcome::kContinue;
+    }
+
+    // Only the value is ours: the list is the frame's top.
+    Outcome ArrayAssign(const DecodedInstruction& in) {
+        if (in.kind != OperandKind::kValue || in.operand.GetTag() != kTagInt || stack_.size() != 1)
+            return Outcome::kUnsupported;
+        const int index = in.operand.RawInt();
+        if (index < 0 || index > kMaxFastListCount) return Outcome::kUnsupported;
+        const FastItem value = Top();
+        Emit({.code = FastCode::kArrayAssign, .aBase = value.base, .a = value.index,
+              .b = static_cast<uint16_t>(index), .exit = Exit(in.pc)});
+        stack_.clear();
         return Outcome::kContinue;
     }
 

@@ -25,6 +25,8 @@ constexpr int kMaxFastDepth = 48;
 constexpr int kMaxFastOperations = 400;
 // Locals a block can address; the variable numbers of the data model.
 constexpr int kMaxFastLocal = 32767;
+// Argument and return lists made inside a block.
+constexpr int kMaxFastListCount = 64;
 
 // Where an operand lives: the runner's registers, the frame's locals, the
 // block's constants, or the variable a pointer register reached.
@@ -64,6 +66,12 @@ enum class FastCode : uint8_t {
     kPrefix,      // variable A += b (b is 1 or -1 as uint16 65535)
     kPostfix,     // register[dst] = variable A, then A += b
     kKeep,        // the value A joins the values the bytecode leaves behind
+    // The stack so far goes to the frame (the items of exit), then a new
+    // array of a elements on top: argument and return lists.
+    kArrayCreate,
+    // Element a of the array on top of the frame's stack = the value A, as
+    // the stack slot holding A would copy it.
+    kArrayAssign,
     kJump,        // on to the link in data
     kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2
     kLeave,       // hand over to the bytecode at exit

@@ -162,6 +162,10 @@ bool Truth(const Var& value, bool& out) {
 
 }  // namespace
 
+// Each operation jumps straight to the next one's handler. A computed jump
+// out of a scope runs no destructors: handlers hold nothing that has one,
+// and call out where they need such values.
+//
 // Each operation jumps straight to the next one's handler: one indirect
 // jump per operation, each at its own place, which predicts far better than
 // one shared switch.
@@ -181,7 +185,8 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
         &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
         &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
-        &&keep,         &&jump,        &&branch,        &&leave,              &&lessEqualBranch, &&lessBranch,
+        &&keep,         &&arrayCreate, &&arrayAssign,   &&jump,               &&branch,         &&leave,
+        &&lessEqualBranch, &&lessBranch,
         &&compareBranch, &&compareBranch, &&compareBranch, &&compareBranch,
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
@@ -334,18 +339,17 @@ step: {
     FAST_NEXT();
 }
 
-keep: {
-    Var kept;
-    if (op->aBase == FastBase::kLocal) {
-        kept.SetReference(&locals_[op->a]);
-    } else if (op->aBase == FastBase::kPointer) {
-        kept.SetReference(pointers_[op->a]);
-    } else {
-        kept.CopyWithoutConst(FAST_OPERAND_A);
-    }
-    if (!Keep(frame, kept)) return false;
+keep:
+    if (!Keep(frame, *op)) return false;
     FAST_NEXT();
-}
+
+arrayCreate:
+    if (!CreateList(frame, *block, *op)) return false;
+    FAST_NEXT();
+
+arrayAssign:
+    if (!AssignElement(frame, *op)) goto guardFailed;
+    FAST_NEXT();
 
 jump:
     link = static_cast<FastLink*>(op->data);
@@ -451,11 +455,56 @@ bool FastRunner::Flush(CallFrame& frame) {
     return true;
 }
 
-bool FastRunner::Keep(CallFrame& frame, const Var& value) {
-    if (keptCount_ == kMaxKept && !Flush(frame)) return false;
-    Var& slot = kept_[keptCount_++];
+// What a stack slot holding the item would hold.
+void FastRunner::SlotValue(const FastOp& op, Var& slot) const {
     MakeEmpty(slot);
-    slot.Assign(value);
+    if (op.aBase == FastBase::kLocal) {
+        slot.SetReference(locals_ + op.a);
+    } else if (op.aBase == FastBase::kPointer) {
+        slot.SetReference(pointers_[op.a]);
+    } else {
+        slot.CopyWithoutConst(op.aBase == FastBase::kRegister ? registers_[op.a] : constants_[op.a]);
+    }
+}
+
+bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
+    if (keptCount_ == kMaxKept && !Flush(frame)) return false;
+    SlotValue(op, kept_[keptCount_++]);
+    return true;
+}
+
+bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op) {
+    const FastExit& below = block.GetExit(op.exit);
+    if (!Flush(frame)) return false;
+    for (uint32_t i = 0; i < below.itemCount; ++i)
+        if (!Materialize(frame, block, block.GetItems()[below.firstItem + i])) return false;
+    halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(op.a);
+    if (!array) array = VarArray::CreateWithCount(op.a);
+    Var* slot = array ? frame.Push() : nullptr;
+    if (!slot) {
+        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+        return false;
+    }
+    // Every list made here is a plain VarArray: one record look-up serves.
+    if (arrayRecord_) {
+        slot->SetObjectOfRecord(array.Get(), arrayRecord_);
+    } else {
+        slot->SetObject(array.Get());
+        arrayRecord_ = slot->GetRecord();
+    }
+    return true;
+}
+
+bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
+    if (frame.GetCount() == 0) return false;
+    Var& list = frame.Top();
+    VarExtension* object = list.GetTag() == kTagObject ? list.GetObject() : nullptr;
+    if (!object || object->GetClassInfo() != &VarArray::kClassRecord) return false;
+    Var* element = static_cast<VarArray*>(object)->GetAt(op.b);
+    if (!element) return false;
+    Var value;
+    SlotValue(op, value);
+    element->CopyWithoutConst(value);
     return true;
 }
 

@@ -17,6 +17,7 @@ class DecodedCode;
 class ScriptVM;
 class Thread;
 class VarExtension;
+struct TypeRecord;
 
 class FastRunner {
 public:
@@ -39,7 +40,10 @@ private:
                const Var*& current);
     bool Flush(CallFrame& frame);
     bool Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item);
-    bool Keep(CallFrame& frame, const Var& value);
+    void SlotValue(const FastOp& op, Var& slot) const;
+    bool Keep(CallFrame& frame, const FastOp& op);
+    bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
+    bool AssignElement(CallFrame& frame, const FastOp& op);
     bool Pin(CallFrame& frame, VarExtension* container);
     void Forget() {
         keptCount_ = 0;
@@ -56,6 +60,8 @@ private:
     int keptCount_ = 0;
     std::array<VarExtension*, kMaxKept> pins_{};
     int pinCount_ = 0;
+    // The record of a plain VarArray, once a list made here found it.
+    const TypeRecord* arrayRecord_ = nullptr;
 };
 
 }  // namespace Vrel

@@ -31,6 +31,19 @@ protected:
             result.SetString(text.c_str());
         });
     }
+    void AddListNatives() {
+        // "Bump(x)" adds one to the variable its argument refers to.
+        AddNative("Bump", [](Var& result, t_Interface& call) {
+            Var* argument = call.args ? call.args->GetElement(0) : nullptr;
+            Var* variable = argument ? argument->GetReferenced() : nullptr;
+            if (variable) variable->Followed().SetInt(variable->Followed().AsInt() + 1);
+            result.SetBool(variable != nullptr);
+        });
+        AddNative("Twice", [](Var& result, t_Interface& call) {
+            const Var* argument = call.args ? call.args->GetElement(0) : nullptr;
+            result.SetInt(argument ? argument->Followed().AsInt() * 2 : -1);
+        });
+    }
     void Compile(const char* alias, const char* text) { ASSERT_EQ(Buffer(alias, text), kCompileOk) << AllMessages(); }
 };
 
@@ -151,6 +164,19 @@ TEST_F(FastBlocks, GlobalsMembersAndArraysReachTheSameVariables) {
     Agreeing("places", "newmember");
     Agreeing("places", "locals");
     EXPECT_FALSE(Agreeing("places", "missing").messages.empty());
+}
+
+TEST_F(FastBlocks, ListsMadeInBlocksPassVariablesAsReferences) {
+    AddListNatives();
+    Compile("lists.cis",
+            "function int inc(int x) { return x + 1; }\n"
+            "function auto calls() { int a = 1; int b = 2; float f = 0.5;\n"
+            "  a = a + 1; Bump(a); b = Twice(a + b) + inc(b); f = f + inc(a);\n"
+            "  return a * 100 + b + f; }\n"
+            "function auto nested() { int a = 3;\n"
+            "  return inc(inc(a) * Twice(inc(a))); }\n");
+    EXPECT_EQ(Agreeing("lists", "calls").value, "317.500000");
+    EXPECT_EQ(Agreeing("lists", "nested").value, "33");
 }
 
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
