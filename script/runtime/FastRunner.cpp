@@ -186,8 +186,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
         &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
         &&keep,         &&arrayCreate, &&arrayAssign,   &&jump,               &&branch,         &&leave,
-        &&lessEqualBranch, &&lessBranch,
-        &&compareBranch, &&compareBranch, &&compareBranch, &&compareBranch,
+        &&lessEqualBranch, &&lessBranch, &&greaterEqualBranch, &&greaterBranch, &&equalBranch, &&notEqualBranch,
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
 
@@ -198,23 +197,23 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
     // Operands by base: registers, locals, constants (see FastBase).
     Var* bases[3] = {registers_.data(), nullptr, nullptr};
     FastLink* link = nullptr;
+    // Nothing a block runs adds locals: the table stays where it is.
+    const int localCount = frame.GetLocals().GetCount();
+    locals_ = localCount > 0 ? frame.GetLocals().At(0) : nullptr;
+    bases[1] = locals_;
     Forget();
 
-enterBlock: {
-    VarTable& locals = frame.GetLocals();
-    if (locals.GetCount() < block->GetLocalsNeeded()) {
+enterBlock:
+    if (localCount < block->GetLocalsNeeded()) {
         if (!Flush(frame)) return false;
         frame.pc = block->GetStart();
         operand = current;
         return true;
     }
-    locals_ = locals.GetCount() > 0 ? locals.At(0) : nullptr;
     constants_ = block->GetConstants();
-    bases[1] = locals_;
     bases[2] = const_cast<Var*>(constants_);
     op = block->GetOps().data();
     FAST_DISPATCH();
-}
 
 endStatement:
     if (frame.GetCount() > 0 || frame.HasPins()) frame.EndStatement();
@@ -291,6 +290,11 @@ sub: {
 mul: {
     const Var& a = FAST_OPERAND_A;
     const Var& b = FAST_OPERAND_B;
+    if (a.GetTagWord() == kTagInt && b.GetTagWord() == kTagInt) {
+        registers_[op->dst].OverwritePlainInt(
+            static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) * static_cast<uint32_t>(b.RawInt())));
+        FAST_NEXT();
+    }
     if (a.GetTagWord() == kTagFloat && b.GetTagWord() == kTagFloat) {
         registers_[op->dst].OverwritePlainFloat(a.RawFloat() * b.RawFloat());
         FAST_NEXT();
@@ -332,6 +336,12 @@ compound: {
 
 step: {
     Var& target = op->aBase == FastBase::kLocal ? locals_[op->a] : *pointers_[op->a];
+    if (target.GetTagWord() == kTagInt) {
+        const int32_t old = target.RawInt();
+        if (op->code == FastCode::kPostfix) registers_[op->dst].OverwritePlainInt(old);
+        target.OverwritePlainInt(static_cast<int32_t>(static_cast<uint32_t>(old) + (op->b == 1 ? 1u : ~0u)));
+        FAST_NEXT();
+    }
     const uint32_t tag = target.GetTag();
     if ((tag != kTagInt && tag != kTagFloat) || target.HasConstFlag()) goto guardFailed;
     if (op->code == FastCode::kPostfix) registers_[op->dst].CopyWithoutConst(target);
@@ -362,20 +372,23 @@ branch: {
     goto followLink;
 }
 
-lessBranch: {
-    const Var& a = FAST_OPERAND_A;
-    const Var& b = FAST_OPERAND_B;
-    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;
-    link = static_cast<FastLink*>((a.RawInt() < b.RawInt()) == (op->binary != 0) ? op->data : op->data2);
-    goto followLink;
-}
-lessEqualBranch: {
-    const Var& a = FAST_OPERAND_A;
-    const Var& b = FAST_OPERAND_B;
-    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;
-    link = static_cast<FastLink*>((a.RawInt() <= b.RawInt()) == (op->binary != 0) ? op->data : op->data2);
-    goto followLink;
-}
+#define FAST_INT_COMPARE_BRANCH(label, compare)                                                          \
+    label : {                                                                                             \
+        const Var& a = FAST_OPERAND_A;                                                                    \
+        const Var& b = FAST_OPERAND_B;                                                                    \
+        if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;                   \
+        link = static_cast<FastLink*>((a.RawInt() compare b.RawInt()) == (op->binary != 0) ? op->data      \
+                                                                                            : op->data2); \
+        goto followLink;                                                                                  \
+    }
+    FAST_INT_COMPARE_BRANCH(lessBranch, <)
+    FAST_INT_COMPARE_BRANCH(lessEqualBranch, <=)
+    FAST_INT_COMPARE_BRANCH(greaterBranch, >)
+    FAST_INT_COMPARE_BRANCH(greaterEqualBranch, >=)
+    FAST_INT_COMPARE_BRANCH(equalBranch, ==)
+    FAST_INT_COMPARE_BRANCH(notEqualBranch, !=)
+#undef FAST_INT_COMPARE_BRANCH
+
 compareBranch: {
     const auto comparison = static_cast<FastCode>(static_cast<int>(FastCode::kLessEqual) +
                                                   (static_cast<int>(op->code) -
