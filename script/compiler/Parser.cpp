@@ -56,6 +56,10 @@ bool Parser::Parse() {
         SNode* statement = root->LastChild();
         if (statement && !CheckTreeDepth(statement, token->line)) return false;
         token = last->Next();
+        // Tokens of a finished statement are never looked at again: letting
+        // them go keeps a long source from holding its whole token list next
+        // to its whole tree.
+        context_.tokens->ReleaseChildrenBefore(token);
     }
     return true;
 }

@@ -235,6 +235,26 @@ void SNode::Unlink() {
     previous_ = nullptr;
 }
 
+void SNode::ReleaseChildrenBefore(SNode* child) {
+    if (child && child->parent_ != this) return;
+    if (child == firstChild_.Get()) return;
+    halvo::AutoRef<SNode> dropped = std::move(firstChild_);
+    if (child) {
+        firstChild_ = std::move(child->previous_->next_);
+        child->previous_ = nullptr;
+    } else {
+        lastChild_ = nullptr;
+    }
+    // One node at a time, cut from the chain before it goes, so that a node
+    // someone else still holds keeps no sibling behind it.
+    while (dropped) {
+        halvo::AutoRef<SNode> next = std::move(dropped->next_);
+        dropped->parent_ = nullptr;
+        dropped->previous_ = nullptr;
+        dropped = std::move(next);
+    }
+}
+
 int SNode::ChildCount() const {
     int count = 0;
     for (const SNode* child = FirstChild(); child; child = child->Next()) ++count;

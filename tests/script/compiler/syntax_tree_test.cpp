@@ -91,6 +91,47 @@ TEST(SNodeRelease, LongChainsGoWithoutRecursionAndHeldNodesSurviveUnlinked) {
     EXPECT_EQ(held->FirstChild(), child.Get());
 }
 
+// The parser drops used-up tokens and the generator finished statements
+// from the front of their lists: the rest of the list stays whole, a node held
+// elsewhere survives cut off, and a node of another list changes nothing.
+TEST(SNodeRelease, FrontOfAListGoesAndTheRestStays) {
+    AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, 1);
+    std::vector<SNode*> nodes;
+    AutoRef<SNode> held;
+    for (int i = 0; i < 6; ++i) {
+        AutoRef<SNode> token = MakeTokenNode(OT_NAME, 0, i);
+        SNode::AddChild(root.Get(), token.Get());
+        nodes.push_back(token.Get());
+        if (i == 1) held = token;
+    }
+    AutoRef<SNode> grandchild = MakeTokenNode(OT_NAME, 0, 9);
+    SNode::AddChild(held.Get(), grandchild.Get());
+
+    AutoRef<SNode> stranger = MakeTokenNode(OT_NAME, 0, 1);
+    root->ReleaseChildrenBefore(stranger.Get());
+    EXPECT_EQ(root->ChildCount(), 6);
+    root->ReleaseChildrenBefore(nodes[0]);
+    EXPECT_EQ(root->ChildCount(), 6);
+
+    root->ReleaseChildrenBefore(nodes[3]);
+    EXPECT_EQ(root->ChildCount(), 3);
+    EXPECT_EQ(root->FirstChild(), nodes[3]);
+    EXPECT_EQ(nodes[3]->Previous(), nullptr);
+    EXPECT_EQ(root->LastChild(), nodes[5]);
+    EXPECT_EQ(held->Parent(), nullptr);
+    EXPECT_EQ(held->Next(), nullptr);
+    EXPECT_EQ(held->FirstChild(), grandchild.Get());
+
+    AutoRef<SNode> appended = MakeTokenNode(OT_NAME, 0, 7);
+    SNode::AddChild(root.Get(), appended.Get());
+    root->ReleaseChildrenBefore(nullptr);
+    EXPECT_EQ(root->FirstChild(), nullptr);
+    EXPECT_EQ(root->LastChild(), nullptr);
+    EXPECT_EQ(appended->Parent(), nullptr);
+    SNode::AddChild(root.Get(), appended.Get());
+    EXPECT_EQ(root->ChildCount(), 1);
+}
+
 // Node memory is reused across compiles and threads: a tree made on a
 // thread that has ended stays whole, and reused nodes start empty.
 TEST(SNodeRelease, TreesOutliveTheThreadThatMadeThemAndReusedNodesStartEmpty) {
