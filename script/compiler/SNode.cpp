@@ -73,13 +73,6 @@ private:
     std::vector<void*> chunks_;
 };
 
-// Nodes still waiting to be released, shared by every release on this
-// thread so that releasing a leaf list does not allocate each time.
-std::vector<halvo::AutoRef<SNode>>& ReleaseWorkList() {
-    static thread_local std::vector<halvo::AutoRef<SNode>> list;
-    return list;
-}
-
 }  // namespace
 
 // Address checking builds keep one allocation per node, so that a node used
@@ -110,13 +103,10 @@ void SNode::operator delete(void* block, size_t size) {
     NodeBlocks::Global().Give(block);
 }
 
-SNode::SNode(const OpRow& row) {
-    Clear();
-    CopyRow(row);
-}
+// The members start as Clear leaves them.
+SNode::SNode(const OpRow& row) { CopyRow(row); }
 
 SNode::SNode(const SNode& other) : halvo::RefObj() {
-    Clear();
     line = other.line;
     kind = other.kind;
     subKind = other.subKind;
@@ -154,10 +144,10 @@ halvo::AutoRef<SNode> SNode::MakeInstruction(int32_t opcode) {
 }
 
 void SNode::Clear() {
+    ReleaseLinksIteratively();
     parent_ = nullptr;
     previous_ = nullptr;
     lastChild_ = nullptr;
-    ReleaseLinksIteratively();
     kind = 0;
     subKind = 0;
     text = nullptr;
@@ -167,40 +157,44 @@ void SNode::Clear() {
 }
 
 // Every node reached here was a child of, or a sibling behind, a node that
-// goes away: it is unlinked as it is released. A node that nobody else holds
-// hands its own links to the work list first, so its destructor finds
-// nothing left to release and the stack stays flat.
+// goes away: it is unlinked as it is released. The nodes still to release
+// form one sibling chain: a node that nobody else holds puts its children in
+// front of the chain before it goes, so its destructor finds nothing left to
+// release, the stack stays flat and no list is needed. A node's value may own
+// further nodes; their release runs on a chain of its own.
 void SNode::ReleaseLinksIteratively() {
     if (!firstChild_ && !next_) return;
-    // A node's value may own further nodes: a release started while another
-    // runs keeps a list of its own and leaves the shared one alone.
-    static thread_local bool sharedListBusy = false;
-    std::vector<halvo::AutoRef<SNode>> ownList;
-    const bool useShared = !sharedListBusy;
-    std::vector<halvo::AutoRef<SNode>>& pending = useShared ? ReleaseWorkList() : ownList;
-    const size_t base = pending.size();
-    if (useShared) sharedListBusy = true;
-    if (firstChild_) pending.push_back(std::move(firstChild_));
-    if (next_) pending.push_back(std::move(next_));
+    halvo::AutoRef<SNode> pending;
+    if (firstChild_) {
+        // Children first, then the siblings behind this node.
+        lastChild_->next_ = std::move(next_);
+        pending = std::move(firstChild_);
+    } else {
+        pending = std::move(next_);
+    }
     lastChild_ = nullptr;
-    while (pending.size() > base) {
-        halvo::AutoRef<SNode> node = std::move(pending.back());
-        pending.pop_back();
+    while (pending) {
+        SNode* node = pending.Get();
         node->parent_ = nullptr;
         node->previous_ = nullptr;
-        if (node->next_) pending.push_back(std::move(node->next_));
+        halvo::AutoRef<SNode> rest = std::move(node->next_);
         if (node->GetRefCount() == 1 && node->firstChild_) {
-            pending.push_back(std::move(node->firstChild_));
+            node->lastChild_->next_ = std::move(rest);
+            rest = std::move(node->firstChild_);
             node->lastChild_ = nullptr;
         }
+        pending = std::move(rest);
     }
-    if (useShared) sharedListBusy = false;
 }
 
 void SNode::AddChild(SNode* parent, SNode* node) {
     if (!parent || !node) return;
-    halvo::AutoRef<SNode> keep(node);
-    if (node->parent_) node->Unlink();
+    // A node that moves is held until its new list holds it.
+    halvo::AutoRef<SNode> keep;
+    if (node->parent_) {
+        keep = node;
+        node->Unlink();
+    }
     node->parent_ = parent;
     if (!parent->lastChild_) {
         parent->firstChild_ = node;

@@ -26,6 +26,21 @@ TEST(OpTable, HasItsRowsAndFindsByKindAndSubKind) {
     EXPECT_STREQ(GetOpSubTypeName(177), "l-or");
 }
 
+// FindToken answers from an index; it must give the first matching row of the
+// table for every pair, including pairs no row has and out-of-range values.
+TEST(OpTable, FindTokenGivesTheFirstMatchingRowForEveryPair) {
+    auto search = [](int32_t kind, int32_t subKind) -> const OpRow* {
+        for (const OpRow* row = OpTable; row->text; ++row)
+            if ((kind == 0 || row->kind == kind) && (subKind == 0 || row->subKind == subKind)) return row;
+        return nullptr;
+    };
+    for (int32_t kind = -2; kind < 40; ++kind)
+        for (int32_t subKind = -2; subKind < 300; ++subKind)
+            ASSERT_EQ(FindToken(kind, subKind), search(kind, subKind)) << kind << " " << subKind;
+    EXPECT_EQ(FindToken(1000, 0), nullptr);
+    EXPECT_EQ(FindToken(OT_BINARY, 100000), nullptr);
+}
+
 TEST(SNodeDump, ValueTokenIsOneLine) {
     AutoRef<SNode> token = MakeTokenNode(OT_VALUE, 0, 3);
     token->value.SetInt(42);
