@@ -344,7 +344,7 @@ bool HiGrammar::Handle_Switch(SNode* node, SNode* code, CompileContext& context)
 
     breakTargets_.push_back(exit);
     struct PopTarget {
-        std::list<int32_t>& targets;
+        std::vector<int32_t>& targets;
         ~PopTarget() { targets.pop_back(); }
     } pop{breakTargets_};
 
