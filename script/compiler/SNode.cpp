@@ -2,7 +2,10 @@
 
 #include "script/runtime/Opcode.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <new>
 #include <utility>
 #include <vector>
@@ -33,7 +36,10 @@ private:
 
 class NodeBlocks {
 public:
-    static constexpr size_t kChunkNodes = 512;
+    // One chunk is one large page where the system offers them: a compile's
+    // nodes then cost a few page faults instead of thousands.
+    static constexpr size_t kChunkBytes = size_t{2} << 20;
+    static constexpr size_t kChunkNodes = kChunkBytes / sizeof(SNode);
 
     // Never destroyed: nodes held by other static objects may go away
     // after it would have.
@@ -48,7 +54,7 @@ public:
             return block;
         }
         if (unused_ == 0) {
-            fresh_ = static_cast<unsigned char*>(::operator new(kChunkNodes * sizeof(SNode)));
+            fresh_ = NewChunk();
             chunks_.push_back(fresh_);
             unused_ = kChunkNodes;
         }
@@ -66,6 +72,17 @@ private:
     struct Spare {
         Spare* next;
     };
+
+    static unsigned char* NewChunk() {
+        void* chunk = std::aligned_alloc(kChunkBytes, kChunkBytes);
+        if (!chunk) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        // Only advice: without large pages the chunk works all the same.
+        ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
+#endif
+        return static_cast<unsigned char*>(chunk);
+    }
+
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
     Spare* spare_ = nullptr;
     unsigned char* fresh_ = nullptr;
