@@ -36,10 +36,11 @@ private:
 
 class NodeBlocks {
 public:
-    // One chunk is one large page where the system offers them: a compile's
-    // nodes then cost a few page faults instead of thousands.
+    // The first chunk is small, for the many short compiles. Later ones
+    // are one large page each where the system offers them: a long
+    // compile's nodes then cost a few page faults instead of thousands.
+    static constexpr size_t kFirstChunkNodes = 512;
     static constexpr size_t kChunkBytes = size_t{2} << 20;
-    static constexpr size_t kChunkNodes = kChunkBytes / sizeof(SNode);
 
     // Never destroyed: nodes held by other static objects may go away
     // after it would have.
@@ -54,9 +55,11 @@ public:
             return block;
         }
         if (unused_ == 0) {
-            fresh_ = NewChunk();
+            const bool first = chunks_.empty();
+            fresh_ = first ? static_cast<unsigned char*>(::operator new(kFirstChunkNodes * sizeof(SNode)))
+                           : NewLargeChunk();
             chunks_.push_back(fresh_);
-            unused_ = kChunkNodes;
+            unused_ = first ? kFirstChunkNodes : kChunkBytes / sizeof(SNode);
         }
         --unused_;
         void* block = fresh_;
@@ -73,7 +76,7 @@ private:
         Spare* next;
     };
 
-    static unsigned char* NewChunk() {
+    static unsigned char* NewLargeChunk() {
         void* chunk = std::aligned_alloc(kChunkBytes, kChunkBytes);
         if (!chunk) throw std::bad_alloc();
 #ifdef MADV_HUGEPAGE
