@@ -27,6 +27,9 @@ bool Assembler::Assemble(CompileContext& context) {
     lineMap_.reserve(kInitialReserve);
     lastLine_ = -1;
     if (!context.target) return false;
+    // Assembling changes no member of the target: its string table is
+    // looked up once, not per operand.
+    vocabulary_ = context.target->GetVocabulary();
 
     lineMap_.push_back(kOperandInlineText);
     lineMap_.insert(lineMap_.end(), context.sourceName.begin(), context.sourceName.end());
@@ -50,11 +53,9 @@ bool Assembler::Assemble(CompileContext& context) {
 // Post-order along an explicit stack: nested blocks and expressions make
 // instruction trees as deep as the syntax tree.
 bool Assembler::EmitInstruction(CompileContext& context, SNode* node) {
-    struct Step {
-        SNode* node;
-        SNode* nextChild;
-    };
-    std::vector<Step> work{{node, node->FirstChild()}};
+    std::vector<Step>& work = work_;
+    work.clear();
+    work.push_back({node, node->FirstChild()});
     while (!work.empty()) {
         Step& step = work.back();
         if (SNode* child = step.nextChild) {
@@ -82,7 +83,7 @@ bool Assembler::EmitOne(CompileContext& context, SNode* node) {
         labels_[node->value.AsInt()].patches.push_back(static_cast<uint32_t>(code_.size() + 1));
         node->value.SetPosition(static_cast<uint32_t>(-1));
     }
-    if (opcode < kOpFirstWithoutOperand && !node->value.WriteOperand(code_, context.target->GetVocabulary()))
+    if (opcode < kOpFirstWithoutOperand && !node->value.WriteOperand(code_, vocabulary_))
         HiGrammar::Error(context, node->line, "Unsupported type: reference");
     return true;
 }

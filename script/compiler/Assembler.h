@@ -36,7 +36,15 @@ private:
     void RecordLine(int32_t line);
     bool ResolveLabels(CompileContext& context);
 
+    struct Step {
+        SNode* node;
+        SNode* nextChild;
+    };
+
     std::map<int32_t, LabelEntry> labels_;
+    // The post-order walk's stack, kept between the statements of a body.
+    std::vector<Step> work_;
+    Vocabulary* vocabulary_ = nullptr;
     std::vector<uint8_t> code_;
     std::vector<uint8_t> lineMap_;
     int32_t lastLine_ = -1;

@@ -8,11 +8,11 @@ CompileContext::CompileContext(const char* name, const char* text)
       sourceName(name ? name : ""),
       words(std::make_unique<t_Vocals>()) {}
 
+CompileContext::CompileContext(const CompileContext& outer, BinCode* body)
+    : target(body), sourceText(outer.sourceText), sourceName(outer.sourceName), words(std::make_unique<t_Vocals>()) {}
+
 std::unique_ptr<CompileContext> CompileContext::Nested(const CompileContext& outer, BinCode* target) {
-    auto nested = std::make_unique<CompileContext>(outer.sourceName.c_str(), outer.sourceText);
-    nested->moduleName.clear();
-    nested->target = target;
-    return nested;
+    return std::unique_ptr<CompileContext>(new CompileContext(outer, target));
 }
 
 std::string ModuleNameFromPath(const char* path) {

@@ -38,6 +38,10 @@ struct CompileContext {
     bool statementByStatement = false;
     std::unique_ptr<t_Vocals> words;
     LineTable lines;
+
+private:
+    // Nested's: no module name to work out from the source name.
+    CompileContext(const CompileContext& outer, BinCode* body);
 };
 
 // After the last '/' or '\', lower-cased, cut at the first '.'; "(memory)"

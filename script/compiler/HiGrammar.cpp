@@ -105,13 +105,20 @@ bool HiGrammar::Generate(CompileContext& context) {
 }
 
 bool HiGrammar::GenerateStatements(SNode* list, SNode* code, CompileContext& context) {
-    for (SNode* statement = list->FirstChild(); statement; statement = statement->Next()) {
+    for (SNode* statement = list->FirstChild(); statement;) {
         if (context.statementByStatement) {
             context.code = Code::NewRoot();
             code = context.code.Get();
         }
         if (!HandleStatement(statement, code, context)) return false;
-        if (context.statementByStatement && !RunStatement(context)) return false;
+        SNode* next = statement->Next();
+        if (context.statementByStatement) {
+            if (!RunStatement(context)) return false;
+            // A statement that ran is done with: its tree goes, so that the
+            // next statements' code reuses its nodes.
+            list->ReleaseChildrenBefore(next);
+        }
+        statement = next;
     }
     return true;
 }
@@ -337,7 +344,7 @@ bool HiGrammar::Handle_Switch(SNode* node, SNode* code, CompileContext& context)
 
     breakTargets_.push_back(exit);
     struct PopTarget {
-        std::list<int32_t>& targets;
+        std::vector<int32_t>& targets;
         ~PopTarget() { targets.pop_back(); }
     } pop{breakTargets_};
 

@@ -7,8 +7,7 @@
 #include "script/compiler/CompileContext.h"
 
 #include <cstdint>
-#include <deque>
-#include <list>
+#include <vector>
 
 namespace Vrel {
 
@@ -99,8 +98,9 @@ private:
     Compiler& compiler_;
     int depth_;
     int32_t labelCounter_ = 0;
-    std::deque<int32_t> continueTargets_;
-    std::list<int32_t> breakTargets_;
+    // Innermost last; "breakout" takes the outermost.
+    std::vector<int32_t> continueTargets_;
+    std::vector<int32_t> breakTargets_;
 };
 
 // Instruction-node helpers the generator parts share.

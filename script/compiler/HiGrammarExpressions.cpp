@@ -9,15 +9,20 @@
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarBinary.h"
 
+#include <array>
 #include <map>
+#include <span>
 #include <vector>
 
 namespace Vrel {
 
 namespace {
 
-// The operand children val(0), val(1), ... as long as the sequence goes on.
-std::vector<SNode*> CollectOperands(const SNode* node) {
+constexpr size_t kFewOperands = 4;
+
+// The operand children val(0), val(1), ... as long as the sequence goes on;
+// the first child of each number counts.
+std::vector<SNode*> CollectOperandsByMap(const SNode* node) {
     std::map<int32_t, SNode*> byIndex;
     for (SNode* child = node->FirstChild(); child; child = child->Next())
         if (child->kind == OT_VAL && child->value.GetTag() == kTagInt) byIndex.emplace(child->value.RawInt(), child);
@@ -25,6 +30,26 @@ std::vector<SNode*> CollectOperands(const SNode* node) {
     for (auto it = byIndex.find(0); it != byIndex.end(); it = byIndex.find(static_cast<int32_t>(operands.size())))
         operands.push_back(it->second);
     return operands;
+}
+
+// The parser gives an operator node val(0) and at most val(1): those are
+// gathered into few without allocating. Higher numbers take the general way
+// through spill.
+std::span<SNode* const> CollectOperands(const SNode* node, std::array<SNode*, kFewOperands>& few,
+                                        std::vector<SNode*>& spill) {
+    few.fill(nullptr);
+    for (SNode* child = node->FirstChild(); child; child = child->Next()) {
+        if (child->kind != OT_VAL || child->value.GetTag() != kTagInt) continue;
+        const int32_t index = child->value.RawInt();
+        if (index >= static_cast<int32_t>(kFewOperands)) {
+            spill = CollectOperandsByMap(node);
+            return spill;
+        }
+        if (index >= 0 && !few[static_cast<size_t>(index)]) few[static_cast<size_t>(index)] = child;
+    }
+    size_t count = 0;
+    while (count < kFewOperands && few[count]) ++count;
+    return std::span<SNode* const>(few.data(), count);
 }
 
 bool IsOperator(const SNode* node) {
@@ -36,7 +61,9 @@ bool IsOperator(const SNode* node) {
 bool HiGrammar::AssembleExpression(SNode* node, SNode* code, CompileContext& context) {
     DepthGuard guard(*this, context, node);
     if (!guard.Ok()) return false;
-    std::vector<SNode*> operands = CollectOperands(node);
+    std::array<SNode*, kFewOperands> few;
+    std::vector<SNode*> spill;
+    std::span<SNode* const> operands = CollectOperands(node, few, spill);
     SNode* first = node->FirstChild();
     if (operands.size() == 2 && node->ChildCount() == 3 &&
         (first->subKind == kOpLogicalAnd || first->subKind == kOpLogicalOr)) {

@@ -190,7 +190,7 @@ const OpRow* Lexer::ReadWord(size_t pos, size_t& consumed, Var& value) {
     size_t length = 1;
     while (Ascii::IsWordChar(at[length])) ++length;
     consumed = length;
-    std::string word(at, length);
+    std::string_view word(at, length);
     if (word[0] == '@') {
         SysVariable(Word(word.substr(1)), value);
         return &ValueRow();
@@ -227,7 +227,7 @@ void Lexer::SysVariable(const char* name, Var& value) {
     }
 }
 
-const char* Lexer::Word(const std::string& text) { return context_.words->AddWord(text.size(), text.data()); }
+const char* Lexer::Word(std::string_view text) { return context_.words->AddWord(text.size(), text.data()); }
 
 void Lexer::Report(const char* format, ...) {
     char message[Compiler::kMaxMessageLength];

@@ -7,6 +7,7 @@
 #include "script/compiler/TokenOracle.h"
 
 #include <cstddef>
+#include <string_view>
 
 namespace Vrel {
 
@@ -34,7 +35,7 @@ private:
     const OpRow* ReadNumber(size_t pos, size_t& consumed, Var& value);
     const OpRow* ReadWord(size_t pos, size_t& consumed, Var& value);
     void SysVariable(const char* name, Var& value);
-    const char* Word(const std::string& text);
+    const char* Word(std::string_view text);
     void Report(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     CompileContext& context_;

@@ -148,13 +148,55 @@ const char* GetOpSubTypeName(int32_t subKind) {
     return "(unknown en_OpSubType)";
 }
 
-const OpRow* FindToken(int32_t kind, int32_t subKind) {
+namespace {
+
+const OpRow* SearchToken(int32_t kind, int32_t subKind) {
     for (const OpRow* row = OpTable; row->text; ++row) {
         if (kind != 0 && row->kind != kind) continue;
         if (subKind != 0 && row->subKind != subKind) continue;
         return row;
     }
     return nullptr;
+}
+
+// Every node is made through a look-up: the answers for the kinds and sub
+// kinds the table uses are indexed once. Rows are entered last to first so
+// that the first matching row stays, as the search finds it.
+constexpr int32_t kIndexedKinds = 32;
+constexpr int32_t kIndexedSubKinds = 256;
+
+struct TokenIndex {
+    const OpRow* rows[kIndexedKinds][kIndexedSubKinds] = {};
+    bool complete = true;
+};
+
+const TokenIndex& Index() {
+    static const TokenIndex* index = [] {
+        auto* built = new TokenIndex;
+        const OpRow* end = OpTable;
+        while (end->text) ++end;
+        for (const OpRow* row = end; row-- != OpTable;) {
+            if (row->kind < 0 || row->kind >= kIndexedKinds || row->subKind < 0 || row->subKind >= kIndexedSubKinds) {
+                built->complete = false;
+                continue;
+            }
+            built->rows[row->kind][row->subKind] = row;
+            built->rows[row->kind][0] = row;
+            built->rows[0][row->subKind] = row;
+            built->rows[0][0] = row;
+        }
+        return built;
+    }();
+    return *index;
+}
+
+}  // namespace
+
+const OpRow* FindToken(int32_t kind, int32_t subKind) {
+    const TokenIndex& index = Index();
+    if (!index.complete || kind < 0 || kind >= kIndexedKinds || subKind < 0 || subKind >= kIndexedSubKinds)
+        return SearchToken(kind, subKind);
+    return index.rows[kind][subKind];
 }
 
 const OpRow* FindTokenByKind(int32_t kind) {

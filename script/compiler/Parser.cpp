@@ -56,6 +56,10 @@ bool Parser::Parse() {
         SNode* statement = root->LastChild();
         if (statement && !CheckTreeDepth(statement, token->line)) return false;
         token = last->Next();
+        // Tokens of a finished statement are never looked at again: letting
+        // them go keeps a long source from holding its whole token list next
+        // to its whole tree.
+        context_.tokens->ReleaseChildrenBefore(token);
     }
     return true;
 }
@@ -63,13 +67,11 @@ bool Parser::Parse() {
 // The tree is walked later by recursive generators: bound its depth here,
 // by an explicit walk over the statement just made.
 bool Parser::CheckTreeDepth(const SNode* statement, int line) {
-    struct Step {
-        const SNode* node;
-        int depth;
-    };
-    std::vector<Step> work{{statement, 1}};
+    std::vector<DepthStep>& work = depthWork_;
+    work.clear();
+    work.push_back({statement, 1});
     while (!work.empty()) {
-        Step step = work.back();
+        DepthStep step = work.back();
         work.pop_back();
         if (step.depth > kMaxTreeDepth) {
             Error(line, "Expression too complex");

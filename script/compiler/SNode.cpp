@@ -2,7 +2,10 @@
 
 #include "script/runtime/Opcode.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <new>
 #include <utility>
 #include <vector>
@@ -33,7 +36,11 @@ private:
 
 class NodeBlocks {
 public:
-    static constexpr size_t kChunkNodes = 512;
+    // The first chunk is small, for the many short compiles. Later ones
+    // are one large page each where the system offers them: a long
+    // compile's nodes then cost a few page faults instead of thousands.
+    static constexpr size_t kFirstChunkNodes = 512;
+    static constexpr size_t kChunkBytes = size_t{2} << 20;
 
     // Never destroyed: nodes held by other static objects may go away
     // after it would have.
@@ -48,9 +55,11 @@ public:
             return block;
         }
         if (unused_ == 0) {
-            fresh_ = static_cast<unsigned char*>(::operator new(kChunkNodes * sizeof(SNode)));
+            const bool first = chunks_.empty();
+            fresh_ = first ? static_cast<unsigned char*>(::operator new(kFirstChunkNodes * sizeof(SNode)))
+                           : NewLargeChunk();
             chunks_.push_back(fresh_);
-            unused_ = kChunkNodes;
+            unused_ = first ? kFirstChunkNodes : kChunkBytes / sizeof(SNode);
         }
         --unused_;
         void* block = fresh_;
@@ -66,19 +75,23 @@ private:
     struct Spare {
         Spare* next;
     };
+
+    static unsigned char* NewLargeChunk() {
+        void* chunk = std::aligned_alloc(kChunkBytes, kChunkBytes);
+        if (!chunk) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        // Only advice: without large pages the chunk works all the same.
+        ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
+#endif
+        return static_cast<unsigned char*>(chunk);
+    }
+
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
     Spare* spare_ = nullptr;
     unsigned char* fresh_ = nullptr;
     size_t unused_ = 0;
     std::vector<void*> chunks_;
 };
-
-// Nodes still waiting to be released, shared by every release on this
-// thread so that releasing a leaf list does not allocate each time.
-std::vector<halvo::AutoRef<SNode>>& ReleaseWorkList() {
-    static thread_local std::vector<halvo::AutoRef<SNode>> list;
-    return list;
-}
 
 }  // namespace
 
@@ -110,13 +123,10 @@ void SNode::operator delete(void* block, size_t size) {
     NodeBlocks::Global().Give(block);
 }
 
-SNode::SNode(const OpRow& row) {
-    Clear();
-    CopyRow(row);
-}
+// The members start as Clear leaves them.
+SNode::SNode(const OpRow& row) { CopyRow(row); }
 
 SNode::SNode(const SNode& other) : halvo::RefObj() {
-    Clear();
     line = other.line;
     kind = other.kind;
     subKind = other.subKind;
@@ -154,10 +164,10 @@ halvo::AutoRef<SNode> SNode::MakeInstruction(int32_t opcode) {
 }
 
 void SNode::Clear() {
+    ReleaseLinksIteratively();
     parent_ = nullptr;
     previous_ = nullptr;
     lastChild_ = nullptr;
-    ReleaseLinksIteratively();
     kind = 0;
     subKind = 0;
     text = nullptr;
@@ -167,40 +177,44 @@ void SNode::Clear() {
 }
 
 // Every node reached here was a child of, or a sibling behind, a node that
-// goes away: it is unlinked as it is released. A node that nobody else holds
-// hands its own links to the work list first, so its destructor finds
-// nothing left to release and the stack stays flat.
+// goes away: it is unlinked as it is released. The nodes still to release
+// form one sibling chain: a node that nobody else holds puts its children in
+// front of the chain before it goes, so its destructor finds nothing left to
+// release, the stack stays flat and no list is needed. A node's value may own
+// further nodes; their release runs on a chain of its own.
 void SNode::ReleaseLinksIteratively() {
     if (!firstChild_ && !next_) return;
-    // A node's value may own further nodes: a release started while another
-    // runs keeps a list of its own and leaves the shared one alone.
-    static thread_local bool sharedListBusy = false;
-    std::vector<halvo::AutoRef<SNode>> ownList;
-    const bool useShared = !sharedListBusy;
-    std::vector<halvo::AutoRef<SNode>>& pending = useShared ? ReleaseWorkList() : ownList;
-    const size_t base = pending.size();
-    if (useShared) sharedListBusy = true;
-    if (firstChild_) pending.push_back(std::move(firstChild_));
-    if (next_) pending.push_back(std::move(next_));
+    halvo::AutoRef<SNode> pending;
+    if (firstChild_) {
+        // Children first, then the siblings behind this node.
+        lastChild_->next_ = std::move(next_);
+        pending = std::move(firstChild_);
+    } else {
+        pending = std::move(next_);
+    }
     lastChild_ = nullptr;
-    while (pending.size() > base) {
-        halvo::AutoRef<SNode> node = std::move(pending.back());
-        pending.pop_back();
+    while (pending) {
+        SNode* node = pending.Get();
         node->parent_ = nullptr;
         node->previous_ = nullptr;
-        if (node->next_) pending.push_back(std::move(node->next_));
+        halvo::AutoRef<SNode> rest = std::move(node->next_);
         if (node->GetRefCount() == 1 && node->firstChild_) {
-            pending.push_back(std::move(node->firstChild_));
+            node->lastChild_->next_ = std::move(rest);
+            rest = std::move(node->firstChild_);
             node->lastChild_ = nullptr;
         }
+        pending = std::move(rest);
     }
-    if (useShared) sharedListBusy = false;
 }
 
 void SNode::AddChild(SNode* parent, SNode* node) {
     if (!parent || !node) return;
-    halvo::AutoRef<SNode> keep(node);
-    if (node->parent_) node->Unlink();
+    // A node that moves is held until its new list holds it.
+    halvo::AutoRef<SNode> keep;
+    if (node->parent_) {
+        keep = node;
+        node->Unlink();
+    }
     node->parent_ = parent;
     if (!parent->lastChild_) {
         parent->firstChild_ = node;
@@ -233,6 +247,26 @@ void SNode::Unlink() {
     if (previous_) previous_->next_ = std::move(after);
     else parent->firstChild_ = std::move(after);
     previous_ = nullptr;
+}
+
+void SNode::ReleaseChildrenBefore(SNode* child) {
+    if (child && child->parent_ != this) return;
+    if (child == firstChild_.Get()) return;
+    halvo::AutoRef<SNode> dropped = std::move(firstChild_);
+    if (child) {
+        firstChild_ = std::move(child->previous_->next_);
+        child->previous_ = nullptr;
+    } else {
+        lastChild_ = nullptr;
+    }
+    // One node at a time, cut from the chain before it goes, so that a node
+    // someone else still holds keeps no sibling behind it.
+    while (dropped) {
+        halvo::AutoRef<SNode> next = std::move(dropped->next_);
+        dropped->parent_ = nullptr;
+        dropped->previous_ = nullptr;
+        dropped = std::move(next);
+    }
 }
 
 int SNode::ChildCount() const {

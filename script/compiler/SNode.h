@@ -38,6 +38,10 @@ public:
     // Puts node right behind sibling when sibling's parent is parent.
     static void InsertAfter(SNode* parent, SNode* sibling, SNode* node);
     void Unlink();
+    // Releases the children in front of child (all of them when child is
+    // null), so that a long list can be let go of piece by piece as its
+    // front is used up. Does nothing when child is not a child of this.
+    void ReleaseChildrenBefore(SNode* child);
     int ChildCount() const;
     // Deep copies walk an explicit stack: an index expression under a
     // constant may be thousands of levels deep.

@@ -109,19 +109,30 @@ SNode* ScriptGrExp::ParseExpression(SNode* start, SNode* end, SNode* parent, boo
 }
 
 bool ScriptGrExp::Reduce(SNode* exp) {
-    std::vector<SNode*> work{exp};
-    while (!work.empty()) {
+    // The list kept from the last expression; a nested reduction would find
+    // it taken and start one of its own.
+    std::vector<SNode*> work;
+    work.swap(spareWork_);
+    work.clear();
+    work.push_back(exp);
+    bool ok = true;
+    while (ok && !work.empty()) {
         SNode* node = work.back();
         work.pop_back();
-        if (!ReduceGroups(node, work)) return false;
-        if (CountOperators(node) > Parser::kMaxChainOperators) {
-            parser_.Error(LineOf(node), "Expression too complex");
-            return false;
-        }
-        SNode* op = _FindOperation(node);
-        if (op && !SplitAt(node, op, work)) return false;
+        ok = ReduceStep(node, work);
     }
-    return true;
+    work.swap(spareWork_);
+    return ok;
+}
+
+bool ScriptGrExp::ReduceStep(SNode* node, std::vector<SNode*>& work) {
+    if (!ReduceGroups(node, work)) return false;
+    if (CountOperators(node) > Parser::kMaxChainOperators) {
+        parser_.Error(LineOf(node), "Expression too complex");
+        return false;
+    }
+    SNode* op = _FindOperation(node);
+    return !op || SplitAt(node, op, work);
 }
 
 int ScriptGrExp::CountOperators(const SNode* node) {

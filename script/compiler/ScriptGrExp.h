@@ -31,6 +31,7 @@ public:
 
 private:
     SNode* MatchParenthesis(SNode* open, SNode* end);
+    bool ReduceStep(SNode* node, std::vector<SNode*>& work);
     bool ReduceGroups(SNode* node, std::vector<SNode*>& work);
     bool ReduceGroup(SNode* node, SNode* open, SNode* close, std::vector<SNode*>& work);
     bool SplitAt(SNode* node, SNode* op, std::vector<SNode*>& work);
@@ -38,6 +39,7 @@ private:
     static int CountOperators(const SNode* node);
 
     Parser& parser_;
+    std::vector<SNode*> spareWork_;
 };
 
 }  // namespace Vrel

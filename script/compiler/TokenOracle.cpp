@@ -43,6 +43,19 @@ const std::vector<const OpRow*>& RowsStartingWith(unsigned char first) {
     return (*index)[first];
 }
 
+// Whether a row beginning with this byte may need a look ahead. Where none
+// can (words, brackets, separators), the longest matching row is the answer
+// and the memo tables need not be consulted.
+bool MayNeedLookAhead(unsigned char first) {
+    static const auto* table = [] {
+        auto* needs = new std::array<bool, 256>{};
+        for (const OpRow* row = OpTable; row->text; ++row)
+            if (*row->text && NeedsLookAhead(row->kind)) (*needs)[static_cast<unsigned char>(*row->text)] = true;
+        return needs;
+    }();
+    return (*table)[first];
+}
+
 }  // namespace
 
 TokenOracle::TokenOracle(const char* text, size_t length)
@@ -64,6 +77,7 @@ int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) c
 
 const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
     if (pos >= length_) return nullptr;
+    if (!MayNeedLookAhead(static_cast<unsigned char>(text_[pos]))) return LongestMatch(pos, afterOperand);
     Resolve({false, afterOperand, kCommentToEnd, pos});
     int8_t memo = RowMemo(pos, afterOperand);
     return memo >= 2 ? &OpTable[memo - 2] : nullptr;
@@ -108,6 +122,19 @@ void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Can
     for (const OpRow* row : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
         if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length))
             out.push_back({row, length});
+}
+
+// Choose with every candidate kept, without building the candidate list.
+const OpRow* TokenOracle::LongestMatch(size_t pos, bool afterOperand) const {
+    const OpRow* best = nullptr;
+    size_t bestLength = 0;
+    size_t length = 0;
+    for (const OpRow* row : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+        if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length) && length > bestLength) {
+            best = row;
+            bestLength = length;
+        }
+    return best;
 }
 
 bool TokenOracle::TryKeep(size_t pos, const std::vector<Candidate>& candidates, Reading reading,

@@ -51,6 +51,7 @@ private:
     // still unknown.
     bool TryKeep(size_t pos, const std::vector<Candidate>& candidates, Reading reading,
                  std::vector<bool>& kept, Query& missing);
+    const OpRow* LongestMatch(size_t pos, bool afterOperand) const;
     void MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const;
     bool Matches(size_t pos, const char* rowText, size_t& length) const;
 

@@ -210,6 +210,39 @@ TEST_F(Faults, StatementsWithoutLineOrAsBareVariablesAreRefused) {
     EXPECT_EQ(AllMessages(), "tree.cis(-1) : Line informations missing\ntree.cis(4) : Unexpected lvalue found\n");
 }
 
+// Operands are gathered without allocating for the usual val(0) and val(1);
+// trees with more, repeated, unordered or missing numbers must still give
+// the numbered sequence, the first node of a number counting.
+TEST_F(Faults, OperandsGoInNumberOrderWhateverTheirCountOrPlace) {
+    CompileContext context("ops.cis", "");
+    context.target = new BinCode;
+    HiGrammar generator(*compiler);
+    auto pushed = [&](std::vector<std::pair<int, int>> operands) {
+        halvo::AutoRef<SNode> exp = MakeTokenNode(OT_EXP, 0, 1);
+        for (auto [index, value] : operands) {
+            halvo::AutoRef<SNode> holder = MakeTokenNode(OT_VAL, 0, 1);
+            holder->value.SetInt(index);
+            SNode::AddChild(exp.Get(), holder.Get());
+            halvo::AutoRef<SNode> constant = MakeTokenNode(OT_VALUE, 0, 1);
+            constant->value.SetInt(value);
+            SNode::AddChild(holder.Get(), constant.Get());
+        }
+        halvo::AutoRef<SNode> code = Code::NewRoot();
+        EXPECT_TRUE(generator.AssembleExpression(exp.Get(), code.Get(), context));
+        std::vector<int> values;
+        for (SNode* node = code->FirstChild(); node; node = node->Next()) values.push_back(node->value.AsInt());
+        return values;
+    };
+    EXPECT_EQ(pushed({{1, 11}, {0, 10}}), (std::vector<int>{10, 11}));
+    EXPECT_EQ(pushed({{0, 10}, {0, 20}, {1, 11}}), (std::vector<int>{10, 11}));
+    EXPECT_EQ(pushed({{0, 10}, {2, 12}}), (std::vector<int>{10}));
+    EXPECT_EQ(pushed({{-1, 9}, {1, 11}}), (std::vector<int>{}));
+    EXPECT_EQ(pushed({{5, 15}, {4, 14}, {3, 13}, {2, 12}, {1, 11}, {0, 10}}),
+              (std::vector<int>{10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(pushed({{0, 10}, {1, 11}, {2, 12}, {3, 13}, {4, 14}, {4, 24}, {6, 16}}),
+              (std::vector<int>{10, 11, 12, 13, 14}));
+}
+
 TEST_F(Faults, LoopsDoNotGrowTheValueStack) {
     vm.SetStepLimit(50'000'000);
     Var result;

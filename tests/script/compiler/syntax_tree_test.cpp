@@ -26,6 +26,21 @@ TEST(OpTable, HasItsRowsAndFindsByKindAndSubKind) {
     EXPECT_STREQ(GetOpSubTypeName(177), "l-or");
 }
 
+// FindToken answers from an index; it must give the first matching row of the
+// table for every pair, including pairs no row has and out-of-range values.
+TEST(OpTable, FindTokenGivesTheFirstMatchingRowForEveryPair) {
+    auto search = [](int32_t kind, int32_t subKind) -> const OpRow* {
+        for (const OpRow* row = OpTable; row->text; ++row)
+            if ((kind == 0 || row->kind == kind) && (subKind == 0 || row->subKind == subKind)) return row;
+        return nullptr;
+    };
+    for (int32_t kind = -2; kind < 40; ++kind)
+        for (int32_t subKind = -2; subKind < 300; ++subKind)
+            ASSERT_EQ(FindToken(kind, subKind), search(kind, subKind)) << kind << " " << subKind;
+    EXPECT_EQ(FindToken(1000, 0), nullptr);
+    EXPECT_EQ(FindToken(OT_BINARY, 100000), nullptr);
+}
+
 TEST(SNodeDump, ValueTokenIsOneLine) {
     AutoRef<SNode> token = MakeTokenNode(OT_VALUE, 0, 3);
     token->value.SetInt(42);
@@ -89,6 +104,47 @@ TEST(SNodeRelease, LongChainsGoWithoutRecursionAndHeldNodesSurviveUnlinked) {
     EXPECT_EQ(held->Next(), nullptr);
     EXPECT_EQ(held->Previous(), nullptr);
     EXPECT_EQ(held->FirstChild(), child.Get());
+}
+
+// The parser drops used-up tokens and the generator finished statements
+// from the front of their lists: the rest of the list stays whole, a node held
+// elsewhere survives cut off, and a node of another list changes nothing.
+TEST(SNodeRelease, FrontOfAListGoesAndTheRestStays) {
+    AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, 1);
+    std::vector<SNode*> nodes;
+    AutoRef<SNode> held;
+    for (int i = 0; i < 6; ++i) {
+        AutoRef<SNode> token = MakeTokenNode(OT_NAME, 0, i);
+        SNode::AddChild(root.Get(), token.Get());
+        nodes.push_back(token.Get());
+        if (i == 1) held = token;
+    }
+    AutoRef<SNode> grandchild = MakeTokenNode(OT_NAME, 0, 9);
+    SNode::AddChild(held.Get(), grandchild.Get());
+
+    AutoRef<SNode> stranger = MakeTokenNode(OT_NAME, 0, 1);
+    root->ReleaseChildrenBefore(stranger.Get());
+    EXPECT_EQ(root->ChildCount(), 6);
+    root->ReleaseChildrenBefore(nodes[0]);
+    EXPECT_EQ(root->ChildCount(), 6);
+
+    root->ReleaseChildrenBefore(nodes[3]);
+    EXPECT_EQ(root->ChildCount(), 3);
+    EXPECT_EQ(root->FirstChild(), nodes[3]);
+    EXPECT_EQ(nodes[3]->Previous(), nullptr);
+    EXPECT_EQ(root->LastChild(), nodes[5]);
+    EXPECT_EQ(held->Parent(), nullptr);
+    EXPECT_EQ(held->Next(), nullptr);
+    EXPECT_EQ(held->FirstChild(), grandchild.Get());
+
+    AutoRef<SNode> appended = MakeTokenNode(OT_NAME, 0, 7);
+    SNode::AddChild(root.Get(), appended.Get());
+    root->ReleaseChildrenBefore(nullptr);
+    EXPECT_EQ(root->FirstChild(), nullptr);
+    EXPECT_EQ(root->LastChild(), nullptr);
+    EXPECT_EQ(appended->Parent(), nullptr);
+    SNode::AddChild(root.Get(), appended.Get());
+    EXPECT_EQ(root->ChildCount(), 1);
 }
 
 // Node memory is reused across compiles and threads: a tree made on a
