@@ -1,11 +1,9 @@
 #include "script/compiler/SNode.h"
 
+#include "platform/os/LargeChunk.h"
 #include "script/runtime/Opcode.h"
 
-#include <sys/mman.h>
-
 #include <atomic>
-#include <cstdlib>
 #include <new>
 #include <utility>
 #include <vector>
@@ -77,13 +75,7 @@ private:
     };
 
     static unsigned char* NewLargeChunk() {
-        void* chunk = std::aligned_alloc(kChunkBytes, kChunkBytes);
-        if (!chunk) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-        // Only advice: without large pages the chunk works all the same.
-        ::madvise(chunk, kChunkBytes, MADV_HUGEPAGE);
-#endif
-        return static_cast<unsigned char*>(chunk);
+        return static_cast<unsigned char*>(os::AllocateLargeChunk(kChunkBytes));
     }
 
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
