@@ -107,6 +107,8 @@ public:
         return entry;
     }
     uint32_t GetSize() const { return size_; }
+    const uint8_t* GetBytes() const { return bytes_; }
+    const Vocabulary* GetVocabulary() const { return vocabulary_; }
 
     // The entry at pc without its quick form worked out.
     DecodedInstruction& Entry(uint32_t pc) { return const_cast<DecodedInstruction&>(At(pc)); }

@@ -2,12 +2,16 @@
 
 #include "script/runtime/DecodedCode.h"
 #include "script/runtime/Opcode.h"
+#include "script/runtime/Operand.h"
 
 namespace Vrel {
 
 namespace {
 
 constexpr uint32_t kUnlinkedJump = 0xFFFFFFFFu;
+constexpr uint32_t kSwitchEntrySize = 5;
+// Larger tables stay with the bytecode's search.
+constexpr int kMaxFastSwitchCases = 1024;
 
 bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
 
@@ -64,6 +68,7 @@ private:
                 stack_.clear();
                 return Outcome::kContinue;
             case kOpJump: return Jump(in);
+            case kOpSwitch: return Switch(in);
             case kOpArrayCreate: return ArrayCreate(in);
             case kOpArrayAssign: return ArrayAssign(in);
             case kOpJumpFalse:
@@ -387,6 +392,50 @@ private:
               .aBase = condition.base, .a = condition.index, .exit = Exit(in.pc),
               .data = Link(target, &in.operand), .data2 = Link(in.next, &in.operand)});
         return Outcome::kEnded;
+    }
+
+    // switch: the value stays on the stack under the case code, as the
+    // bytecode leaves it. Only tables of int case values are compiled.
+    Outcome Switch(const DecodedInstruction& in) {
+        if (in.kind != OperandKind::kValue || in.operand.GetTag() != kTagInt || !Has(1) || IsNonNumber(Top()))
+            return Outcome::kUnsupported;
+        const int entries = in.operand.RawInt();
+        const uint64_t end = in.next + uint64_t{kSwitchEntrySize} * static_cast<uint64_t>(entries < 0 ? 0 : entries);
+        if (entries < 0 || entries > kMaxFastSwitchCases || end > code_.GetSize()) return Outcome::kUnsupported;
+        FastSwitch& table = block_->switches_.emplace_back();
+        for (int i = 0; i < entries; ++i) {
+            FastSwitch::Case entry;
+            uint32_t caseEnd = 0;
+            if (!ReadIntCase(in.next + static_cast<uint32_t>(i) * kSwitchEntrySize, entry.value, caseEnd))
+                return Outcome::kUnsupported;
+            if (!table.cases.empty() && table.cases.back().value >= entry.value) return Outcome::kUnsupported;
+            entry.link = Link(caseEnd, &in.operand);
+            table.cases.push_back(entry);
+        }
+        table.fallback = Link(static_cast<uint32_t>(end), &in.operand);
+        FastItem value = Top();
+        LoadValue(value, static_cast<uint16_t>(Depth() - 1), Exit(in.pc));
+        // Once kept, the values leave the stack the hand-over rebuilds.
+        KeepRest(0, false);
+        Emit({.code = FastCode::kSwitch, .aBase = value.base, .a = value.index, .exit = Exit(in.pc), .data = &table});
+        return Outcome::kEnded;
+    }
+
+    // The case value and the position behind it, as the switch reads them.
+    bool ReadIntCase(uint32_t entry, int32_t& value, uint32_t& caseEnd) {
+        const uint8_t* bytes = code_.GetBytes();
+        const uint32_t size = code_.GetSize();
+        if ((bytes[entry] & kTagMask) != kTagPosition) return false;
+        const uint32_t target = static_cast<uint32_t>(bytes[entry + 1]) | static_cast<uint32_t>(bytes[entry + 2]) << 8 |
+                                static_cast<uint32_t>(bytes[entry + 3]) << 16 |
+                                static_cast<uint32_t>(bytes[entry + 4]) << 24;
+        if (target >= size) return false;
+        caseEnd = target + 1;  // past the "data" opcode, at the case value
+        Var caseValue;
+        if (!DecodeOperand(bytes, size, caseEnd, caseValue, code_.GetVocabulary()) || caseValue.GetTag() != kTagInt)
+            return false;
+        value = caseValue.RawInt();
+        return true;
     }
 
     DecodedCode& code_;

@@ -72,6 +72,7 @@ enum class FastCode : uint8_t {
     // Element a of the array on top of the frame's stack = the value A, as
     // the stack slot holding A would copy it.
     kArrayAssign,
+    kSwitch,      // on to the case of the int A in the FastSwitch in data
     kJump,        // on to the link in data
     kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2
     kLeave,       // hand over to the bytecode at exit
@@ -126,6 +127,30 @@ struct FastLink {
     FastBlock* block = nullptr;
 };
 
+// An int switch: its cases in ascending order, each with the link to the
+// code behind its case value, and the link for no match.
+struct FastSwitch {
+    struct Case {
+        int32_t value = 0;
+        FastLink* link = nullptr;
+    };
+    std::vector<Case> cases;
+    FastLink* fallback = nullptr;
+
+    FastLink* Find(int32_t value) const {
+        size_t low = 0, high = cases.size();
+        while (low < high) {
+            const size_t middle = low + (high - low) / 2;
+            if (cases[middle].value < value) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        return low < cases.size() && cases[low].value == value ? cases[low].link : fallback;
+    }
+};
+
 class FastBlock {
 public:
     // The block that begins at pc, or null when it would not compile one
@@ -148,6 +173,7 @@ private:
     std::vector<FastItem> items_;
     std::vector<FastExit> exits_;
     std::deque<FastLink> links_;
+    std::deque<FastSwitch> switches_;
     uint32_t start_ = 0;
     int localsNeeded_ = 0;
 };

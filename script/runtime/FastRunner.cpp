@@ -185,7 +185,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
         &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
         &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
-        &&keep,         &&arrayCreate, &&arrayAssign,   &&jump,               &&branch,         &&leave,
+        &&keep,         &&arrayCreate, &&arrayAssign,   &&switchCase, &&jump,               &&branch,         &&leave,
         &&lessEqualBranch, &&lessBranch, &&greaterEqualBranch, &&greaterBranch, &&equalBranch, &&notEqualBranch,
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
@@ -360,6 +360,13 @@ arrayCreate:
 arrayAssign:
     if (!AssignElement(frame, *op)) goto guardFailed;
     FAST_NEXT();
+
+switchCase: {
+    const Var& value = FAST_OPERAND_A.Followed();
+    if (value.GetTag() != kTagInt) goto guardFailed;
+    link = static_cast<const FastSwitch*>(op->data)->Find(value.RawInt());
+    goto followLink;
+}
 
 jump:
     link = static_cast<FastLink*>(op->data);

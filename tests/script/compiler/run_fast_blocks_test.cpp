@@ -179,6 +179,24 @@ TEST_F(FastBlocks, ListsMadeInBlocksPassVariablesAsReferences) {
     EXPECT_EQ(Agreeing("lists", "nested").value, "33");
 }
 
+TEST_F(FastBlocks, SwitchesOnIntsJumpToTheirCasesAndOthersHandOver) {
+    Compile("switches.cis",
+            "function auto pick(auto v) { int r = 0;\n"
+            "  switch (v) { case -3: r = 1; break; case 0: r = 2; case 7: r = r + 10; break;\n"
+            "    case 100000: r = 4; break; default: r = 9; }\n"
+            "  return Stack() + r; }\n"
+            "function auto texts(auto v) { int r = 0;\n"
+            "  switch (v) { case \"a\": r = 1; break; case \"b\": r = 2; break; }\n"
+            "  return r; }\n"
+            "function auto looped() { int i; int s = 0;\n"
+            "  for (i = 0; i < 40; i++) { switch (i & 3) { case 0: s = s + i; break; case 2: s = s ^ i; break; } s++; }\n"
+            "  return s; }\n");
+    for (Var value : {Var(-3), Var(0), Var(7), Var(100000), Var(5), Var(2.0f), Var(true)})
+        Agreeing("switches", "pick", {value});
+    EXPECT_EQ(Agreeing("switches", "texts", {Var("b")}).value, "2");
+    Agreeing("switches", "looped");
+}
+
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
     Compile("loops.cis",
             "function auto search(int n) { int i; int j; int found = 0;\n"
