@@ -66,9 +66,11 @@ private:
             case kOpEndOfStatement:
                 Emit({.code = FastCode::kEndStatement});
                 stack_.clear();
+                listsBelow_.clear();
                 return Outcome::kContinue;
             case kOpJump: return Jump(in);
             case kOpSwitch: return Switch(in);
+            case kOpCall: return Call(in);
             case kOpArrayCreate: return ArrayCreate(in);
             case kOpArrayAssign: return ArrayAssign(in);
             case kOpJumpFalse:
@@ -307,6 +309,7 @@ private:
         const int count = in.operand.RawInt();
         if (count < 0 || count > kMaxFastListCount) return Outcome::kUnsupported;
         Emit({.code = FastCode::kArrayCreate, .a = static_cast<uint16_t>(count), .exit = Exit(in.pc)});
+        listsBelow_.push_back(stack_);
         stack_.clear();
         return Outcome::kContinue;
     }
@@ -321,6 +324,26 @@ private:
         Emit({.code = FastCode::kArrayAssign, .aBase = value.base, .a = value.index,
               .b = static_cast<uint16_t>(index), .exit = Exit(in.pc)});
         stack_.clear();
+        return Outcome::kContinue;
+    }
+
+    // call of a native looked up by name on a list made in this block: the
+    // values the list sent to the frame come back after the call.
+    Outcome Call(const DecodedInstruction& in) {
+        if (listsBelow_.empty() || stack_.size() != 1 || Top().base != FastBase::kPointer ||
+            listsBelow_.back().size() + 1 >= static_cast<size_t>(kMaxFastDepth))
+            return Outcome::kUnsupported;
+        const FastItem callee = Top();
+        const uint16_t exit = Exit(in.pc);
+        // Handed over behind the call, everything is on the frame already.
+        stack_.clear();
+        const uint16_t after = Exit(in.next);
+        stack_ = std::move(listsBelow_.back());
+        listsBelow_.pop_back();
+        const uint16_t result = Depth();
+        Emit({.code = FastCode::kCallNative, .dst = result, .a = callee.index, .b = result, .exit = exit,
+              .exit2 = after});
+        stack_.push_back({FastBase::kRegister, result});
         return Outcome::kContinue;
     }
 
@@ -442,6 +465,8 @@ private:
     uint32_t start_;
     std::unique_ptr<FastBlock> block_;
     std::vector<FastItem> stack_;
+    // For each list made and not yet called: the stack it sent to the frame.
+    std::vector<std::vector<FastItem>> listsBelow_;
     const Var* operand_ = nullptr;
 };
 

@@ -72,6 +72,11 @@ enum class FastCode : uint8_t {
     // Element a of the array on top of the frame's stack = the value A, as
     // the stack slot holding A would copy it.
     kArrayAssign,
+    // The native pointer[a] reaches, on the list on top of the frame's
+    // stack: its result goes to register dst and the b values the list
+    // sent to the frame come back, when the run may go on here; otherwise
+    // the bytecode goes on behind the call (exit2).
+    kCallNative,
     kSwitch,      // on to the case of the int A in the FastSwitch in data
     kJump,        // on to the link in data
     kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2
@@ -97,6 +102,7 @@ struct FastOp {
     uint16_t b = 0;
     // Where a failed check hands over to the bytecode.
     uint16_t exit = 0;
+    uint16_t exit2 = 0;
     void* data = nullptr;
     void* data2 = nullptr;
 };

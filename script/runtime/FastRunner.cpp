@@ -2,6 +2,8 @@
 
 #include "script/runtime/CallFrame.h"
 #include "script/runtime/DecodedCode.h"
+#include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/ScriptVM.h"
 #include "script/runtime/NameLookUp.h"
 #include "script/runtime/Opcode.h"
 #include "script/runtime/Thread.h"
@@ -185,20 +187,24 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
         &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
         &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
-        &&keep,         &&arrayCreate, &&arrayAssign,   &&switchCase, &&jump,               &&branch,         &&leave,
+        &&keep,         &&arrayCreate, &&arrayAssign,   &&callNative, &&switchCase, &&jump,               &&branch,         &&leave,
         &&lessEqualBranch, &&lessBranch, &&greaterEqualBranch, &&greaterBranch, &&equalBranch, &&notEqualBranch,
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
 
-    const uint64_t generation = t_Named::GetLayoutGeneration();
+    // Natives may change the member layout: re-read after each.
+    uint64_t generation = t_Named::GetLayoutGeneration();
     const Var* current = operand;
     FastBlock* block = &start;
     const FastOp* op = nullptr;
     // Operands by base: registers, locals, constants (see FastBase).
     Var* bases[3] = {registers_.data(), nullptr, nullptr};
     FastLink* link = nullptr;
+    const void* function = frame.GetFunction();
+    const void* threadValues = &thread_.GetThreadValues();
     // Nothing a block runs adds locals: the table stays where it is.
     const int localCount = frame.GetLocals().GetCount();
+    localCount_ = localCount;
     locals_ = localCount > 0 ? frame.GetLocals().At(0) : nullptr;
     bases[1] = locals_;
     Forget();
@@ -222,8 +228,9 @@ endStatement:
 
 resolveName: {
     auto* in = static_cast<DecodedInstruction*>(op->data);
-    Var* found =
-        CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
+    Var* found = CacheHit(in->nameCache, function, threadValues, generation);
+    if (!found)
+        found = CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
     if (!found || (in->nameCache.pin && !Pin(frame, in->nameCache.pin))) goto guardFailed;
     pointers_[op->dst] = found;
     FAST_NEXT();
@@ -231,12 +238,18 @@ resolveName: {
 
 resolveMember: {
     auto* in = static_cast<DecodedInstruction*>(op->data);
-    Var* found =
-        CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
-    Var* member =
-        found ? CachedMember(in->memberCache, *found, constants_[op->b].GetStringConst(), generation) : nullptr;
-    if (!member || (in->nameCache.pin && !Pin(frame, in->nameCache.pin)) ||
-        !Pin(frame, found->Followed().GetObject()))
+    Var* found = CacheHit(in->nameCache, function, threadValues, generation);
+    if (!found)
+        found = CachedLookUp(in->nameCache, thread_, frame, vm_, constants_[op->a].GetStringConst(), generation);
+    if (!found) goto guardFailed;
+    VarExtension* structure = found->Followed().GetObject();
+    // The cache holds only plain structures: the same object needs no
+    // second look at its class.
+    const MemberCache& cached = in->memberCache;
+    Var* member = cached.generation == generation && cached.structure == structure && structure
+                      ? cached.member
+                      : CachedMember(in->memberCache, *found, constants_[op->b].GetStringConst(), generation);
+    if (!member || (in->nameCache.pin && !Pin(frame, in->nameCache.pin)) || !Pin(frame, structure))
         goto guardFailed;
     pointers_[op->dst] = member;
     FAST_NEXT();
@@ -360,6 +373,20 @@ arrayCreate:
 arrayAssign:
     if (!AssignElement(frame, *op)) goto guardFailed;
     FAST_NEXT();
+
+callNative:
+    // Natives report errors at the call and may write the frame.
+    frame.instructionStart = block->GetExit(op->exit).pc;
+    frame.pc = block->GetExit(op->exit2).pc;
+    switch (CallNative(frame, *op)) {
+        case CallOutcome::kGoOn:
+            generation = t_Named::GetLayoutGeneration();
+            FAST_NEXT();
+        case CallOutcome::kHandOver: return Leave(frame, *block, block->GetExit(op->exit2), current, operand);
+        case CallOutcome::kNotNative: goto guardFailed;
+        case CallOutcome::kFailed: return false;
+    }
+    return false;
 
 switchCase: {
     const Var& value = FAST_OPERAND_A.Followed();
@@ -515,6 +542,59 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
     return true;
 }
 
+// What the interpreter does for a native call, on the list on top of the
+// frame's stack; then the result and the values below the list come back
+// to the block when nothing else changed.
+FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& op) {
+    const Var& callee = pointers_[op.a]->Followed();
+    detail::function_adapter* adapter = callee.GetTag() == kTagBind ? callee.GetBind() : nullptr;
+    if (!adapter || frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotNative;
+    if (!Flush(frame)) return CallOutcome::kFailed;
+    // The list moves off the stack as the interpreter's copy and pop would
+    // leave it: same object, same record, no flags.
+    Var arguments;
+    arguments.Exchange(frame.Top());
+    frame.Pop();
+    t_Interface call;
+    call.thread = &thread_;
+    call.count = arguments.GetCount();
+    call.args = &arguments;
+    Var result;
+    adapter->Call(&result, call);
+    // Taken back, the result goes straight to its register, as it would
+    // from the stack slot it skips.
+    const bool goOn = MayGoOnAfterCall(frame, op, result);
+    if (goOn) {
+        registers_[op.dst].CopyWithoutConst(result);
+        frame.Truncate(frame.GetCount() - op.b);
+    } else {
+        Var* slot = frame.Push();
+        if (!slot) {
+            thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+            return CallOutcome::kFailed;
+        }
+        slot->CopyWithoutConst(result);
+    }
+    thread_.KeepArgumentArray(arguments);
+    return goOn ? CallOutcome::kGoOn : CallOutcome::kHandOver;
+}
+
+// The run goes on in the block only when the call left the thread running
+// here, as quick as before, with a number result and the values below the
+// list still on the stack.
+bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result) {
+    if (thread_.GetState() == kThreadReturned) thread_.SetState(kThreadRunning);
+    CallFrame* current = thread_.GetCurrentFrame();
+    if (!current || !current->GetFunction()) {
+        thread_.SetState(kThreadReturned);
+        return false;
+    }
+    if (current != &frame || thread_.GetState() != kThreadRunning || vm_.GetDebugHandler() || vm_.IsStepLimited())
+        return false;
+    if (!IsPlainNumberTag(result.GetTag()) || frame.GetCount() < op.b) return false;
+    return frame.GetLocals().GetCount() == localCount_ && (localCount_ == 0 || frame.GetLocals().At(0) == locals_);
+}
+
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
     if (frame.GetCount() == 0) return false;
     Var& list = frame.Top();
@@ -529,6 +609,8 @@ bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
 }
 
 bool FastRunner::Pin(CallFrame& frame, VarExtension* container) {
+    // A second pin of the container just pinned keeps nothing more alive.
+    if (pinCount_ > 0 && pins_[pinCount_ - 1] == container) return true;
     if (pinCount_ == kMaxKept && !Flush(frame)) return false;
     pins_[pinCount_++] = container;
     return true;

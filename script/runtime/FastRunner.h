@@ -44,6 +44,9 @@ private:
     bool Keep(CallFrame& frame, const FastOp& op);
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
     bool AssignElement(CallFrame& frame, const FastOp& op);
+    enum class CallOutcome { kGoOn, kHandOver, kNotNative, kFailed };
+    CallOutcome CallNative(CallFrame& frame, const FastOp& op);
+    bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool Pin(CallFrame& frame, VarExtension* container);
     void Forget() {
         keptCount_ = 0;
@@ -53,6 +56,7 @@ private:
     Thread& thread_;
     ScriptVM& vm_;
     Var* locals_ = nullptr;
+    int localCount_ = 0;
     const Var* constants_ = nullptr;
     std::array<Var, kMaxFastDepth> registers_;
     std::array<Var*, kMaxFastDepth> pointers_{};

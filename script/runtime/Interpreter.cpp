@@ -312,6 +312,9 @@ bool Interpreter::RunQuick() {
         if (!justLeftBlock && (!instruction->fastTried || instruction->fastBlock)) {
             if (FastBlock* block = decoded_->FastBlockAt(*instruction)) {
                 if (!fast_.Run(*frame_, *decoded_, *block, operand_)) return false;
+                // A native the block called may have changed the thread.
+                if (thread_.GetCurrentFrame() != frame_) return thread_.GetState() != kThreadRunning || EnterCurrentFrame();
+                if (thread_.GetState() != kThreadRunning || vm_.GetDebugHandler() || vm_.IsStepLimited()) return true;
                 if (frame_->pc >= size_) return true;
                 instruction = &decoded_->Linked(frame_->pc);
                 justLeftBlock = true;

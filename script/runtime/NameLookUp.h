@@ -39,6 +39,14 @@ struct MemberCache {
 // stay alive while a reference to it is held (null: none found).
 Var* LookUpByName(Thread& thread, CallFrame& frame, ScriptVM& vm, const char* name, BinCode*& scopeToPin);
 
+// The cached variable when the cache still answers for this function, these
+// thread values and this generation; null when it must look again.
+inline Var* CacheHit(const NameCache& cache, const void* function, const void* threadValues, uint64_t generation) {
+    const bool valid =
+        cache.generation == generation && cache.function == function && cache.threadValues == threadValues;
+    return valid ? cache.variable : nullptr;
+}
+
 // LookUpByName through cache; the cached pin is null when the frame keeps
 // the scope alive anyway.
 Var* CachedLookUp(NameCache& cache, Thread& thread, CallFrame& frame, ScriptVM& vm, const char* name,

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Vrel {
@@ -125,6 +126,13 @@ public:
             return;
         }
         AssignSlow(source);
+    }
+    // Trades contents, counted references included: a move without the
+    // record look-up a copy of an object makes.
+    void Exchange(Var& other) {
+        std::swap(tagWord_, other.tagWord_);
+        std::swap(value_, other.value_);
+        std::swap(record_, other.record_);
     }
     // A copy that is never const: for values copied onto the stack and
     // elements appended to arrays.

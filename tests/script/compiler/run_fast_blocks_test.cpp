@@ -39,6 +39,11 @@ protected:
             if (variable) variable->Followed().SetInt(variable->Followed().AsInt() + 1);
             result.SetBool(variable != nullptr);
         });
+        // "Depth()": how many values the calling frame's stack holds.
+        AddNative("Depth", [](Var& result, t_Interface& call) {
+            CallFrame* frame = call.thread ? call.thread->GetCurrentFrame() : nullptr;
+            result.SetInt(frame ? static_cast<int>(frame->GetCount()) : -1);
+        });
         AddNative("Twice", [](Var& result, t_Interface& call) {
             const Var* argument = call.args ? call.args->GetElement(0) : nullptr;
             result.SetInt(argument ? argument->Followed().AsInt() * 2 : -1);
@@ -195,6 +200,29 @@ TEST_F(FastBlocks, SwitchesOnIntsJumpToTheirCasesAndOthersHandOver) {
         Agreeing("switches", "pick", {value});
     EXPECT_EQ(Agreeing("switches", "texts", {Var("b")}).value, "2");
     Agreeing("switches", "looped");
+}
+
+TEST_F(FastBlocks, NativesCalledInBlocksSeeTheBytecodesStackAndHandBackTheirResult) {
+    AddListNatives();
+    Compile("natives.cis",
+            "function auto below() { int a = 2; int b = 3; int t = 0;\n"
+            "  t = a + Depth() * 10 + b * Twice(a + Depth());\n"
+            "  a = a - 1; b++;\n"
+            "  t = t + (a * (b + Depth()));\n"
+            "  return t; }\n"
+            "function auto texts() { int a = 1; auto s = \"\";\n"
+            "  s = Stack() + a; a = a + 1;\n"
+            "  return s + Stack() + a; }\n"
+            "function auto sleeper() { int i; int t = 0;\n"
+            "  for (i = 0; i < 3; i++) { t = t + Twice(i) + Sleep(0) + Depth(); }\n"
+            "  return t; }\n"
+            "function auto failing() { int a = 1;\n"
+            "  a = a + Twice(a) + strlen(a, a);\n"
+            "  return a; }\n");
+    Agreeing("natives", "below");
+    Agreeing("natives", "texts");
+    Agreeing("natives", "sleeper");
+    Agreeing("natives", "failing");
 }
 
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
