@@ -31,12 +31,27 @@ void InitStructMembers(t_Named& structure, std::unordered_set<const t_Named*>& v
     }
 }
 
-void InitLocals(VarTable& locals) {
+// A declaration the frame's own slot holds takes the record the function's
+// table remembers for that slot; one reached through a reference is set up
+// where it lives.
+void InitLocal(Var& local, int number, VarTable& declarations) {
+    if (local.GetTag() != kTagDeclaration) {
+        if (local.IsDeclaration()) InitDeclared(local.Followed());
+        return;
+    }
+    const char* text = local.GetName();
+    if (text && text[0] != '#')
+        local.InitTypeFromRecord(declarations.DeclaredRecord(number, text));
+    else
+        local.InitType(text);
+}
+
+void InitLocals(VarTable& locals, VarTable& declarations) {
     // Most functions have no struct locals: the set is made only for one.
     std::unique_ptr<std::unordered_set<const t_Named*>> visited;
     for (int i = 0; i < locals.GetCount(); ++i) {
         Var& local = *locals.At(i);
-        if (local.IsDeclaration()) InitDeclared(local.Followed());
+        InitLocal(local, i, declarations);
         if (local.Followed().GetTag() != kTagObject) continue;
         if (t_Named* structure = ToNamed(local)) {
             if (!visited) visited = std::make_unique<std::unordered_set<const t_Named*>>();
@@ -73,8 +88,9 @@ void CallFrame::Open(BinCode* function) {
     // The copy shares the objects of the function's table: a local struct
     // is one object for every call of the function, and what one call
     // stores in it the next call sees.
-    locals_.ShareFrom(function->GetVariables());
-    InitLocals(locals_);
+    VarTable& variables = function->GetVariables();
+    locals_.ShareFrom(variables);
+    InitLocals(locals_, variables);
 }
 
 void CallFrame::Close() {
