@@ -3,6 +3,8 @@
 // of each becomes. Values keep raw pointers to records, so a record, once
 // made, is never replaced or freed before the process ends.
 
+#include "script/runtime/TypeRecord.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -14,12 +16,6 @@ struct ClassRecord;
 namespace Vrel {
 
 class VarExtension;
-
-struct TypeRecord {
-    uint32_t tag;                     // value tag, or 31 for "auto"
-    const ClassRecord* classRecord;   // object types only
-    std::string name;
-};
 
 class TypeRegistry {
 public:

@@ -158,3 +158,71 @@ TEST_F(FramePathTest, PoppedFrameLetsGoOfItsFunction) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TypedCopyTest, SamePlainTypeKeepsTheTargetsConstBitAndTakesTheSourcesAutoBit) {
+    valuetest::EnsureTypes();
+    Var target(3);
+    target.SetConstFlag(true);
+    Var source(8);
+    source.SetAutoFlag(true);
+    ASSERT_TRUE(target.AssignTyped(source));
+    EXPECT_EQ(target.RawInt(), 8);
+    EXPECT_TRUE(target.HasConstFlag());
+    EXPECT_TRUE(target.HasAutoFlag());
+}
+
+TEST(TypedCopyTest, OtherCasesTakeTheLongWay) {
+    valuetest::EnsureTypes();
+    // A declaration becomes its type first.
+    Var declared;
+    declared.SetDeclaration("float");
+    ASSERT_TRUE(declared.AssignTyped(Var(2)));
+    EXPECT_EQ(declared.GetTag(), kTagFloat);
+    EXPECT_EQ(declared.RawFloat(), 2.0f);
+    // A variable that takes any type takes the source's.
+    Var any;
+    any.SetAutoFlag(true);
+    ASSERT_TRUE(any.AssignTyped(Var(1.5f)));
+    EXPECT_EQ(any.GetTag(), kTagFloat);
+    EXPECT_TRUE(any.HasAutoFlag());
+    // An ignored value changes nothing, also into an ignored one.
+    Var ignored;
+    ignored.SetIgnore();
+    Var target(4);
+    ASSERT_TRUE(target.AssignTyped(ignored));
+    EXPECT_EQ(target.RawInt(), 4);
+    ASSERT_TRUE(ignored.AssignTyped(ignored));
+    // Objects of the same type are shared, not copied by value.
+    Var text = valuetest::Str("a");
+    Var other = valuetest::Str("b");
+    ASSERT_TRUE(text.AssignTyped(other));
+    EXPECT_EQ(text.GetObject(), other.GetObject());
+    // Different plain types convert.
+    Var whole(0);
+    ASSERT_TRUE(whole.AssignTyped(Var(2.75f)));
+    EXPECT_EQ(whole.GetTag(), kTagInt);
+    EXPECT_EQ(whole.RawInt(), 2);
+}
+
+TEST(TypedCopyTest, InitFromRecordGivesEmptyValuesOfEveryKind) {
+    valuetest::EnsureTypes();
+    TypeRegistry& registry = TypeRegistry::Global();
+    Var value = valuetest::Str("held");
+    value.InitTypeFromRecord(registry.Find("int"));
+    EXPECT_EQ(value.GetTag(), kTagInt);
+    EXPECT_EQ(value.RawInt(), 0);
+    value.InitTypeFromRecord(registry.Find("auto"));
+    EXPECT_EQ(value.GetTag(), kTagNil);
+    EXPECT_TRUE(value.HasAutoFlag());
+    value.InitTypeFromRecord(registry.Find("string"));
+    EXPECT_EQ(value.GetTag(), kTagObject);
+    EXPECT_EQ(value.GetObject(), nullptr);
+    EXPECT_STREQ(value.GetTypeName(), "string");
+    value.SetInt(5);
+    value.InitTypeFromRecord(nullptr);
+    EXPECT_EQ(value.GetTag(), kTagNil);
+}
+
+}  // namespace
