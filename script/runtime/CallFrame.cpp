@@ -115,22 +115,23 @@ Var* CallFrame::PushGrowing() {
     return &values_[count_++];
 }
 
-void CallFrame::Truncate(uint32_t count) {
-    while (count_ > count) Pop();
-}
-
 void CallFrame::Pin(VarExtension* container) {
     if (!container) return;
-    if (container->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(container)->PinStorage();
-    pins_.emplace_back(container);
+    // A statement that names the same module again needs no second hold:
+    // both would be let go one after the other.
+    if (!pins_.empty() && pins_.back().container.Get() == container && !pins_.back().storagePinned) return;
+    const ClassRecord* cls = container->GetClassInfo();
+    const bool isArray = cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord);
+    if (isArray) static_cast<VarArray*>(container)->PinStorage();
+    pins_.push_back({halvo::AutoRef<VarExtension>(container), isArray});
 }
 
 void CallFrame::ReleasePins() {
     // Newest first: storage pinned last is let go first.
     while (!pins_.empty()) {
-        halvo::AutoRef<VarExtension> pin = std::move(pins_.back());
+        Pinned pin = std::move(pins_.back());
         pins_.pop_back();
-        if (pin->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(pin.Get())->UnpinStorage();
+        if (pin.storagePinned) static_cast<VarArray*>(pin.container.Get())->UnpinStorage();
     }
 }
 

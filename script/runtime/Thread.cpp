@@ -132,8 +132,8 @@ void Thread::PopFrame() {
     if (frame) frame->Close();
 }
 
-void Thread::KeepArgumentArray(Var& holder) {
-    if (holder.GetTag() != kTagObject || spareArrays_.size() >= kMaxSpareArrays) return;
+void Thread::KeepArgumentObject(Var& holder) {
+    if (spareArrays_.size() >= kMaxSpareArrays) return;
     VarExtension* object = holder.GetObject();
     if (!object || object->GetClassInfo() != &VarArray::kClassRecord || object->GetRefCount() != 1) return;
     halvo::AutoRef<VarArray> array(static_cast<VarArray*>(object));

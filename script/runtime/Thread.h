@@ -105,7 +105,9 @@ public:
     void PopFrame();
     // Argument arrays of finished calls, emptied, for the next calls. Only
     // an array nothing else holds is kept; Take answers null when none fits.
-    void KeepArgumentArray(Var& holder);
+    void KeepArgumentArray(Var& holder) {
+        if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
+    }
     halvo::AutoRef<VarArray> TakeArgumentArray(int count);
     // The scheduler's membership flag: a thread is listed at most once.
     bool IsListed() const { return listed_; }
@@ -113,6 +115,7 @@ public:
 
 private:
     void DestroyFrames();
+    void KeepArgumentObject(Var& holder);
 
     int16_t assertionsMade_ = 0;
     int16_t assertionsFailed_ = 0;

@@ -46,6 +46,7 @@ private:
         size_t registrySize = 0;
     };
     static constexpr size_t kClassCacheSize = 64;
+    void RememberLast(const ClassRecord* cls, const char* typeName, const TypeRecord* record);
 
     struct NameEntry {
         std::string name;
@@ -57,6 +58,11 @@ private:
 
     std::map<std::string, std::unique_ptr<TypeRecord>, std::less<>> records_;
     ClassEntry byClass_[kClassCacheSize];
+    // The last found record, by class and type name address: argument
+    // arrays make most object stores a run of one class.
+    const ClassRecord* lastClass_ = nullptr;
+    const char* lastTypeName_ = nullptr;
+    const TypeRecord* lastRecord_ = nullptr;
     NameEntry byName_[kNameCacheSize];
 };
 

@@ -112,9 +112,4 @@ std::string VarArray::ToString() const {
     return text;
 }
 
-VarArray* ToVarArray(const Var& value) {
-    VarExtension* object = value.GetObject();
-    return object && object->IsKindOf(VarArray::kClassRecord) ? static_cast<VarArray*>(object) : nullptr;
-}
-
 }  // namespace Vrel

@@ -70,6 +70,13 @@ private:
 };
 
 // The array an object value holds, else null.
-VarArray* ToVarArray(const Var& value);
+inline VarArray* ToVarArray(const Var& value) {
+    VarExtension* object = value.GetObject();
+    if (!object) return nullptr;
+    const ClassRecord* cls = object->GetClassInfo();
+    return cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord)
+               ? static_cast<VarArray*>(object)
+               : nullptr;
+}
 
 }  // namespace Vrel

@@ -56,7 +56,7 @@ void VarTable::ReleaseValues() {
     declared_.clear();
 }
 
-const TypeRecord* VarTable::DeclaredRecord(int number, const char* typeText) {
+const TypeRecord* VarTable::LookUpDeclared(int number, const char* typeText) {
     TypeRegistry& registry = TypeRegistry::Global();
     if (number < 0 || number >= count_) return registry.FindDeclared(typeText);
     if (static_cast<size_t>(number) >= declared_.size()) declared_.resize(static_cast<size_t>(count_));

@@ -43,7 +43,13 @@ public:
     // declared locals on every call. The answer holds while the variable
     // keeps the text at that address and the table is not rebuilt; a miss
     // holds only until a type is added.
-    const TypeRecord* DeclaredRecord(int number, const char* typeText);
+    const TypeRecord* DeclaredRecord(int number, const char* typeText) {
+        if (static_cast<size_t>(number) < declared_.size()) {
+            const DeclaredEntry& entry = declared_[static_cast<size_t>(number)];
+            if (entry.record && entry.typeText == typeText && typeText) return entry.record;
+        }
+        return LookUpDeclared(number, typeText);
+    }
     void Clear();
 
     int GetCount() const { return count_; }
@@ -59,6 +65,7 @@ public:
 
 private:
     void Grow(int capacity);
+    const TypeRecord* LookUpDeclared(int number, const char* typeText);
     void UnshareNames();
 
     std::unique_ptr<Var[]> values_;

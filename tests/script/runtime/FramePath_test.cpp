@@ -226,3 +226,73 @@ TEST(TypedCopyTest, InitFromRecordGivesEmptyValuesOfEveryKind) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FramePinTest, RepeatedPinsHoldUntilTheStatementEnds) {
+    valuetest::EnsureTypes();
+    CallFrame frame;
+    halvo::WeakRef<VarExtension> watched;
+    {
+        halvo::AutoRef<VarExtension> structure(new t_Named);
+        watched = structure.Get();
+        frame.Pin(structure.Get());
+        frame.Pin(structure.Get());
+    }
+    EXPECT_NE(watched.Get(), nullptr);
+    frame.EndStatement();
+    EXPECT_EQ(watched.Get(), nullptr);
+}
+
+TEST(FramePinTest, ArrayPinnedTwiceKeepsOldStorageUntilTheStatementEnds) {
+    valuetest::EnsureTypes();
+    CallFrame frame;
+    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(2));
+    array->GetAt(1)->SetInt(7);
+    frame.Pin(array.Get());
+    frame.Pin(array.Get());
+    Var* element = array->GetAt(1);
+    ASSERT_TRUE(array->Resize(50));
+    // The element's old place is still readable (the sanitizer build
+    // checks that it was not freed) and the array refuses reuse.
+    EXPECT_EQ(element->RawInt(), 7);
+    EXPECT_FALSE(array->Reuse(50));
+    frame.EndStatement();
+    EXPECT_TRUE(array->Reuse(50));
+}
+
+}  // namespace
+
+namespace {
+
+// Its type name is a text of its own object, so two objects of the class
+// name different types.
+class NamedByObject : public VarExtension {
+public:
+    static const ClassRecord kClassRecord;
+    explicit NamedByObject(const char* name) : name_(name) {}
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    const char* GetTypeName() const override { return name_.c_str(); }
+
+private:
+    std::string name_;
+};
+const ClassRecord NamedByObject::kClassRecord = {"NamedByObject", &VarExtension::kClassRecord, nullptr};
+
+TEST(ObjectRecordTest, LastFoundRecordServesOnlyTheSameClassAndName) {
+    valuetest::EnsureTypes();
+    Var text = valuetest::Str("a");
+    Var list = valuetest::Array({valuetest::Int(1)});
+    Var again = valuetest::Str("b");
+    EXPECT_STREQ(text.GetTypeName(), "string");
+    EXPECT_STREQ(list.GetTypeName(), "array");
+    EXPECT_STREQ(again.GetTypeName(), "string");
+    Var first(static_cast<VarExtension*>(new NamedByObject("int")));
+    Var second(static_cast<VarExtension*>(new NamedByObject("float")));
+    EXPECT_STREQ(first.GetTypeName(), "int");
+    EXPECT_STREQ(second.GetTypeName(), "float");
+    Var unnamed(static_cast<VarExtension*>(new NamedByObject("no_such_type_anywhere")));
+    EXPECT_STREQ(unnamed.GetTypeName(), "(NULL)");
+}
+
+}  // namespace
