@@ -22,7 +22,7 @@ void ReportParameterTypeError(const Var* value, int index, const char* expected,
 
 namespace detail {
 
-int ArgToInt(const Var* arg, int index, Thread* thread) {
+int ArgToIntSlow(const Var* arg, int index, Thread* thread) {
     if (!arg) return 0;
     if (!arg->IsNumber()) {
         ReportParameterTypeError(thread, arg, index, "int");
@@ -53,11 +53,8 @@ bool ArgToBool(const Var* arg, int index, Thread* thread) {
     return value;
 }
 
-const char* ArgToText(const Var* arg, int index, Thread* thread) {
-    if (!arg) return nullptr;
-    const char* text = arg->GetCString();
-    if (!text) ReportParameterTypeError(thread, arg, index, "string");
-    return text;
+void ReportNoText(const Var* arg, int index, Thread* thread) {
+    ReportParameterTypeError(thread, arg, index, "string");
 }
 
 Var* ArgToVar(Var* arg, int, Thread*) { return arg; }

@@ -5,11 +5,11 @@
 // expected %s" and takes the default too, and the native still runs.
 
 #include "platform/ClassRecord.h"
+#include "script/runtime/Var.h"
 
 namespace Vrel {
 
 class Thread;
-class Var;
 class VarExtension;
 
 // The report at the thread's current position: its running function's
@@ -23,14 +23,24 @@ void ReportParameterTypeError(const Var* value, int index, const char* expected,
 namespace detail {
 
 // int or float, also through references; floats truncate.
-int ArgToInt(const Var* arg, int index, Thread* thread);
+int ArgToIntSlow(const Var* arg, int index, Thread* thread);
+inline int ArgToInt(const Var* arg, int index, Thread* thread) {
+    if (arg && arg->GetTag() == kTagInt) return arg->RawInt();
+    return ArgToIntSlow(arg, index, thread);
+}
 // int or float, also through references.
 float ArgToFloat(const Var* arg, int index, Thread* thread);
 // bool or int, also through references.
 bool ArgToBool(const Var* arg, int index, Thread* thread);
 // A string constant, a text object, or either through references; null for
 // anything without text.
-const char* ArgToText(const Var* arg, int index, Thread* thread);
+void ReportNoText(const Var* arg, int index, Thread* thread);
+inline const char* ArgToText(const Var* arg, int index, Thread* thread) {
+    if (!arg) return nullptr;
+    const char* text = arg->GetCString();
+    if (!text) ReportNoText(arg, index, thread);
+    return text;
+}
 // The value itself; never refused.
 Var* ArgToVar(Var* arg, int index, Thread* thread);
 // The object of an object value when its class is cls; an object of another

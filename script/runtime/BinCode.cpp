@@ -98,9 +98,4 @@ const char* BinCode::GetModuleName() {
     return GetOutermost()->GetName();
 }
 
-BinCode* ToBinCode(const Var& value) {
-    VarExtension* object = value.GetObject();
-    return object && object->IsKindOf(BinCode::kClassRecord) ? static_cast<BinCode*>(object) : nullptr;
-}
-
 }  // namespace Vrel

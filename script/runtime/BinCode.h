@@ -111,7 +111,14 @@ private:
 };
 
 // The code object an object value holds, else null.
-BinCode* ToBinCode(const Var& value);
+inline BinCode* ToBinCode(const Var& value) {
+    VarExtension* object = value.GetObject();
+    if (!object) return nullptr;
+    const ClassRecord* cls = object->GetClassInfo();
+    return cls == &BinCode::kClassRecord || ClassRecord::IsKindOf(cls, &BinCode::kClassRecord)
+               ? static_cast<BinCode*>(object)
+               : nullptr;
+}
 
 // For "%s": a missing text reads "(unknown)".
 inline const char* TextOrUnknown(const char* text) { return text ? text : "(unknown)"; }

@@ -31,12 +31,27 @@ void InitStructMembers(t_Named& structure, std::unordered_set<const t_Named*>& v
     }
 }
 
-void InitLocals(VarTable& locals) {
+// A declaration the frame's own slot holds takes the record the function's
+// table remembers for that slot; one reached through a reference is set up
+// where it lives.
+void InitLocal(Var& local, int number, VarTable& declarations) {
+    if (local.GetTag() != kTagDeclaration) {
+        if (local.IsDeclaration()) InitDeclared(local.Followed());
+        return;
+    }
+    const char* text = local.GetName();
+    if (text && text[0] != '#')
+        local.InitTypeFromRecord(declarations.DeclaredRecord(number, text));
+    else
+        local.InitType(text);
+}
+
+void InitLocals(VarTable& locals, VarTable& declarations) {
     // Most functions have no struct locals: the set is made only for one.
     std::unique_ptr<std::unordered_set<const t_Named*>> visited;
     for (int i = 0; i < locals.GetCount(); ++i) {
         Var& local = *locals.At(i);
-        if (local.IsDeclaration()) InitDeclared(local.Followed());
+        InitLocal(local, i, declarations);
         if (local.Followed().GetTag() != kTagObject) continue;
         if (t_Named* structure = ToNamed(local)) {
             if (!visited) visited = std::make_unique<std::unordered_set<const t_Named*>>();
@@ -73,8 +88,9 @@ void CallFrame::Open(BinCode* function) {
     // The copy shares the objects of the function's table: a local struct
     // is one object for every call of the function, and what one call
     // stores in it the next call sees.
-    locals_.ShareFrom(function->GetVariables());
-    InitLocals(locals_);
+    VarTable& variables = function->GetVariables();
+    locals_.ShareFrom(variables);
+    InitLocals(locals_, variables);
 }
 
 void CallFrame::Close() {
@@ -99,22 +115,23 @@ Var* CallFrame::PushGrowing() {
     return &values_[count_++];
 }
 
-void CallFrame::Truncate(uint32_t count) {
-    while (count_ > count) Pop();
-}
-
 void CallFrame::Pin(VarExtension* container) {
     if (!container) return;
-    if (container->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(container)->PinStorage();
-    pins_.emplace_back(container);
+    // A statement that names the same module again needs no second hold:
+    // both would be let go one after the other.
+    if (!pins_.empty() && pins_.back().container.Get() == container && !pins_.back().storagePinned) return;
+    const ClassRecord* cls = container->GetClassInfo();
+    const bool isArray = cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord);
+    if (isArray) static_cast<VarArray*>(container)->PinStorage();
+    pins_.push_back({halvo::AutoRef<VarExtension>(container), isArray});
 }
 
 void CallFrame::ReleasePins() {
     // Newest first: storage pinned last is let go first.
     while (!pins_.empty()) {
-        halvo::AutoRef<VarExtension> pin = std::move(pins_.back());
+        Pinned pin = std::move(pins_.back());
         pins_.pop_back();
-        if (pin->IsKindOf(VarArray::kClassRecord)) static_cast<VarArray*>(pin.Get())->UnpinStorage();
+        if (pin.storagePinned) static_cast<VarArray*>(pin.container.Get())->UnpinStorage();
     }
 }
 

@@ -61,7 +61,9 @@ public:
         slot.SetConstFlag(false);
     }
     // Releases the values above count.
-    void Truncate(uint32_t count);
+    void Truncate(uint32_t count) {
+        while (count_ > count) Pop();
+    }
     // End of statement: the stack empties and the containers that
     // references pointed into are let go.
     void EndStatement() {
@@ -99,7 +101,11 @@ private:
     VarTable locals_;
     std::vector<Var> values_;
     uint32_t count_ = 0;
-    std::vector<halvo::AutoRef<VarExtension>> pins_;
+    struct Pinned {
+        halvo::AutoRef<VarExtension> container;
+        bool storagePinned;
+    };
+    std::vector<Pinned> pins_;
 };
 
 }  // namespace Vrel

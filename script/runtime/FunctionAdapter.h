@@ -11,6 +11,7 @@
 #include "platform/RefObj.h"
 #include "script/runtime/ArgumentConversion.h"
 #include "script/runtime/Var.h"
+#include "script/runtime/VarArray.h"
 #include "script/runtime/VarExtension.h"
 
 #include <cstddef>
@@ -33,7 +34,27 @@ struct t_Interface {
 
     // Argument index with one reference followed and a declaration made an
     // empty value of its type; null when there is no such argument.
-    Var* GetArg(int index) const;
+    Var* GetArg(int index) const {
+        if (!args || index < 0 || index >= count) return nullptr;
+        Var* element = ElementAt(index);
+        if (!element) return nullptr;
+        if (Var* target = element->GetReferenced()) element = target;
+        if (element->GetTag() == kTagDeclaration) InitDeclaration(*element);
+        return element;
+    }
+
+private:
+    Var* ElementAt(int index) const {
+        // The interpreter hands over a plain array: its element is read
+        // without a virtual call.
+        if (args->GetTag() == kTagObject) {
+            VarExtension* object = args->GetObject();
+            if (object && object->GetClassInfo() == &VarArray::kClassRecord)
+                return static_cast<VarArray*>(object)->VarArray::GetAt(index);
+        }
+        return args->GetElement(index);
+    }
+    static void InitDeclaration(Var& element);
 };
 
 }  // namespace Vrel

@@ -28,25 +28,37 @@ bool Scheduler::Pass(float elapsed, DebugHandler* handler) {
         if (handler->IsPaused()) return result;
     }
     if (threads_.empty()) return result;
-    // std::list keeps iterators valid while threads run and append entries;
-    // only this loop removes any.
-    for (auto it = threads_.begin(); it != threads_.end();) {
-        halvo::AutoRef<Thread> thread = *it;
+    // Walked by position: threads that run may append entries, which this
+    // pass visits too. Only this loop removes any, by moving the entries it
+    // keeps down over the ones it drops, in order.
+    const uint32_t clears = clears_;
+    size_t kept = 0;
+    for (size_t next = 0; next < threads_.size(); ++next) {
+        halvo::AutoRef<Thread> thread = threads_[next];
         const int32_t state = thread->GetState();
         if (state == kThreadEnded || state == kThreadIdle) {
             thread->SetListed(false);
-            it = threads_.erase(it);
+            threads_[next].Reset();
             continue;
         }
-        if (state == kThreadSleeping) Visit(*thread, elapsed, handler);
-        ++it;
+        if (state == kThreadSleeping) {
+            Visit(*thread, elapsed, handler);
+            if (clears_ != clears) return true;
+        }
+        if (kept != next) threads_[kept] = std::move(threads_[next]);
+        ++kept;
     }
+    threads_.erase(threads_.begin() + static_cast<std::ptrdiff_t>(kept), threads_.end());
     return true;
 }
 
 void Scheduler::Visit(Thread& thread, float elapsed, DebugHandler* handler) {
+    const Var& value = thread.GetValue();
     float timer = 0.0f;
-    thread.GetValue().ToFloat(timer);
+    if (value.GetTag() == kTagFloat)
+        timer = value.RawFloat();
+    else
+        value.ToFloat(timer);
     if (timer >= elapsed) {
         thread.GetValue().SetFloat(timer - elapsed);
         return;
@@ -63,8 +75,9 @@ void Scheduler::StopAll() {
 }
 
 void Scheduler::Clear() {
-    std::list<halvo::AutoRef<Thread>> threads = std::move(threads_);
+    std::vector<halvo::AutoRef<Thread>> threads = std::move(threads_);
     threads_.clear();
+    ++clears_;
     for (auto& thread : threads) {
         thread->SetListed(false);
         // A waiting thread's frames may hold the module that holds the

@@ -6,7 +6,8 @@
 #include "platform/RefObj.h"
 
 #include <cstddef>
-#include <list>
+#include <cstdint>
+#include <vector>
 
 namespace Vrel {
 
@@ -37,7 +38,10 @@ public:
 private:
     void Visit(Thread& thread, float elapsed, DebugHandler* handler);
 
-    std::list<halvo::AutoRef<Thread>> threads_;
+    std::vector<halvo::AutoRef<Thread>> threads_;
+    // Counts Clear calls: a pass that sees it move stops at once, since the
+    // places it was walking are gone.
+    uint32_t clears_ = 0;
 };
 
 }  // namespace Vrel

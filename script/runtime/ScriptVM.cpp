@@ -371,12 +371,6 @@ int ScriptVM::Compile(const char* text, Thread* thread, Var& result) {
 
 bool ScriptVM::Update(float elapsed) { return scheduler_.Pass(elapsed, debugHandler_.get()); }
 
-bool ScriptVM::EnterRun() {
-    if (runNesting_ >= kMaxRunNesting) return false;
-    ++runNesting_;
-    return true;
-}
-
 // ---- retained texts ---------------------------------------------------------
 
 void ScriptVM::RetainTextBlock(std::unique_ptr<char[]> block) {

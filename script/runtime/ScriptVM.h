@@ -126,7 +126,11 @@ public:
     const Scheduler& GetScheduler() const { return scheduler_; }
     // Bounds the nesting of thread runs across the native stack; false
     // (nothing entered) at the cap.
-    bool EnterRun();
+    bool EnterRun() {
+        if (runNesting_ >= kMaxRunNesting) return false;
+        ++runNesting_;
+        return true;
+    }
     void LeaveRun() { --runNesting_; }
     // Test and fuzz harnesses bound how many instructions may still run
     // (0: no bound); past it the running thread stops with an error.

@@ -115,29 +115,25 @@ int Thread::GetCurrentLine(const Thread* thread) {
 
 bool Thread::PushFrame(BinCode* function) {
     if (depth_ + 1 >= kMaxCallDepth) return false;
-    std::unique_ptr<CallFrame> frame;
-    if (spareFrames_.empty()) {
-        frame = std::make_unique<CallFrame>(function);
-    } else {
-        frame = std::move(spareFrames_.back());
-        spareFrames_.pop_back();
+    std::unique_ptr<CallFrame>& frame = frames_[depth_ + 1];
+    if (frame)
         frame->Open(function);
-    }
-    frames_[depth_ + 1] = std::move(frame);
+    else
+        frame = std::make_unique<CallFrame>(function);
     ++depth_;
     return true;
 }
 
 void Thread::PopFrame() {
     if (depth_ == 0) return;
-    std::unique_ptr<CallFrame> frame = std::move(frames_[depth_]);
+    CallFrame* frame = frames_[depth_].get();
+    // Below the depth first: what closing releases no longer sees the frame.
     --depth_;
-    frame->Close();
-    if (spareFrames_.size() < kMaxCallDepth) spareFrames_.push_back(std::move(frame));
+    if (frame) frame->Close();
 }
 
-void Thread::KeepArgumentArray(Var& holder) {
-    if (holder.GetTag() != kTagObject || spareArrays_.size() >= kMaxSpareArrays) return;
+void Thread::KeepArgumentObject(Var& holder) {
+    if (spareArrays_.size() >= kMaxSpareArrays) return;
     VarExtension* object = holder.GetObject();
     if (!object || object->GetClassInfo() != &VarArray::kClassRecord || object->GetRefCount() != 1) return;
     halvo::AutoRef<VarArray> array(static_cast<VarArray*>(object));

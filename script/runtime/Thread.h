@@ -92,7 +92,9 @@ public:
     void SetName(const char* name) { name_ = name ? name : ""; }
 
     uint32_t GetDepth() const { return depth_; }
-    CallFrame* GetFrame(uint32_t index) const { return index < kMaxCallDepth ? frames_[index].get() : nullptr; }
+    CallFrame* GetFrame(uint32_t index) const {
+        return index <= depth_ && index < kMaxCallDepth ? frames_[index].get() : nullptr;
+    }
     CallFrame* GetCurrentFrame() const { return GetFrame(depth_); }
     ScriptVM& GetVM() const { return *vm_; }
     // True while a RunThread of this thread is on the native stack.
@@ -103,7 +105,9 @@ public:
     void PopFrame();
     // Argument arrays of finished calls, emptied, for the next calls. Only
     // an array nothing else holds is kept; Take answers null when none fits.
-    void KeepArgumentArray(Var& holder);
+    void KeepArgumentArray(Var& holder) {
+        if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
+    }
     halvo::AutoRef<VarArray> TakeArgumentArray(int count);
     // The scheduler's membership flag: a thread is listed at most once.
     bool IsListed() const { return listed_; }
@@ -111,6 +115,7 @@ public:
 
 private:
     void DestroyFrames();
+    void KeepArgumentObject(Var& holder);
 
     int16_t assertionsMade_ = 0;
     int16_t assertionsFailed_ = 0;
@@ -119,9 +124,9 @@ private:
     bool errorFlag_ = false;
     Var value_;
     t_Named threadValues_;
+    // Frames above the depth are closed and kept in place for the next
+    // calls at their level.
     std::array<std::unique_ptr<CallFrame>, kMaxCallDepth> frames_;
-    // Closed frames kept for the next calls.
-    std::vector<std::unique_ptr<CallFrame>> spareFrames_;
     std::vector<halvo::AutoRef<VarArray>> spareArrays_;
     uint32_t depth_ = 0;
     std::string name_;

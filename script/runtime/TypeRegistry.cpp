@@ -43,10 +43,15 @@ const TypeRecord* TypeRegistry::FindForObject(const VarExtension& object) {
     const char* typeName = object.GetTypeName();
     if (!typeName) return nullptr;
     const ClassRecord* cls = object.GetClassInfo();
+    // Only found records are kept here: a found record stands for its name
+    // for good, and a name at the same address of the same class is the
+    // same text (see ClassEntry).
+    if (cls == lastClass_ && typeName == lastTypeName_) return lastRecord_;
     ClassEntry& entry = byClass_[(reinterpret_cast<uintptr_t>(cls) >> 4) % kClassCacheSize];
     if (entry.classRecord == cls && (entry.typeNameAddress == typeName || entry.typeName == typeName) &&
         (entry.record || entry.registrySize == records_.size())) {
         entry.typeNameAddress = typeName;
+        RememberLast(cls, typeName, entry.record);
         return entry.record;
     }
     const TypeRecord* record = Find(typeName);
@@ -55,7 +60,15 @@ const TypeRecord* TypeRegistry::FindForObject(const VarExtension& object) {
     entry.typeName = typeName;
     entry.record = record;
     entry.registrySize = records_.size();
+    RememberLast(cls, typeName, record);
     return record;
+}
+
+void TypeRegistry::RememberLast(const ClassRecord* cls, const char* typeName, const TypeRecord* record) {
+    if (!record) return;
+    lastClass_ = cls;
+    lastTypeName_ = typeName;
+    lastRecord_ = record;
 }
 
 }  // namespace Vrel

@@ -3,6 +3,8 @@
 // of each becomes. Values keep raw pointers to records, so a record, once
 // made, is never replaced or freed before the process ends.
 
+#include "script/runtime/TypeRecord.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -14,12 +16,6 @@ struct ClassRecord;
 namespace Vrel {
 
 class VarExtension;
-
-struct TypeRecord {
-    uint32_t tag;                     // value tag, or 31 for "auto"
-    const ClassRecord* classRecord;   // object types only
-    std::string name;
-};
 
 class TypeRegistry {
 public:
@@ -50,6 +46,7 @@ private:
         size_t registrySize = 0;
     };
     static constexpr size_t kClassCacheSize = 64;
+    void RememberLast(const ClassRecord* cls, const char* typeName, const TypeRecord* record);
 
     struct NameEntry {
         std::string name;
@@ -61,6 +58,11 @@ private:
 
     std::map<std::string, std::unique_ptr<TypeRecord>, std::less<>> records_;
     ClassEntry byClass_[kClassCacheSize];
+    // The last found record, by class and type name address: argument
+    // arrays make most object stores a run of one class.
+    const ClassRecord* lastClass_ = nullptr;
+    const char* lastTypeName_ = nullptr;
+    const TypeRecord* lastRecord_ = nullptr;
     NameEntry byName_[kNameCacheSize];
 };
 

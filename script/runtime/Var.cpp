@@ -169,11 +169,6 @@ const Var& Var::FollowedChain() const {
 }
 
 
-VarExtension* Var::GetObject() const {
-    const Var& v = Followed();
-    return v.GetTag() == kTagObject ? v.value_.object : nullptr;
-}
-
 detail::function_adapter* Var::GetBind() const {
     const Var& v = Followed();
     return v.GetTag() == kTagBind ? v.value_.bind : nullptr;
@@ -411,7 +406,7 @@ void Var::InitTypeBounded(const char* typeText, int depth, int& budget) {
     InitTypeFromRecord(TypeRegistry::Global().FindDeclared(typeText));
 }
 
-void Var::InitTypeFromRecord(const TypeRecord* record) {
+void Var::InitTypeFromRecordSlow(const TypeRecord* record) {
     if (!record) {
         SetNil();
     } else if (record->tag != kTagObject) {
@@ -433,7 +428,7 @@ void Var::CreateObject() {
     record_ = record;
 }
 
-bool Var::AssignTyped(const Var& source) {
+bool Var::AssignTypedSlow(const Var& source) {
     if (GetTag() == kTagDeclaration) InitType(value_.text);
     if (source.GetTag() == kTagIgnore) return true;
     // A destination keeps its own const bit: copying a constant never makes

@@ -3,6 +3,8 @@
 // type record of an object value. An object value holds one counted
 // reference on its VarExtension.
 
+#include "script/runtime/TypeRecord.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -12,7 +14,6 @@ namespace Vrel {
 
 class VarExtension;
 class Vocabulary;
-struct TypeRecord;
 namespace detail {
 class function_adapter;
 }
@@ -163,7 +164,10 @@ public:
     }
     Var& Followed() { return const_cast<Var&>(static_cast<const Var*>(this)->Followed()); }
 
-    VarExtension* GetObject() const;
+    VarExtension* GetObject() const {
+        const Var& v = Followed();
+        return v.GetTag() == kTagObject ? v.value_.object : nullptr;
+    }
     detail::function_adapter* GetBind() const;
     void* GetPointer() const;
     Var* GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
@@ -201,9 +205,31 @@ public:
     // Declarations and typed assignment.
     void InitType(const char* typeText);
     // InitType of a plain type name that found this record (null: none).
-    void InitTypeFromRecord(const TypeRecord* record);
+    void InitTypeFromRecord(const TypeRecord* record) {
+        // The plain value types, the common case of a call's locals.
+        const uint32_t tag = record ? record->tag : kTagNil;
+        if (tag == kTagAuto || tag == kTagObject) {
+            InitTypeFromRecordSlow(record);
+            return;
+        }
+        ReleaseHeld();
+        value_.raw = 0;
+        SetTagBits(tag);
+    }
     void CreateObject();
-    bool AssignTyped(const Var& source);
+    bool AssignTyped(const Var& source) {
+        // Same plain type on both sides: a copy that keeps this value's
+        // const bit. Objects, declarations, ignored values and variables
+        // that take any type go the long way.
+        const uint32_t tag = GetTag();
+        if (tag == (source.tagWord_ & kTagMask) && tag != kTagObject && tag != kTagDeclaration &&
+            tag != kTagIgnore && !HasAutoFlag()) {
+            value_ = source.value_;
+            tagWord_ = (tagWord_ & ~(kTagMask | kAutoFlag)) | (source.tagWord_ & (kTagMask | kAutoFlag));
+            return true;
+        }
+        return AssignTypedSlow(source);
+    }
     bool Increment(int n);
 
     // Strict order of switch case values.
@@ -230,6 +256,8 @@ private:
         SetTagBits(tag);
     }
     void AssignSlow(const Var& source);
+    void InitTypeFromRecordSlow(const TypeRecord* record);
+    bool AssignTypedSlow(const Var& source);
     const Var& FollowedChain() const;
     void InitTypeBounded(const char* typeText, int depth, int& budget);
     bool AssignToObject(const Var& source);

@@ -38,21 +38,6 @@ const char* VarArray::SetSizeOf(Var& variable, const Var& size) {
     return nullptr;
 }
 
-void VarArray::Empty() {
-    for (uint32_t i = count_; i > 0; --i) {
-        Var& element = elements_[i - 1];
-        element.Clear();
-        element.SetConstFlag(false);
-        element.SetAutoFlag(true);
-    }
-}
-
-bool VarArray::Reuse(int count) {
-    if (storagePins_ > 0 || !retired_.empty()) return false;
-    if (static_cast<uint32_t>(count) != count_) return Resize(count);
-    return true;
-}
-
 bool VarArray::Resize(int n) {
     if (n < 0 || n > kMaxArrayCount) return false;
     if (static_cast<uint32_t>(n) == count_) return true;
@@ -79,10 +64,6 @@ void VarArray::UnpinStorage() {
         std::vector<std::unique_ptr<Var[]>> retired = std::move(retired_);
         retired_.clear();
     }
-}
-
-Var* VarArray::GetAt(int index) {
-    return static_cast<uint32_t>(index) < count_ ? &elements_[static_cast<uint32_t>(index)] : nullptr;
 }
 
 bool VarArray::Assign(const Var& source) {
@@ -129,11 +110,6 @@ std::string VarArray::ToString() const {
     }
     text += ")";
     return text;
-}
-
-VarArray* ToVarArray(const Var& value) {
-    VarExtension* object = value.GetObject();
-    return object && object->IsKindOf(VarArray::kClassRecord) ? static_cast<VarArray*>(object) : nullptr;
 }
 
 }  // namespace Vrel

@@ -28,7 +28,9 @@ public:
     std::string ToString() const override;
     int GetCount() const override { return static_cast<int>(count_); }
     bool Assign(const Var& source) override;
-    Var* GetAt(int index) override;
+    Var* GetAt(int index) override {
+        return static_cast<uint32_t>(index) < count_ ? &elements_[static_cast<uint32_t>(index)] : nullptr;
+    }
     Var* GetOrAddAt(int index) override { return GetAt(index); }
     bool OpAdd(Var& result, const Var& other) override;
 
@@ -39,8 +41,19 @@ public:
     // Argument arrays are reused: Empty releases the elements as the
     // array's end would (last first), Reuse makes it count nil elements that
     // take any type. Reuse refuses (false) while storage is pinned or kept.
-    void Empty();
-    bool Reuse(int count);
+    void Empty() {
+        for (uint32_t i = count_; i > 0; --i) {
+            Var& element = elements_[i - 1];
+            element.Clear();
+            element.SetConstFlag(false);
+            element.SetAutoFlag(true);
+        }
+    }
+    bool Reuse(int count) {
+        if (storagePins_ > 0 || !retired_.empty()) return false;
+        if (static_cast<uint32_t>(count) != count_) return Resize(count);
+        return true;
+    }
 
     // While pinned, a resize keeps the replaced element storage until the
     // last unpin: a running statement may still hold references into it.
@@ -57,6 +70,13 @@ private:
 };
 
 // The array an object value holds, else null.
-VarArray* ToVarArray(const Var& value);
+inline VarArray* ToVarArray(const Var& value) {
+    VarExtension* object = value.GetObject();
+    if (!object) return nullptr;
+    const ClassRecord* cls = object->GetClassInfo();
+    return cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord)
+               ? static_cast<VarArray*>(object)
+               : nullptr;
+}
 
 }  // namespace Vrel

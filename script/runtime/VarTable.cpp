@@ -1,5 +1,7 @@
 #include "script/runtime/VarTable.h"
 
+#include "script/runtime/TypeRegistry.h"
+
 #include <algorithm>
 
 namespace Vrel {
@@ -11,6 +13,8 @@ VarTable::~VarTable() { Clear(); }
 void VarTable::Clear() {
     std::unique_ptr<Var[]> old = std::move(values_);
     count_ = capacity_ = 0;
+    // A rebuilt table may hold other texts at the old addresses.
+    declared_.clear();
     old.reset();
     if (namesShared_) {
         names_ = new Vocabulary;
@@ -49,6 +53,21 @@ void VarTable::ReleaseValues() {
         values_[i].SetConstFlag(false);
     }
     count_ = 0;
+    declared_.clear();
+}
+
+const TypeRecord* VarTable::LookUpDeclared(int number, const char* typeText) {
+    TypeRegistry& registry = TypeRegistry::Global();
+    if (number < 0 || number >= count_) return registry.FindDeclared(typeText);
+    if (static_cast<size_t>(number) >= declared_.size()) declared_.resize(static_cast<size_t>(count_));
+    DeclaredEntry& entry = declared_[static_cast<size_t>(number)];
+    // A found record stands for its name for good.
+    if (entry.typeText == typeText && typeText && (entry.record || entry.registrySize == registry.Size()))
+        return entry.record;
+    entry.typeText = typeText;
+    entry.record = registry.FindDeclared(typeText);
+    entry.registrySize = registry.Size();
+    return entry.record;
 }
 
 void VarTable::Grow(int capacity) {
@@ -91,6 +110,7 @@ void VarTable::CopyFrom(const VarTable& other) {
     for (int i = 0; i < other.count_; ++i) copy[i].Assign(other.values_[i]);
     std::unique_ptr<Var[]> old = std::move(values_);
     values_ = std::move(copy);
+    declared_.clear();
     count_ = other.count_;
     capacity_ = other.capacity_;
     old.reset();

@@ -5,12 +5,15 @@
 #include "script/runtime/Var.h"
 #include "script/runtime/Vocabulary.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Vrel {
 
 class ScriptIO;
+struct TypeRecord;
 
 // Variable numbers are 16-bit in the data model.
 constexpr int kMaxVariables = 32767;
@@ -35,6 +38,18 @@ public:
     void ShareFrom(const VarTable& other);
     // Clears the values; storage and names stay for the next ShareFrom.
     void ReleaseValues();
+    // The record the plain type name typeText (no "#" array text) finds,
+    // remembered for variable number: a function's frames initialise its
+    // declared locals on every call. The answer holds while the variable
+    // keeps the text at that address and the table is not rebuilt; a miss
+    // holds only until a type is added.
+    const TypeRecord* DeclaredRecord(int number, const char* typeText) {
+        if (static_cast<size_t>(number) < declared_.size()) {
+            const DeclaredEntry& entry = declared_[static_cast<size_t>(number)];
+            if (entry.record && entry.typeText == typeText && typeText) return entry.record;
+        }
+        return LookUpDeclared(number, typeText);
+    }
     void Clear();
 
     int GetCount() const { return count_; }
@@ -50,6 +65,7 @@ public:
 
 private:
     void Grow(int capacity);
+    const TypeRecord* LookUpDeclared(int number, const char* typeText);
     void UnshareNames();
 
     std::unique_ptr<Var[]> values_;
@@ -57,6 +73,13 @@ private:
     int capacity_ = 0;
     halvo::AutoRef<Vocabulary> names_;
     bool namesShared_ = false;
+
+    struct DeclaredEntry {
+        const char* typeText = nullptr;
+        const TypeRecord* record = nullptr;
+        size_t registrySize = 0;
+    };
+    std::vector<DeclaredEntry> declared_;
 };
 
 }  // namespace Vrel

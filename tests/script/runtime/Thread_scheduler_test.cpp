@@ -251,4 +251,51 @@ TEST_F(SchedulerTest, ThreadErrorsWithoutAFrameSayCCall) {
     EXPECT_EQ(Thread::GetCurrentLine(thread.Get()), -1);
 }
 
+TEST_F(SchedulerTest, DroppedEntriesKeepTheOthersInOrderAndLetGo) {
+    halvo::AutoRef<BinCode> f = Sleeper("f", 0, 0, 0);
+    AddNative("Id", [this](Var&, t_Interface& call) { marks.push_back(call.GetArg(0)->AsInt()); });
+    // Each thread sleeps and marks its id, three times.
+    Assembler a;
+    a.Op(kOpParamCopy);
+    for (int round = 0; round < 3; ++round) a.CallNamed("Sleep", {0}).Eoc().CallNamed("Id", {round}).Eoc();
+    a.Op(kOpStop);
+    halvo::AutoRef<BinCode> loop = AddFunction(module, "loop", a);
+    halvo::AutoRef<Thread> first = Start(loop.Get());
+    halvo::WeakRef<Thread> middle;
+    {
+        halvo::AutoRef<Thread> held = Start(f.Get());  // sleeps 0, then ends
+        middle = held.Get();
+    }
+    halvo::AutoRef<Thread> last = Start(loop.Get());
+    marks.clear();
+    vm.Update(1.0f);
+    EXPECT_EQ(marks, (std::vector<int>{0, 0, 0}));
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 3u);
+    // The ended thread leaves in the next pass and, held by nothing else,
+    // goes with its entry; the others keep their order.
+    marks.clear();
+    vm.Update(1.0f);
+    EXPECT_EQ(middle.Get(), nullptr);
+    EXPECT_EQ(marks, (std::vector<int>{1, 1}));
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 2u);
+    EXPECT_TRUE(vm.GetScheduler().Contains(first.Get()));
+    EXPECT_TRUE(vm.GetScheduler().Contains(last.Get()));
+}
+
+TEST_F(SchedulerTest, ClearingDuringAPassEndsThePass) {
+    AddNative("ClearAll", [this](Var&, t_Interface&) { vm.Shutdown(); });
+    Assembler a;
+    a.Op(kOpParamCopy).CallNamed("Sleep", {0}).Eoc().CallNamed("ClearAll").Eoc().Op(kOpStop);
+    halvo::AutoRef<BinCode> clearing = AddFunction(module, "clearing", a);
+    halvo::AutoRef<BinCode> f = Sleeper("f", 1, 0, 2);
+    halvo::AutoRef<Thread> first = Start(clearing.Get());
+    halvo::AutoRef<Thread> second = Start(f.Get());
+    marks.clear();
+    vm.Update(1.0f);
+    // The second entry went with the list before its turn came.
+    EXPECT_TRUE(marks.empty());
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 0u);
+    EXPECT_EQ(second->GetDepth(), 0u);
+}
+
 }  // namespace
