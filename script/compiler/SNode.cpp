@@ -12,11 +12,14 @@ namespace Vrel {
 
 namespace {
 
-// Node blocks carved from chunks of kChunkNodes, so that a compile's
-// hundreds of thousands of nodes cost a few hundred allocations. Released
-// nodes go on a spare list for the next ones; the chunks stay for the
-// process, so the memory kept is the largest compile's peak. Nodes may be
-// made on one thread and dropped on another: the lists are locked.
+// Node blocks carved from chunks of kChunkBytes, so that a compile's
+// hundreds of thousands of nodes cost a few hundred allocations. Each thread
+// keeps its own list of released blocks and its own piece of a chunk, so a
+// node made or released takes no lock; nodes may be made on one thread and
+// dropped on another, the block then serves the releasing thread next. The
+// chunks stay for the process, so the memory kept is the largest compile's
+// peak; a thread that ends hands its spare list and its piece of chunk on,
+// for the next thread that runs out.
 // Held only for a few instructions, so waiting spins.
 class SpinGuard {
 public:
@@ -32,6 +35,20 @@ private:
     std::atomic_flag& flag_;
 };
 
+struct Spare {
+    Spare* next;
+};
+
+// A thread's own blocks. Trivially destructible, so that nodes released by
+// static objects after the thread's other locals went still find it.
+struct LocalBlocks {
+    Spare* spare = nullptr;
+    unsigned char* fresh = nullptr;
+    size_t unused = 0;
+};
+
+constinit thread_local LocalBlocks tLocalBlocks;
+
 class NodeBlocks {
 public:
     // The first chunk is small, for the many short compiles. Later ones
@@ -46,42 +63,76 @@ public:
         static NodeBlocks* blocks = new NodeBlocks;
         return *blocks;
     }
-    void* Take() {
-        SpinGuard lock(busy_);
-        if (Spare* block = spare_) {
-            spare_ = block->next;
+    static void* Take() {
+        LocalBlocks& local = tLocalBlocks;
+        if (Spare* block = local.spare) {
+            local.spare = block->next;
             return block;
         }
-        if (unused_ == 0) {
-            const bool first = chunks_.empty();
-            fresh_ = first ? static_cast<unsigned char*>(::operator new(kFirstChunkNodes * sizeof(SNode)))
-                           : NewLargeChunk();
-            chunks_.push_back(fresh_);
-            unused_ = first ? kFirstChunkNodes : kChunkBytes / sizeof(SNode);
+        if (local.unused == 0) Global().Refill(local);
+        if (Spare* block = local.spare) {
+            local.spare = block->next;
+            return block;
         }
-        --unused_;
-        void* block = fresh_;
-        fresh_ += sizeof(SNode);
+        --local.unused;
+        void* block = local.fresh;
+        local.fresh += sizeof(SNode);
         return block;
     }
-    void Give(void* block) {
-        SpinGuard lock(busy_);
-        spare_ = new (block) Spare{spare_};
+    static void Give(void* block) {
+        LocalBlocks& local = tLocalBlocks;
+        local.spare = new (block) Spare{local.spare};
     }
 
 private:
-    struct Spare {
-        Spare* next;
+    // Hands the thread's blocks to the shared list when the thread ends.
+    struct HandBack {
+        ~HandBack() { Global().TakeBack(tLocalBlocks); }
     };
+
+    // A list or a piece of chunk a finished thread left, else a new piece.
+    void Refill(LocalBlocks& local) {
+        static thread_local HandBack handBack;
+        (void)handBack;
+        SpinGuard lock(busy_);
+        if (!spareLists_.empty()) {
+            local.spare = spareLists_.back();
+            spareLists_.pop_back();
+            return;
+        }
+        if (!pieces_.empty()) {
+            local.fresh = pieces_.back().fresh;
+            local.unused = pieces_.back().unused;
+            pieces_.pop_back();
+            return;
+        }
+        const bool first = chunks_.empty();
+        local.fresh = first ? static_cast<unsigned char*>(::operator new(kFirstChunkNodes * sizeof(SNode)))
+                            : NewLargeChunk();
+        chunks_.push_back(local.fresh);
+        local.unused = first ? kFirstChunkNodes : kChunkBytes / sizeof(SNode);
+    }
+
+    // Whole lists and pieces, so that no block is touched on the way out.
+    void TakeBack(LocalBlocks& local) {
+        SpinGuard lock(busy_);
+        if (local.spare) spareLists_.push_back(local.spare);
+        if (local.unused > 0) pieces_.push_back({local.fresh, local.unused});
+        local = LocalBlocks{};
+    }
 
     static unsigned char* NewLargeChunk() {
         return static_cast<unsigned char*>(os::AllocateLargeChunk(kChunkBytes));
     }
 
+    struct Piece {
+        unsigned char* fresh;
+        size_t unused;
+    };
+
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
-    Spare* spare_ = nullptr;
-    unsigned char* fresh_ = nullptr;
-    size_t unused_ = 0;
+    std::vector<Spare*> spareLists_;
+    std::vector<Piece> pieces_;
     std::vector<void*> chunks_;
 };
 
@@ -103,7 +154,7 @@ constexpr bool kPoolNodes = true;
 
 void* SNode::operator new(size_t size) {
     if (!kPoolNodes || size != sizeof(SNode)) return ::operator new(size);
-    return NodeBlocks::Global().Take();
+    return NodeBlocks::Take();
 }
 
 void SNode::operator delete(void* block, size_t size) {
@@ -112,7 +163,7 @@ void SNode::operator delete(void* block, size_t size) {
         ::operator delete(block);
         return;
     }
-    NodeBlocks::Global().Give(block);
+    NodeBlocks::Give(block);
 }
 
 // The members start as Clear leaves them.

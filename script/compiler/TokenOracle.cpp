@@ -2,7 +2,9 @@
 
 #include "script/compiler/Ascii.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace Vrel {
 
@@ -58,26 +60,64 @@ bool MayNeedLookAhead(unsigned char first) {
 
 }  // namespace
 
-TokenOracle::TokenOracle(const char* text, size_t length)
-    : text_(text), length_(length), rows_(2 * (length + 1), 0), starts_(4 * (length + 1), 0) {}
+TokenOracle::TokenOracle(const char* text, size_t length) : text_(text), length_(length) {}
 
 bool TokenOracle::IsOperandRow(const OpRow& row) {
     return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
            row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
 }
 
-int8_t& TokenOracle::RowMemo(size_t pos, bool afterOperand) { return rows_[2 * pos + afterOperand]; }
-int8_t TokenOracle::RowMemo(size_t pos, bool afterOperand) const { return rows_[2 * pos + afterOperand]; }
-int8_t& TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) {
-    return starts_[4 * pos + 2 * reading + afterOperand];
+void TokenOracle::SlideWindow(size_t pos) {
+    if (pos < windowStart_) {
+        // Asked behind the window: the answers are the text's alone, so they
+        // are simply worked out again.
+        rows_.clear();
+        starts_.clear();
+        windowStart_ = pos;
+        return;
+    }
+    if (pos == windowStart_) return;
+    const size_t behind = pos - windowStart_;
+    const size_t covered = std::max(rows_.size() / 2, starts_.size() / 4);
+    if (behind >= covered) {
+        rows_.clear();
+        starts_.clear();
+    } else if (2 * behind >= covered) {
+        rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(std::min(rows_.size(), 2 * behind)));
+        starts_.erase(starts_.begin(),
+                      starts_.begin() + static_cast<std::ptrdiff_t>(std::min(starts_.size(), 4 * behind)));
+    } else {
+        return;
+    }
+    windowStart_ = pos;
 }
+
+void TokenOracle::SetRowMemo(size_t pos, bool afterOperand, int8_t answer) {
+    const size_t at = 2 * (pos - windowStart_) + afterOperand;
+    if (at >= rows_.size()) rows_.resize(at + 1, 0);
+    rows_[at] = answer;
+}
+
+void TokenOracle::SetStartsMemo(size_t pos, bool afterOperand, Reading reading, int8_t answer) {
+    const size_t at = 4 * (pos - windowStart_) + 2 * reading + afterOperand;
+    if (at >= starts_.size()) starts_.resize(at + 1, 0);
+    starts_[at] = answer;
+}
+
+int8_t TokenOracle::RowMemo(size_t pos, bool afterOperand) const {
+    const size_t at = 2 * (pos - windowStart_) + afterOperand;
+    return at < rows_.size() ? rows_[at] : 0;
+}
+
 int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) const {
-    return starts_[4 * pos + 2 * reading + afterOperand];
+    const size_t at = 4 * (pos - windowStart_) + 2 * reading + afterOperand;
+    return at < starts_.size() ? starts_[at] : 0;
 }
 
 const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
     if (pos >= length_) return nullptr;
     if (!MayNeedLookAhead(static_cast<unsigned char>(text_[pos]))) return LongestMatch(pos, afterOperand);
+    SlideWindow(pos);
     Resolve({false, afterOperand, kCommentToEnd, pos});
     int8_t memo = RowMemo(pos, afterOperand);
     return memo >= 2 ? &OpTable[memo - 2] : nullptr;
@@ -146,6 +186,7 @@ bool TokenOracle::TryKeep(size_t pos, const std::vector<Candidate>& candidates, 
         size_t behind = pos + candidates[i].length;
         bool operandBehind = row.kind == OT_POSTFIX;
         int8_t memo = StartsMemo(behind, operandBehind, reading);
+        if (memo == 0) memo = QuickStartsOperand(behind, operandBehind);
         if (memo == 0) {
             missing = {true, operandBehind, reading, behind};
             return false;
@@ -183,8 +224,23 @@ bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
         if (!TryKeep(pos, candidates, kCommentToLineEnd, kept, missing)) return false;
         best = Choose(candidates, kept);
     }
-    RowMemo(pos, afterOperand) = static_cast<int8_t>(best ? (best - OpTable) + 2 : 1);
+    SetRowMemo(pos, afterOperand, static_cast<int8_t>(best ? (best - OpTable) + 2 : 1));
     return true;
+}
+
+// TryStartsOperand's first steps, for the common case: blanks, then a
+// literal or a token that needs no look ahead. Comments (and a '*' that may
+// end one) and operators leave the answer to the memo tables, where both
+// readings of a line comment are told apart.
+int8_t TokenOracle::QuickStartsOperand(size_t pos, bool afterOperand) const {
+    size_t at = pos;
+    while (at < length_ && (text_[at] == ' ' || Ascii::IsSkippable(text_[at]))) ++at;
+    if (at >= length_) return 1;
+    const char c = text_[at];
+    if (c == '"' || Ascii::IsDigit(c)) return 2;
+    if (c == '/' || c == '*' || MayNeedLookAhead(static_cast<unsigned char>(c))) return 0;
+    if (const OpRow* row = LongestMatch(at, afterOperand)) return StartsOperandRow(*row) ? 2 : 1;
+    return Ascii::IsWordStart(c) ? 2 : 0;
 }
 
 // Scans from pos over blanks, comments and stray bytes to the next token, on
@@ -250,7 +306,7 @@ bool TokenOracle::TryStartsOperand(size_t pos, bool afterOperand, Reading readin
         answer = rest == 2;
         break;
     }
-    StartsMemo(pos, afterOperand, reading) = answer ? 2 : 1;
+    SetStartsMemo(pos, afterOperand, reading, answer ? 2 : 1);
     return true;
 }
 

@@ -4,6 +4,8 @@
 // one only where none starts. The looks ahead are answered from memo tables
 // filled along an explicit work list, so a run of operator characters costs
 // linear time and no recursion, and they never touch the lexer's own state.
+// Every look ahead goes forward from where the lexer stands, so the tables
+// cover only a window from there to as far as a look ahead has reached.
 
 #include "script/compiler/OpTable.h"
 
@@ -51,17 +53,25 @@ private:
     // still unknown.
     bool TryKeep(size_t pos, const std::vector<Candidate>& candidates, Reading reading,
                  std::vector<bool>& kept, Query& missing);
+    // Whether an operand starts at pos (2 yes, 1 no), read straight from the
+    // text when only blanks and a token needing no look ahead come first;
+    // 0 when the memo tables must decide.
+    int8_t QuickStartsOperand(size_t pos, bool afterOperand) const;
     const OpRow* LongestMatch(size_t pos, bool afterOperand) const;
     void MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const;
     bool Matches(size_t pos, const char* rowText, size_t& length) const;
 
-    int8_t& RowMemo(size_t pos, bool afterOperand);
-    int8_t& StartsMemo(size_t pos, bool afterOperand, Reading reading);
+    // Drops the window's entries before pos once they are half of it.
+    void SlideWindow(size_t pos);
+    void SetRowMemo(size_t pos, bool afterOperand, int8_t answer);
+    void SetStartsMemo(size_t pos, bool afterOperand, Reading reading, int8_t answer);
     int8_t RowMemo(size_t pos, bool afterOperand) const;
     int8_t StartsMemo(size_t pos, bool afterOperand, Reading reading) const;
 
     const char* text_;
     size_t length_;
+    // The text position of the windows' first entries.
+    size_t windowStart_ = 0;
     // Row index + 2 (1: no row, 0: unknown), per position and operand state.
     std::vector<int8_t> rows_;
     // 2 yes, 1 no, 0 unknown, per position, operand state and reading.

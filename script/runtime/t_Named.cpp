@@ -3,6 +3,9 @@
 #include "script/runtime/PrintPath.h"
 
 #include <cstring>
+#include <string_view>
+#include <tuple>
+#include <utility>
 
 namespace Vrel {
 
@@ -18,11 +21,14 @@ Var* t_Named::FindMember(const char* name) {
     return it == members_.end() ? nullptr : &it->second;
 }
 
+// One walk down the map finds the member or the place for a new one: a
+// module takes thousands of functions this way.
 Var* t_Named::GetOrAddMember(const char* name) {
     if (!name) return nullptr;
-    auto it = members_.find(std::string_view(name));
-    if (it == members_.end()) {
-        it = members_.emplace(name, Var()).first;
+    const std::string_view key(name);
+    auto it = members_.lower_bound(key);
+    if (it == members_.end() || it->first != key) {
+        it = members_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple());
         MembersChanged();
     }
     return &it->second;
@@ -30,9 +36,12 @@ Var* t_Named::GetOrAddMember(const char* name) {
 
 Var* t_Named::AddMember(const char* name, const char* typeText) {
     if (!name) return nullptr;
-    auto it = members_.find(std::string_view(name));
-    if (it == members_.end()) {
-        Var& member = members_.emplace(name, Var()).first->second;
+    const std::string_view key(name);
+    auto it = members_.lower_bound(key);
+    if (it == members_.end() || it->first != key) {
+        Var& member =
+            members_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple())
+                ->second;
         MembersChanged();
         if (typeText) member.InitType(typeText);
         return &member;

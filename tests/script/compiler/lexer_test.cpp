@@ -160,4 +160,43 @@ TEST(LexerOperators, LookingAheadLeavesTheCommentStateAlone) {
     EXPECT_NE(result.tokens.find("name  () name (d)"), std::string::npos);
 }
 
+// The look ahead behind an operator is read straight from the text when
+// blanks and a plain token follow; comments, operators and stray bytes
+// still go through the memo tables, and the tables only keep a window
+// ahead of the scan.
+TEST(LexerLookAhead, ShortCutAgreesWithTheFullLookAhead) {
+    EXPECT_EQ(TokenLines("a -\n\t\r b")[1], "binary - (-) - (NULL)");
+    auto parenthesis = TokenLines("x++ (y)");
+    EXPECT_EQ(parenthesis[1], "binary + (+) + (NULL)");
+    EXPECT_EQ(parenthesis[2], "prefix u+ (+X) + (NULL)");
+    EXPECT_EQ(TokenLines("x++ ;")[1], "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLines("x++ \"s\"")[1], "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLines("x++ 7")[1], "binary + (+) + (NULL)");
+    // Behind the operator: a comment, another operator, a stray byte.
+    EXPECT_EQ(TokenLines("a - /* c */ -b")[2], "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLines("x++ /* c */ y")[1], "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLines("x++ */")[1], "postfix X++ (X++) ++ (NULL)");
+    auto stray = RunFrontEnd("a - $b");
+    ASSERT_FALSE(stray.messages.empty());
+    EXPECT_EQ(stray.messages[0], "test.cis(1) : Unexpected token found '$'");
+}
+
+TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "a = b - - c;\n";
+    auto lines = TokenLines(text);
+    ASSERT_EQ(lines.size(), 3000u * 7u);
+    for (size_t i = 0; i < lines.size(); i += 7) {
+        ASSERT_EQ(lines[i + 3], "binary - (-) - (NULL)") << i;
+        ASSERT_EQ(lines[i + 4], "prefix u- (-X) - (NULL)") << i;
+    }
+    std::string run = "a";
+    for (int i = 0; i < 5000; ++i) run += " -";
+    run += " b";
+    auto chain = TokenLines(run);
+    ASSERT_EQ(chain.size(), 5002u);
+    EXPECT_EQ(chain[1], "binary - (-) - (NULL)");
+    for (size_t i = 2; i < 5001; ++i) ASSERT_EQ(chain[i], "prefix u- (-X) - (NULL)") << i;
+}
+
 }  // namespace

@@ -177,4 +177,50 @@ TEST(SNodeRelease, TreesOutliveTheThreadThatMadeThemAndReusedNodesStartEmpty) {
     }
 }
 
+// Threads that make and drop nodes at the same time, and end one after
+// another, each handing their spare blocks to the next: no node is shared
+// by two trees and none comes back with old contents.
+TEST(SNodeRelease, ThreadsMakingAndDroppingNodesAtOnceKeepTheirTreesApart) {
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 3;
+    constexpr int kNodes = 3000;
+    std::vector<AutoRef<SNode>> kept(kThreads * kRounds);
+    std::vector<int> faults(kThreads, 0);
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<std::thread> workers;
+        for (int t = 0; t < kThreads; ++t)
+            workers.emplace_back([&, t, round] {
+                const int tag = round * kThreads + t;
+                AutoRef<SNode> dropped = MakeTokenNode(OT_REM, 0, -2);
+                for (int i = 0; i < kNodes; ++i) {
+                    AutoRef<SNode> token = SNode::MakeInstruction(kNoOpcode);
+                    if (token->line != -1 || !token->value.IsNil()) ++faults[t];
+                    token->value.SetInt(tag * kNodes + i);
+                    SNode::AddChild(dropped.Get(), token.Get());
+                }
+                dropped.Reset();
+                AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, tag);
+                for (int i = 0; i < kNodes; ++i) {
+                    AutoRef<SNode> token = MakeTokenNode(OT_NAME, 0, i);
+                    token->value.SetInt(tag * kNodes + i);
+                    SNode::AddChild(root.Get(), token.Get());
+                }
+                kept[tag] = root;
+            });
+        for (std::thread& worker : workers) worker.join();
+        // Half the trees go on this thread, made on the ones that ended.
+        for (int t = 0; t < kThreads; t += 2) kept[round * kThreads + t].Reset();
+    }
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(faults[t], 0);
+    for (int tag = 0; tag < kThreads * kRounds; ++tag) {
+        if (!kept[tag]) continue;
+        ASSERT_EQ(kept[tag]->ChildCount(), kNodes);
+        int i = 0;
+        for (SNode* child = kept[tag]->FirstChild(); child; child = child->Next(), ++i) {
+            ASSERT_EQ(child->line, i);
+            ASSERT_EQ(child->value.AsInt(), tag * kNodes + i);
+        }
+    }
+}
+
 }  // namespace
