@@ -67,6 +67,7 @@ private:
                 Emit({.code = FastCode::kEndStatement});
                 stack_.clear();
                 listsBelow_.clear();
+                positionBase_ = 0;
                 return Outcome::kContinue;
             case kOpJump: return Jump(in);
             case kOpSwitch: return Switch(in);
@@ -92,7 +93,9 @@ private:
 
     // ---- stack items --------------------------------------------------------
 
-    uint16_t Depth() const { return static_cast<uint16_t>(stack_.size()); }
+    // The stack position of the next value: registers are numbered by it,
+    // counting the values a list sent to the frame, which come back later.
+    uint16_t Depth() const { return static_cast<uint16_t>(positionBase_ + stack_.size()); }
     FastItem& Top(size_t below = 0) { return stack_[stack_.size() - 1 - below]; }
     bool Has(size_t count) const { return stack_.size() >= count; }
     bool IsConstant(const FastItem& item, uint32_t tag) const {
@@ -108,7 +111,7 @@ private:
     }
 
     bool Push(FastItem item) {
-        if (stack_.size() >= static_cast<size_t>(kMaxFastDepth)) return false;
+        if (Depth() >= kMaxFastDepth) return false;
         stack_.push_back(item);
         return true;
     }
@@ -309,7 +312,8 @@ private:
         const int count = in.operand.RawInt();
         if (count < 0 || count > kMaxFastListCount) return Outcome::kUnsupported;
         Emit({.code = FastCode::kArrayCreate, .a = static_cast<uint16_t>(count), .exit = Exit(in.pc)});
-        listsBelow_.push_back(stack_);
+        listsBelow_.push_back({stack_, positionBase_});
+        positionBase_ = Depth();
         stack_.clear();
         return Outcome::kContinue;
     }
@@ -327,23 +331,28 @@ private:
         return Outcome::kContinue;
     }
 
-    // call of a native looked up by name on a list made in this block: the
-    // values the list sent to the frame come back after the call.
+    // call of a function looked up by name on a list made in this block:
+    // the values the list sent to the frame come back after the call.
     Outcome Call(const DecodedInstruction& in) {
         if (listsBelow_.empty() || stack_.size() != 1 || Top().base != FastBase::kPointer ||
-            listsBelow_.back().size() + 1 >= static_cast<size_t>(kMaxFastDepth))
+            listsBelow_.back().base + listsBelow_.back().items.size() + 1 >= static_cast<size_t>(kMaxFastDepth))
             return Outcome::kUnsupported;
         const FastItem callee = Top();
         const uint16_t exit = Exit(in.pc);
         // Handed over behind the call, everything is on the frame already.
         stack_.clear();
         const uint16_t after = Exit(in.next);
-        stack_ = std::move(listsBelow_.back());
+        stack_ = std::move(listsBelow_.back().items);
+        positionBase_ = listsBelow_.back().base;
         listsBelow_.pop_back();
         const uint16_t result = Depth();
-        Emit({.code = FastCode::kCallNative, .dst = result, .a = callee.index, .b = result, .exit = exit,
+        const auto sentBack = static_cast<uint16_t>(stack_.size());
+        Emit({.code = FastCode::kCall, .dst = result, .a = callee.index, .b = sentBack, .exit = exit,
               .exit2 = after});
         stack_.push_back({FastBase::kRegister, result});
+        // A script function leaves its own last operand current: from here
+        // the runner knows which.
+        operand_ = nullptr;
         return Outcome::kContinue;
     }
 
@@ -465,8 +474,14 @@ private:
     uint32_t start_;
     std::unique_ptr<FastBlock> block_;
     std::vector<FastItem> stack_;
-    // For each list made and not yet called: the stack it sent to the frame.
-    std::vector<std::vector<FastItem>> listsBelow_;
+    // For each list made and not yet called: the stack it sent to the frame
+    // and where its positions began.
+    struct ListBelow {
+        std::vector<FastItem> items;
+        uint16_t base = 0;
+    };
+    std::vector<ListBelow> listsBelow_;
+    uint16_t positionBase_ = 0;
     const Var* operand_ = nullptr;
 };
 

@@ -72,11 +72,11 @@ enum class FastCode : uint8_t {
     // Element a of the array on top of the frame's stack = the value A, as
     // the stack slot holding A would copy it.
     kArrayAssign,
-    // The native pointer[a] reaches, on the list on top of the frame's
-    // stack: its result goes to register dst and the b values the list
-    // sent to the frame come back, when the run may go on here; otherwise
-    // the bytecode goes on behind the call (exit2).
-    kCallNative,
+    // The native or script function pointer[a] reaches, on the list on top
+    // of the frame's stack: its result goes to register dst and the b
+    // values the list sent to the frame come back, when the run may go on
+    // here; otherwise the bytecode goes on behind the call (exit2).
+    kCall,
     kSwitch,      // on to the case of the int A in the FastSwitch in data
     kJump,        // on to the link in data
     kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2

@@ -1,6 +1,7 @@
 #include "script/runtime/FastRunner.h"
 
 #include "script/runtime/CallFrame.h"
+#include "script/runtime/BinCode.h"
 #include "script/runtime/DecodedCode.h"
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/ScriptVM.h"
@@ -198,7 +199,8 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
     FastBlock* block = &start;
     const FastOp* op = nullptr;
     // Operands by base: registers, locals, constants (see FastBase).
-    Var* bases[3] = {registers_.data(), nullptr, nullptr};
+    if (!registers_) EnterWindow(0);
+    Var* bases[3] = {registers_, nullptr, nullptr};
     FastLink* link = nullptr;
     const void* function = frame.GetFunction();
     const void* threadValues = &thread_.GetThreadValues();
@@ -378,11 +380,17 @@ callNative:
     // Natives report errors at the call and may write the frame.
     frame.instructionStart = block->GetExit(op->exit).pc;
     frame.pc = block->GetExit(op->exit2).pc;
-    switch (CallNative(frame, *op)) {
+    switch (Call(frame, *op)) {
         case CallOutcome::kGoOn:
             generation = t_Named::GetLayoutGeneration();
+            // After a script function its last operand is current, as the
+            // interpreter leaves it on return.
+            current = calledScript_ ? operand : block->GetExit(op->exit2).operand;
             FAST_NEXT();
-        case CallOutcome::kHandOver: return Leave(frame, *block, block->GetExit(op->exit2), current, operand);
+        case CallOutcome::kHandOver:
+            if (!calledScript_) return Leave(frame, *block, block->GetExit(op->exit2), current, operand);
+            frame.pc = block->GetExit(op->exit2).pc;
+            return true;
         case CallOutcome::kNotNative: goto guardFailed;
         case CallOutcome::kFailed: return false;
     }
@@ -542,13 +550,31 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
     return true;
 }
 
-// What the interpreter does for a native call, on the list on top of the
-// frame's stack; then the result and the values below the list come back
-// to the block when nothing else changed.
-FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& op) {
+void FastRunner::EnterWindow(size_t level) {
+    while (windows_.size() <= level) windows_.push_back(std::make_unique<Window>());
+    level_ = level;
+    registers_ = windows_[level]->registers.data();
+    pointers_ = windows_[level]->pointers.data();
+}
+
+FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
+    calledScript_ = false;
+    if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotNative;
     const Var& callee = pointers_[op.a]->Followed();
-    detail::function_adapter* adapter = callee.GetTag() == kTagBind ? callee.GetBind() : nullptr;
-    if (!adapter || frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotNative;
+    if (callee.GetTag() == kTagBind) {
+        detail::function_adapter* adapter = callee.GetBind();
+        return adapter ? CallNative(frame, op, *adapter) : CallOutcome::kNotNative;
+    }
+    BinCode* function = ToBinCode(callee);
+    if (!function || thread_.GetDepth() + 1 >= kMaxCallDepth) return CallOutcome::kNotNative;
+    calledScript_ = true;
+    return CallScript(frame, op, *function);
+}
+
+// What the interpreter does for a native call, on the list on top of the
+// frame's stack.
+FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& op,
+                                               detail::function_adapter& adapter) {
     if (!Flush(frame)) return CallOutcome::kFailed;
     // The list moves off the stack as the interpreter's copy and pop would
     // leave it: same object, same record, no flags.
@@ -560,7 +586,7 @@ FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& o
     call.count = arguments.GetCount();
     call.args = &arguments;
     Var result;
-    adapter->Call(&result, call);
+    adapter.Call(&result, call);
     // Taken back, the result goes straight to its register, as it would
     // from the stack slot it skips.
     const bool goOn = MayGoOnAfterCall(frame, op, result);
@@ -577,6 +603,57 @@ FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& o
     }
     thread_.KeepArgumentArray(arguments);
     return goOn ? CallOutcome::kGoOn : CallOutcome::kHandOver;
+}
+
+// The call the interpreter makes, with the callee run nested on the
+// interpreter: the frame's stack holds the list and the callee reference as
+// the bytecode leaves them, and the callee's return delivers its result
+// there. The block's registers wait in their window meanwhile.
+FastRunner::CallOutcome FastRunner::CallScript(CallFrame& frame, const FastOp& op, BinCode& function) {
+    halvo::AutoRef<BinCode> keep(&function);
+    if (!Flush(frame)) return CallOutcome::kFailed;
+    Var* slot = frame.Push();
+    if (!slot) {
+        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+        return CallOutcome::kFailed;
+    }
+    slot->SetReference(pointers_[op.a]);
+    thread_.PushFrame(&function);
+    // The callee's return stops at this frame, where the block goes on.
+    const bool wasEnteredFromNative = frame.enteredFromNative;
+    frame.enteredFromNative = true;
+    Var* const savedLocals = locals_;
+    const int savedLocalCount = localCount_;
+    const Var* const savedConstants = constants_;
+    const size_t level = level_;
+    EnterWindow(level + 1);
+    const bool ran = host_.RunCallee();
+    EnterWindow(level);
+    locals_ = savedLocals;
+    localCount_ = savedLocalCount;
+    constants_ = savedConstants;
+    Forget();
+    if (!ran) return CallOutcome::kFailed;
+    if (thread_.GetState() != kThreadReturned) {
+        // Stopped inside: the callee's later return goes on in the bytecode.
+        frame.enteredFromNative = wasEnteredFromNative;
+        return CallOutcome::kHandOver;
+    }
+    frame.enteredFromNative = wasEnteredFromNative;
+    thread_.SetState(kThreadRunning);
+    return TakeBackResult(frame, op) ? CallOutcome::kGoOn : CallOutcome::kHandOver;
+}
+
+bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {
+    if (thread_.GetCurrentFrame() != &frame || frame.GetCount() < op.b + 1u) return false;
+    if (vm_.GetDebugHandler() || vm_.IsStepLimited()) return false;
+    if (frame.GetLocals().GetCount() != localCount_ || (localCount_ > 0 && frame.GetLocals().At(0) != locals_))
+        return false;
+    const Var& result = frame.Top();
+    if (!IsPlainNumberTag(result.GetTag())) return false;
+    registers_[op.dst].CopyWithoutConst(result);
+    frame.Truncate(frame.GetCount() - op.b - 1);
+    return true;
 }
 
 // The run goes on in the block only when the call left the thread running

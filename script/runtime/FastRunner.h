@@ -9,19 +9,36 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace Vrel {
 
+class BinCode;
 class CallFrame;
 class DecodedCode;
 class ScriptVM;
 class Thread;
 class VarExtension;
 struct TypeRecord;
+namespace detail {
+class function_adapter;
+}
+
+// What a block needs of the interpreter that runs it: a script function a
+// block calls runs on the interpreter, nested, until it returns.
+class FastCallHost {
+public:
+    virtual ~FastCallHost() = default;
+    // Runs the frame just pushed. True when it returned to the frame below
+    // (the thread then says kThreadReturned) or the thread stopped running;
+    // false after an error, reported on the thread.
+    virtual bool RunCallee() = 0;
+};
 
 class FastRunner {
 public:
-    FastRunner(Thread& thread, ScriptVM& vm) : thread_(thread), vm_(vm) {}
+    FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host) : thread_(thread), vm_(vm), host_(host) {}
     FastRunner(const FastRunner&) = delete;
     FastRunner& operator=(const FastRunner&) = delete;
 
@@ -45,7 +62,12 @@ private:
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
     bool AssignElement(CallFrame& frame, const FastOp& op);
     enum class CallOutcome { kGoOn, kHandOver, kNotNative, kFailed };
-    CallOutcome CallNative(CallFrame& frame, const FastOp& op);
+    CallOutcome Call(CallFrame& frame, const FastOp& op);
+    CallOutcome CallNative(CallFrame& frame, const FastOp& op, detail::function_adapter& adapter);
+    CallOutcome CallScript(CallFrame& frame, const FastOp& op, BinCode& function);
+    // The result on top of the frame's stack goes to its register and the
+    // values below the list come back, when the run may go on here.
+    bool TakeBackResult(CallFrame& frame, const FastOp& op);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool Pin(CallFrame& frame, VarExtension* container);
     void Forget() {
@@ -53,13 +75,27 @@ private:
         pinCount_ = 0;
     }
 
+    // Registers of one nesting level: a script function called from a
+    // block runs its own blocks in the next window while the caller's wait.
+    struct Window {
+        std::array<Var, kMaxFastDepth> registers;
+        std::array<Var*, kMaxFastDepth> pointers{};
+    };
+    void EnterWindow(size_t level);
+
     Thread& thread_;
     ScriptVM& vm_;
+    FastCallHost& host_;
+    std::vector<std::unique_ptr<Window>> windows_;
+    size_t level_ = 0;
+    // Whether the last call ran a script function (which changes the
+    // current operand) rather than a native.
+    bool calledScript_ = false;
+    Var* registers_ = nullptr;
+    Var** pointers_ = nullptr;
     Var* locals_ = nullptr;
     int localCount_ = 0;
     const Var* constants_ = nullptr;
-    std::array<Var, kMaxFastDepth> registers_;
-    std::array<Var*, kMaxFastDepth> pointers_{};
     std::array<Var, kMaxKept> kept_;
     int keptCount_ = 0;
     std::array<VarExtension*, kMaxKept> pins_{};

@@ -176,12 +176,16 @@ struct VariablePath {
     uint32_t consumed = 0;
 };
 
-class Interpreter {
+class Interpreter : public FastCallHost {
 public:
-    explicit Interpreter(Thread& thread) : thread_(thread), vm_(thread.GetVM()), fast_(thread, vm_) {}
+    explicit Interpreter(Thread& thread) : thread_(thread), vm_(thread.GetVM()), fast_(thread, vm_, *this) {}
     bool Run();
 
 private:
+    // The frames from the current one on, until the thread stops running
+    // or runs off the end of a function's code.
+    bool RunFrames();
+    bool RunCallee() override;
     // Runs instructions while no debug handler watches and no step limit
     // counts them: the loop the game and the tools without a debugger use.
     // True when the careful loop should take over (or the run is over).
@@ -280,6 +284,10 @@ bool Interpreter::Run() {
         return true;
     }
     if (!EnterCurrentFrame()) return false;
+    return RunFrames();
+}
+
+bool Interpreter::RunFrames() {
     while (thread_.GetState() == kThreadRunning && frame_->pc < size_) {
         if (!vm_.GetDebugHandler() && !vm_.IsStepLimited()) {
             if (!RunQuick()) return false;
@@ -301,6 +309,24 @@ bool Interpreter::Run() {
         if (!Step(instruction.opcode)) return false;
     }
     return true;
+}
+
+bool Interpreter::RunCallee() {
+    CallFrame* const caller = frame_;
+    const uint8_t* const callerCode = code_;
+    const uint32_t callerSize = size_;
+    DecodedCode* const callerDecoded = decoded_;
+    const bool ran = EnterCurrentFrame() && RunFrames();
+    // The operand must outlive the callee's decoding, as on any return.
+    if (operand_ != &heldOperand_) {
+        heldOperand_.Assign(*operand_);
+        operand_ = &heldOperand_;
+    }
+    frame_ = caller;
+    code_ = callerCode;
+    size_ = callerSize;
+    decoded_ = callerDecoded;
+    return ran;
 }
 
 bool Interpreter::RunQuick() {

@@ -216,6 +216,12 @@ TEST_F(FastBlocks, NativesCalledInBlocksSeeTheBytecodesStackAndHandBackTheirResu
             "function auto sleeper() { int i; int t = 0;\n"
             "  for (i = 0; i < 3; i++) { t = t + Twice(i) + Sleep(0) + Depth(); }\n"
             "  return t; }\n"
+            "int g = 5;\n"
+            "int ga[3];\n"
+            "function auto pending() { int a = 2; g = 5; ga[1] = 4;\n"
+            "  g = g + Twice(g) * (a + Twice(ga[1] + a));\n"
+            "  ga[1] = (a * 3) + Twice(a * 5) + ga[1];\n"
+            "  return g * 1000 + ga[1]; }\n"
             "function auto failing() { int a = 1;\n"
             "  a = a + Twice(a) + strlen(a, a);\n"
             "  return a; }\n");
@@ -223,6 +229,34 @@ TEST_F(FastBlocks, NativesCalledInBlocksSeeTheBytecodesStackAndHandBackTheirResu
     Agreeing("natives", "texts");
     Agreeing("natives", "sleeper");
     Agreeing("natives", "failing");
+    // Looked-up variables and numbers computed before a call wait in their
+    // registers while the call makes its own.
+    EXPECT_EQ(Agreeing("natives", "pending").value, "145030");
+}
+
+TEST_F(FastBlocks, ScriptCallsFromBlocksReturnIntoTheBlock) {
+    AddListNatives();
+    Compile("calls.cis",
+            "int g = 1;\n"
+            "function int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }\n"
+            "function float half(float x) { return x / 2.0; }\n"
+            "function auto text(int n) { return \"n\" + n; }\n"
+            "function void bump() { g = g + Depth(); }\n"
+            "function auto nap(int n) { Sleep(0); return n * 2; }\n"
+            "function auto mixed() { int a = 3; g = 1;\n"
+            "  a = a + fib(a + 4) * 2 + half(a) + Depth();\n"
+            "  bump(); g = g + fib(5);\n"
+            "  return a * 100 + g + Stack() + text(a); }\n"
+            "function auto sleeping() { int a = 1;\n"
+            "  a = a + nap(a + 1) + Depth();\n"
+            "  return a; }\n"
+            "function auto deep(int n) { if (n <= 0) return Depth(); return n + deep(n - 1); }\n");
+    EXPECT_EQ(Agreeing("calls", "fib", {Var(15)}).value, "610");
+    Agreeing("calls", "mixed");
+    Agreeing("calls", "sleeping");
+    Agreeing("calls", "deep", {Var(12)});
+    // Past the call depth the interpreter reports it, as before.
+    EXPECT_FALSE(Agreeing("calls", "deep", {Var(40)}).messages.empty());
 }
 
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
