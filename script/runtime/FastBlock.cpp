@@ -2,6 +2,7 @@
 
 #include "script/runtime/DecodedCode.h"
 #include "script/runtime/Opcode.h"
+#include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Operand.h"
 
 namespace Vrel {
@@ -12,8 +13,6 @@ constexpr uint32_t kUnlinkedJump = 0xFFFFFFFFu;
 constexpr uint32_t kSwitchEntrySize = 5;
 // Larger tables stay with the bytecode's search.
 constexpr int kMaxFastSwitchCases = 1024;
-
-bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
 
 bool IsText(const Var& value) { return value.GetTag() == kTagStringConst && value.GetStringConst(); }
 
@@ -72,6 +71,10 @@ private:
             case kOpJump: return Jump(in);
             case kOpSwitch: return Switch(in);
             case kOpCall: return Call(in);
+            case kOpParamCopy:
+                Emit({.code = FastCode::kParamCopy, .exit = Exit(in.pc)});
+                return Outcome::kContinue;
+            case kOpReturn: return Return(in);
             case kOpArrayCreate: return ArrayCreate(in);
             case kOpArrayAssign: return ArrayAssign(in);
             case kOpJumpFalse:
@@ -354,6 +357,15 @@ private:
         // the runner knows which.
         operand_ = nullptr;
         return Outcome::kContinue;
+    }
+
+    // return with one value above the return list made in this block.
+    Outcome Return(const DecodedInstruction& in) {
+        if (listsBelow_.empty() || stack_.size() != 1 || IsNonNumber(Top())) return Outcome::kUnsupported;
+        FastItem value = Top();
+        LoadValue(value, static_cast<uint16_t>(Depth() - 1), Exit(in.pc));
+        Emit({.code = FastCode::kReturn, .aBase = value.base, .a = value.index, .exit = Exit(in.pc)});
+        return Outcome::kEnded;
     }
 
     // ---- control flow -------------------------------------------------------

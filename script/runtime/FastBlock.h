@@ -77,6 +77,10 @@ enum class FastCode : uint8_t {
     // values the list sent to the frame come back, when the run may go on
     // here; otherwise the bytecode goes on behind the call (exit2).
     kCall,
+    kParamCopy,   // the numbers of the caller's list into the parameters
+    // return A, a number, with the return list on top of the frame's stack:
+    // the run of this frame ends here.
+    kReturn,
     kSwitch,      // on to the case of the int A in the FastSwitch in data
     kJump,        // on to the link in data
     kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2

@@ -7,6 +7,7 @@
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/NameLookUp.h"
 #include "script/runtime/Opcode.h"
+#include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
 #include "script/runtime/t_Named.h"
@@ -17,8 +18,6 @@
 namespace Vrel {
 
 namespace {
-
-bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
 
 // Two ints: the result as the operator table gives it. False where the
 // bytecode reports an error (division by zero).
@@ -99,18 +98,6 @@ FastCode CompoundOperator(uint8_t opcode) {
     }
 }
 
-// What the typed assignment does with a number over a number of its own
-// kind: the plain copy, keeping the variable's auto bit and clearing const.
-bool AssignNumber(Var& target, const Var& value) {
-    const uint32_t tag = target.GetTag();
-    if (target.HasConstFlag() || !IsPlainNumberTag(tag) || tag != value.GetTag()) return false;
-    const bool wasAuto = target.HasAutoFlag();
-    target.Assign(value);
-    if (wasAuto) target.SetAutoFlag(true);
-    target.SetConstFlag(false);
-    return true;
-}
-
 // x op= y in place on two ints or two floats.
 bool CompoundNumber(uint8_t opcode, Var& target, const Var& value) {
     const uint32_t tag = target.GetTag();
@@ -188,7 +175,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
         &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
         &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
-        &&keep,         &&arrayCreate, &&arrayAssign,   &&callNative, &&switchCase, &&jump,               &&branch,         &&leave,
+        &&keep,         &&arrayCreate, &&arrayAssign,   &&callNative, &&paramCopy, &&returnNumber, &&switchCase, &&jump,               &&branch,         &&leave,
         &&lessEqualBranch, &&lessBranch, &&greaterEqualBranch, &&greaterBranch, &&equalBranch, &&notEqualBranch,
     };
     static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
@@ -395,6 +382,24 @@ callNative:
         case CallOutcome::kFailed: return false;
     }
     return false;
+
+paramCopy:
+    if (!CopyParameters(frame)) goto guardFailed;
+    FAST_NEXT();
+
+returnNumber: {
+    const FastExit& exit = block->GetExit(op->exit);
+    frame.instructionStart = exit.pc;
+    frame.pc = exit.pc + 1;
+    // The operand current at the return stays current in the caller.
+    operand = exit.operand ? exit.operand : current;
+    switch (Return(frame, FAST_OPERAND_A.Followed())) {
+        case FastCallHost::ReturnOutcome::kReturned: return true;
+        case FastCallHost::ReturnOutcome::kRefused: goto guardFailed;
+        case FastCallHost::ReturnOutcome::kFailed: return false;
+    }
+    return false;
+}
 
 switchCase: {
     const Var& value = FAST_OPERAND_A.Followed();
@@ -642,6 +647,35 @@ FastRunner::CallOutcome FastRunner::CallScript(CallFrame& frame, const FastOp& o
     frame.enteredFromNative = wasEnteredFromNative;
     thread_.SetState(kThreadRunning);
     return TakeBackResult(frame, op) ? CallOutcome::kGoOn : CallOutcome::kHandOver;
+}
+
+// What the parameter copy does when every argument is a number of its
+// parameter's own kind and every parameter gets one; anything else is left
+// to the instruction, which may redo the copies made here.
+bool FastRunner::CopyParameters(CallFrame& frame) {
+    const uint32_t depth = thread_.GetDepth();
+    CallFrame* caller = depth > 0 ? thread_.GetFrame(depth - 1) : nullptr;
+    if (!caller || caller->GetCount() < 2) return false;
+    const Var& arguments = caller->At(caller->GetCount() - 2);
+    VarExtension* object = arguments.GetTag() == kTagObject ? arguments.GetObject() : nullptr;
+    if (!object || object->GetClassInfo() != &VarArray::kClassRecord) return false;
+    auto* list = static_cast<VarArray*>(object);
+    const int parameters = frame.GetFunction()->GetParamCount();
+    const int passed = list->GetCount();
+    if (passed != parameters || parameters > localCount_) return false;
+    for (int i = 0; i < passed; ++i) {
+        const Var* argument = list->GetAt(i);
+        if (!argument || !AssignParameterNumber(locals_[i], *argument)) return false;
+    }
+    return true;
+}
+
+FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& value) {
+    if (!IsPlainNumberTag(value.GetTag())) return FastCallHost::ReturnOutcome::kRefused;
+    if (!Flush(frame)) return FastCallHost::ReturnOutcome::kFailed;
+    Var result;
+    result.CopyWithoutConst(value);
+    return host_.ReturnNumber(result);
 }
 
 bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {

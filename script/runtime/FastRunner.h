@@ -34,6 +34,12 @@ public:
     // (the thread then says kThreadReturned) or the thread stopped running;
     // false after an error, reported on the thread.
     virtual bool RunCallee() = 0;
+    enum class ReturnOutcome { kReturned, kRefused, kFailed };
+    // Returns result, a number, from the current frame as the return
+    // instruction would, the frame's stack holding the return list on top.
+    // kRefused (nothing delivered) when the function's type takes no such
+    // value: the instruction then reports it.
+    virtual ReturnOutcome ReturnNumber(const Var& result) = 0;
 };
 
 class FastRunner {
@@ -68,6 +74,8 @@ private:
     // The result on top of the frame's stack goes to its register and the
     // values below the list come back, when the run may go on here.
     bool TakeBackResult(CallFrame& frame, const FastOp& op);
+    bool CopyParameters(CallFrame& frame);
+    FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool Pin(CallFrame& frame, VarExtension* container);
     void Forget() {

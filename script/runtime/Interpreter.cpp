@@ -6,6 +6,7 @@
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/Op.h"
 #include "script/runtime/Opcode.h"
+#include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Operand.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
@@ -128,18 +129,6 @@ bool FastBinary(uint8_t opcode, Var& left, const Var& right) {
     return false;
 }
 
-bool IsPlainNumberTag(uint32_t tag) { return tag == kTagInt || tag == kTagFloat || tag == kTagBool; }
-
-// What the typed assignment does with a number of the variable's own kind,
-// without the call: most parameters are numbers passed as numbers.
-bool AssignPlainNumber(Var& target, const Var& value) {
-    if (target.GetTag() != value.GetTag() || !IsPlainNumberTag(value.GetTag()) || target.HasAutoFlag()) return false;
-    const bool wasConst = target.HasConstFlag();
-    target.Assign(value);
-    target.SetConstFlag(wasConst);
-    return true;
-}
-
 bool HoldsReferences(const Var& value, int depth) {
     VarArray* array = ToVarArray(value);
     if (!array || depth >= kMaxDeclarationDepth) return false;
@@ -186,6 +175,7 @@ private:
     // or runs off the end of a function's code.
     bool RunFrames();
     bool RunCallee() override;
+    ReturnOutcome ReturnNumber(const Var& result) override;
     // Runs instructions while no debug handler watches and no step limit
     // counts them: the loop the game and the tools without a debugger use.
     // True when the careful loop should take over (or the run is over).
@@ -443,14 +433,7 @@ bool Interpreter::QuickAssign() {
     const uint32_t count = frame_->GetCount();
     if (count < 2) return false;
     Var* target = frame_->At(count - 2).GetReferenced();
-    const Var& value = frame_->At(count - 1).Followed();
-    if (!target || target->HasConstFlag() || !IsPlainNumberTag(target->GetTag()) ||
-        target->GetTag() != value.GetTag())
-        return false;
-    const bool wasAuto = target->HasAutoFlag();
-    target->Assign(value);
-    if (wasAuto) target->SetAutoFlag(true);
-    target->SetConstFlag(false);
+    if (!target || !AssignNumber(*target, frame_->At(count - 1).Followed())) return false;
     frame_->Pop();
     return true;
 }
@@ -856,13 +839,7 @@ bool Interpreter::AssignTo(uint8_t opcode) {
         // A number stored over a number of its own kind: the typed
         // assignment's plain copy, keeping the variable's auto and const bits.
         Var* target = frame_->At(count - 2).GetReferenced();
-        const Var& value = frame_->At(count - 1).Followed();
-        if (target && !target->HasConstFlag() && IsPlainNumberTag(target->GetTag()) &&
-            target->GetTag() == value.GetTag()) {
-            const bool wasAuto = target->HasAutoFlag();
-            target->Assign(value);
-            if (wasAuto) target->SetAutoFlag(true);
-            target->SetConstFlag(false);
+        if (target && AssignNumber(*target, frame_->At(count - 1).Followed())) {
             frame_->Pop();
             return true;
         }
@@ -1091,6 +1068,21 @@ bool Interpreter::Return(uint8_t opcode) {
     return LeaveFrame();
 }
 
+// Return's way with a number, without the value on the stack: the value
+// never refers to a variable and is no list.
+FastCallHost::ReturnOutcome Interpreter::ReturnNumber(const Var& result) {
+    BinCode* function = frame_->GetFunction();
+    Var& value = thread_.GetValue();
+    MakeEmpty(value);
+    if (const TypeRecord* record = function->GetReturnRecord())
+        value.InitTypeFromRecord(record);
+    else
+        value.InitType(function->GetReturnType().c_str());
+    if (!value.AssignTyped(result)) return ReturnOutcome::kRefused;
+    if (!DeliverResult(value)) return ReturnOutcome::kFailed;
+    return LeaveFrame() ? ReturnOutcome::kReturned : ReturnOutcome::kFailed;
+}
+
 bool Interpreter::DeliverResult(const Var& result) {
     CallFrame* caller = thread_.GetFrame(thread_.GetDepth() - 1);
     if (!caller || caller->GetCount() < 2) return true;
@@ -1146,7 +1138,7 @@ bool Interpreter::ParamCopy() {
         if (!local) return false;
         if (i < passed) {
             const Var* argument = arguments.GetElement(i);
-            if (argument && AssignPlainNumber(*local, *argument)) continue;
+            if (argument && AssignParameterNumber(*local, *argument)) continue;
             if (!argument || !local->AssignTyped(*argument)) {
                 return Fail(
                     "Unable to initialize the parameter %d of function call of '%s'. A parameter from the type '%s' "

@@ -250,11 +250,20 @@ TEST_F(FastBlocks, ScriptCallsFromBlocksReturnIntoTheBlock) {
             "function auto sleeping() { int a = 1;\n"
             "  a = a + nap(a + 1) + Depth();\n"
             "  return a; }\n"
-            "function auto deep(int n) { if (n <= 0) return Depth(); return n + deep(n - 1); }\n");
+            "function auto deep(int n) { if (n <= 0) return Depth(); return n + deep(n - 1); }\n"
+            "function int typed(int n) { if (n > 0) return 2.5; return n; }\n"
+            "function void nothing(int n) { return n; }\n"
+            "function auto params(int a, float b) { return a + b; }\n"
+            "function auto caller() { return typed(1) + typed(0) + params(1, 2.5) + params(2) + params(1.5, 1); }\n"
+            "function auto voided() { int a = 1; a = a + nothing(2); return a; }\n");
     EXPECT_EQ(Agreeing("calls", "fib", {Var(15)}).value, "610");
     Agreeing("calls", "mixed");
     Agreeing("calls", "sleeping");
     Agreeing("calls", "deep", {Var(12)});
+    // Returns and parameters the function's types do not take as they come
+    // get the bytecode's conversions and messages.
+    Agreeing("calls", "caller");
+    Agreeing("calls", "voided");
     // Past the call depth the interpreter reports it, as before.
     EXPECT_FALSE(Agreeing("calls", "deep", {Var(40)}).messages.empty());
 }
