@@ -190,7 +190,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
     Var* bases[3] = {registers_, nullptr, nullptr};
     FastLink* link = nullptr;
     const void* function = frame.GetFunction();
-    const void* threadValues = &thread_.GetThreadValues();
+    const t_Named& threadValues = thread_.GetThreadValues();
     // Nothing a block runs adds locals: the table stays where it is.
     const int localCount = frame.GetLocals().GetCount();
     localCount_ = localCount;
@@ -555,11 +555,21 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
     return true;
 }
 
+FastRunner::FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host)
+    : thread_(thread),
+      vm_(vm),
+      host_(host),
+      windows_(thread.GetFastWindows()),
+      // Every call level a run may reach, and the run's own.
+      firstWindow_(windows_.Claim(kMaxCallDepth + 1)) {}
+
+FastRunner::~FastRunner() { windows_.GiveBack(firstWindow_); }
+
 void FastRunner::EnterWindow(size_t level) {
-    while (windows_.size() <= level) windows_.push_back(std::make_unique<Window>());
+    FastWindow& window = windows_.At(firstWindow_ + level);
     level_ = level;
-    registers_ = windows_[level]->registers.data();
-    pointers_ = windows_[level]->pointers.data();
+    registers_ = window.registers.data();
+    pointers_ = window.pointers.data();
 }
 
 FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {

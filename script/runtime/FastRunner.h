@@ -5,6 +5,7 @@
 // bytecode would have left it at that position.
 
 #include "script/runtime/FastBlock.h"
+#include "script/runtime/FastWindows.h"
 #include "script/runtime/Var.h"
 
 #include <array>
@@ -44,7 +45,8 @@ public:
 
 class FastRunner {
 public:
-    FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host) : thread_(thread), vm_(vm), host_(host) {}
+    FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host);
+    ~FastRunner();
     FastRunner(const FastRunner&) = delete;
     FastRunner& operator=(const FastRunner&) = delete;
 
@@ -85,16 +87,13 @@ private:
 
     // Registers of one nesting level: a script function called from a
     // block runs its own blocks in the next window while the caller's wait.
-    struct Window {
-        std::array<Var, kMaxFastDepth> registers;
-        std::array<Var*, kMaxFastDepth> pointers{};
-    };
     void EnterWindow(size_t level);
 
     Thread& thread_;
     ScriptVM& vm_;
     FastCallHost& host_;
-    std::vector<std::unique_ptr<Window>> windows_;
+    FastWindows& windows_;
+    size_t firstWindow_ = 0;
     size_t level_ = 0;
     // Whether the last call ran a script function (which changes the
     // current operand) rather than a native.

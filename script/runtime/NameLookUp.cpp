@@ -28,17 +28,17 @@ Var* LookUpByName(Thread& thread, CallFrame& frame, ScriptVM& vm, const char* na
 Var* CachedLookUp(NameCache& cache, Thread& thread, CallFrame& frame, ScriptVM& vm, const char* name,
                   uint64_t generation) {
     BinCode* function = frame.GetFunction();
-    t_Named* threadValues = &thread.GetThreadValues();
-    if (cache.generation != generation || cache.function != function || cache.threadValues != threadValues) {
-        BinCode* scope = nullptr;
-        Var* variable = LookUpByName(thread, frame, vm, name, scope);
-        if (!variable) return nullptr;
-        // The frame holds its function and outermost module for the whole
-        // call: pinning them again per statement buys nothing.
-        if (scope == function || scope == frame.GetModule()) scope = nullptr;
-        cache = {generation, function, threadValues, variable, scope};
-    }
-    return cache.variable;
+    t_Named& threadValues = thread.GetThreadValues();
+    if (Var* cached = CacheHit(cache, function, threadValues, generation)) return cached;
+    BinCode* scope = nullptr;
+    Var* variable = LookUpByName(thread, frame, vm, name, scope);
+    if (!variable) return nullptr;
+    const bool inThreadValues = scope == nullptr;
+    // The frame holds its function and outermost module for the whole
+    // call: pinning them again per statement buys nothing.
+    if (scope == function || scope == frame.GetModule()) scope = nullptr;
+    cache = {generation, function, &threadValues, variable, scope, inThreadValues};
+    return variable;
 }
 
 Var* CachedMember(MemberCache& cache, Var& variable, const char* member, uint64_t generation) {

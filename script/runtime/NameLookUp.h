@@ -4,6 +4,8 @@
 // cached form remembers the answer per instruction while nothing that could
 // change it has changed.
 
+#include "script/runtime/t_Named.h"
+
 #include <cstdint>
 
 namespace Vrel {
@@ -25,6 +27,9 @@ struct NameCache {
     // The module the look-up had to keep alive, null when the frame holds
     // it anyway.
     VarExtension* pin = nullptr;
+    // Found among the thread's own values: then the answer is that
+    // thread's alone.
+    bool inThreadValues = false;
 };
 
 // The member a by-name member push reached in the structure it found,
@@ -40,11 +45,13 @@ struct MemberCache {
 Var* LookUpByName(Thread& thread, CallFrame& frame, ScriptVM& vm, const char* name, BinCode*& scopeToPin);
 
 // The cached variable when the cache still answers for this function, these
-// thread values and this generation; null when it must look again.
-inline Var* CacheHit(const NameCache& cache, const void* function, const void* threadValues, uint64_t generation) {
-    const bool valid =
-        cache.generation == generation && cache.function == function && cache.threadValues == threadValues;
-    return valid ? cache.variable : nullptr;
+// thread values and this generation; null when it must look again. A name
+// found outside the thread values is found alike by every thread that has
+// no values of its own: threads running one function share the answer.
+inline Var* CacheHit(const NameCache& cache, const void* function, const t_Named& threadValues, uint64_t generation) {
+    if (cache.generation != generation || cache.function != function) return nullptr;
+    if (cache.threadValues == &threadValues) return cache.variable;
+    return !cache.inThreadValues && threadValues.GetMembers().empty() ? cache.variable : nullptr;
 }
 
 // LookUpByName through cache; the cached pin is null when the frame keeps

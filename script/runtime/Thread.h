@@ -4,6 +4,7 @@
 // thread values. Threads are cooperative and run on the main thread only.
 
 #include "script/runtime/CallFrame.h"
+#include "script/runtime/FastWindows.h"
 #include "script/runtime/Var.h"
 #include "script/runtime/VarExtension.h"
 #include "script/runtime/t_Named.h"
@@ -109,6 +110,7 @@ public:
         if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
     }
     halvo::AutoRef<VarArray> TakeArgumentArray(int count);
+    FastWindows& GetFastWindows() { return fastWindows_; }
     // The scheduler's membership flag: a thread is listed at most once.
     bool IsListed() const { return listed_; }
     void SetListed(bool listed) { listed_ = listed; }
@@ -133,6 +135,7 @@ private:
     ScriptVM* vm_;
     int activeRuns_ = 0;
     bool listed_ = false;
+    FastWindows fastWindows_;
 };
 
 // Nil without flags or record: a value that says nothing of what it held.

@@ -86,6 +86,27 @@ TEST_F(NameCaches, AThreadValueOfTheSameNameWinsOnItsOwnThreadOnly) {
     EXPECT_EQ(plain->GetValue().AsInt(), 1);
 }
 
+TEST_F(NameCaches, ThreadsWithoutValuesShareAnAnswerThatAThreadWithValuesNeverTakes) {
+    ASSERT_EQ(Buffer("shared.cis", "int mark = 1;\nfunction int f() { mark = mark + 1; return mark; }"), kCompileOk)
+        << AllMessages();
+    BinCode* f = Function("shared", "f");
+    ASSERT_NE(f, nullptr);
+    // The thread with its own value exists before any look-up is remembered.
+    halvo::AutoRef<Thread> marked(new Thread(vm));
+    marked->GetThreadValues().AddMember("mark", nullptr)->SetInt(40);
+    halvo::AutoRef<Thread> first(new Thread(vm));
+    halvo::AutoRef<Thread> second(new Thread(vm));
+    first->Run(f, false, nullptr, 0);
+    EXPECT_EQ(first->GetValue().AsInt(), 2);
+    second->Run(f, false, nullptr, 0);
+    EXPECT_EQ(second->GetValue().AsInt(), 3);
+    marked->Run(f, false, nullptr, 0);
+    EXPECT_EQ(marked->GetValue().AsInt(), 41);
+    first->Run(f, false, nullptr, 0);
+    EXPECT_EQ(first->GetValue().AsInt(), 4);
+    EXPECT_EQ(Module("shared")->GetMember("mark")->AsInt(), 4);
+}
+
 TEST_F(NameCaches, AnUndefinedNameStillFailsWithItsMessageUntilItIsDefined) {
     ASSERT_EQ(Buffer("late.cis", "function int f() { return later(2); }"), kCompileOk) << AllMessages();
     BinCode* f = Function("late", "f");
