@@ -273,36 +273,30 @@ load: {
 
     // Two ints without flags take the short way; everything else the
     // general one, which gives the result the bytecode's slot would hold.
-add: {
-    const Var& a = FAST_OPERAND_A;
-    const Var& b = FAST_OPERAND_B;
-    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto generic;
-    registers_[op->dst].OverwritePlainInt(
-        static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) + static_cast<uint32_t>(b.RawInt())));
-    FAST_NEXT();
-}
-sub: {
-    const Var& a = FAST_OPERAND_A;
-    const Var& b = FAST_OPERAND_B;
-    if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto generic;
-    registers_[op->dst].OverwritePlainInt(
-        static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) - static_cast<uint32_t>(b.RawInt())));
-    FAST_NEXT();
-}
-mul: {
-    const Var& a = FAST_OPERAND_A;
-    const Var& b = FAST_OPERAND_B;
-    if (a.GetTagWord() == kTagInt && b.GetTagWord() == kTagInt) {
-        registers_[op->dst].OverwritePlainInt(
-            static_cast<int32_t>(static_cast<uint32_t>(a.RawInt()) * static_cast<uint32_t>(b.RawInt())));
-        FAST_NEXT();
+    // Two numbers of one kind without flags take the short way; everything
+    // else the general one, which gives the result the bytecode's slot
+    // would hold.
+#define FAST_ARITHMETIC(label, intExpression, floatExpression)                                  \
+    label : {                                                                                   \
+        const Var& a = FAST_OPERAND_A;                                                          \
+        const Var& b = FAST_OPERAND_B;                                                          \
+        const uint32_t kinds = a.GetTagWord() | b.GetTagWord() << 8;                            \
+        if (kinds == (kTagInt | kTagInt << 8)) {                                                \
+            const uint32_t x = static_cast<uint32_t>(a.RawInt()), y = static_cast<uint32_t>(b.RawInt()); \
+            registers_[op->dst].OverwritePlainInt(static_cast<int32_t>(intExpression));         \
+            FAST_NEXT();                                                                        \
+        }                                                                                       \
+        if (kinds == (kTagFloat | kTagFloat << 8)) {                                            \
+            const float x = a.RawFloat(), y = b.RawFloat();                                     \
+            registers_[op->dst].OverwritePlainFloat(floatExpression);                           \
+            FAST_NEXT();                                                                        \
+        }                                                                                       \
+        goto generic;                                                                           \
     }
-    if (a.GetTagWord() == kTagFloat && b.GetTagWord() == kTagFloat) {
-        registers_[op->dst].OverwritePlainFloat(a.RawFloat() * b.RawFloat());
-        FAST_NEXT();
-    }
-    goto generic;
-}
+    FAST_ARITHMETIC(add, x + y, x + y)
+    FAST_ARITHMETIC(sub, x - y, x - y)
+    FAST_ARITHMETIC(mul, x * y, x * y)
+#undef FAST_ARITHMETIC
 bitAnd: {
     const Var& a = FAST_OPERAND_A;
     const Var& b = FAST_OPERAND_B;
@@ -419,22 +413,32 @@ branch: {
     goto followLink;
 }
 
-#define FAST_INT_COMPARE_BRANCH(label, compare)                                                          \
-    label : {                                                                                             \
-        const Var& a = FAST_OPERAND_A;                                                                    \
-        const Var& b = FAST_OPERAND_B;                                                                    \
-        if (a.GetTagWord() != kTagInt || b.GetTagWord() != kTagInt) goto compareBranch;                   \
-        link = static_cast<FastLink*>((a.RawInt() compare b.RawInt()) == (op->binary != 0) ? op->data      \
-                                                                                            : op->data2); \
-        goto followLink;                                                                                  \
+#define FAST_COMPARE_BRANCH(label, intCompare, floatTruth)                                        \
+    label : {                                                                                    \
+        const Var& a = FAST_OPERAND_A;                                                           \
+        const Var& b = FAST_OPERAND_B;                                                           \
+        const uint32_t kinds = a.GetTagWord() | b.GetTagWord() << 8;                             \
+        bool truth;                                                                              \
+        if (kinds == (kTagInt | kTagInt << 8)) {                                                 \
+            truth = a.RawInt() intCompare b.RawInt();                                            \
+        } else if (kinds == (kTagFloat | kTagFloat << 8)) {                                      \
+            const float x = a.RawFloat(), y = b.RawFloat();                                      \
+            truth = floatTruth;                                                                  \
+        } else {                                                                                 \
+            goto compareBranch;                                                                  \
+        }                                                                                        \
+        link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);        \
+        goto followLink;                                                                         \
     }
-    FAST_INT_COMPARE_BRANCH(lessBranch, <)
-    FAST_INT_COMPARE_BRANCH(lessEqualBranch, <=)
-    FAST_INT_COMPARE_BRANCH(greaterBranch, >)
-    FAST_INT_COMPARE_BRANCH(greaterEqualBranch, >=)
-    FAST_INT_COMPARE_BRANCH(equalBranch, ==)
-    FAST_INT_COMPARE_BRANCH(notEqualBranch, !=)
-#undef FAST_INT_COMPARE_BRANCH
+    // The negated float comparisons are negations, as the operator table
+    // makes them: a NaN compares greater.
+    FAST_COMPARE_BRANCH(lessBranch, <, x < y)
+    FAST_COMPARE_BRANCH(lessEqualBranch, <=, x <= y)
+    FAST_COMPARE_BRANCH(greaterBranch, >, !(x <= y))
+    FAST_COMPARE_BRANCH(greaterEqualBranch, >=, !(x < y))
+    FAST_COMPARE_BRANCH(equalBranch, ==, x == y)
+    FAST_COMPARE_BRANCH(notEqualBranch, !=, !(x == y))
+#undef FAST_COMPARE_BRANCH
 
 compareBranch: {
     const auto comparison = static_cast<FastCode>(static_cast<int>(FastCode::kLessEqual) +
@@ -516,13 +520,14 @@ bool FastRunner::Flush(CallFrame& frame) {
 }
 
 // What a stack slot holding the item would hold.
+// Slots given here hold no object: kept values and fresh locals.
 void FastRunner::SlotValue(const FastOp& op, Var& slot) const {
-    MakeEmpty(slot);
     if (op.aBase == FastBase::kLocal) {
-        slot.SetReference(locals_ + op.a);
+        slot.OverwriteReference(locals_ + op.a);
     } else if (op.aBase == FastBase::kPointer) {
-        slot.SetReference(pointers_[op.a]);
+        slot.OverwriteReference(pointers_[op.a]);
     } else {
+        MakeEmpty(slot);
         slot.CopyWithoutConst(op.aBase == FastBase::kRegister ? registers_[op.a] : constants_[op.a]);
     }
 }

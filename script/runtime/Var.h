@@ -92,6 +92,15 @@ public:
         value_.u = value ? 1 : 0;
         tagWord_ = kTagBool | flags;
     }
+    // What SetReference leaves in a value that holds no object, with no
+    // flags and no record.
+    void OverwriteReference(Var* target) {
+        if (target && target->GetTag() == kTagReference) target = target->value_.reference;
+        value_.raw = 0;
+        value_.reference = target;
+        tagWord_ = kTagReference;
+        record_ = nullptr;
+    }
     void SetPosition(uint32_t offset) { SetPlain(kTagPosition, offset); }
     void SetReference(Var* target) {
         if (target && target->GetTag() == kTagReference) target = target->value_.reference;
