@@ -125,8 +125,7 @@ bool HiGrammar::GenerateStatements(SNode* list, SNode* code, CompileContext& con
 
 // Assembles the statement just generated and runs it when it made code.
 bool HiGrammar::RunStatement(CompileContext& context) {
-    Assembler assembler;
-    if (!assembler.Assemble(context)) return false;
+    if (!assembler_.Assemble(context)) return false;
     context.code.Reset();
     BinCode* module = context.target.Get();
     VarBinary* code = module->GetCode();

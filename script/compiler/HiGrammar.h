@@ -4,6 +4,7 @@
 // nodes, whose post-order is the instruction order. A module's top level is
 // generated, assembled and run statement by statement.
 
+#include "script/compiler/Assembler.h"
 #include "script/compiler/CompileContext.h"
 
 #include <cstdint>
@@ -101,6 +102,9 @@ private:
     // Innermost last; "breakout" takes the outermost.
     std::vector<int32_t> continueTargets_;
     std::vector<int32_t> breakTargets_;
+    // Assembles each top-level statement and each function this body
+    // defines: its buffers serve them all instead of being made anew.
+    Assembler assembler_;
 };
 
 // Instruction-node helpers the generator parts share.

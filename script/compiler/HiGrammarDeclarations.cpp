@@ -202,8 +202,7 @@ bool HiGrammar::BuildFunction(SNode* node, BinCode* function, CompileContext& ne
     function->SetParamCount(parameters);
     if (!body.Generate(nested)) return false;
     if (compiler_.WritesListings()) WriteListing(Code::TextOf(node), nested.code.Get());
-    Assembler assembler;
-    if (!assembler.Assemble(nested)) return false;
+    if (!assembler_.Assemble(nested)) return false;
     function->SetReturnType(returnType ? returnType : "void");
     return true;
 }

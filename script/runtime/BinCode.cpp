@@ -61,7 +61,15 @@ void BinCode::SetCode(uint32_t size, const uint8_t* bytes) {
         members_.RemoveMember("~b");
         return;
     }
-    members_.GetOrAddMember("~b")->SetObject(new VarBinary(bytes, size));
+    Var* member = members_.GetOrAddMember("~b");
+    // A module compiled statement by statement stores the same two bytes
+    // after every definition: while nothing but this member holds the code,
+    // equal bytes keep the object, and with it every cache made for it.
+    VarExtension* current = member->GetObject();
+    if (current && current->GetRefCount() == 1 && current->IsKindOf(VarBinary::kClassRecord) &&
+        static_cast<VarBinary*>(current)->HoldsBytes(bytes, size))
+        return;
+    member->SetObject(new VarBinary(bytes, size));
     t_Named::MembersChanged();
 }
 
@@ -70,7 +78,14 @@ void BinCode::RefreshRunParts() {
     runParts_ = {GetOutermost(), GetCode(), GetVocabulary()};
 }
 
-void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) { lineMap_ = new MapFile(bytes, size); }
+void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) {
+    // Nobody keeps a map but its function: one held only here is refilled
+    // in place instead of made anew for every statement of a module.
+    if (lineMap_ && lineMap_->GetRefCount() == 1)
+        lineMap_->Replace(bytes, size);
+    else
+        lineMap_ = new MapFile(bytes, size);
+}
 
 const char* BinCode::GetSourceName() const {
     if (!lineMap_) return "(unkown)";

@@ -7,8 +7,13 @@
 
 namespace Vrel {
 
-MapFile::MapFile(const uint8_t* bytes, uint32_t size) {
-    if (bytes && size > 0) bytes_.assign(bytes, bytes + size);
+MapFile::MapFile(const uint8_t* bytes, uint32_t size) { Replace(bytes, size); }
+
+void MapFile::Replace(const uint8_t* bytes, uint32_t size) {
+    if (bytes && size > 0)
+        bytes_.assign(bytes, bytes + size);
+    else
+        bytes_.clear();
 }
 
 int MapFile::GetLine(uint32_t position) const {

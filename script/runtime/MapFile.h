@@ -12,6 +12,8 @@ namespace Vrel {
 class MapFile : public halvo::RefObj {
 public:
     MapFile(const uint8_t* bytes, uint32_t size);
+    // Takes other bytes, keeping the storage where it fits.
+    void Replace(const uint8_t* bytes, uint32_t size);
 
     // The line of the last pair at or before position; -1 when none.
     int GetLine(uint32_t position) const;

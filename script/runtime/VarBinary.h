@@ -26,6 +26,7 @@ public:
 
     const uint8_t* GetBytes() const { return bytes_.data(); }
     uint32_t GetSize() const { return static_cast<uint32_t>(bytes_.size()); }
+    bool HoldsBytes(const uint8_t* bytes, uint32_t size) const;
 
     // The instructions decoded for running with the vocabulary; made anew
     // when the vocabulary differs from the last one.

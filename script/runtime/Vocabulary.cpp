@@ -13,6 +13,9 @@ namespace {
 // Offsets are 32-bit numbers in the bytecode; stay well clear of the top.
 constexpr int64_t kMaxPoolBytes = int64_t{1} << 30;
 constexpr int32_t kFirstIndexCapacity = 16;
+// Most tables (a function's names and texts) hold a few short words: a
+// small first pool keeps thousands of them from filling pages with room.
+constexpr int64_t kFirstPoolBytes = 64;
 }  // namespace
 
 Vocabulary::~Vocabulary() { Clear(); }
@@ -98,6 +101,7 @@ int32_t Vocabulary::AppendText(const char* text, int32_t length) {
 bool Vocabulary::ReservePool(int32_t length) {
     if (static_cast<int64_t>(used_) + length + 1 < poolCapacity_) return true;
     int64_t capacity = ((length + poolCapacity_ * int64_t{5} / 4 + 256) & ~int64_t{7}) + 8;
+    if (poolCapacity_ == 0 && used_ + length + 1 < kFirstPoolBytes) capacity = kFirstPoolBytes;
     if (capacity > kMaxPoolBytes) return false;
     std::unique_ptr<char[]> grown(new char[static_cast<size_t>(capacity)]);
     if (used_ > 0) std::memcpy(grown.get(), pool_.get(), static_cast<size_t>(used_));

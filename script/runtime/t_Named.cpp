@@ -13,12 +13,32 @@ const ClassRecord t_Named::kClassRecord = {"t_Named", &VarExtension::kClassRecor
 
 namespace {
 constexpr size_t kMaxTextLength = 240;
+// Members a tail walk looks at before it hands over to the tree's own search.
+constexpr int kTailSteps = 6;
+}  // namespace
+
+// The links and tables ("~b", "~p", "~v", ...) sort behind every plain name,
+// so in a module of thousands of functions they sit a few steps from the end:
+// a short walk back finds their place without a dozen text compares down the
+// tree. Any other name, or a tail longer than the walk, takes the tree search.
+MemberMap::iterator t_Named::LowerBound(std::string_view key) {
+    if (!key.empty() && key[0] == '~') {
+        auto it = members_.end();
+        for (int step = 0; step < kTailSteps && it != members_.begin(); ++step) {
+            auto before = std::prev(it);
+            if (before->first < key) return it;
+            it = before;
+        }
+        if (it == members_.begin()) return it;
+    }
+    return members_.lower_bound(key);
 }
 
 Var* t_Named::FindMember(const char* name) {
     if (!name) return nullptr;
-    auto it = members_.find(std::string_view(name));
-    return it == members_.end() ? nullptr : &it->second;
+    const std::string_view key(name);
+    auto it = LowerBound(key);
+    return it == members_.end() || it->first != key ? nullptr : &it->second;
 }
 
 // One walk down the map finds the member or the place for a new one: a
@@ -26,7 +46,7 @@ Var* t_Named::FindMember(const char* name) {
 Var* t_Named::GetOrAddMember(const char* name) {
     if (!name) return nullptr;
     const std::string_view key(name);
-    auto it = members_.lower_bound(key);
+    auto it = LowerBound(key);
     if (it == members_.end() || it->first != key) {
         it = members_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple());
         MembersChanged();
@@ -37,7 +57,7 @@ Var* t_Named::GetOrAddMember(const char* name) {
 Var* t_Named::AddMember(const char* name, const char* typeText) {
     if (!name) return nullptr;
     const std::string_view key(name);
-    auto it = members_.lower_bound(key);
+    auto it = LowerBound(key);
     if (it == members_.end() || it->first != key) {
         Var& member =
             members_.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple())
@@ -60,8 +80,9 @@ Var* t_Named::AddMember(const char* name, const char* typeText) {
 
 bool t_Named::RemoveMember(const char* name) {
     if (!name) return false;
-    auto it = members_.find(std::string_view(name));
-    if (it == members_.end()) return false;
+    const std::string_view key(name);
+    auto it = LowerBound(key);
+    if (it == members_.end() || it->first != key) return false;
     members_.erase(it);
     MembersChanged();
     return true;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace Vrel {
 
@@ -56,6 +57,9 @@ public:
     const MemberMap& GetMembers() const { return members_; }
 
 private:
+    // members_.lower_bound, answered from the end for the "~" links.
+    MemberMap::iterator LowerBound(std::string_view key);
+
     static std::atomic<uint64_t>& LayoutGeneration() {
         static std::atomic<uint64_t> generation{0};
         return generation;

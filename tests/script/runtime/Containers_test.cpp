@@ -51,6 +51,25 @@ TEST_F(ContainerTest, VocabularyGrowsPastEveryCapacity) {
         ASSERT_LT(std::string(words->GetText(words->GetIndexAt(i - 1))), words->GetText(words->GetIndexAt(i)));
 }
 
+// A first pool is small; a first text longer than it, or one that just fills
+// it, must still find room, and cleared tables start small again.
+TEST_F(ContainerTest, VocabularyFirstPoolTakesAnyFirstText) {
+    for (size_t length : {1u, 60u, 61u, 62u, 63u, 64u, 65u, 300u, 5000u}) {
+        SCOPED_TRACE(length);
+        halvo::AutoRef<Vocabulary> words(new Vocabulary);
+        const std::string first(length, 'a');
+        const int32_t offset = words->Add(first.c_str());
+        ASSERT_EQ(offset, 1);
+        EXPECT_GT(words->GetPoolCapacity(), words->GetUsed());
+        EXPECT_EQ(words->Add("b"), static_cast<int32_t>(length) + 2);
+        EXPECT_EQ(words->GetText(offset), first);
+        EXPECT_STREQ(words->GetText(words->Find("b")), "b");
+        words->Clear();
+        EXPECT_EQ(words->Add("c"), 1);
+        EXPECT_STREQ(words->GetText(1), "c");
+    }
+}
+
 TEST_F(ContainerTest, VocabularyCopiesOfFewEntriesStillGrow) {
     for (int entries = 0; entries <= 5; ++entries) {
         SCOPED_TRACE(entries);

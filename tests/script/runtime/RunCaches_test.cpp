@@ -1,7 +1,9 @@
 // The caches the interpreter runs on must answer what the uncached paths
 // answer: shared frame names, type records remembered per class and per
 // declaration text, and instructions decoded once.
+#include "script/runtime/BinCode.h"
 #include "script/runtime/DecodedCode.h"
+#include "script/runtime/MapFile.h"
 #include "script/runtime/Opcode.h"
 #include "script/runtime/TypeRegistry.h"
 #include "script/runtime/VarBinary.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace Vrel;
 using namespace valuetest;
@@ -138,6 +141,107 @@ TEST_F(RunCacheTest, DecodingFollowsTheVocabulary) {
     EXPECT_STREQ(code.Decoded(words.Get()).At(0).operand.GetCString(), "hello");
     // Without a vocabulary the text names the offset, as the raw decoder does.
     EXPECT_EQ(std::string(code.Decoded(nullptr).At(0).operand.GetCString()), "#" + std::to_string(offset));
+}
+
+// Links sort behind plain names and are found by a short walk from the end;
+// the walk must agree with the tree search wherever the key falls.
+TEST_F(RunCacheTest, TailLookUpAgreesWithTheOrderedSearch) {
+    halvo::AutoRef<t_Named> members(new t_Named);
+    EXPECT_EQ(members->FindMember("~b"), nullptr);
+    EXPECT_FALSE(members->RemoveMember("~b"));
+    // Only links: every one is before the walk's end.
+    members->GetOrAddMember("~v")->SetInt(1);
+    members->GetOrAddMember("~b")->SetInt(2);
+    ASSERT_NE(members->FindMember("~b"), nullptr);
+    EXPECT_EQ(members->FindMember("~b")->RawInt(), 2);
+    EXPECT_EQ(members->FindMember("~a"), nullptr);
+    // Plain names in front, a longer tail of links than the walk takes and
+    // names that sort behind "~" (high bytes, "~~").
+    for (int i = 0; i < 50; ++i) members->GetOrAddMember(("f" + std::to_string(i)).c_str())->SetInt(i);
+    const std::vector<std::string> tail = {"~a", "~bind", "~c", "~m", "~p", "~x", "~y", "~z", "~~", "\xC3\xA9t\xC3\xA9"};
+    for (size_t i = 0; i < tail.size(); ++i) members->GetOrAddMember(tail[i].c_str())->SetInt(100 + static_cast<int>(i));
+    for (size_t i = 0; i < tail.size(); ++i) {
+        Var* found = members->FindMember(tail[i].c_str());
+        ASSERT_NE(found, nullptr) << tail[i];
+        EXPECT_EQ(found->RawInt(), 100 + static_cast<int>(i));
+    }
+    EXPECT_EQ(members->FindMember("~b")->RawInt(), 2);
+    EXPECT_EQ(members->FindMember("~v")->RawInt(), 1);
+    EXPECT_EQ(members->FindMember("f7")->RawInt(), 7);
+    for (const char* missing : {"~", "~aa", "~bin", "~w", "~~~", "~\x01"}) EXPECT_EQ(members->FindMember(missing), nullptr) << missing;
+    // The same key added twice stays one member, wherever it sits.
+    const int count = members->GetCount();
+    members->GetOrAddMember("~a")->SetInt(7);
+    members->AddMember("~x", nullptr);
+    EXPECT_EQ(members->GetCount(), count);
+    EXPECT_EQ(members->FindMember("~a")->RawInt(), 7);
+    EXPECT_TRUE(members->RemoveMember("~a"));
+    EXPECT_FALSE(members->RemoveMember("~a"));
+    EXPECT_TRUE(members->RemoveMember("~~"));
+    EXPECT_EQ(members->FindMember("~a"), nullptr);
+    EXPECT_NE(members->FindMember("~bind"), nullptr);
+    // Order stays byte-wise whatever way the members came in.
+    std::string previous;
+    for (const auto& [name, value] : members->GetMembers()) {
+        EXPECT_LT(previous, name);
+        previous = name;
+    }
+}
+
+// A module compiled statement by statement stores the same code again and
+// again: only an object nothing else holds may be kept or refilled.
+TEST_F(RunCacheTest, StoredCodeIsKeptOnlyWhenEqualAndHeldByTheModuleAlone) {
+    halvo::AutoRef<BinCode> module(new BinCode);
+    const uint8_t first[] = {kOpParamCopy, kOpStop};
+    const uint8_t other[] = {kOpParamCopy, kOpParamCopy, kOpStop};
+    module->SetCode(sizeof first, first);
+    VarBinary* code = module->GetCode();
+    ASSERT_NE(code, nullptr);
+    uint64_t generation = t_Named::GetLayoutGeneration();
+    module->SetCode(sizeof first, first);
+    EXPECT_EQ(module->GetCode(), code);
+    EXPECT_EQ(t_Named::GetLayoutGeneration(), generation);
+    // Other bytes make a new object and say so.
+    module->SetCode(sizeof other, other);
+    ASSERT_NE(module->GetCode(), nullptr);
+    EXPECT_EQ(module->GetCode()->GetSize(), sizeof other);
+    EXPECT_NE(t_Named::GetLayoutGeneration(), generation);
+    // Held by someone else (a running frame), equal bytes still make a new one
+    // and the held one stays as it was.
+    halvo::AutoRef<VarBinary> held(module->GetCode());
+    generation = t_Named::GetLayoutGeneration();
+    module->SetCode(sizeof other, other);
+    EXPECT_NE(module->GetCode(), held.Get());
+    EXPECT_NE(t_Named::GetLayoutGeneration(), generation);
+    EXPECT_EQ(held->GetSize(), sizeof other);
+    // Removed code comes back as a new member.
+    module->SetCode(0, nullptr);
+    EXPECT_EQ(module->GetCode(), nullptr);
+    module->SetCode(sizeof first, first);
+    ASSERT_NE(module->GetCode(), nullptr);
+    EXPECT_EQ(module->GetCode()->GetSize(), sizeof first);
+}
+
+TEST_F(RunCacheTest, LineMapIsRefilledOnlyWhenHeldByItsFunctionAlone) {
+    halvo::AutoRef<BinCode> module(new BinCode);
+    const uint8_t longMap[] = {kOperandInlineText, 'a', '.', 'c', 'i', 's', 0};
+    const uint8_t shortMap[] = {kOperandInlineText, 'b', 0};
+    module->SetMapFile(longMap, sizeof longMap);
+    MapFile* map = module->GetMapFile();
+    module->SetMapFile(shortMap, sizeof shortMap);
+    EXPECT_EQ(module->GetMapFile(), map);
+    EXPECT_STREQ(module->GetSourceName(), "b");
+    EXPECT_EQ(map->GetBytes().size(), sizeof shortMap);
+    // A map someone holds keeps its bytes; the function gets a new one.
+    halvo::AutoRef<MapFile> held(module->GetMapFile());
+    module->SetMapFile(longMap, sizeof longMap);
+    EXPECT_NE(module->GetMapFile(), held.Get());
+    EXPECT_STREQ(held->GetSourceName(), "b");
+    EXPECT_STREQ(module->GetSourceName(), "a.cis");
+    // An empty map refilled in place reads as no name.
+    module->SetMapFile(nullptr, 0);
+    EXPECT_TRUE(module->GetMapFile()->GetBytes().empty());
+    EXPECT_STREQ(module->GetSourceName(), "(unknown)");
 }
 
 }  // namespace
