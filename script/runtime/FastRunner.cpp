@@ -505,6 +505,8 @@ bool FastRunner::Materialize(CallFrame& frame, const FastBlock& block, const Fas
 
 // The kept values and pins go to the frame, where the bytecode has them.
 bool FastRunner::Flush(CallFrame& frame) {
+    // A waiting list lies below the values kept after it.
+    if (pendingList_ != kNoList && !RealizeList(frame)) return false;
     for (int i = 0; i < pinCount_; ++i) frame.Pin(pins_[i]);
     for (int i = 0; i < keptCount_; ++i) {
         Var* slot = frame.Push();
@@ -538,13 +540,22 @@ bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
     return true;
 }
 
+// A list waits until something needs it on the frame's stack: a return
+// that follows at once never makes the list it would drop.
 bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op) {
     const FastExit& below = block.GetExit(op.exit);
     if (!Flush(frame)) return false;
     for (uint32_t i = 0; i < below.itemCount; ++i)
         if (!Materialize(frame, block, block.GetItems()[below.firstItem + i])) return false;
-    halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(op.a);
-    if (!array) array = VarArray::CreateWithCount(op.a);
+    pendingList_ = op.a;
+    return true;
+}
+
+bool FastRunner::RealizeList(CallFrame& frame) {
+    const int count = pendingList_;
+    pendingList_ = kNoList;
+    halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
+    if (!array) array = VarArray::CreateWithCount(count);
     Var* slot = array ? frame.Push() : nullptr;
     if (!slot) {
         thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
@@ -579,6 +590,7 @@ void FastRunner::EnterWindow(size_t level) {
 
 FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
     calledScript_ = false;
+    if (pendingList_ != kNoList && !RealizeList(frame)) return CallOutcome::kFailed;
     if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotNative;
     const Var& callee = pointers_[op.a]->Followed();
     if (callee.GetTag() == kTagBind) {
@@ -687,10 +699,16 @@ bool FastRunner::CopyParameters(CallFrame& frame) {
 
 FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& value) {
     if (!IsPlainNumberTag(value.GetTag())) return FastCallHost::ReturnOutcome::kRefused;
+    // The return list nobody saw is never made: leaving the frame would
+    // drop it unread. Refused, the instruction gets it after all.
+    const int pending = pendingList_;
+    pendingList_ = kNoList;
     if (!Flush(frame)) return FastCallHost::ReturnOutcome::kFailed;
     Var result;
     result.CopyWithoutConst(value);
-    return host_.ReturnNumber(result);
+    const FastCallHost::ReturnOutcome outcome = host_.ReturnNumber(result);
+    if (outcome == FastCallHost::ReturnOutcome::kRefused) pendingList_ = pending;
+    return outcome;
 }
 
 bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {
@@ -722,6 +740,7 @@ bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var&
 }
 
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
+    if (pendingList_ != kNoList && !RealizeList(frame)) return false;
     if (frame.GetCount() == 0) return false;
     Var& list = frame.Top();
     VarExtension* object = list.GetTag() == kTagObject ? list.GetObject() : nullptr;

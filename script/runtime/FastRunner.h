@@ -83,7 +83,9 @@ private:
     void Forget() {
         keptCount_ = 0;
         pinCount_ = 0;
+        pendingList_ = kNoList;
     }
+    bool RealizeList(CallFrame& frame);
 
     // Registers of one nesting level: a script function called from a
     // block runs its own blocks in the next window while the caller's wait.
@@ -107,6 +109,9 @@ private:
     int keptCount_ = 0;
     std::array<VarExtension*, kMaxKept> pins_{};
     int pinCount_ = 0;
+    // The element count of a list made but not yet on the frame's stack.
+    static constexpr int kNoList = -1;
+    int pendingList_ = kNoList;
     // The record of a plain VarArray, once a list made here found it.
     const TypeRecord* arrayRecord_ = nullptr;
 };
