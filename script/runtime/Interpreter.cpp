@@ -12,6 +12,7 @@
 #include "script/runtime/Thread.h"
 #include "script/runtime/TypeRegistry.h"
 #include "script/runtime/VarArray.h"
+#include "script/runtime/VarString.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -152,6 +153,20 @@ void DetachReferences(Var& value, int depth = 0) {
         DetachReferences(*element, depth + 1);
     }
     value.SetObject(copy.Get());
+}
+
+// "s += text" on a string no one else holds grows it where it is: the
+// variable would get a new string of the same text, and nothing could tell
+// the two apart. The record is set as storing a new string would set it.
+bool AppendInPlace(Var& target, const Var& value) {
+    if (target.GetTag() != kTagObject) return false;
+    VarExtension* object = target.GetObject();
+    if (!object || object->GetClassInfo() != &VarString::kClassRecord || object->GetRefCount() != 1) return false;
+    const Var& right = Op::Operand(value);
+    if (right.GetTag() == kTagObject && right.GetObject() == object) return false;
+    if (const char* tail = right.GetCString()) static_cast<VarString*>(object)->Append(tail);
+    target.SetObject(object);
+    return true;
 }
 
 // What push var took off the stack, from the top down.
@@ -853,6 +868,10 @@ bool Interpreter::AssignTo(uint8_t opcode) {
     Var value;
     value.Assign(frame_->At(count - 1).Followed());
     DetachReferences(value);
+    if (opcode == kOpAddAssign && AppendInPlace(*target, value)) {
+        frame_->Pop();
+        return ChargeSize(*target);
+    }
     if (!ApplyCompound(opcode, *target, value)) {
         return Fail("Unable to assign(%s) the value %s to a variable with type '%s'", name, value.ToString().c_str(),
                     target->GetTypeName());

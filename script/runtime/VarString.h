@@ -31,6 +31,7 @@ public:
 
     const std::string& GetText() const { return text_; }
     void SetText(const char* text) { text_ = text ? text : ""; }
+    void Append(const char* tail) { text_ += tail; }
 
 private:
     // Byte-wise order of the own text against the other's; false when the

@@ -268,6 +268,24 @@ TEST_F(FastBlocks, ScriptCallsFromBlocksReturnIntoTheBlock) {
     EXPECT_FALSE(Agreeing("calls", "deep", {Var(40)}).messages.empty());
 }
 
+TEST_F(FastBlocks, AppendingToAStringNoOneElseHoldsLeavesEveryOtherHolderAlone) {
+    Compile("append.cis",
+            "string kept = \"k\";\n"
+            "function auto shared() { string s = \"a\"; string t = s; s += \"b\"; t += \"c\"; return t + \"|\" + s; }\n"
+            "function auto self() { string s = \"ab\"; s += s; s += s; return s; }\n"
+            "function auto element() { auto l[2]; l[0] = \"x\"; string u = l[0]; u += \"y\"; l[0] += \"z\";\n"
+            "  return l[0] + \"|\" + u; }\n"
+            "function auto global() { kept = \"k\"; string v = kept; kept += \"!\"; v += \"?\"; return kept + \"|\" + v; }\n"
+            "function auto numbers() { string s = \"n\"; s += 5; s += 2.5; s += true; return s; }\n"
+            "function auto grown() { string s = \"\"; int i; for (i = 0; i < 50; i++) s += \"ab\"; return strlen(s); }\n");
+    EXPECT_EQ(Agreeing("append", "shared").value, "ac|ab");
+    EXPECT_EQ(Agreeing("append", "self").value, "abababab");
+    EXPECT_EQ(Agreeing("append", "element").value, "xz|xy");
+    EXPECT_EQ(Agreeing("append", "global").value, "k!|k?");
+    Agreeing("append", "numbers");
+    EXPECT_EQ(Agreeing("append", "grown").value, "100");
+}
+
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
     Compile("loops.cis",
             "function auto search(int n) { int i; int j; int found = 0;\n"
