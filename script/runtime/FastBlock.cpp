@@ -5,6 +5,8 @@
 #include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Operand.h"
 
+#include <unordered_map>
+
 namespace Vrel {
 
 namespace {
@@ -63,6 +65,7 @@ private:
             case kOpPushValue: return PushValue(in);
             case kOpPushVar: return PushVar(in);
             case kOpEndOfStatement:
+                MarkStatementStart(in.pc);
                 Emit({.code = FastCode::kEndStatement});
                 stack_.clear();
                 listsBelow_.clear();
@@ -403,10 +406,26 @@ private:
         return comparison && last.dst == condition.index ? &last : nullptr;
     }
 
+    // A statement start this block passed may be jumped back to: a loop
+    // then runs inside the block. The operand current there comes from the
+    // way in, so the straight way sets it.
+    void MarkStatementStart(uint32_t pc) {
+        if (operand_) {
+            Emit({.code = FastCode::kSetOperand, .data = const_cast<Var*>(operand_)});
+            operand_ = nullptr;
+        }
+        statementStarts_.emplace(pc, static_cast<uint16_t>(block_->ops_.size()));
+    }
+
     Outcome Jump(const DecodedInstruction& in) {
         const uint32_t target = JumpTarget(in);
         if (target == kUnlinkedJump) return Outcome::kUnsupported;
         KeepRest(0, StartsStatement(target));
+        const auto start = statementStarts_.find(target);
+        if (start != statementStarts_.end()) {
+            Emit({.code = FastCode::kJumpInBlock, .a = start->second, .data = const_cast<Var*>(&in.operand)});
+            return Outcome::kEnded;
+        }
         Emit({.code = FastCode::kJump, .data = Link(target, &in.operand)});
         return Outcome::kEnded;
     }
@@ -421,6 +440,8 @@ private:
         const size_t rest = stack_.size() - 1;
         const bool dropped = StartsStatement(target) && StartsStatement(in.next);
         KeepRest(1, dropped);
+        // The branch takes the condition off; the stack goes on empty.
+        stack_.pop_back();
         if (rest == 0 || dropped) {
             if (FastOp* compare = ComparisonMaking(condition)) {
                 compare->code = static_cast<FastCode>(static_cast<int>(FastCode::kLessEqualBranch) +
@@ -428,14 +449,16 @@ private:
                                                        static_cast<int>(FastCode::kLessEqual)));
                 compare->binary = static_cast<uint8_t>(in.opcode == kOpJumpTrue ? 1 : 0);
                 compare->data = Link(target, &in.operand);
-                compare->data2 = Link(in.next, &in.operand);
-                return Outcome::kEnded;
+                return Outcome::kContinue;
             }
         }
+        // Not taken, the run goes on in this block.
+        stack_.push_back(condition);
+        const uint16_t exit = Exit(in.pc);
+        stack_.pop_back();
         Emit({.code = FastCode::kBranch, .binary = static_cast<uint8_t>(in.opcode == kOpJumpTrue ? 1 : 0),
-              .aBase = condition.base, .a = condition.index, .exit = Exit(in.pc),
-              .data = Link(target, &in.operand), .data2 = Link(in.next, &in.operand)});
-        return Outcome::kEnded;
+              .aBase = condition.base, .a = condition.index, .exit = exit, .data = Link(target, &in.operand)});
+        return Outcome::kContinue;
     }
 
     // switch: the value stays on the stack under the case code, as the
@@ -493,6 +516,8 @@ private:
         uint16_t base = 0;
     };
     std::vector<ListBelow> listsBelow_;
+    // Statement starts passed, by position: where each one's operations begin.
+    std::unordered_map<uint32_t, uint16_t> statementStarts_;
     uint16_t positionBase_ = 0;
     const Var* operand_ = nullptr;
 };

@@ -83,10 +83,13 @@ enum class FastCode : uint8_t {
     kReturn,
     kSwitch,      // on to the case of the int A in the FastSwitch in data
     kJump,        // on to the link in data
-    kBranch,      // on to data when A is `binary` (1 true, 0 false), else data2
+    // Back to operation a of this block, with the operand in data current.
+    kJumpInBlock,
+    kSetOperand,  // the operand in data is current from here
+    kBranch,      // on to the link in data when A is `binary` (1 true, 0 false)
     kLeave,       // hand over to the bytecode at exit
-    // A comparison with the branch that takes its result: on to data when
-    // A cmp B is `binary`, else data2; dst is the comparison's register.
+    // A comparison with the branch that takes its result: on to the link
+    // in data when A cmp B is `binary`; dst is the comparison's register.
     kLessEqualBranch,
     kLessBranch,
     kGreaterEqualBranch,
@@ -108,7 +111,6 @@ struct FastOp {
     uint16_t exit = 0;
     uint16_t exit2 = 0;
     void* data = nullptr;
-    void* data2 = nullptr;
 };
 
 // One value of the stack the bytecode would hold.

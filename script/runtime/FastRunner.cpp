@@ -169,16 +169,59 @@ bool Truth(const Var& value, bool& out) {
 #define FAST_OPERAND_B (bases[static_cast<int>(op->bBase)][op->b])
 
 bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, const Var*& operand) {
-    static const void* const kHandlers[] = {
-        &&endStatement, &&resolveName, &&resolveMember, &&resolveLocalMember, &&resolveElement, &&load,
-        &&mul,          &&generic,     &&generic,       &&add,                &&sub,            &&generic,
-        &&generic,      &&generic,     &&generic,       &&generic,            &&generic,        &&generic,
-        &&generic,      &&bitAnd,      &&generic,       &&generic,            &&unary,          &&unary,
-        &&unary,        &&unary,       &&assign,        &&compound,           &&step,           &&step,
-        &&keep,         &&arrayCreate, &&arrayAssign,   &&callNative, &&paramCopy, &&returnNumber, &&switchCase, &&jump,               &&branch,         &&leave,
-        &&lessEqualBranch, &&lessBranch, &&greaterEqualBranch, &&greaterBranch, &&equalBranch, &&notEqualBranch,
-    };
-    static_assert(sizeof kHandlers / sizeof kHandlers[0] == kFastCodeCount, "a handler for every operation");
+    // Handlers by operation, filled on the first run: a label address is
+    // only known inside its function.
+    static const void* kHandlers[kFastCodeCount] = {};
+    if (!kHandlers[0]) {
+        kHandlers[static_cast<int>(FastCode::kEndStatement)] = &&endStatement;
+        kHandlers[static_cast<int>(FastCode::kResolveName)] = &&resolveName;
+        kHandlers[static_cast<int>(FastCode::kResolveMember)] = &&resolveMember;
+        kHandlers[static_cast<int>(FastCode::kResolveLocalMember)] = &&resolveLocalMember;
+        kHandlers[static_cast<int>(FastCode::kResolveElement)] = &&resolveElement;
+        kHandlers[static_cast<int>(FastCode::kLoad)] = &&load;
+        kHandlers[static_cast<int>(FastCode::kMul)] = &&mul;
+        kHandlers[static_cast<int>(FastCode::kDiv)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kMod)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kAdd)] = &&add;
+        kHandlers[static_cast<int>(FastCode::kSub)] = &&sub;
+        kHandlers[static_cast<int>(FastCode::kShiftLeft)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kShiftRight)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kLessEqual)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kLess)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kGreaterEqual)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kGreater)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kEqual)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kNotEqual)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kBitAnd)] = &&bitAnd;
+        kHandlers[static_cast<int>(FastCode::kBitXor)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kBitOr)] = &&generic;
+        kHandlers[static_cast<int>(FastCode::kNegate)] = &&unary;
+        kHandlers[static_cast<int>(FastCode::kNot)] = &&unary;
+        kHandlers[static_cast<int>(FastCode::kComplement)] = &&unary;
+        kHandlers[static_cast<int>(FastCode::kPlus)] = &&unary;
+        kHandlers[static_cast<int>(FastCode::kAssign)] = &&assign;
+        kHandlers[static_cast<int>(FastCode::kCompound)] = &&compound;
+        kHandlers[static_cast<int>(FastCode::kPrefix)] = &&step;
+        kHandlers[static_cast<int>(FastCode::kPostfix)] = &&step;
+        kHandlers[static_cast<int>(FastCode::kKeep)] = &&keep;
+        kHandlers[static_cast<int>(FastCode::kArrayCreate)] = &&arrayCreate;
+        kHandlers[static_cast<int>(FastCode::kArrayAssign)] = &&arrayAssign;
+        kHandlers[static_cast<int>(FastCode::kCall)] = &&callNative;
+        kHandlers[static_cast<int>(FastCode::kParamCopy)] = &&paramCopy;
+        kHandlers[static_cast<int>(FastCode::kReturn)] = &&returnNumber;
+        kHandlers[static_cast<int>(FastCode::kSwitch)] = &&switchCase;
+        kHandlers[static_cast<int>(FastCode::kJump)] = &&jump;
+        kHandlers[static_cast<int>(FastCode::kJumpInBlock)] = &&jumpInBlock;
+        kHandlers[static_cast<int>(FastCode::kSetOperand)] = &&setOperand;
+        kHandlers[static_cast<int>(FastCode::kBranch)] = &&branch;
+        kHandlers[static_cast<int>(FastCode::kLeave)] = &&leave;
+        kHandlers[static_cast<int>(FastCode::kLessEqualBranch)] = &&lessEqualBranch;
+        kHandlers[static_cast<int>(FastCode::kLessBranch)] = &&lessBranch;
+        kHandlers[static_cast<int>(FastCode::kGreaterEqualBranch)] = &&greaterEqualBranch;
+        kHandlers[static_cast<int>(FastCode::kGreaterBranch)] = &&greaterBranch;
+        kHandlers[static_cast<int>(FastCode::kEqualBranch)] = &&equalBranch;
+        kHandlers[static_cast<int>(FastCode::kNotEqualBranch)] = &&notEqualBranch;
+    }
 
     // Natives may change the member layout: re-read after each.
     uint64_t generation = t_Named::GetLayoutGeneration();
@@ -406,10 +449,20 @@ jump:
     link = static_cast<FastLink*>(op->data);
     goto followLink;
 
+jumpInBlock:
+    current = static_cast<const Var*>(op->data);
+    op = block->GetOps().data() + op->a;
+    FAST_DISPATCH();
+
+setOperand:
+    current = static_cast<const Var*>(op->data);
+    FAST_NEXT();
+
 branch: {
     bool truth = false;
     if (!Truth(FAST_OPERAND_A.Followed(), truth)) goto guardFailed;
-    link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);
+    if (truth != (op->binary != 0)) FAST_NEXT();
+    link = static_cast<FastLink*>(op->data);
     goto followLink;
 }
 
@@ -427,7 +480,8 @@ branch: {
         } else {                                                                                 \
             goto compareBranch;                                                                  \
         }                                                                                        \
-        link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);        \
+        if (truth != (op->binary != 0)) FAST_NEXT();                                             \
+        link = static_cast<FastLink*>(op->data);                                                 \
         goto followLink;                                                                         \
     }
     // The negated float comparisons are negations, as the operator table
@@ -448,7 +502,8 @@ compareBranch: {
     if (!GeneralBinary(comparison, result, FAST_OPERAND_A.Followed(), FAST_OPERAND_B.Followed()))
         goto guardFailed;
     const bool truth = (result.RawPosition() & 0xFF) != 0;
-    link = static_cast<FastLink*>(truth == (op->binary != 0) ? op->data : op->data2);
+    if (truth != (op->binary != 0)) FAST_NEXT();
+    link = static_cast<FastLink*>(op->data);
     goto followLink;
 }
 
