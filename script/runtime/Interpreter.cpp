@@ -130,12 +130,19 @@ bool FastBinary(uint8_t opcode, Var& left, const Var& right) {
     return false;
 }
 
-bool HoldsReferences(const Var& value, int depth) {
+// Arrays may hold themselves, or one array many times: a walk over what
+// they hold is bounded by the elements it may visit, or a few nested
+// self-holding arrays would take forever. Past the bound nothing more is
+// looked at.
+constexpr int kMaxDetachVisits = 1 << 16;
+
+bool HoldsReferences(const Var& value, int depth, int& visits) {
     VarArray* array = ToVarArray(value);
     if (!array || depth >= kMaxDeclarationDepth) return false;
     for (int i = 0; i < array->GetCount(); ++i) {
+        if (--visits < 0) return false;
         const Var& element = *array->GetAt(i);
-        if (element.GetTag() == kTagReference || HoldsReferences(element, depth + 1)) return true;
+        if (element.GetTag() == kTagReference || HoldsReferences(element, depth + 1, visits)) return true;
     }
     return false;
 }
@@ -143,16 +150,21 @@ bool HoldsReferences(const Var& value, int depth) {
 // Argument arrays hold references to variables (natives need lvalues). An
 // array that outlives its statement, stored or returned, gets a copy that
 // holds the values instead: the variables may die first.
-void DetachReferences(Var& value, int depth = 0) {
-    if (!HoldsReferences(value, depth)) return;
+void DetachReferences(Var& value, int depth, int& visits) {
+    if (!HoldsReferences(value, depth, visits)) return;
     VarArray* array = ToVarArray(value);
     halvo::AutoRef<VarArray> copy(VarArray::CreateWithCount(array->GetCount()));
     for (int i = 0; i < array->GetCount(); ++i) {
         Var* element = copy->GetAt(i);
         element->CopyWithoutConst(array->GetAt(i)->Followed());
-        DetachReferences(*element, depth + 1);
+        DetachReferences(*element, depth + 1, visits);
     }
     value.SetObject(copy.Get());
+}
+
+void DetachReferences(Var& value, int depth = 0) {
+    int visits = kMaxDetachVisits;
+    DetachReferences(value, depth, visits);
 }
 
 // "s += text" on a string no one else holds grows it where it is: the

@@ -286,6 +286,20 @@ TEST_F(FastBlocks, AppendingToAStringNoOneElseHoldsLeavesEveryOtherHolderAlone) 
     EXPECT_EQ(Agreeing("append", "grown").value, "100");
 }
 
+// Storing or returning an array looks through what it holds for references
+// to variables; an array holding itself four times once sent that look
+// through 4^32 paths.
+TEST_F(FastBlocks, ArraysThatHoldThemselvesAreStoredAndReturnedInBoundedTime) {
+    Compile("selfheld.cis",
+            "function auto held() { auto l[4]; int i;\n"
+            "  for (i = 0; i < 4; i++) l[i] = l;\n"
+            "  auto m = l; m = l;\n"
+            "  return GetSize(m); }\n"
+            "function auto returned() { auto l[3]; l[0] = l; l[1] = l; l[2] = l; return l; }\n");
+    EXPECT_EQ(Agreeing("selfheld", "held").value, "4");
+    Agreeing("selfheld", "returned");
+}
+
 TEST_F(FastBlocks, LoopsWithBreaksAndContinuesAgree) {
     Compile("loops.cis",
             "function auto search(int n) { int i; int j; int found = 0;\n"
