@@ -169,7 +169,7 @@ void SNode::operator delete(void* block, size_t size) {
 // The members start as Clear leaves them.
 SNode::SNode(const OpRow& row) { CopyRow(row); }
 
-SNode::SNode(const SNode& other) : halvo::RefObj() {
+SNode::SNode(const SNode& other) {
     line = other.line;
     kind = other.kind;
     subKind = other.subKind;
@@ -185,12 +185,13 @@ SNode::~SNode() {
     ReleaseLinksIteratively();
 }
 
+// Every row's values fit the narrower node fields.
 void SNode::CopyRow(const OpRow& row) {
-    kind = row.kind;
-    subKind = row.subKind;
-    opcode = row.opcode;
-    leftToRight = row.leftToRight;
-    precedence = row.precedence;
+    kind = static_cast<int8_t>(row.kind);
+    subKind = static_cast<int16_t>(row.subKind);
+    opcode = static_cast<int16_t>(row.opcode);
+    leftToRight = static_cast<int8_t>(row.leftToRight);
+    precedence = static_cast<int16_t>(row.precedence);
     text = row.text;
 }
 

@@ -2,6 +2,11 @@
 // One node type for every compiler stage: lexer tokens, syntax tree and
 // instruction lists. A parent owns its first child and each node owns the
 // sibling after it; the other links are plain pointers.
+//
+// A long compile holds a couple of hundred thousand nodes at once, so a node
+// is kept small: its own count instead of a counted base with a virtual
+// destructor and a weak block nobody asks for, and the row fields in the
+// narrowest types their values fit.
 
 #include "platform/RefObj.h"
 #include "script/compiler/OpTable.h"
@@ -12,7 +17,7 @@
 
 namespace Vrel {
 
-class SNode : public halvo::RefObj {
+class SNode {
 public:
     explicit SNode(const OpRow& row);
     // Copies row fields, line and value; links stay empty.
@@ -21,7 +26,14 @@ public:
     // Releases the whole subtree and sibling chain without recursing, so
     // that a list of a million tokens or a very deep tree cannot exhaust the
     // stack.
-    ~SNode() override;
+    ~SNode();
+
+    // What halvo::AutoRef needs; counted on one thread only.
+    void AddRef() { ++refCount_; }
+    void Release() {
+        if (--refCount_ < 1) delete this;
+    }
+    int32_t GetRefCount() const { return refCount_; }
 
     // A compile makes and drops hundreds of thousands of nodes: they come
     // from and go back to a per-thread list of spare blocks.
@@ -61,12 +73,17 @@ public:
     bool Is(int32_t kind, int32_t subKind) const { return this->kind == kind && this->subKind == subKind; }
     bool IsKind(int32_t kind) const { return this->kind == kind; }
 
+private:
+    int32_t refCount_ = 0;
+
+public:
     int32_t line = -1;
-    int32_t kind = 0;
-    int32_t subKind = 0;
-    int32_t opcode = kNoOpcode;
-    int32_t leftToRight = 1;
-    int32_t precedence = -1;
+    // Sub kinds run to 177 and opcodes to 255; kinds and the flag are small.
+    int16_t subKind = 0;
+    int16_t opcode = kNoOpcode;
+    int16_t precedence = -1;
+    int8_t kind = 0;
+    int8_t leftToRight = 1;
     const char* text = nullptr;
     Var value;
 
@@ -84,6 +101,8 @@ private:
 
 // A new node from the row FindToken gives, with that line; null when no row
 // matches.
+static_assert(sizeof(SNode) <= 88, "a node stays eleven words");
+
 halvo::AutoRef<SNode> MakeTokenNode(int32_t kind, int32_t subKind, int32_t line);
 
 }  // namespace Vrel
