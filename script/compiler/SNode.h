@@ -1,7 +1,8 @@
 #pragma once
 // One node type for every compiler stage: lexer tokens, syntax tree and
 // instruction lists. A parent owns its first child and each node owns the
-// sibling after it; the other links are plain pointers.
+// sibling after it; the other links are plain pointers. A first child's
+// back link names the last child, so that appending needs no link of its own.
 //
 // A long compile holds a couple of hundred thousand nodes at once, so a node
 // is kept small: its own count instead of a counted base with a virtual
@@ -46,7 +47,14 @@ public:
     // Drops links and row fields; the value and the left-to-right flag stay.
     void Clear();
 
-    static void AddChild(SNode* parent, SNode* node);
+    static void AddChild(SNode* parent, SNode* node) {
+        if (!parent || !node) return;
+        if (node->parent_) {
+            MoveToEnd(parent, node);
+            return;
+        }
+        Append(parent, node);
+    }
     // Puts node right behind sibling when sibling's parent is parent.
     static void InsertAfter(SNode* parent, SNode* sibling, SNode* node);
     void Unlink();
@@ -65,10 +73,10 @@ public:
     static std::string DumpToString(const SNode* first, int indent);
 
     SNode* Parent() const { return parent_; }
-    SNode* Previous() const { return previous_; }
+    SNode* Previous() const { return !parent_ || parent_->firstChild_.Get() == this ? nullptr : previous_; }
     SNode* Next() const { return next_.Get(); }
     SNode* FirstChild() const { return firstChild_.Get(); }
-    SNode* LastChild() const { return lastChild_; }
+    SNode* LastChild() const { return firstChild_ ? firstChild_->previous_ : nullptr; }
 
     bool Is(int32_t kind, int32_t subKind) const { return this->kind == kind && this->subKind == subKind; }
     bool IsKind(int32_t kind) const { return this->kind == kind; }
@@ -90,18 +98,32 @@ public:
 private:
     void CopyRow(const OpRow& row);
     void ReleaseLinksIteratively();
+    // Links a node that has no parent behind parent's last child.
+    static void Append(SNode* parent, SNode* node) {
+        node->parent_ = parent;
+        if (SNode* first = parent->firstChild_.Get()) {
+            SNode* last = first->previous_;
+            node->previous_ = last;
+            first->previous_ = node;
+            last->next_ = node;
+        } else {
+            node->previous_ = node;
+            parent->firstChild_ = node;
+        }
+    }
+    static void MoveToEnd(SNode* parent, SNode* node);
     static void AppendLine(std::string& out, const SNode& node, int indent);
 
     SNode* parent_ = nullptr;
+    // The sibling in front; a first child's names the last child instead.
     SNode* previous_ = nullptr;
-    SNode* lastChild_ = nullptr;
     halvo::AutoRef<SNode> firstChild_;
     halvo::AutoRef<SNode> next_;
 };
 
 // A new node from the row FindToken gives, with that line; null when no row
 // matches.
-static_assert(sizeof(SNode) <= 88, "a node stays eleven words");
+static_assert(sizeof(SNode) <= 80, "a node stays ten words");
 
 halvo::AutoRef<SNode> MakeTokenNode(int32_t kind, int32_t subKind, int32_t line);
 
