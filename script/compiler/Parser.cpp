@@ -4,7 +4,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
 
 namespace Vrel {
 
@@ -65,22 +64,28 @@ bool Parser::Parse() {
 }
 
 // The tree is walked later by recursive generators: bound its depth here,
-// by an explicit walk over the statement just made.
+// by a walk over the statement just made that follows the links down, along
+// and back up, so it needs no stack of its own.
 bool Parser::CheckTreeDepth(const SNode* statement, int line) {
-    std::vector<DepthStep>& work = depthWork_;
-    work.clear();
-    work.push_back({statement, 1});
-    while (!work.empty()) {
-        DepthStep step = work.back();
-        work.pop_back();
-        if (step.depth > kMaxTreeDepth) {
+    const SNode* node = statement;
+    int depth = 1;
+    for (;;) {
+        if (depth > kMaxTreeDepth) {
             Error(line, "Expression too complex");
             return false;
         }
-        for (const SNode* child = step.node->FirstChild(); child; child = child->Next())
-            work.push_back({child, step.depth + 1});
+        if (const SNode* child = node->FirstChild()) {
+            node = child;
+            ++depth;
+            continue;
+        }
+        while (node != statement && !node->Next()) {
+            node = node->Parent();
+            --depth;
+        }
+        if (node == statement) return true;
+        node = node->Next();
     }
-    return true;
 }
 
 // statement := block | for | if | while | function | module | enum | switch

@@ -8,7 +8,6 @@
 #include "script/compiler/CompileContext.h"
 #include "script/compiler/ScriptGrExp.h"
 
-#include <vector>
 
 namespace Vrel {
 
@@ -83,15 +82,8 @@ private:
     bool ParseParameterPiece(SNode* start, SNode* end, SNode* header);
     bool CheckTreeDepth(const SNode* statement, int line);
 
-    struct DepthStep {
-        const SNode* node;
-        int depth;
-    };
-
     CompileContext& context_;
     ScriptGrExp expressions_;
-    // CheckTreeDepth's stack, kept between statements.
-    std::vector<DepthStep> depthWork_;
     bool error_ = false;
     int depth_ = 0;
 };

@@ -169,7 +169,7 @@ void SNode::operator delete(void* block, size_t size) {
 // The members start as Clear leaves them.
 SNode::SNode(const OpRow& row) { CopyRow(row); }
 
-SNode::SNode(const SNode& other) : halvo::RefObj() {
+SNode::SNode(const SNode& other) {
     line = other.line;
     kind = other.kind;
     subKind = other.subKind;
@@ -185,12 +185,13 @@ SNode::~SNode() {
     ReleaseLinksIteratively();
 }
 
+// Every row's values fit the narrower node fields.
 void SNode::CopyRow(const OpRow& row) {
-    kind = row.kind;
-    subKind = row.subKind;
-    opcode = row.opcode;
-    leftToRight = row.leftToRight;
-    precedence = row.precedence;
+    kind = static_cast<int8_t>(row.kind);
+    subKind = static_cast<int16_t>(row.subKind);
+    opcode = static_cast<int16_t>(row.opcode);
+    leftToRight = static_cast<int8_t>(row.leftToRight);
+    precedence = static_cast<int16_t>(row.precedence);
     text = row.text;
 }
 
@@ -210,7 +211,6 @@ void SNode::Clear() {
     ReleaseLinksIteratively();
     parent_ = nullptr;
     previous_ = nullptr;
-    lastChild_ = nullptr;
     kind = 0;
     subKind = 0;
     text = nullptr;
@@ -230,42 +230,29 @@ void SNode::ReleaseLinksIteratively() {
     halvo::AutoRef<SNode> pending;
     if (firstChild_) {
         // Children first, then the siblings behind this node.
-        lastChild_->next_ = std::move(next_);
+        LastChild()->next_ = std::move(next_);
         pending = std::move(firstChild_);
     } else {
         pending = std::move(next_);
     }
-    lastChild_ = nullptr;
     while (pending) {
         SNode* node = pending.Get();
         node->parent_ = nullptr;
         node->previous_ = nullptr;
         halvo::AutoRef<SNode> rest = std::move(node->next_);
         if (node->GetRefCount() == 1 && node->firstChild_) {
-            node->lastChild_->next_ = std::move(rest);
+            node->LastChild()->next_ = std::move(rest);
             rest = std::move(node->firstChild_);
-            node->lastChild_ = nullptr;
         }
         pending = std::move(rest);
     }
 }
 
-void SNode::AddChild(SNode* parent, SNode* node) {
-    if (!parent || !node) return;
+void SNode::MoveToEnd(SNode* parent, SNode* node) {
     // A node that moves is held until its new list holds it.
-    halvo::AutoRef<SNode> keep;
-    if (node->parent_) {
-        keep = node;
-        node->Unlink();
-    }
-    node->parent_ = parent;
-    if (!parent->lastChild_) {
-        parent->firstChild_ = node;
-    } else {
-        node->previous_ = parent->lastChild_;
-        parent->lastChild_->next_ = node;
-    }
-    parent->lastChild_ = node;
+    halvo::AutoRef<SNode> keep(node);
+    node->Unlink();
+    Append(parent, node);
 }
 
 void SNode::InsertAfter(SNode* parent, SNode* sibling, SNode* node) {
@@ -276,7 +263,7 @@ void SNode::InsertAfter(SNode* parent, SNode* sibling, SNode* node) {
     node->previous_ = sibling;
     node->next_ = std::move(sibling->next_);
     if (node->next_) node->next_->previous_ = node;
-    else parent->lastChild_ = node;
+    else parent->firstChild_->previous_ = node;
     sibling->next_ = node;
 }
 
@@ -284,23 +271,24 @@ void SNode::Unlink() {
     SNode* parent = std::exchange(parent_, nullptr);
     if (!parent) return;
     halvo::AutoRef<SNode> keep(this);
+    SNode* first = parent->firstChild_.Get();
     halvo::AutoRef<SNode> after = std::move(next_);
+    // The first child's back link is the last child: it passes on as is.
     if (after) after->previous_ = previous_;
-    else parent->lastChild_ = previous_;
-    if (previous_) previous_->next_ = std::move(after);
-    else parent->firstChild_ = std::move(after);
+    else if (this != first) first->previous_ = previous_;
+    if (this == first) parent->firstChild_ = std::move(after);
+    else previous_->next_ = std::move(after);
     previous_ = nullptr;
 }
 
 void SNode::ReleaseChildrenBefore(SNode* child) {
     if (child && child->parent_ != this) return;
     if (child == firstChild_.Get()) return;
+    SNode* last = LastChild();
     halvo::AutoRef<SNode> dropped = std::move(firstChild_);
     if (child) {
         firstChild_ = std::move(child->previous_->next_);
-        child->previous_ = nullptr;
-    } else {
-        lastChild_ = nullptr;
+        child->previous_ = last;
     }
     // One node at a time, cut from the chain before it goes, so that a node
     // someone else still holds keeps no sibling behind it.

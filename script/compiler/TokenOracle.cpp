@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace Vrel {
 
@@ -27,19 +28,19 @@ bool StartsOperandRow(const OpRow& row) {
     return row.subKind == OST_OPEN_PAREN || row.subKind == OST_OPEN_BRACE || row.kind == OT_PREFIX;
 }
 
-bool StartsWith(const char* text, const char* prefix) {
-    for (; *prefix; ++text, ++prefix)
-        if (*text != *prefix) return false;
-    return true;
-}
+using IndexedRow = TokenOracle::IndexedRow;
 
 // The rows by the first byte of their text, each list in table order: a
 // position is matched only against the rows that can begin there.
-const std::vector<const OpRow*>& RowsStartingWith(unsigned char first) {
+const std::vector<IndexedRow>& RowsStartingWith(unsigned char first) {
     static const auto* index = [] {
-        auto* rows = new std::array<std::vector<const OpRow*>, 256>;
-        for (const OpRow* row = OpTable; row->text; ++row)
-            if (*row->text) (*rows)[static_cast<unsigned char>(*row->text)].push_back(row);
+        auto* rows = new std::array<std::vector<IndexedRow>, 256>;
+        for (const OpRow* row = OpTable; row->text; ++row) {
+            if (!*row->text) continue;
+            const size_t length = std::strlen(row->text);
+            (*rows)[static_cast<unsigned char>(*row->text)].push_back(
+                {row, length, Ascii::IsWordChar(row->text[length - 1])});
+        }
         return rows;
     }();
     return (*index)[first];
@@ -148,31 +149,30 @@ bool TokenOracle::TryEvaluate(const Query& query, Query& missing) {
     return TryRow(query.pos, query.afterOperand, missing);
 }
 
-bool TokenOracle::Matches(size_t pos, const char* rowText, size_t& length) const {
-    if (!*rowText || !StartsWith(text_ + pos, rowText)) return false;
-    length = 0;
-    while (rowText[length]) ++length;
-    char last = rowText[length - 1];
-    return !Ascii::IsWordChar(text_[pos + length]) || !Ascii::IsWordChar(last);
+// The entry comes from the index of the byte at pos, so its first byte
+// matches already. The text ends in a zero byte: a comparison stops there.
+bool TokenOracle::Matches(size_t pos, const IndexedRow& entry) const {
+    const char* at = text_ + pos;
+    const char* rowText = entry.row->text;
+    for (size_t i = 1; i < entry.length; ++i)
+        if (at[i] != rowText[i]) return false;
+    return !entry.endsInWordChar || !Ascii::IsWordChar(at[entry.length]);
 }
 
 void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
     out.clear();
-    size_t length = 0;
-    for (const OpRow* row : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
-        if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length))
-            out.push_back({row, length});
+    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+        if (IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) out.push_back({entry.row, entry.length});
 }
 
 // Choose with every candidate kept, without building the candidate list.
 const OpRow* TokenOracle::LongestMatch(size_t pos, bool afterOperand) const {
     const OpRow* best = nullptr;
     size_t bestLength = 0;
-    size_t length = 0;
-    for (const OpRow* row : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
-        if (IsMatchedKind(row->kind, afterOperand) && Matches(pos, row->text, length) && length > bestLength) {
-            best = row;
-            bestLength = length;
+    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+        if (entry.length > bestLength && IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) {
+            best = entry.row;
+            bestLength = entry.length;
         }
     return best;
 }

@@ -17,6 +17,13 @@ namespace Vrel {
 
 class TokenOracle {
 public:
+    // A row of the first-byte index: its text's length and whether that
+    // text ends in a word character, worked out once for every position.
+    struct IndexedRow {
+        const OpRow* row;
+        size_t length;
+        bool endsInWordChar;
+    };
     struct Candidate {
         const OpRow* row;
         size_t length;
@@ -59,7 +66,7 @@ private:
     int8_t QuickStartsOperand(size_t pos, bool afterOperand) const;
     const OpRow* LongestMatch(size_t pos, bool afterOperand) const;
     void MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const;
-    bool Matches(size_t pos, const char* rowText, size_t& length) const;
+    bool Matches(size_t pos, const IndexedRow& entry) const;
 
     // Drops the window's entries before pos once they are half of it.
     void SlideWindow(size_t pos);

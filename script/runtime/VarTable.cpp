@@ -8,7 +8,16 @@ namespace Vrel {
 
 VarTable::VarTable() : names_(new Vocabulary) {}
 
-VarTable::~VarTable() { Clear(); }
+// The names go with their last holder, once: clearing them first, or making
+// a fresh table for a shared one, only to drop it, is wasted work. Values
+// still go first, while the table reads as empty, since releasing one may
+// reach back here.
+VarTable::~VarTable() {
+    std::unique_ptr<Var[]> old = std::move(values_);
+    count_ = capacity_ = 0;
+    declared_.clear();
+    old.reset();
+}
 
 void VarTable::Clear() {
     std::unique_ptr<Var[]> old = std::move(values_);

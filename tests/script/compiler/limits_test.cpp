@@ -88,6 +88,18 @@ TEST(ParserLimits, TreeDepthCountsNestingAndChainsTogether) {
     ExpectFailure(RunSmall("x = " + text), "test.cis(1) : Expression too complex");
 }
 
+// The depth walk goes down, along and back up: a deep argument is found
+// wherever it stands among shallow ones, and shallow statements after a deep
+// but allowed one still pass.
+TEST(ParserLimits, ADeepArgumentIsFoundWhereverItStands) {
+    const std::string deep = "1" + Repeat("+1", 5000);
+    ExpectFailure(RunSmall("x = f(a, b, " + deep + ");"), "test.cis(1) : Expression too complex");
+    ExpectFailure(RunSmall("x = f(" + deep + ", a, b);"), "test.cis(1) : Expression too complex");
+    ExpectFailure(RunSmall("x = f(a, g(b, " + deep + "), c);"), "test.cis(1) : Expression too complex");
+    const std::string allowed = "1" + Repeat("+1", 900);
+    EXPECT_TRUE(RunSmall("x = f(a, " + allowed + ", g(b));\ny = f(" + allowed + ");\nz = 2;").parsed);
+}
+
 TEST(ParserLimits, LongFlatInputsParseAndFree) {
     auto result = RunSmall(Repeat("x = 1;\n", 100000));
     EXPECT_TRUE(result.parsed);

@@ -69,6 +69,71 @@ TEST(SNodeLinks, MovingANodeKeepsBothListsIntact) {
     EXPECT_EQ(a->Parent(), first.Get());
 }
 
+// The children of parent, walked forwards, and the same walked backwards from
+// the last child; both must name expected, and each child its parent.
+void ExpectChildren(SNode* parent, const std::vector<SNode*>& expected) {
+    std::vector<SNode*> forwards, backwards;
+    for (SNode* child = parent->FirstChild(); child; child = child->Next()) {
+        EXPECT_EQ(child->Parent(), parent);
+        forwards.push_back(child);
+    }
+    for (SNode* child = parent->LastChild(); child; child = child->Previous()) backwards.insert(backwards.begin(), child);
+    EXPECT_EQ(forwards, expected);
+    EXPECT_EQ(backwards, expected);
+}
+
+// The first child's back link doubles as the parent's last-child link: every
+// way a list changes at either end must keep both walks whole.
+TEST(SNodeLinks, BothEndsStayRightWhateverChanges) {
+    AutoRef<SNode> root = MakeTokenNode(OT_CHUNK, 0, 1);
+    std::vector<AutoRef<SNode>> held;
+    for (int i = 0; i < 5; ++i) held.push_back(MakeTokenNode(OT_NAME, 0, i));
+    SNode *a = held[0].Get(), *b = held[1].Get(), *c = held[2].Get(), *d = held[3].Get(), *e = held[4].Get();
+    SNode::AddChild(root.Get(), a);
+    ExpectChildren(root.Get(), {a});
+    EXPECT_EQ(a->Previous(), nullptr);
+    for (SNode* node : {b, c, d}) SNode::AddChild(root.Get(), node);
+    ExpectChildren(root.Get(), {a, b, c, d});
+
+    a->Unlink();  // the first
+    ExpectChildren(root.Get(), {b, c, d});
+    EXPECT_EQ(a->Previous(), nullptr);
+    d->Unlink();  // the last
+    ExpectChildren(root.Get(), {b, c});
+    SNode::InsertAfter(root.Get(), c, e);  // at the end
+    ExpectChildren(root.Get(), {b, c, e});
+    SNode::InsertAfter(root.Get(), b, a);  // in the middle
+    ExpectChildren(root.Get(), {b, a, c, e});
+    SNode::AddChild(root.Get(), b);  // the first moves to the end of its own list
+    ExpectChildren(root.Get(), {a, c, e, b});
+    SNode::AddChild(root.Get(), c);  // a middle one does too
+    ExpectChildren(root.Get(), {a, e, b, c});
+    SNode::InsertAfter(root.Get(), c, a);  // the first goes behind the last
+    ExpectChildren(root.Get(), {e, b, c, a});
+
+    root->ReleaseChildrenBefore(c);
+    ExpectChildren(root.Get(), {c, a});
+    SNode::AddChild(root.Get(), d);
+    ExpectChildren(root.Get(), {c, a, d});
+    for (SNode* node : {c, a, d}) node->Unlink();
+    ExpectChildren(root.Get(), {});
+    SNode::AddChild(root.Get(), e);
+    ExpectChildren(root.Get(), {e});
+
+    // A held child of a released parent keeps its own children whole.
+    AutoRef<SNode> middle = MakeTokenNode(OT_EXP, 0, 1);
+    SNode::AddChild(root.Get(), middle.Get());
+    for (SNode* node : {a, b, c}) SNode::AddChild(middle.Get(), node);
+    root.Reset();
+    EXPECT_EQ(middle->Parent(), nullptr);
+    EXPECT_EQ(middle->Previous(), nullptr);
+    ExpectChildren(middle.Get(), {a, b, c});
+    AutoRef<SNode> copy = middle->Clone(true);
+    ASSERT_EQ(copy->ChildCount(), 3);
+    EXPECT_EQ(copy->LastChild()->line, c->line);
+    EXPECT_EQ(copy->LastChild()->Previous(), copy->FirstChild()->Next());
+}
+
 TEST(SNodeCopies, ClearKeepsValueAndDeepCloneCopiesChildren) {
     AutoRef<SNode> node = MakeTokenNode(OT_BINARY, OST_ASSIGN, 4);
     node->value.SetInt(5);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 using namespace Vrel;
@@ -154,6 +155,28 @@ TEST_F(ContainerTest, VariableTableCopiesKeepTypesAndSelfCopyIsHarmless) {
     table.Clear();
     EXPECT_EQ(table.GetCount(), 0);
     EXPECT_EQ(table.GetNames().GetUsed(), 0);
+}
+
+// A table that shares another's names lets go of them on its way out without
+// clearing them: the other still finds every name, whichever goes first.
+TEST_F(ContainerTest, TablesSharingNamesGoInEitherOrderAndKeepTheOthersNames) {
+    auto function = std::make_unique<VarTable>();
+    int number = 0;
+    function->Add("first", nullptr, &number);
+    function->Add("second", "int", &number);
+    auto frame = std::make_unique<VarTable>();
+    frame->ShareFrom(*function);
+    frame->At(1)->SetInt(7);
+    frame.reset();
+    EXPECT_EQ(function->GetNames().FindLinear("second"), 1);
+    EXPECT_EQ(function->GetCount(), 2);
+
+    frame = std::make_unique<VarTable>();
+    frame->ShareFrom(*function);
+    function.reset();
+    EXPECT_EQ(frame->GetNames().FindLinear("first"), 0);
+    EXPECT_EQ(frame->GetNames().FindLinear("second"), 1);
+    EXPECT_EQ(frame->GetCount(), 2);
 }
 
 TEST_F(ContainerTest, StructureMembers) {
