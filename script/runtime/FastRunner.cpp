@@ -6,114 +6,52 @@
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/NameLookUp.h"
+#include "script/runtime/Op.h"
 #include "script/runtime/Opcode.h"
 #include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
 #include "script/runtime/t_Named.h"
 
-#include <climits>
-#include <cmath>
 
 namespace Vrel {
 
 namespace {
 
-// Two ints: the result as the operator table gives it. False where the
-// bytecode reports an error (division by zero).
-bool IntOp(FastCode code, Var& out, int32_t x, int32_t y) {
-    const uint32_t ux = static_cast<uint32_t>(x), uy = static_cast<uint32_t>(y);
-    switch (code) {
-        case FastCode::kMul: out.SetInt(static_cast<int32_t>(ux * uy)); return true;
-        case FastCode::kDiv:
-            if (y == 0) return false;
-            out.SetInt(x == INT_MIN && y == -1 ? INT_MIN : x / y);
-            return true;
-        case FastCode::kMod:
-            if (y == 0) return false;
-            out.SetInt(y == -1 ? 0 : x % y);
-            return true;
-        case FastCode::kAdd: out.SetInt(static_cast<int32_t>(ux + uy)); return true;
-        case FastCode::kSub: out.SetInt(static_cast<int32_t>(ux - uy)); return true;
-        case FastCode::kShiftLeft: out.SetInt(static_cast<int32_t>(ux << (uy & 31))); return true;
-        case FastCode::kShiftRight: out.SetInt(x >> (uy & 31)); return true;
-        case FastCode::kLessEqual: out.SetBool(x <= y); return true;
-        case FastCode::kLess: out.SetBool(x < y); return true;
-        case FastCode::kGreaterEqual: out.SetBool(x >= y); return true;
-        case FastCode::kGreater: out.SetBool(x > y); return true;
-        case FastCode::kEqual: out.SetBool(x == y); return true;
-        case FastCode::kNotEqual: out.SetBool(x != y); return true;
-        case FastCode::kBitAnd: out.SetInt(x & y); return true;
-        case FastCode::kBitXor: out.SetInt(x ^ y); return true;
-        case FastCode::kBitOr: out.SetInt(x | y); return true;
-        default: return false;
-    }
-}
+// The bytecode operator a binary operation or a compound assignment
+// applies.
+int BinaryOpcode(FastCode code) { return kOpMul + (static_cast<int>(code) - static_cast<int>(FastCode::kMul)); }
 
-// Two floats, or an int and a float taken as floats. The negated
-// comparisons are negations, as the operator table makes them: a NaN
-// compares greater.
-bool FloatOp(FastCode code, Var& out, float x, float y) {
-    switch (code) {
-        case FastCode::kMul: out.SetFloat(x * y); return true;
-        case FastCode::kDiv: out.SetFloat(x / y); return true;
-        case FastCode::kMod: out.SetFloat(std::fmod(x, y)); return true;
-        case FastCode::kAdd: out.SetFloat(x + y); return true;
-        case FastCode::kSub: out.SetFloat(x - y); return true;
-        case FastCode::kLessEqual: out.SetBool(x <= y); return true;
-        case FastCode::kLess: out.SetBool(x < y); return true;
-        case FastCode::kGreaterEqual: out.SetBool(!(x < y)); return true;
-        case FastCode::kGreater: out.SetBool(!(x <= y)); return true;
-        case FastCode::kEqual: out.SetBool(x == y); return true;
-        case FastCode::kNotEqual: out.SetBool(!(x == y)); return true;
-        default: return false;
-    }
-}
-
-// a op b into out, which already holds a copy of a (so that it carries a's
-// flags, as the bytecode's result slot does).
-bool NumberOp(FastCode code, Var& out, const Var& a, const Var& b) {
-    const uint32_t ta = a.GetTag(), tb = b.GetTag();
-    if (ta == kTagInt && tb == kTagInt) return IntOp(code, out, a.RawInt(), b.RawInt());
-    if (ta == kTagFloat && tb == kTagFloat) return FloatOp(code, out, a.RawFloat(), b.RawFloat());
-    if (ta == kTagInt && tb == kTagFloat) return FloatOp(code, out, static_cast<float>(a.RawInt()), b.RawFloat());
-    if (ta == kTagFloat && tb == kTagInt) return FloatOp(code, out, a.RawFloat(), static_cast<float>(b.RawInt()));
-    return false;
-}
-
-// The operator a compound assignment applies.
-FastCode CompoundOperator(uint8_t opcode) {
+int CompoundOpcode(uint8_t opcode) {
     switch (opcode) {
-        case kOpMulAssign: return FastCode::kMul;
-        case kOpDivAssign: return FastCode::kDiv;
-        case kOpModAssign: return FastCode::kMod;
-        case kOpAddAssign: return FastCode::kAdd;
-        case kOpSubAssign: return FastCode::kSub;
-        case kOpShiftRightAssign: return FastCode::kShiftRight;
-        case kOpShiftLeftAssign: return FastCode::kShiftLeft;
-        case kOpAndAssign: return FastCode::kBitAnd;
-        case kOpXorAssign: return FastCode::kBitXor;
-        case kOpOrAssign: return FastCode::kBitOr;
-        default: return FastCode::kLeave;
+        case kOpMulAssign: return kOpMul;
+        case kOpDivAssign: return kOpDiv;
+        case kOpModAssign: return kOpMod;
+        case kOpAddAssign: return kOpAdd;
+        case kOpSubAssign: return kOpSub;
+        case kOpShiftRightAssign: return kOpShiftRight;
+        case kOpShiftLeftAssign: return kOpShiftLeft;
+        case kOpAndAssign: return kOpBitAnd;
+        case kOpXorAssign: return kOpBitXor;
+        case kOpOrAssign: return kOpBitOr;
+        default: return -1;
     }
 }
 
-// x op= y in place on two ints or two floats.
+// x op= y in place on two ints or two floats, as the operators make it.
 bool CompoundNumber(uint8_t opcode, Var& target, const Var& value) {
     const uint32_t tag = target.GetTag();
     if (target.HasConstFlag() || (tag != kTagInt && tag != kTagFloat) || tag != value.GetTag()) return false;
-    const FastCode code = CompoundOperator(opcode);
-    if (tag == kTagInt) return IntOp(code, target, target.RawInt(), value.RawInt());
-    return FloatOp(code, target, target.RawFloat(), value.RawFloat());
+    return Op::ApplyBinary(CompoundOpcode(opcode), target, value);
 }
 
 // a op b as the bytecode's result slot would hold it: a copy of a, with
-// its flags, worked on in place.
+// its flags, worked on in place by the operator itself.
 bool GeneralBinary(FastCode code, Var& out, const Var& a, const Var& b) {
     if (!IsPlainNumberTag(a.GetTag()) || !IsPlainNumberTag(b.GetTag())) return false;
     if (&b == &out) return false;
     out.CopyWithoutConst(a);
-    return NumberOp(code, out, out, b);
+    return Op::ApplyBinary(BinaryOpcode(code), out, b);
 }
 
 bool Truth(const Var& value, bool& out);

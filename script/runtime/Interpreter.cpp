@@ -31,30 +31,6 @@ uint32_t ReadLittleEndian(const uint8_t* bytes) {
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-bool ApplyBinary(int opcode, Var& left, const Var& right) {
-    switch (opcode) {
-        case kOpMul: return Op::Mul(left, right);
-        case kOpDiv: return Op::Div(left, right);
-        case kOpMod: return Op::Mod(left, right);
-        case kOpAdd: return Op::Add(left, right);
-        case kOpSub: return Op::Sub(left, right);
-        case kOpShiftLeft: return Op::ShiftLeft(left, right);
-        case kOpShiftRight: return Op::ShiftRight(left, right);
-        case kOpLessEqual: return Op::LessEqual(left, right);
-        case kOpLess: return Op::Less(left, right);
-        case kOpGreaterEqual: return Op::GreaterEqual(left, right);
-        case kOpGreater: return Op::Greater(left, right);
-        case kOpEqual: return Op::Equal(left, right);
-        case kOpNotEqual: return Op::NotEqual(left, right);
-        case kOpBitAnd: return Op::And(left, right);
-        case kOpBitXor: return Op::Xor(left, right);
-        case kOpBitOr: return Op::Or(left, right);
-        case kOpLogicalAnd: return Op::LogicalAnd(left, right);
-        case kOpLogicalOr: return Op::LogicalOr(left, right);
-        default: return false;
-    }
-}
-
 bool ApplyCompound(int opcode, Var& target, const Var& value) {
     switch (opcode) {
         case kOpAssign: return target.AssignTyped(value);
@@ -852,7 +828,7 @@ bool Interpreter::Binary(uint8_t opcode) {
     Var right;
     right.CopyWithoutConst(frame_->At(count - 1).Followed());
     DetachReferences(right);
-    if (!ApplyBinary(opcode, left, right)) {
+    if (!Op::ApplyBinary(opcode, left, right)) {
         return Fail("Unable to execute binary operation '%s' on value %s(%s) and %s(%s)", name,
                     left.ToString().c_str(), left.GetTypeName(), right.ToString().c_str(), right.GetTypeName());
     }

@@ -1,5 +1,6 @@
 #include "script/runtime/Op.h"
 
+#include "script/runtime/Opcode.h"
 #include "script/runtime/VarArray.h"
 #include "script/runtime/VarExtension.h"
 #include "script/runtime/VarString.h"
@@ -242,6 +243,30 @@ bool LogicalOr(Var& a, const Var& b) {
 }
 
 bool Not(Var& a) { return Negated(a); }
+
+bool ApplyBinary(int opcode, Var& a, const Var& b) {
+    switch (opcode) {
+        case kOpMul: return Mul(a, b);
+        case kOpDiv: return Div(a, b);
+        case kOpMod: return Mod(a, b);
+        case kOpAdd: return Add(a, b);
+        case kOpSub: return Sub(a, b);
+        case kOpShiftLeft: return ShiftLeft(a, b);
+        case kOpShiftRight: return ShiftRight(a, b);
+        case kOpLessEqual: return LessEqual(a, b);
+        case kOpLess: return Less(a, b);
+        case kOpGreaterEqual: return GreaterEqual(a, b);
+        case kOpGreater: return Greater(a, b);
+        case kOpEqual: return Equal(a, b);
+        case kOpNotEqual: return NotEqual(a, b);
+        case kOpBitAnd: return And(a, b);
+        case kOpBitXor: return Xor(a, b);
+        case kOpBitOr: return Or(a, b);
+        case kOpLogicalAnd: return LogicalAnd(a, b);
+        case kOpLogicalOr: return LogicalOr(a, b);
+        default: return false;
+    }
+}
 
 bool Negate(Var& a) {
     if (a.GetTag() == kTagInt) {

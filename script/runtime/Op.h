@@ -30,6 +30,9 @@ bool ShiftRight(Var& a, const Var& b);
 bool LogicalAnd(Var& a, const Var& b);
 bool LogicalOr(Var& a, const Var& b);
 bool Not(Var& a);
+// The binary operator of a bytecode opcode (multiply to logical or); false
+// for any other opcode.
+bool ApplyBinary(int opcode, Var& a, const Var& b);
 bool Negate(Var& a);
 
 }  // namespace Vrel::Op

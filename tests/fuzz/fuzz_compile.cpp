@@ -6,10 +6,10 @@
 #include "script/compiler/Compiler.h"
 #include "script/runtime/BinCode.h"
 #include "script/runtime/ScriptVM.h"
+#include "support/FuzzScripts.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 
 namespace {
@@ -18,24 +18,13 @@ constexpr uint64_t kStepLimit = 20000;
 
 void IgnoreText(const char*) {}
 
-void RemoveFileNatives(Vrel::ScriptVM& vm) {
-    Vrel::Var* bind = vm.GetRootModule()->GetMember("~bind");
-    Vrel::BinCode* natives = bind ? Vrel::ToBinCode(*bind) : nullptr;
-    if (!natives) return;
-    for (const char* name : {"Include", "IncludeAll", "ModuleSaveAll"}) natives->GetMembers().RemoveMember(name);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Vrel::Compiler* compiler = [] {
-        auto* made = new Vrel::Compiler;
-        Vrel::ScriptVM::Global().Initialize(made);
-        return made;
-    }();
+    Vrel::Compiler* compiler = &fuzzsupport::ScriptCompiler();
     Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
     vm.SetSecondCallback(&IgnoreText);
-    RemoveFileNatives(vm);
+    fuzzsupport::RemoveFileNatives(vm);
     std::string text(reinterpret_cast<const char*>(data), size);
     vm.SetStepLimit(kStepLimit);
     compiler->CompileBuffer("fuzz.cis", text.c_str());
@@ -47,10 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vm.StopAllThreads();
     vm.Update(17.0f);
     vm.SetStepLimit(0);
-    // Each input starts without the modules of the ones before; the natives
-    // stay.
-    Vrel::MemberMap& members = vm.GetRootModule()->GetMembers().GetMembers();
-    for (auto it = members.begin(); it != members.end();)
-        it = it->first.rfind('~', 0) == 0 ? std::next(it) : members.erase(it);
+    fuzzsupport::ForgetModules(vm);
     return 0;
 }

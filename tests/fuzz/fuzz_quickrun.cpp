@@ -9,12 +9,12 @@
 #include "script/runtime/BinCode.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
+#include "support/FuzzScripts.h"
 
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,22 +40,13 @@ void Record(const char* text) {
     Messages().push_back(message);
 }
 
-void RemoveFileNatives(Vrel::ScriptVM& vm) {
-    Vrel::Var* bind = vm.GetRootModule()->GetMember("~bind");
-    Vrel::BinCode* natives = bind ? Vrel::ToBinCode(*bind) : nullptr;
-    if (!natives) return;
-    for (const char* name : {"Include", "IncludeAll", "ModuleSaveAll"}) natives->GetMembers().RemoveMember(name);
-}
-
 // Each run starts without the modules and threads of the one before.
-void ForgetModules(Vrel::ScriptVM& vm) {
+void ForgetRun(Vrel::ScriptVM& vm) {
     vm.SetStepLimit(kStepLimit);
     vm.StopAllThreads();
     vm.Update(17.0f);
     vm.SetStepLimit(0);
-    Vrel::MemberMap& members = vm.GetRootModule()->GetMembers().GetMembers();
-    for (auto it = members.begin(); it != members.end();)
-        it = it->first.rfind('~', 0) == 0 ? std::next(it) : members.erase(it);
+    fuzzsupport::ForgetModules(vm);
 }
 
 struct Outcome {
@@ -90,21 +81,17 @@ Outcome RunOnce(Vrel::Compiler& compiler, const std::string& text, bool stepBySt
     outcome.messages = Messages();
     for (const std::string& message : outcome.messages)
         if (message.find("execution step limit reached") != std::string::npos) outcome.limited = true;
-    ForgetModules(vm);
+    ForgetRun(vm);
     return outcome;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Vrel::Compiler* compiler = [] {
-        auto* made = new Vrel::Compiler;
-        Vrel::ScriptVM::Global().Initialize(made);
-        return made;
-    }();
+    Vrel::Compiler* compiler = &fuzzsupport::ScriptCompiler();
     Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
     vm.SetSecondCallback(&Record);
-    RemoveFileNatives(vm);
+    fuzzsupport::RemoveFileNatives(vm);
     const std::string text(reinterpret_cast<const char*>(data), size);
     const Outcome careful = RunOnce(*compiler, text, true);
     if (!careful.ran || careful.limited) return 0;
