@@ -144,7 +144,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         kHandlers[static_cast<int>(FastCode::kKeep)] = &&keep;
         kHandlers[static_cast<int>(FastCode::kArrayCreate)] = &&arrayCreate;
         kHandlers[static_cast<int>(FastCode::kArrayAssign)] = &&arrayAssign;
-        kHandlers[static_cast<int>(FastCode::kCall)] = &&callNative;
+        kHandlers[static_cast<int>(FastCode::kCall)] = &&call;
         kHandlers[static_cast<int>(FastCode::kParamCopy)] = &&paramCopy;
         kHandlers[static_cast<int>(FastCode::kReturn)] = &&returnNumber;
         kHandlers[static_cast<int>(FastCode::kSwitch)] = &&switchCase;
@@ -338,7 +338,7 @@ arrayAssign:
     if (!AssignElement(frame, *op)) goto guardFailed;
     FAST_NEXT();
 
-callNative:
+call:
     // Natives report errors at the call and may write the frame.
     frame.instructionStart = block->GetExit(op->exit).pc;
     frame.pc = block->GetExit(op->exit2).pc;
@@ -353,7 +353,7 @@ callNative:
             if (!calledScript_) return Leave(frame, *block, block->GetExit(op->exit2), current, operand);
             frame.pc = block->GetExit(op->exit2).pc;
             return true;
-        case CallOutcome::kNotNative: goto guardFailed;
+        case CallOutcome::kNotHere: goto guardFailed;
         case CallOutcome::kFailed: return false;
     }
     return false;
@@ -584,14 +584,14 @@ void FastRunner::EnterWindow(size_t level) {
 FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
     calledScript_ = false;
     if (pendingList_ != kNoList && !RealizeList(frame)) return CallOutcome::kFailed;
-    if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotNative;
+    if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotHere;
     const Var& callee = pointers_[op.a]->Followed();
     if (callee.GetTag() == kTagBind) {
         detail::function_adapter* adapter = callee.GetBind();
-        return adapter ? CallNative(frame, op, *adapter) : CallOutcome::kNotNative;
+        return adapter ? CallNative(frame, op, *adapter) : CallOutcome::kNotHere;
     }
     BinCode* function = ToBinCode(callee);
-    if (!function || thread_.GetDepth() + 1 >= kMaxCallDepth) return CallOutcome::kNotNative;
+    if (!function || thread_.GetDepth() + 1 >= kMaxCallDepth) return CallOutcome::kNotHere;
     calledScript_ = true;
     return CallScript(frame, op, *function);
 }

@@ -69,7 +69,9 @@ private:
     bool Keep(CallFrame& frame, const FastOp& op);
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
     bool AssignElement(CallFrame& frame, const FastOp& op);
-    enum class CallOutcome { kGoOn, kHandOver, kNotNative, kFailed };
+    // kGoOn: the block goes on behind the call; kHandOver: the bytecode does;
+    // kNotHere: the call instruction runs instead; kFailed: reported.
+    enum class CallOutcome { kGoOn, kHandOver, kNotHere, kFailed };
     CallOutcome Call(CallFrame& frame, const FastOp& op);
     CallOutcome CallNative(CallFrame& frame, const FastOp& op, detail::function_adapter& adapter);
     CallOutcome CallScript(CallFrame& frame, const FastOp& op, BinCode& function);
