@@ -497,7 +497,7 @@ bool FastRunner::Materialize(CallFrame& frame, const FastBlock& block, const Fas
 }
 
 // The kept values and pins go to the frame, where the bytecode has them.
-bool FastRunner::Flush(CallFrame& frame) {
+bool FastRunner::FlushHeld(CallFrame& frame) {
     // A waiting list lies below the values kept after it.
     if (pendingList_ != kNoList && !RealizeList(frame)) return false;
     for (int i = 0; i < pinCount_; ++i) frame.Pin(pins_[i]);

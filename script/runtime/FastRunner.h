@@ -63,7 +63,11 @@ private:
 
     bool Leave(CallFrame& frame, const FastBlock& block, const FastExit& exit, const Var* operand,
                const Var*& current);
-    bool Flush(CallFrame& frame);
+    bool Flush(CallFrame& frame) {
+        // Mostly there is nothing to hand over.
+        return (pendingList_ == kNoList && pinCount_ == 0 && keptCount_ == 0) || FlushHeld(frame);
+    }
+    bool FlushHeld(CallFrame& frame);
     bool Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item);
     void SlotValue(const FastOp& op, Var& slot) const;
     bool Keep(CallFrame& frame, const FastOp& op);
