@@ -118,6 +118,8 @@ int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) c
 const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
     if (pos >= length_) return nullptr;
     if (!MayNeedLookAhead(static_cast<unsigned char>(text_[pos]))) return LongestMatch(pos, afterOperand);
+    const OpRow* quick = nullptr;
+    if (QuickRow(pos, afterOperand, quick)) return quick;
     SlideWindow(pos);
     Resolve({false, afterOperand, kCommentToEnd, pos});
     int8_t memo = RowMemo(pos, afterOperand);
@@ -225,6 +227,31 @@ bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
         best = Choose(candidates, kept);
     }
     SetRowMemo(pos, afterOperand, static_cast<int8_t>(best ? (best - OpTable) + 2 : 1));
+    return true;
+}
+
+// TryRow without the memo tables, for the common case where every look
+// ahead a candidate needs is answered straight from the text. Such answers
+// hold under both readings of a line comment, so the second reading could
+// not change the choice. A candidate no longer than the best kept one so far
+// cannot win and needs no look ahead; any other that QuickStartsOperand
+// cannot answer leaves the choice to the memo tables.
+bool TokenOracle::QuickRow(size_t pos, bool afterOperand, const OpRow*& best) const {
+    best = nullptr;
+    size_t bestLength = 0;
+    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos]))) {
+        if (entry.length <= bestLength || !IsMatchedKind(entry.row->kind, afterOperand) || !Matches(pos, entry))
+            continue;
+        const OpRow& row = *entry.row;
+        if (NeedsLookAhead(row.kind)) {
+            const bool operandBehind = row.kind == OT_POSTFIX;
+            const int8_t startsOperand = QuickStartsOperand(pos + entry.length, operandBehind);
+            if (startsOperand == 0) return false;
+            if ((startsOperand == 2) == operandBehind) continue;
+        }
+        best = &row;
+        bestLength = entry.length;
+    }
     return true;
 }
 

@@ -64,6 +64,9 @@ private:
     // text when only blanks and a token needing no look ahead come first;
     // 0 when the memo tables must decide.
     int8_t QuickStartsOperand(size_t pos, bool afterOperand) const;
+    // The row at pos, when every look ahead its candidates need is read
+    // straight from the text; false (best meaningless) when one is not.
+    bool QuickRow(size_t pos, bool afterOperand, const OpRow*& best) const;
     const OpRow* LongestMatch(size_t pos, bool afterOperand) const;
     void MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const;
     bool Matches(size_t pos, const IndexedRow& entry) const;

@@ -181,6 +181,25 @@ TEST(LexerLookAhead, ShortCutAgreesWithTheFullLookAhead) {
     EXPECT_EQ(stray.messages[0], "test.cis(1) : Unexpected token found '$'");
 }
 
+// A whole operator is chosen without the memo tables only when every look
+// ahead behind its candidates reads straight from the text; where one does
+// not (a comment, an operator, the text's end) the choice must not change.
+TEST(LexerLookAhead, WholeOperatorShortCutKeepsEveryChoice) {
+    EXPECT_EQ(TokenLines("x++")[1], "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLines("x-- ")[1], "postfix X-- (X--) -- (NULL)");
+    EXPECT_EQ(TokenLines("a += b")[1], "binary = (+=) += (NULL)");
+    EXPECT_EQ(TokenLines("a == b")[1], "binary = (==) == (NULL)");
+    auto signedRight = TokenLines("a += -b");
+    EXPECT_EQ(signedRight[1], "binary = (+=) += (NULL)");
+    EXPECT_EQ(signedRight[2], "prefix u- (-X) - (NULL)");
+    auto postfixBeforeOperator = TokenLines("x++ -y");
+    EXPECT_EQ(postfixBeforeOperator[1], "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(postfixBeforeOperator[2], "binary - (-) - (NULL)");
+    EXPECT_EQ(TokenLines("a = // c\nb")[1], "binary = (=) = (NULL)");
+    EXPECT_EQ(TokenLines("a * /* c */ b")[1], "binary * (*) * (NULL)");
+    EXPECT_EQ(TokenLines("a = (b)")[1], "binary = (=) = (NULL)");
+}
+
 TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
     std::string text;
     for (int i = 0; i < 3000; ++i) text += "a = b - - c;\n";
