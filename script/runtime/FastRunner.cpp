@@ -1,18 +1,17 @@
 #include "script/runtime/FastRunner.h"
 
-#include "script/runtime/CallFrame.h"
 #include "script/runtime/BinCode.h"
+#include "script/runtime/CallFrame.h"
 #include "script/runtime/DecodedCode.h"
 #include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
 #include "script/runtime/NameLookUp.h"
 #include "script/runtime/Op.h"
 #include "script/runtime/Opcode.h"
 #include "script/runtime/PlainNumbers.h"
+#include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
 #include "script/runtime/t_Named.h"
-
 
 namespace Vrel {
 
@@ -54,25 +53,15 @@ bool GeneralBinary(FastCode code, Var& out, const Var& a, const Var& b) {
     return Op::ApplyBinary(BinaryOpcode(code), out, b);
 }
 
-bool Truth(const Var& value, bool& out);
-
+// The unary operators as the interpreter applies them to a copy of a.
 bool GeneralUnary(FastCode code, Var& out, const Var& a) {
-    const uint32_t tag = a.GetTag();
-    if (!IsPlainNumberTag(tag)) return false;
+    if (!IsPlainNumberTag(a.GetTag())) return false;
     out.CopyWithoutConst(a);
     switch (code) {
-        case FastCode::kNegate:
-            if (tag == kTagInt) out.SetInt(static_cast<int32_t>(0u - static_cast<uint32_t>(out.RawInt())));
-            if (tag == kTagFloat) out.SetFloat(-out.RawFloat());
-            return tag != kTagBool;
-        case FastCode::kNot: {
-            bool truth = false;
-            Truth(out, truth);
-            out.SetBool(!truth);
-            return true;
-        }
+        case FastCode::kNegate: return Op::Negate(out);
+        case FastCode::kNot: return Op::Not(out);
         case FastCode::kComplement:
-            if (tag != kTagInt) return false;
+            if (out.GetTag() != kTagInt) return false;
             out.SetInt(~out.RawInt());
             return true;
         default: return true;
@@ -90,13 +79,11 @@ bool Truth(const Var& value, bool& out) {
 
 }  // namespace
 
-// Each operation jumps straight to the next one's handler. A computed jump
-// out of a scope runs no destructors: handlers hold nothing that has one,
-// and call out where they need such values.
-//
 // Each operation jumps straight to the next one's handler: one indirect
 // jump per operation, each at its own place, which predicts far better than
-// one shared switch.
+// one shared switch. A computed jump out of a scope runs no destructors:
+// handlers hold nothing that has one, and call out where they need such
+// values.
 #define FAST_DISPATCH() goto* kHandlers[static_cast<int>(op->code)]
 #define FAST_NEXT() \
     do {            \
