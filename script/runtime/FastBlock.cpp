@@ -2,8 +2,8 @@
 
 #include "script/runtime/DecodedCode.h"
 #include "script/runtime/Opcode.h"
-#include "script/runtime/PlainNumbers.h"
 #include "script/runtime/Operand.h"
+#include "script/runtime/PlainNumbers.h"
 
 #include <unordered_map>
 
