@@ -72,6 +72,13 @@ bool Lexer::ScanText() {
             ++pos;
             continue;
         }
+        // A run of blanks makes no token in any state, inside comments too:
+        // it is passed here, without a token read for every run.
+        if (c == ' ' || c == '\t' || c == '\r') {
+            while (++pos < length_ && (text_[pos] == ' ' || text_[pos] == '\t' || text_[pos] == '\r')) {
+            }
+            continue;
+        }
         size_t consumed = 1;
         Var value;
         const OpRow* row = NextToken(pos, consumed, value, previous);
