@@ -147,7 +147,7 @@ const OpRow* Lexer::ReadString(size_t pos, size_t& consumed, Var& value) {
         return nullptr;
     }
     consumed = end - pos + 1;
-    value.SetStringConst(context_.words->AddWord(end - pos - 1, text_ + pos + 1));
+    value.SetStringConst(context_.words.AddWord(end - pos - 1, text_ + pos + 1));
     return &ValueRow();
 }
 
@@ -234,7 +234,7 @@ void Lexer::SysVariable(const char* name, Var& value) {
     }
 }
 
-const char* Lexer::Word(std::string_view text) { return context_.words->AddWord(text.size(), text.data()); }
+const char* Lexer::Word(std::string_view text) { return context_.words.AddWord(text.size(), text.data()); }
 
 void Lexer::Report(const char* format, ...) {
     char message[Compiler::kMaxMessageLength];
