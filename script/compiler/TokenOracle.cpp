@@ -63,11 +63,6 @@ bool MayNeedLookAhead(unsigned char first) {
 
 TokenOracle::TokenOracle(const char* text, size_t length) : text_(text), length_(length) {}
 
-bool TokenOracle::IsOperandRow(const OpRow& row) {
-    return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
-           row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
-}
-
 void TokenOracle::SlideWindow(size_t pos) {
     if (pos < windowStart_) {
         // Asked behind the window: the answers are the text's alone, so they

@@ -35,7 +35,10 @@ public:
     // whether the token before it is an operand; null when none fits.
     const OpRow* RowAt(size_t pos, bool afterOperand);
 
-    static bool IsOperandRow(const OpRow& row);
+    static bool IsOperandRow(const OpRow& row) {
+        return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
+               row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
+    }
 
 private:
     // How a look ahead treats a line comment: as running to the end of the
