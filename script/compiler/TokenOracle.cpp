@@ -31,8 +31,9 @@ bool StartsOperandRow(const OpRow& row) {
 using IndexedRow = TokenOracle::IndexedRow;
 
 // The rows by the first byte of their text, each list in table order: a
-// position is matched only against the rows that can begin there.
-const std::vector<IndexedRow>& RowsStartingWith(unsigned char first) {
+// position is matched only against the rows that can begin there. 256
+// lists, built once.
+const std::vector<IndexedRow>* RowsByFirstByte() {
     static const auto* index = [] {
         auto* rows = new std::array<std::vector<IndexedRow>, 256>;
         for (const OpRow* row = OpTable; row->text; ++row) {
@@ -43,7 +44,7 @@ const std::vector<IndexedRow>& RowsStartingWith(unsigned char first) {
         }
         return rows;
     }();
-    return (*index)[first];
+    return index->data();
 }
 
 // Whether a row beginning with this byte may need a look ahead. Where none
@@ -61,7 +62,8 @@ bool MayNeedLookAhead(unsigned char first) {
 
 }  // namespace
 
-TokenOracle::TokenOracle(const char* text, size_t length) : text_(text), length_(length) {}
+TokenOracle::TokenOracle(const char* text, size_t length)
+    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()) {}
 
 void TokenOracle::SlideWindow(size_t pos) {
     if (pos < windowStart_) {
@@ -158,7 +160,7 @@ bool TokenOracle::Matches(size_t pos, const IndexedRow& entry) const {
 
 void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
     out.clear();
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
         if (IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) out.push_back({entry.row, entry.length});
 }
 
@@ -166,7 +168,7 @@ void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Can
 const OpRow* TokenOracle::LongestMatch(size_t pos, bool afterOperand) const {
     const OpRow* best = nullptr;
     size_t bestLength = 0;
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
         if (entry.length > bestLength && IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) {
             best = entry.row;
             bestLength = entry.length;
@@ -234,7 +236,7 @@ bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
 bool TokenOracle::QuickRow(size_t pos, bool afterOperand, const OpRow*& best) const {
     best = nullptr;
     size_t bestLength = 0;
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos]))) {
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])]) {
         if (entry.length <= bestLength || !IsMatchedKind(entry.row->kind, afterOperand) || !Matches(pos, entry))
             continue;
         const OpRow& row = *entry.row;

@@ -83,6 +83,8 @@ private:
 
     const char* text_;
     size_t length_;
+    // The shared first-byte index, found once per oracle instead of per look.
+    const std::vector<IndexedRow>* rowsByFirstByte_;
     // The text position of the windows' first entries.
     size_t windowStart_ = 0;
     // Row index + 2 (1: no row, 0: unknown), per position and operand state.
