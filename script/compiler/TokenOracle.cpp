@@ -50,20 +50,20 @@ const std::vector<IndexedRow>* RowsByFirstByte() {
 // Whether a row beginning with this byte may need a look ahead. Where none
 // can (words, brackets, separators), the longest matching row is the answer
 // and the memo tables need not be consulted.
-bool MayNeedLookAhead(unsigned char first) {
+const bool* LookAheadBytes() {
     static const auto* table = [] {
         auto* needs = new std::array<bool, 256>{};
         for (const OpRow* row = OpTable; row->text; ++row)
             if (*row->text && NeedsLookAhead(row->kind)) (*needs)[static_cast<unsigned char>(*row->text)] = true;
         return needs;
     }();
-    return (*table)[first];
+    return table->data();
 }
 
 }  // namespace
 
 TokenOracle::TokenOracle(const char* text, size_t length)
-    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()) {}
+    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()), mayNeedLookAhead_(LookAheadBytes()) {}
 
 void TokenOracle::SlideWindow(size_t pos) {
     if (pos < windowStart_) {
@@ -114,7 +114,7 @@ int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) c
 
 const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
     if (pos >= length_) return nullptr;
-    if (!MayNeedLookAhead(static_cast<unsigned char>(text_[pos]))) return LongestMatch(pos, afterOperand);
+    if (!mayNeedLookAhead_[static_cast<unsigned char>(text_[pos])]) return LongestMatch(pos, afterOperand);
     const OpRow* quick = nullptr;
     if (QuickRow(pos, afterOperand, quick)) return quick;
     SlideWindow(pos);
@@ -262,7 +262,7 @@ int8_t TokenOracle::QuickStartsOperand(size_t pos, bool afterOperand) const {
     if (at >= length_) return 1;
     const char c = text_[at];
     if (c == '"' || Ascii::IsDigit(c)) return 2;
-    if (c == '/' || c == '*' || MayNeedLookAhead(static_cast<unsigned char>(c))) return 0;
+    if (c == '/' || c == '*' || mayNeedLookAhead_[static_cast<unsigned char>(c)]) return 0;
     if (const OpRow* row = LongestMatch(at, afterOperand)) return StartsOperandRow(*row) ? 2 : 1;
     return Ascii::IsWordStart(c) ? 2 : 0;
 }

@@ -85,6 +85,8 @@ private:
     size_t length_;
     // The shared first-byte index, found once per oracle instead of per look.
     const std::vector<IndexedRow>* rowsByFirstByte_;
+    // Per first byte: whether a row starting with it may need a look ahead.
+    const bool* mayNeedLookAhead_;
     // The text position of the windows' first entries.
     size_t windowStart_ = 0;
     // Row index + 2 (1: no row, 0: unknown), per position and operand state.
