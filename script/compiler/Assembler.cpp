@@ -27,9 +27,8 @@ bool Assembler::Assemble(CompileContext& context) {
     lineMap_.reserve(kInitialReserve);
     lastLine_ = -1;
     if (!context.target) return false;
-    // Assembling changes no member of the target: its string table is
-    // looked up once, not per operand.
-    vocabulary_ = context.target->GetVocabulary();
+    vocabulary_ = nullptr;
+    vocabularyKnown_ = false;
 
     lineMap_.push_back(kOperandInlineText);
     lineMap_.insert(lineMap_.end(), context.sourceName.begin(), context.sourceName.end());
@@ -83,9 +82,22 @@ bool Assembler::EmitOne(CompileContext& context, SNode* node) {
         labels_[node->value.AsInt()].patches.push_back(static_cast<uint32_t>(code_.size() + 1));
         node->value.SetPosition(static_cast<uint32_t>(-1));
     }
-    if (opcode < kOpFirstWithoutOperand && !node->value.WriteOperand(code_, vocabulary_))
-        HiGrammar::Error(context, node->line, "Unsupported type: reference");
+    if (opcode < kOpFirstWithoutOperand) {
+        // Only a text operand reads the table.
+        const uint32_t tag = node->value.GetTag();
+        Vocabulary* table = tag == kTagStringConst || tag == kTagObject ? StringTable(context) : nullptr;
+        if (!node->value.WriteOperand(code_, table))
+            HiGrammar::Error(context, node->line, "Unsupported type: reference");
+    }
     return true;
+}
+
+Vocabulary* Assembler::StringTable(const CompileContext& context) {
+    if (!vocabularyKnown_) {
+        vocabulary_ = context.target ? context.target->GetVocabulary() : nullptr;
+        vocabularyKnown_ = true;
+    }
+    return vocabulary_;
 }
 
 bool Assembler::PlaceLabel(CompileContext& context, SNode* node) {

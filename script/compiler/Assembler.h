@@ -44,7 +44,11 @@ private:
     std::map<int32_t, LabelEntry> labels_;
     // The post-order walk's stack, kept between the statements of a body.
     std::vector<Step> work_;
+    // The target's string table, looked up at the first operand that needs
+    // one: most bodies hold no text, and assembling changes no member.
+    Vocabulary* StringTable(const CompileContext& context);
     Vocabulary* vocabulary_ = nullptr;
+    bool vocabularyKnown_ = false;
     std::vector<uint8_t> code_;
     std::vector<uint8_t> lineMap_;
     int32_t lastLine_ = -1;

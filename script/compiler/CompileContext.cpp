@@ -5,11 +5,11 @@ namespace Vrel {
 CompileContext::CompileContext(const char* name, const char* text)
     : sourceText(text ? text : ""),
       moduleName(ModuleNameFromPath(name)),
-      sourceName(name ? name : ""),
-      words(std::make_unique<t_Vocals>()) {}
+      ownSourceName_(name ? name : ""),
+      sourceName(ownSourceName_) {}
 
 CompileContext::CompileContext(const CompileContext& outer, BinCode* body)
-    : target(body), sourceText(outer.sourceText), sourceName(outer.sourceName), words(std::make_unique<t_Vocals>()) {}
+    : target(body), sourceText(outer.sourceText), sourceName(outer.sourceName) {}
 
 std::unique_ptr<CompileContext> CompileContext::Nested(const CompileContext& outer, BinCode* target) {
     return std::unique_ptr<CompileContext>(new CompileContext(outer, target));

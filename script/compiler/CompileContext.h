@@ -24,6 +24,10 @@ struct CompileContext {
     // The context of a function or module body inside an enclosing compile:
     // same source and messages, no module name, no flags, its own target.
     static std::unique_ptr<CompileContext> Nested(const CompileContext& outer, BinCode* target);
+    // A nested context names its outermost context's text: both must not
+    // move, and the outer one outlives every context nested in it.
+    CompileContext(const CompileContext&) = delete;
+    CompileContext& operator=(const CompileContext&) = delete;
 
     halvo::AutoRef<SNode> tokens;
     halvo::AutoRef<SNode> tree;
@@ -32,11 +36,19 @@ struct CompileContext {
     halvo::AutoRef<BinCode> target;
     const char* sourceText = nullptr;
     std::string moduleName;
-    std::string sourceName;
+
+private:
+    // Only the outermost context keeps the text; nested ones refer to it,
+    // so a function body costs no copy of the path.
+    std::string ownSourceName_;
+
+public:
+    const std::string& sourceName;
     Var result;
     bool functionBody = false;
     bool statementByStatement = false;
-    std::unique_ptr<t_Vocals> words;
+    // Read words live here; only the outermost context's lexer adds any.
+    t_Vocals words;
     LineTable lines;
 
 private:

@@ -72,6 +72,13 @@ bool Lexer::ScanText() {
             ++pos;
             continue;
         }
+        // A run of blanks makes no token in any state, inside comments too:
+        // it is passed here, without a token read for every run.
+        if (c == ' ' || c == '\t' || c == '\r') {
+            while (++pos < length_ && (text_[pos] == ' ' || text_[pos] == '\t' || text_[pos] == '\r')) {
+            }
+            continue;
+        }
         size_t consumed = 1;
         Var value;
         const OpRow* row = NextToken(pos, consumed, value, previous);
@@ -140,7 +147,7 @@ const OpRow* Lexer::ReadString(size_t pos, size_t& consumed, Var& value) {
         return nullptr;
     }
     consumed = end - pos + 1;
-    value.SetStringConst(context_.words->AddWord(end - pos - 1, text_ + pos + 1));
+    value.SetStringConst(context_.words.AddWord(end - pos - 1, text_ + pos + 1));
     return &ValueRow();
 }
 
@@ -227,7 +234,7 @@ void Lexer::SysVariable(const char* name, Var& value) {
     }
 }
 
-const char* Lexer::Word(std::string_view text) { return context_.words->AddWord(text.size(), text.data()); }
+const char* Lexer::Word(std::string_view text) { return context_.words.AddWord(text.size(), text.data()); }
 
 void Lexer::Report(const char* format, ...) {
     char message[Compiler::kMaxMessageLength];

@@ -31,8 +31,9 @@ bool StartsOperandRow(const OpRow& row) {
 using IndexedRow = TokenOracle::IndexedRow;
 
 // The rows by the first byte of their text, each list in table order: a
-// position is matched only against the rows that can begin there.
-const std::vector<IndexedRow>& RowsStartingWith(unsigned char first) {
+// position is matched only against the rows that can begin there. 256
+// lists, built once.
+const std::vector<IndexedRow>* RowsByFirstByte() {
     static const auto* index = [] {
         auto* rows = new std::array<std::vector<IndexedRow>, 256>;
         for (const OpRow* row = OpTable; row->text; ++row) {
@@ -43,30 +44,26 @@ const std::vector<IndexedRow>& RowsStartingWith(unsigned char first) {
         }
         return rows;
     }();
-    return (*index)[first];
+    return index->data();
 }
 
 // Whether a row beginning with this byte may need a look ahead. Where none
 // can (words, brackets, separators), the longest matching row is the answer
 // and the memo tables need not be consulted.
-bool MayNeedLookAhead(unsigned char first) {
+const bool* LookAheadBytes() {
     static const auto* table = [] {
         auto* needs = new std::array<bool, 256>{};
         for (const OpRow* row = OpTable; row->text; ++row)
             if (*row->text && NeedsLookAhead(row->kind)) (*needs)[static_cast<unsigned char>(*row->text)] = true;
         return needs;
     }();
-    return (*table)[first];
+    return table->data();
 }
 
 }  // namespace
 
-TokenOracle::TokenOracle(const char* text, size_t length) : text_(text), length_(length) {}
-
-bool TokenOracle::IsOperandRow(const OpRow& row) {
-    return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
-           row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
-}
+TokenOracle::TokenOracle(const char* text, size_t length)
+    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()), mayNeedLookAhead_(LookAheadBytes()) {}
 
 void TokenOracle::SlideWindow(size_t pos) {
     if (pos < windowStart_) {
@@ -117,7 +114,7 @@ int8_t TokenOracle::StartsMemo(size_t pos, bool afterOperand, Reading reading) c
 
 const OpRow* TokenOracle::RowAt(size_t pos, bool afterOperand) {
     if (pos >= length_) return nullptr;
-    if (!MayNeedLookAhead(static_cast<unsigned char>(text_[pos]))) return LongestMatch(pos, afterOperand);
+    if (!mayNeedLookAhead_[static_cast<unsigned char>(text_[pos])]) return LongestMatch(pos, afterOperand);
     const OpRow* quick = nullptr;
     if (QuickRow(pos, afterOperand, quick)) return quick;
     SlideWindow(pos);
@@ -163,7 +160,7 @@ bool TokenOracle::Matches(size_t pos, const IndexedRow& entry) const {
 
 void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
     out.clear();
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
         if (IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) out.push_back({entry.row, entry.length});
 }
 
@@ -171,7 +168,7 @@ void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Can
 const OpRow* TokenOracle::LongestMatch(size_t pos, bool afterOperand) const {
     const OpRow* best = nullptr;
     size_t bestLength = 0;
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos])))
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
         if (entry.length > bestLength && IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) {
             best = entry.row;
             bestLength = entry.length;
@@ -239,7 +236,7 @@ bool TokenOracle::TryRow(size_t pos, bool afterOperand, Query& missing) {
 bool TokenOracle::QuickRow(size_t pos, bool afterOperand, const OpRow*& best) const {
     best = nullptr;
     size_t bestLength = 0;
-    for (const IndexedRow& entry : RowsStartingWith(static_cast<unsigned char>(text_[pos]))) {
+    for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])]) {
         if (entry.length <= bestLength || !IsMatchedKind(entry.row->kind, afterOperand) || !Matches(pos, entry))
             continue;
         const OpRow& row = *entry.row;
@@ -265,7 +262,7 @@ int8_t TokenOracle::QuickStartsOperand(size_t pos, bool afterOperand) const {
     if (at >= length_) return 1;
     const char c = text_[at];
     if (c == '"' || Ascii::IsDigit(c)) return 2;
-    if (c == '/' || c == '*' || MayNeedLookAhead(static_cast<unsigned char>(c))) return 0;
+    if (c == '/' || c == '*' || mayNeedLookAhead_[static_cast<unsigned char>(c)]) return 0;
     if (const OpRow* row = LongestMatch(at, afterOperand)) return StartsOperandRow(*row) ? 2 : 1;
     return Ascii::IsWordStart(c) ? 2 : 0;
 }

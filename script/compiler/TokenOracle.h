@@ -35,7 +35,10 @@ public:
     // whether the token before it is an operand; null when none fits.
     const OpRow* RowAt(size_t pos, bool afterOperand);
 
-    static bool IsOperandRow(const OpRow& row);
+    static bool IsOperandRow(const OpRow& row) {
+        return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
+               row.subKind == OST_CLOSE_PAREN || row.subKind == OST_CLOSE_BRACKET;
+    }
 
 private:
     // How a look ahead treats a line comment: as running to the end of the
@@ -80,6 +83,10 @@ private:
 
     const char* text_;
     size_t length_;
+    // The shared first-byte index, found once per oracle instead of per look.
+    const std::vector<IndexedRow>* rowsByFirstByte_;
+    // Per first byte: whether a row starting with it may need a look ahead.
+    const bool* mayNeedLookAhead_;
     // The text position of the windows' first entries.
     size_t windowStart_ = 0;
     // Row index + 2 (1: no row, 0: unknown), per position and operand state.

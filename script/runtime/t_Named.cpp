@@ -26,7 +26,7 @@ MemberMap::iterator t_Named::LowerBound(std::string_view key) {
         auto it = members_.end();
         for (int step = 0; step < kTailSteps && it != members_.begin(); ++step) {
             auto before = std::prev(it);
-            if (before->first < key) return it;
+            if (members_.key_comp()(before->first, key)) return it;
             it = before;
         }
         if (it == members_.begin()) return it;

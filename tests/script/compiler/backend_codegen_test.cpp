@@ -157,6 +157,31 @@ TEST_F(CodeGen, ARootMemberOfTheModuleNameThatIsNoModuleIsReplaced) {
     ASSERT_NE(Module("clash"), nullptr);
 }
 
+TEST_F(CodeGen, TextsGoToTheirOwnBodysTableWhereverTheyStand) {
+    // The string table is looked up at a body's first text: a body without
+    // one, a text behind other operands, and the next body's texts must
+    // each land in the table of the body they belong to.
+    ASSERT_EQ(Buffer("texts.cis",
+                     "function int none() { int a = 1; return a + 2; }\n"
+                     "function string late() { int a = 1; int b = a + 2; return \"late\"; }\n"
+                     "function string early() { return \"early\"; }\n"
+                     "string kept = \"module\";\n"),
+              kCompileOk)
+        << AllMessages();
+    BinCode* none = Function("texts", "none");
+    BinCode* late = Function("texts", "late");
+    BinCode* early = Function("texts", "early");
+    ASSERT_TRUE(none && late && early);
+    EXPECT_EQ(Call(none).AsInt(), 3);
+    EXPECT_EQ(Call(late).ToString(), "late");
+    EXPECT_EQ(Call(early).ToString(), "early");
+    EXPECT_EQ(none->GetVocabulary()->GetIndexCount(), 0);
+    EXPECT_GE(late->GetVocabulary()->Find("late"), 0);
+    EXPECT_LT(late->GetVocabulary()->Find("early"), 0);
+    EXPECT_GE(early->GetVocabulary()->Find("early"), 0);
+    EXPECT_EQ(Module("texts")->GetMember("kept")->ToString(), "module");
+}
+
 TEST_F(CodeGen, CompileWithoutThreadMakesAnAnonymousModule) {
     Var result;
     ASSERT_EQ(Run("return \"made\" + \" here\";", result), kCompileOk);

@@ -122,6 +122,16 @@ TEST_F(Faults, TooManyParametersOrVariablesAreReported) {
     EXPECT_EQ(AllMessages(), "locals.cis(2) : Too many variables\n");
 }
 
+TEST_F(Faults, MessagesFromNestedBodiesNameTheWholeSourceName) {
+    // Bodies nested two deep refer to the outermost context's name; one far
+    // past a short string's inline room must come through whole.
+    const std::string alias = "a/rather/long/folder/for/the/nested/source.cis";
+    std::string parameters;
+    for (int i = 0; i <= HiGrammar::kMaxParameters; ++i) parameters += (i ? ", int p" : "int p") + std::to_string(i);
+    EXPECT_EQ(Buffer(alias.c_str(), "module deep {\nfunction f(" + parameters + ") { }\n}"), kCompileGeneratorFailed);
+    EXPECT_EQ(AllMessages(), alias + "(2) : Too many parameters\n");
+}
+
 TEST_F(Faults, AFunctionOutlivesItsAnonymousModule) {
     Var result;
     ASSERT_EQ(Run("int hidden = 2; function int f() { return 1; } function g() { return hidden; } return f;", result),

@@ -100,6 +100,18 @@ TEST(LexerComments, NestAndHideTheirContents) {
     EXPECT_TRUE(RunFrontEnd("a /* never closed").lexed);
 }
 
+TEST(LexerComments, BlankRunsNeitherEndNorOpenAComment) {
+    // Blanks inside comments are passed in one go: the marks behind them
+    // must still count, and a blank between '*' and '/' ends nothing.
+    auto lines = TokenLines("a /* \t * / \r */ \t b // \t */ c\r\n \t d /*\t/* */ \t*/e");
+    std::vector<std::string> expected = {"name  () name (a)", "name  () name (b)", "name  () name (d)",
+                                         "name  () name (e)"};
+    EXPECT_EQ(lines, expected);
+    auto unclosed = RunFrontEnd("a /* \t  \r ");
+    EXPECT_TRUE(unclosed.lexed);
+    EXPECT_EQ(unclosed.tokens, "name  () name (a)\n");
+}
+
 TEST(LexerComments, TokenAfterABlockCommentKeepsItsLine) {
     auto lines = TokenLines("/* one\ntwo\nthree */ x = @LINENUMBER");
     ASSERT_EQ(lines.size(), 3u);

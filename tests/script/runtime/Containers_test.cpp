@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace Vrel;
 using namespace valuetest;
@@ -209,6 +212,31 @@ TEST_F(ContainerTest, StructureMembers) {
     EXPECT_EQ(s->GetCount(), 3);
     s->CopyMembers(*other);
     EXPECT_EQ(s->ToString(), "(a::1,z::26)");
+}
+
+TEST_F(ContainerTest, MemberNamesSortByteWiseAtEveryLength) {
+    // The member order agrees with the library's string order: high bytes
+    // after plain ones, a prefix first, and names past the in-place length
+    // told apart before, at and after it.
+    const std::string longBase(20, 'n');
+    const std::vector<std::string> names = {"", "a", "ab", "b", "B", "~b", "~v", "\xC3\xA4", "z\x80", "z\x7F",
+                                            longBase, longBase + "a", longBase.substr(0, 16) + "a",
+                                            longBase.substr(0, 15) + "\xFF", longBase.substr(0, 17) + "\x01",
+                                            longBase.substr(0, 16)};
+    MemberNameLess less;
+    for (const std::string& x : names)
+        for (const std::string& y : names)
+            EXPECT_EQ(less(x, y), std::less<>()(x, y)) << '"' << x << "\" against \"" << y << '"';
+
+    halvo::AutoRef<t_Named> s(new t_Named);
+    for (const std::string& name : names) s->GetOrAddMember(name.c_str());
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<std::string> kept;
+    for (const auto& member : s->GetMembers()) kept.push_back(member.first);
+    EXPECT_EQ(kept, sorted);
+    for (const std::string& name : sorted) EXPECT_NE(s->FindMember(name.c_str()), nullptr) << name;
+    EXPECT_EQ(s->FindMember((longBase + "b").c_str()), nullptr);
 }
 
 TEST_F(ContainerTest, LongTextFormsEndWithAnEllipsis) {
