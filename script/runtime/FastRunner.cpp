@@ -167,12 +167,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
     Forget();
 
 enterBlock:
-    if (localCount < block->GetLocalsNeeded()) {
-        if (!Flush(frame)) return false;
-        frame.pc = block->GetStart();
-        operand = current;
-        return true;
-    }
+    if (localCount < block->GetLocalsNeeded()) return HandOverAt(frame, block->GetStart(), current, operand);
     constants_ = block->GetConstants();
     bases[2] = const_cast<Var*>(constants_);
     op = block->GetOps().data();
@@ -337,9 +332,9 @@ call:
             current = calledScript_ ? operand : block->GetExit(op->exit2).operand;
             FAST_NEXT();
         case CallOutcome::kHandOver:
+            // Behind a script function the operand is the callee's, as set.
             if (!calledScript_) return Leave(frame, *block, block->GetExit(op->exit2), current, operand);
-            frame.pc = block->GetExit(op->exit2).pc;
-            return true;
+            return HandOverAt(frame, block->GetExit(op->exit2).pc, operand, operand);
         case CallOutcome::kNotHere: goto guardFailed;
         case CallOutcome::kFailed: return false;
     }
@@ -442,10 +437,7 @@ followLink:
         block = link->block;
         goto enterBlock;
     }
-    if (!Flush(frame)) return false;
-    frame.pc = link->pc;
-    operand = current;
-    return true;
+    return HandOverAt(frame, link->pc, current, operand);
 
 leave:
 guardFailed:
@@ -462,25 +454,29 @@ bool FastRunner::Leave(CallFrame& frame, const FastBlock& block, const FastExit&
     if (!Flush(frame)) return false;
     const FastItem* items = block.GetItems() + exit.firstItem;
     for (uint32_t i = 0; i < exit.itemCount; ++i)
-        if (!Materialize(frame, block, items[i])) return false;
+        if (!Materialize(frame, items[i])) return false;
     frame.pc = exit.pc;
     operand = exit.operand ? exit.operand : current;
     return true;
 }
 
-bool FastRunner::Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item) {
-    Var* slot = frame.Push();
-    if (!slot) {
-        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
-        return false;
-    }
-    switch (item.base) {
-        case FastBase::kRegister: slot->CopyWithoutConst(registers_[item.index]); break;
-        case FastBase::kLocal: slot->SetReference(locals_ + item.index); break;
-        case FastBase::kConstant: slot->CopyWithoutConst(block.GetConstants()[item.index]); break;
-        case FastBase::kPointer: slot->SetReference(pointers_[item.index]); break;
-    }
+bool FastRunner::HandOverAt(CallFrame& frame, uint32_t pc, const Var* current, const Var*& operand) {
+    if (!Flush(frame)) return false;
+    frame.pc = pc;
+    operand = current;
     return true;
+}
+
+Var* FastRunner::PushSlot(CallFrame& frame) {
+    Var* slot = frame.Push();
+    if (!slot) thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+    return slot;
+}
+
+bool FastRunner::Materialize(CallFrame& frame, const FastItem& item) {
+    Var* slot = PushSlot(frame);
+    if (slot) SlotValue(item.base, item.index, *slot);
+    return slot != nullptr;
 }
 
 // The kept values and pins go to the frame, where the bytecode has them.
@@ -489,10 +485,9 @@ bool FastRunner::FlushHeld(CallFrame& frame) {
     if (pendingList_ != kNoList && !RealizeList(frame)) return false;
     for (int i = 0; i < pinCount_; ++i) frame.Pin(pins_[i]);
     for (int i = 0; i < keptCount_; ++i) {
-        Var* slot = frame.Push();
+        Var* slot = PushSlot(frame);
         if (!slot) {
             Forget();
-            thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
             return false;
         }
         slot->Assign(kept_[i]);
@@ -501,22 +496,22 @@ bool FastRunner::FlushHeld(CallFrame& frame) {
     return true;
 }
 
-// What a stack slot holding the item would hold.
-// Slots given here hold no object: kept values and fresh locals.
-void FastRunner::SlotValue(const FastOp& op, Var& slot) const {
-    if (op.aBase == FastBase::kLocal) {
-        slot.OverwriteReference(locals_ + op.a);
-    } else if (op.aBase == FastBase::kPointer) {
-        slot.OverwriteReference(pointers_[op.a]);
+// What a stack slot holding the item would hold. Slots given here hold no
+// object: kept values and fresh slots.
+void FastRunner::SlotValue(FastBase base, uint16_t index, Var& slot) const {
+    if (base == FastBase::kLocal) {
+        slot.OverwriteReference(locals_ + index);
+    } else if (base == FastBase::kPointer) {
+        slot.OverwriteReference(pointers_[index]);
     } else {
         MakeEmpty(slot);
-        slot.CopyWithoutConst(op.aBase == FastBase::kRegister ? registers_[op.a] : constants_[op.a]);
+        slot.CopyWithoutConst(base == FastBase::kRegister ? registers_[index] : constants_[index]);
     }
 }
 
 bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
     if (keptCount_ == kMaxKept && !Flush(frame)) return false;
-    SlotValue(op, kept_[keptCount_++]);
+    SlotValue(op.aBase, op.a, kept_[keptCount_++]);
     return true;
 }
 
@@ -526,7 +521,7 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
     const FastExit& below = block.GetExit(op.exit);
     if (!Flush(frame)) return false;
     for (uint32_t i = 0; i < below.itemCount; ++i)
-        if (!Materialize(frame, block, block.GetItems()[below.firstItem + i])) return false;
+        if (!Materialize(frame, block.GetItems()[below.firstItem + i])) return false;
     pendingList_ = op.a;
     return true;
 }
@@ -536,11 +531,8 @@ bool FastRunner::RealizeList(CallFrame& frame) {
     pendingList_ = kNoList;
     halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
     if (!array) array = VarArray::CreateWithCount(count);
-    Var* slot = array ? frame.Push() : nullptr;
-    if (!slot) {
-        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
-        return false;
-    }
+    Var* slot = array ? PushSlot(frame) : nullptr;
+    if (!slot) return false;
     // Every list made here is a plain VarArray: one record look-up serves.
     if (arrayRecord_) {
         slot->SetObjectOfRecord(array.Get(), arrayRecord_);
@@ -606,11 +598,8 @@ FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& o
         registers_[op.dst].CopyWithoutConst(result);
         frame.Truncate(frame.GetCount() - op.b);
     } else {
-        Var* slot = frame.Push();
-        if (!slot) {
-            thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
-            return CallOutcome::kFailed;
-        }
+        Var* slot = PushSlot(frame);
+        if (!slot) return CallOutcome::kFailed;
         slot->CopyWithoutConst(result);
     }
     thread_.KeepArgumentArray(arguments);
@@ -624,11 +613,8 @@ FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& o
 FastRunner::CallOutcome FastRunner::CallScript(CallFrame& frame, const FastOp& op, BinCode& function) {
     halvo::AutoRef<BinCode> keep(&function);
     if (!Flush(frame)) return CallOutcome::kFailed;
-    Var* slot = frame.Push();
-    if (!slot) {
-        thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
-        return CallOutcome::kFailed;
-    }
+    Var* slot = PushSlot(frame);
+    if (!slot) return CallOutcome::kFailed;
     slot->SetReference(pointers_[op.a]);
     thread_.PushFrame(&function);
     // The callee's return stops at this frame, where the block goes on.
@@ -692,10 +678,7 @@ FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& valu
 }
 
 bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {
-    if (thread_.GetCurrentFrame() != &frame || frame.GetCount() < op.b + 1u) return false;
-    if (vm_.GetDebugHandler() || vm_.IsStepLimited()) return false;
-    if (frame.GetLocals().GetCount() != localCount_ || (localCount_ > 0 && frame.GetLocals().At(0) != locals_))
-        return false;
+    if (!StillHere(frame) || frame.GetCount() < op.b + 1u) return false;
     const Var& result = frame.Top();
     if (!IsPlainNumberTag(result.GetTag())) return false;
     registers_[op.dst].CopyWithoutConst(result);
@@ -713,10 +696,16 @@ bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var&
         thread_.SetState(kThreadReturned);
         return false;
     }
-    if (current != &frame || thread_.GetState() != kThreadRunning || vm_.GetDebugHandler() || vm_.IsStepLimited())
-        return false;
-    if (!IsPlainNumberTag(result.GetTag()) || frame.GetCount() < op.b) return false;
-    return frame.GetLocals().GetCount() == localCount_ && (localCount_ == 0 || frame.GetLocals().At(0) == locals_);
+    return StillHere(frame) && IsPlainNumberTag(result.GetTag()) && frame.GetCount() >= op.b;
+}
+
+// After a call: the thread runs on in this frame on the quick loop, with
+// its locals where the block found them.
+bool FastRunner::StillHere(CallFrame& frame) const {
+    if (thread_.GetCurrentFrame() != &frame || thread_.GetState() != kThreadRunning) return false;
+    if (vm_.GetDebugHandler() || vm_.IsStepLimited()) return false;
+    VarTable& locals = frame.GetLocals();
+    return locals.GetCount() == localCount_ && (localCount_ == 0 || locals.At(0) == locals_);
 }
 
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
@@ -728,7 +717,7 @@ bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
     Var* element = static_cast<VarArray*>(object)->GetAt(op.b);
     if (!element) return false;
     Var value;
-    SlotValue(op, value);
+    SlotValue(op.aBase, op.a, value);
     element->CopyWithoutConst(value);
     return true;
 }

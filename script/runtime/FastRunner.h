@@ -68,8 +68,11 @@ private:
         return (pendingList_ == kNoList && pinCount_ == 0 && keptCount_ == 0) || FlushHeld(frame);
     }
     bool FlushHeld(CallFrame& frame);
-    bool Materialize(CallFrame& frame, const FastBlock& block, const FastItem& item);
-    void SlotValue(const FastOp& op, Var& slot) const;
+    bool HandOverAt(CallFrame& frame, uint32_t pc, const Var* current, const Var*& operand);
+    // A new slot on the frame's stack; null, reported, when it is full.
+    Var* PushSlot(CallFrame& frame);
+    bool Materialize(CallFrame& frame, const FastItem& item);
+    void SlotValue(FastBase base, uint16_t index, Var& slot) const;
     bool Keep(CallFrame& frame, const FastOp& op);
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
     bool AssignElement(CallFrame& frame, const FastOp& op);
@@ -85,6 +88,7 @@ private:
     bool CopyParameters(CallFrame& frame);
     FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
+    bool StillHere(CallFrame& frame) const;
     bool Pin(CallFrame& frame, VarExtension* container);
     void Forget() {
         keptCount_ = 0;

@@ -225,6 +225,7 @@ private:
     bool Call();
     bool CallNative(detail::function_adapter* adapter);
     bool Return(uint8_t opcode);
+    Var& EmptyReturnValue();
     bool DeliverResult(const Var& result);
     bool LeaveFrame();
     bool ParamCopy();
@@ -1020,15 +1021,21 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
     return true;
 }
 
-bool Interpreter::Return(uint8_t opcode) {
+// The thread's value made an empty value of the function's return type.
+Var& Interpreter::EmptyReturnValue() {
     BinCode* function = frame_->GetFunction();
-    const char* returnType = function->GetReturnType().c_str();
     Var& value = thread_.GetValue();
     MakeEmpty(value);
     if (const TypeRecord* record = function->GetReturnRecord())
         value.InitTypeFromRecord(record);
     else
-        value.InitType(returnType);
+        value.InitType(function->GetReturnType().c_str());
+    return value;
+}
+
+bool Interpreter::Return(uint8_t opcode) {
+    const char* returnType = frame_->GetFunction()->GetReturnType().c_str();
+    Var& value = EmptyReturnValue();
     bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
     Var result;
     if (hasValue) {
@@ -1078,13 +1085,7 @@ bool Interpreter::Return(uint8_t opcode) {
 // Return's way with a number, without the value on the stack: the value
 // never refers to a variable and is no list.
 FastCallHost::ReturnOutcome Interpreter::ReturnNumber(const Var& result) {
-    BinCode* function = frame_->GetFunction();
-    Var& value = thread_.GetValue();
-    MakeEmpty(value);
-    if (const TypeRecord* record = function->GetReturnRecord())
-        value.InitTypeFromRecord(record);
-    else
-        value.InitType(function->GetReturnType().c_str());
+    Var& value = EmptyReturnValue();
     if (!value.AssignTyped(result)) return ReturnOutcome::kRefused;
     if (!DeliverResult(value)) return ReturnOutcome::kFailed;
     return LeaveFrame() ? ReturnOutcome::kReturned : ReturnOutcome::kFailed;
