@@ -11,7 +11,11 @@
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/VarArray.h"
+#include "script/runtime/VarBinary.h"
 #include "script/runtime/t_Named.h"
+
+#include <algorithm>
+#include <bit>
 
 namespace Vrel {
 
@@ -148,6 +152,7 @@ bool FastRunner::Run(CallFrame& frame, DecodedCode& code, FastBlock& start, cons
         kHandlers[static_cast<int>(FastCode::kNotEqualBranch)] = &&notEqualBranch;
     }
 
+    operandSlot_ = &operand;
     // Natives may change the member layout: re-read after each.
     uint64_t generation = t_Named::GetLayoutGeneration();
     const Var* current = operand;
@@ -529,10 +534,17 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
 bool FastRunner::RealizeList(CallFrame& frame) {
     const int count = pendingList_;
     pendingList_ = kNoList;
+    return MakeList(frame, count, *window_);
+}
+
+bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow& window) {
     halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
     if (!array) array = VarArray::CreateWithCount(count);
     Var* slot = array ? PushSlot(frame) : nullptr;
-    if (!slot) return false;
+    if (!slot) {
+        DropListValues(window);
+        return false;
+    }
     // Every list made here is a plain VarArray: one record look-up serves.
     if (arrayRecord_) {
         slot->SetObjectOfRecord(array.Get(), arrayRecord_);
@@ -540,7 +552,18 @@ bool FastRunner::RealizeList(CallFrame& frame) {
         slot->SetObject(array.Get());
         arrayRecord_ = slot->GetRecord();
     }
+    for (uint32_t assigned = window.listAssigned; assigned != 0; assigned &= assigned - 1) {
+        const int index = std::countr_zero(assigned);
+        if (Var* element = array->GetAt(index)) element->CopyWithoutConst(window.listValues[index]);
+    }
+    if (window.listAssigned) DropListValues(window);
     return true;
+}
+
+void FastRunner::DropListValues(FastWindow& window) {
+    for (uint32_t assigned = window.listAssigned; assigned != 0; assigned &= assigned - 1)
+        MakeEmpty(window.listValues[std::countr_zero(assigned)]);
+    window.listAssigned = 0;
 }
 
 FastRunner::FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host)
@@ -556,12 +579,22 @@ FastRunner::~FastRunner() { windows_.GiveBack(firstWindow_); }
 void FastRunner::EnterWindow(size_t level) {
     FastWindow& window = windows_.At(firstWindow_ + level);
     level_ = level;
+    window_ = &window;
+    callerWindow_ = level > 0 ? &windows_.At(firstWindow_ + level - 1) : nullptr;
     registers_ = window.registers.data();
     pointers_ = window.pointers.data();
 }
 
 FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
     calledScript_ = false;
+    if (pendingList_ != kNoList && !vm_.GetDebugHandler()) {
+        BinCode* function = ToBinCode(pointers_[op.a]->Followed());
+        if (function && thread_.GetDepth() + 1 < kMaxCallDepth && CanCallDirectly(frame))
+            return CallDirectly(frame, op, *function);
+    }
+    // Anything but a block may look at the stacks: the lists owed below
+    // are made first.
+    if (owedLevels_ > 0 && !SettleOwed()) return CallOutcome::kFailed;
     if (pendingList_ != kNoList && !RealizeList(frame)) return CallOutcome::kFailed;
     if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotHere;
     const Var& callee = pointers_[op.a]->Followed();
@@ -625,12 +658,13 @@ FastRunner::CallOutcome FastRunner::CallScript(CallFrame& frame, const FastOp& o
     const Var* const savedConstants = constants_;
     const size_t level = level_;
     EnterWindow(level + 1);
-    const bool ran = host_.RunCallee();
+    const bool ran = host_.RunCallee(false);
     EnterWindow(level);
     locals_ = savedLocals;
     localCount_ = savedLocalCount;
     constants_ = savedConstants;
     Forget();
+    calledScript_ = true;
     if (!ran) return CallOutcome::kFailed;
     if (thread_.GetState() != kThreadReturned) {
         // Stopped inside: the callee's later return goes on in the bytecode.
@@ -642,10 +676,128 @@ FastRunner::CallOutcome FastRunner::CallScript(CallFrame& frame, const FastOp& o
     return TakeBackResult(frame, op) ? CallOutcome::kGoOn : CallOutcome::kHandOver;
 }
 
+bool FastRunner::CanCallDirectly(const CallFrame& frame) const {
+    return pendingList_ <= kMaxHeldElements && keptCount_ == 0 && pinCount_ <= kMaxOwedPins &&
+           // The owed list and callee slot must fit when they are made.
+           frame.GetCount() + 2 < kMaxStackValues;
+}
+
+FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp& op, BinCode& function) {
+    halvo::AutoRef<BinCode> keep(&function);
+    calledScript_ = true;
+    OwedCall& owed = window_->owed;
+    owed.caller = &frame;
+    owed.count = pendingList_;
+    owed.calleeVariable = pointers_[op.a];
+    owed.pinCount = pinCount_;
+    std::copy_n(pins_.begin(), pinCount_, owed.pins.begin());
+    pendingList_ = kNoList;
+    pinCount_ = 0;
+    const size_t level = level_;
+    owedLevels_ = std::max(owedLevels_, level + 1);
+    thread_.PushFrame(&function);
+    CallFrame& callee = *thread_.GetCurrentFrame();
+    owed.callee = &callee;
+    // What entering the frame on the bytecode leaves for line tracking.
+    callee.entryLinePending = true;
+    callee.entryPc = 0;
+    // The callee's return stops at this frame, where the block goes on.
+    const bool wasEnteredFromNative = frame.enteredFromNative;
+    frame.enteredFromNative = true;
+    Var* const savedLocals = locals_;
+    const int savedLocalCount = localCount_;
+    const Var* const savedConstants = constants_;
+    EnterWindow(level + 1);
+    DecodedCode* code = nullptr;
+    FastBlock* entry = EntryBlock(callee, code);
+    bool ran = !entry || Run(callee, *code, *entry, *operandSlot_);
+    const bool backHere = ran && thread_.GetState() == kThreadReturned && thread_.GetCurrentFrame() == &frame;
+    const bool returnedUnseen = backHere && owed.caller != nullptr;
+    if (!returnedUnseen) {
+        // The bytecode runs the callee from here, or an error ends the run:
+        // what the calls owe their callers' stacks is made now.
+        const bool settled = SettleOwed();
+        ran = ran && settled;
+        if (ran && !backHere) ran = host_.RunCallee(entry != nullptr);
+    }
+    EnterWindow(level);
+    locals_ = savedLocals;
+    localCount_ = savedLocalCount;
+    constants_ = savedConstants;
+    frame.enteredFromNative = wasEnteredFromNative;
+    calledScript_ = true;
+    if (returnedUnseen) {
+        thread_.SetState(kThreadRunning);
+        return TakeOwedResult(frame, op);
+    }
+    Forget();
+    if (!ran) return CallOutcome::kFailed;
+    if (thread_.GetState() != kThreadReturned) return CallOutcome::kHandOver;
+    thread_.SetState(kThreadRunning);
+    return TakeBackResult(frame, op) ? CallOutcome::kGoOn : CallOutcome::kHandOver;
+}
+
+FastBlock* FastRunner::EntryBlock(CallFrame& callee, DecodedCode*& code) {
+    VarBinary* binary = callee.GetCode();
+    if (!binary) return nullptr;
+    code = &binary->Decoded(callee.GetVocabulary());
+    return code->FastBlockAt(0u);
+}
+
+FastRunner::CallOutcome FastRunner::TakeOwedResult(CallFrame& frame, const FastOp& op) {
+    OwedCall& owed = window_->owed;
+    const Var& result = thread_.GetValue();
+    if (!IsPlainNumberTag(result.GetTag())) {
+        // The bytecode goes on with the result where the call leaves it:
+        // in the list's slot, the list made and let go as on delivery.
+        const bool made = SettleCall(level_);
+        Forget();
+        if (!made) return CallOutcome::kFailed;
+        frame.Pop();
+        thread_.KeepArgumentArray(frame.Top());
+        frame.Top().CopyWithoutConst(result);
+        return CallOutcome::kHandOver;
+    }
+    owed.caller = nullptr;
+    Forget();
+    // The statement's pins wait here again, as if the call had not been.
+    std::copy_n(owed.pins.begin(), owed.pinCount, pins_.begin());
+    pinCount_ = owed.pinCount;
+    registers_[op.dst].CopyWithoutConst(result);
+    frame.Truncate(frame.GetCount() - op.b);
+    return CallOutcome::kGoOn;
+}
+
+bool FastRunner::SettleOwed() {
+    bool settled = true;
+    for (size_t level = 0; level < owedLevels_; ++level)
+        if (!SettleCall(level)) settled = false;
+    owedLevels_ = 0;
+    return settled;
+}
+
+// What the call would have left on the caller's stack: the list, the pins
+// and the callee slot, in that order.
+bool FastRunner::SettleCall(size_t level) {
+    FastWindow& window = windows_.At(firstWindow_ + level);
+    OwedCall& owed = window.owed;
+    CallFrame* caller = owed.caller;
+    if (!caller) return true;
+    owed.caller = nullptr;
+    if (!MakeList(*caller, owed.count, window)) return false;
+    for (int i = 0; i < owed.pinCount; ++i) caller->Pin(owed.pins[i]);
+    Var* slot = PushSlot(*caller);
+    if (!slot) return false;
+    slot->SetReference(owed.calleeVariable);
+    return true;
+}
+
 // What the parameter copy does when every argument is a number of its
 // parameter's own kind and every parameter gets one; anything else is left
 // to the instruction, which may redo the copies made here.
 bool FastRunner::CopyParameters(CallFrame& frame) {
+    if (callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame)
+        return CopyOwedParameters(frame);
     const uint32_t depth = thread_.GetDepth();
     CallFrame* caller = depth > 0 ? thread_.GetFrame(depth - 1) : nullptr;
     if (!caller || caller->GetCount() < 2) return false;
@@ -663,8 +815,20 @@ bool FastRunner::CopyParameters(CallFrame& frame) {
     return true;
 }
 
+// The same, from the elements the caller's owed list would hold.
+bool FastRunner::CopyOwedParameters(CallFrame& frame) {
+    const int parameters = frame.GetFunction()->GetParamCount();
+    if (callerWindow_->owed.count != parameters || parameters > localCount_ ||
+        callerWindow_->listAssigned != (1u << parameters) - 1)
+        return false;
+    for (int i = 0; i < parameters; ++i)
+        if (!AssignParameterNumber(locals_[i], callerWindow_->listValues[i])) return false;
+    return true;
+}
+
 FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& value) {
-    if (!IsPlainNumberTag(value.GetTag())) return FastCallHost::ReturnOutcome::kRefused;
+    // A list with elements is what the instruction returns from.
+    if (!IsPlainNumberTag(value.GetTag()) || window_->listAssigned) return FastCallHost::ReturnOutcome::kRefused;
     // The return list nobody saw is never made: leaving the frame would
     // drop it unread. Refused, the instruction gets it after all.
     const int pending = pendingList_;
@@ -672,7 +836,9 @@ FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& valu
     if (!Flush(frame)) return FastCallHost::ReturnOutcome::kFailed;
     Var result;
     result.CopyWithoutConst(value);
-    const FastCallHost::ReturnOutcome outcome = host_.ReturnNumber(result);
+    const bool owedByCaller =
+        callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame;
+    const FastCallHost::ReturnOutcome outcome = host_.ReturnNumber(frame, result, !owedByCaller);
     if (outcome == FastCallHost::ReturnOutcome::kRefused) pendingList_ = pending;
     return outcome;
 }
@@ -709,7 +875,18 @@ bool FastRunner::StillHere(CallFrame& frame) const {
 }
 
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
-    if (pendingList_ != kNoList && !RealizeList(frame)) return false;
+    if (pendingList_ != kNoList) {
+        // The element waits with the list.
+        if (op.b < pendingList_ && op.b < kMaxHeldElements) {
+            Var& value = window_->listValues[op.b];
+            const uint32_t bit = 1u << op.b;
+            if (window_->listAssigned & bit) MakeEmpty(value);
+            SlotValue(op.aBase, op.a, value);
+            window_->listAssigned |= bit;
+            return true;
+        }
+        if (!RealizeList(frame)) return false;
+    }
     if (frame.GetCount() == 0) return false;
     Var& list = frame.Top();
     VarExtension* object = list.GetTag() == kTagObject ? list.GetObject() : nullptr;

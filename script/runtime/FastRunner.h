@@ -31,16 +31,20 @@ class function_adapter;
 class FastCallHost {
 public:
     virtual ~FastCallHost() = default;
-    // Runs the frame just pushed. True when it returned to the frame below
+    // Runs the current frame. True when it returned to the frame below
     // (the thread then says kThreadReturned) or the thread stopped running;
-    // false after an error, reported on the thread.
-    virtual bool RunCallee() = 0;
+    // false after an error, reported on the thread. resumed: a block ran
+    // the frame from its entry and handed over at its pc, so that the
+    // instruction there runs on the bytecode first.
+    virtual bool RunCallee(bool resumed) = 0;
     enum class ReturnOutcome { kReturned, kRefused, kFailed };
-    // Returns result, a number, from the current frame as the return
+    // Returns result, a number, from frame, the current one, as the return
     // instruction would, the frame's stack holding the return list on top.
     // kRefused (nothing delivered) when the function's type takes no such
-    // value: the instruction then reports it.
-    virtual ReturnOutcome ReturnNumber(const Var& result) = 0;
+    // value: the instruction then reports it. Without deliver the result
+    // stays in the thread's value only: the caller owes its list (see
+    // OwedCall) and takes the result from there.
+    virtual ReturnOutcome ReturnNumber(CallFrame& frame, const Var& result, bool deliver) = 0;
 };
 
 class FastRunner {
@@ -82,10 +86,25 @@ private:
     CallOutcome Call(CallFrame& frame, const FastOp& op);
     CallOutcome CallNative(CallFrame& frame, const FastOp& op, detail::function_adapter& adapter);
     CallOutcome CallScript(CallFrame& frame, const FastOp& op, BinCode& function);
+    // The call without its list: the callee runs on its entry block
+    // nested here, and its list is made only when something could see it.
+    bool CanCallDirectly(const CallFrame& frame) const;
+    CallOutcome CallDirectly(CallFrame& frame, const FastOp& op, BinCode& function);
+    // The callee's entry block, null when its entry stays with the
+    // bytecode.
+    static FastBlock* EntryBlock(CallFrame& callee, DecodedCode*& code);
+    // The result the callee left in the thread's value, the list it was
+    // owed never made.
+    CallOutcome TakeOwedResult(CallFrame& frame, const FastOp& op);
+    // Every level's owed list, pins and callee slot go to its caller's
+    // stack: before anything but a block runs.
+    bool SettleOwed();
+    bool SettleCall(size_t level);
     // The result on top of the frame's stack goes to its register and the
     // values below the list come back, when the run may go on here.
     bool TakeBackResult(CallFrame& frame, const FastOp& op);
     bool CopyParameters(CallFrame& frame);
+    bool CopyOwedParameters(CallFrame& frame);
     FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool StillHere(CallFrame& frame) const;
@@ -94,8 +113,13 @@ private:
         keptCount_ = 0;
         pinCount_ = 0;
         pendingList_ = kNoList;
+        if (window_->listAssigned) DropListValues(*window_);
     }
     bool RealizeList(CallFrame& frame);
+    // A list of count elements on top of frame's stack, with the elements
+    // that wait in window.
+    bool MakeList(CallFrame& frame, int count, FastWindow& window);
+    static void DropListValues(FastWindow& window);
 
     // Registers of one nesting level: a script function called from a
     // block runs its own blocks in the next window while the caller's wait.
@@ -107,6 +131,13 @@ private:
     FastWindows& windows_;
     size_t firstWindow_ = 0;
     size_t level_ = 0;
+    FastWindow* window_ = nullptr;
+    // The window of the level that called this one, whose call may be owed.
+    FastWindow* callerWindow_ = nullptr;
+    // Levels below this may owe a call.
+    size_t owedLevels_ = 0;
+    // The interpreter's current operand, which every run here reports to.
+    const Var** operandSlot_ = nullptr;
     // Whether the last call ran a script function (which changes the
     // current operand) rather than a native.
     bool calledScript_ = false;

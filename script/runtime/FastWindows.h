@@ -8,14 +8,44 @@
 #include "script/runtime/Var.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace Vrel {
 
+class CallFrame;
+class VarExtension;
+
+// Elements of a list made in a block that wait in its window until the list
+// must exist; longer lists are made at once.
+constexpr int kMaxHeldElements = 8;
+// Containers a call made from a block may leave unpinned while it runs.
+constexpr int kMaxOwedPins = 4;
+
+// A script function called from a block before its argument list was
+// made: nothing but compiled blocks has run since, so nothing has seen the
+// caller's stack. The list (its elements wait in the window), the pins and
+// the callee slot are owed to the caller's stack until something could
+// look at it, and never made when the callee returns straight into the
+// block.
+struct OwedCall {
+    CallFrame* caller = nullptr;  // null: nothing is owed
+    CallFrame* callee = nullptr;
+    int count = 0;
+    Var* calleeVariable = nullptr;
+    std::array<VarExtension*, kMaxOwedPins> pins{};
+    int pinCount = 0;
+};
+
 struct FastWindow {
     std::array<Var, kMaxFastDepth> registers;
     std::array<Var*, kMaxFastDepth> pointers{};
+    // The list waiting at this level: element i is in listValues[i] when
+    // bit i of listAssigned is set; unassigned entries are empty.
+    std::array<Var, kMaxHeldElements> listValues;
+    uint32_t listAssigned = 0;
+    OwedCall owed;
 };
 
 class FastWindows {

@@ -176,13 +176,14 @@ public:
 private:
     // The frames from the current one on, until the thread stops running
     // or runs off the end of a function's code.
-    bool RunFrames();
-    bool RunCallee() override;
-    ReturnOutcome ReturnNumber(const Var& result) override;
+    // leftBlock: a compiled block just handed over at the frame's pc.
+    bool RunFrames(bool leftBlock = false);
+    bool RunCallee(bool resumed) override;
+    ReturnOutcome ReturnNumber(CallFrame& frame, const Var& result, bool deliver) override;
     // Runs instructions while no debug handler watches and no step limit
     // counts them: the loop the game and the tools without a debugger use.
     // True when the careful loop should take over (or the run is over).
-    bool RunQuick();
+    bool RunQuick(bool leftBlock);
     bool QuickBinary(uint8_t opcode);
     bool QuickAssign();
     bool QuickPostfix(int step);
@@ -193,7 +194,8 @@ private:
     // look-up; null past the end of the code, with the frame's pc left there.
     inline DecodedInstruction* Follow(DecodedInstruction*& link, uint32_t position);
     bool PushUnfused(DecodedInstruction& instruction);
-    bool EnterCurrentFrame();
+    // resumed: the frame was entered before, by a compiled block.
+    bool EnterCurrentFrame(bool resumed = false);
     void TrackLine();
     void SettleEntryLine(CallFrame& frame);
     bool Step(uint8_t opcode);
@@ -225,9 +227,14 @@ private:
     bool Call();
     bool CallNative(detail::function_adapter* adapter);
     bool Return(uint8_t opcode);
-    Var& EmptyReturnValue();
+    Var& EmptyReturnValue(CallFrame& frame);
     bool DeliverResult(const Var& result);
-    bool LeaveFrame();
+    // Leaves frame, the current one; the interpreter may be on another
+    // frame when a block runs frame nested.
+    bool LeaveFrame(CallFrame& frame);
+    // The current operand, copied where it outlives the decoding it came
+    // from.
+    void HoldOperand();
     bool ParamCopy();
 
     Thread& thread_;
@@ -281,12 +288,14 @@ bool Interpreter::Run() {
     return RunFrames();
 }
 
-bool Interpreter::RunFrames() {
+bool Interpreter::RunFrames(bool leftBlock) {
     while (thread_.GetState() == kThreadRunning && frame_->pc < size_) {
         if (!vm_.GetDebugHandler() && !vm_.IsStepLimited()) {
-            if (!RunQuick()) return false;
+            if (!RunQuick(leftBlock)) return false;
+            leftBlock = false;
             continue;
         }
+        leftBlock = false;
         if (vm_.GetDebugHandler()) {
             TrackLine();
             if (thread_.GetState() != kThreadRunning) break;
@@ -305,17 +314,14 @@ bool Interpreter::RunFrames() {
     return true;
 }
 
-bool Interpreter::RunCallee() {
+bool Interpreter::RunCallee(bool resumed) {
     CallFrame* const caller = frame_;
     const uint8_t* const callerCode = code_;
     const uint32_t callerSize = size_;
     DecodedCode* const callerDecoded = decoded_;
-    const bool ran = EnterCurrentFrame() && RunFrames();
+    const bool ran = EnterCurrentFrame(resumed) && RunFrames(resumed);
     // The operand must outlive the callee's decoding, as on any return.
-    if (operand_ != &heldOperand_) {
-        heldOperand_.Assign(*operand_);
-        operand_ = &heldOperand_;
-    }
+    HoldOperand();
     frame_ = caller;
     code_ = callerCode;
     size_ = callerSize;
@@ -323,11 +329,11 @@ bool Interpreter::RunCallee() {
     return ran;
 }
 
-bool Interpreter::RunQuick() {
+bool Interpreter::RunQuick(bool leftBlock) {
     DecodedInstruction* instruction = &decoded_->Linked(frame_->pc);
     // After a compiled block hands over, the instruction it stopped at runs
     // here once, or the block would take it back at once.
-    bool justLeftBlock = false;
+    bool justLeftBlock = leftBlock;
     for (;;) {
         if (!justLeftBlock && (!instruction->fastTried || instruction->fastBlock)) {
             if (FastBlock* block = decoded_->FastBlockAt(*instruction)) {
@@ -523,7 +529,13 @@ bool Interpreter::QuickCondition(bool& condition) {
     return true;
 }
 
-bool Interpreter::EnterCurrentFrame() {
+void Interpreter::HoldOperand() {
+    if (operand_ == &heldOperand_) return;
+    heldOperand_.Assign(*operand_);
+    operand_ = &heldOperand_;
+}
+
+bool Interpreter::EnterCurrentFrame(bool resumed) {
     frame_ = thread_.GetCurrentFrame();
     VarBinary* code = frame_ ? frame_->GetCode() : nullptr;
     if (!code) {
@@ -535,10 +547,8 @@ bool Interpreter::EnterCurrentFrame() {
     size_ = code->GetSize();
     decoded_ = &code->Decoded(frame_->GetVocabulary());
     // The operand must outlive the decoding it came from.
-    if (operand_ != &heldOperand_) {
-        heldOperand_.Assign(*operand_);
-        operand_ = &heldOperand_;
-    }
+    HoldOperand();
+    if (resumed) return true;
     // Only a debug handler reads lines as they change: without one, the
     // entry line waits until a handler asks.
     frame_->entryLinePending = true;
@@ -1022,8 +1032,8 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
 }
 
 // The thread's value made an empty value of the function's return type.
-Var& Interpreter::EmptyReturnValue() {
-    BinCode* function = frame_->GetFunction();
+Var& Interpreter::EmptyReturnValue(CallFrame& frame) {
+    BinCode* function = frame.GetFunction();
     Var& value = thread_.GetValue();
     MakeEmpty(value);
     if (const TypeRecord* record = function->GetReturnRecord())
@@ -1035,7 +1045,7 @@ Var& Interpreter::EmptyReturnValue() {
 
 bool Interpreter::Return(uint8_t opcode) {
     const char* returnType = frame_->GetFunction()->GetReturnType().c_str();
-    Var& value = EmptyReturnValue();
+    Var& value = EmptyReturnValue(*frame_);
     bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
     Var result;
     if (hasValue) {
@@ -1079,16 +1089,21 @@ bool Interpreter::Return(uint8_t opcode) {
         if (!value.HasAutoFlag() && !value.IsNil()) return Fail("return: missing return value (%s)", returnType);
         MakeEmpty(value);
     }
-    return LeaveFrame();
+    return LeaveFrame(*frame_);
 }
 
 // Return's way with a number, without the value on the stack: the value
 // never refers to a variable and is no list.
-FastCallHost::ReturnOutcome Interpreter::ReturnNumber(const Var& result) {
-    Var& value = EmptyReturnValue();
+FastCallHost::ReturnOutcome Interpreter::ReturnNumber(CallFrame& frame, const Var& result, bool deliver) {
+    Var& value = EmptyReturnValue(frame);
     if (!value.AssignTyped(result)) return ReturnOutcome::kRefused;
-    if (!DeliverResult(value)) return ReturnOutcome::kFailed;
-    return LeaveFrame() ? ReturnOutcome::kReturned : ReturnOutcome::kFailed;
+    if (deliver && !DeliverResult(value)) return ReturnOutcome::kFailed;
+    // Left from a block that runs it nested, the frame's operand goes on in
+    // the caller.
+    const bool nested = frame_ != &frame;
+    if (!LeaveFrame(frame)) return ReturnOutcome::kFailed;
+    if (nested) HoldOperand();
+    return ReturnOutcome::kReturned;
 }
 
 bool Interpreter::DeliverResult(const Var& result) {
@@ -1100,15 +1115,15 @@ bool Interpreter::DeliverResult(const Var& result) {
     return true;
 }
 
-bool Interpreter::LeaveFrame() {
+bool Interpreter::LeaveFrame(CallFrame& frame) {
     if (DebugHandler* handler = vm_.GetDebugHandler()) handler->FunctionReturned(&thread_);
     // The values go top down, as closing the frame would let them go; the
     // list a return statement leaves under its value serves the next call.
-    while (frame_->GetCount() > 0) {
-        thread_.KeepArgumentArray(frame_->Top());
-        frame_->Pop();
+    while (frame.GetCount() > 0) {
+        thread_.KeepArgumentArray(frame.Top());
+        frame.Pop();
     }
-    frame_ = nullptr;
+    if (frame_ == &frame) frame_ = nullptr;
     thread_.PopFrame();
     CallFrame* below = thread_.GetCurrentFrame();
     if (thread_.GetDepth() == 0 || !below || !below->GetFunction()) {

@@ -268,6 +268,75 @@ TEST_F(FastBlocks, ScriptCallsFromBlocksReturnIntoTheBlock) {
     EXPECT_FALSE(Agreeing("calls", "deep", {Var(40)}).messages.empty());
 }
 
+// A script function called from a block runs before its argument list is
+// made; the list is made only when something could see it. Whatever runs
+// below such calls (a native, the bytecode, a message) must find every
+// caller's stack as the bytecode leaves it.
+TEST_F(FastBlocks, CallsWhoseListsWaitShowEveryCallersStackToWhatRunsBelow) {
+    AddListNatives();
+    // "Stacks()" records the value stacks of all script frames, outermost
+    // first, as a message, and returns 0.
+    AddNative("Stacks", [](Var& result, t_Interface& call) {
+        std::string text;
+        for (uint32_t depth = 1; call.thread && depth <= call.thread->GetDepth(); ++depth) {
+            CallFrame* frame = call.thread->GetFrame(depth);
+            text += "[";
+            for (uint32_t i = 0; frame && i < frame->GetCount(); ++i)
+                text += frame->At(i).Followed().ToString() + " ";
+            text += "]";
+        }
+        RecordMessage(text.c_str());
+        result.SetInt(0);
+    });
+    Compile("owed.cis",
+            "int g = 1;\n"
+            "int ga[3];\n"
+            "function int fib(int n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }\n"
+            "function auto leaf(int n) { return n + Stacks(); }\n"
+            "function auto mid(int n) { int a = 2; return a + leaf(n + 1) * 2; }\n"
+            "function auto top() { int b = 1; return b * 3 + mid(b + 1) + Stacks(); }\n"
+            "function auto byName(int n) { return leaf(n) + mid(n); }\n"
+            "function auto nested() { return fib(fib(4) + 1) + mid(fib(3)); }\n"
+            "function auto afterwards(int n) { int a = fib(n) + Stacks(); return a + Depth(); }\n"
+            "function auto pinned() { int a = 2; ga[1] = 4; g = 5;\n"
+            "  ga[1] = (a * 3) + fib(a + 3) + ga[1];\n"
+            "  g = g + fib(g) * (a + fib(ga[1] - 10));\n"
+            "  return g * 1000 + ga[1]; }\n"
+            "function auto napper(int n) { Sleep(0); return n + Stacks(); }\n"
+            "function auto napMid(int n) { return 1 + napper(n * 2) * 3; }\n"
+            "function auto napTop() { int b = 2; return b + napMid(b + 1) + Stacks(); }\n"
+            "function auto failing(int n) { return n + strlen(n, n); }\n"
+            "function auto failMid(int n) { return 2 + failing(n + 1); }\n"
+            "function auto failTop() { return 1 + failMid(3); }\n"
+            "function float halfOf(float x) { return x / 2.0; }\n"
+            "function string named(int n) { return n; }\n"
+            "function auto two(int a, int b) { return a * 10 + b; }\n"
+            "function auto kinds() { int a = 3;\n"
+            "  return halfOf(a) + two(a, 4) + named(a) + Stacks(); }\n"
+            "function auto tooMany() { return 1 + two(1, 2, 3); }\n"
+            "function auto tooFew() { return 1 + two(1); }\n"
+            "function auto deep(int n) { if (n <= 0) return Stacks(); return n + deep(n - 1); }\n");
+    // Every caller still owes its list when the leaf's native runs.
+    const RunOutcome owed = Agreeing("owed", "top");
+    ASSERT_EQ(owed.messages.size(), 2u);
+    EXPECT_NE(owed.messages[0].find("[1 "), std::string::npos) << owed.messages[0];
+    Agreeing("owed", "byName", {Var(4)});
+    EXPECT_EQ(Agreeing("owed", "nested").value, "11");
+    Agreeing("owed", "afterwards", {Var(6)});
+    // Pins taken before a call stay until the statement ends.
+    Agreeing("owed", "pinned");
+    // Stopped three calls down, then resumed: each level goes on in turn.
+    Agreeing("owed", "napTop");
+    // A message three calls down, and what the thread holds after it.
+    EXPECT_FALSE(Agreeing("owed", "failTop").messages.empty());
+    // Parameters and results the types convert, and wrong argument counts.
+    Agreeing("owed", "kinds");
+    EXPECT_FALSE(Agreeing("owed", "tooMany").messages.empty());
+    Agreeing("owed", "tooFew");
+    Agreeing("owed", "deep", {Var(10)});
+    EXPECT_FALSE(Agreeing("owed", "deep", {Var(40)}).messages.empty());
+}
+
 TEST_F(FastBlocks, AppendingToAStringNoOneElseHoldsLeavesEveryOtherHolderAlone) {
     Compile("append.cis",
             "string kept = \"k\";\n"
