@@ -503,15 +503,25 @@ bool FastRunner::FlushHeld(CallFrame& frame) {
 
 // What a stack slot holding the item would hold. Slots given here hold no
 // object: kept values and fresh slots.
-void FastRunner::SlotValue(FastBase base, uint16_t index, Var& slot) const {
+void FastRunner::ItemValue(const ItemPlaces& places, FastBase base, uint16_t index, Var& slot) {
     if (base == FastBase::kLocal) {
-        slot.OverwriteReference(locals_ + index);
+        slot.OverwriteReference(places.locals + index);
     } else if (base == FastBase::kPointer) {
-        slot.OverwriteReference(pointers_[index]);
+        slot.OverwriteReference(places.pointers[index]);
     } else {
         MakeEmpty(slot);
-        slot.CopyWithoutConst(base == FastBase::kRegister ? registers_[index] : constants_[index]);
+        slot.CopyWithoutConst(base == FastBase::kRegister ? places.registers[index] : places.constants[index]);
     }
+}
+
+bool FastRunner::MaterializeItems(CallFrame& frame, const FastItem* items, uint32_t count,
+                                  const ItemPlaces& places) {
+    for (uint32_t i = 0; i < count; ++i) {
+        Var* slot = PushSlot(frame);
+        if (!slot) return false;
+        ItemValue(places, items[i].base, items[i].index, *slot);
+    }
+    return true;
 }
 
 bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
@@ -524,6 +534,17 @@ bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
 // that follows at once never makes the list it would drop.
 bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op) {
     const FastExit& below = block.GetExit(op.exit);
+    // A list made while one with no element set yet waits (a call inside a
+    // return or inside another call's first argument): the outer list and
+    // the values between wait too.
+    if (pendingList_ != kNoList && outerList_ == kNoList && window_->listAssigned == 0 && keptCount_ == 0) {
+        outerList_ = pendingList_;
+        betweenItems_ = block.GetItems() + below.firstItem;
+        betweenCount_ = below.itemCount;
+        betweenConstants_ = constants_;
+        pendingList_ = op.a;
+        return true;
+    }
     if (!Flush(frame)) return false;
     for (uint32_t i = 0; i < below.itemCount; ++i)
         if (!Materialize(frame, block.GetItems()[below.firstItem + i])) return false;
@@ -534,15 +555,25 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
 bool FastRunner::RealizeList(CallFrame& frame) {
     const int count = pendingList_;
     pendingList_ = kNoList;
-    return MakeList(frame, count, *window_);
+    if (outerList_ != kNoList) {
+        const int outer = outerList_;
+        outerList_ = kNoList;
+        if (!MakeList(frame, outer, nullptr) ||
+            !MaterializeItems(frame, betweenItems_, betweenCount_,
+                              {registers_, pointers_, locals_, betweenConstants_})) {
+            DropListValues(*window_);
+            return false;
+        }
+    }
+    return MakeList(frame, count, window_);
 }
 
-bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow& window) {
+bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow* window) {
     halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
     if (!array) array = VarArray::CreateWithCount(count);
     Var* slot = array ? PushSlot(frame) : nullptr;
     if (!slot) {
-        DropListValues(window);
+        if (window) DropListValues(*window);
         return false;
     }
     // Every list made here is a plain VarArray: one record look-up serves.
@@ -552,11 +583,12 @@ bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow& window) {
         slot->SetObject(array.Get());
         arrayRecord_ = slot->GetRecord();
     }
-    for (uint32_t assigned = window.listAssigned; assigned != 0; assigned &= assigned - 1) {
+    if (!window || !window->listAssigned) return true;
+    for (uint32_t assigned = window->listAssigned; assigned != 0; assigned &= assigned - 1) {
         const int index = std::countr_zero(assigned);
-        if (Var* element = array->GetAt(index)) element->CopyWithoutConst(window.listValues[index]);
+        if (Var* element = array->GetAt(index)) element->CopyWithoutConst(window->listValues[index]);
     }
-    if (window.listAssigned) DropListValues(window);
+    DropListValues(*window);
     return true;
 }
 
@@ -577,10 +609,10 @@ FastRunner::FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host)
 FastRunner::~FastRunner() { windows_.GiveBack(firstWindow_); }
 
 void FastRunner::EnterWindow(size_t level) {
-    FastWindow& window = windows_.At(firstWindow_ + level);
+    FastWindow& window = WindowAt(level);
     level_ = level;
     window_ = &window;
-    callerWindow_ = level > 0 ? &windows_.At(firstWindow_ + level - 1) : nullptr;
+    callerWindow_ = level > 0 ? &WindowAt(level - 1) : nullptr;
     registers_ = window.registers.data();
     pointers_ = window.pointers.data();
 }
@@ -688,10 +720,15 @@ FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp&
     OwedCall& owed = window_->owed;
     owed.caller = &frame;
     owed.count = pendingList_;
+    owed.outerCount = outerList_;
+    owed.betweenItems = betweenItems_;
+    owed.betweenCount = betweenCount_;
+    owed.betweenConstants = betweenConstants_;
     owed.calleeVariable = pointers_[op.a];
     owed.pinCount = pinCount_;
     std::copy_n(pins_.begin(), pinCount_, owed.pins.begin());
     pendingList_ = kNoList;
+    outerList_ = kNoList;
     pinCount_ = 0;
     const size_t level = level_;
     owedLevels_ = std::max(owedLevels_, level + 1);
@@ -760,11 +797,16 @@ FastRunner::CallOutcome FastRunner::TakeOwedResult(CallFrame& frame, const FastO
     }
     owed.caller = nullptr;
     Forget();
-    // The statement's pins wait here again, as if the call had not been.
+    // The statement's pins and the list below wait here again, as if the
+    // call had not been; values between that went to the frame come back.
     std::copy_n(owed.pins.begin(), owed.pinCount, pins_.begin());
     pinCount_ = owed.pinCount;
     registers_[op.dst].CopyWithoutConst(result);
-    frame.Truncate(frame.GetCount() - op.b);
+    if (owed.outerCount != kNoList) {
+        pendingList_ = owed.outerCount;
+    } else {
+        frame.Truncate(frame.GetCount() - op.b);
+    }
     return CallOutcome::kGoOn;
 }
 
@@ -779,12 +821,22 @@ bool FastRunner::SettleOwed() {
 // What the call would have left on the caller's stack: the list, the pins
 // and the callee slot, in that order.
 bool FastRunner::SettleCall(size_t level) {
-    FastWindow& window = windows_.At(firstWindow_ + level);
+    FastWindow& window = WindowAt(level);
     OwedCall& owed = window.owed;
     CallFrame* caller = owed.caller;
     if (!caller) return true;
     owed.caller = nullptr;
-    if (!MakeList(*caller, owed.count, window)) return false;
+    if (owed.outerCount != kNoList) {
+        VarTable& locals = caller->GetLocals();
+        const ItemPlaces places{window.registers.data(), window.pointers.data(),
+                                locals.GetCount() > 0 ? locals.At(0) : nullptr, owed.betweenConstants};
+        if (!MakeList(*caller, owed.outerCount, nullptr) ||
+            !MaterializeItems(*caller, owed.betweenItems, owed.betweenCount, places)) {
+            DropListValues(window);
+            return false;
+        }
+    }
+    if (!MakeList(*caller, owed.count, &window)) return false;
     for (int i = 0; i < owed.pinCount; ++i) caller->Pin(owed.pins[i]);
     Var* slot = PushSlot(*caller);
     if (!slot) return false;
@@ -828,7 +880,8 @@ bool FastRunner::CopyOwedParameters(CallFrame& frame) {
 
 FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& value) {
     // A list with elements is what the instruction returns from.
-    if (!IsPlainNumberTag(value.GetTag()) || window_->listAssigned) return FastCallHost::ReturnOutcome::kRefused;
+    if (!IsPlainNumberTag(value.GetTag()) || window_->listAssigned || outerList_ != kNoList)
+        return FastCallHost::ReturnOutcome::kRefused;
     // The return list nobody saw is never made: leaving the frame would
     // drop it unread. Refused, the instruction gets it after all.
     const int pending = pendingList_;

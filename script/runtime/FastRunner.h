@@ -6,6 +6,7 @@
 
 #include "script/runtime/FastBlock.h"
 #include "script/runtime/FastWindows.h"
+#include "script/runtime/Thread.h"
 #include "script/runtime/Var.h"
 
 #include <array>
@@ -76,7 +77,18 @@ private:
     // A new slot on the frame's stack; null, reported, when it is full.
     Var* PushSlot(CallFrame& frame);
     bool Materialize(CallFrame& frame, const FastItem& item);
-    void SlotValue(FastBase base, uint16_t index, Var& slot) const;
+    // Where the items of one level live: its window, its frame's locals and
+    // the constants of the block that named them.
+    struct ItemPlaces {
+        Var* registers;
+        Var** pointers;
+        Var* locals;
+        const Var* constants;
+    };
+    ItemPlaces Here() const { return {registers_, pointers_, locals_, constants_}; }
+    static void ItemValue(const ItemPlaces& places, FastBase base, uint16_t index, Var& slot);
+    void SlotValue(FastBase base, uint16_t index, Var& slot) const { ItemValue(Here(), base, index, slot); }
+    bool MaterializeItems(CallFrame& frame, const FastItem* items, uint32_t count, const ItemPlaces& places);
     bool Keep(CallFrame& frame, const FastOp& op);
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
     bool AssignElement(CallFrame& frame, const FastOp& op);
@@ -113,17 +125,22 @@ private:
         keptCount_ = 0;
         pinCount_ = 0;
         pendingList_ = kNoList;
+        outerList_ = kNoList;
         if (window_->listAssigned) DropListValues(*window_);
     }
     bool RealizeList(CallFrame& frame);
     // A list of count elements on top of frame's stack, with the elements
-    // that wait in window.
-    bool MakeList(CallFrame& frame, int count, FastWindow& window);
+    // that wait in window, if any.
+    bool MakeList(CallFrame& frame, int count, FastWindow* window);
     static void DropListValues(FastWindow& window);
 
     // Registers of one nesting level: a script function called from a
     // block runs its own blocks in the next window while the caller's wait.
     void EnterWindow(size_t level);
+    FastWindow& WindowAt(size_t level) {
+        if (!levels_[level]) levels_[level] = &windows_.At(firstWindow_ + level);
+        return *levels_[level];
+    }
 
     Thread& thread_;
     ScriptVM& vm_;
@@ -153,6 +170,15 @@ private:
     // The element count of a list made but not yet on the frame's stack.
     static constexpr int kNoList = -1;
     int pendingList_ = kNoList;
+    // A list made before the pending one, with no element set yet, and the
+    // values the bytecode has between the two: all wait until the pending
+    // list must exist. Set only while a list is pending.
+    int outerList_ = kNoList;
+    const FastItem* betweenItems_ = nullptr;
+    uint32_t betweenCount_ = 0;
+    const Var* betweenConstants_ = nullptr;
+    // The windows of this run's levels, once entered.
+    std::array<FastWindow*, kMaxCallDepth + 1> levels_{};
     // The record of a plain VarArray, once a list made here found it.
     const TypeRecord* arrayRecord_ = nullptr;
 };

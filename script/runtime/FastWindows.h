@@ -33,6 +33,12 @@ struct OwedCall {
     CallFrame* caller = nullptr;  // null: nothing is owed
     CallFrame* callee = nullptr;
     int count = 0;
+    // A list below, with no element set, and the values between, that wait
+    // with this one (count -1: none).
+    int outerCount = -1;
+    const FastItem* betweenItems = nullptr;
+    uint32_t betweenCount = 0;
+    const Var* betweenConstants = nullptr;
     Var* calleeVariable = nullptr;
     std::array<VarExtension*, kMaxOwedPins> pins{};
     int pinCount = 0;
