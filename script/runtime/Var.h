@@ -182,6 +182,9 @@ public:
     Var* GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
     const char* GetStringConst() const;
     const char* GetName() const;
+    // The type text of this value itself when it is a declaration (no
+    // reference followed), else null.
+    const char* GetDeclarationText() const { return GetTag() == kTagDeclaration ? value_.text : nullptr; }
     const char* GetCString() const;
     const char* GetTypeName() const;
 
