@@ -127,8 +127,10 @@ void CallFrame::Pin(VarExtension* container) {
     // A statement that names the same module again needs no second hold:
     // both would be let go one after the other.
     if (!pins_.empty() && pins_.back().container.Get() == container && !pins_.back().storagePinned) return;
+    // Modules, pinned for name look-ups, are the common case.
     const ClassRecord* cls = container->GetClassInfo();
-    const bool isArray = cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord);
+    const bool isArray = cls != &BinCode::kClassRecord &&
+                         (cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord));
     if (isArray) static_cast<VarArray*>(container)->PinStorage();
     pins_.push_back({halvo::AutoRef<VarExtension>(container), isArray});
 }
