@@ -70,11 +70,6 @@ CallFrame::~CallFrame() {
 }
 
 void CallFrame::Open(BinCode* function) {
-    function_ = function;
-    const BinCode::RunParts parts = function ? function->GetRunParts() : BinCode::RunParts();
-    module_ = parts.outermost;
-    code_ = parts.code;
-    vocabulary_ = parts.vocabulary;
     pc = 0;
     instructionStart = 0;
     reportedLine = -1;
@@ -84,19 +79,31 @@ void CallFrame::Open(BinCode* function) {
     enteredFromNative = false;
     entryLinePending = false;
     entryPc = 0;
-    if (!function) return;
+    if (!function) {
+        // The base frame: whatever a former call left goes.
+        vocabulary_.Reset();
+        code_.Reset();
+        module_.Reset();
+        function_.Reset();
+        return;
+    }
+    function_ = function;
+    const BinCode::RunParts& parts = function->GetRunParts();
+    module_ = parts.outermost;
+    code_ = parts.code;
+    vocabulary_ = parts.vocabulary;
     // The copy shares the objects of the function's table: a local struct
     // is one object for every call of the function, and what one call
-    // stores in it the next call sees.
+    // stores in it the next call sees. Locals of plain declared types are
+    // made on the way; the rest take the whole initialisation.
     VarTable& variables = function->GetVariables();
-    locals_.ShareFrom(variables);
-    InitLocals(locals_, variables);
+    if (!locals_.ShareDeclaredFrom(variables)) InitLocals(locals_, variables);
 }
 
 void CallFrame::Close() {
     // What destroying the frame releases, in the same order.
     Truncate(0);
-    ReleasePins();
+    if (!pins_.empty()) ReleasePins();
     locals_.ReleaseValues();
     vocabulary_.Reset();
     code_.Reset();
@@ -120,8 +127,10 @@ void CallFrame::Pin(VarExtension* container) {
     // A statement that names the same module again needs no second hold:
     // both would be let go one after the other.
     if (!pins_.empty() && pins_.back().container.Get() == container && !pins_.back().storagePinned) return;
+    // Modules, pinned for name look-ups, are the common case.
     const ClassRecord* cls = container->GetClassInfo();
-    const bool isArray = cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord);
+    const bool isArray = cls != &BinCode::kClassRecord &&
+                         (cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord));
     if (isArray) static_cast<VarArray*>(container)->PinStorage();
     pins_.push_back({halvo::AutoRef<VarExtension>(container), isArray});
 }

@@ -136,22 +136,13 @@ void Thread::KeepArgumentObject(Var& holder) {
     if (spareArrays_.size() >= kMaxSpareArrays) return;
     VarExtension* object = holder.GetObject();
     if (!object || object->GetClassInfo() != &VarArray::kClassRecord || object->GetRefCount() != 1) return;
-    halvo::AutoRef<VarArray> array(static_cast<VarArray*>(object));
-    // The holder is overwritten next, and a plain copy keeps the record.
-    const TypeRecord* record = holder.GetRecord();
-    holder.Clear();
-    holder.SetRecord(record);
+    // The holder's reference moves to the spare list, and a plain copy
+    // keeps the record; the holder is overwritten next.
+    halvo::AutoRef<VarArray> array(static_cast<VarArray*>(holder.HandOverObject()));
+    object->Release();
     // The elements go now, when the array's end would have let them go.
     array->Empty();
     spareArrays_.push_back(std::move(array));
-}
-
-halvo::AutoRef<VarArray> Thread::TakeArgumentArray(int count) {
-    if (spareArrays_.empty()) return halvo::AutoRef<VarArray>();
-    halvo::AutoRef<VarArray> array = std::move(spareArrays_.back());
-    spareArrays_.pop_back();
-    if (!array->Reuse(count)) return halvo::AutoRef<VarArray>();
-    return array;
 }
 
 bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool deferred, const Var* arguments,

@@ -6,6 +6,7 @@
 #include "script/runtime/CallFrame.h"
 #include "script/runtime/FastWindows.h"
 #include "script/runtime/Var.h"
+#include "script/runtime/VarArray.h"
 #include "script/runtime/VarExtension.h"
 #include "script/runtime/t_Named.h"
 
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace Vrel {
-
-class VarArray;
 
 class BinCode;
 class ScriptVM;
@@ -109,7 +108,14 @@ public:
     void KeepArgumentArray(Var& holder) {
         if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
     }
-    halvo::AutoRef<VarArray> TakeArgumentArray(int count);
+    halvo::AutoRef<VarArray> TakeArgumentArray(int count) {
+        halvo::AutoRef<VarArray> array;
+        if (spareArrays_.empty()) return array;
+        // Reused only as it stands: a refused array is dropped.
+        if (spareArrays_.back()->Reuse(count)) array = std::move(spareArrays_.back());
+        spareArrays_.pop_back();
+        return array;
+    }
     FastWindows& GetFastWindows() { return fastWindows_; }
     // The scheduler's membership flag: a thread is listed at most once.
     bool IsListed() const { return listed_; }

@@ -126,6 +126,17 @@ public:
         record_ = nullptr;
     }
 
+    // Gives up the object this value itself holds without releasing it: the
+    // caller takes over the counted reference. The value is left nil; flags
+    // and record stay. Null (and nothing changes) for any other value.
+    VarExtension* HandOverObject() {
+        if (GetTag() != kTagObject) return nullptr;
+        VarExtension* object = value_.object;
+        value_.raw = 0;
+        SetTagBits(kTagNil);
+        return object;
+    }
+
     // Copies without resolving: a reference stays a reference. Non-object
     // sources bring their tag and both flags.
     void Assign(const Var& source) {
@@ -182,6 +193,9 @@ public:
     Var* GetReferenced() const { return GetTag() == kTagReference ? value_.reference : nullptr; }
     const char* GetStringConst() const;
     const char* GetName() const;
+    // The type text of this value itself when it is a declaration (no
+    // reference followed), else null.
+    const char* GetDeclarationText() const { return GetTag() == kTagDeclaration ? value_.text : nullptr; }
     const char* GetCString() const;
     const char* GetTypeName() const;
 

@@ -44,25 +44,16 @@ void VarTable::UnshareNames() {
 void VarTable::ShareFrom(const VarTable& other) {
     if (&other == this) return;
     ReleaseValues();
-    if (capacity_ < other.count_) {
-        values_.reset(other.capacity_ > 0 ? new Var[static_cast<size_t>(other.capacity_)] : nullptr);
-        capacity_ = other.capacity_;
-    }
+    MakeRoomFor(other);
     for (int i = 0; i < other.count_; ++i) values_[i].Assign(other.values_[i]);
     count_ = other.count_;
     names_ = other.names_;
     namesShared_ = true;
 }
 
-void VarTable::ReleaseValues() {
-    // Newest first, as a destroyed table would go.
-    for (int i = count_; i-- > 0;) {
-        values_[i].Clear();
-        values_[i].SetAutoFlag(false);
-        values_[i].SetConstFlag(false);
-    }
-    count_ = 0;
-    declared_.clear();
+void VarTable::Reallocate(const VarTable& other) {
+    values_.reset(other.capacity_ > 0 ? new Var[static_cast<size_t>(other.capacity_)] : nullptr);
+    capacity_ = other.capacity_;
 }
 
 const TypeRecord* VarTable::LookUpDeclared(int number, const char* typeText) {

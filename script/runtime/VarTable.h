@@ -36,8 +36,35 @@ public:
     // its function name their variables alike, so the frame shares them
     // (until it adds a variable of its own). Keeps this table's storage.
     void ShareFrom(const VarTable& other);
+    // ShareFrom for a call frame of the function whose table is function:
+    // declarations of plain type names become empty values of their types
+    // on the way (see DeclaredRecord). False when some variable needs the
+    // whole initialisation still: an array declaration, a declaration
+    // without text, a reference or an object value.
+    bool ShareDeclaredFrom(VarTable& function) {
+        if (&function == this) return false;
+        ReleaseValues();
+        MakeRoomFor(function);
+        bool complete = true;
+        const int count = function.count_;
+        for (int i = 0; i < count; ++i) complete &= ShareDeclared(function, i);
+        count_ = count;
+        names_ = function.names_;
+        namesShared_ = true;
+        return complete;
+    }
     // Clears the values; storage and names stay for the next ShareFrom.
-    void ReleaseValues();
+    void ReleaseValues() {
+        // Newest first, as a destroyed table would go.
+        for (int i = count_; i-- > 0;) {
+            Var& value = values_[i];
+            value.Clear();
+            value.SetAutoFlag(false);
+            value.SetConstFlag(false);
+        }
+        count_ = 0;
+        if (!declared_.empty()) declared_.clear();
+    }
     // The record the plain type name typeText (no "#" array text) finds,
     // remembered for variable number: a function's frames initialise its
     // declared locals on every call. The answer holds while the variable
@@ -65,6 +92,26 @@ public:
 
 private:
     void Grow(int capacity);
+    // Storage for other's values, for a table whose values were released.
+    void MakeRoomFor(const VarTable& other) {
+        if (capacity_ < other.count_) Reallocate(other);
+    }
+    void Reallocate(const VarTable& other);
+    // Variable number of function copied, a plain declaration made a
+    // value; false when it needs more (see ShareDeclaredFrom).
+    bool ShareDeclared(VarTable& function, int number) {
+        const Var& source = function.values_[number];
+        Var& value = values_[number];
+        value.Assign(source);
+        const uint32_t tag = source.GetTag();
+        if (tag == kTagDeclaration) {
+            const char* text = source.GetDeclarationText();
+            if (!text || text[0] == '#') return false;
+            value.InitTypeFromRecord(function.DeclaredRecord(number, text));
+            return true;
+        }
+        return tag != kTagReference && tag != kTagObject;
+    }
     const TypeRecord* LookUpDeclared(int number, const char* typeText);
     void UnshareNames();
 
