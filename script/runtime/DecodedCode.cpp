@@ -26,10 +26,6 @@ FastBlock* DecodedCode::BuildFastBlock(DecodedInstruction& entry) {
     return entry.fastBlock;
 }
 
-bool DecodedCode::Matches(const Vocabulary* vocabulary) const {
-    return vocabulary == vocabulary_ && (!vocabulary || vocabulary->GetPool() == pool_);
-}
-
 const DecodedInstruction& DecodedCode::Decode(uint32_t pc) {
     DecodedInstruction& entry = entries_.emplace_back();
     indexOf_[pc] = static_cast<int32_t>(entries_.size() - 1);

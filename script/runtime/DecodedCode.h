@@ -6,6 +6,7 @@
 
 #include "script/runtime/NameLookUp.h"
 #include "script/runtime/Var.h"
+#include "script/runtime/Vocabulary.h"
 
 #include <cstdint>
 #include <deque>
@@ -16,7 +17,6 @@ namespace Vrel {
 
 class FastBlock;
 class VarBinary;
-class Vocabulary;
 
 enum class OperandKind : uint8_t {
     kNone,      // opcodes from 128 on carry no operand
@@ -122,7 +122,17 @@ public:
 
     // Operand texts point into the vocabulary's pool: a different vocabulary
     // or a moved pool needs a fresh decoding.
-    bool Matches(const Vocabulary* vocabulary) const;
+    bool Matches(const Vocabulary* vocabulary) const {
+        return vocabulary == vocabulary_ && (!vocabulary || vocabulary->GetPool() == pool_);
+    }
+    // FastBlockAt(0), remembered: script calls from blocks enter here.
+    FastBlock* EntryBlock() {
+        if (!entryLooked_) {
+            entryBlock_ = FastBlockAt(0u);
+            entryLooked_ = true;
+        }
+        return entryBlock_;
+    }
 
 private:
     const DecodedInstruction& Decode(uint32_t pc);
@@ -139,6 +149,8 @@ private:
     // A deque: entries never move, so the interpreter may point at them.
     std::deque<DecodedInstruction> entries_;
     std::vector<std::unique_ptr<FastBlock>> blocks_;
+    bool entryLooked_ = false;
+    FastBlock* entryBlock_ = nullptr;
 };
 
 }  // namespace Vrel

@@ -608,13 +608,10 @@ FastRunner::FastRunner(Thread& thread, ScriptVM& vm, FastCallHost& host)
 
 FastRunner::~FastRunner() { windows_.GiveBack(firstWindow_); }
 
-void FastRunner::EnterWindow(size_t level) {
-    FastWindow& window = WindowAt(level);
-    level_ = level;
-    window_ = &window;
-    callerWindow_ = level > 0 ? &WindowAt(level - 1) : nullptr;
-    registers_ = window.registers.data();
-    pointers_ = window.pointers.data();
+FastWindow& FastRunner::FirstEntry(size_t level) {
+    FastWindow& window = windows_.At(firstWindow_ + level);
+    levels_[level + 1] = &window;
+    return window;
 }
 
 FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
@@ -747,9 +744,11 @@ FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp&
     EnterWindow(level + 1);
     DecodedCode* code = nullptr;
     FastBlock* entry = EntryBlock(callee, code);
+    returnedUnseen_ = false;
     bool ran = !entry || Run(callee, *code, *entry, *operandSlot_);
+    const bool returnedUnseen = ran && returnedUnseen_;
+    returnedUnseen_ = false;
     const bool backHere = ran && thread_.GetState() == kThreadReturned && thread_.GetCurrentFrame() == &frame;
-    const bool returnedUnseen = backHere && owed.caller != nullptr;
     if (!returnedUnseen) {
         // The bytecode runs the callee from here, or an error ends the run:
         // what the calls owe their callers' stacks is made now.
@@ -763,10 +762,7 @@ FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp&
     constants_ = savedConstants;
     frame.enteredFromNative = wasEnteredFromNative;
     calledScript_ = true;
-    if (returnedUnseen) {
-        thread_.SetState(kThreadRunning);
-        return TakeOwedResult(frame, op);
-    }
+    if (returnedUnseen) return TakeOwedResult(frame, op);
     Forget();
     if (!ran) return CallOutcome::kFailed;
     if (thread_.GetState() != kThreadReturned) return CallOutcome::kHandOver;
@@ -777,8 +773,10 @@ FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp&
 FastBlock* FastRunner::EntryBlock(CallFrame& callee, DecodedCode*& code) {
     VarBinary* binary = callee.GetCode();
     if (!binary) return nullptr;
-    code = &binary->Decoded(callee.GetVocabulary());
-    return code->FastBlockAt(0u);
+    const Vocabulary* vocabulary = callee.GetVocabulary();
+    code = binary->GetDecoded();
+    if (!code || !code->Matches(vocabulary)) code = &binary->Decoded(vocabulary);
+    return code->EntryBlock();
 }
 
 FastRunner::CallOutcome FastRunner::TakeOwedResult(CallFrame& frame, const FastOp& op) {
@@ -891,9 +889,34 @@ FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& valu
     result.CopyWithoutConst(value);
     const bool owedByCaller =
         callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame;
-    const FastCallHost::ReturnOutcome outcome = host_.ReturnNumber(frame, result, !owedByCaller);
+    const FastCallHost::ReturnOutcome outcome = owedByCaller && !vm_.GetDebugHandler()
+                                                    ? ReturnUnseen(frame, result)
+                                                    : host_.ReturnNumber(frame, result, !owedByCaller);
     if (outcome == FastCallHost::ReturnOutcome::kRefused) pendingList_ = pending;
     return outcome;
+}
+
+// What the return instruction does, but for the delivery: the caller's
+// stack has no list to take the result. Nothing but blocks ran since the
+// call, so no debug handler watches.
+FastCallHost::ReturnOutcome FastRunner::ReturnUnseen(CallFrame& frame, const Var& result) {
+    Var& value = thread_.EmptyReturnValue(*frame.GetFunction());
+    if (!value.AssignTyped(result)) return FastCallHost::ReturnOutcome::kRefused;
+    // The values go top down, as closing the frame would let them go.
+    while (frame.GetCount() > 0) {
+        thread_.KeepArgumentArray(frame.Top());
+        frame.Pop();
+    }
+    thread_.PopFrame();
+    // The callee's operand goes on in the caller, and must outlive the
+    // callee's decoding.
+    Var& held = host_.HeldOperand();
+    if (*operandSlot_ != &held) {
+        held.Assign(**operandSlot_);
+        *operandSlot_ = &held;
+    }
+    returnedUnseen_ = true;
+    return FastCallHost::ReturnOutcome::kReturned;
 }
 
 bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {

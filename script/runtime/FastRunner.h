@@ -46,6 +46,13 @@ public:
     // stays in the thread's value only: the caller owes its list (see
     // OwedCall) and takes the result from there.
     virtual ReturnOutcome ReturnNumber(CallFrame& frame, const Var& result, bool deliver) = 0;
+
+    // Where the current operand is copied when the decoding it points into
+    // may go: after a return, and when the interpreter changes frames.
+    Var& HeldOperand() { return heldOperand_; }
+
+private:
+    Var heldOperand_;
 };
 
 class FastRunner {
@@ -136,11 +143,20 @@ private:
 
     // Registers of one nesting level: a script function called from a
     // block runs its own blocks in the next window while the caller's wait.
-    void EnterWindow(size_t level);
-    FastWindow& WindowAt(size_t level) {
-        if (!levels_[level]) levels_[level] = &windows_.At(firstWindow_ + level);
-        return *levels_[level];
+    void EnterWindow(size_t level) {
+        FastWindow* window = levels_[level + 1];
+        if (!window) window = &FirstEntry(level);
+        level_ = level;
+        window_ = window;
+        callerWindow_ = levels_[level];
+        registers_ = window->registers.data();
+        pointers_ = window->pointers.data();
     }
+    FastWindow& FirstEntry(size_t level);
+    FastWindow& WindowAt(size_t level) { return levels_[level + 1] ? *levels_[level + 1] : FirstEntry(level); }
+    // The return from a frame a block called, its caller's list never
+    // made: the result stays in the thread's value.
+    FastCallHost::ReturnOutcome ReturnUnseen(CallFrame& frame, const Var& result);
 
     Thread& thread_;
     ScriptVM& vm_;
@@ -177,8 +193,11 @@ private:
     const FastItem* betweenItems_ = nullptr;
     uint32_t betweenCount_ = 0;
     const Var* betweenConstants_ = nullptr;
-    // The windows of this run's levels, once entered.
-    std::array<FastWindow*, kMaxCallDepth + 1> levels_{};
+    // The windows of this run's levels, once entered, one place up: the
+    // first entry stands for the caller of level 0, which has none.
+    std::array<FastWindow*, kMaxCallDepth + 2> levels_{};
+    // Set by a return into a block whose list was never made.
+    bool returnedUnseen_ = false;
     // The record of a plain VarArray, once a list made here found it.
     const TypeRecord* arrayRecord_ = nullptr;
 };

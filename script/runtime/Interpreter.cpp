@@ -227,7 +227,6 @@ private:
     bool Call();
     bool CallNative(detail::function_adapter* adapter);
     bool Return(uint8_t opcode);
-    Var& EmptyReturnValue(CallFrame& frame);
     bool DeliverResult(const Var& result);
     // Leaves frame, the current one; the interpreter may be on another
     // frame when a block runs frame nested.
@@ -244,11 +243,10 @@ private:
     const uint8_t* code_ = nullptr;
     uint32_t size_ = 0;
     DecodedCode* decoded_ = nullptr;
-    // The current operand: an entry of the decoded code, or heldOperand_
+    // The current operand: an entry of the decoded code, or HeldOperand()
     // once the frame it came from is left. Operand types that are no value
     // types leave the previous one in place.
-    const Var* operand_ = &heldOperand_;
-    Var heldOperand_;
+    const Var* operand_ = &HeldOperand();
     // The record of a plain VarArray, once a look-up found one; records are
     // never removed, so it stays right for the run.
     const TypeRecord* arrayRecord_ = nullptr;
@@ -530,9 +528,10 @@ bool Interpreter::QuickCondition(bool& condition) {
 }
 
 void Interpreter::HoldOperand() {
-    if (operand_ == &heldOperand_) return;
-    heldOperand_.Assign(*operand_);
-    operand_ = &heldOperand_;
+    Var& held = HeldOperand();
+    if (operand_ == &held) return;
+    held.Assign(*operand_);
+    operand_ = &held;
 }
 
 bool Interpreter::EnterCurrentFrame(bool resumed) {
@@ -1031,21 +1030,10 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
     return true;
 }
 
-// The thread's value made an empty value of the function's return type.
-Var& Interpreter::EmptyReturnValue(CallFrame& frame) {
-    BinCode* function = frame.GetFunction();
-    Var& value = thread_.GetValue();
-    MakeEmpty(value);
-    if (const TypeRecord* record = function->GetReturnRecord())
-        value.InitTypeFromRecord(record);
-    else
-        value.InitType(function->GetReturnType().c_str());
-    return value;
-}
 
 bool Interpreter::Return(uint8_t opcode) {
     const char* returnType = frame_->GetFunction()->GetReturnType().c_str();
-    Var& value = EmptyReturnValue(*frame_);
+    Var& value = thread_.EmptyReturnValue(*frame_->GetFunction());
     bool hasValue = opcode == kOpReturn && frame_->GetCount() > 0;
     Var result;
     if (hasValue) {
@@ -1095,7 +1083,7 @@ bool Interpreter::Return(uint8_t opcode) {
 // Return's way with a number, without the value on the stack: the value
 // never refers to a variable and is no list.
 FastCallHost::ReturnOutcome Interpreter::ReturnNumber(CallFrame& frame, const Var& result, bool deliver) {
-    Var& value = EmptyReturnValue(frame);
+    Var& value = thread_.EmptyReturnValue(*frame.GetFunction());
     if (!value.AssignTyped(result)) return ReturnOutcome::kRefused;
     if (deliver && !DeliverResult(value)) return ReturnOutcome::kFailed;
     // Left from a block that runs it nested, the frame's operand goes on in

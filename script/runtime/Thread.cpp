@@ -63,6 +63,15 @@ void Thread::Sleep(float milliseconds) {
     value_.SetFloat(milliseconds);
 }
 
+Var& Thread::EmptyReturnValue(BinCode& function) {
+    MakeEmpty(value_);
+    if (const TypeRecord* record = function.GetReturnRecord())
+        value_.InitTypeFromRecord(record);
+    else
+        value_.InitType(function.GetReturnType().c_str());
+    return value_;
+}
+
 void Thread::Error(const CallFrame* frame, const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -83,6 +83,9 @@ public:
     int32_t GetState() const { return state_; }
     void SetState(int32_t state) { state_ = state; }
     Var& GetValue() { return value_; }
+    // The value made an empty value of function's return type, for a
+    // return to fill.
+    Var& EmptyReturnValue(BinCode& function);
     t_Named& GetThreadValues() { return threadValues_; }
     const std::string& GetLastError() const { return lastError_; }
     bool HasError() const { return errorFlag_; }

@@ -31,6 +31,8 @@ public:
     // The instructions decoded for running with the vocabulary; made anew
     // when the vocabulary differs from the last one.
     DecodedCode& Decoded(const Vocabulary* vocabulary);
+    // The decoding made last, if any, whatever its vocabulary.
+    DecodedCode* GetDecoded() const { return decoded_.get(); }
 
 private:
     std::vector<uint8_t> bytes_;
