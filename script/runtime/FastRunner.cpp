@@ -318,10 +318,25 @@ keep:
     FAST_NEXT();
 
 arrayCreate:
+    // The common lists wait at once: one at the start of a statement, and
+    // one inside a list with no element set yet.
+    if (pendingList_ == kNoList) {
+        if (keptCount_ == 0 && pinCount_ == 0 && block->GetExit(op->exit).itemCount == 0) {
+            pendingList_ = op->a;
+            FAST_NEXT();
+        }
+    } else if (outerList_ == kNoList && window_->listAssigned == 0 && keptCount_ == 0) {
+        WaitAbove(*block, *op);
+        FAST_NEXT();
+    }
     if (!CreateList(frame, *block, *op)) return false;
     FAST_NEXT();
 
 arrayAssign:
+    if (op->b < pendingList_ && op->b < kMaxHeldElements) {
+        HoldElement(*op);
+        FAST_NEXT();
+    }
     if (!AssignElement(frame, *op)) goto guardFailed;
     FAST_NEXT();
 
@@ -501,18 +516,6 @@ bool FastRunner::FlushHeld(CallFrame& frame) {
     return true;
 }
 
-// What a stack slot holding the item would hold. Slots given here hold no
-// object: kept values and fresh slots.
-void FastRunner::ItemValue(const ItemPlaces& places, FastBase base, uint16_t index, Var& slot) {
-    if (base == FastBase::kLocal) {
-        slot.OverwriteReference(places.locals + index);
-    } else if (base == FastBase::kPointer) {
-        slot.OverwriteReference(places.pointers[index]);
-    } else {
-        MakeEmpty(slot);
-        slot.CopyWithoutConst(base == FastBase::kRegister ? places.registers[index] : places.constants[index]);
-    }
-}
 
 bool FastRunner::MaterializeItems(CallFrame& frame, const FastItem* items, uint32_t count,
                                   const ItemPlaces& places) {
@@ -538,11 +541,7 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
     // return or inside another call's first argument): the outer list and
     // the values between wait too.
     if (pendingList_ != kNoList && outerList_ == kNoList && window_->listAssigned == 0 && keptCount_ == 0) {
-        outerList_ = pendingList_;
-        betweenItems_ = block.GetItems() + below.firstItem;
-        betweenCount_ = below.itemCount;
-        betweenConstants_ = constants_;
-        pendingList_ = op.a;
+        WaitAbove(block, op);
         return true;
     }
     if (!Flush(frame)) return false;
@@ -952,13 +951,8 @@ bool FastRunner::StillHere(CallFrame& frame) const {
 
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
     if (pendingList_ != kNoList) {
-        // The element waits with the list.
         if (op.b < pendingList_ && op.b < kMaxHeldElements) {
-            Var& value = window_->listValues[op.b];
-            const uint32_t bit = 1u << op.b;
-            if (window_->listAssigned & bit) MakeEmpty(value);
-            SlotValue(op.aBase, op.a, value);
-            window_->listAssigned |= bit;
+            HoldElement(op);
             return true;
         }
         if (!RealizeList(frame)) return false;

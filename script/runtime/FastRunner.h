@@ -93,11 +93,40 @@ private:
         const Var* constants;
     };
     ItemPlaces Here() const { return {registers_, pointers_, locals_, constants_}; }
-    static void ItemValue(const ItemPlaces& places, FastBase base, uint16_t index, Var& slot);
+    // What a stack slot holding the item would hold. Slots given here hold
+    // no object: kept values and fresh slots.
+    static void ItemValue(const ItemPlaces& places, FastBase base, uint16_t index, Var& slot) {
+        if (base == FastBase::kLocal) {
+            slot.OverwriteReference(places.locals + index);
+        } else if (base == FastBase::kPointer) {
+            slot.OverwriteReference(places.pointers[index]);
+        } else {
+            MakeEmpty(slot);
+            slot.CopyWithoutConst(base == FastBase::kRegister ? places.registers[index] : places.constants[index]);
+        }
+    }
     void SlotValue(FastBase base, uint16_t index, Var& slot) const { ItemValue(Here(), base, index, slot); }
     bool MaterializeItems(CallFrame& frame, const FastItem* items, uint32_t count, const ItemPlaces& places);
     bool Keep(CallFrame& frame, const FastOp& op);
     bool CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op);
+    // The list op makes waits above the pending one, which has no element
+    // set yet, with the values the bytecode has between the two.
+    void WaitAbove(const FastBlock& block, const FastOp& op) {
+        const FastExit& between = block.GetExit(op.exit);
+        outerList_ = pendingList_;
+        betweenItems_ = block.GetItems() + between.firstItem;
+        betweenCount_ = between.itemCount;
+        betweenConstants_ = constants_;
+        pendingList_ = op.a;
+    }
+    // Element b of the pending list = A, waiting with the list.
+    void HoldElement(const FastOp& op) {
+        Var& value = window_->listValues[op.b];
+        const uint32_t bit = 1u << op.b;
+        if (window_->listAssigned & bit) MakeEmpty(value);
+        SlotValue(op.aBase, op.a, value);
+        window_->listAssigned |= bit;
+    }
     bool AssignElement(CallFrame& frame, const FastOp& op);
     // kGoOn: the block goes on behind the call; kHandOver: the bytecode does;
     // kNotHere: the call instruction runs instead; kFailed: reported.
