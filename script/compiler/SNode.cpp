@@ -219,32 +219,58 @@ void SNode::Clear() {
     opcode = kNoOpcode;
 }
 
+// A link's reference handed out as a plain pointer, and back: the count
+// goes up and down once on the way, so the node never passes through zero.
+SNode* SNode::TakeLink(halvo::AutoRef<SNode>& link) {
+    SNode* node = link.Get();
+    if (!node) return nullptr;
+    node->AddRef();
+    link.Reset();
+    return node;
+}
+
+void SNode::GiveLink(halvo::AutoRef<SNode>& link, SNode* node) {
+    link = node;
+    if (node) --node->refCount_;
+}
+
 // Every node reached here was a child of, or a sibling behind, a node that
 // goes away: it is unlinked as it is released. The nodes still to release
 // form one sibling chain: a node that nobody else holds puts its children in
-// front of the chain before it goes, so its destructor finds nothing left to
+// front of the chain before it goes, so it goes with nothing left to
 // release, the stack stays flat and no list is needed. A node's value may own
 // further nodes; their release runs on a chain of its own.
 void SNode::ReleaseLinksIteratively() {
     if (!firstChild_ && !next_) return;
-    halvo::AutoRef<SNode> pending;
     if (firstChild_) {
         // Children first, then the siblings behind this node.
         LastChild()->next_ = std::move(next_);
-        pending = std::move(firstChild_);
+        ReleaseChain(TakeLink(firstChild_));
     } else {
-        pending = std::move(next_);
+        ReleaseChain(TakeLink(next_));
     }
-    while (pending) {
-        SNode* node = pending.Get();
+}
+
+// chain holds one reference to its first node, and each node one to the
+// next. A node that goes has no links left by then and its value holds no
+// object: its destructor would do nothing, so its block goes back at once.
+// Trees are let go of by the hundred thousand; this is most of that cost.
+void SNode::ReleaseChain(SNode* chain) {
+    while (SNode* node = chain) {
         node->parent_ = nullptr;
         node->previous_ = nullptr;
-        halvo::AutoRef<SNode> rest = std::move(node->next_);
-        if (node->GetRefCount() == 1 && node->firstChild_) {
-            node->LastChild()->next_ = std::move(rest);
-            rest = std::move(node->firstChild_);
+        chain = TakeLink(node->next_);
+        if (node->refCount_ > 1) {
+            --node->refCount_;
+            continue;
         }
-        pending = std::move(rest);
+        if (node->firstChild_) {
+            GiveLink(node->LastChild()->next_, chain);
+            chain = TakeLink(node->firstChild_);
+        }
+        node->value.SetNil();
+        node->refCount_ = 0;
+        SNode::operator delete(node, sizeof(SNode));
     }
 }
 
@@ -285,19 +311,14 @@ void SNode::ReleaseChildrenBefore(SNode* child) {
     if (child && child->parent_ != this) return;
     if (child == firstChild_.Get()) return;
     SNode* last = LastChild();
-    halvo::AutoRef<SNode> dropped = std::move(firstChild_);
+    SNode* dropped = TakeLink(firstChild_);
     if (child) {
         firstChild_ = std::move(child->previous_->next_);
         child->previous_ = last;
     }
-    // One node at a time, cut from the chain before it goes, so that a node
-    // someone else still holds keeps no sibling behind it.
-    while (dropped) {
-        halvo::AutoRef<SNode> next = std::move(dropped->next_);
-        dropped->parent_ = nullptr;
-        dropped->previous_ = nullptr;
-        dropped = std::move(next);
-    }
+    // Each node is cut from the chain before it goes, so that a node someone
+    // else still holds keeps no sibling behind it.
+    ReleaseChain(dropped);
 }
 
 int SNode::ChildCount() const {

@@ -98,6 +98,9 @@ public:
 private:
     void CopyRow(const OpRow& row);
     void ReleaseLinksIteratively();
+    static void ReleaseChain(SNode* chain);
+    static SNode* TakeLink(halvo::AutoRef<SNode>& link);
+    static void GiveLink(halvo::AutoRef<SNode>& link, SNode* node);
     // Links a node that has no parent behind parent's last child.
     static void Append(SNode* parent, SNode* node) {
         node->parent_ = parent;
