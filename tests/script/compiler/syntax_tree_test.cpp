@@ -1,6 +1,7 @@
 // The operator table, node links, copies, dumps and release of long chains.
 
 #include "script/compiler/SNode.h"
+#include "script/runtime/VarString.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +211,49 @@ TEST(SNodeRelease, FrontOfAListGoesAndTheRestStays) {
     EXPECT_EQ(appended->Parent(), nullptr);
     SNode::AddChild(root.Get(), appended.Get());
     EXPECT_EQ(root->ChildCount(), 1);
+}
+
+// Dropped nodes give their blocks straight back: one whose value holds an
+// object still lets the object go, and a node held elsewhere deep inside a
+// dropped subtree keeps its own children, wherever the release starts.
+TEST(SNodeRelease, DroppedValuesAreLetGoAndHeldNodesInsideKeepTheirChildren) {
+    for (int start = 0; start < 2; ++start) {
+        AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, 1);
+        AutoRef<SNode> statement = MakeTokenNode(OT_EXP, 0, 1);
+        SNode::AddChild(root.Get(), statement.Get());
+        AutoRef<SNode> rest = MakeTokenNode(OT_EXP, 0, 2);
+        SNode::AddChild(root.Get(), rest.Get());
+        AutoRef<VarString> text(new VarString("kept"));
+        AutoRef<SNode> holder = MakeTokenNode(OT_VALUE, 0, 1);
+        holder->value.SetObject(text.Get());
+        SNode::AddChild(statement.Get(), holder.Get());
+        AutoRef<SNode> inner = MakeTokenNode(OT_VAL, 0, 1);
+        SNode::AddChild(statement.Get(), inner.Get());
+        AutoRef<SNode> held = MakeTokenNode(OT_NAME, 0, 1);
+        SNode::AddChild(inner.Get(), held.Get());
+        AutoRef<SNode> behindHeld = MakeTokenNode(OT_NAME, 0, 1);
+        SNode::AddChild(inner.Get(), behindHeld.Get());
+        AutoRef<SNode> grandchild = MakeTokenNode(OT_NAME, 0, 3);
+        SNode::AddChild(held.Get(), grandchild.Get());
+        holder.Reset();
+        inner.Reset();
+        behindHeld.Reset();
+        statement.Reset();
+        rest.Reset();
+        EXPECT_EQ(text->GetRefCount(), 2);
+
+        if (start == 0) root->ReleaseChildrenBefore(root->LastChild());
+        else root.Reset();
+        EXPECT_EQ(text->GetRefCount(), 1);
+        EXPECT_EQ(held->Parent(), nullptr);
+        EXPECT_EQ(held->Next(), nullptr);
+        EXPECT_EQ(held->FirstChild(), grandchild.Get());
+        EXPECT_EQ(grandchild->Parent(), held.Get());
+        if (start == 0) {
+            ASSERT_EQ(root->ChildCount(), 1);
+            EXPECT_EQ(root->FirstChild()->line, 2);
+        }
+    }
 }
 
 // Node memory is reused across compiles and threads: a tree made on a
