@@ -281,6 +281,49 @@ void SNode::MoveToEnd(SNode* parent, SNode* node) {
     Append(parent, node);
 }
 
+void SNode::MoveRange(SNode* from, SNode* to, SNode* target) {
+    if (!from || from == to || !target) return;
+    SNode* parent = from->parent_;
+    // The splice needs the range in a list and a target outside it: below
+    // the range's list is where the range and everything under it sit.
+    // Anything else moves node by node.
+    bool splice = parent != nullptr;
+    for (SNode* at = target; splice && at; at = at->parent_) splice = at != parent;
+    if (!splice) {
+        for (SNode* node = from; node && node != to;) {
+            SNode* next = node->Next();
+            AddChild(target, node);
+            node = next;
+        }
+        return;
+    }
+    SNode* last = from;
+    for (;;) {
+        last->parent_ = target;
+        SNode* next = last->next_.Get();
+        if (!next || next == to) break;
+        last = next;
+    }
+    SNode* first = parent->firstChild_.Get();
+    SNode* before = from == first ? nullptr : from->previous_;
+    halvo::AutoRef<SNode>& inLink = before ? before->next_ : parent->firstChild_;
+    SNode* rest = TakeLink(last->next_);
+    SNode* moved = TakeLink(inLink);
+    GiveLink(inLink, rest);
+    if (rest) rest->previous_ = before ? before : first->previous_;
+    else if (before) first->previous_ = before;
+
+    if (SNode* targetFirst = target->firstChild_.Get()) {
+        SNode* targetLast = targetFirst->previous_;
+        moved->previous_ = targetLast;
+        targetFirst->previous_ = last;
+        GiveLink(targetLast->next_, moved);
+    } else {
+        moved->previous_ = last;
+        GiveLink(target->firstChild_, moved);
+    }
+}
+
 void SNode::InsertAfter(SNode* parent, SNode* sibling, SNode* node) {
     if (!parent || !sibling || !node || sibling->parent_ != parent || sibling == node) return;
     halvo::AutoRef<SNode> keep(node);

@@ -55,6 +55,11 @@ public:
         }
         Append(parent, node);
     }
+    // Moves from and the siblings behind it, up to to (or to the end when to
+    // is null or not among them), behind target's last child, keeping their
+    // order, in one splice instead of one unlink and append per node when
+    // target is not below the range's parent.
+    static void MoveRange(SNode* from, SNode* to, SNode* target);
     // Puts node right behind sibling when sibling's parent is parent.
     static void InsertAfter(SNode* parent, SNode* sibling, SNode* node);
     void Unlink();

@@ -135,6 +135,65 @@ TEST(SNodeLinks, BothEndsStayRightWhateverChanges) {
     EXPECT_EQ(copy->LastChild()->Previous(), copy->FirstChild()->Next());
 }
 
+// A run of siblings moves in one splice: from the front, the middle or up to
+// the end, onto a target that is empty or has children, in a list or not.
+// A target below the run's own list takes the node-by-node way, and ends
+// where that always left it.
+TEST(SNodeLinks, MovingARunOfSiblingsKeepsEveryListWhole) {
+    struct Case {
+        int from;
+        int to;  // -1: to the end
+        std::vector<int> left;
+        std::vector<int> moved;
+    };
+    const std::vector<Case> cases = {
+        {0, 2, {2, 3, 4}, {0, 1}},    {1, 3, {0, 3, 4}, {1, 2}}, {2, -1, {0, 1}, {2, 3, 4}},
+        {0, -1, {}, {0, 1, 2, 3, 4}}, {4, -1, {0, 1, 2, 3}, {4}}, {3, 4, {0, 1, 2, 4}, {3}},
+    };
+    for (const Case& test : cases) {
+        for (int targetKind = 0; targetKind < 3; ++targetKind) {
+            AutoRef<SNode> root = MakeTokenNode(OT_CHUNK, 0, 1);
+            std::vector<AutoRef<SNode>> held;
+            for (int i = 0; i < 6; ++i) held.push_back(MakeTokenNode(OT_NAME, 0, i));
+            for (int i = 0; i < 5; ++i) SNode::AddChild(root.Get(), held[i].Get());
+            AutoRef<SNode> target = MakeTokenNode(OT_VAL, 0, -1);
+            AutoRef<SNode> elsewhere = MakeTokenNode(OT_CHUNK, 0, 1);
+            std::vector<SNode*> expectedMoved;
+            // 1: the target already has a child; 2: it sits in another list.
+            if (targetKind >= 1) {
+                SNode::AddChild(target.Get(), held[5].Get());
+                expectedMoved.push_back(held[5].Get());
+            }
+            if (targetKind == 2) SNode::AddChild(elsewhere.Get(), target.Get());
+            SNode::MoveRange(held[test.from].Get(), test.to < 0 ? nullptr : held[test.to].Get(), target.Get());
+            std::vector<SNode*> expectedLeft;
+            for (int i : test.left) expectedLeft.push_back(held[i].Get());
+            for (int i : test.moved) expectedMoved.push_back(held[i].Get());
+            ExpectChildren(root.Get(), expectedLeft);
+            ExpectChildren(target.Get(), expectedMoved);
+            if (targetKind == 2) ExpectChildren(elsewhere.Get(), {target.Get()});
+        }
+    }
+
+    // The target inside the run's list, and a run without a list.
+    AutoRef<SNode> root = MakeTokenNode(OT_CHUNK, 0, 1);
+    std::vector<AutoRef<SNode>> held;
+    for (int i = 0; i < 4; ++i) held.push_back(MakeTokenNode(OT_NAME, 0, i));
+    SNode *a = held[0].Get(), *b = held[1].Get(), *c = held[2].Get(), *d = held[3].Get();
+    for (SNode* node : {a, b, c}) SNode::AddChild(root.Get(), node);
+    SNode::MoveRange(a, b, c);
+    ExpectChildren(root.Get(), {b, c});
+    ExpectChildren(c, {a});
+    SNode::MoveRange(b, c, root.Get());
+    ExpectChildren(root.Get(), {c, b});
+    SNode::MoveRange(d, nullptr, a);
+    ExpectChildren(a, {d});
+    SNode::MoveRange(nullptr, nullptr, a);
+    SNode::MoveRange(b, b, a);
+    SNode::MoveRange(b, nullptr, nullptr);
+    ExpectChildren(root.Get(), {c, b});
+}
+
 TEST(SNodeCopies, ClearKeepsValueAndDeepCloneCopiesChildren) {
     AutoRef<SNode> node = MakeTokenNode(OT_BINARY, OST_ASSIGN, 4);
     node->value.SetInt(5);
