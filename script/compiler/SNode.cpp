@@ -257,10 +257,10 @@ void SNode::ReleaseLinksIteratively() {
 // Trees are let go of by the hundred thousand; this is most of that cost.
 void SNode::ReleaseChain(SNode* chain) {
     while (SNode* node = chain) {
-        node->parent_ = nullptr;
-        node->previous_ = nullptr;
         chain = TakeLink(node->next_);
         if (node->refCount_ > 1) {
+            node->parent_ = nullptr;
+            node->previous_ = nullptr;
             --node->refCount_;
             continue;
         }
@@ -268,8 +268,7 @@ void SNode::ReleaseChain(SNode* chain) {
             GiveLink(node->LastChild()->next_, chain);
             chain = TakeLink(node->firstChild_);
         }
-        node->value.SetNil();
-        node->refCount_ = 0;
+        if (node->value.GetTag() == kTagObject) node->value.SetNil();
         SNode::operator delete(node, sizeof(SNode));
     }
 }
