@@ -11,10 +11,6 @@ CompileContext::CompileContext(const char* name, const char* text)
 CompileContext::CompileContext(const CompileContext& outer, BinCode* body)
     : target(body), sourceText(outer.sourceText), sourceName(outer.sourceName) {}
 
-std::unique_ptr<CompileContext> CompileContext::Nested(const CompileContext& outer, BinCode* target) {
-    return std::unique_ptr<CompileContext>(new CompileContext(outer, target));
-}
-
 std::string ModuleNameFromPath(const char* path) {
     std::string text = path ? path : "";
     size_t slash = text.find_last_of("/\\");

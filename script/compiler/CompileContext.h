@@ -10,7 +10,6 @@
 #include "script/runtime/Var.h"
 
 #include <map>
-#include <memory>
 #include <string>
 
 namespace Vrel {
@@ -23,7 +22,11 @@ struct CompileContext {
     CompileContext(const char* sourceName, const char* sourceText);
     // The context of a function or module body inside an enclosing compile:
     // same source and messages, no module name, no flags, its own target.
-    static std::unique_ptr<CompileContext> Nested(const CompileContext& outer, BinCode* target);
+    // Made in place where the caller keeps it: a function body costs no
+    // allocation of its own.
+    static CompileContext Nested(const CompileContext& outer, BinCode* target) {
+        return CompileContext(outer, target);
+    }
     // A nested context names its outermost context's text: both must not
     // move, and the outer one outlives every context nested in it.
     CompileContext(const CompileContext&) = delete;

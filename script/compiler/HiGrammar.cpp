@@ -29,7 +29,13 @@ SNode* Code::Emit(SNode* code, int32_t opcode, const Var& operand) {
     return node;
 }
 
-SNode* Code::EmitInt(SNode* code, int32_t opcode, int32_t operand) { return Emit(code, opcode, Var(operand)); }
+// A fresh node's value holds nothing and has no flags: setting the number
+// leaves it as assigning one would.
+SNode* Code::EmitInt(SNode* code, int32_t opcode, int32_t operand) {
+    SNode* node = Emit(code, opcode);
+    node->value.SetInt(operand);
+    return node;
+}
 
 SNode* Code::EmitText(SNode* code, int32_t opcode, const char* text) {
     SNode* node = Emit(code, opcode);

@@ -173,9 +173,9 @@ bool HiGrammar::Handle_FunctionDefinition(SNode* node, CompileContext& context) 
     function->SetParent(context.target.Get());
     function->CreateVocabulary();
     auto nested = CompileContext::Nested(context, function.Get());
-    nested->tree = body;
-    nested->functionBody = true;
-    if (!BuildFunction(node, function.Get(), *nested, context)) return false;
+    nested.tree = body;
+    nested.functionBody = true;
+    if (!BuildFunction(node, function.Get(), nested, context)) return false;
     Var* slot = context.target->GetMembers().GetOrAddMember(name);
     MakeEmpty(*slot);
     slot->SetObject(function.Get());
@@ -228,12 +228,12 @@ bool HiGrammar::Handle_ModuleDefinition(SNode* node, CompileContext& context) {
     }
     if (!module->GetMembers().FindMember("~v")) module->CreateVocabulary();
     auto nested = CompileContext::Nested(context, module.Get());
-    nested->tree = body;
-    nested->moduleName = name;
+    nested.tree = body;
+    nested.moduleName = name;
     HiGrammar generator(compiler_, depth_);
-    if (!generator.Generate(*nested)) return false;
+    if (!generator.Generate(nested)) return false;
     Assembler assembler;
-    if (!assembler.Assemble(*nested)) return false;
+    if (!assembler.Assemble(nested)) return false;
     Var ignored;
     bool ran = !module->GetCode() || Compiler::RunCode(module.Get(), ignored);
     module->GetMembers().RemoveMember("~b");

@@ -168,17 +168,17 @@ bool HiGrammar::EvaluateExpression(SNode* node, Var& result, CompileContext& con
     temporary->CreateVocabulary();
 
     auto scratch = CompileContext::Nested(context, temporary.Get());
-    scratch->code = Code::NewRoot();
+    scratch.code = Code::NewRoot();
     const int line = node->line;
     // Messages of the run name the expression's line.
-    if (line >= 1) Code::EmitInt(scratch->code.Get(), kOpLine, line);
-    if (!AssembleExpression(node, scratch->code.Get(), context)) {
+    if (line >= 1) Code::EmitInt(scratch.code.Get(), kOpLine, line);
+    if (!AssembleExpression(node, scratch.code.Get(), context)) {
         Error(context, line, "Unable to parse expression");
         return false;
     }
-    Code::Emit(scratch->code.Get(), kOpReturn);
+    Code::Emit(scratch.code.Get(), kOpReturn);
     Assembler assembler;
-    if (!assembler.Assemble(*scratch)) {
+    if (!assembler.Assemble(scratch)) {
         Error(context, line, "Unable compile expression");
         return false;
     }

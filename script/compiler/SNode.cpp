@@ -219,32 +219,59 @@ void SNode::Clear() {
     opcode = kNoOpcode;
 }
 
+// A link's reference handed out as a plain pointer, and back: the count
+// goes up and down once on the way, so the node never passes through zero.
+SNode* SNode::TakeLink(halvo::AutoRef<SNode>& link) {
+    SNode* node = link.Get();
+    if (!node) return nullptr;
+    node->AddRef();
+    link.Reset();
+    return node;
+}
+
+void SNode::GiveLink(halvo::AutoRef<SNode>& link, SNode* node) {
+    link = node;
+    if (node) --node->refCount_;
+}
+
 // Every node reached here was a child of, or a sibling behind, a node that
 // goes away: it is unlinked as it is released. The nodes still to release
 // form one sibling chain: a node that nobody else holds puts its children in
-// front of the chain before it goes, so its destructor finds nothing left to
+// front of the chain before it goes, so it goes with nothing left to
 // release, the stack stays flat and no list is needed. A node's value may own
 // further nodes; their release runs on a chain of its own.
 void SNode::ReleaseLinksIteratively() {
     if (!firstChild_ && !next_) return;
-    halvo::AutoRef<SNode> pending;
     if (firstChild_) {
         // Children first, then the siblings behind this node.
         LastChild()->next_ = std::move(next_);
-        pending = std::move(firstChild_);
+        ReleaseChain(TakeLink(firstChild_));
     } else {
-        pending = std::move(next_);
+        ReleaseChain(TakeLink(next_));
     }
-    while (pending) {
-        SNode* node = pending.Get();
-        node->parent_ = nullptr;
-        node->previous_ = nullptr;
-        halvo::AutoRef<SNode> rest = std::move(node->next_);
-        if (node->GetRefCount() == 1 && node->firstChild_) {
-            node->LastChild()->next_ = std::move(rest);
-            rest = std::move(node->firstChild_);
+}
+
+// chain holds one reference to its first node, and each node one to the
+// next. A node nobody else holds goes without its destructor, which would
+// find nothing to do: the references its links hold pass to the chain as
+// they are, its children in front, and its block goes back at once. Trees
+// are let go of by the hundred thousand; this is most of that cost.
+void SNode::ReleaseChain(SNode* chain) {
+    while (SNode* node = chain) {
+        if (node->refCount_ > 1) {
+            chain = TakeLink(node->next_);
+            node->parent_ = nullptr;
+            node->previous_ = nullptr;
+            --node->refCount_;
+            continue;
         }
-        pending = std::move(rest);
+        chain = node->next_.Get();
+        if (SNode* child = node->firstChild_.Get()) {
+            GiveLink(child->previous_->next_, chain);
+            chain = child;
+        }
+        if (node->value.GetTag() == kTagObject) node->value.SetNil();
+        SNode::operator delete(node, sizeof(SNode));
     }
 }
 
@@ -253,6 +280,49 @@ void SNode::MoveToEnd(SNode* parent, SNode* node) {
     halvo::AutoRef<SNode> keep(node);
     node->Unlink();
     Append(parent, node);
+}
+
+void SNode::MoveRange(SNode* from, SNode* to, SNode* target) {
+    if (!from || from == to || !target) return;
+    SNode* parent = from->parent_;
+    // The splice needs the range in a list and a target outside it: below
+    // the range's list is where the range and everything under it sit.
+    // Anything else moves node by node.
+    bool splice = parent != nullptr;
+    for (SNode* at = target; splice && at; at = at->parent_) splice = at != parent;
+    if (!splice) {
+        for (SNode* node = from; node && node != to;) {
+            SNode* next = node->Next();
+            AddChild(target, node);
+            node = next;
+        }
+        return;
+    }
+    SNode* last = from;
+    for (;;) {
+        last->parent_ = target;
+        SNode* next = last->next_.Get();
+        if (!next || next == to) break;
+        last = next;
+    }
+    SNode* first = parent->firstChild_.Get();
+    SNode* before = from == first ? nullptr : from->previous_;
+    halvo::AutoRef<SNode>& inLink = before ? before->next_ : parent->firstChild_;
+    SNode* rest = TakeLink(last->next_);
+    SNode* moved = TakeLink(inLink);
+    GiveLink(inLink, rest);
+    if (rest) rest->previous_ = before ? before : first->previous_;
+    else if (before) first->previous_ = before;
+
+    if (SNode* targetFirst = target->firstChild_.Get()) {
+        SNode* targetLast = targetFirst->previous_;
+        moved->previous_ = targetLast;
+        targetFirst->previous_ = last;
+        GiveLink(targetLast->next_, moved);
+    } else {
+        moved->previous_ = last;
+        GiveLink(target->firstChild_, moved);
+    }
 }
 
 void SNode::InsertAfter(SNode* parent, SNode* sibling, SNode* node) {
@@ -285,19 +355,14 @@ void SNode::ReleaseChildrenBefore(SNode* child) {
     if (child && child->parent_ != this) return;
     if (child == firstChild_.Get()) return;
     SNode* last = LastChild();
-    halvo::AutoRef<SNode> dropped = std::move(firstChild_);
+    SNode* dropped = TakeLink(firstChild_);
     if (child) {
         firstChild_ = std::move(child->previous_->next_);
         child->previous_ = last;
     }
-    // One node at a time, cut from the chain before it goes, so that a node
-    // someone else still holds keeps no sibling behind it.
-    while (dropped) {
-        halvo::AutoRef<SNode> next = std::move(dropped->next_);
-        dropped->parent_ = nullptr;
-        dropped->previous_ = nullptr;
-        dropped = std::move(next);
-    }
+    // Each node is cut from the chain before it goes, so that a node someone
+    // else still holds keeps no sibling behind it.
+    ReleaseChain(dropped);
 }
 
 int SNode::ChildCount() const {

@@ -55,6 +55,11 @@ public:
         }
         Append(parent, node);
     }
+    // Moves from and the siblings behind it, up to to (or to the end when to
+    // is null or not among them), behind target's last child, keeping their
+    // order, in one splice instead of one unlink and append per node when
+    // target is not below the range's parent.
+    static void MoveRange(SNode* from, SNode* to, SNode* target);
     // Puts node right behind sibling when sibling's parent is parent.
     static void InsertAfter(SNode* parent, SNode* sibling, SNode* node);
     void Unlink();
@@ -98,6 +103,9 @@ public:
 private:
     void CopyRow(const OpRow& row);
     void ReleaseLinksIteratively();
+    static void ReleaseChain(SNode* chain);
+    static SNode* TakeLink(halvo::AutoRef<SNode>& link);
+    static void GiveLink(halvo::AutoRef<SNode>& link, SNode* node);
     // Links a node that has no parent behind parent's last child.
     static void Append(SNode* parent, SNode* node) {
         node->parent_ = parent;

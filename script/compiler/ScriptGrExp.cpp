@@ -26,14 +26,6 @@ int LineOf(const SNode* node) {
     return -1;
 }
 
-void MoveRange(SNode* from, SNode* to, SNode* target) {
-    for (SNode* node = from; node != to;) {
-        SNode* next = node->Next();
-        SNode::AddChild(target, node);
-        node = next;
-    }
-}
-
 }  // namespace
 
 // expression := prefix* operand postfix* ( binary expression )?
@@ -186,7 +178,7 @@ bool ScriptGrExp::ReduceGroup(SNode* node, SNode* open, SNode* close, std::vecto
         } else {
             int line = pieceStart->line >= 0 ? pieceStart->line : open->line;
             SNode* exp = AppendNew(params.Get(), OT_EXP, 0, line);
-            MoveRange(pieceStart, token, exp);
+            SNode::MoveRange(pieceStart, token, exp);
             if (FindExtent(exp->FirstChild(), nullptr) != exp->LastChild()) {
                 if (atClose) parser_.Error(line, "invalid function parameter %d at function call", index);
                 else parser_.Error(line, "Unable to interpret parameter_%d of the parenthesis from %s.", index, "(null)");
@@ -235,7 +227,7 @@ SNode* ScriptGrExp::_FindOperation(SNode* node) {
 halvo::AutoRef<SNode> ScriptGrExp::MakeHolder(SNode* from, SNode* to, int32_t index) {
     halvo::AutoRef<SNode> holder = MakeTokenNode(OT_VAL, 0, -1);
     holder->value.SetInt(index);
-    MoveRange(from, to, holder.Get());
+    SNode::MoveRange(from, to, holder.Get());
     return holder;
 }
 

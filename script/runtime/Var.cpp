@@ -578,13 +578,9 @@ bool Var::WriteOperand(std::vector<uint8_t>& buffer, Vocabulary* vocabulary) con
                 buffer.push_back(autoBit | 6);
                 return true;
             }
-            int k = 3;
-            while (k > 0) {
-                uint8_t high = static_cast<uint8_t>(word >> (8 * k));
-                bool nextNegative = (word >> (8 * k - 1)) & 1;
-                if (!((high == 0x00 && !nextNegative) || (high == 0xFF && nextNegative))) break;
-                --k;
-            }
+            // k+1 bytes hold the value with its sign: every whole byte of
+            // redundant sign bits above them is left out.
+            const int k = 3 - __builtin_clrsb(value_.i) / 8;
             buffer.push_back(static_cast<uint8_t>(autoBit | (5 - k)));
             for (int i = k; i >= 0; --i) buffer.push_back(static_cast<uint8_t>(word >> (8 * i)));
             return true;

@@ -16,6 +16,17 @@ constexpr int32_t kFirstIndexCapacity = 16;
 // Most tables (a function's names and texts) hold a few short words: a
 // small first pool keeps thousands of them from filling pages with room.
 constexpr int64_t kFirstPoolBytes = 64;
+
+// The order strcmp gives, compared in place: the texts looked up while a
+// script compiles are mostly names of a few bytes, where a library call costs
+// more than the comparison itself.
+int CompareText(const char* a, const char* b) {
+    for (;; ++a, ++b) {
+        const auto x = static_cast<unsigned char>(*a);
+        const auto y = static_cast<unsigned char>(*b);
+        if (x != y || x == 0) return static_cast<int>(x) - static_cast<int>(y);
+    }
+}
 }  // namespace
 
 Vocabulary::~Vocabulary() { Clear(); }
@@ -40,7 +51,7 @@ int32_t Vocabulary::Search(const char* text) const {
     int32_t low = 0, high = indexCount_;
     while (low < high) {
         int32_t middle = low + (high - low) / 2;
-        if (std::strcmp(pool_.get() + index_[middle], text) < 0)
+        if (CompareText(pool_.get() + index_[middle], text) < 0)
             low = middle + 1;
         else
             high = middle;
@@ -51,18 +62,26 @@ int32_t Vocabulary::Search(const char* text) const {
 int32_t Vocabulary::Find(const char* text, int32_t* position) const {
     if (!text || indexCount_ == 0) return -1;
     int32_t place = Search(text);
-    if (place >= indexCount_ || std::strcmp(pool_.get() + index_[place], text) != 0) return -1;
+    if (place >= indexCount_ || CompareText(pool_.get() + index_[place], text) != 0) return -1;
     if (position) *position = place;
     return index_[place];
 }
 
 int32_t Vocabulary::FindLinear(const char* text) const {
     if (!text || used_ < 2) return -1;
+    // One pass per text: compared while it matches, passed to its end after.
+    const char* pool = pool_.get();
     int32_t ordinal = 0;
     for (int32_t offset = 1; offset < used_; ++ordinal) {
-        const char* candidate = pool_.get() + offset;
-        if (std::strcmp(candidate, text) == 0) return ordinal;
-        offset += static_cast<int32_t>(std::strlen(candidate)) + 1;
+        const char* candidate = pool + offset;
+        const char* wanted = text;
+        while (*candidate != '\0' && *candidate == *wanted) {
+            ++candidate;
+            ++wanted;
+        }
+        if (*candidate == *wanted) return ordinal;
+        while (*candidate != '\0') ++candidate;
+        offset = static_cast<int32_t>(candidate - pool) + 1;
     }
     return -1;
 }

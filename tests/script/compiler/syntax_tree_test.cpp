@@ -1,6 +1,7 @@
 // The operator table, node links, copies, dumps and release of long chains.
 
 #include "script/compiler/SNode.h"
+#include "script/runtime/VarString.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,65 @@ TEST(SNodeLinks, BothEndsStayRightWhateverChanges) {
     EXPECT_EQ(copy->LastChild()->Previous(), copy->FirstChild()->Next());
 }
 
+// A run of siblings moves in one splice: from the front, the middle or up to
+// the end, onto a target that is empty or has children, in a list or not.
+// A target below the run's own list takes the node-by-node way, and ends
+// where that always left it.
+TEST(SNodeLinks, MovingARunOfSiblingsKeepsEveryListWhole) {
+    struct Case {
+        int from;
+        int to;  // -1: to the end
+        std::vector<int> left;
+        std::vector<int> moved;
+    };
+    const std::vector<Case> cases = {
+        {0, 2, {2, 3, 4}, {0, 1}},    {1, 3, {0, 3, 4}, {1, 2}}, {2, -1, {0, 1}, {2, 3, 4}},
+        {0, -1, {}, {0, 1, 2, 3, 4}}, {4, -1, {0, 1, 2, 3}, {4}}, {3, 4, {0, 1, 2, 4}, {3}},
+    };
+    for (const Case& test : cases) {
+        for (int targetKind = 0; targetKind < 3; ++targetKind) {
+            AutoRef<SNode> root = MakeTokenNode(OT_CHUNK, 0, 1);
+            std::vector<AutoRef<SNode>> held;
+            for (int i = 0; i < 6; ++i) held.push_back(MakeTokenNode(OT_NAME, 0, i));
+            for (int i = 0; i < 5; ++i) SNode::AddChild(root.Get(), held[i].Get());
+            AutoRef<SNode> target = MakeTokenNode(OT_VAL, 0, -1);
+            AutoRef<SNode> elsewhere = MakeTokenNode(OT_CHUNK, 0, 1);
+            std::vector<SNode*> expectedMoved;
+            // 1: the target already has a child; 2: it sits in another list.
+            if (targetKind >= 1) {
+                SNode::AddChild(target.Get(), held[5].Get());
+                expectedMoved.push_back(held[5].Get());
+            }
+            if (targetKind == 2) SNode::AddChild(elsewhere.Get(), target.Get());
+            SNode::MoveRange(held[test.from].Get(), test.to < 0 ? nullptr : held[test.to].Get(), target.Get());
+            std::vector<SNode*> expectedLeft;
+            for (int i : test.left) expectedLeft.push_back(held[i].Get());
+            for (int i : test.moved) expectedMoved.push_back(held[i].Get());
+            ExpectChildren(root.Get(), expectedLeft);
+            ExpectChildren(target.Get(), expectedMoved);
+            if (targetKind == 2) ExpectChildren(elsewhere.Get(), {target.Get()});
+        }
+    }
+
+    // The target inside the run's list, and a run without a list.
+    AutoRef<SNode> root = MakeTokenNode(OT_CHUNK, 0, 1);
+    std::vector<AutoRef<SNode>> held;
+    for (int i = 0; i < 4; ++i) held.push_back(MakeTokenNode(OT_NAME, 0, i));
+    SNode *a = held[0].Get(), *b = held[1].Get(), *c = held[2].Get(), *d = held[3].Get();
+    for (SNode* node : {a, b, c}) SNode::AddChild(root.Get(), node);
+    SNode::MoveRange(a, b, c);
+    ExpectChildren(root.Get(), {b, c});
+    ExpectChildren(c, {a});
+    SNode::MoveRange(b, c, root.Get());
+    ExpectChildren(root.Get(), {c, b});
+    SNode::MoveRange(d, nullptr, a);
+    ExpectChildren(a, {d});
+    SNode::MoveRange(nullptr, nullptr, a);
+    SNode::MoveRange(b, b, a);
+    SNode::MoveRange(b, nullptr, nullptr);
+    ExpectChildren(root.Get(), {c, b});
+}
+
 TEST(SNodeCopies, ClearKeepsValueAndDeepCloneCopiesChildren) {
     AutoRef<SNode> node = MakeTokenNode(OT_BINARY, OST_ASSIGN, 4);
     node->value.SetInt(5);
@@ -210,6 +270,49 @@ TEST(SNodeRelease, FrontOfAListGoesAndTheRestStays) {
     EXPECT_EQ(appended->Parent(), nullptr);
     SNode::AddChild(root.Get(), appended.Get());
     EXPECT_EQ(root->ChildCount(), 1);
+}
+
+// Dropped nodes give their blocks straight back: one whose value holds an
+// object still lets the object go, and a node held elsewhere deep inside a
+// dropped subtree keeps its own children, wherever the release starts.
+TEST(SNodeRelease, DroppedValuesAreLetGoAndHeldNodesInsideKeepTheirChildren) {
+    for (int start = 0; start < 2; ++start) {
+        AutoRef<SNode> root = MakeTokenNode(OT_REM, 0, 1);
+        AutoRef<SNode> statement = MakeTokenNode(OT_EXP, 0, 1);
+        SNode::AddChild(root.Get(), statement.Get());
+        AutoRef<SNode> rest = MakeTokenNode(OT_EXP, 0, 2);
+        SNode::AddChild(root.Get(), rest.Get());
+        AutoRef<VarString> text(new VarString("kept"));
+        AutoRef<SNode> holder = MakeTokenNode(OT_VALUE, 0, 1);
+        holder->value.SetObject(text.Get());
+        SNode::AddChild(statement.Get(), holder.Get());
+        AutoRef<SNode> inner = MakeTokenNode(OT_VAL, 0, 1);
+        SNode::AddChild(statement.Get(), inner.Get());
+        AutoRef<SNode> held = MakeTokenNode(OT_NAME, 0, 1);
+        SNode::AddChild(inner.Get(), held.Get());
+        AutoRef<SNode> behindHeld = MakeTokenNode(OT_NAME, 0, 1);
+        SNode::AddChild(inner.Get(), behindHeld.Get());
+        AutoRef<SNode> grandchild = MakeTokenNode(OT_NAME, 0, 3);
+        SNode::AddChild(held.Get(), grandchild.Get());
+        holder.Reset();
+        inner.Reset();
+        behindHeld.Reset();
+        statement.Reset();
+        rest.Reset();
+        EXPECT_EQ(text->GetRefCount(), 2);
+
+        if (start == 0) root->ReleaseChildrenBefore(root->LastChild());
+        else root.Reset();
+        EXPECT_EQ(text->GetRefCount(), 1);
+        EXPECT_EQ(held->Parent(), nullptr);
+        EXPECT_EQ(held->Next(), nullptr);
+        EXPECT_EQ(held->FirstChild(), grandchild.Get());
+        EXPECT_EQ(grandchild->Parent(), held.Get());
+        if (start == 0) {
+            ASSERT_EQ(root->ChildCount(), 1);
+            EXPECT_EQ(root->FirstChild()->line, 2);
+        }
+    }
 }
 
 // Node memory is reused across compiles and threads: a tree made on a

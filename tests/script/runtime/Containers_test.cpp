@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,44 @@ TEST_F(ContainerTest, VocabularyStoresEachTextOnce) {
     EXPECT_EQ(position, 2);
     EXPECT_STREQ(words->GetText(3), "a");
     EXPECT_EQ(words->GetText(99), nullptr);
+}
+
+// Look-ups compare texts in place: the order stays strcmp's, bytes above
+// 0x7F after plain ones and a text after its own prefix; the linear walk
+// numbers the first of equal texts and passes over every other one whole,
+// and a pool read from a file is found by the walk though it has no index.
+TEST_F(ContainerTest, VocabularyComparesTextsAsBytesInEveryLookUp) {
+    halvo::AutoRef<Vocabulary> words(new Vocabulary);
+    const char* const texts[] = {"ab", "a", "abc", "\xC3\xA9t\xC3\xA9", "b", "", "zz", "\x7F"};
+    for (const char* text : texts) ASSERT_GE(words->Add(text), 0);
+    for (int i = 1; i < words->GetIndexCount(); ++i)
+        ASSERT_LT(std::strcmp(words->GetText(words->GetIndexAt(i - 1)), words->GetText(words->GetIndexAt(i))), 0);
+    for (size_t i = 0; i < sizeof texts / sizeof texts[0]; ++i) {
+        SCOPED_TRACE(i);
+        const int32_t offset = words->Find(texts[i]);
+        ASSERT_GE(offset, 0);
+        EXPECT_STREQ(words->GetText(offset), texts[i]);
+        EXPECT_EQ(words->FindLinear(texts[i]), static_cast<int32_t>(i));
+    }
+    for (const char* missing : {"abcd", "aa", "\xC3", "z", "b "}) {
+        EXPECT_EQ(words->Find(missing), -1) << missing;
+        EXPECT_EQ(words->FindLinear(missing), -1) << missing;
+    }
+
+    halvo::AutoRef<Vocabulary> twice(new Vocabulary);
+    twice->Append("x");
+    twice->Append("xy");
+    twice->Append("x");
+    EXPECT_EQ(twice->FindLinear("x"), 0);
+    EXPECT_EQ(twice->FindLinear("xy"), 1);
+    EXPECT_STREQ(twice->GetText(twice->Find("x")), "x");
+
+    halvo::AutoRef<Vocabulary> restored(new Vocabulary);
+    const char pool[] = "\0one\0two";
+    restored->RestorePool(pool, sizeof pool - 1);
+    EXPECT_EQ(restored->Find("two"), -1);
+    EXPECT_EQ(restored->FindLinear("two"), 1);
+    EXPECT_EQ(restored->FindLinear("tw"), -1);
 }
 
 TEST_F(ContainerTest, VocabularyGrowsPastEveryCapacity) {
