@@ -710,8 +710,9 @@ bool FastRunner::CanCallDirectly(const CallFrame& frame) const {
            frame.GetCount() + 2 < kMaxStackValues;
 }
 
+// The callee's frame holds the function while it runs; nothing here uses
+// it after the frame is gone.
 FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp& op, BinCode& function) {
-    halvo::AutoRef<BinCode> keep(&function);
     calledScript_ = true;
     OwedCall& owed = window_->owed;
     owed.caller = &frame;
@@ -747,8 +748,9 @@ FastRunner::CallOutcome FastRunner::CallDirectly(CallFrame& frame, const FastOp&
     bool ran = !entry || Run(callee, *code, *entry, *operandSlot_);
     const bool returnedUnseen = ran && returnedUnseen_;
     returnedUnseen_ = false;
-    const bool backHere = ran && thread_.GetState() == kThreadReturned && thread_.GetCurrentFrame() == &frame;
     if (!returnedUnseen) {
+        const bool backHere =
+            ran && thread_.GetState() == kThreadReturned && thread_.GetCurrentFrame() == &frame;
         // The bytecode runs the callee from here, or an error ends the run:
         // what the calls owe their callers' stacks is made now.
         const bool settled = SettleOwed();
@@ -969,10 +971,8 @@ bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
     return true;
 }
 
-bool FastRunner::Pin(CallFrame& frame, VarExtension* container) {
-    // A second pin of the container just pinned keeps nothing more alive.
-    if (pinCount_ > 0 && pins_[pinCount_ - 1] == container) return true;
-    if (pinCount_ == kMaxKept && !Flush(frame)) return false;
+bool FastRunner::PinAfterFlush(CallFrame& frame, VarExtension* container) {
+    if (!Flush(frame)) return false;
     pins_[pinCount_++] = container;
     return true;
 }

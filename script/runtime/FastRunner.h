@@ -156,7 +156,14 @@ private:
     FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool StillHere(CallFrame& frame) const;
-    bool Pin(CallFrame& frame, VarExtension* container);
+    bool Pin(CallFrame& frame, VarExtension* container) {
+        // A second pin of the container just pinned keeps nothing more alive.
+        if (pinCount_ > 0 && pins_[pinCount_ - 1] == container) return true;
+        if (pinCount_ == kMaxKept) return PinAfterFlush(frame, container);
+        pins_[pinCount_++] = container;
+        return true;
+    }
+    bool PinAfterFlush(CallFrame& frame, VarExtension* container);
     void Forget() {
         keptCount_ = 0;
         pinCount_ = 0;
