@@ -552,6 +552,45 @@ bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const Fast
 }
 
 bool FastRunner::RealizeList(CallFrame& frame) {
+    Var list;
+    if (!MakeArguments(frame, list)) return false;
+    Var* slot = PushSlot(frame);
+    if (slot) slot->Exchange(list);
+    return slot != nullptr;
+}
+
+bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow* window) {
+    Var* slot = PushSlot(frame);
+    if (!slot || !FillList(*slot, count, window)) {
+        if (window) DropListValues(*window);
+        return false;
+    }
+    return true;
+}
+
+bool FastRunner::FillList(Var& holder, int count, FastWindow* window) {
+    halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
+    if (!array) array = VarArray::CreateWithCount(count);
+    if (!array) return false;
+    // Every list made here is a plain VarArray: one record look-up serves.
+    if (arrayRecord_) {
+        holder.SetObjectOfRecord(array.Get(), arrayRecord_);
+    } else {
+        holder.SetObject(array.Get());
+        arrayRecord_ = holder.GetRecord();
+    }
+    if (!window || !window->listAssigned) return true;
+    for (uint32_t assigned = window->listAssigned; assigned != 0; assigned &= assigned - 1) {
+        const int index = std::countr_zero(assigned);
+        if (Var* element = array->GetAt(index)) element->CopyWithoutConst(window->listValues[index]);
+    }
+    DropListValues(*window);
+    return true;
+}
+
+// The pending list made in arguments, an empty value, as a stack slot would
+// hold it; a list below it and the values between go to the frame first.
+bool FastRunner::MakeArguments(CallFrame& frame, Var& arguments) {
     const int count = pendingList_;
     pendingList_ = kNoList;
     if (outerList_ != kNoList) {
@@ -564,31 +603,9 @@ bool FastRunner::RealizeList(CallFrame& frame) {
             return false;
         }
     }
-    return MakeList(frame, count, window_);
-}
-
-bool FastRunner::MakeList(CallFrame& frame, int count, FastWindow* window) {
-    halvo::AutoRef<VarArray> array = thread_.TakeArgumentArray(count);
-    if (!array) array = VarArray::CreateWithCount(count);
-    Var* slot = array ? PushSlot(frame) : nullptr;
-    if (!slot) {
-        if (window) DropListValues(*window);
-        return false;
-    }
-    // Every list made here is a plain VarArray: one record look-up serves.
-    if (arrayRecord_) {
-        slot->SetObjectOfRecord(array.Get(), arrayRecord_);
-    } else {
-        slot->SetObject(array.Get());
-        arrayRecord_ = slot->GetRecord();
-    }
-    if (!window || !window->listAssigned) return true;
-    for (uint32_t assigned = window->listAssigned; assigned != 0; assigned &= assigned - 1) {
-        const int index = std::countr_zero(assigned);
-        if (Var* element = array->GetAt(index)) element->CopyWithoutConst(window->listValues[index]);
-    }
-    DropListValues(*window);
-    return true;
+    if (FillList(arguments, count, window_)) return true;
+    DropListValues(*window_);
+    return false;
 }
 
 void FastRunner::DropListValues(FastWindow& window) {
@@ -623,6 +640,11 @@ FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
     // Anything but a block may look at the stacks: the lists owed below
     // are made first.
     if (owedLevels_ > 0 && !SettleOwed()) return CallOutcome::kFailed;
+    if (pendingList_ != kNoList && !vm_.GetDebugHandler()) {
+        const Var& callee = pointers_[op.a]->Followed();
+        detail::function_adapter* adapter = callee.GetTag() == kTagBind ? callee.GetBind() : nullptr;
+        if (adapter) return CallNative(frame, op, *adapter);
+    }
     if (pendingList_ != kNoList && !RealizeList(frame)) return CallOutcome::kFailed;
     if (frame.GetCount() == 0 || vm_.GetDebugHandler()) return CallOutcome::kNotHere;
     const Var& callee = pointers_[op.a]->Followed();
@@ -640,12 +662,18 @@ FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
 // frame's stack.
 FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& op,
                                                detail::function_adapter& adapter) {
-    if (!Flush(frame)) return CallOutcome::kFailed;
-    // The list moves off the stack as the interpreter's copy and pop would
-    // leave it: same object, same record, no flags.
     Var arguments;
-    arguments.Exchange(frame.Top());
-    frame.Pop();
+    // The interpreter takes the list off the stack before the native runs:
+    // a list not made yet goes straight to the call.
+    const bool listWaits = pendingList_ != kNoList;
+    if (listWaits && !MakeArguments(frame, arguments)) return CallOutcome::kFailed;
+    if (!Flush(frame)) return CallOutcome::kFailed;
+    if (!listWaits) {
+        // The list moves off the stack as the interpreter's copy and pop
+        // would leave it: same object, same record, no flags.
+        arguments.Exchange(frame.Top());
+        frame.Pop();
+    }
     t_Interface call;
     call.thread = &thread_;
     call.count = arguments.GetCount();

@@ -175,6 +175,9 @@ private:
     // A list of count elements on top of frame's stack, with the elements
     // that wait in window, if any.
     bool MakeList(CallFrame& frame, int count, FastWindow* window);
+    // The list made in holder, an empty value.
+    bool FillList(Var& holder, int count, FastWindow* window);
+    bool MakeArguments(CallFrame& frame, Var& arguments);
     static void DropListValues(FastWindow& window);
 
     // Registers of one nesting level: a script function called from a
