@@ -221,17 +221,20 @@ private:
     std::array<Var, kMaxKept> kept_;
     int keptCount_ = 0;
     std::array<VarExtension*, kMaxKept> pins_{};
+    // The counts below are written and read one by one in quick succession:
+    // pointers lie between them, so that no read takes two of them as one
+    // wider word just after one was written, which stalls the read.
     int pinCount_ = 0;
-    // The element count of a list made but not yet on the frame's stack.
-    static constexpr int kNoList = -1;
-    int pendingList_ = kNoList;
     // A list made before the pending one, with no element set yet, and the
     // values the bytecode has between the two: all wait until the pending
     // list must exist. Set only while a list is pending.
-    int outerList_ = kNoList;
     const FastItem* betweenItems_ = nullptr;
-    uint32_t betweenCount_ = 0;
+    // The element count of a list made but not yet on the frame's stack.
+    static constexpr int kNoList = -1;
+    int pendingList_ = kNoList;
     const Var* betweenConstants_ = nullptr;
+    int outerList_ = kNoList;
+    uint32_t betweenCount_ = 0;
     // The windows of this run's levels, once entered, one place up: the
     // first entry stands for the caller of level 0, which has none.
     std::array<FastWindow*, kMaxCallDepth + 2> levels_{};
