@@ -84,7 +84,7 @@ void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) {
     if (lineMap_ && lineMap_->GetRefCount() == 1)
         lineMap_->Replace(bytes, size);
     else
-        lineMap_ = new MapFile(bytes, size);
+        lineMap_ = MapFile::Make(bytes, size);
 }
 
 const char* BinCode::GetSourceName() const {

@@ -233,7 +233,7 @@ TEST_F(RunCacheTest, LineMapIsRefilledOnlyWhenHeldByItsFunctionAlone) {
     module->SetMapFile(shortMap, sizeof shortMap);
     EXPECT_EQ(module->GetMapFile(), map);
     EXPECT_STREQ(module->GetSourceName(), "b");
-    EXPECT_EQ(map->GetBytes().size(), sizeof shortMap);
+    EXPECT_EQ(map->GetSize(), sizeof shortMap);
     // A map someone holds keeps its bytes; the function gets a new one.
     halvo::AutoRef<MapFile> held(module->GetMapFile());
     module->SetMapFile(longMap, sizeof longMap);
@@ -242,7 +242,7 @@ TEST_F(RunCacheTest, LineMapIsRefilledOnlyWhenHeldByItsFunctionAlone) {
     EXPECT_STREQ(module->GetSourceName(), "a.cis");
     // An empty map refilled in place reads as no name.
     module->SetMapFile(nullptr, 0);
-    EXPECT_TRUE(module->GetMapFile()->GetBytes().empty());
+    EXPECT_TRUE(module->GetMapFile()->GetSize() == 0u);
     EXPECT_STREQ(module->GetSourceName(), "(unknown)");
 }
 

@@ -1,9 +1,12 @@
 #include "script/runtime/BinCode.h"
+#include "script/runtime/MapFile.h"
+#include "script/runtime/Opcode.h"
 #include "script/runtime/VarBinary.h"
 #include "tests/script/runtime/ValueTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace Vrel;
@@ -61,6 +64,31 @@ TEST_F(VarBinaryTest, StoringCodeKeepsEqualBytesOnlyWhileNobodyElseHoldsThem) {
     EXPECT_TRUE(held->HoldsBytes(other, sizeof other));
     function->SetCode(0, other);
     EXPECT_EQ(function->GetCode(), nullptr);
+}
+
+TEST_F(VarBinaryTest, LineMapRefilledPastItsRoomKeepsEveryByte) {
+    // A map made short and refilled with a longer one moves its bytes out
+    // of the room it was made with; refilled short again, it reads right.
+    const uint8_t shortMap[] = {kOperandInlineText, 'b', 0};
+    std::vector<uint8_t> longMap = {kOperandInlineText};
+    for (int i = 0; i < 200; ++i) longMap.push_back(static_cast<uint8_t>('a' + i % 26));
+    longMap.push_back(0);
+    halvo::AutoRef<BinCode> function(new BinCode);
+    function->SetMapFile(shortMap, sizeof shortMap);
+    MapFile* map = function->GetMapFile();
+    function->SetMapFile(longMap.data(), static_cast<uint32_t>(longMap.size()));
+    ASSERT_EQ(function->GetMapFile(), map);
+    ASSERT_EQ(map->GetSize(), longMap.size());
+    EXPECT_EQ(std::vector<uint8_t>(map->GetBytes(), map->GetBytes() + map->GetSize()), longMap);
+    EXPECT_EQ(std::string(function->GetSourceName()).size(), 200u);
+    function->SetMapFile(shortMap, sizeof shortMap);
+    EXPECT_STREQ(function->GetSourceName(), "b");
+    halvo::AutoRef<MapFile> fromNothing(MapFile::Make(nullptr, 40));
+    EXPECT_EQ(fromNothing->GetSize(), 0u);
+    EXPECT_EQ(fromNothing->GetBytes(), nullptr);
+    EXPECT_EQ(fromNothing->GetLine(0), -1);
+    fromNothing->Replace(shortMap, sizeof shortMap);
+    EXPECT_STREQ(fromNothing->GetSourceName(), "b");
 }
 
 }  // namespace
