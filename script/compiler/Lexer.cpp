@@ -129,7 +129,7 @@ const OpRow* Lexer::NextToken(size_t pos, size_t& consumed, Var& value, const Op
     if (Ascii::IsDigit(at[0])) return ReadNumber(pos, consumed, value);
     bool afterOperand = previous && TokenOracle::IsOperandRow(*previous);
     if (const OpRow* row = oracle_.RowAt(pos, afterOperand)) {
-        consumed = std::strlen(row->text);
+        consumed = oracle_.TextLength(row);
         return row;
     }
     if (!Ascii::IsWordStart(at[0])) {

@@ -60,10 +60,21 @@ const bool* LookAheadBytes() {
     return table->data();
 }
 
+// The text length of every table row, counted once.
+const size_t* TextLengths() {
+    static const auto* lengths = [] {
+        auto* table = new std::vector<size_t>;
+        for (const OpRow* row = OpTable; row->text; ++row) table->push_back(std::strlen(row->text));
+        return table;
+    }();
+    return lengths->data();
+}
+
 }  // namespace
 
 TokenOracle::TokenOracle(const char* text, size_t length)
-    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()), mayNeedLookAhead_(LookAheadBytes()) {}
+    : text_(text), length_(length), rowsByFirstByte_(RowsByFirstByte()), mayNeedLookAhead_(LookAheadBytes()),
+      textLengths_(TextLengths()) {}
 
 void TokenOracle::SlideWindow(size_t pos) {
     if (pos < windowStart_) {

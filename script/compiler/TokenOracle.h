@@ -34,6 +34,8 @@ public:
     // The operator, bracket or keyword row that the text at pos is, given
     // whether the token before it is an operand; null when none fits.
     const OpRow* RowAt(size_t pos, bool afterOperand);
+    // The text length of a row RowAt gave, without counting its bytes again.
+    size_t TextLength(const OpRow* row) const { return textLengths_[row - OpTable]; }
 
     static bool IsOperandRow(const OpRow& row) {
         return row.kind == OT_VALUE || row.kind == OT_NAME || row.kind == OT_POSTFIX ||
@@ -87,6 +89,8 @@ private:
     const std::vector<IndexedRow>* rowsByFirstByte_;
     // Per first byte: whether a row starting with it may need a look ahead.
     const bool* mayNeedLookAhead_;
+    // Per table row: the length of its text.
+    const size_t* textLengths_;
     // The text position of the windows' first entries.
     size_t windowStart_ = 0;
     // Row index + 2 (1: no row, 0: unknown), per position and operand state.

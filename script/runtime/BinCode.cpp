@@ -69,7 +69,7 @@ void BinCode::SetCode(uint32_t size, const uint8_t* bytes) {
     if (current && current->GetRefCount() == 1 && current->IsKindOf(VarBinary::kClassRecord) &&
         static_cast<VarBinary*>(current)->HoldsBytes(bytes, size))
         return;
-    member->SetObject(new VarBinary(bytes, size));
+    member->SetObject(VarBinary::Make(bytes, size));
     t_Named::MembersChanged();
 }
 
@@ -84,7 +84,7 @@ void BinCode::SetMapFile(const uint8_t* bytes, uint32_t size) {
     if (lineMap_ && lineMap_->GetRefCount() == 1)
         lineMap_->Replace(bytes, size);
     else
-        lineMap_ = new MapFile(bytes, size);
+        lineMap_ = MapFile::Make(bytes, size);
 }
 
 const char* BinCode::GetSourceName() const {

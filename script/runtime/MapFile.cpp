@@ -7,13 +7,28 @@
 
 namespace Vrel {
 
-MapFile::MapFile(const uint8_t* bytes, uint32_t size) { Replace(bytes, size); }
+MapFile* MapFile::Make(const uint8_t* bytes, uint32_t size) {
+    if (!bytes) size = 0;
+    MapFile* map = new (size) MapFile(size);
+    map->Replace(bytes, size);
+    return map;
+}
+
+// Only Make calls this, with room for capacity bytes behind the object.
+MapFile::MapFile(uint32_t capacity) : bytes_(reinterpret_cast<uint8_t*>(this + 1)), capacity_(capacity) {}
 
 void MapFile::Replace(const uint8_t* bytes, uint32_t size) {
-    if (bytes && size > 0)
-        bytes_.assign(bytes, bytes + size);
-    else
-        bytes_.clear();
+    if (!bytes || size == 0) {
+        size_ = 0;
+        return;
+    }
+    if (size > capacity_) {
+        spill_ = std::make_unique<uint8_t[]>(size);
+        bytes_ = spill_.get();
+        capacity_ = size;
+    }
+    std::memmove(bytes_, bytes, size);
+    size_ = size;
 }
 
 int MapFile::GetLine(uint32_t position) const {
@@ -22,8 +37,8 @@ int MapFile::GetLine(uint32_t position) const {
 }
 
 int MapFile::GetLineEx(uint32_t position, uint32_t& rangeStart, uint32_t& rangeEnd) const {
-    const uint32_t size = static_cast<uint32_t>(bytes_.size());
-    const uint8_t* bytes = bytes_.data();
+    const uint32_t size = size_;
+    const uint8_t* bytes = bytes_;
     uint32_t offset = 0;
     Var operand;
     if (!DecodeOperand(bytes, size, offset, operand, nullptr)) return -1;
@@ -45,9 +60,9 @@ int MapFile::GetLineEx(uint32_t position, uint32_t& rangeStart, uint32_t& rangeE
 }
 
 const char* MapFile::GetSourceName() const {
-    if (bytes_.size() < 2 || (bytes_[0] & 0x3F) != kOperandInlineText) return nullptr;
-    const char* text = reinterpret_cast<const char*>(bytes_.data() + 1);
-    return std::memchr(text, 0, bytes_.size() - 1) ? text : nullptr;
+    if (size_ < 2 || (bytes_[0] & 0x3F) != kOperandInlineText) return nullptr;
+    const char* text = reinterpret_cast<const char*>(bytes_ + 1);
+    return std::memchr(text, 0, size_ - 1) ? text : nullptr;
 }
 
 }  // namespace Vrel

@@ -5,13 +5,15 @@
 #include "platform/RefObj.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace Vrel {
 
 class MapFile : public halvo::RefObj {
 public:
-    MapFile(const uint8_t* bytes, uint32_t size);
+    // A copy of the bytes, kept right behind the object in one allocation:
+    // a module of thousands of functions makes one map per function.
+    static MapFile* Make(const uint8_t* bytes, uint32_t size);
     // Takes other bytes, keeping the storage where it fits.
     void Replace(const uint8_t* bytes, uint32_t size);
 
@@ -23,10 +25,21 @@ public:
     // The file name behind the first byte, or null when the map has none.
     const char* GetSourceName() const;
 
-    const std::vector<uint8_t>& GetBytes() const { return bytes_; }
+    const uint8_t* GetBytes() const { return size_ > 0 ? bytes_ : nullptr; }
+    uint32_t GetSize() const { return size_; }
+
+    static void operator delete(void* block) { ::operator delete(block); }
 
 private:
-    std::vector<uint8_t> bytes_;
+    explicit MapFile(uint32_t capacity);
+    static void* operator new(size_t size, uint32_t trailing) { return ::operator new(size + trailing); }
+    static void operator delete(void* block, uint32_t) { ::operator delete(block); }
+
+    // The room behind the object, or spill_ once a longer map came.
+    uint8_t* bytes_ = nullptr;
+    uint32_t size_ = 0;
+    uint32_t capacity_ = 0;
+    std::unique_ptr<uint8_t[]> spill_;
 };
 
 }  // namespace Vrel

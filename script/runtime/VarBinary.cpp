@@ -10,13 +10,24 @@ const ClassRecord VarBinary::kClassRecord = {"VarBinary", &VarExtension::kClassR
 
 VarBinary::VarBinary() = default;
 
-VarBinary::VarBinary(const uint8_t* bytes, uint32_t size) : bytes_(bytes, bytes + size) {}
+VarBinary* VarBinary::Make(const uint8_t* bytes, uint32_t size) {
+    if (!bytes) size = 0;
+    return new (size) VarBinary(bytes, size);
+}
+
+// Only Make calls this, with room for size bytes behind the object.
+VarBinary::VarBinary(const uint8_t* bytes, uint32_t size) : size_(size) {
+    if (size == 0) return;
+    auto* trailing = reinterpret_cast<uint8_t*>(this + 1);
+    std::memcpy(trailing, bytes, size);
+    bytes_ = trailing;
+}
 
 VarBinary::~VarBinary() = default;
 
 bool VarBinary::HoldsBytes(const uint8_t* bytes, uint32_t size) const {
-    if (size != bytes_.size()) return false;
-    return size == 0 || (bytes && std::memcmp(bytes, bytes_.data(), size) == 0);
+    if (size != size_) return false;
+    return size == 0 || (bytes && std::memcmp(bytes, bytes_, size) == 0);
 }
 
 DecodedCode& VarBinary::Decoded(const Vocabulary* vocabulary) {

@@ -18,14 +18,19 @@ public:
     static halvo::RefObj* Create() { return new VarBinary; }
 
     VarBinary();
-    VarBinary(const uint8_t* bytes, uint32_t size);
+    // A copy of the bytes, kept right behind the object in one allocation:
+    // a module of thousands of functions makes one of these per function.
+    static VarBinary* Make(const uint8_t* bytes, uint32_t size);
     ~VarBinary() override;
+
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* block) { ::operator delete(block); }
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "code"; }
 
-    const uint8_t* GetBytes() const { return bytes_.data(); }
-    uint32_t GetSize() const { return static_cast<uint32_t>(bytes_.size()); }
+    const uint8_t* GetBytes() const { return bytes_; }
+    uint32_t GetSize() const { return size_; }
     bool HoldsBytes(const uint8_t* bytes, uint32_t size) const;
 
     // The instructions decoded for running with the vocabulary; made anew
@@ -35,7 +40,12 @@ public:
     DecodedCode* GetDecoded() const { return decoded_.get(); }
 
 private:
-    std::vector<uint8_t> bytes_;
+    VarBinary(const uint8_t* bytes, uint32_t size);
+    static void* operator new(size_t size, uint32_t trailing) { return ::operator new(size + trailing); }
+    static void operator delete(void* block, uint32_t) { ::operator delete(block); }
+
+    const uint8_t* bytes_ = nullptr;
+    uint32_t size_ = 0;
     std::unique_ptr<DecodedCode> decoded_;
     std::vector<std::unique_ptr<DecodedCode>> retired_;
 };

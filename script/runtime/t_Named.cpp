@@ -3,13 +3,144 @@
 #include "script/runtime/PrintPath.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace Vrel {
 
 const ClassRecord t_Named::kClassRecord = {"t_Named", &VarExtension::kClassRecord, &t_Named::Create};
+
+namespace member_blocks {
+namespace {
+
+// Room for a map node: the tree links, the name and the value.
+constexpr size_t kBlockBytes = 96;
+static_assert(4 * sizeof(void*) + sizeof(std::pair<const std::string, Var>) <= kBlockBytes,
+              "a member map node fits a block");
+constexpr size_t kChunkBlocks = 1024;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPoolBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPoolBlocks = false;
+#else
+constexpr bool kPoolBlocks = true;
+#endif
+#else
+constexpr bool kPoolBlocks = true;
+#endif
+
+struct Spare {
+    Spare* next;
+};
+
+// A thread's own blocks, so that making or dropping a member takes no lock.
+// Trivially destructible: members of static objects released after the
+// thread's other locals went still find it.
+struct LocalBlocks {
+    Spare* spare = nullptr;
+    unsigned char* fresh = nullptr;
+    size_t unused = 0;
+};
+
+constinit thread_local LocalBlocks tLocal;
+
+// Held only for a few instructions, so waiting spins.
+class SpinGuard {
+public:
+    explicit SpinGuard(std::atomic_flag& flag) : flag_(flag) {
+        while (flag_.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~SpinGuard() { flag_.clear(std::memory_order_release); }
+    SpinGuard(const SpinGuard&) = delete;
+    SpinGuard& operator=(const SpinGuard&) = delete;
+
+private:
+    std::atomic_flag& flag_;
+};
+
+// What ended threads left, for the next thread that runs out. Never
+// destroyed: members held by static objects may go after it would have.
+class SharedBlocks {
+public:
+    static SharedBlocks& Global() {
+        static SharedBlocks* blocks = new SharedBlocks;
+        return *blocks;
+    }
+
+    // A list or a piece of chunk a finished thread left, else a new chunk.
+    void Refill(LocalBlocks& local) {
+        static thread_local HandBack handBack;
+        (void)handBack;
+        SpinGuard lock(busy_);
+        if (!spareLists_.empty()) {
+            local.spare = spareLists_.back();
+            spareLists_.pop_back();
+            return;
+        }
+        if (!pieces_.empty()) {
+            local.fresh = pieces_.back().fresh;
+            local.unused = pieces_.back().unused;
+            pieces_.pop_back();
+            return;
+        }
+        local.fresh = static_cast<unsigned char*>(::operator new(kChunkBlocks * kBlockBytes));
+        local.unused = kChunkBlocks;
+    }
+
+private:
+    struct HandBack {
+        ~HandBack() { Global().TakeBack(tLocal); }
+    };
+    struct Piece {
+        unsigned char* fresh;
+        size_t unused;
+    };
+
+    void TakeBack(LocalBlocks& local) {
+        SpinGuard lock(busy_);
+        if (local.spare) spareLists_.push_back(local.spare);
+        if (local.unused > 0) pieces_.push_back({local.fresh, local.unused});
+        local = LocalBlocks{};
+    }
+
+    std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+    std::vector<Spare*> spareLists_;
+    std::vector<Piece> pieces_;
+};
+
+}  // namespace
+
+void* Take(size_t bytes) {
+    if (!kPoolBlocks || bytes > kBlockBytes) return ::operator new(bytes);
+    LocalBlocks& local = tLocal;
+    if (!local.spare && local.unused == 0) SharedBlocks::Global().Refill(local);
+    if (Spare* block = local.spare) {
+        local.spare = block->next;
+        return block;
+    }
+    --local.unused;
+    void* block = local.fresh;
+    local.fresh += kBlockBytes;
+    return block;
+}
+
+void Give(void* block, size_t bytes) {
+    if (!block) return;
+    if (!kPoolBlocks || bytes > kBlockBytes) {
+        ::operator delete(block);
+        return;
+    }
+    LocalBlocks& local = tLocal;
+    local.spare = new (block) Spare{local.spare};
+}
+
+}  // namespace member_blocks
 
 namespace {
 constexpr size_t kMaxTextLength = 240;

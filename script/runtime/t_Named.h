@@ -36,7 +36,41 @@ struct MemberNameLess {
     }
 };
 
-using MemberMap = std::map<std::string, Var, MemberNameLess>;
+// Member map nodes come from per-thread lists of equal blocks carved from
+// shared chunks instead of one heap allocation each: a module of thousands of
+// functions holds a few members per function, made at every compile and let
+// go at shutdown. The chunks stay for the process, so what is kept is the
+// largest number of members alive at once. Other sizes (and address checking
+// builds, so that a use after release is still caught) take the heap.
+namespace member_blocks {
+void* Take(size_t bytes);
+void Give(void* block, size_t bytes);
+}  // namespace member_blocks
+
+template <typename T>
+struct MemberAllocator {
+    using value_type = T;
+    MemberAllocator() = default;
+    template <typename U>
+    MemberAllocator(const MemberAllocator<U>&) {}
+    T* allocate(size_t count) {
+        if (count != 1) return static_cast<T*>(::operator new(count * sizeof(T)));
+        return static_cast<T*>(member_blocks::Take(sizeof(T)));
+    }
+    void deallocate(T* block, size_t count) {
+        if (count != 1) {
+            ::operator delete(block);
+            return;
+        }
+        member_blocks::Give(block, sizeof(T));
+    }
+    template <typename U>
+    bool operator==(const MemberAllocator<U>&) const {
+        return true;
+    }
+};
+
+using MemberMap = std::map<std::string, Var, MemberNameLess, MemberAllocator<std::pair<const std::string, Var>>>;
 
 class t_Named : public VarExtension {
 public:

@@ -2,8 +2,12 @@
 // and every message at its line.
 
 #include "FrontEnd.h"
+#include "script/compiler/TokenOracle.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -228,6 +232,22 @@ TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
     ASSERT_EQ(chain.size(), 5002u);
     EXPECT_EQ(chain[1], "binary - (-) - (NULL)");
     for (size_t i = 2; i < 5001; ++i) ASSERT_EQ(chain[i], "prefix u- (-X) - (NULL)") << i;
+}
+
+TEST(LexerOperators, EveryRowFoundInTheTextTakesExactlyItsOwnLength) {
+    // Each row's text followed by a name: a row read there (some are never
+    // read on their own) takes its whole text and nothing behind it.
+    for (const Vrel::OpRow* row = Vrel::OpTable; row->text; ++row) {
+        if (!*row->text) continue;
+        const std::string text = std::string(row->text) + " z";
+        Vrel::TokenOracle oracle(text.c_str(), text.size());
+        const Vrel::OpRow* found = oracle.RowAt(0, false);
+        if (!found) found = oracle.RowAt(0, true);
+        EXPECT_EQ(oracle.TextLength(row), std::strlen(row->text)) << row->text;
+        if (found) {
+            EXPECT_EQ(oracle.TextLength(found), std::strlen(found->text)) << row->text;
+        }
+    }
 }
 
 }  // namespace

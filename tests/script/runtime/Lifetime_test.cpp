@@ -161,7 +161,8 @@ TEST_F(LifetimeTest, CodeObjectsAndLineMaps) {
     Assembler a;
     a.Op(kOpParamCopy).Line(5).Op(kOpNothing).Op(kOpNothing).Line(9).Op(kOpStop);
     std::vector<uint8_t> map = a.LineMap("x.cis");
-    MapFile lines(map.data(), static_cast<uint32_t>(map.size()));
+    halvo::AutoRef<MapFile> heldLines(MapFile::Make(map.data(), static_cast<uint32_t>(map.size())));
+    MapFile& lines = *heldLines;
     EXPECT_STREQ(lines.GetSourceName(), "x.cis");
     EXPECT_EQ(lines.GetLine(0), -1);
     EXPECT_EQ(lines.GetLine(1), 5);
@@ -176,12 +177,14 @@ TEST_F(LifetimeTest, CodeObjectsAndLineMaps) {
     EXPECT_EQ(lines.GetLineEx(50, start, end), 9);
     EXPECT_EQ(end, 77u);
     std::vector<uint8_t> onlySource(map.begin(), map.begin() + 7);
-    MapFile bare(onlySource.data(), static_cast<uint32_t>(onlySource.size()));
+    halvo::AutoRef<MapFile> heldBare(MapFile::Make(onlySource.data(), static_cast<uint32_t>(onlySource.size())));
+    MapFile& bare = *heldBare;
     EXPECT_EQ(bare.GetLine(0), -1);
     EXPECT_EQ(bare.GetLine(1000), -1);
-    for (size_t cut = 0; cut < map.size(); ++cut) MapFile(map.data(), static_cast<uint32_t>(cut)).GetLine(3);
-    MapFile empty(nullptr, 0);
-    EXPECT_EQ(empty.GetSourceName(), nullptr);
+    for (size_t cut = 0; cut < map.size(); ++cut)
+        halvo::AutoRef<MapFile>(MapFile::Make(map.data(), static_cast<uint32_t>(cut)))->GetLine(3);
+    halvo::AutoRef<MapFile> empty(MapFile::Make(nullptr, 0));
+    EXPECT_EQ(empty->GetSourceName(), nullptr);
 
     halvo::AutoRef<BinCode> f = AddFunction(module, "f", a);
     EXPECT_NE(f->GetCode(), nullptr);

@@ -109,7 +109,8 @@ TEST_F(RunCacheTest, DecodingGivesOperandsNextPositionsAndBrokenTails) {
     // push value int 5 (type 5, one byte); add; push value whose type byte
     // is no value type; a position operand cut short.
     const uint8_t bytes[] = {kOpPushValue, 5, 5, kOpAdd, kOpPushValue, 20, kOpJump, kTagPosition, 1, 2};
-    VarBinary code(bytes, sizeof bytes);
+    halvo::AutoRef<VarBinary> held(VarBinary::Make(bytes, sizeof bytes));
+    VarBinary& code = *held;
     DecodedCode& decoded = code.Decoded(nullptr);
     const DecodedInstruction& push = decoded.At(0);
     EXPECT_EQ(push.kind, OperandKind::kValue);
@@ -137,7 +138,8 @@ TEST_F(RunCacheTest, DecodingFollowsTheVocabulary) {
                              static_cast<uint8_t>(offset >> 8),
                              static_cast<uint8_t>(offset >> 16),
                              static_cast<uint8_t>(offset >> 24)};
-    VarBinary code(bytes, sizeof bytes);
+    halvo::AutoRef<VarBinary> held(VarBinary::Make(bytes, sizeof bytes));
+    VarBinary& code = *held;
     EXPECT_STREQ(code.Decoded(words.Get()).At(0).operand.GetCString(), "hello");
     // Without a vocabulary the text names the offset, as the raw decoder does.
     EXPECT_EQ(std::string(code.Decoded(nullptr).At(0).operand.GetCString()), "#" + std::to_string(offset));
@@ -231,7 +233,7 @@ TEST_F(RunCacheTest, LineMapIsRefilledOnlyWhenHeldByItsFunctionAlone) {
     module->SetMapFile(shortMap, sizeof shortMap);
     EXPECT_EQ(module->GetMapFile(), map);
     EXPECT_STREQ(module->GetSourceName(), "b");
-    EXPECT_EQ(map->GetBytes().size(), sizeof shortMap);
+    EXPECT_EQ(map->GetSize(), sizeof shortMap);
     // A map someone holds keeps its bytes; the function gets a new one.
     halvo::AutoRef<MapFile> held(module->GetMapFile());
     module->SetMapFile(longMap, sizeof longMap);
@@ -240,7 +242,7 @@ TEST_F(RunCacheTest, LineMapIsRefilledOnlyWhenHeldByItsFunctionAlone) {
     EXPECT_STREQ(module->GetSourceName(), "a.cis");
     // An empty map refilled in place reads as no name.
     module->SetMapFile(nullptr, 0);
-    EXPECT_TRUE(module->GetMapFile()->GetBytes().empty());
+    EXPECT_TRUE(module->GetMapFile()->GetSize() == 0u);
     EXPECT_STREQ(module->GetSourceName(), "(unknown)");
 }
 
