@@ -126,6 +126,15 @@ public:
         record_ = nullptr;
     }
 
+    // Clear with the const flag dropped and the auto flag set: an empty
+    // place that takes any type.
+    void ClearTakingAnyType() {
+        ReleaseHeld();
+        value_.raw = 0;
+        tagWord_ = (tagWord_ & ~(kTagMask | kConstFlag)) | kTagNil | kAutoFlag;
+        record_ = nullptr;
+    }
+
     // Gives up the object this value itself holds without releasing it: the
     // caller takes over the counted reference. The value is left nil; flags
     // and record stay. Null (and nothing changes) for any other value.
@@ -174,6 +183,10 @@ public:
     int32_t RawInt() const { return value_.i; }
     float RawFloat() const { return value_.f; }
     uint32_t RawPosition() const { return value_.u; }
+    // The payload of a string constant / an object value itself, read
+    // without a tag check.
+    const char* RawText() const { return value_.text; }
+    VarExtension* RawObject() const { return value_.object; }
 
     // The value finally reached through references.
     const Var& Followed() const {

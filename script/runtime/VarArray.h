@@ -42,15 +42,11 @@ public:
     // array's end would (last first), Reuse makes it count nil elements that
     // take any type. Reuse refuses (false) while storage is pinned or kept.
     void Empty() {
-        for (uint32_t i = count_; i > 0; --i) {
-            Var& element = elements_[i - 1];
-            element.Clear();
-            element.SetConstFlag(false);
-            element.SetAutoFlag(true);
-        }
+        for (uint32_t i = count_; i > 0; --i) elements_[i - 1].ClearTakingAnyType();
     }
     bool Reuse(int count) {
-        if (storagePins_ > 0 || !retired_.empty()) return false;
+        // Storage is retired only while pinned: no pins means none retired.
+        if (storagePins_ > 0) return false;
         if (static_cast<uint32_t>(count) != count_) return Resize(count);
         return true;
     }
