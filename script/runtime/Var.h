@@ -126,15 +126,6 @@ public:
         record_ = nullptr;
     }
 
-    // Clear with the const flag dropped and the auto flag set: an empty
-    // place that takes any type.
-    void ClearTakingAnyType() {
-        ReleaseHeld();
-        value_.raw = 0;
-        tagWord_ = (tagWord_ & ~(kTagMask | kConstFlag)) | kTagNil | kAutoFlag;
-        record_ = nullptr;
-    }
-
     // Gives up the object this value itself holds without releasing it: the
     // caller takes over the counted reference. The value is left nil; flags
     // and record stay. Null (and nothing changes) for any other value.

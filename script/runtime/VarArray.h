@@ -42,11 +42,15 @@ public:
     // array's end would (last first), Reuse makes it count nil elements that
     // take any type. Reuse refuses (false) while storage is pinned or kept.
     void Empty() {
-        for (uint32_t i = count_; i > 0; --i) elements_[i - 1].ClearTakingAnyType();
+        for (uint32_t i = count_; i > 0; --i) {
+            Var& element = elements_[i - 1];
+            element.Clear();
+            element.SetConstFlag(false);
+            element.SetAutoFlag(true);
+        }
     }
     bool Reuse(int count) {
-        // Storage is retired only while pinned: no pins means none retired.
-        if (storagePins_ > 0) return false;
+        if (storagePins_ > 0 || !retired_.empty()) return false;
         if (static_cast<uint32_t>(count) != count_) return Resize(count);
         return true;
     }
