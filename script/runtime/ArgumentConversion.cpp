@@ -53,8 +53,11 @@ bool ArgToBool(const Var* arg, int index, Thread* thread) {
     return value;
 }
 
-void ReportNoText(const Var* arg, int index, Thread* thread) {
-    ReportParameterTypeError(thread, arg, index, "string");
+const char* ArgToTextSlow(const Var* arg, int index, Thread* thread) {
+    if (!arg) return nullptr;
+    const char* text = arg->GetCString();
+    if (!text) ReportParameterTypeError(thread, arg, index, "string");
+    return text;
 }
 
 Var* ArgToVar(Var* arg, int, Thread*) { return arg; }

@@ -6,6 +6,7 @@
 
 #include "platform/ClassRecord.h"
 #include "script/runtime/Var.h"
+#include "script/runtime/VarExtension.h"
 
 namespace Vrel {
 
@@ -34,12 +35,18 @@ float ArgToFloat(const Var* arg, int index, Thread* thread);
 bool ArgToBool(const Var* arg, int index, Thread* thread);
 // A string constant, a text object, or either through references; null for
 // anything without text.
-void ReportNoText(const Var* arg, int index, Thread* thread);
+const char* ArgToTextSlow(const Var* arg, int index, Thread* thread);
 inline const char* ArgToText(const Var* arg, int index, Thread* thread) {
-    if (!arg) return nullptr;
-    const char* text = arg->GetCString();
-    if (!text) ReportNoText(arg, index, thread);
-    return text;
+    // A string constant or a text object the argument holds itself is read
+    // without following references.
+    const char* text = nullptr;
+    if (arg && arg->GetTag() == kTagStringConst) {
+        text = arg->RawText();
+    } else if (arg && arg->GetTag() == kTagObject) {
+        const VarExtension* object = arg->RawObject();
+        if (object) text = object->GetCString();
+    }
+    return text ? text : ArgToTextSlow(arg, index, thread);
 }
 // The value itself; never refused.
 Var* ArgToVar(Var* arg, int index, Thread* thread);

@@ -103,7 +103,7 @@ void CallFrame::Open(BinCode* function) {
 void CallFrame::Close() {
     // What destroying the frame releases, in the same order.
     Truncate(0);
-    if (!pins_.empty()) ReleasePins();
+    if (pinCount_ > 0) ReleasePins();
     locals_.ReleaseValues();
     vocabulary_.Reset();
     code_.Reset();
@@ -122,25 +122,24 @@ Var* CallFrame::PushGrowing() {
     return &values_[count_++];
 }
 
-void CallFrame::Pin(VarExtension* container) {
-    if (!container) return;
-    // A statement that names the same module again needs no second hold:
-    // both would be let go one after the other.
-    if (!pins_.empty() && pins_.back().container.Get() == container && !pins_.back().storagePinned) return;
-    // Modules, pinned for name look-ups, are the common case.
-    const ClassRecord* cls = container->GetClassInfo();
+void CallFrame::PinOfClass(VarExtension* container, const ClassRecord* cls) {
     const bool isArray = cls != &BinCode::kClassRecord &&
                          (cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord));
     if (isArray) static_cast<VarArray*>(container)->PinStorage();
-    pins_.push_back({halvo::AutoRef<VarExtension>(container), isArray});
+    if (pinCount_ == pins_.size()) pins_.emplace_back();
+    Pinned& pin = pins_[pinCount_++];
+    pin.container = container;
+    pin.storagePinned = isArray;
 }
 
 void CallFrame::ReleasePins() {
-    // Newest first: storage pinned last is let go first.
-    while (!pins_.empty()) {
-        Pinned pin = std::move(pins_.back());
-        pins_.pop_back();
+    // Newest first: storage pinned last is let go first. The count drops
+    // before the release, so a pin made while one is let go lands in a
+    // place still to come.
+    while (pinCount_ > 0) {
+        Pinned& pin = pins_[--pinCount_];
         if (pin.storagePinned) static_cast<VarArray*>(pin.container.Get())->UnpinStorage();
+        pin.container.Reset();
     }
 }
 

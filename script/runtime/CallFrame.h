@@ -68,14 +68,32 @@ public:
     // references pointed into are let go.
     void EndStatement() {
         Truncate(0);
-        if (!pins_.empty()) ReleasePins();
+        if (pinCount_ > 0) ReleasePins();
     }
 
-    bool HasPins() const { return !pins_.empty(); }
+    bool HasPins() const { return pinCount_ > 0; }
 
     // Keeps a container alive (and an array's element storage in place)
     // until the statement ends, so that references into it stay valid.
-    void Pin(VarExtension* container);
+    void Pin(VarExtension* container) {
+        if (!container) return;
+        // A statement that names the same module again needs no second
+        // hold: both would be let go one after the other.
+        if (pinCount_ > 0) {
+            const Pinned& last = pins_[pinCount_ - 1];
+            if (last.container.Get() == container && !last.storagePinned) return;
+        }
+        // Modules, pinned for name look-ups, are the common case: a place
+        // is free and no storage needs holding.
+        const ClassRecord* cls = container->GetClassInfo();
+        if (cls == &BinCode::kClassRecord && pinCount_ < pins_.size()) {
+            Pinned& pin = pins_[pinCount_++];
+            pin.container = container;
+            pin.storagePinned = false;
+            return;
+        }
+        PinOfClass(container, cls);
+    }
 
     uint32_t pc = 0;
     // Where the instruction being executed began: errors report its line.
@@ -93,6 +111,8 @@ public:
 private:
     Var* PushGrowing();
     void ReleasePins();
+    // Pin past the common case: arrays, other classes, a new place.
+    void PinOfClass(VarExtension* container, const ClassRecord* cls);
 
     halvo::AutoRef<BinCode> function_;
     halvo::AutoRef<BinCode> module_;
@@ -103,9 +123,12 @@ private:
     uint32_t count_ = 0;
     struct Pinned {
         halvo::AutoRef<VarExtension> container;
-        bool storagePinned;
+        bool storagePinned = false;
     };
+    // Places are kept from statement to statement: the first pinCount_ hold
+    // this statement's pins, the rest are empty.
     std::vector<Pinned> pins_;
+    uint32_t pinCount_ = 0;
 };
 
 }  // namespace Vrel

@@ -15,9 +15,6 @@ const ClassRecord Thread::kClassRecord = {"Thread", &VarExtension::kClassRecord,
 namespace {
 
 constexpr size_t kMaxMessageLength = 512;
-// Spare argument arrays a thread keeps: an argument array and a return
-// list for every call level, so deep recursion unwinding keeps them all.
-constexpr size_t kMaxSpareArrays = 2 * kMaxCallDepth;
 
 std::string Format(const char* format, const char* first, const char* second) {
     char text[kMaxMessageLength];
@@ -142,16 +139,18 @@ void Thread::PopFrame() {
 }
 
 void Thread::KeepArgumentObject(Var& holder) {
-    if (spareArrays_.size() >= kMaxSpareArrays) return;
-    VarExtension* object = holder.GetObject();
+    if (spareCount_ >= kMaxSpareArrays) return;
+    VarExtension* object = holder.RawObject();
     if (!object || object->GetClassInfo() != &VarArray::kClassRecord || object->GetRefCount() != 1) return;
     // The holder's reference moves to the spare list, and a plain copy
     // keeps the record; the holder is overwritten next.
-    halvo::AutoRef<VarArray> array(static_cast<VarArray*>(holder.HandOverObject()));
-    object->Release();
+    holder.HandOverObject();
+    auto* array = static_cast<VarArray*>(object);
     // The elements go now, when the array's end would have let them go.
     array->Empty();
-    spareArrays_.push_back(std::move(array));
+    // A release during Empty may have kept arrays of its own.
+    if (spareCount_ < kMaxSpareArrays) spareArrays_[spareCount_++] = array;
+    array->Release();
 }
 
 bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool deferred, const Var* arguments,

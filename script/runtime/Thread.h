@@ -32,6 +32,9 @@ enum ThreadState : int32_t {
 };
 
 constexpr uint32_t kMaxCallDepth = 32;
+// Spare argument arrays a thread keeps: an argument array and a return
+// list for every call level, so deep recursion unwinding keeps them all.
+constexpr uint32_t kMaxSpareArrays = 2 * kMaxCallDepth;
 
 class Thread : public VarExtension {
 public:
@@ -112,12 +115,12 @@ public:
         if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
     }
     halvo::AutoRef<VarArray> TakeArgumentArray(int count) {
-        halvo::AutoRef<VarArray> array;
-        if (spareArrays_.empty()) return array;
+        if (spareCount_ == 0) return {};
+        halvo::AutoRef<VarArray>& spare = spareArrays_[--spareCount_];
+        if (spare->Reuse(count)) return std::move(spare);
         // Reused only as it stands: a refused array is dropped.
-        if (spareArrays_.back()->Reuse(count)) array = std::move(spareArrays_.back());
-        spareArrays_.pop_back();
-        return array;
+        spare.Reset();
+        return {};
     }
     FastWindows& GetFastWindows() { return fastWindows_; }
     // The scheduler's membership flag: a thread is listed at most once.
@@ -138,7 +141,9 @@ private:
     // Frames above the depth are closed and kept in place for the next
     // calls at their level.
     std::array<std::unique_ptr<CallFrame>, kMaxCallDepth> frames_;
-    std::vector<halvo::AutoRef<VarArray>> spareArrays_;
+    // The newest spare is at spareCount_ - 1; the places above are empty.
+    std::array<halvo::AutoRef<VarArray>, kMaxSpareArrays> spareArrays_;
+    uint32_t spareCount_ = 0;
     uint32_t depth_ = 0;
     std::string name_;
     ScriptVM* vm_;

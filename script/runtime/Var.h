@@ -174,6 +174,10 @@ public:
     int32_t RawInt() const { return value_.i; }
     float RawFloat() const { return value_.f; }
     uint32_t RawPosition() const { return value_.u; }
+    // The payload of a string constant / an object value itself, read
+    // without a tag check.
+    const char* RawText() const { return value_.text; }
+    VarExtension* RawObject() const { return value_.object; }
 
     // The value finally reached through references.
     const Var& Followed() const {

@@ -120,6 +120,36 @@ TEST_F(BindingTest, TextParameterTakesTextsAndRefusesNumbers) {
     EXPECT_EQ(OnlyText(), "Invalid parameter 1: found int / expected string");
 }
 
+// Texts the argument holds itself are read on a short way; everything else
+// must still reach the general conversion and its report.
+TEST_F(BindingTest, TextParameterShortWayLeavesOtherKindsToTheGeneralWay) {
+    auto* adapter = detail::AdapterFor<&TakeText>();
+    Var held("held");
+    Invoke(adapter, {held});
+    EXPECT_STREQ(Got().text, "held");
+    EXPECT_TRUE(Messages().empty());
+
+    Var list(VarArray::CreateWithCount(1));
+    list.GetElement(0)->SetString("inside");
+    Invoke(adapter, {list});
+    EXPECT_EQ(Got().text, nullptr);
+    EXPECT_EQ(OnlyText(), "Invalid parameter 1: found array / expected string");
+    Messages().clear();
+
+    Var noText;
+    noText.SetStringConst(nullptr);
+    Invoke(adapter, {noText});
+    EXPECT_EQ(Got().text, nullptr);
+    EXPECT_EQ(OnlyText(), "Invalid parameter 1: found string / expected string");
+    Messages().clear();
+
+    Var noObject = Invoke(detail::AdapterFor<&NullModule>(), {});
+    ASSERT_EQ(noObject.GetTag(), kTagObject);
+    Invoke(adapter, {noObject});
+    EXPECT_EQ(Got().text, nullptr);
+    EXPECT_EQ(OnlyText(), std::string("Invalid parameter 1: found ") + noObject.GetTypeName() + " / expected string");
+}
+
 TEST_F(BindingTest, ObjectParametersCheckTheClass) {
     auto* adapter = detail::AdapterFor<&TakeThread>();
     Invoke(adapter, {});

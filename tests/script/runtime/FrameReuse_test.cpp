@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Vrel;
 using namespace valuetest;
 
@@ -200,7 +202,121 @@ TEST_F(FrameReuseTest, PinnedSpareIsDroppedNotHandedOut) {
     EXPECT_EQ(watched.Get(), nullptr);
 }
 
+TEST_F(FrameReuseTest, SparesComeBackNewestFirstAndBeyondTheLimitAreLetGo) {
+    halvo::AutoRef<Thread> thread(new Thread);
+    std::vector<halvo::WeakRef<VarExtension>> watched;
+    for (uint32_t i = 0; i <= kMaxSpareArrays; ++i) {
+        Var holder = Array({Int(static_cast<int>(i))});
+        watched.emplace_back(holder.GetObject());
+        thread->KeepArgumentArray(holder);
+    }
+    // One past the limit: not kept, so its end came with its holder's.
+    EXPECT_EQ(watched.back().Get(), nullptr);
+    for (uint32_t i = kMaxSpareArrays; i-- > 0;) {
+        halvo::AutoRef<VarArray> taken = thread->TakeArgumentArray(1);
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(taken.Get(), watched[i].Get());
+    }
+    EXPECT_FALSE(thread->TakeArgumentArray(1));
+}
+
+TEST_F(FrameReuseTest, SpareElementsLoseConstAndRecordAndTakeAnyType) {
+    halvo::AutoRef<Thread> thread(new Thread);
+    Var holder = Array({Str("text"), Int(3)});
+    VarArray* array = ToVarArray(holder);
+    array->GetAt(1)->SetConstFlag(true);
+    array->GetAt(1)->SetAutoFlag(false);
+    thread->KeepArgumentArray(holder);
+    halvo::AutoRef<VarArray> taken = thread->TakeArgumentArray(2);
+    ASSERT_EQ(taken.Get(), array);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(taken->GetAt(i)->GetTagWord(), kTagNil | kAutoFlag);
+        EXPECT_EQ(taken->GetAt(i)->GetRecord(), nullptr);
+    }
+}
+
+TEST_F(FrameReuseTest, SpareWhoseStorageWasPinnedAndLetGoIsHandedOutAgain) {
+    halvo::AutoRef<Thread> thread(new Thread);
+    Var holder = Array({Int(1)});
+    VarArray* array = ToVarArray(holder);
+    array->PinStorage();
+    ASSERT_TRUE(array->Resize(3));
+    array->UnpinStorage();
+    thread->KeepArgumentArray(holder);
+    halvo::AutoRef<VarArray> taken = thread->TakeArgumentArray(2);
+    ASSERT_EQ(taken.Get(), array);
+    EXPECT_EQ(taken->GetCount(), 2);
+}
+
 // ---- pins -------------------------------------------------------------------
+
+// Writes its number into a shared log when it ends.
+class LoggedEnd : public VarExtension {
+public:
+    LoggedEnd(std::vector<int>& log, int number) : log_(log), number_(number) {}
+    ~LoggedEnd() override { log_.push_back(number_); }
+
+private:
+    std::vector<int>& log_;
+    int number_;
+};
+
+// An array of a derived class pins its storage as a plain array does.
+class DerivedArray : public VarArray {
+public:
+    static const ClassRecord kClassRecord;
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+};
+const ClassRecord DerivedArray::kClassRecord = {"DerivedArray", &VarArray::kClassRecord, nullptr};
+
+TEST_F(FrameReuseTest, ManyPinsAreLetGoNewestFirstAndPlacesServeTheNextStatement) {
+    CallFrame frame;
+    std::vector<int> log;
+    for (int statement = 0; statement < 2; ++statement) {
+        for (int i = 0; i < 20; ++i) {
+            halvo::AutoRef<LoggedEnd> object(new LoggedEnd(log, statement * 100 + i));
+            frame.Pin(object.Get());
+            // The same object again right after holds nothing more.
+            frame.Pin(object.Get());
+        }
+        EXPECT_TRUE(log.empty());
+        frame.EndStatement();
+        ASSERT_EQ(log.size(), 20u);
+        for (int i = 0; i < 20; ++i) EXPECT_EQ(log[i], statement * 100 + 19 - i);
+        log.clear();
+    }
+    EXPECT_FALSE(frame.HasPins());
+}
+
+TEST_F(FrameReuseTest, ArrayPinnedTwiceHoldsItsStorageUntilBothAreLetGo) {
+    CallFrame frame;
+    halvo::AutoRef<BinCode> module(new BinCode);
+    halvo::AutoRef<DerivedArray> array(new DerivedArray);
+    ASSERT_TRUE(array->Resize(1));
+    frame.Pin(module.Get());
+    frame.Pin(array.Get());
+    frame.Pin(array.Get());
+    frame.Pin(module.Get());
+    EXPECT_EQ(module->GetRefCount(), 3);
+    EXPECT_EQ(array->GetRefCount(), 3);
+    EXPECT_FALSE(array->Reuse(1));
+    frame.EndStatement();
+    EXPECT_TRUE(array->Reuse(1));
+    EXPECT_EQ(module->GetRefCount(), 1);
+    EXPECT_EQ(array->GetRefCount(), 1);
+}
+
+TEST_F(FrameReuseTest, ClosingOrEndingTheFrameLetsGoOfItsPins) {
+    std::vector<int> log;
+    {
+        CallFrame frame;
+        frame.Pin(halvo::AutoRef<LoggedEnd>(new LoggedEnd(log, 1)).Get());
+        frame.Close();
+        EXPECT_EQ(log, std::vector<int>{1});
+        frame.Pin(halvo::AutoRef<LoggedEnd>(new LoggedEnd(log, 2)).Get());
+    }
+    EXPECT_EQ(log, (std::vector<int>{1, 2}));
+}
 
 TEST_F(FrameReuseTest, ModulePinsHoldButDoNotPinStorageArraysDo) {
     CallFrame frame;
