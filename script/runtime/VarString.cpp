@@ -3,6 +3,7 @@
 #include "script/runtime/Var.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace Vrel {
@@ -22,8 +23,13 @@ bool VarString::Assign(const Var& source) {
 }
 
 bool VarString::OpAdd(Var& result, const Var& other) {
-    std::string joined = text_;
-    if (const char* otherText = other.GetCString()) joined += otherText;
+    // Sized once: a copy that then grows copies the text twice, and texts
+    // built by repeated "s = s + ..." are copied on every step.
+    const char* otherText = other.GetCString();
+    std::string joined;
+    joined.reserve(text_.size() + (otherText ? std::strlen(otherText) : 0));
+    joined += text_;
+    if (otherText) joined += otherText;
     // Built first, stored last: result may hold the only reference to this
     // string, and other may be result itself ("s += s").
     halvo::AutoRef<VarString> sum(new VarString(std::move(joined)));
