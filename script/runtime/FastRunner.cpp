@@ -361,7 +361,7 @@ call:
     return false;
 
 paramCopy:
-    if (!CopyParameters(frame)) goto guardFailed;
+    if (OwedBy(frame) ? !CopyOwedParameters(frame) : !CopyParameters(frame)) goto guardFailed;
     FAST_NEXT();
 
 returnNumber: {
@@ -823,7 +823,8 @@ FastRunner::CallOutcome FastRunner::TakeOwedResult(CallFrame& frame, const FastO
         return CallOutcome::kHandOver;
     }
     owed.caller = nullptr;
-    Forget();
+    // The callee's return left nothing held: only the list's elements go.
+    if (window_->listAssigned) DropListValues(*window_);
     // The statement's pins and the list below wait here again, as if the
     // call had not been; values between that went to the frame come back.
     std::copy_n(owed.pins.begin(), owed.pinCount, pins_.begin());
@@ -875,8 +876,6 @@ bool FastRunner::SettleCall(size_t level) {
 // parameter's own kind and every parameter gets one; anything else is left
 // to the instruction, which may redo the copies made here.
 bool FastRunner::CopyParameters(CallFrame& frame) {
-    if (callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame)
-        return CopyOwedParameters(frame);
     const uint32_t depth = thread_.GetDepth();
     CallFrame* caller = depth > 0 ? thread_.GetFrame(depth - 1) : nullptr;
     if (!caller || caller->GetCount() < 2) return false;
@@ -916,8 +915,7 @@ FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& valu
     if (!Flush(frame)) return FastCallHost::ReturnOutcome::kFailed;
     Var result;
     result.CopyWithoutConst(value);
-    const bool owedByCaller =
-        callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame;
+    const bool owedByCaller = OwedBy(frame);
     const FastCallHost::ReturnOutcome outcome = owedByCaller && !vm_.GetDebugHandler()
                                                     ? ReturnUnseen(frame, result)
                                                     : host_.ReturnNumber(frame, result, !owedByCaller);

@@ -153,6 +153,10 @@ private:
     bool TakeBackResult(CallFrame& frame, const FastOp& op);
     bool CopyParameters(CallFrame& frame);
     bool CopyOwedParameters(CallFrame& frame);
+    // Whether frame's caller still owes the list of the call that made it.
+    bool OwedBy(const CallFrame& frame) const {
+        return callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame;
+    }
     FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
     bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
     bool StillHere(CallFrame& frame) const;
