@@ -1,5 +1,6 @@
 #include "script/runtime/t_Named.h"
 
+#include "platform/os/LargeChunk.h"
 #include "script/runtime/PrintPath.h"
 
 #include <cstring>
@@ -20,7 +21,12 @@ namespace {
 constexpr size_t kBlockBytes = 96;
 static_assert(4 * sizeof(void*) + sizeof(std::pair<const std::string, Var>) <= kBlockBytes,
               "a member map node fits a block");
-constexpr size_t kChunkBlocks = 1024;
+// The first chunk is small, for the many small programs; later ones are one
+// large page each where the system offers them, so that a module of
+// thousands of functions costs a few page faults for its members instead of
+// hundreds.
+constexpr size_t kFirstChunkBlocks = 1024;
+constexpr size_t kLargeChunkBytes = size_t{2} << 20;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kPoolBlocks = false;
@@ -89,8 +95,11 @@ public:
             pieces_.pop_back();
             return;
         }
-        local.fresh = static_cast<unsigned char*>(::operator new(kChunkBlocks * kBlockBytes));
-        local.unused = kChunkBlocks;
+        const bool first = !madeChunk_;
+        madeChunk_ = true;
+        local.fresh = first ? static_cast<unsigned char*>(::operator new(kFirstChunkBlocks * kBlockBytes))
+                            : static_cast<unsigned char*>(os::AllocateLargeChunk(kLargeChunkBytes));
+        local.unused = first ? kFirstChunkBlocks : kLargeChunkBytes / kBlockBytes;
     }
 
 private:
@@ -110,6 +119,7 @@ private:
     }
 
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+    bool madeChunk_ = false;
     std::vector<Spare*> spareLists_;
     std::vector<Piece> pieces_;
 };

@@ -48,6 +48,20 @@ TEST_F(MemberBlocksTest, ReleasedMembersServeNewOnesWithoutMixingValues) {
     ExpectFilled(*second, 2000);
 }
 
+TEST_F(MemberBlocksTest, MembersPastTheSmallFirstChunkFillLargeOnesWhole) {
+    // After the small first chunk come large ones: more members alive at
+    // once than the first and a whole large chunk hold keep their values,
+    // and the blocks serve again once released.
+    constexpr int kMany = 25000;
+    halvo::AutoRef<t_Named> many(new t_Named);
+    Fill(*many, kMany);
+    ExpectFilled(*many, kMany);
+    many->ClearMembers();
+    EXPECT_EQ(many->GetCount(), 0);
+    Fill(*many, kMany / 2);
+    ExpectFilled(*many, kMany / 2);
+}
+
 TEST_F(MemberBlocksTest, LongNamesAndCopiesKeepTheirOwnStorage) {
     // A name past the in-place length lives outside the block; a copied
     // structure owns separate blocks, so changing one leaves the other.
