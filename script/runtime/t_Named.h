@@ -36,10 +36,11 @@ struct MemberNameLess {
     }
 };
 
-// Member map nodes come from per-thread lists of equal blocks carved from
-// shared chunks instead of one heap allocation each: a module of thousands of
-// functions holds a few members per function, made at every compile and let
-// go at shutdown. The chunks stay for the process, so what is kept is the
+// Member map nodes (and other small objects every compiled function holds)
+// come from per-thread lists of equal blocks carved from shared chunks
+// instead of one heap allocation each: a module of thousands of functions
+// holds a few members per function, made at every compile and let go at
+// shutdown. The chunks stay for the process, so what is kept is the
 // largest number of members alive at once. Other sizes (and address checking
 // builds, so that a use after release is still caught) take the heap.
 namespace member_blocks {
