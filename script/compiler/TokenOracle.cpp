@@ -31,16 +31,21 @@ bool StartsOperandRow(const OpRow& row) {
 using IndexedRow = TokenOracle::IndexedRow;
 
 // The rows by the first byte of their text, each list in table order: a
-// position is matched only against the rows that can begin there. 256
-// lists, built once.
+// position is matched only against the rows that can begin there. Rows of
+// kinds no text is ever matched as (the tree's own node names, most of them
+// words) are left out, so that a name is not compared with them. 256 lists,
+// built once.
 const std::vector<IndexedRow>* RowsByFirstByte() {
     static const auto* index = [] {
         auto* rows = new std::array<std::vector<IndexedRow>, 256>;
         for (const OpRow* row = OpTable; row->text; ++row) {
             if (!*row->text) continue;
             const size_t length = std::strlen(row->text);
+            const auto matchedWhen =
+                static_cast<uint8_t>(IsMatchedKind(row->kind, false) | IsMatchedKind(row->kind, true) << 1);
+            if (matchedWhen == 0) continue;
             (*rows)[static_cast<unsigned char>(*row->text)].push_back(
-                {row, length, Ascii::IsWordChar(row->text[length - 1])});
+                {row, length, Ascii::IsWordChar(row->text[length - 1]), matchedWhen});
         }
         return rows;
     }();
@@ -172,7 +177,7 @@ bool TokenOracle::Matches(size_t pos, const IndexedRow& entry) const {
 void TokenOracle::MatchCandidates(size_t pos, bool afterOperand, std::vector<Candidate>& out) const {
     out.clear();
     for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
-        if (IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) out.push_back({entry.row, entry.length});
+        if (entry.IsMatched(afterOperand) && Matches(pos, entry)) out.push_back({entry.row, entry.length});
 }
 
 // Choose with every candidate kept, without building the candidate list.
@@ -180,7 +185,7 @@ const OpRow* TokenOracle::LongestMatch(size_t pos, bool afterOperand) const {
     const OpRow* best = nullptr;
     size_t bestLength = 0;
     for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])])
-        if (entry.length > bestLength && IsMatchedKind(entry.row->kind, afterOperand) && Matches(pos, entry)) {
+        if (entry.length > bestLength && entry.IsMatched(afterOperand) && Matches(pos, entry)) {
             best = entry.row;
             bestLength = entry.length;
         }
@@ -248,7 +253,7 @@ bool TokenOracle::QuickRow(size_t pos, bool afterOperand, const OpRow*& best) co
     best = nullptr;
     size_t bestLength = 0;
     for (const IndexedRow& entry : rowsByFirstByte_[static_cast<unsigned char>(text_[pos])]) {
-        if (entry.length <= bestLength || !IsMatchedKind(entry.row->kind, afterOperand) || !Matches(pos, entry))
+        if (entry.length <= bestLength || !entry.IsMatched(afterOperand) || !Matches(pos, entry))
             continue;
         const OpRow& row = *entry.row;
         if (NeedsLookAhead(row.kind)) {

@@ -23,6 +23,10 @@ public:
         const OpRow* row;
         size_t length;
         bool endsInWordChar;
+        // Whether the row's kind is matched at all, by operand state: bit 0
+        // where no operand stands before, bit 1 behind one.
+        uint8_t matchedWhen;
+        bool IsMatched(bool afterOperand) const { return (matchedWhen >> afterOperand) & 1; }
     };
     struct Candidate {
         const OpRow* row;

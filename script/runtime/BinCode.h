@@ -27,6 +27,11 @@ public:
 
     BinCode() = default;
 
+    // One per compiled function: from the member block lists instead of
+    // the heap.
+    static void* operator new(size_t size) { return member_blocks::Take(size); }
+    static void operator delete(void* block, size_t size) { member_blocks::Give(block, size); }
+
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "func"; }
     Var* GetMember(const char* name) override { return members_.FindMember(name); }

@@ -1,6 +1,7 @@
 #include "script/runtime/Vocabulary.h"
 
 #include "script/runtime/ScriptVM.h"
+#include "script/runtime/t_Named.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,6 +31,10 @@ int CompareText(const char* a, const char* b) {
 }  // namespace
 
 Vocabulary::~Vocabulary() { Clear(); }
+
+void* Vocabulary::operator new(size_t size) { return member_blocks::Take(size); }
+
+void Vocabulary::operator delete(void* block, size_t size) { member_blocks::Give(block, size); }
 
 void Vocabulary::RetireBlock(std::unique_ptr<char[]> block) {
     if (keepBlocks_)

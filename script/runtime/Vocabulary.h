@@ -4,6 +4,7 @@
 
 #include "script/runtime/VarExtension.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -19,6 +20,12 @@ public:
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     const char* GetTypeName() const override { return "Vocabulary"; }
+
+    // Every compiled function holds two (its names and its texts): they
+    // come from the member map's block lists instead of one heap allocation
+    // each.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
 
     // The text's offset, adding it when new; -1 for null or when the pool
     // is full.

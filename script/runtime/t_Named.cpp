@@ -1,5 +1,6 @@
 #include "script/runtime/t_Named.h"
 
+#include "platform/os/LargeChunk.h"
 #include "script/runtime/PrintPath.h"
 
 #include <cstring>
@@ -20,7 +21,14 @@ namespace {
 constexpr size_t kBlockBytes = 96;
 static_assert(4 * sizeof(void*) + sizeof(std::pair<const std::string, Var>) <= kBlockBytes,
               "a member map node fits a block");
-constexpr size_t kChunkBlocks = 1024;
+// Room for the larger objects a compiled function holds (its code object).
+constexpr size_t kLargeBlockBytes = 256;
+// The first chunk is small, for the many small programs; later ones are one
+// large page each where the system offers them, so that a module of
+// thousands of functions costs a few page faults for its members instead of
+// hundreds.
+constexpr size_t kFirstChunkBlocks = 1024;
+constexpr size_t kLargeChunkBytes = size_t{2} << 20;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kPoolBlocks = false;
@@ -47,8 +55,6 @@ struct LocalBlocks {
     size_t unused = 0;
 };
 
-constinit thread_local LocalBlocks tLocal;
-
 // Held only for a few instructions, so waiting spins.
 class SpinGuard {
 public:
@@ -64,12 +70,32 @@ private:
     std::atomic_flag& flag_;
 };
 
-// What ended threads left, for the next thread that runs out. Never
-// destroyed: members held by static objects may go after it would have.
-class SharedBlocks {
+// The blocks of one size: each thread's own, and what ended threads left
+// for the next thread that runs out. Never destroyed: members held by static
+// objects may go after it would have.
+template <size_t kBytes>
+class Blocks {
 public:
-    static SharedBlocks& Global() {
-        static SharedBlocks* blocks = new SharedBlocks;
+    static void* Take() {
+        LocalBlocks& local = tLocal;
+        if (!local.spare && local.unused == 0) Global().Refill(local);
+        if (Spare* block = local.spare) {
+            local.spare = block->next;
+            return block;
+        }
+        --local.unused;
+        void* block = local.fresh;
+        local.fresh += kBytes;
+        return block;
+    }
+    static void Give(void* block) {
+        LocalBlocks& local = tLocal;
+        local.spare = new (block) Spare{local.spare};
+    }
+
+private:
+    static Blocks& Global() {
+        static Blocks* blocks = new Blocks;
         return *blocks;
     }
 
@@ -89,11 +115,13 @@ public:
             pieces_.pop_back();
             return;
         }
-        local.fresh = static_cast<unsigned char*>(::operator new(kChunkBlocks * kBlockBytes));
-        local.unused = kChunkBlocks;
+        const bool first = !madeChunk_;
+        madeChunk_ = true;
+        local.fresh = first ? static_cast<unsigned char*>(::operator new(kFirstChunkBlocks * kBytes))
+                            : static_cast<unsigned char*>(os::AllocateLargeChunk(kLargeChunkBytes));
+        local.unused = first ? kFirstChunkBlocks : kLargeChunkBytes / kBytes;
     }
 
-private:
     struct HandBack {
         ~HandBack() { Global().TakeBack(tLocal); }
     };
@@ -109,35 +137,34 @@ private:
         local = LocalBlocks{};
     }
 
+    static constinit thread_local LocalBlocks tLocal;
+
     std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+    bool madeChunk_ = false;
     std::vector<Spare*> spareLists_;
     std::vector<Piece> pieces_;
 };
 
+template <size_t kBytes>
+constinit thread_local LocalBlocks Blocks<kBytes>::tLocal;
+
 }  // namespace
 
 void* Take(size_t bytes) {
-    if (!kPoolBlocks || bytes > kBlockBytes) return ::operator new(bytes);
-    LocalBlocks& local = tLocal;
-    if (!local.spare && local.unused == 0) SharedBlocks::Global().Refill(local);
-    if (Spare* block = local.spare) {
-        local.spare = block->next;
-        return block;
-    }
-    --local.unused;
-    void* block = local.fresh;
-    local.fresh += kBlockBytes;
-    return block;
+    if (!kPoolBlocks || bytes > kLargeBlockBytes) return ::operator new(bytes);
+    return bytes <= kBlockBytes ? Blocks<kBlockBytes>::Take() : Blocks<kLargeBlockBytes>::Take();
 }
 
 void Give(void* block, size_t bytes) {
     if (!block) return;
-    if (!kPoolBlocks || bytes > kBlockBytes) {
+    if (!kPoolBlocks || bytes > kLargeBlockBytes) {
         ::operator delete(block);
         return;
     }
-    LocalBlocks& local = tLocal;
-    local.spare = new (block) Spare{local.spare};
+    if (bytes <= kBlockBytes)
+        Blocks<kBlockBytes>::Give(block);
+    else
+        Blocks<kLargeBlockBytes>::Give(block);
 }
 
 }  // namespace member_blocks

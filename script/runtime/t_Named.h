@@ -36,12 +36,14 @@ struct MemberNameLess {
     }
 };
 
-// Member map nodes come from per-thread lists of equal blocks carved from
+// Member map nodes (and the other objects of fixed size every compiled
+// function holds) come from per-thread lists of equal blocks carved from
 // shared chunks instead of one heap allocation each: a module of thousands of
 // functions holds a few members per function, made at every compile and let
-// go at shutdown. The chunks stay for the process, so what is kept is the
-// largest number of members alive at once. Other sizes (and address checking
-// builds, so that a use after release is still caught) take the heap.
+// go at shutdown. There are two block sizes, a member node's and a code
+// object's. The chunks stay for the process, so what is kept is the largest
+// number of blocks alive at once. Larger sizes (and address checking builds,
+// so that a use after release is still caught) take the heap.
 namespace member_blocks {
 void* Take(size_t bytes);
 void Give(void* block, size_t bytes);

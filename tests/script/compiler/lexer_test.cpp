@@ -234,6 +234,30 @@ TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
     for (size_t i = 2; i < 5001; ++i) ASSERT_EQ(chain[i], "prefix u- (-X) - (NULL)") << i;
 }
 
+// The rows that name tree nodes and instructions are never read from a
+// text: their words stay plain names, and keywords sharing their first
+// letters stay keywords.
+TEST(LexerOperators, NodeAndInstructionRowNamesReadAsPlainNames) {
+    for (const char* word : {"chunk", "exp", "enumdef", "constant", "stop", "eoc", "val", "lval", "d"})
+        EXPECT_EQ(TokenLines(word)[0], std::string("name  () name (") + word + ")") << word;
+    EXPECT_EQ(TokenLines("const")[0].rfind("keyword ", 0), 0u);
+    EXPECT_EQ(TokenLines("continue")[0].rfind("keyword ", 0), 0u);
+    EXPECT_EQ(TokenLines("else")[0].rfind("keyword ", 0), 0u);
+    for (const Vrel::OpRow* row = Vrel::OpTable; row->text; ++row) {
+        if (!*row->text) continue;
+        const std::string text = std::string(row->text) + " z";
+        Vrel::TokenOracle oracle(text.c_str(), text.size());
+        for (bool afterOperand : {false, true}) {
+            const Vrel::OpRow* found = oracle.RowAt(0, afterOperand);
+            if (!found) continue;
+            const bool readable = found->kind == Vrel::OT_SYS || found->kind == Vrel::OT_KEYWORD ||
+                                  found->kind == Vrel::OT_BINARY || found->kind == Vrel::OT_PREFIX ||
+                                  found->kind == Vrel::OT_POSTFIX;
+            EXPECT_TRUE(readable) << row->text;
+        }
+    }
+}
+
 TEST(LexerOperators, EveryRowFoundInTheTextTakesExactlyItsOwnLength) {
     // Each row's text followed by a name: a row read there (some are never
     // read on their own) takes its whole text and nothing behind it.

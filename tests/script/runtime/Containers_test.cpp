@@ -47,6 +47,25 @@ TEST_F(ContainerTest, VocabularyStoresEachTextOnce) {
 // 0x7F after plain ones and a text after its own prefix; the linear walk
 // numbers the first of equal texts and passes over every other one whole,
 // and a pool read from a file is found by the walk though it has no index.
+TEST_F(ContainerTest, VocabulariesFromSharedBlocksKeepTheirOwnTexts) {
+    // Vocabularies share their blocks with member maps: thousands alive
+    // next to members, some dropped and made again, each keeps only its own.
+    std::vector<halvo::AutoRef<Vocabulary>> tables;
+    halvo::AutoRef<t_Named> members(new t_Named);
+    for (int i = 0; i < 3000; ++i) {
+        tables.emplace_back(new Vocabulary);
+        tables.back()->Add(("w" + std::to_string(i)).c_str());
+        members->GetOrAddMember(("m" + std::to_string(i)).c_str())->SetInt(i);
+    }
+    for (size_t i = 0; i < tables.size(); i += 2) tables[i] = new Vocabulary;
+    for (size_t i = 0; i < tables.size(); ++i) {
+        const std::string own = "w" + std::to_string(i);
+        EXPECT_EQ(tables[i]->Find(own.c_str()) >= 0, i % 2 == 1) << i;
+        EXPECT_EQ(tables[i]->GetIndexCount(), i % 2 == 1 ? 1 : 0) << i;
+    }
+    EXPECT_EQ(members->FindMember("m2999")->RawInt(), 2999);
+}
+
 TEST_F(ContainerTest, VocabularyComparesTextsAsBytesInEveryLookUp) {
     halvo::AutoRef<Vocabulary> words(new Vocabulary);
     const char* const texts[] = {"ab", "a", "abc", "\xC3\xA9t\xC3\xA9", "b", "", "zz", "\x7F"};
