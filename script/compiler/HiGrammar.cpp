@@ -17,7 +17,10 @@ namespace Vrel {
 
 SNode* Code::Group(SNode* code) { return Emit(code, kOpNothing); }
 
+// Without a list to hold it a new node would be gone on return: none is
+// made.
 SNode* Code::Emit(SNode* code, int32_t opcode) {
+    if (!code) return nullptr;
     halvo::AutoRef<SNode> node = SNode::MakeInstruction(opcode);
     SNode::AddChild(code, node.Get());
     return node.Get();
@@ -25,7 +28,7 @@ SNode* Code::Emit(SNode* code, int32_t opcode) {
 
 SNode* Code::Emit(SNode* code, int32_t opcode, const Var& operand) {
     SNode* node = Emit(code, opcode);
-    node->value.Assign(operand);
+    if (node) node->value.Assign(operand);
     return node;
 }
 
@@ -33,23 +36,25 @@ SNode* Code::Emit(SNode* code, int32_t opcode, const Var& operand) {
 // leaves it as assigning one would.
 SNode* Code::EmitInt(SNode* code, int32_t opcode, int32_t operand) {
     SNode* node = Emit(code, opcode);
-    node->value.SetInt(operand);
+    if (node) node->value.SetInt(operand);
     return node;
 }
 
 SNode* Code::EmitText(SNode* code, int32_t opcode, const char* text) {
     SNode* node = Emit(code, opcode);
-    node->value.SetStringConst(text);
+    if (node) node->value.SetStringConst(text);
     return node;
 }
 
 SNode* Code::Label(SNode* code, int32_t label) {
+    if (!code) return nullptr;
     halvo::AutoRef<SNode> node = SNode::MakeLabel(kOpLabel, label);
     SNode::AddChild(code, node.Get());
     return node.Get();
 }
 
 SNode* Code::Jump(SNode* code, int32_t opcode, int32_t label) {
+    if (!code) return nullptr;
     halvo::AutoRef<SNode> node = SNode::MakeLabel(opcode, label);
     SNode::AddChild(code, node.Get());
     return node.Get();

@@ -207,6 +207,17 @@ TEST_F(Faults, AssemblerReportsUnplacedAndDuplicateLabelsAndOperandsWithoutForm)
     EXPECT_EQ(assembler.GetCode(), (std::vector<uint8_t>{kOpParamCopy, kOpPushValue, 0, kOpStop}));
 }
 
+// A node made for no list would be gone before its maker returned it.
+TEST_F(Faults, InstructionHelpersWithoutAListMakeNoNode) {
+    EXPECT_EQ(Code::Emit(nullptr, kOpNothing), nullptr);
+    EXPECT_EQ(Code::Emit(nullptr, kOpPushValue, Var(3)), nullptr);
+    EXPECT_EQ(Code::EmitInt(nullptr, kOpPushValue, 3), nullptr);
+    EXPECT_EQ(Code::EmitText(nullptr, kOpPushValue, "text"), nullptr);
+    EXPECT_EQ(Code::Label(nullptr, 1), nullptr);
+    EXPECT_EQ(Code::Jump(nullptr, kOpJump, 1), nullptr);
+    EXPECT_EQ(Code::Group(nullptr), nullptr);
+}
+
 TEST_F(Faults, StatementsWithoutLineOrAsBareVariablesAreRefused) {
     CompileContext context("tree.cis", "");
     context.target = new BinCode;
