@@ -1,175 +1,28 @@
 #include "script/compiler/SNode.h"
 
-#include "platform/os/LargeChunk.h"
+#include "platform/BlockPool.h"
 #include "script/runtime/Opcode.h"
 
-#include <atomic>
-#include <new>
 #include <utility>
-#include <vector>
 
 namespace Vrel {
 
 namespace {
 
-// Node blocks carved from chunks of kChunkBytes, so that a compile's
-// hundreds of thousands of nodes cost a few hundred allocations. Each thread
-// keeps its own list of released blocks and its own piece of a chunk, so a
-// node made or released takes no lock; nodes may be made on one thread and
-// dropped on another, the block then serves the releasing thread next. The
-// chunks stay for the process, so the memory kept is the largest compile's
-// peak; a thread that ends hands its spare list and its piece of chunk on,
-// for the next thread that runs out.
-// Held only for a few instructions, so waiting spins.
-class SpinGuard {
-public:
-    explicit SpinGuard(std::atomic_flag& flag) : flag_(flag) {
-        while (flag_.test_and_set(std::memory_order_acquire)) {
-        }
-    }
-    ~SpinGuard() { flag_.clear(std::memory_order_release); }
-    SpinGuard(const SpinGuard&) = delete;
-    SpinGuard& operator=(const SpinGuard&) = delete;
-
-private:
-    std::atomic_flag& flag_;
-};
-
-struct Spare {
-    Spare* next;
-};
-
-// A thread's own blocks. Trivially destructible, so that nodes released by
-// static objects after the thread's other locals went still find it.
-struct LocalBlocks {
-    Spare* spare = nullptr;
-    unsigned char* fresh = nullptr;
-    size_t unused = 0;
-};
-
-constinit thread_local LocalBlocks tLocalBlocks;
-
-class NodeBlocks {
-public:
-    // The first chunk is small, for the many short compiles. Later ones
-    // are one large page each where the system offers them: a long
-    // compile's nodes then cost a few page faults instead of thousands.
-    static constexpr size_t kFirstChunkNodes = 512;
-    static constexpr size_t kChunkBytes = size_t{2} << 20;
-
-    // Never destroyed: nodes held by other static objects may go away
-    // after it would have.
-    static NodeBlocks& Global() {
-        static NodeBlocks* blocks = new NodeBlocks;
-        return *blocks;
-    }
-    static void* Take() {
-        LocalBlocks& local = tLocalBlocks;
-        if (Spare* block = local.spare) {
-            local.spare = block->next;
-            return block;
-        }
-        if (local.unused == 0) return TakeAfterRefill(local);
-        --local.unused;
-        void* block = local.fresh;
-        local.fresh += sizeof(SNode);
-        return block;
-    }
-    static void Give(void* block) {
-        LocalBlocks& local = tLocalBlocks;
-        local.spare = new (block) Spare{local.spare};
-    }
-
-private:
-    // Hands the thread's blocks to the shared list when the thread ends.
-    struct HandBack {
-        ~HandBack() { Global().TakeBack(tLocalBlocks); }
-    };
-
-    // Apart from Take, so that the path taken for nearly every node saves
-    // no registers for the rare refill.
-    [[gnu::noinline]] static void* TakeAfterRefill(LocalBlocks& local) {
-        Global().Refill(local);
-        if (Spare* block = local.spare) {
-            local.spare = block->next;
-            return block;
-        }
-        --local.unused;
-        void* block = local.fresh;
-        local.fresh += sizeof(SNode);
-        return block;
-    }
-
-    // A list or a piece of chunk a finished thread left, else a new piece.
-    void Refill(LocalBlocks& local) {
-        static thread_local HandBack handBack;
-        (void)handBack;
-        SpinGuard lock(busy_);
-        if (!spareLists_.empty()) {
-            local.spare = spareLists_.back();
-            spareLists_.pop_back();
-            return;
-        }
-        if (!pieces_.empty()) {
-            local.fresh = pieces_.back().fresh;
-            local.unused = pieces_.back().unused;
-            pieces_.pop_back();
-            return;
-        }
-        const bool first = chunks_.empty();
-        local.fresh = first ? static_cast<unsigned char*>(::operator new(kFirstChunkNodes * sizeof(SNode)))
-                            : NewLargeChunk();
-        chunks_.push_back(local.fresh);
-        local.unused = first ? kFirstChunkNodes : kChunkBytes / sizeof(SNode);
-    }
-
-    // Whole lists and pieces, so that no block is touched on the way out.
-    void TakeBack(LocalBlocks& local) {
-        SpinGuard lock(busy_);
-        if (local.spare) spareLists_.push_back(local.spare);
-        if (local.unused > 0) pieces_.push_back({local.fresh, local.unused});
-        local = LocalBlocks{};
-    }
-
-    static unsigned char* NewLargeChunk() {
-        return static_cast<unsigned char*>(os::AllocateLargeChunk(kChunkBytes));
-    }
-
-    struct Piece {
-        unsigned char* fresh;
-        size_t unused;
-    };
-
-    std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
-    std::vector<Spare*> spareLists_;
-    std::vector<Piece> pieces_;
-    std::vector<void*> chunks_;
-};
+// Hundreds of thousands of nodes for a long compile: a few hundred chunks
+// instead of one allocation each.
+using NodeBlocks = halvo::BlockPool<sizeof(SNode), 512>;
 
 }  // namespace
 
-// Address checking builds keep one allocation per node, so that a node used
-// after its release is still caught.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPoolNodes = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPoolNodes = false;
-#else
-constexpr bool kPoolNodes = true;
-#endif
-#else
-constexpr bool kPoolNodes = true;
-#endif
-
 void* SNode::operator new(size_t size) {
-    if (!kPoolNodes || size != sizeof(SNode)) return ::operator new(size);
+    if (!halvo::kPoolBlocks || size != sizeof(SNode)) return ::operator new(size);
     return NodeBlocks::Take();
 }
 
 void SNode::operator delete(void* block, size_t size) {
     if (!block) return;
-    if (!kPoolNodes || size != sizeof(SNode)) {
+    if (!halvo::kPoolBlocks || size != sizeof(SNode)) {
         ::operator delete(block);
         return;
     }

@@ -471,10 +471,8 @@ guardFailed:
 
 bool FastRunner::Leave(CallFrame& frame, const FastBlock& block, const FastExit& exit, const Var* current,
                        const Var*& operand) {
-    if (!Flush(frame)) return false;
-    const FastItem* items = block.GetItems() + exit.firstItem;
-    for (uint32_t i = 0; i < exit.itemCount; ++i)
-        if (!Materialize(frame, items[i])) return false;
+    if (!Flush(frame) || !MaterializeItems(frame, block.GetItems() + exit.firstItem, exit.itemCount, Here()))
+        return false;
     frame.pc = exit.pc;
     operand = exit.operand ? exit.operand : current;
     return true;
@@ -493,12 +491,6 @@ Var* FastRunner::PushSlot(CallFrame& frame) {
     return slot;
 }
 
-bool FastRunner::Materialize(CallFrame& frame, const FastItem& item) {
-    Var* slot = PushSlot(frame);
-    if (slot) SlotValue(item.base, item.index, *slot);
-    return slot != nullptr;
-}
-
 // The kept values and pins go to the frame, where the bytecode has them.
 bool FastRunner::FlushHeld(CallFrame& frame) {
     // A waiting list lies below the values kept after it.
@@ -515,7 +507,6 @@ bool FastRunner::FlushHeld(CallFrame& frame) {
     Forget();
     return true;
 }
-
 
 bool FastRunner::MaterializeItems(CallFrame& frame, const FastItem* items, uint32_t count,
                                   const ItemPlaces& places) {
@@ -537,16 +528,8 @@ bool FastRunner::Keep(CallFrame& frame, const FastOp& op) {
 // that follows at once never makes the list it would drop.
 bool FastRunner::CreateList(CallFrame& frame, const FastBlock& block, const FastOp& op) {
     const FastExit& below = block.GetExit(op.exit);
-    // A list made while one with no element set yet waits (a call inside a
-    // return or inside another call's first argument): the outer list and
-    // the values between wait too.
-    if (pendingList_ != kNoList && outerList_ == kNoList && window_->listAssigned == 0 && keptCount_ == 0) {
-        WaitAbove(block, op);
-        return true;
-    }
-    if (!Flush(frame)) return false;
-    for (uint32_t i = 0; i < below.itemCount; ++i)
-        if (!Materialize(frame, block.GetItems()[below.firstItem + i])) return false;
+    if (!Flush(frame) || !MaterializeItems(frame, block.GetItems() + below.firstItem, below.itemCount, Here()))
+        return false;
     pendingList_ = op.a;
     return true;
 }
@@ -596,9 +579,8 @@ bool FastRunner::MakeArguments(CallFrame& frame, Var& arguments) {
     if (outerList_ != kNoList) {
         const int outer = outerList_;
         outerList_ = kNoList;
-        if (!MakeList(frame, outer, nullptr) ||
-            !MaterializeItems(frame, betweenItems_, betweenCount_,
-                              {registers_, pointers_, locals_, betweenConstants_})) {
+        if (!MakeOuterList(frame, outer, betweenItems_, betweenCount_,
+                           {registers_, pointers_, locals_, betweenConstants_})) {
             DropListValues(*window_);
             return false;
         }
@@ -606,6 +588,11 @@ bool FastRunner::MakeArguments(CallFrame& frame, Var& arguments) {
     if (FillList(arguments, count, window_)) return true;
     DropListValues(*window_);
     return false;
+}
+
+bool FastRunner::MakeOuterList(CallFrame& frame, int count, const FastItem* between, uint32_t betweenCount,
+                               const ItemPlaces& places) {
+    return MakeList(frame, count, nullptr) && MaterializeItems(frame, between, betweenCount, places);
 }
 
 void FastRunner::DropListValues(FastWindow& window) {
@@ -858,8 +845,7 @@ bool FastRunner::SettleCall(size_t level) {
         VarTable& locals = caller->GetLocals();
         const ItemPlaces places{window.registers.data(), window.pointers.data(),
                                 locals.GetCount() > 0 ? locals.At(0) : nullptr, owed.betweenConstants};
-        if (!MakeList(*caller, owed.outerCount, nullptr) ||
-            !MaterializeItems(*caller, owed.betweenItems, owed.betweenCount, places)) {
+        if (!MakeOuterList(*caller, owed.outerCount, owed.betweenItems, owed.betweenCount, places)) {
             DropListValues(window);
             return false;
         }
@@ -977,14 +963,9 @@ bool FastRunner::StillHere(CallFrame& frame) const {
     return locals.GetCount() == localCount_ && (localCount_ == 0 || locals.At(0) == locals_);
 }
 
+// Past the elements a waiting list holds: the list is made first.
 bool FastRunner::AssignElement(CallFrame& frame, const FastOp& op) {
-    if (pendingList_ != kNoList) {
-        if (op.b < pendingList_ && op.b < kMaxHeldElements) {
-            HoldElement(op);
-            return true;
-        }
-        if (!RealizeList(frame)) return false;
-    }
+    if (pendingList_ != kNoList && !RealizeList(frame)) return false;
     if (frame.GetCount() == 0) return false;
     Var& list = frame.Top();
     VarExtension* object = list.GetTag() == kTagObject ? list.GetObject() : nullptr;

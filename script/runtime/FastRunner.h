@@ -83,7 +83,6 @@ private:
     bool HandOverAt(CallFrame& frame, uint32_t pc, const Var* current, const Var*& operand);
     // A new slot on the frame's stack; null, reported, when it is full.
     Var* PushSlot(CallFrame& frame);
-    bool Materialize(CallFrame& frame, const FastItem& item);
     // Where the items of one level live: its window, its frame's locals and
     // the constants of the block that named them.
     struct ItemPlaces {
@@ -182,6 +181,9 @@ private:
     // The list made in holder, an empty value.
     bool FillList(Var& holder, int count, FastWindow* window);
     bool MakeArguments(CallFrame& frame, Var& arguments);
+    // A list below the pending one and the values between, on frame.
+    bool MakeOuterList(CallFrame& frame, int count, const FastItem* between, uint32_t betweenCount,
+                       const ItemPlaces& places);
     static void DropListValues(FastWindow& window);
 
     // Registers of one nesting level: a script function called from a

@@ -1,6 +1,6 @@
 #include "script/runtime/t_Named.h"
 
-#include "platform/os/LargeChunk.h"
+#include "platform/BlockPool.h"
 #include "script/runtime/PrintPath.h"
 
 #include <cstring>
@@ -23,148 +23,28 @@ static_assert(4 * sizeof(void*) + sizeof(std::pair<const std::string, Var>) <= k
               "a member map node fits a block");
 // Room for the larger objects a compiled function holds (its code object).
 constexpr size_t kLargeBlockBytes = 256;
-// The first chunk is small, for the many small programs; later ones are one
-// large page each where the system offers them, so that a module of
-// thousands of functions costs a few page faults for its members instead of
-// hundreds.
+// A module of thousands of functions holds a few members per function.
 constexpr size_t kFirstChunkBlocks = 1024;
-constexpr size_t kLargeChunkBytes = size_t{2} << 20;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPoolBlocks = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPoolBlocks = false;
-#else
-constexpr bool kPoolBlocks = true;
-#endif
-#else
-constexpr bool kPoolBlocks = true;
-#endif
-
-struct Spare {
-    Spare* next;
-};
-
-// A thread's own blocks, so that making or dropping a member takes no lock.
-// Trivially destructible: members of static objects released after the
-// thread's other locals went still find it.
-struct LocalBlocks {
-    Spare* spare = nullptr;
-    unsigned char* fresh = nullptr;
-    size_t unused = 0;
-};
-
-// Held only for a few instructions, so waiting spins.
-class SpinGuard {
-public:
-    explicit SpinGuard(std::atomic_flag& flag) : flag_(flag) {
-        while (flag_.test_and_set(std::memory_order_acquire)) {
-        }
-    }
-    ~SpinGuard() { flag_.clear(std::memory_order_release); }
-    SpinGuard(const SpinGuard&) = delete;
-    SpinGuard& operator=(const SpinGuard&) = delete;
-
-private:
-    std::atomic_flag& flag_;
-};
-
-// The blocks of one size: each thread's own, and what ended threads left
-// for the next thread that runs out. Never destroyed: members held by static
-// objects may go after it would have.
-template <size_t kBytes>
-class Blocks {
-public:
-    static void* Take() {
-        LocalBlocks& local = tLocal;
-        if (!local.spare && local.unused == 0) Global().Refill(local);
-        if (Spare* block = local.spare) {
-            local.spare = block->next;
-            return block;
-        }
-        --local.unused;
-        void* block = local.fresh;
-        local.fresh += kBytes;
-        return block;
-    }
-    static void Give(void* block) {
-        LocalBlocks& local = tLocal;
-        local.spare = new (block) Spare{local.spare};
-    }
-
-private:
-    static Blocks& Global() {
-        static Blocks* blocks = new Blocks;
-        return *blocks;
-    }
-
-    // A list or a piece of chunk a finished thread left, else a new chunk.
-    void Refill(LocalBlocks& local) {
-        static thread_local HandBack handBack;
-        (void)handBack;
-        SpinGuard lock(busy_);
-        if (!spareLists_.empty()) {
-            local.spare = spareLists_.back();
-            spareLists_.pop_back();
-            return;
-        }
-        if (!pieces_.empty()) {
-            local.fresh = pieces_.back().fresh;
-            local.unused = pieces_.back().unused;
-            pieces_.pop_back();
-            return;
-        }
-        const bool first = !madeChunk_;
-        madeChunk_ = true;
-        local.fresh = first ? static_cast<unsigned char*>(::operator new(kFirstChunkBlocks * kBytes))
-                            : static_cast<unsigned char*>(os::AllocateLargeChunk(kLargeChunkBytes));
-        local.unused = first ? kFirstChunkBlocks : kLargeChunkBytes / kBytes;
-    }
-
-    struct HandBack {
-        ~HandBack() { Global().TakeBack(tLocal); }
-    };
-    struct Piece {
-        unsigned char* fresh;
-        size_t unused;
-    };
-
-    void TakeBack(LocalBlocks& local) {
-        SpinGuard lock(busy_);
-        if (local.spare) spareLists_.push_back(local.spare);
-        if (local.unused > 0) pieces_.push_back({local.fresh, local.unused});
-        local = LocalBlocks{};
-    }
-
-    static constinit thread_local LocalBlocks tLocal;
-
-    std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
-    bool madeChunk_ = false;
-    std::vector<Spare*> spareLists_;
-    std::vector<Piece> pieces_;
-};
-
-template <size_t kBytes>
-constinit thread_local LocalBlocks Blocks<kBytes>::tLocal;
+using SmallBlocks = halvo::BlockPool<kBlockBytes, kFirstChunkBlocks>;
+using LargeBlocks = halvo::BlockPool<kLargeBlockBytes, kFirstChunkBlocks>;
 
 }  // namespace
 
 void* Take(size_t bytes) {
-    if (!kPoolBlocks || bytes > kLargeBlockBytes) return ::operator new(bytes);
-    return bytes <= kBlockBytes ? Blocks<kBlockBytes>::Take() : Blocks<kLargeBlockBytes>::Take();
+    if (!halvo::kPoolBlocks || bytes > kLargeBlockBytes) return ::operator new(bytes);
+    return bytes <= kBlockBytes ? SmallBlocks::Take() : LargeBlocks::Take();
 }
 
 void Give(void* block, size_t bytes) {
     if (!block) return;
-    if (!kPoolBlocks || bytes > kLargeBlockBytes) {
+    if (!halvo::kPoolBlocks || bytes > kLargeBlockBytes) {
         ::operator delete(block);
         return;
     }
     if (bytes <= kBlockBytes)
-        Blocks<kBlockBytes>::Give(block);
+        SmallBlocks::Give(block);
     else
-        Blocks<kLargeBlockBytes>::Give(block);
+        LargeBlocks::Give(block);
 }
 
 }  // namespace member_blocks
