@@ -28,10 +28,12 @@ struct ClassRecord {
         return KindOrNull(ref.Get(), target);
     }
 
+    // An object of target's own class, the common case, needs no walk.
     template <class T>
     static T* KindOrNull(T* object, const ClassRecord* target) {
         if (!object) return nullptr;
-        return IsKindOf(object->GetClassInfo(), target) ? object : nullptr;
+        const ClassRecord* record = object->GetClassInfo();
+        return record == target || IsKindOf(record, target) ? object : nullptr;
     }
 };
 

@@ -116,14 +116,7 @@ private:
 };
 
 // The code object an object value holds, else null.
-inline BinCode* ToBinCode(const Var& value) {
-    VarExtension* object = value.GetObject();
-    if (!object) return nullptr;
-    const ClassRecord* cls = object->GetClassInfo();
-    return cls == &BinCode::kClassRecord || ClassRecord::IsKindOf(cls, &BinCode::kClassRecord)
-               ? static_cast<BinCode*>(object)
-               : nullptr;
-}
+inline BinCode* ToBinCode(const Var& value) { return CastTo<BinCode>(value.GetObject()); }
 
 // For "%s": a missing text reads "(unknown)".
 inline const char* TextOrUnknown(const char* text) { return text ? text : "(unknown)"; }

@@ -124,7 +124,7 @@ Var* CallFrame::PushGrowing() {
 
 void CallFrame::PinOfClass(VarExtension* container, const ClassRecord* cls) {
     const bool isArray = cls != &BinCode::kClassRecord &&
-                         (cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord));
+                         ClassRecord::IsKindOf(cls, &VarArray::kClassRecord);
     if (isArray) static_cast<VarArray*>(container)->PinStorage();
     if (pinCount_ == pins_.size()) pins_.emplace_back();
     Pinned& pin = pins_[pinCount_++];

@@ -70,13 +70,6 @@ private:
 };
 
 // The array an object value holds, else null.
-inline VarArray* ToVarArray(const Var& value) {
-    VarExtension* object = value.GetObject();
-    if (!object) return nullptr;
-    const ClassRecord* cls = object->GetClassInfo();
-    return cls == &VarArray::kClassRecord || ClassRecord::IsKindOf(cls, &VarArray::kClassRecord)
-               ? static_cast<VarArray*>(object)
-               : nullptr;
-}
+inline VarArray* ToVarArray(const Var& value) { return CastTo<VarArray>(value.GetObject()); }
 
 }  // namespace Vrel
