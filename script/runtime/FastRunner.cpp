@@ -804,9 +804,7 @@ FastRunner::CallOutcome FastRunner::TakeOwedResult(CallFrame& frame, const FastO
         const bool made = SettleCall(level_);
         Forget();
         if (!made) return CallOutcome::kFailed;
-        frame.Pop();
-        thread_.KeepArgumentArray(frame.Top());
-        frame.Top().CopyWithoutConst(result);
+        thread_.DeliverResult(frame, result);
         return CallOutcome::kHandOver;
     }
     owed.caller = nullptr;
@@ -915,11 +913,7 @@ FastCallHost::ReturnOutcome FastRunner::Return(CallFrame& frame, const Var& valu
 FastCallHost::ReturnOutcome FastRunner::ReturnUnseen(CallFrame& frame, const Var& result) {
     Var& value = thread_.EmptyReturnValue(*frame.GetFunction());
     if (!value.AssignTyped(result)) return FastCallHost::ReturnOutcome::kRefused;
-    // The values go top down, as closing the frame would let them go.
-    while (frame.GetCount() > 0) {
-        thread_.KeepArgumentArray(frame.Top());
-        frame.Pop();
-    }
+    thread_.DropValues(frame);
     thread_.PopFrame();
     // The callee's operand goes on in the caller, and must outlive the
     // callee's decoding.

@@ -1096,21 +1096,13 @@ FastCallHost::ReturnOutcome Interpreter::ReturnNumber(CallFrame& frame, const Va
 
 bool Interpreter::DeliverResult(const Var& result) {
     CallFrame* caller = thread_.GetFrame(thread_.GetDepth() - 1);
-    if (!caller || caller->GetCount() < 2) return true;
-    caller->Pop();
-    thread_.KeepArgumentArray(caller->Top());
-    caller->Top().CopyWithoutConst(result);
+    if (caller && caller->GetCount() >= 2) thread_.DeliverResult(*caller, result);
     return true;
 }
 
 bool Interpreter::LeaveFrame(CallFrame& frame) {
     if (DebugHandler* handler = vm_.GetDebugHandler()) handler->FunctionReturned(&thread_);
-    // The values go top down, as closing the frame would let them go; the
-    // list a return statement leaves under its value serves the next call.
-    while (frame.GetCount() > 0) {
-        thread_.KeepArgumentArray(frame.Top());
-        frame.Pop();
-    }
+    thread_.DropValues(frame);
     if (frame_ == &frame) frame_ = nullptr;
     thread_.PopFrame();
     CallFrame* below = thread_.GetCurrentFrame();

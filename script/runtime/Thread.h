@@ -114,6 +114,22 @@ public:
     void KeepArgumentArray(Var& holder) {
         if (holder.GetTag() == kTagObject) KeepArgumentObject(holder);
     }
+    // A returning call's result in its caller's stack: the callee slot
+    // goes, and the result takes the list's slot, the list kept for the next
+    // call.
+    void DeliverResult(CallFrame& caller, const Var& result) {
+        caller.Pop();
+        KeepArgumentArray(caller.Top());
+        caller.Top().CopyWithoutConst(result);
+    }
+    // A returning frame's values go top down, as closing the frame would let
+    // them go; the list a return statement leaves serves the next call.
+    void DropValues(CallFrame& frame) {
+        while (frame.GetCount() > 0) {
+            KeepArgumentArray(frame.Top());
+            frame.Pop();
+        }
+    }
     halvo::AutoRef<VarArray> TakeArgumentArray(int count) {
         if (spareCount_ == 0) return {};
         halvo::AutoRef<VarArray>& spare = spareArrays_[--spareCount_];
