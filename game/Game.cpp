@@ -19,11 +19,16 @@ float Aspect(const Point2i& size) {
     return static_cast<float>(size.x) / static_cast<float>(size.y);
 }
 
+Game* currentGame = nullptr;
+
 }  // namespace
 
-Game::Game() = default;
+Game* Game::Current() { return currentGame; }
+
+Game::Game() { currentGame = this; }
 
 Game::~Game() {
+    if (currentGame == this) currentGame = nullptr;
     hudScreen.Reset();
     halvo::MarkProcessShuttingDown();
     currentScene.Reset();

@@ -29,6 +29,10 @@ public:
     Game();
     ~Game() override;
 
+    // The one game while it lives, else null: how natives, screens and
+    // mini-games reach it without each being handed it.
+    static Game* Current();
+
     void Init();
     void Shutdown();
 

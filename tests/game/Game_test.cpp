@@ -256,3 +256,12 @@ TEST_F(GameTest, DestructorReleasesHudBeforeMarkingShutdownAndRootAfter) {
 }
 
 }  // namespace
+
+TEST(GameCurrentTest, NamesTheLivingGameAndNothingAfterIt) {
+    EXPECT_EQ(Game::Current(), nullptr);
+    {
+        halvo::AutoRef<Game> game(new Game());
+        EXPECT_EQ(Game::Current(), game.Get());
+    }
+    EXPECT_EQ(Game::Current(), nullptr);
+}
