@@ -194,12 +194,11 @@ void GuiWidget::DetachChildren() {
 
 void GuiWidget::Remove(GuiWidget* argument) {
     AutoRef<GuiWidget> self(this);
-    AutoRef<GuiWidget> child = firstChild_;
-    while (child) {
-        AutoRef<GuiWidget> next = child->nextSibling_;
-        child->Remove(argument);
-        child = std::move(next);
-    }
+    // A snapshot: an "OnRemove" handler may detach any sibling, and every
+    // child that was here when the removal began must hear it.
+    std::vector<AutoRef<GuiWidget>> children;
+    for (GuiWidget* child = firstChild_.Get(); child; child = child->nextSibling_.Get()) children.emplace_back(child);
+    for (const AutoRef<GuiWidget>& child : children) child->Remove(argument);
     while (!listeners_.empty()) {
         AutoRef<GuiListener> listener = std::move(listeners_.front());
         listeners_.erase(listeners_.begin());
