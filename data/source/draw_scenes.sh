@@ -1,8 +1,8 @@
 #!/bin/bash
-# Draws the sample scenes' pictures with ImageMagick and writes them, with
-# their scene descriptions, into data/Data/Shared/Scenes/ through the data
+# Draws the sample scenes' pictures with `convert` (package imagemagick) and
+# writes them, with their scene descriptions, into data/Data/Shared/Scenes/ through the data
 # tool. The results are committed, so neither the build nor the game needs
-# ImageMagick; run this again only to change the pictures.
+# the package; run this again only to change the pictures.
 #
 #   data/source/draw_scenes.sh [path/to/tavrin-data]
 #
@@ -25,15 +25,16 @@ tool=${1:-$root/build/tools/tavrin-data}
 scenes=$root/data/Data/Shared/Scenes
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
-if ! convert -version 2>/dev/null | grep -q ImageMagick; then
-  echo "draw_scenes: needs ImageMagick's convert (apt-get install imagemagick)" >&2
-  exit 1
-fi
 [ -x "$tool" ] || { echo "draw_scenes: build the data tool first ($tool)" >&2; exit 1; }
 [ -f "$serif" ] || { echo "draw_scenes: needs fonts-dejavu-core" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
+   [ ! -s "$work/probe.tga" ]; then
+  echo "draw_scenes: needs convert with drawing (apt-get install imagemagick)" >&2
+  exit 1
+fi
 
 # picture NAME W H [convert drawing options...]: a transparent canvas.
 picture() {
