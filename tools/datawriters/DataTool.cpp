@@ -28,6 +28,11 @@ struct PictureOptions {
 
 // Empty `error` on success.
 std::string ReadInput(const std::string& path, std::string& error) {
+    std::error_code code;
+    if (std::filesystem::exists(path, code) && !std::filesystem::is_regular_file(path, code)) {
+        error = "not a file";
+        return {};
+    }
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         error = "cannot open";
