@@ -1,4 +1,4 @@
-#include "support/CbsiWriter.h"
+#include "tools/datawriters/CbsiWriter.h"
 
 CbsiWriter& CbsiWriter::U32(uint32_t v) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
