@@ -9,7 +9,7 @@ class GameShellClient : public AppClient {
 public:
     ~GameShellClient() override { ReleaseGame(); }
 
-    void CreateGame() override { game_ = new Game(); }
+    void CreateGame() override;
     void SetUserFolder(const std::string& folder) override { game_->userFolder = folder; }
     void StartFadeIn() override;
     void SetDeveloperMode(bool developer) override { game_->fitWindowAspect = developer ? 1 : 0; }

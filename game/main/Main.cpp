@@ -2,6 +2,8 @@
 // runs the game in the application shell.
 
 #include "game/GameShellClient.h"
+#include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
@@ -22,6 +24,7 @@ void ConstructProcessWideObjects() {
     Vrel::ScriptVM::Global();
     Vrel::TypeRegistry::Global();
     FileManager::Global();
+    halvo::GuiMain::Global();
     InputQueue::Global();
     Loca::Global();
     SoundSystem::Global();
@@ -36,6 +39,9 @@ int main() {
     GameShellClient client;
     ShellHooks hooks = PlatformServiceHooks();
     hooks.updateScripts = [](float frameMs) { Vrel::ScriptVM::Global().Update(frameMs); };
+    hooks.updateGui = [](double totalMs, double frameMs) {
+        halvo::GuiMain::Global().GetRoot()->Update(totalMs, frameMs);
+    };
     AppShell shell(std::move(hooks));
     return shell.Run(client);
 }

@@ -1,0 +1,228 @@
+#include "gui/GuiMain.h"
+
+#include "gui/GuiAnimator.h"
+#include "gui/GuiColor.h"
+#include "gui/GuiWidget.h"
+#include "platform/GLState.h"
+#include "platform/Log.h"
+
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+namespace halvo {
+
+namespace {
+
+struct BuiltInWidget {
+    const char* name;
+    GuiMain::WidgetFactory factory;
+};
+struct BuiltInAnimator {
+    const char* name;
+    GuiMain::AnimatorFactory factory;
+};
+
+// The one table of built-in widget types.
+const std::initializer_list<BuiltInWidget> kBuiltInWidgets = {
+    {"Frame", &NewWidget<GuiWidget>},
+};
+
+// The one table of built-in animator types.
+const std::initializer_list<BuiltInAnimator> kBuiltInAnimators = {
+};
+
+// Longest error text kept; longer messages are cut.
+constexpr size_t kMaxErrorLength = 1024;
+
+// Corners of a quad as two triangles.
+const uint8_t kQuadIndices[6] = {0, 1, 2, 0, 3, 2};
+
+}  // namespace
+
+GuiMain& GuiMain::Global() {
+    static GuiMain gui;
+    return gui;
+}
+
+GuiMain::GuiMain() {
+    // The render-state mirror must outlive the textures released at exit.
+    GLState::Mirror();
+    for (const BuiltInWidget& entry : kBuiltInWidgets) RegisterWidget(entry.name, entry.factory);
+    for (const BuiltInAnimator& entry : kBuiltInAnimators) RegisterAnimator(entry.name, entry.factory);
+    hasError_ = false;
+    failedTexture_ = new GuiTexture;
+    root_ = new GuiWidget;
+}
+
+GuiMain::~GuiMain() {
+    root_.Reset();
+    textures_.clear();
+    soundModules_.clear();
+    focus_.Reset();
+    hovered_.Reset();
+    captured_.Reset();
+    failedTexture_.Reset();
+}
+
+// ---- factories ----------------------------------------------------------
+
+void GuiMain::RegisterWidget(const char* typeName, WidgetFactory factory) {
+    if (!typeName || !factory) return;
+    widgetFactories_.insert_or_assign(typeName, factory);
+}
+
+void GuiMain::RegisterAnimator(const char* typeName, AnimatorFactory factory) {
+    if (!typeName || !factory) return;
+    animatorFactories_.insert_or_assign(typeName, factory);
+}
+
+AutoRef<GuiWidget> GuiMain::CreateWidget(const char* typeName) const {
+    if (!typeName) return {};
+    auto it = widgetFactories_.find(std::string_view(typeName));
+    return it == widgetFactories_.end() ? AutoRef<GuiWidget>() : AutoRef<GuiWidget>(it->second());
+}
+
+AutoRef<GuiAnimator> GuiMain::CreateAnimator(const char* typeName) const {
+    if (!typeName) return {};
+    auto it = animatorFactories_.find(std::string_view(typeName));
+    return it == animatorFactories_.end() ? AutoRef<GuiAnimator>() : AutoRef<GuiAnimator>(it->second());
+}
+
+// ---- textures -----------------------------------------------------------
+
+std::string GuiMain::TexturePath(const char* name) {
+    if (!name) return {};
+    if (std::strchr(name, ':')) return name;
+    if (name[0] == '#') return name + 1;
+    return std::string("gui/") + name + ".cbi";
+}
+
+AutoRef<GuiTexture> GuiMain::LoadTexture(const char* name, bool /*flag*/) {
+    if (!name) return {};
+    auto entry = textures_.find(std::string_view(name));
+    if (entry == textures_.end()) entry = textures_.emplace(name, WeakRef<GuiTexture>()).first;
+    if (GuiTexture* cached = entry->second.Get()) {
+        if (cached == failedTexture_.Get()) return {};
+        return AutoRef<GuiTexture>(cached);
+    }
+    entry->second = failedTexture_.Get();
+    AutoRef<GuiTexture> texture(new GuiTexture);
+    if (!texture->Load("%s", TexturePath(name).c_str())) return {};
+    texture->anchor = {0, 0};
+    texture->matrixDirty = true;
+    entry->second = texture.Get();
+    return texture;
+}
+
+// ---- errors -------------------------------------------------------------
+
+void GuiMain::SetError(const char* format, ...) {
+    char text[kMaxErrorLength];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    lastError_ = text;
+    hasError_ = !lastError_.empty();
+    if (hasError_) LogMessage("%s", text);
+}
+
+// ---- hover, capture, focus ----------------------------------------------
+
+GuiWidget* GuiMain::GetHovered() const { return hovered_.Get(); }
+
+GuiWidget* GuiMain::GetCaptured() const { return captured_.Get(); }
+
+GuiWidget* GuiMain::GetKeyboardFocus() const { return focus_.Get(); }
+
+void GuiMain::UpdateHover(GuiWidget* picked, const InputEvent& event) {
+    AutoRef<GuiWidget> heldPicked(picked);
+    switch (event.kind) {
+        case InputEvent::kButtonDown:
+            if (!captured_.Get() && picked) captured_ = picked;
+            return;
+        case InputEvent::kButtonUp: captured_.Reset(); return;
+        case InputEvent::kPointer: MoveHover(picked, event.x, event.y); return;
+        default: return;
+    }
+}
+
+void GuiMain::MoveHover(GuiWidget* picked, float x, float y) {
+    AutoRef<GuiWidget> captured = captured_.Get();
+    AutoRef<GuiWidget> hovered = hovered_.Get();
+    // While a press is held only the captured widget can be hovered.
+    AutoRef<GuiWidget> wanted = !captured || picked == captured.Get() ? picked : nullptr;
+    if (wanted == hovered) return;
+    if (hovered) hovered->SetHover(false, x, y);
+    hovered_ = wanted.Get();
+    if (wanted) wanted->SetHover(true, x, y);
+}
+
+bool GuiMain::ClearHover() {
+    const PointerState& pointer = PointerState::Global();
+    if (AutoRef<GuiWidget> hovered = hovered_.Get()) {
+        hovered_.Reset();
+        hovered->SetHover(false, static_cast<float>(pointer.x), static_cast<float>(pointer.y));
+    }
+    // The release of a press held through a fade never arrives: end the
+    // capture now, or the next release elsewhere would click the widget.
+    if (AutoRef<GuiWidget> captured = captured_.Get()) {
+        captured_.Reset();
+        captured->OnCaptureCancelled();
+    }
+    return true;
+}
+
+void GuiMain::SetKeyboardFocus(GuiWidget* widget) {
+    AutoRef<GuiWidget> next(widget);
+    AutoRef<GuiWidget> old = focus_.Get();
+    if (old == widget) return;
+    if (old) {
+        focus_.Reset();
+        old->OnFocusLost(widget);
+        // The handler chose a focus of its own: that choice stands.
+        if (focus_.Get()) return;
+    }
+    focus_ = widget;
+    if (next) next->OnFocusGained();
+}
+
+void GuiMain::ClearKeyboardFocus() { focus_.Reset(); }
+
+// ---- sounds -------------------------------------------------------------
+
+void GuiMain::InstallSoundModule(GuiSound* module) {
+    if (module) soundModules_.emplace_back(module);
+}
+
+void GuiMain::PlaySound(int32_t kind, GuiWidget* widget) {
+    if (kind != kSoundButton && kind != kSoundRadio) return;
+    AutoRef<GuiWidget> held(widget);
+    for (size_t i = 0; i < soundModules_.size(); ++i) {
+        AutoRef<GuiSound> module = soundModules_[i];
+        if (kind == kSoundButton) module->PlayButtonSound(widget);
+        else module->PlayRadioSound(widget);
+    }
+}
+
+// ---- drawing ------------------------------------------------------------
+
+void GuiMain::DrawQuad(uint32_t colour, const Matrix4& matrix, float x1, float y1, float x2, float y2,
+                       float alphaFactor) {
+    GLState::DisableTexturing();
+    Color color = ColorFromWord(colour);
+    if (alphaFactor != 1.0f) color.a = ScaleAlphaByte(color.a, alphaFactor);
+    if (color.a == 255) GLState::DisableBlend();
+    else GLState::EnableBlend();
+    const float vertices[12] = {x1, y1, 0, x2, y1, 0, x2, y2, 0, x1, y2, 0};
+    GLState::SetModelview(matrix);
+    GLState::SetColor(color);
+    GLState::SetVertexArrays(0, 12, vertices);
+    GLState::Gl().DrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_BYTE, kQuadIndices);
+}
+
+}  // namespace halvo
