@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "game/GuiSoundModule.h"
+#include "gui/GuiMain.h"
 #include "platform/Color.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
@@ -58,6 +60,8 @@ Game* Game::Current() { return currentGame; }
 
 Game::Game() {
     currentGame = this;
+    // Input discarded during a fade must not leave a widget hovered or pressed.
+    inputHooks.clearHover = [] { halvo::GuiMain::Global().ClearHover(); };
     inputHooks.countStatistics = CountInputStatistics;
 }
 
@@ -71,14 +75,17 @@ Game::~Game() {
 }
 
 void Game::Init() {
-    // The GUI click sound goes first; the HUD joins after the root and the
-    // game's built-ins after the compiler, each with its subsystem.
+    // The HUD joins after the root and the game's built-ins after the
+    // compiler, each with its subsystem.
+    GuiSoundModule::Install();
     rootScreen = new GameScreen();
     rootScreen->Init();
     rootScreen->SetPosition(Vec2::Negate(rootScreen->GetScreenRectMin()));
     Vrel::ScriptVM::Global().Initialize(new Vrel::Compiler());
     RunInclude(kMainInclude);
 }
+
+halvo::GuiWidget* Game::GetHudGui() const { return hudScreen ? hudScreen->GetGuiFrame() : nullptr; }
 
 void Game::Shutdown() {
     if (rootScreen) rootScreen->RemoveAllChildren();

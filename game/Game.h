@@ -72,6 +72,8 @@ public:
     // when that module is loaded, false when the file is missing or does
     // not compile. Only source runs here: compiled modules cannot.
     static bool RunInclude(const char* name);
+    // The HUD's GUI frame; null without a HUD or a frame.
+    halvo::GuiWidget* GetHudGui() const;
 
     // Window pixels to design units, for position and motion alike.
     InputEvent WindowToDesign(const InputEvent& event) const;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/Game.h"
+#include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
 #include "platform/FileManager.h"
 #include "platform/GLState.h"
@@ -70,9 +71,14 @@ GameScreen::~GameScreen() {
         Vrel::ScriptVM::Global().ReleaseModule(name_.c_str());
         name_.clear();
     }
+    guiFrame_.Reset();
     children_.clear();
     parent_.Reset();
 }
+
+void GameScreen::SetGuiFrame(halvo::GuiWidget* frame) { guiFrame_ = frame; }
+
+halvo::GuiWidget* GameScreen::GetGuiFrame() const { return guiFrame_.Get(); }
 
 // ---- coordinates --------------------------------------------------------------
 
@@ -322,6 +328,11 @@ bool GameScreen::DispatchInput(const InputEvent& event) {
         GameScreen* child = snapshot.At(i);
         if (HasChild(child) && child->DispatchInput(local)) return true;
     }
+    if (halvo::GuiWidget* frame = guiFrame_.Get()) {
+        // A handler may release the frame's last owner.
+        halvo::AutoRef<halvo::GuiWidget> holdFrame(frame);
+        if (frame->RouteInput(local)) return true;
+    }
     return OnInput(local);
 }
 
@@ -347,6 +358,10 @@ void GameScreen::Render(const Matrix4& parentMatrix) {
     }
     // A child may have set planes of its own.
     if (clipping_) ApplyClipPlanes(parentMatrix);
+    if (halvo::GuiWidget* frame = guiFrame_.Get()) {
+        halvo::AutoRef<halvo::GuiWidget> holdFrame(frame);
+        frame->Render(0.0f, 0.0f, 1.0f, 1.0f, m);
+    }
     if (clipping_) GLState::ResetClipPlanes();
 }
 

@@ -19,6 +19,9 @@
 namespace Vrel {
 class Thread;
 }
+namespace halvo {
+class GuiWidget;
+}
 
 class GameScreen : public halvo::RefObj {
 public:
@@ -125,6 +128,10 @@ public:
     void RemoveAllChildren();
     const std::vector<halvo::AutoRef<GameScreen>>& Children() const { return children_; }
     const std::string& GetName() const { return name_; }
+    // The screen's GUI frame, observed: the widget belongs to the GUI
+    // manager's root widget, and a screen that makes one detaches it itself.
+    void SetGuiFrame(halvo::GuiWidget* frame);
+    halvo::GuiWidget* GetGuiFrame() const;
     float GetZoom() const { return zoom_; }
     Vec2 GetScroll() const { return scroll_; }
     Vec2 GetScreenRectMin() const { return screenRectMin_; }
@@ -158,4 +165,5 @@ private:
     std::string name_;
     halvo::WeakRef<GameScreen> parent_;
     std::vector<halvo::AutoRef<GameScreen>> children_;
+    halvo::WeakRef<halvo::GuiWidget> guiFrame_;
 };

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
 #include "platform/GLState.h"
 #include "platform/PlatformServices.h"
@@ -85,6 +87,12 @@ HeadlessGame::HeadlessGame() : platform_(std::make_unique<Platform>()) {
 HeadlessGame::~HeadlessGame() {
     if (started_) client_.ReleaseGame();
     loop_.reset();
+    // Frames the game's screens left behind go with it, and so does the
+    // hover, capture and focus they held.
+    halvo::GuiMain& gui = halvo::GuiMain::Global();
+    gui.ClearHover();
+    gui.ClearKeyboardFocus();
+    gui.GetRoot()->DetachChildren();
     MusicTracks.Clear();
     AmbientTracks.Clear();
     InputQueue::Global().Clear();
@@ -138,6 +146,9 @@ bool HeadlessGame::Start() {
 
     hooks_ = PlatformServiceHooks();
     hooks_.updateScripts = [](float frameMs) { Vrel::ScriptVM::Global().Update(frameMs); };
+    hooks_.updateGui = [](double totalMs, double frameMs) {
+        halvo::GuiMain::Global().GetRoot()->Update(totalMs, frameMs);
+    };
     client_.CreateGame();
     started_ = true;
     userFolder_ = PrepareUserFolder(documents_.Path());
