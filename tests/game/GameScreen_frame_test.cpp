@@ -124,13 +124,4 @@ TEST_F(GameScreenFrameTest, EventsDiscardedDuringAFadeClearTheHover) {
     EXPECT_EQ(gui.GetHovered(), nullptr);
 }
 
-TEST_F(GameScreenFrameTest, TheHudGuiIsTheHudScreensFrame) {
-    EXPECT_EQ(game->GetHudGui(), nullptr);
-    game->hudScreen = new GameScreen();
-    EXPECT_EQ(game->GetHudGui(), nullptr);
-    auto frame = testsupport::MakeFrame(root, "hud", 0, 0, 1920, 1080);
-    game->hudScreen->SetGuiFrame(frame.Get());
-    EXPECT_EQ(game->GetHudGui(), frame.Get());
-}
-
 }  // namespace

@@ -83,10 +83,4 @@ TEST_F(GameScriptsTest, HelpTimeHandsTheScaledStepAndTheStep) {
                                       "help.IncHelpTime 255.000000 17.000000"}));
 }
 
-TEST_F(GameScriptsTest, HelpTimeWithoutAHelpModuleIsReported) {
-    harness.GetGame().IncHelpTime(17);
-    ASSERT_EQ(harness.Messages().size(), 1u);
-    EXPECT_EQ(harness.Messages()[0], "Script function help::IncHelpTime not found");
-}
-
 }  // namespace

@@ -106,14 +106,4 @@ TEST_F(TrackListTest, DrawnPausesStayWithinTheBoundsEvenSwappedOrExtreme) {
     EXPECT_TRUE(std::isfinite(MusicTracks.countdownMs));
 }
 
-TEST_F(TrackListTest, ClearForgetsRecordsAndCountdown) {
-    MusicTracks.records.push_back({"theme", 1, 5, 5});
-    Run(250);
-    MusicTracks.Clear();
-    EXPECT_TRUE(MusicTracks.records.empty());
-    EXPECT_DOUBLE_EQ(MusicTracks.countdownMs, 0);
-    Run(1000);
-    EXPECT_EQ(started.size(), 1u);
-}
-
 }  // namespace
