@@ -76,6 +76,9 @@ TEST_F(GameScreenTest, TakesItsSizeAndScreenRectFromTheGame) {
     EXPECT_EQ(screen->GetSize(), (Point2i{1920, 1080}));
     ExpectNear(screen->GetScreenRectMin(), {240, 0});
     ExpectNear(screen->GetScreenRectMax(), {1680, 1080});
+    game->Init();  // the root puts the logical screen's corner at its origin
+    ExpectNear(game->rootScreen->GetPosition(), {-240, 0});
+    game->Shutdown();
 
     game.Reset();  // without a game: the design resolution, all of it shown
     halvo::AutoRef<GameScreen> orphan(new GameScreen());
