@@ -443,6 +443,9 @@ bool GuiWidget::RoutePointer(const InputEvent& event) {
         }
         case InputEvent::kPointer: {
             if (AutoRef<GuiWidget> captured = gui.GetCaptured()) {
+                // Only the captured widget may be hovered while the press
+                // is held: it loses the hover off its area and regains it.
+                gui.UpdateHover(picked.Get(), event);
                 captured->OnInput(event);
                 return true;
             }
