@@ -3,13 +3,23 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
+#include "game/GuiSoundModule.h"
+#include "gui/GuiMain.h"
 #include "platform/Color.h"
+#include "platform/DataTree.h"
+#include "platform/FileManager.h"
 #include "platform/GLState.h"
 #include "platform/GlApi.h"
+#include "platform/LoadedFile.h"
 #include "platform/ShutdownFlag.h"
+#include "platform/Sound.h"
 #include "script/compiler/Compiler.h"
+#include "script/runtime/BinCode.h"
 #include "script/runtime/ScriptVM.h"
+#include "script/runtime/Thread.h"
 
 namespace {
 
@@ -19,13 +29,41 @@ float Aspect(const Point2i& size) {
     return static_cast<float>(size.x) / static_cast<float>(size.y);
 }
 
+constexpr const char* kStatClicks = "[STATS]/clicks";
+constexpr const char* kStatDistance = "[STATS]/distance";
+constexpr const char* kMainInclude = "maininclude";
+constexpr const char* kHelpModule = "help";
+constexpr const char* kHelpFunction = "IncHelpTime";
+
 Game* currentGame = nullptr;
+
+// Adds to a statistics counter, stopping at the largest value instead of
+// wrapping into negative counts after a very long time.
+void AddToCounter(const char* path, int64_t amount) {
+    const int64_t sum = static_cast<int64_t>(DataTree::GetInt(path)) + amount;
+    DataTree::SetInt(path, static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX)));
+}
+
+// Presses and pointer travel, in window pixels before any conversion.
+void CountInputStatistics(const InputEvent& event) {
+    if (event.kind == InputEvent::kButtonDown) {
+        AddToCounter(kStatClicks, 1);
+    } else if (event.kind == InputEvent::kPointer) {
+        const float travel = std::fabs(event.dx) + std::fabs(event.dy);
+        AddToCounter(kStatDistance, TruncateToInt(travel));
+    }
+}
 
 }  // namespace
 
 Game* Game::Current() { return currentGame; }
 
-Game::Game() { currentGame = this; }
+Game::Game() {
+    currentGame = this;
+    // Input discarded during a fade must not leave a widget hovered or pressed.
+    inputHooks.clearHover = [] { halvo::GuiMain::Global().ClearHover(); };
+    inputHooks.countStatistics = CountInputStatistics;
+}
 
 Game::~Game() {
     if (currentGame == this) currentGame = nullptr;
@@ -37,12 +75,17 @@ Game::~Game() {
 }
 
 void Game::Init() {
-    // The click sound, the HUD, the game's built-ins and "maininclude" join
-    // here with their subsystems.
+    // The HUD joins after the root and the game's built-ins after the
+    // compiler, each with its subsystem.
+    GuiSoundModule::Install();
     rootScreen = new GameScreen();
     rootScreen->Init();
+    rootScreen->SetPosition(Vec2::Negate(rootScreen->GetScreenRectMin()));
     Vrel::ScriptVM::Global().Initialize(new Vrel::Compiler());
+    RunInclude(kMainInclude);
 }
+
+halvo::GuiWidget* Game::GetHudGui() const { return hudScreen ? hudScreen->GetGuiFrame() : nullptr; }
 
 void Game::Shutdown() {
     if (rootScreen) rootScreen->RemoveAllChildren();
@@ -147,8 +190,16 @@ void Game::Update(double stepMs) {
             fadeSpeed = 0;
         }
     }
-    // The music and ambience playlists are polled here once sound exists.
+    PollTracks(stepMs);
     if (rootScreen) rootScreen->Update(totalTime, kScreenStepMs);
+}
+
+void Game::PollTracks(double stepMs) {
+    trackPollMs_ += stepMs;
+    if (trackPollMs_ < kTrackPollMs) return;
+    PollTrackList(MusicTracks, Sound::kMusicChannel, trackPollMs_, trackHooks);
+    PollTrackList(AmbientTracks, Sound::kAmbienceChannel, trackPollMs_, trackHooks);
+    trackPollMs_ = 0;
 }
 
 void Game::AddPlayTime(double ms) {
@@ -157,6 +208,35 @@ void Game::AddPlayTime(double ms) {
         playTimeMs -= 1000;
         ++playSeconds;
     }
+}
+
+void Game::IncHelpTime(float stepMs) {
+    const float scaledStep = cheatQuickHelp ? stepMs * kQuickHelpFactor : stepMs;
+    const Vrel::Var arguments[2] = {Vrel::Var(scaledStep * helpFactor), Vrel::Var(stepMs)};
+    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    Vrel::Thread::RunFunction(thread.Get(), kHelpModule, kHelpFunction, arguments, 2);
+}
+
+halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module) {
+    if (!function || !module) return {};
+    Vrel::BinCode* found = Vrel::ScriptVM::Global().FindModule(module);
+    Vrel::Var* member = found ? found->GetMember(function) : nullptr;
+    // Held for the run: the function may replace or release its own module.
+    halvo::AutoRef<Vrel::BinCode> code(member ? Vrel::ToBinCode(*member) : nullptr);
+    if (!code) return {};
+    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    thread->Run(code.Get(), false, nullptr, 0);
+    return halvo::WeakRef<Vrel::Thread>(thread.Get());
+}
+
+bool Game::RunInclude(const char* name) {
+    if (!name) return false;
+    Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
+    if (vm.FindModule(name)) return true;
+    uint32_t size = 0;
+    const LoadedFile text(FileManager::Global().LoadFile(&size, "scripts/%s.cis", name));
+    if (!text) return false;
+    return vm.CompileBuffer(text.get(), name);
 }
 
 void Game::Render() {

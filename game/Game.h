@@ -9,12 +9,18 @@
 #include <string>
 
 #include "game/GameScreen.h"
+#include "game/TrackList.h"
 #include "platform/InputQueue.h"
 #include "platform/Math.h"
 #include "platform/RefObj.h"
 
-// Input work that belongs to subsystems joining later: the GUI's hover
-// highlight and the click and distance statistics. Empty hooks are skipped.
+namespace Vrel {
+class Thread;
+}
+
+// Input work done beside the screens: the GUI's hover highlight and the click
+// and distance statistics. The game fills both; tests may replace them, and
+// empty hooks are skipped.
 struct GameInputHooks {
     std::function<void()> clearHover;
     std::function<void(const InputEvent&)> countStatistics;
@@ -25,6 +31,11 @@ public:
     static constexpr float kLetterboxMargin = 10.0f;
     static constexpr float kProjectionNear = -10.0f;
     static constexpr float kProjectionFar = 10.0f;
+    // The play lists are polled this often, in game time: asking the sound
+    // thread waits for its answer, so not every step.
+    static constexpr double kTrackPollMs = 250.0;
+    // Help time runs this much faster while the quick-help cheat is on.
+    static constexpr float kQuickHelpFactor = 30.0f;
 
     Game();
     ~Game() override;
@@ -47,8 +58,22 @@ public:
     void ProcessInput();
     void Update(double stepMs);
     void AddPlayTime(double ms);
+    // Hands the help script its share of the step: "help"."IncHelpTime" with
+    // (step x help factor, step).
+    void IncHelpTime(float stepMs);
     void Render();
     void RenderLetterbox();
+
+    // Runs a module's function on a new script thread. The answer lives on
+    // only while the thread waits (the scheduler holds it); empty when the
+    // function ran to its end or there is no such module or function.
+    static halvo::WeakRef<Vrel::Thread> CallScript(const char* function, const char* module);
+    // Compiles and runs "scripts/<name>.cis" as module `name`; true at once
+    // when that module is loaded, false when the file is missing or does
+    // not compile. Only source runs here: compiled modules cannot.
+    static bool RunInclude(const char* name);
+    // The HUD's GUI frame; null without a HUD or a frame.
+    halvo::GuiWidget* GetHudGui() const;
 
     // Window pixels to design units, for position and motion alike.
     InputEvent WindowToDesign(const InputEvent& event) const;
@@ -90,12 +115,14 @@ public:
     halvo::WeakRef<GameScreen> currentScene;
 
     GameInputHooks inputHooks;
+    TrackHooks trackHooks = TrackHooks::ForSound();
 
 private:
     void ClearLetterbox() { letterboxBuilt = false; }
+    void PollTracks(double stepMs);
 
     std::array<float, 24> letterboxVertices{};
     std::array<uint8_t, 12> letterboxIndices{};
     bool letterboxBuilt = false;
-
+    double trackPollMs_ = 0;
 };

@@ -1,12 +1,6 @@
 #include "game/GameShellClient.h"
 
-#include "gui/GuiMain.h"
-
-void GameShellClient::CreateGame() {
-    game_ = new Game();
-    // Input discarded during a fade must not leave a widget hovered or pressed.
-    game_->inputHooks.clearHover = [] { halvo::GuiMain::Global().ClearHover(); };
-}
+void GameShellClient::CreateGame() { game_ = new Game(); }
 
 void GameShellClient::StartFadeIn() {
     game_->SetFade(1.0f);

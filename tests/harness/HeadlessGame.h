@@ -1,0 +1,128 @@
+#pragma once
+// The whole game without a window, for tests of screens, scenes and
+// mini-games: the program's start-up order with the platform's own service
+// hooks, the shell's game client and the real main loop, but a fake window
+// side, a clock that advances one 17 ms step per pass, a recording GL driver
+// and no sound device (every sound command is refused, as on a machine
+// without audio).
+//
+// Before Start, a test writes its data files (scripts, scenes, layouts) into
+// the data folder; recording stub modules stand in for game scripts. After
+// Start it steps passes, queues input in design units and reads back the data
+// tree, the saved files, the screen tree, the script calls the stubs recorded
+// and every message that scripts, the compiler and the game's script
+// functions reported. One harness at a time per process.
+
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/GameShellClient.h"
+#include "platform/InputQueue.h"
+#include "platform/MainLoop.h"
+#include "platform/Math.h"
+#include "support/FakeGlApi.h"
+#include "support/TempFolder.h"
+
+namespace Vrel {
+struct t_Interface;
+}
+
+namespace testsupport {
+
+class HeadlessGame {
+public:
+    // The window is exactly the design size, so window pixels and design
+    // units coincide and queued positions need no conversion.
+    static constexpr int32_t kWindowWidth = 1920;
+    static constexpr int32_t kWindowHeight = 1080;
+    // Generous for anything a test waits for: some seconds of game time.
+    static constexpr int kDefaultMaxPasses = 600;
+    // The native that stub modules call: RecordCall("module.Function", args...).
+    static constexpr const char* kRecordFunction = "RecordCall";
+
+    HeadlessGame();
+    // Shuts the game down, releases it and empties the script machine.
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame&) = delete;
+    HeadlessGame& operator=(const HeadlessGame&) = delete;
+
+    // ---- before Start ----
+    const TempFolder& DataFolder() const { return data_; }
+    void WriteDataFile(const std::string& relative, const std::string& bytes) const;
+    // "scripts/<module>.cis" (or `folder` + "<module>.cis", e.g. "scripts/scenes/").
+    void WriteScript(const std::string& module, const std::string& source,
+                     const std::string& folder = "scripts/") const;
+    // A module whose functions each record "<module>.<name>" followed by
+    // their arguments and return at once. Each entry is a name with its
+    // parameter list, e.g. "OnLoadScene()" or "IncHelpTime(float scaled, float step)".
+    void WriteStubModule(const std::string& module, std::initializer_list<std::string> functions,
+                         const std::string& folder = "scripts/") const;
+    static std::string StubModuleSource(const std::string& module,
+                                        std::initializer_list<std::string> functions);
+
+    // Start-up as the program does it, up to Game::Init. False when the
+    // game did not come up (no root screen).
+    bool Start();
+
+    // ---- running ----
+    // Main-loop passes of one 17 ms game step each; false once the loop ended.
+    bool Step(int passes = 1);
+    // Steps until the start-up fade has run out; false if it never does.
+    bool RunUntilFadeEnds(int maxPasses = kDefaultMaxPasses);
+
+    // ---- input, in design units ----
+    void MovePointer(Vec2 design);
+    void Press(uint8_t button = InputEvent::kLeft);
+    void Release(uint8_t button = InputEvent::kLeft);
+    // Pointer to the place, press and release.
+    void Click(Vec2 design, uint8_t button = InputEvent::kLeft);
+    void Wheel(int16_t delta);
+    void Key(uint16_t virtualKey);
+    void Character(uint16_t character);
+
+    // ---- reading back ----
+    Game& GetGame() const { return *client_.GetGame(); }
+    GameScreen* Root() const;
+    // Class names of the tree, children in brackets:
+    // "GameScreen[MenuScreen, HudScreen[MiniGameScreen]]".
+    std::string ScreenTree() const;
+    static std::string ScreenTree(const GameScreen& screen);
+    // What the stub modules recorded, in call order: "help.IncHelpTime 17 17".
+    const std::vector<std::string>& Calls() const { return calls_; }
+    void ClearCalls() { calls_.clear(); }
+    // Script errors, compiler messages and " - bad parameters" reports.
+    const std::vector<std::string>& Messages() const { return messages_; }
+    void ClearMessages() { messages_.clear(); }
+    // The user folder's file, or empty when it is missing.
+    std::string ReadSavedFile(const std::string& name) const;
+    const std::string& UserFolder() const { return userFolder_; }
+    // The GL calls of the last pass.
+    FakeGlApi& Gl() { return gl_; }
+    uint32_t Now() const { return now_; }
+
+private:
+    class Platform;
+    class MessageSink;
+
+    void QueueEvent(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel);
+    static void RecordNative(Vrel::t_Interface& call);
+
+    TempFolder data_;
+    TempFolder documents_;
+    std::string userFolder_;
+    GameShellClient client_;
+    ShellHooks hooks_;
+    FakeGlApi gl_;
+    std::unique_ptr<Platform> platform_;
+    std::unique_ptr<MainLoop> loop_;
+    uint32_t now_ = 0;
+    bool started_ = false;
+    uint8_t heldButtons_ = 0;
+    std::vector<std::string> calls_;
+    std::vector<std::string> messages_;
+};
+
+}  // namespace testsupport
