@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "game/SceneSparks.h"
 #include "platform/GLState.h"
@@ -90,90 +89,37 @@ TEST(SceneSparksTest, CountFollowsThePerimeterWithinBounds) {
     EXPECT_NEAR(p.y, 110, 1e-4);
 }
 
-// Keeps the indices of every line draw.
-class LineRecorder : public GlApi {
-public:
-    std::vector<std::vector<uint16_t>> lines;
-    std::vector<uint32_t> types;
-    void DrawElements(uint32_t mode, int32_t count, uint32_t type, const void* indices) override {
-        if (mode != GL_LINES) return;
-        types.push_back(type);
-        const auto* first = static_cast<const uint16_t*>(indices);
-        lines.emplace_back(first, first + count);
-    }
-    void Viewport(int32_t, int32_t, int32_t, int32_t) override {}
-    void Clear(uint32_t) override {}
-    void ClearColor(float, float, float, float) override {}
-    void Color4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override { colour = {r, g, b, a}; }
-    void Enable(uint32_t) override {}
-    void Disable(uint32_t) override {}
-    void BlendFunc(uint32_t s, uint32_t d) override { blend = {s, d}; }
-    void MatrixMode(uint32_t) override {}
-    void LoadMatrixf(const float*) override {}
-    void ClipPlane(uint32_t, const double*) override {}
-    void EnableClientState(uint32_t) override {}
-    void DisableClientState(uint32_t) override {}
-    void VertexPointer(int32_t, uint32_t, int32_t, const void*) override {}
-    void NormalPointer(uint32_t, int32_t, const void*) override {}
-    void ColorPointer(int32_t, uint32_t, int32_t, const void*) override {}
-    void TexCoordPointer(int32_t, uint32_t, int32_t, const void*) override {}
-    uint32_t GenTexture() override { return 1; }
-    void BindTexture(uint32_t, uint32_t) override {}
-    void TexParameteri(uint32_t, uint32_t, int32_t) override {}
-    void TexImage2D(uint32_t, int32_t, int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t,
-                    const void*) override {}
-    void CompressedTexImage2D(uint32_t, int32_t, uint32_t, int32_t, int32_t, int32_t, int32_t,
-                              const void*) override {}
-    void DeleteTexture(uint32_t) override {}
-    int32_t MaxTextureSize() override { return 4096; }
-
-    Color colour;
-    std::pair<uint32_t, uint32_t> blend;
-};
-
-class HotSpotDrawTest : public testing::Test {
+class HotSpotDrawTest : public FakeGlFixture {
 protected:
     void SetUp() override {
-        GLState::UseApi(&gl);
-        GLState::Reset();
+        FakeGlFixture::SetUp();
         GLState::SetAlpha(0);
+        gl.Clear();
     }
-    void TearDown() override {
-        GLState::SetContextAlive(false);
-        GLState::UseApi(nullptr);
-    }
-    LineRecorder gl;
 };
 
-TEST_F(HotSpotDrawTest, OutlinesBeyond256PointsJoinTheRightPoints) {
+TEST_F(HotSpotDrawTest, OutlinesBeyond256PointsUseWideIndices) {
     HotSpot circle;
-    constexpr int kPoints = 600;
-    for (int i = 0; i < kPoints; ++i) {
-        const float angle = 2 * 3.1415927f * static_cast<float>(i) / kPoints;
+    for (int i = 0; i < 600; ++i) {
+        const float angle = 2 * 3.1415927f * static_cast<float>(i) / 600;
         circle.AddPoint({500 * std::cos(angle), 500 * std::sin(angle)});
     }
-    ASSERT_EQ(circle.Points().size(), static_cast<size_t>(kPoints));
+    ASSERT_EQ(circle.Points().size(), 600u);
     circle.DrawOutline();
-    ASSERT_EQ(gl.lines.size(), 1u);
-    EXPECT_EQ(gl.types[0], static_cast<uint32_t>(GL_UNSIGNED_SHORT));
-    const std::vector<uint16_t>& lines = gl.lines[0];
-    ASSERT_EQ(lines.size(), 2u * kPoints);
-    EXPECT_EQ(lines[2 * 300], 300);
-    EXPECT_EQ(lines[2 * 300 + 1], 301);
-    EXPECT_EQ(lines[2 * (kPoints - 1) + 1], 0);  // closed back to the first point
-    EXPECT_EQ(gl.colour, (Color{0, 255, 0, 255}));
-    EXPECT_EQ(GLState::Mirror().arrayData, nullptr);  // the freed arrays are forgotten
+    EXPECT_EQ(gl.Count("Color4ub(0,255,0,255)"), 1u);
+    EXPECT_EQ(gl.Count("DrawElements(0x1,1200,0x1403,"), 1u);  // lines, 16-bit indices
+    EXPECT_EQ(GLState::Mirror().arrayData, nullptr);           // the freed arrays are forgotten
 }
 
 TEST_F(HotSpotDrawTest, HighlightIsBrighterUnderThePointer) {
     const HotSpot square = Polygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     square.DrawHighlight(true);
-    EXPECT_EQ(gl.colour, (Color{0, 255, 224, 255}));
-    EXPECT_EQ(gl.blend, (std::pair<uint32_t, uint32_t>{GL_SRC_ALPHA, GL_DST_ALPHA}));
     square.DrawHighlight(false);
-    EXPECT_EQ(gl.colour, (Color{0, 128, 112, 255}));
     Polygon({}).DrawHighlight(true);
-    EXPECT_EQ(gl.lines.size(), 2u);
+    EXPECT_EQ(gl.Count("BlendFunc(0x302,0x304)"), 1u);
+    EXPECT_EQ(gl.Count("Color4ub(0,255,224,255)"), 2u);
+    EXPECT_EQ(gl.Count("Color4ub(0,128,112,255)"), 1u);
+    EXPECT_EQ(gl.Count("DrawElements(0x1,8,0x1403,"), 2u);
 }
 
 }  // namespace

@@ -63,15 +63,6 @@ TEST_F(SceneFXTest, LifeRunsToOneAndStays) {
     EXPECT_TRUE(backwards.IsFinished());
 }
 
-TEST_F(SceneFXTest, RecordsTellTheKindsApart) {
-    ScnMarkerFX marker;
-    EXPECT_STREQ(marker.GetClassInfo()->name, "ScnMarkerFX");
-    EXPECT_TRUE(ClassRecord::IsKindOfName(marker.GetClassInfo(), "SceneFX"));
-    EXPECT_FALSE(ClassRecord::IsKindOf(ScnExitFX().GetClassInfo(), &ScnDisslvFX::kClassRecord));
-    halvo::AutoRef<halvo::RefObj> made(ScnHelpFX::kClassRecord.factory());
-    EXPECT_EQ(static_cast<SceneFX*>(made.Get())->GetClassInfo(), &ScnHelpFX::kClassRecord);
-}
-
 TEST_F(SceneFXTest, HintSparkAtAQuarterLife) {
     ScnHelpFX hint;
     hint.InitFlight(object.Get(), images, {0, 0}, {100, 200}, 1);

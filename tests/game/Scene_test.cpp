@@ -1,13 +1,11 @@
 #include "game/Scene.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include "tests/game/SceneTestSupport.h"
 #include "platform/os/Random.h"
 #include "game/ScnExitFX.h"
 #include "game/ScnMarkerFX.h"
-#include "platform/XmlUtil.h"
 
 namespace {
 
@@ -218,22 +216,6 @@ TEST_F(SceneTest, DifferenceHalvesMergeByLabelIgnoringCase) {
     LoadScene("lonely", false);
 }
 
-TEST_F(SceneTest, DescriptionNumbersThatAreNotFiniteReadAsAbsent) {
-    TiXmlDocument document;
-    std::string xml = "<s><gameinfo gametype=\"Map\"/><background file=\"b\"/><difficulty><low time=\"inf\"/>"
-                      "</difficulty><objects><texturestrip label=\"t\" file=\"f\" fps=\"nan\"/>"
-                      "<object label=\"o\" file=\"o\" posx=\"1e999\"><Point x=\"nan\" y=\"2\"/></object>"
-                      "</objects></s>";
-    ASSERT_TRUE(XmlParseText(document, xml.data()));
-    SceneDescription description;
-    ASSERT_EQ(ReadSceneFile(document, false, description), nullptr);
-    EXPECT_EQ(description.time[0], 0);
-    EXPECT_EQ(description.strips[0].fps, 0);
-    EXPECT_EQ(description.objects[0].position.x, 0);
-    EXPECT_EQ(description.objects[0].points[0].x, 0);
-    EXPECT_EQ(description.type, kSceneMap);
-}
-
 TEST_F(SceneTest, StripsKeepTheirFramesOrOnlyTheFirstWithoutAnimations) {
     const std::string strip =
         "<texturestrip label=\"fire\" file=\"fire\" fps=\"60\"><object label=\"a\" file=\"f1\"/>"
@@ -297,17 +279,6 @@ TEST_F(SceneTest, PointlessOrHugeOutlinesGetBoundedMarkers) {
     halvo::AutoRef<Scene> scene = LoadScene("odd");
     for (int step = 0; step < 100; ++step) scene->UpdateMarkers(step * 17.0, 17);
     EXPECT_TRUE(scene->effects.empty());  // a point-less outline gets no spark
-}
-
-TEST_F(SceneTest, LockTimeCountsDownEachStep) {
-    WriteScene("locked", Description("Search", ""), {});
-    halvo::AutoRef<Scene> scene = LoadScene("locked");
-    scene->lockTime = 30;
-    scene->UpdateMarkers(0, 17);
-    EXPECT_DOUBLE_EQ(scene->lockTime, 13);
-    scene->UpdateMarkers(0, 17);
-    scene->UpdateMarkers(0, 17);
-    EXPECT_DOUBLE_EQ(scene->lockTime, -4);
 }
 
 }  // namespace
