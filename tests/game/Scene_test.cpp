@@ -47,6 +47,7 @@ TEST_F(SceneTest, EveryRequiredPartMissingFailsTheLoad) {
         {"no gametype", "<scene><gameinfo/><background file=\"bg\"/><objects/></scene>"},
         {"no background", "<scene><gameinfo gametype=\"Search\"/><objects/></scene>"},
         {"no background file", "<scene><gameinfo gametype=\"Search\"/><background/><objects/></scene>"},
+        {"empty background file", "<scene><gameinfo gametype=\"Search\"/><background file=\"\"/><objects/></scene>"},
         {"no objects", "<scene><gameinfo gametype=\"Search\"/><background file=\"bg\"/></scene>"},
         {"broken xml", "<scene><gameinfo gametype=\"Search\"/><background file=\"bg\"/><objects>"},
     };
