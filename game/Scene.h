@@ -113,6 +113,6 @@ private:
     void DrawHotspots(const Matrix4& matrix);
 };
 
-// Seconds of a description's time limit for a "[SETTINGS]/difficulty"
+// The time limit in ms that a description gives for a "[SETTINGS]/difficulty"
 // value (0 low, 1 med, anything else high); 0 when untimed.
 double DescriptionTimeLimitMs(const SceneDescription& description, int32_t difficulty);
