@@ -41,30 +41,7 @@ void PushAllInOrder(LockRules& lock) {
 
 }  // namespace
 
-TEST(LockRulesTest, CodeAndPushOrderAreDifferentPiecesAndSlotsForEverySeed) {
-    for (uint32_t seed = 1; seed <= 200; ++seed) {
-        LockRules lock = MakeLock(seed);
-        std::set<int32_t> pieces, slots;
-        for (int32_t s = 0; s < LockRules::kSlotCount; ++s) {
-            pieces.insert(lock.CodeAt(s));
-            slots.insert(lock.PushOrderAt(s));
-            EXPECT_EQ(lock.GetSlotState(s), LockSlotState::kEmpty);
-        }
-        EXPECT_EQ(pieces.size(), 8u) << seed;
-        EXPECT_EQ(slots.size(), 8u) << seed;
-        EXPECT_LT(*pieces.rbegin(), 10);
-        EXPECT_EQ(lock.GetTriesLeft(), 10);
-    }
-}
 
-TEST(LockRulesTest, SolvedKeyIsClampedToTheSlots) {
-    const struct { int32_t key, expected; } cases[] = {{-5, 0}, {0, 0}, {3, 3}, {8, 8}, {12, 8}};
-    for (const auto& c : cases) {
-        LockConfig config{c.key};
-        ReadLockConfig(config);
-        EXPECT_EQ(config.solved, c.expected) << c.key;
-    }
-}
 
 TEST(LockRulesTest, PresetsArePushedInFollowingThePushOrder) {
     LockRules lock = MakeLock(7, 3);

@@ -324,16 +324,3 @@ TEST(Match3RulesTest, BoardWithoutMoveClearsAndASettledOneReplacesIt) {
     EXPECT_EQ(clears, 5);
 }
 
-TEST(Match3RulesTest, StackSlotFillsOverThirtySteps) {
-    Match3Rules rules = MakeRules(2, 3, 7, 7);
-    const auto move = FindMove(rules);
-    Drag(rules, move[0], move[1], 60.0f * move[2], 60.0f * move[3]);
-    int32_t type = 0;
-    while (rules.GetCollected(type) == 0) ++type;
-    EXPECT_FLOAT_EQ(rules.GetStackFill(type, 0), 0.0f);
-    rules.Step(false);
-    EXPECT_NEAR(rules.GetStackFill(type, 0), 1.0f / 30.0f, 1e-6f);
-    for (int32_t i = 0; i < 29; ++i) rules.Step(false);
-    EXPECT_FLOAT_EQ(rules.GetStackFill(type, 0), 1.0f);
-    EXPECT_FLOAT_EQ(rules.GetStackFill(type, type + 1), 0.0f);  // beyond the stack
-}

@@ -131,26 +131,6 @@ TEST(PushPuzzleRulesTest, OnlyAPieceBesideTheGapSlides) {
     EXPECT_EQ(rules.GetMoves(), 2);
 }
 
-TEST(PushPuzzleRulesTest, SlidingPieceEasesFromItsCellIntoTheGap) {
-    PushPuzzleRules rules = MakeRules(5, 3);
-    PushPuzzleStep last;
-    StepUntilArrived(rules, false, last);  // the opening animation
-    const int32_t gap = GapCell(rules), gx = gap % 3, gy = gap / 3;
-    const int32_t nx = gx > 0 ? gx - 1 : gx + 1;
-    ASSERT_TRUE(rules.Slide(nx, gy));
-    const float startX = float(rules.GetPictureX() + rules.GetTileWidth() * nx);
-    const float endX = float(rules.GetPictureX() + rules.GetTileWidth() * gx);
-    EXPECT_FLOAT_EQ(rules.PiecePlace(gap).x, startX);
-    float previous = startX;
-    for (int32_t step = 0; step < 16; ++step) {
-        rules.Step(false);
-        const float x = rules.PiecePlace(gap).x;
-        EXPECT_GE(std::abs(x - startX), std::abs(previous - startX) - 1e-3f) << step;
-        previous = x;
-    }
-    EXPECT_FLOAT_EQ(rules.PiecePlace(gap).x, endX);
-    EXPECT_TRUE(rules.IsAtRest());
-}
 
 TEST(PushPuzzleRulesTest, AutoplaySolvesEverySeedWithoutCountingMoves) {
     for (int32_t n = 2; n <= 5; ++n) {

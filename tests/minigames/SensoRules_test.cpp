@@ -51,19 +51,6 @@ void StepUntilNotInput(SensoRules& rules) {
 
 }  // namespace
 
-TEST(SensoRulesTest, ReaderTakesButtonsInFileOrder) {
-    SensoConfig config;
-    config.minLength = 2;
-    config.maxLength = 4;
-    ASSERT_EQ(Read(kThreeButtons, config), nullptr);
-    EXPECT_EQ(config.background, "bg");
-    ASSERT_EQ(config.buttons.size(), 3u);
-    EXPECT_EQ(config.buttons[0].image, "a");
-    EXPECT_EQ(config.buttons[0].x, 10);
-    EXPECT_EQ(config.buttons[0].y, 20);
-    EXPECT_EQ(config.buttons[1].x, 30);
-    EXPECT_EQ(config.buttons[1].y, 0);  // missing coordinates read as 0
-}
 
 TEST(SensoRulesTest, ReaderRefusesWhatCannotBePlayed) {
     const struct { const char* what; std::string xml; int32_t minLength, maxLength; } cases[] = {
@@ -182,21 +169,6 @@ TEST(SensoRulesTest, ClicksOutsideInputChangeNothing) {
     EXPECT_EQ(rules.Click(3), SensoClick::kIgnored);
 }
 
-TEST(SensoRulesTest, HighlightStartsFullAndFadesOverABlink) {
-    SensoRules rules = MakeRules(20, 1, 3);
-    StepToInput(rules);
-    const int32_t button = rules.GetSequence()[0];
-    rules.Click(button);
-    rules.Step(false);
-    EXPECT_NEAR(rules.GetHighlight(button), 0.5f - 0.5f * std::cos(3.14159265f * 29 / 30), 1e-5f);
-    for (int32_t i = 0; i < 29; ++i) {
-        const float h = rules.GetHighlight(button);
-        EXPECT_GE(h, 0.0f);
-        EXPECT_LE(h, 1.0f);
-        rules.Step(false);
-    }
-    EXPECT_FLOAT_EQ(rules.GetHighlight(button), 0.0f);
-}
 
 TEST(SensoRulesTest, AutoplayWinsEverySeedWithRepeatedButtonsInTime) {
     for (uint32_t seed = 1; seed <= 100; ++seed) {
