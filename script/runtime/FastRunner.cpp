@@ -946,7 +946,8 @@ bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var&
         thread_.SetState(kThreadReturned);
         return false;
     }
-    return StillHere(frame) && IsPlainNumberTag(result.GetTag()) && listSlot >= op.b;
+    return StillHere(frame) && IsPlainNumberTag(result.GetTag()) && frame.GetCount() > listSlot &&
+           listSlot >= op.b;
 }
 
 // After a call: the thread runs on in this frame on the quick loop, with
