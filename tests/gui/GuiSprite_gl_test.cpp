@@ -1,66 +1,25 @@
+#include "gui/GuiPixelFixture.h"
 #include "gui/GuiSprite.h"
 #include "gui/GuiTextureFiles.h"
-#include "platform/GLState.h"
-#include "support/GlDriverResident.h"
-#include "support/GlTestContext.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
 
 using halvo::AutoRef;
 using halvo::GuiWidget;
-using testsupport::Params;
-using testsupport::WriteGuiImage;
+using namespace testsupport;  // pixels, colours, texture files
 
-constexpr int W = GlTestContext::kWidth;
-constexpr int H = GlTestContext::kHeight;
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
-constexpr Rgb kBlue{0, 0, 255};
-
-class GuiSpritePixels : public testsupport::GuiFixture {
+class GuiSpritePixels : public GuiPixelFixture {
 protected:
     void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
-        testsupport::KeepGlDriverResident();
-        GLState::Reset();
-        GLState::ResetClipPlanes();
-        glViewport(0, 0, W, H);
-        glClear(GL_COLOR_BUFFER_BIT);
-        Matrix4 projection;  // design units are window pixels, y downward
-        projection.m[0] = 2.0f / W;
-        projection.m[5] = -2.0f / H;
-        projection.m[10] = -1;
-        projection.m[12] = -1;
-        projection.m[13] = 1;
-        GLState::SetProjection(projection);
-        GLState::SetAlpha(0);
+        GuiPixelFixture::SetUp();
         screen = testsupport::MakeFrame(nullptr, "screen", 0, 0, -1, -1, false);
     }
     AutoRef<GuiWidget> Sprite(std::initializer_list<std::pair<const char*, Vrel::Var>> params) {
         return halvo::GuiCreateWidget("Sprite", *Params(params), screen.Get());
     }
     void Render() { screen->Render(0, 0, 1, 1, Matrix4::Identity()); }
-    static Rgb At(int x, int y) {
-        glFinish();
-        uint8_t p[4] = {};
-        glReadPixels(x, H - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-        return {p[0], p[1], p[2]};
-    }
-    GlTestContext context;
     AutoRef<GuiWidget> screen;
 };
 
@@ -70,7 +29,8 @@ TEST_F(GuiSpritePixels, NinePieceCornersKeepTheirSizeAndThreePieceKeepsItsHeight
         WriteGuiImage("nine_F0" + std::to_string(i), 8, 8, corner ? 255 : 0, corner || i == 4 ? 0 : 255,
                       i == 4 ? 255 : 0);
     }
-    for (int i = 0; i < 3; ++i) WriteGuiImage("three_F0" + std::to_string(i), 8, 16, i == 0 ? 255 : 0, i == 1 ? 255 : 0, i == 2 ? 255 : 0);
+    for (int i = 0; i < 3; ++i)
+        WriteGuiImage("three_F0" + std::to_string(i), 8, 16, i == 0 ? 255 : 0, i == 1 ? 255 : 0, i == 2 ? 255 : 0);
     ASSERT_TRUE(Sprite({{"texture", Vrel::Var("nine_F00")}, {"xpos", Vrel::Var(10.0f)}, {"ypos", Vrel::Var(10.0f)},
                         {"xsize", Vrel::Var(60.0f)}, {"ysize", Vrel::Var(40.0f)}}));
     ASSERT_TRUE(Sprite({{"texture", Vrel::Var("three_F00")}, {"xpos", Vrel::Var(10.0f)}, {"ypos", Vrel::Var(70.0f)},
@@ -94,8 +54,10 @@ TEST_F(GuiSpritePixels, NinePieceCornersKeepTheirSizeAndThreePieceKeepsItsHeight
 
 TEST_F(GuiSpritePixels, AnimatedSpriteShowsItsCurrentFrame) {
     const Rgb colours[4] = {kRed, kGreen, kBlue, {255, 255, 255}};
-    for (int i = 0; i < 4; ++i) WriteGuiImage("anim_S0" + std::to_string(i), 16, 16, colours[i].r, colours[i].g, colours[i].b);
-    AutoRef<GuiWidget> sprite = Sprite({{"texture", Vrel::Var("anim_S02")}, {"xpos", Vrel::Var(20.0f)}, {"ypos", Vrel::Var(20.0f)}});
+    for (int i = 0; i < 4; ++i)
+        WriteGuiImage("anim_S0" + std::to_string(i), 16, 16, colours[i].r, colours[i].g, colours[i].b);
+    AutoRef<GuiWidget> sprite =
+        Sprite({{"texture", Vrel::Var("anim_S02")}, {"xpos", Vrel::Var(20.0f)}, {"ypos", Vrel::Var(20.0f)}});
     ASSERT_TRUE(sprite);
     Render();
     EXPECT_EQ(At(28, 28), kRed);
