@@ -49,11 +49,8 @@ bool GuiPulsarAnimator::Update(double timeMs, double dtMs) {
 
 void GuiPulsarAnimator::Finish(bool immediate) {
     if (finished_) return;
-    if (immediate) {
-        finished_ = true;
-        return;
-    }
     finished_ = true;
+    if (immediate) return;
     if (GuiWidget* target = GetTarget()) target->WriteFloat(GuiWidget::kPropScale, size_);
 }
 
