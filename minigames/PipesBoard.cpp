@@ -26,11 +26,11 @@ PipesBoard::PipesBoard(const PipesConfig& config)
       colourCount_(static_cast<int32_t>(config.colours.size())),
       countX_(config.countX),
       countY_(config.countY) {
-    auto addType = [this](const PipesPieceType& type) {
+    auto addType = [this](const PipesTypeInfo& type) {
         typeOpenings_.push_back({type.openings[0], type.openings[1], type.openings[2], type.openings[3]});
         return static_cast<int32_t>(typeOpenings_.size()) - 1;
     };
-    for (const PipesPieceType& type : config.tiles) addType(type);
+    for (const PipesTypeInfo& type : config.tiles) addType(type);
     auto placed = [&](const PipesPort& port) {
         PipesTile tile;
         tile.typeIndex = addType(port.type);

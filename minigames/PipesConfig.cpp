@@ -14,12 +14,12 @@ bool ReadName(const TiXmlElement* element, const char* attribute, std::string& n
     return true;
 }
 
-int32_t OpenSideCount(const PipesPieceType& type) {
+int32_t OpenSideCount(const PipesTypeInfo& type) {
     return static_cast<int32_t>(std::count_if(std::begin(type.openings), std::end(type.openings),
                                               [](int32_t n) { return n != 0; }));
 }
 
-int32_t FirstOpenSide(const PipesPieceType& type) {
+int32_t FirstOpenSide(const PipesTypeInfo& type) {
     for (int side = 0; side < kPipesSides; ++side) {
         if (type.openings[side] != 0) return side;
     }
@@ -27,7 +27,7 @@ int32_t FirstOpenSide(const PipesPieceType& type) {
 }
 
 // Null when every side names channel 0, 1 or 2.
-const char* ReadOpenings(const TiXmlElement* element, PipesPieceType& type) {
+const char* ReadOpenings(const TiXmlElement* element, PipesTypeInfo& type) {
     static const char* const kSideNames[kPipesSides] = {"up", "right", "down", "left"};
     for (int side = 0; side < kPipesSides; ++side) {
         const int32_t channel = XmlGetAttributeInt(element, kSideNames[side]);
@@ -38,7 +38,7 @@ const char* ReadOpenings(const TiXmlElement* element, PipesPieceType& type) {
 }
 
 const char* ReadTile(const TiXmlElement* element, PipesConfig& config) {
-    PipesPieceType type;
+    PipesTypeInfo type;
     if (!ReadName(element, "basefile", type.baseFile) || !ReadName(element, "colormask1", type.maskFile1) ||
         !ReadName(element, "colormask2", type.maskFile2)) {
         return "a tile lacks basefile, colormask1 or colormask2";

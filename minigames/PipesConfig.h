@@ -14,7 +14,7 @@
 inline constexpr int kPipesSides = 4;
 
 // One kind of piece as drawn unturned.
-struct PipesPieceType {
+struct PipesTypeInfo {
     // Per side: 0 closed, else the channel (1 or 2) that opens there.
     int32_t openings[kPipesSides] = {0, 0, 0, 0};
     std::string baseFile;
@@ -25,7 +25,7 @@ struct PipesPieceType {
 // An inlet or an outlet: its picture and opening, where it sits and, for an
 // inlet, where it is drawn and which board cell it pours into.
 struct PipesPort {
-    PipesPieceType type;
+    PipesTypeInfo type;
     int32_t cellX = 0, cellY = 0;
     int32_t rotation = 0;  // quarter turns clockwise, 0..3
     float offsetX = 0, offsetY = 0;
@@ -59,7 +59,7 @@ struct PipesConfig {
 
     std::string background;
     std::vector<PipesColour> colours;
-    std::vector<PipesPieceType> tiles;
+    std::vector<PipesTypeInfo> tiles;
     std::vector<PipesPort> inlets;
     std::vector<PipesPort> outlets;
     int32_t countX = 0, countY = 0;

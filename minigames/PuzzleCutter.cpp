@@ -8,8 +8,8 @@ constexpr size_t kBytesPerPixel = 4;
 
 }  // namespace
 
-std::vector<uint8_t> CutPuzzlePiece(const PuzzleImage& picture, const PuzzleConfig& config,
-                                    const PuzzlePiece& piece) {
+std::vector<uint8_t> CutPuzzleTile(const PuzzleImage& picture, const PuzzleConfig& config,
+                                    const PuzzleTile& piece) {
     const size_t width = static_cast<size_t>(piece.size.x), height = static_cast<size_t>(piece.size.y);
     std::vector<uint8_t> pixels(width * height * kBytesPerPixel, 0);
     const size_t maskWidth = static_cast<size_t>(config.maskSize.x);

@@ -13,5 +13,5 @@
 // The piece's box as 32-bit pixels in the picture's byte order, row after
 // row: the picture's pixel where the mask holds the piece's id, else 0
 // (transparent black). The picture must be the one the config was read with.
-std::vector<uint8_t> CutPuzzlePiece(const PuzzleImage& picture, const PuzzleConfig& config,
-                                    const PuzzlePiece& piece);
+std::vector<uint8_t> CutPuzzleTile(const PuzzleImage& picture, const PuzzleConfig& config,
+                                    const PuzzleTile& piece);

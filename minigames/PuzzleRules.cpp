@@ -29,34 +29,34 @@ PuzzleRules::PuzzleRules(const PuzzleConfig& config)
       snapThreshold_(config.snapThreshold),
       maskSize_(config.maskSize),
       mask_(config.maskBytes) {
-    std::fill(std::begin(pieceOfId_), std::end(pieceOfId_), kNone);
+    std::fill(std::begin(tileOfId_), std::end(tileOfId_), kNone);
     CutPieces(config);
     FindNeighbours(config);
     Scatter();
-    drawOrder_.reserve(pieces_.size());
+    drawOrder_.reserve(tiles_.size());
 }
 
 int32_t PuzzleRules::GetGroupRoot(int32_t piece) const {
-    while (pieces_[piece].parent >= 0) piece = pieces_[piece].parent;
+    while (tiles_[piece].parent >= 0) piece = tiles_[piece].parent;
     return piece;
 }
 
 Point2i PuzzleRules::GetWorldPosition(int32_t piece) const {
     const int32_t root = GetGroupRoot(piece);
-    const PuzzlePiece& g = pieces_[root];
+    const PuzzleTile& g = tiles_[root];
     if (root == piece) return g.position;
-    const Point2i offset = Point2i::Subtract(pieces_[piece].home, g.home);
+    const Point2i offset = Point2i::Subtract(tiles_[piece].home, g.home);
     return Point2i::Add(g.position, Rotate(offset, -GetGroupAngle(root)));
 }
 
 Point2i PuzzleRules::GetPieceCentre(int32_t piece) const {
-    const Point2i turned = Rotate(pieces_[piece].size, -GetGroupAngle(piece));
+    const Point2i turned = Rotate(tiles_[piece].size, -GetGroupAngle(piece));
     return Point2i::Add(GetWorldPosition(piece), Half(turned));
 }
 
 Point2i PuzzleRules::GetGroupCentre(int32_t root) const {
     int64_t sumX = 0, sumY = 0, count = 0;
-    for (size_t i = 0; i < pieces_.size(); ++i) {
+    for (size_t i = 0; i < tiles_.size(); ++i) {
         if (GetGroupRoot(static_cast<int32_t>(i)) != root) continue;
         const Point2i centre = GetPieceCentre(static_cast<int32_t>(i));
         sumX += centre.x;
@@ -69,13 +69,13 @@ Point2i PuzzleRules::GetGroupCentre(int32_t root) const {
 
 std::vector<int32_t> PuzzleRules::GetTopGroups() const {
     std::vector<int32_t> groups;
-    for (int32_t g = trayFirst_; g != kNone; g = pieces_[g].next) groups.push_back(g);
+    for (int32_t g = trayFirst_; g != kNone; g = tiles_[g].next) groups.push_back(g);
     return groups;
 }
 
 const std::vector<int32_t>& PuzzleRules::GetDrawOrder() {
     drawOrder_.clear();
-    for (int32_t g = trayFirst_; g != kNone; g = pieces_[g].next) {
+    for (int32_t g = trayFirst_; g != kNone; g = tiles_[g].next) {
         if (g != dragged_) AppendGroupOrder(g);
     }
     if (dragged_ != kNone) AppendGroupOrder(dragged_);
@@ -91,8 +91,8 @@ int32_t PuzzleRules::Pick(Point2i point) {
 }
 
 bool PuzzleRules::IsSolved() const {
-    return dragged_ == kNone && trayFirst_ != kNone && pieces_[trayFirst_].next == kNone &&
-           pieces_[trayFirst_].rotation == 0;
+    return dragged_ == kNone && trayFirst_ != kNone && tiles_[trayFirst_].next == kNone &&
+           tiles_[trayFirst_].rotation == 0;
 }
 
 PuzzleMove PuzzleRules::Press(Point2i point, double timeMs) {
@@ -144,14 +144,14 @@ PuzzleMove PuzzleRules::Drop() {
 PuzzleResult PuzzleRules::Step(bool autoPlay) {
     if (result_ != PuzzleResult::None) return PuzzleResult::None;
     if (autoSolve_ || autoPlay) return AutoSolveStep();
-    if (dragged_ == kNone && trayFirst_ != kNone && pieces_[trayFirst_].next == kNone &&
-        pieces_[trayFirst_].rotation != 0) {
+    if (dragged_ == kNone && trayFirst_ != kNone && tiles_[trayFirst_].next == kNone &&
+        tiles_[trayFirst_].rotation != 0) {
         const int32_t g = trayFirst_;
-        pieces_[g].rotation = 0;
+        tiles_[g].rotation = 0;
         const Point2i middle = Half({trayWidth_, trayHeight_});
         MoveGroupBy(g, Point2i::Subtract(middle, GetGroupCentre(g)));
     }
-    return IsSolved() ? Report() : PuzzleResult::None;
+    return IsSolved() ? ReportSolved() : PuzzleResult::None;
 }
 
 void PuzzleRules::StartAutoSolve() {
@@ -170,8 +170,8 @@ PuzzleResult PuzzleRules::AutoSolveStep() {
     // The only group may be held (the cheat leaves dragging to the player).
     const int32_t g = trayFirst_;
     if (g == kNone) return PuzzleResult::None;
-    if (pieces_[g].rotation != 0) {
-        pieces_[g].rotation = (pieces_[g].rotation + 1) % kTurnsPerCircle;
+    if (tiles_[g].rotation != 0) {
+        tiles_[g].rotation = (tiles_[g].rotation + 1) % kTurnsPerCircle;
         return PuzzleResult::None;
     }
     const Point2i d = Point2i::Subtract(Half({trayWidth_, trayHeight_}), GetGroupCentre(g));
@@ -179,10 +179,10 @@ PuzzleResult PuzzleRules::AutoSolveStep() {
         MoveGroupBy(g, d);
         return PuzzleResult::None;
     }
-    const int32_t g2 = pieces_[g].next;
+    const int32_t g2 = tiles_[g].next;
     if (g2 != kNone) {
-        if (pieces_[g2].rotation != 0) {
-            pieces_[g2].rotation = (pieces_[g2].rotation + 1) % kTurnsPerCircle;
+        if (tiles_[g2].rotation != 0) {
+            tiles_[g2].rotation = (tiles_[g2].rotation + 1) % kTurnsPerCircle;
         } else {
             Attach(g2, g, true);
             ClampGroup(g);
@@ -190,7 +190,7 @@ PuzzleResult PuzzleRules::AutoSolveStep() {
         return PuzzleResult::None;
     }
     if (!IsSolved()) return PuzzleResult::None;
-    const PuzzleResult result = Report();
+    const PuzzleResult result = ReportSolved();
     autoSolve_ = false;
     return result;
 }
@@ -203,8 +203,8 @@ void PuzzleRules::CutPieces(const PuzzleConfig& config) {
         for (int32_t x = 0; x < maskSize_.x; ++x) {
             const uint8_t id = config.maskBytes[static_cast<size_t>(y) * maskSize_.x + x];
             if (id == 0) continue;
-            if (pieceOfId_[id] == kNone) {
-                pieceOfId_[id] = static_cast<int32_t>(order.size());
+            if (tileOfId_[id] == kNone) {
+                tileOfId_[id] = static_cast<int32_t>(order.size());
                 order.push_back(id);
                 low[id] = high[id] = {x, y};
             }
@@ -213,11 +213,11 @@ void PuzzleRules::CutPieces(const PuzzleConfig& config) {
         }
     }
     for (uint8_t id : order) {
-        PuzzlePiece piece;
+        PuzzleTile piece;
         piece.id = id;
         piece.home = low[id];
         piece.size = {high[id].x - low[id].x + 1, high[id].y - low[id].y + 1};
-        pieces_.push_back(piece);
+        tiles_.push_back(piece);
     }
 }
 
@@ -238,8 +238,8 @@ void PuzzleRules::FindNeighbours(const PuzzleConfig& config) {
                 }
             }
             if (third || ids[1] == 0) continue;
-            PuzzlePiece& a = pieces_[pieceOfId_[ids[0]]];
-            PuzzlePiece& b = pieces_[pieceOfId_[ids[1]]];
+            PuzzleTile& a = tiles_[tileOfId_[ids[0]]];
+            PuzzleTile& b = tiles_[tileOfId_[ids[1]]];
             const int32_t before = a.neighbourCount;
             AddNeighbour(a, ids[1]);
             if (a.neighbourCount > before) AddNeighbour(b, ids[0]);
@@ -247,8 +247,8 @@ void PuzzleRules::FindNeighbours(const PuzzleConfig& config) {
     }
 }
 
-void PuzzleRules::AddNeighbour(PuzzlePiece& piece, uint8_t id) const {
-    if (piece.neighbourCount >= PuzzlePiece::kMaxNeighbours) return;
+void PuzzleRules::AddNeighbour(PuzzleTile& piece, uint8_t id) const {
+    if (piece.neighbourCount >= PuzzleTile::kMaxNeighbours) return;
     for (int32_t i = 0; i < piece.neighbourCount; ++i) {
         if (piece.neighbours[i] == id) return;
     }
@@ -258,14 +258,14 @@ void PuzzleRules::AddNeighbour(PuzzlePiece& piece, uint8_t id) const {
 // A swap shuffle, then per piece y, x and rotation; each becomes the tray's
 // first group, so the last scattered is drawn first.
 void PuzzleRules::Scatter() {
-    for (size_t i = 1; i < pieces_.size(); ++i) {
-        std::swap(pieces_[i], pieces_[static_cast<size_t>(os::Rand()) % (i + 1)]);
+    for (size_t i = 1; i < tiles_.size(); ++i) {
+        std::swap(tiles_[i], tiles_[static_cast<size_t>(os::Rand()) % (i + 1)]);
     }
-    for (size_t i = 0; i < pieces_.size(); ++i) pieceOfId_[pieces_[i].id] = static_cast<int32_t>(i);
+    for (size_t i = 0; i < tiles_.size(); ++i) tileOfId_[tiles_[i].id] = static_cast<int32_t>(i);
     dragged_ = kNone;
     trayFirst_ = kNone;
-    for (size_t i = 0; i < pieces_.size(); ++i) {
-        PuzzlePiece& piece = pieces_[i];
+    for (size_t i = 0; i < tiles_.size(); ++i) {
+        PuzzleTile& piece = tiles_[i];
         piece.parent = piece.firstChild = piece.prev = piece.next = kNone;
         piece.position.y = os::Rand() % trayHeight_;
         piece.position.x = os::Rand() % trayWidth_;
@@ -277,38 +277,38 @@ void PuzzleRules::Scatter() {
 
 bool PuzzleRules::Hits(int32_t piece, Point2i point) const {
     const Point2i local = Rotate(Point2i::Subtract(point, GetWorldPosition(piece)), GetGroupAngle(piece));
-    const Point2i p = Point2i::Add(local, pieces_[piece].home);
+    const Point2i p = Point2i::Add(local, tiles_[piece].home);
     if (p.x < 0 || p.y < 0 || p.x >= maskSize_.x || p.y >= maskSize_.y) return false;
-    return mask_[static_cast<size_t>(p.y) * maskSize_.x + p.x] == pieces_[piece].id;
+    return mask_[static_cast<size_t>(p.y) * maskSize_.x + p.x] == tiles_[piece].id;
 }
 
-int32_t& PuzzleRules::FirstChildOf(int32_t node) { return node == kTray ? trayFirst_ : pieces_[node].firstChild; }
+int32_t& PuzzleRules::FirstChildOf(int32_t node) { return node == kTray ? trayFirst_ : tiles_[node].firstChild; }
 
 void PuzzleRules::Unlink(int32_t piece) {
-    PuzzlePiece& p = pieces_[piece];
+    PuzzleTile& p = tiles_[piece];
     if (p.prev != kNone) {
-        pieces_[p.prev].next = p.next;
+        tiles_[p.prev].next = p.next;
     } else if (p.parent != kNone && FirstChildOf(p.parent) == piece) {
         FirstChildOf(p.parent) = p.next;
     }
-    if (p.next != kNone) pieces_[p.next].prev = p.prev;
+    if (p.next != kNone) tiles_[p.next].prev = p.prev;
     p.prev = p.next = p.parent = kNone;
 }
 
 void PuzzleRules::Attach(int32_t piece, int32_t target, bool asFirstChild) {
     Unlink(piece);
-    PuzzlePiece& p = pieces_[piece];
+    PuzzleTile& p = tiles_[piece];
     p.parent = target;
     int32_t& first = FirstChildOf(target);
     if (!asFirstChild && first != kNone) {
         int32_t last = first;
-        while (pieces_[last].next != kNone) last = pieces_[last].next;
-        pieces_[last].next = piece;
+        while (tiles_[last].next != kNone) last = tiles_[last].next;
+        tiles_[last].next = piece;
         p.prev = last;
         return;
     }
     p.next = first;
-    if (first != kNone) pieces_[first].prev = piece;
+    if (first != kNone) tiles_[first].prev = piece;
     first = piece;
 }
 
@@ -318,18 +318,18 @@ void PuzzleRules::ClampGroup(int32_t root) {
     Point2i shift;
     shift.x = c.x < 0 ? -c.x : (c.x > trayWidth_ ? trayWidth_ - c.x : 0);
     shift.y = c.y < 0 ? -c.y : (c.y > trayHeight_ ? trayHeight_ - c.y : 0);
-    pieces_[root].position = Point2i::Add(GetWorldPosition(root), shift);
+    tiles_[root].position = Point2i::Add(GetWorldPosition(root), shift);
 }
 
 void PuzzleRules::MoveGroupBy(int32_t root, Point2i delta) {
-    pieces_[root].position = Point2i::Add(GetWorldPosition(root), delta);
+    tiles_[root].position = Point2i::Add(GetWorldPosition(root), delta);
     ClampGroup(root);
 }
 
 // A quarter clockwise on screen about the point, which stays in place; the
 // group is then drawn on top.
 void PuzzleRules::TurnGroupAt(int32_t root, Point2i point) {
-    PuzzlePiece& g = pieces_[root];
+    PuzzleTile& g = tiles_[root];
     const Point2i d = Point2i::Subtract(point, g.position);
     g.rotation = (g.rotation + kTurnsPerCircle - 1) % kTurnsPerCircle;
     g.position = Point2i::Add(Point2i::Subtract(g.position, Rotate(d, kQuarterTurn)), d);
@@ -342,17 +342,17 @@ void PuzzleRules::TurnGroupAt(int32_t root, Point2i point) {
 int32_t PuzzleRules::FindSnapPartner(int32_t held) const {
     int32_t node = held;
     while (node != kNone) {
-        const PuzzlePiece& a = pieces_[node];
+        const PuzzleTile& a = tiles_[node];
         for (int32_t i = 0; i < a.neighbourCount; ++i) {
-            const int32_t b = pieceOfId_[a.neighbours[i]];
+            const int32_t b = tileOfId_[a.neighbours[i]];
             if (b != kNone && Qualifies(node, b)) return b;
         }
         if (a.firstChild != kNone) {
             node = a.firstChild;
             continue;
         }
-        while (node != held && pieces_[node].next == kNone) node = pieces_[node].parent;
-        node = node == held ? kNone : pieces_[node].next;
+        while (node != held && tiles_[node].next == kNone) node = tiles_[node].parent;
+        node = node == held ? kNone : tiles_[node].next;
     }
     return kNone;
 }
@@ -360,7 +360,7 @@ int32_t PuzzleRules::FindSnapPartner(int32_t held) const {
 bool PuzzleRules::Qualifies(int32_t a, int32_t b) const {
     if (GetGroupRoot(a) == GetGroupRoot(b) || GetGroupRotation(a) != GetGroupRotation(b)) return false;
     const Point2i apart = Point2i::Subtract(GetWorldPosition(a), GetWorldPosition(b));
-    const Point2i err = Point2i::Subtract(Point2i::Subtract(pieces_[a].home, pieces_[b].home),
+    const Point2i err = Point2i::Subtract(Point2i::Subtract(tiles_[a].home, tiles_[b].home),
                                           Rotate(apart, GetGroupAngle(b)));
     const double squared = static_cast<double>(err.x) * err.x + static_cast<double>(err.y) * err.y;
     return squared < snapThreshold_;
@@ -370,12 +370,12 @@ void PuzzleRules::AppendGroupOrder(int32_t root) {
     int32_t node = root;
     while (node != kNone) {
         drawOrder_.push_back(node);
-        if (pieces_[node].firstChild != kNone) {
-            node = pieces_[node].firstChild;
+        if (tiles_[node].firstChild != kNone) {
+            node = tiles_[node].firstChild;
             continue;
         }
-        while (node != root && pieces_[node].next == kNone) node = pieces_[node].parent;
-        node = node == root ? kNone : pieces_[node].next;
+        while (node != root && tiles_[node].next == kNone) node = tiles_[node].parent;
+        node = node == root ? kNone : tiles_[node].next;
     }
 }
 
@@ -400,7 +400,7 @@ PuzzleMove PuzzleRules::HandlePointer() {
     return Drop();
 }
 
-PuzzleResult PuzzleRules::Report() {
+PuzzleResult PuzzleRules::ReportSolved() {
     result_ = autoSolve_ ? PuzzleResult::Skipped : PuzzleResult::Won;
     return result_;
 }

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-struct PuzzlePiece {
+struct PuzzleTile {
     static constexpr int32_t kMaxNeighbours = 12;
 
     uint8_t id = 0;                          // its mask value, 1..255
@@ -60,11 +60,11 @@ public:
     explicit PuzzleRules(const PuzzleConfig& config);
 
     // Pieces in the shuffled order.
-    const std::vector<PuzzlePiece>& GetPieces() const { return pieces_; }
-    int32_t GetPieceOfId(uint8_t id) const { return pieceOfId_[id]; }
+    const std::vector<PuzzleTile>& GetTiles() const { return tiles_; }
+    int32_t GetTileOfId(uint8_t id) const { return tileOfId_[id]; }
     int32_t GetGroupRoot(int32_t piece) const;
     Point2i GetWorldPosition(int32_t piece) const;
-    int32_t GetGroupRotation(int32_t piece) const { return pieces_[GetGroupRoot(piece)].rotation; }
+    int32_t GetGroupRotation(int32_t piece) const { return tiles_[GetGroupRoot(piece)].rotation; }
     float GetGroupAngle(int32_t piece) const { return static_cast<float>(GetGroupRotation(piece)) * kQuarterTurn; }
     Point2i GetPieceCentre(int32_t piece) const;
     Point2i GetGroupCentre(int32_t root) const;
@@ -101,7 +101,7 @@ public:
 private:
     void CutPieces(const PuzzleConfig& config);
     void FindNeighbours(const PuzzleConfig& config);
-    void AddNeighbour(PuzzlePiece& piece, uint8_t id) const;
+    void AddNeighbour(PuzzleTile& piece, uint8_t id) const;
     void Scatter();
     bool Hits(int32_t piece, Point2i point) const;
     int32_t& FirstChildOf(int32_t node);
@@ -114,14 +114,14 @@ private:
     bool Qualifies(int32_t a, int32_t b) const;
     void AppendGroupOrder(int32_t root);
     PuzzleMove HandlePointer();
-    PuzzleResult Report();
+    PuzzleResult ReportSolved();
 
     int32_t trayWidth_, trayHeight_;
     float snapThreshold_;
     Point2i maskSize_;
     std::vector<uint8_t> mask_;
-    std::vector<PuzzlePiece> pieces_;
-    int32_t pieceOfId_[256];
+    std::vector<PuzzleTile> tiles_;
+    int32_t tileOfId_[256];
     int32_t trayFirst_ = kNone;
     int32_t dragged_ = kNone;
     std::vector<int32_t> drawOrder_;

@@ -39,15 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ReadPuzzleConfig({maskSize, 32, picture.data()}, {maskSize, maskBits, mask.get()}, config)) return 0;
     os::SeedRand(static_cast<uint32_t>(size));
     PuzzleRules rules(config);
-    Check(!rules.GetPieces().empty());
+    Check(!rules.GetTiles().empty());
     for (int32_t root : rules.GetTopGroups()) {
         const Point2i c = rules.GetGroupCentre(root);
         Check(c.x >= 0 && c.x <= config.trayWidth && c.y >= 0 && c.y <= config.trayHeight);
     }
-    Check(rules.GetDrawOrder().size() == rules.GetPieces().size());
+    Check(rules.GetDrawOrder().size() == rules.GetTiles().size());
     rules.StartAutoSolve();
     PuzzleResult result = PuzzleResult::None;
-    const int32_t bound = SolveBound(rules.GetPieces().size());
+    const int32_t bound = SolveBound(rules.GetTiles().size());
     for (int32_t step = 0; step < bound && result == PuzzleResult::None; ++step) result = rules.Step(false);
     Check(result == PuzzleResult::Skipped);
     Check(rules.IsSolved());
