@@ -882,6 +882,8 @@ bool Interpreter::ArrayCreate() {
     const int count = operand_->AsInt();
     halvo::AutoRef<VarArray> array;
     if (count >= 0 && count <= kMaxArrayCount) array = thread_.TakeArgumentArray(count);
+    if (count > kMaxArrayCount)
+        return Fail("Fatal: list of %d values is too long (at most %d)", count, kMaxArrayCount);
     if (!array) array = VarArray::CreateWithCount(count);
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
     if (vm_.IsStepLimited() && !ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;
