@@ -7,7 +7,7 @@ PACKAGES="g++ cmake make pkg-config clang libclang-rt-dev \
   libsdl2-dev libtinyxml-dev libfreetype-dev zlib1g-dev \
   libvorbis-dev libogg-dev libopenal-dev libopenal1 \
   libgl1-mesa-dev libgl1-mesa-dri xvfb xauth \
-  googletest libgtest-dev lua5.4"
+  googletest libgtest-dev lua5.4 fonts-dejavu-core"
 
 missing=""
 for p in $PACKAGES; do
