@@ -175,15 +175,11 @@ bool Font::RenderFilled(uint32_t code) {
     const FT_GlyphSlot slot = face_->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || !bitmap.buffer) return true;
-    const int32_t top = baseline - slot->bitmap_top;
+    const int64_t top = baseline - slot->bitmap_top;
     for (unsigned r = 0; r < bitmap.rows; ++r) {
-        const int64_t y = static_cast<int64_t>(top) + r;
-        if (y < 0 || y >= cell.h) continue;
         const uint8_t* source = BitmapRow(bitmap, r);
-        for (unsigned c = 0; c < bitmap.width; ++c) {
-            const int64_t x = static_cast<int64_t>(slot->bitmap_left) + c;
-            if (x >= 0 && x < cell.w) *atlas_.PixelsAt(cell.x + static_cast<int32_t>(x), cell.y + static_cast<int32_t>(y)) = source[c];
-        }
+        for (unsigned c = 0; c < bitmap.width; ++c)
+            atlas_.SetCellPixel(cell, int64_t{slot->bitmap_left} + c, top + r, source[c]);
     }
     return true;
 }
@@ -207,15 +203,9 @@ bool Font::RenderOutline(uint32_t code) {
     }
     const GuiTextureAtlas::Cell cell = *atlas_.Lookup(cellIndex);
     const int64_t baseRow = (ascender_ - kOutlineTopMargin) / 64;
-    for (const Span& span : spans) {
-        const int64_t row = baseRow - span.y;
-        if (row < 0 || row >= cell.h) continue;
-        for (int32_t k = 0; k < span.length; ++k) {
-            const int64_t x = static_cast<int64_t>(span.x) + k;
-            if (x >= 0 && x < cell.w)
-                *atlas_.PixelsAt(cell.x + static_cast<int32_t>(x), cell.y + static_cast<int32_t>(row)) = span.coverage;
-        }
-    }
+    for (const Span& span : spans)
+        for (int32_t k = 0; k < span.length; ++k)
+            atlas_.SetCellPixel(cell, int64_t{span.x} + k, baseRow - span.y, span.coverage);
     return true;
 }
 

@@ -150,7 +150,8 @@ void GuiText::DrawContent(float x, float y, float scale, float alpha, const Matr
     if (lines_.empty() || !mainFont_) return;
     bool first = true;
     if (AutoRef<Font> outline = outlineFont_) {
-        DrawPass(*outline, static_cast<uint32_t>(ReadInt(kPropOutlineColor, 0)), first, x, y, scale, alpha, matrix);
+        const auto colour = static_cast<uint32_t>(ReadInt(kPropOutlineColor, 0));
+        DrawPass(*outline, colour, first, x, y, scale, alpha, matrix);
         first = false;
     }
     AutoRef<Font> main = mainFont_;
@@ -582,7 +583,8 @@ void GuiText::DrawLine(Font& font, const Line& line, bool first, float left, flo
             previous = glyph;
             previousChar = line.chars[i];
         }
-        if (caret && static_cast<size_t>(caret_) == i) DrawGlyphQuad(font, *caret, penX, penY, scale, cursor, texture);
+        if (caret && static_cast<size_t>(caret_) == i)
+            DrawGlyphQuad(font, *caret, penX, penY, scale, cursor, texture);
     }
     if (caret && static_cast<size_t>(caret_) == line.chars.size()) {
         const float endX = previous ? Truncated(penX + previous->advanceX * scale) : penX;

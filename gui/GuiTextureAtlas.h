@@ -66,6 +66,11 @@ public:
     size_t GetCellCount() const { return cells_.size(); }
     bool HasPixels() const { return !pixels_.empty(); }
     uint8_t* PixelsAt(int32_t x, int32_t y) { return pixels_.data() + RowStart(y) + x; }
+    // Writes one pixel at (x, y) inside the cell; points outside it are dropped.
+    void SetCellPixel(const Cell& cell, int64_t x, int64_t y, uint8_t value) {
+        if (x >= 0 && x < cell.w && y >= 0 && y < cell.h)
+            *PixelsAt(cell.x + static_cast<int32_t>(x), cell.y + static_cast<int32_t>(y)) = value;
+    }
     const uint8_t* PixelsAt(int32_t x, int32_t y) const { return pixels_.data() + RowStart(y) + x; }
 
 private:

@@ -256,7 +256,9 @@ TEST_F(GuiTextTest, GlyphUseCountsBalanceOverCreatingEditingAndDestroying) {
     // A glyph that found no cell is not released later in another text's name.
     gl.maxTextureSize = 64;  // two cells of this size per atlas
     AutoRef<Font> small = gui.GetFont(kTestFont, 13, 0);
-    auto make = [&](const char* content) { return MakeText(frame.Get(), {{"size", Vrel::Var(13)}, {"text", Vrel::Var(content)}}); };
+    auto make = [&](const char* content) {
+        return MakeText(frame.Get(), {{"size", Vrel::Var(13)}, {"text", Vrel::Var(content)}});
+    };
     AutoRef<GuiText> first = make("a");    // the space and 'a' fill the atlas
     AutoRef<GuiText> second = make("b");   // 'b' finds no cell
     EXPECT_EQ(small->FindGlyph('b'), nullptr);

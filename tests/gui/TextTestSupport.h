@@ -1,5 +1,5 @@
 #pragma once
-// The free test font (DejaVu Sans from the system's fonts-dejavu-core) copied
+// The free test font (the sans face of the system's fonts-dejavu-core) copied
 // into the global data root, and text widgets made from name/value pairs.
 
 #include "gui/GuiTestSupport.h"
