@@ -19,7 +19,7 @@ namespace {
 const GuiDefault kDefaults[] = {
     {GuiText::kPropSize, int32_t{12}},     {GuiText::kPropMultiline, false}, {GuiText::kPropLinebreak, false},
     {GuiText::kPropXAlign, int32_t{0}},    {GuiText::kPropYAlign, int32_t{0}},
-    {GuiText::kPropLinefeed, int32_t{100}}, {GuiText::kPropTextInput, false},
+    {GuiText::kPropLinefeed, int32_t{100}}, {GuiText::kPropInput, false},
     {GuiText::kPropColor, int32_t{-1}},
 };
 constexpr const char* kDefaultText = "<default>";
@@ -88,7 +88,7 @@ bool GuiText::Init(const Vrel::t_Named& parameters) {
     if (!GuiWidget::Init(parameters)) return false;
     ReleaseHeldGlyph();
     const float size = ReadFloat(kPropSize);
-    SetTextFlag(kFlagInput, ReadBool(kPropTextInput));
+    SetTextFlag(kFlagInput, ReadBool(kPropInput));
     if (IsInput()) {
         SetTextFlag(kFlagMultiline | kFlagLineBreak, false);
         WriteBool(kPropPick, true);

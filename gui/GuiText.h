@@ -36,8 +36,8 @@ public:
     static constexpr const char* kPropXAlign = "x_align";      // GuiTextXAlign
     static constexpr const char* kPropYAlign = "y_align";      // GuiTextYAlign
     static constexpr const char* kPropLinefeed = "linefeed";   // percent of the line height
-    static constexpr const char* kPropTextInput = "input";     // the base's "input", here: editable
     static constexpr const char* kPropColor = "color";         // 0xAABBGGRR
+    // The base's "input" (default false here) makes the text an input.
     // Read when present.
     static constexpr const char* kPropFont = "font";
     static constexpr const char* kPropOutline = "outline";              // stroke radius, 26.6
