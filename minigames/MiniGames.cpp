@@ -2,7 +2,9 @@
 
 #include "game/Game.h"
 #include "minigames/MG_Lock.h"
+#include "minigames/MG_Puzzle.h"
 #include "minigames/MG_Senso.h"
+#include "minigames/MG_Target.h"
 #include "minigames/MiniGameScreen.h"
 
 #include <cstring>
@@ -16,7 +18,9 @@ struct MiniGameEntry {
 
 constexpr MiniGameEntry kMiniGames[] = {
     {"Abfolge", &MG_Senso::Create},
+    {"Puzzle", &MG_Puzzle::Create},
     {"Schloss", &MG_Lock::Create},
+    {"Zielscheiben", &MG_Target::Create},
 };
 
 MiniGameStart StartOver(GameScreen& cutscene, const char* name, Vrel::Thread* caller) {
