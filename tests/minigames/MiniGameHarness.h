@@ -97,6 +97,13 @@ public:
         Vrel::Thread::RunFunction(thread.Get(), "play", "Start", &argument, 1);
         caller = thread.Get();
     }
+    // StartFromScript, then one step for the host's fade-in to settle:
+    // input queued while a fade runs is dropped.
+    bool StartPlaying(const char* name) {
+        StartFromScript(name);
+        game.Step();
+        return Started() && Host();
+    }
 
     MiniGameScreen* Host() const {
         return cutscene && !cutscene->Children().empty()
