@@ -74,9 +74,6 @@ public:
         for (const char* module : {"help", "character", "cutscene", "play"})
             if (!Game::RunInclude(module)) return false;
         if (!DataTree::CreateProfile(0, u"Tester") || !DataTree::OpenProfile(0)) return false;
-        halvo::GuiMain& gui = halvo::GuiMain::Global();
-        if (!gui.CreateWidget("Text"))
-            gui.RegisterWidget("Text", []() -> halvo::GuiWidget* { return new halvo::GuiWidget(); });
         cutscene = new StandInCutscene();
         game.Root()->AddChild(cutscene.Get());
         return true;
