@@ -154,7 +154,6 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     caller_ = caller;
     if (caller) caller->SetState(Vrel::kThreadPaused);
     if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
-    RebuildHudFrame();
     RunScriptSetup();
     if (game && game->hudScreen && game->rootScreen) {
         // Topmost again: its help button sees input before the game.
@@ -210,7 +209,6 @@ void MiniGameScreen::CommitStatistics() {
     RemoveWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
     caller_.Reset();
-    RebuildHudFrame();
 }
 
 void MiniGameScreen::RunScriptSetup() {
@@ -220,10 +218,6 @@ void MiniGameScreen::RunScriptSetup() {
         Vrel::Thread::RunFunction(thread.Get(), module, kSetupFunction, nullptr, 0);
     }
 }
-
-// The HUD screen gives itself a new, empty frame for the mini-game's help
-// and character GUI, and again when the game is over.
-void MiniGameScreen::RebuildHudFrame() {}
 
 // ---- texts -----------------------------------------------------------------------
 
