@@ -41,7 +41,6 @@ constexpr int32_t kTextOutline = 64;
 constexpr int32_t kTextOutlineColour = static_cast<int32_t>(0xFF000000u);
 constexpr int32_t kLossColour = static_cast<int32_t>(0xFF4040FFu);  // red
 constexpr int32_t kGainColour = static_cast<int32_t>(0xFF40FF40u);  // green
-constexpr int32_t kTextCentred = 1;
 constexpr float kRise = 1.5f;
 constexpr float kFade = 1.0f / 128.0f;
 constexpr size_t kExpectedFloatingTexts = 16;
@@ -220,8 +219,8 @@ void MG_Target::ShowPoints(int32_t tile, int32_t points) {
     table.GetOrAddMember(halvo::GuiText::kPropOutline)->SetInt(kTextOutline);
     table.GetOrAddMember(halvo::GuiText::kPropOutlineColor)->SetInt(kTextOutlineColour);
     table.GetOrAddMember(halvo::GuiWidget::kPropAlpha)->SetFloat(1.0f);
-    table.GetOrAddMember(halvo::GuiText::kPropXAlign)->SetInt(kTextCentred);
-    table.GetOrAddMember(halvo::GuiText::kPropYAlign)->SetInt(kTextCentred);
+    table.GetOrAddMember(halvo::GuiText::kPropXAlign)->SetInt(halvo::GuiText::kAlignCentre);
+    table.GetOrAddMember(halvo::GuiText::kPropYAlign)->SetInt(halvo::GuiText::kAlignMiddle);
     halvo::AutoRef<halvo::GuiWidget> widget = halvo::GuiCreateWidget(kTextType, table, hud);
     if (!widget) return;
     const Vec2 corner = widget->GetPosition();

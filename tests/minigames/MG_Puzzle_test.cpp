@@ -48,12 +48,8 @@ protected:
 
     MG_Puzzle* StartSample() {
         Configure("sample", "sample_mask");
-        h.StartFromScript("Puzzle");
-        EXPECT_TRUE(h.Started());
-        h.game.Step();  // the host's fade-in, which swallows input, ends at once
-        MiniGameScreen* host = h.Host();
-        if (!host || host->Children().empty()) return nullptr;
-        return CastTo<MG_Puzzle>(host->Children().front().Get());
+        EXPECT_TRUE(h.StartPlaying("Puzzle"));
+        return h.Played<MG_Puzzle>();
     }
 
     // A point of the piece in design units.
@@ -121,11 +117,9 @@ TEST_F(MG_PuzzleTest, ARefusedConfigurationLeavesAtOnceWithSkippedAndNoStatistic
         Configure(c.picture, c.mask);
         if (c.background) DataTree::SetString(MG_Puzzle::kBackgroundKey, "nowhere");
         DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
-        h.StartFromScript("Puzzle");
-        EXPECT_FALSE(h.Started()) << c.what;
+        EXPECT_FALSE(h.StartPlaying("Puzzle")) << c.what;
         EXPECT_EQ(h.Host(), nullptr) << c.what;
         EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped) << c.what;
-        h.game.Step();
         EXPECT_EQ(h.CountCalls("resumed"), ++resumed) << c.what;
     }
     EXPECT_FALSE(DataTree::Exists(kPlayed));

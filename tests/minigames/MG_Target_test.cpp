@@ -62,12 +62,8 @@ protected:
     }
 
     MG_Target* Start() {
-        h.StartFromScript("Zielscheiben");
-        EXPECT_TRUE(h.Started());
-        h.game.Step();  // the host's fade-in, which swallows input, ends at once
-        MiniGameScreen* host = h.Host();
-        if (!host || host->Children().empty()) return nullptr;
-        return CastTo<MG_Target>(host->Children().front().Get());
+        EXPECT_TRUE(h.StartPlaying("Zielscheiben"));
+        return h.Played<MG_Target>();
     }
 
     void StepUntilShooting(MG_Target& game) {
@@ -134,17 +130,14 @@ TEST_F(MG_TargetTest, ARefusedConfigurationLeavesAtOnceWithSkippedAndNoStatistic
     for (const auto& c : cases) {
         Configure(c.file, 170.0f, c.friends, c.enemies);
         DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
-        h.StartFromScript("Zielscheiben");
-        EXPECT_FALSE(h.Started()) << c.what;
+        EXPECT_FALSE(h.StartPlaying("Zielscheiben")) << c.what;
         EXPECT_EQ(h.Host(), nullptr) << c.what;
         EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped) << c.what;
     }
     DataTree::Remove(MG_Target::kDelayKey);
     Configure("sample", 170.0f, 2, 1);
     DataTree::Remove(MG_Target::kEnemiesKey);
-    h.StartFromScript("Zielscheiben");
-    EXPECT_FALSE(h.Started()) << "no Enemies key";
-    h.game.Step();
+    EXPECT_FALSE(h.StartPlaying("Zielscheiben")) << "no Enemies key";
     EXPECT_EQ(h.CountCalls("resumed"), 4);
     EXPECT_FALSE(DataTree::Exists(kPlayed));
     EXPECT_FALSE(DataTree::Exists(MG_Target::kTimeKey));
