@@ -8,6 +8,7 @@
 #include "game/Game.h"
 #include "game/Statistics.h"
 #include "gui/GuiAnimator.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/t_Named.h"
@@ -28,21 +29,13 @@ constexpr float kPenaltyOutline = 40.0f;
 constexpr uint32_t kTimerColour = 0xFFFFFFFFu;
 constexpr uint32_t kPenaltyColour = 0xFF0000FFu;
 constexpr uint32_t kOutlineColour = 0xFF000000u;
-constexpr int32_t kCentred = 1;
 // The penalty text falls by this much while it fades, then goes.
 constexpr float kPenaltyDrop = 150.0f;
 constexpr float kPenaltyFadeMs = 1500.0f;
 constexpr int32_t kPenaltyLifeMs = 1750;
 constexpr int32_t kPenaltyRounding = 10;
 
-constexpr const char* kPropFont = "font";
-constexpr const char* kPropSize = "size";
-constexpr const char* kPropText = "text";
-constexpr const char* kPropOutline = "outline";
-constexpr const char* kPropColor = "color";
-constexpr const char* kPropOutlineColor = "outline_color";
-constexpr const char* kPropXAlign = "x_align";
-constexpr const char* kPropYAlign = "y_align";
+using halvo::GuiText;
 constexpr const char* kParamAlpha = "alpha";
 constexpr const char* kSceneFallbackModule = "scene";
 
@@ -262,22 +255,23 @@ void SearchScreen::CreateCountdown(double timeLimitMs) {
     Vrel::t_Named textProperties;
     Put(textProperties, halvo::GuiWidget::kPropXPos, 0.0f);
     Put(textProperties, halvo::GuiWidget::kPropYPos, 0.0f);
-    Put(textProperties, kPropFont, kTimerFont);
-    Put(textProperties, kPropSize, kTimerTextSize);
-    Put(textProperties, kPropText, ClockText(seconds).c_str());
-    Put(textProperties, kPropOutline, kTimerOutline);
-    Put(textProperties, kPropColor, AsInt(kTimerColour));
-    Put(textProperties, kPropOutlineColor, AsInt(kOutlineColour));
-    Put(textProperties, kPropXAlign, kCentred);
-    Put(textProperties, kPropYAlign, kCentred);
+    Put(textProperties, GuiText::kPropFont, kTimerFont);
+    Put(textProperties, GuiText::kPropSize, kTimerTextSize);
+    Put(textProperties, GuiText::kPropText, ClockText(seconds).c_str());
+    Put(textProperties, GuiText::kPropOutline, kTimerOutline);
+    Put(textProperties, GuiText::kPropColor, AsInt(kTimerColour));
+    Put(textProperties, GuiText::kPropOutlineColor, AsInt(kOutlineColour));
+    Put(textProperties, GuiText::kPropXAlign, static_cast<int32_t>(GuiText::kAlignCentre));
+    Put(textProperties, GuiText::kPropYAlign, static_cast<int32_t>(GuiText::kAlignMiddle));
     halvo::AutoRef<halvo::GuiWidget> text = halvo::GuiCreateWidget("Text", textProperties, timerFrame_.Get());
     timerText_ = text.Get();
 }
 
 void SearchScreen::SetCountdownText(int32_t seconds) {
-    halvo::GuiWidget* text = timerText_.Get();
+    auto* text = CastTo<GuiText>(timerText_.Get());
     if (!text) return;
-    text->Properties().GetOrAddMember(kPropText)->SetString(ClockText(seconds).c_str());
+    const std::string clock = ClockText(seconds);
+    text->SetText(std::u16string(clock.begin(), clock.end()));
 }
 
 halvo::GuiWidget* SearchScreen::GetTimerText() const { return timerText_.Get(); }
@@ -292,14 +286,14 @@ void SearchScreen::ShowPenalty(int32_t seconds) {
     Put(properties, halvo::GuiWidget::kPropYSize, kTimerHeight);
     Put(properties, halvo::GuiWidget::kPropXPos, 0.0f);
     Put(properties, halvo::GuiWidget::kPropYPos, 0.0f);
-    Put(properties, kPropFont, kTimerFont);
-    Put(properties, kPropSize, kPenaltyTextSize);
-    Put(properties, kPropText, ("-" + std::to_string(rounded) + "s").c_str());
-    Put(properties, kPropOutline, kPenaltyOutline);
-    Put(properties, kPropColor, AsInt(kPenaltyColour));
-    Put(properties, kPropOutlineColor, AsInt(kOutlineColour));
-    Put(properties, kPropXAlign, kCentred);
-    Put(properties, kPropYAlign, kCentred);
+    Put(properties, GuiText::kPropFont, kTimerFont);
+    Put(properties, GuiText::kPropSize, kPenaltyTextSize);
+    Put(properties, GuiText::kPropText, ("-" + std::to_string(rounded) + "s").c_str());
+    Put(properties, GuiText::kPropOutline, kPenaltyOutline);
+    Put(properties, GuiText::kPropColor, AsInt(kPenaltyColour));
+    Put(properties, GuiText::kPropOutlineColor, AsInt(kOutlineColour));
+    Put(properties, GuiText::kPropXAlign, static_cast<int32_t>(GuiText::kAlignCentre));
+    Put(properties, GuiText::kPropYAlign, static_cast<int32_t>(GuiText::kAlignMiddle));
     halvo::AutoRef<halvo::GuiWidget> penalty = halvo::GuiCreateWidget("Text", properties, timer->GetParent());
     if (!penalty) return;
     Vrel::t_Named fade;
