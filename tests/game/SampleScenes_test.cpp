@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "script/runtime/BinCode.h"
 #include "tests/game/SearchTestSupport.h"
 
 namespace {
@@ -108,6 +109,35 @@ TEST_F(SampleScenesTest, DifferenceHalvesZoomAndScrollInStep) {
     EXPECT_EQ(left->GetZoom(), 1.0f);
     EXPECT_EQ(right->GetViewOffset(), left->GetViewOffset());
     EXPECT_EQ(screen->GetViewOffset(), (Vec2{0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+class SampleModulesTest : public searchtest::SearchFixture {
+protected:
+    SampleModulesTest() { sampleModules = true; }
+    static float Member(const char* module, const char* name) {
+        Vrel::BinCode* code = Vrel::ScriptVM::Global().FindModule(module);
+        Vrel::Var* value = code ? code->GetMember(name) : nullptr;
+        float number = -100;
+        if (value) value->ToFloat(number);
+        return number;
+    }
+};
+
+TEST_F(SampleModulesTest, TheHudModulesCompileAndFollowADifferenceSearch) {
+    // Safe before any Create.
+    Game::CallScript("AddItemEnd", "itemview");
+    SearchScreen* screen = Enter("shelf");
+    EXPECT_EQ(Member("itemview", "differences"), 5);
+    ClickEveryObject(*screen);
+    harness.Step();
+    EXPECT_TRUE(screen->HasEnded());
+    EXPECT_EQ(Member("itemview", "differences"), 0);
+    EXPECT_GT(Member("help", "charge"), -1);
+    EXPECT_TRUE(harness.Messages().empty()) << harness.Messages().front();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // Search scenes in the headless game: the HUD modules as quiet scripts (the
-// item list records its calls), the "scene" fallback module recording the
+// item list records its calls) or the sample game's own, the "scene" fallback module recording the
 // end events, the sample data mounted behind the test's own, a fresh
 // profile, and a search screen entered the way the game enters a scene.
 
@@ -41,18 +41,10 @@ protected:
     void SetUp() override {
         // Shared by every search screen of the process.
         SearchScreen::autoplayCountdown = SearchScreen::kAutoplaySteps;
-        harness.WriteScript("character", "function float Create() { return 1; }\n");
-        harness.WriteScript("help",
-                            "function float Create() { return 2; }\nfunction void ResetTime() {}\n"
-                            "function void IncHelpTime(float scaled, float step) {}\n");
-        harness.WriteStubModule("itemview", {"Create(float a, float b)", "AddItemText(string n)",
-                                             "RemoveItemText(string n)", "AddItemShape(string n, string f, string s)",
-                                             "RemoveItemShape(string n, string f, float x, float y)",
-                                             "AddItemEnd()", "SetDifferences(int n)"});
+        if (!sampleModules) WriteQuietModules();
         harness.WriteStubModule("scene", {"OnSceneComplete()", "OnSceneFailed()", "OnSceneAborted()"});
         const std::vector<uint8_t> picture = CbsiWriter::SingleTileImage(32);
         harness.WriteDataFile("Scenes/test/ObjectGfx/pic.cbi", std::string(picture.begin(), picture.end()));
-        WriteExtraData();
         ASSERT_TRUE(harness.Start());
         const char* source = std::getenv("TAVRIN_SOURCE_DIR");
         ASSERT_NE(source, nullptr);
@@ -64,7 +56,18 @@ protected:
         for (const char* module : {"character", "help", "itemview", "scene"}) ASSERT_TRUE(Game::RunInclude(module));
         Vrel::ScriptVM::Global().AddCFunction("LeaveScene", Vrel::detail::AdapterFor<&LeaveScene>());
     }
-    virtual void WriteExtraData() {}
+    // The HUD modules as quiet scripts, the item list recording its calls.
+    void WriteQuietModules() {
+        harness.WriteScript("character", "function float Create() { return 1; }\n");
+        harness.WriteScript("help",
+                            "function float Create() { return 2; }\nfunction void ResetTime() {}\n"
+                            "function void IncHelpTime(float scaled, float step) {}\n");
+        harness.WriteStubModule("itemview", {"Create(float a, float b)", "AddItemText(string n)",
+                                             "RemoveItemText(string n)", "AddItemShape(string n, string f, string s)",
+                                             "RemoveItemShape(string n, string f, float x, float y)",
+                                             "AddItemEnd()", "SetDifferences(int n)"});
+    }
+
 
     // A search scene "test" of the given kind and objects; `extra` goes
     // before the objects (a time limit, say).
@@ -104,6 +107,8 @@ protected:
     }
 
     testsupport::HeadlessGame harness;
+    // The sample game's own HUD modules instead of the quiet ones.
+    bool sampleModules = false;
 };
 
 }  // namespace searchtest
