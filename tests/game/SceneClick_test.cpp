@@ -5,7 +5,6 @@
 #include <string>
 
 #include "game/ScnDisslvFX.h"
-#include "game/SearchScreen.h"
 #include "platform/os/Random.h"
 #include "tests/game/SceneTestSupport.h"
 
@@ -141,34 +140,6 @@ TEST_F(SceneClickTest, ExitsArmOnTheFirstClickAndAFindDisarmsThemAll) {
     ClickAt(*scene, 105, 15, 1400);
     EXPECT_TRUE(door->exitArmed);
     EXPECT_EQ(DataTree::GetInt("[STATS]/search_found"), 1);
-
-    halvo::AutoRef<SearchScreen> screen(new SearchScreen());
-    scene->owner = screen.Get();
-    ClickAt(*scene, 105, 15, 1500);
-    EXPECT_TRUE(screen->HasEnded());
-    EXPECT_EQ(DataTree::GetInt("[STATS]/search"), 0);  // the screen has no scene of its own
-}
-
-TEST_F(SceneClickTest, SilhouetteFindsReportTheShapeAndPointlessOutlinesMakeNoSparks) {
-    WritePicture("Scenes/shapes/bg.cbi", 64);
-    WritePicture("Scenes/shapes/ObjectGfx/cup_01.cbi");
-    WritePicture("Scenes/shapes/ObjectGfx/dot.cbi");
-    WriteFile("Scenes/shapes/shapes.xml",
-              "<scene><gameinfo gametype=\"ShapeSearch\"/><background file=\"bg\"/><objects>" +
-                  Object("cup_01", "forceuse=\"1\"", 10, 10) +
-                  "<object label=\"dot_01\" file=\"dot\" forceuse=\"1\"><Point x=\"50\" y=\"50\"/></object>"
-                  "</objects><shapes><shape label=\"cup_01\" file=\"cup_01\"/></shapes></scene>");
-    WritePicture("Scenes/shapes/Shapes/cup_01.cbi");
-    FileManager::Global().ResetDirectoryCaches();
-    halvo::AutoRef<Scene> scene = LoadScene("shapes");
-    ClearCalls();
-    scene->OnClick({20, 20});
-    EXPECT_EQ(Calls(), "RemoveItemShape cup_Shape cup_01;");
-    EXPECT_EQ(Recorded("x"), 20);
-    EXPECT_EQ(Recorded("y"), 20);
-    EXPECT_EQ(DataTree::GetInt("[STATS]/shape_found"), 1);
-    scene->OnObjectFound("dot_01", 2.0f);
-    EXPECT_EQ(Sparks(*scene), 7u);  // the cup's only
 }
 
 TEST_F(SceneClickTest, DifferenceClicksCountEvenMissesAndFindInBothHalves) {

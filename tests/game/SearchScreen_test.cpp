@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "game/ScnHelpFX.h"
 #include "gui/GuiWidget.h"
 #include "script/runtime/Thread.h"
 #include "tests/game/SearchTestSupport.h"
@@ -162,20 +161,6 @@ TEST_F(SearchScreenTest, AutoplayFindsOneObjectEveryThirtyStepsAndCompletesOnce)
     EXPECT_EQ(DataTree::GetInt("[STATS]/search_found"), 0);  // autoplay is no find of the player's
 }
 
-TEST_F(SearchScreenTest, ASecondExitClickSavesTheSceneAndTellsBothModules) {
-    harness.WriteScript("test", "function void OnSceneAborted() { RecordCall(\"test.OnSceneAborted\"); }\n",
-                        "scripts/scenes/");
-    WriteTestScene(Square("cup", 100, 100) + Square("exit_door", 500, 100));
-    SearchScreen* screen = Enter("test");
-    harness.Click({520, 120});
-    harness.Click({520, 120});
-    harness.Step();
-    EXPECT_TRUE(screen->HasEnded());
-    // Its handler ran to its end, so the fallback module hears it too.
-    EXPECT_EQ(harness.Calls(), (Calls{"test.OnSceneAborted", "scene.OnSceneAborted"}));
-    EXPECT_EQ(DataTree::GetString("[PLAYER]/SceneState/test/ObjectList/cup"), std::string(""));
-}
-
 TEST_F(SearchScreenTest, LeavingFromTheEndEventOrAnExitClickIsSafe) {
     harness.WriteScript("test",
                         "function void OnSceneComplete() { LeaveScene(); RecordCall(\"left\"); }\n"
@@ -188,13 +173,17 @@ TEST_F(SearchScreenTest, LeavingFromTheEndEventOrAnExitClickIsSafe) {
     EXPECT_FALSE(screen.Get());
     EXPECT_EQ(harness.Calls(), (Calls{"itemview.RemoveItemText cup", "left", "scene.OnSceneComplete"}));
 
+    // The second click on an exit saves the scene and leaves inside the click.
     WriteTestScene(Square("exit_door", 500, 100) + Square("cup", 100, 100));
     screen = Enter("test");
     harness.Click({520, 120});
-    harness.Click({520, 120});  // leaves inside the scene's click
+    harness.Click({520, 120});
     harness.Step();
     EXPECT_FALSE(screen.Get());
     EXPECT_EQ(harness.ScreenTree(), "GameScreen");
+    // Its handler ran to its end, so the fallback module hears it too.
+    EXPECT_EQ(harness.Calls().back(), "scene.OnSceneAborted");
+    EXPECT_EQ(DataTree::GetString("[PLAYER]/SceneState/test/ObjectList/cup"), std::string(""));
 }
 
 TEST_F(SearchScreenTest, APictureOverTheSceneResumesItsThreadOnceAndAnEarlierWaiterAtOnce) {
@@ -222,25 +211,6 @@ TEST_F(SearchScreenTest, APictureOverTheSceneResumesItsThreadOnceAndAnEarlierWai
     screen->ShowImage("pictures/none", missing.Get());
     EXPECT_EQ(missing->GetState(), Vrel::kThreadSleeping);
     EXPECT_FALSE(screen->HasImage());
-}
-
-TEST_F(SearchScreenTest, HintsCountAndFlySparklesToAnObjectStillToFind) {
-    WriteTestScene(Square("cup", 1500, 900, 80) + Square("exit_door", 500, 100));
-    SearchScreen* screen = Enter("test");
-    harness.Wheel(480);
-    harness.Step();
-    screen->OnHelp();
-    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
-    // An 80 x 80 box: an ellipse of radius 20, one sparkle per 8 units.
-    size_t sparkles = 0;
-    for (const auto& effect : screen->GetScene()->effects)
-        sparkles += effect->GetClassInfo() == &ScnHelpFX::kClassRecord ? 1 : 0;
-    EXPECT_EQ(sparkles, 15u);
-    harness.Step(200);
-    EXPECT_EQ(screen->GetZoom(), 1.0f);
-    screen->GetScene()->OnObjectFound("cup", 0);
-    screen->OnHelp();  // only the exit is left
-    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 2);
 }
 
 }  // namespace
