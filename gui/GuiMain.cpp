@@ -2,9 +2,11 @@
 
 #include "gui/GuiAnimator.h"
 #include "gui/GuiColor.h"
+#include "gui/GuiScriptFunctions.h"
 #include "gui/GuiWidget.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
+#include "script/runtime/ScriptVM.h"
 
 #include <GL/gl.h>
 
@@ -56,6 +58,8 @@ GuiMain::GuiMain() {
     hasError_ = false;
     failedTexture_ = new GuiTexture;
     root_ = new GuiWidget;
+    // Before any script compiles: scripts name these functions and types.
+    RegisterGuiScriptFunctions(Vrel::ScriptVM::Global());
 }
 
 GuiMain::~GuiMain() {
