@@ -1,0 +1,13 @@
+#include "game/ModuleCall.h"
+
+#include "script/runtime/Thread.h"
+
+float CallModuleFunction(const char* module, const char* function, const Vrel::Var* arguments, int count) {
+    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    if (!Vrel::Thread::RunFunction(thread.Get(), module, function, arguments, count)) return 0;
+    const int32_t state = thread->GetState();
+    if (state == Vrel::kThreadSleeping || state == Vrel::kThreadPaused) return 0;
+    float result = 0;
+    if (!thread->GetValue().ToFloat(result)) return 0;
+    return result;
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Calls a function of a script module on a thread made for the call, the
+// way the game talks to its HUD modules. The call returns when the function
+// finishes or its thread starts to wait (the scheduler then keeps it).
+
+#include "script/runtime/Var.h"
+
+// The function's result as a float; 0 when it is not numeric, when the
+// function waits, or when module or function is missing (reported by the
+// script runtime).
+float CallModuleFunction(const char* module, const char* function, const Vrel::Var* arguments = nullptr,
+                         int count = 0);

@@ -1,0 +1,118 @@
+#pragma once
+// The model behind every scene screen: kind, time limit, background, light
+// cone, objects with their click polygons, texture strips, silhouettes, the
+// spark image sets and the live effects. Read from its XML description (or
+// the two halves of a spot-the-difference scene), restored from the
+// player's saved state, then stepped and drawn by the screen that shows it.
+// The screen owns the scene; the scene only observes its screen.
+
+#include <cstdint>
+#include <string>
+
+#include "game/GameScreen.h"
+#include "game/SceneAnimation.h"
+#include "game/SceneFX.h"
+#include "game/SceneFile.h"
+#include "game/SceneObject.h"
+#include "game/SceneViewMask.h"
+#include "platform/Color.h"
+#include "platform/GLImage.h"
+#include "platform/Math.h"
+#include "platform/RefObj.h"
+
+namespace Vrel {
+class Thread;
+}
+
+class Scene : public halvo::RefObj {
+public:
+    // Numbered spark sets hold at most this many pictures ("...01" to "...03").
+    static constexpr int kMaxSparkImages = 3;
+
+    Scene() = default;
+    ~Scene() override;
+
+    // ---- loading (the scene's folder and name) ----
+    // False when no description exists or it is refused; the caller drops
+    // the partly filled scene.
+    bool Load(const char* folder, const char* name);
+    bool LoadDifferences(const char* folder, const char* name);
+    // One description into this scene (also into a half).
+    bool Parse(const SceneDescription& description, const char* folder);
+    // Chooses the groups to find; fills searchList and remaining.
+    void ChooseObjects();
+    // A difference scene's objects from its two halves.
+    void MergeDifferences(const char* folder);
+
+    // ---- queries ----
+    SceneObject* FindObject(const std::string& label) const;
+    SceneObject* FindRemaining(const std::string& label) const;
+    // Objects still to find that are not exits; 0 means the search is done.
+    int32_t CountRemaining() const;
+    bool IsHalf() const { return type == kSceneDifferenceLeft || type == kSceneDifferenceRight; }
+    // The name cut before a '_' that is its third-last character
+    // ("kitchen_02" gives "kitchen").
+    static std::string BaseSceneName(const std::string& name);
+
+    // ---- saved state ("[PLAYER]/SceneState/<name>/") ----
+    void SaveState();
+    // False when nothing was saved (the caller then chooses afresh).
+    bool LoadState();
+    void ClearState();
+
+    // ---- effects, update and drawing ----
+    SceneFX* FindEffect(const SceneObject* target, const ClassRecord* kind) const;
+    bool RemoveEffect(const SceneObject* target, const ClassRecord* kind);
+    void UpdateMarkers(double totalMs, double stepMs);
+    void Draw(const Matrix4& matrix);
+
+    halvo::WeakRef<GameScreen> owner;
+    halvo::WeakRef<Vrel::Thread> hotspotThread;
+    std::string name;
+    int32_t type = kSceneNone;
+    double timeLimit = 0;
+    SceneImageSet dissolveImages, hintImages, markerImages, exitImages;
+    halvo::AutoRefVector<SceneFX> effects;
+    Color overlayColor{0, 0, 0, 0};
+    std::string backgroundFile;
+    halvo::AutoRef<GLImage> background;
+    Point2i closeUpOffset;
+    int32_t objectCount = 0;
+    halvo::AutoRefVector<SceneObject> allObjects;
+    halvo::AutoRefVector<SceneObject> searchList;
+    halvo::AutoRefVector<SceneObject> remaining;
+    halvo::AutoRefVector<SceneAnimation> animations;
+    halvo::AutoRef<SceneViewMask> viewMask;
+    halvo::WeakRef<Scene> parent;
+    halvo::AutoRef<Scene> leftHalf, rightHalf;
+    Vec2 mousePos;
+    Vec2 lastMissPos;
+    double lastMissTime = 0;
+    int32_t missCounter = 0;
+    double lockTime = 0;
+    double penaltyTime = 0;
+
+private:
+    void LoadSparkImages();
+    void LoadObjects(const SceneDescription& description, const char* folder);
+    void LoadStrips(const SceneDescription& description, const char* folder);
+    void LoadShapes(const SceneDescription& description, const char* folder);
+    void LoadSceneImages(const SceneDescription& description, const char* folder);
+    bool LoadHalf(halvo::AutoRef<Scene>& half, int32_t halfType, const SceneDescription& description,
+                  const char* folder);
+    void FillItemList();
+    std::string StatePath() const;
+
+    void UpdateEffectsAndFades(double totalMs, double stepMs);
+    void UpdateMarker(SceneObject& object);
+    void UpdateExit(SceneObject& object);
+    // A marker spark drifting from the centre to a random point of the ellipse.
+    void AddMarker(SceneObject& object, float lifeRange);
+    void RemoveEffectEverywhere(const SceneObject* target, const ClassRecord* kind);
+    void DrawOverlay(const Matrix4& matrix);
+    void DrawHotspots(const Matrix4& matrix);
+};
+
+// The time limit in ms that a description gives for a "[SETTINGS]/difficulty"
+// value (0 low, 1 med, anything else high); 0 when untimed.
+double DescriptionTimeLimitMs(const SceneDescription& description, int32_t difficulty);
