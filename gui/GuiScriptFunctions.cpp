@@ -3,15 +3,18 @@
 #include "gui/GuiAnimator.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiScriptArgs.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "gui/GuiXml.h"
 #include "gui/LScript.h"
+#include "platform/Loca.h"
 #include "script/runtime/BuiltinSupport.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
 #include "script/runtime/TypeRegistry.h"
+#include "script/runtime/VarUnicode.h"
 
-#include <cstring>
+#include <string>
 
 namespace halvo {
 
@@ -279,6 +282,30 @@ void GuiNotify(t_Interface& call) {
 
 bool GuiSetKeyboardFocus(GuiWidget* widget) { return widget ? widget->TakeFocus() : false; }
 
+// ---- texts --------------------------------------------------------------
+
+// A unicode string as it is; other text translated when the table holds it,
+// else each byte widened to one unit. False when the argument has no text.
+bool TextToShow(t_Interface& call, int index, std::u16string& shown) {
+    const Var* arg = call.GetArg(index);
+    if (const Vrel::VarUnicode* unicode = arg ? Vrel::ToVarUnicode(*arg) : nullptr) {
+        shown.assign(unicode->GetText());
+        return true;
+    }
+    const char* text = TextArg(call, index);
+    if (!text) return false;
+    if (Loca::Global().Translate(text, shown) >= 0) return true;
+    shown.clear();
+    for (const char* c = text; *c; ++c) shown += static_cast<char16_t>(static_cast<unsigned char>(*c));
+    return true;
+}
+
+void GuiChangeText(t_Interface& call) {
+    AutoRef<GuiText> text(call.count >= 2 ? CastTo<GuiText>(WidgetArg(call, 0)) : nullptr);
+    std::u16string shown;
+    if (text && TextToShow(call, 1, shown)) text->SetText(shown);
+}
+
 // ---- XML documents ------------------------------------------------------
 
 Var LoadXML(const char* file) {
@@ -333,6 +360,7 @@ void RegisterGuiScriptFunctions(Vrel::ScriptVM& vm) {
     vm.AddCFunction("GuiNotify", AdapterFor<&GuiNotify>());
     vm.AddCFunction("GuiSetKeyboardFocus", AdapterFor<&GuiSetKeyboardFocus>());
     vm.AddCFunction("GuiFindFirst", AdapterFor<&GuiFindFirst>());
+    vm.AddCFunction("GuiChangeText", AdapterFor<&GuiChangeText>());
     vm.AddCFunction("LoadXML", AdapterFor<&LoadXML>());
     vm.AddCFunction("FindXmlNode", AdapterFor<&FindXmlNode>());
 }

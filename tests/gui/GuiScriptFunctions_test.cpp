@@ -5,6 +5,7 @@
 #include "gui/GuiScriptTestSupport.h"
 #include "gui/GuiXml.h"
 #include "gui/LScript.h"
+#include "gui/TextTestSupport.h"
 #include "platform/FileManager.h"
 #include "script/runtime/TypeRegistry.h"
 #include "support/GlobalDataRoot.h"
@@ -204,6 +205,23 @@ function bool OnMouseButtonDown(widget w, int b, float x, float y) {
     EXPECT_TRUE(host->RouteInput(testsupport::Press(5, 5)));
     EXPECT_EQ(log, std::vector<std::string>{"after button 1"}) << AllMessages();
     EXPECT_EQ(host->GetFirstChild(), nullptr);
+}
+
+TEST_F(GuiScriptFunctionsTest, ChangedTextsAreTakenAsUnicodeOrWidenedWhenNotTranslated) {
+    testsupport::InstallTestFont();
+    AutoRef<halvo::GuiText> text = testsupport::MakeText(host.Get(), {{"text", Var("old")}});
+    AutoRef<GuiWidget> frame = testsupport::MakeFrame(host.Get(), "plain", 0, 0, 10, 10);
+    ASSERT_TRUE(text);
+    AutoRef<Vrel::VarUnicode> wide(new Vrel::VarUnicode(std::vector<char16_t>{u'\u00e9', u't', u'\u00e9'}));
+    CallBound("GuiChangeText", {Var(text.Get()), Object(wide.Get())});
+    EXPECT_EQ(testsupport::TextOf(text.Get()), u"\u00e9t\u00e9");
+    CallBound("GuiChangeText", {Var(text.Get()), Var("#no_such_key \xe9")});
+    EXPECT_EQ(testsupport::TextOf(text.Get()), u"#no_such_key \u00e9");
+    CallBound("GuiChangeText", {Var(text.Get()), Var(5)});
+    CallBound("GuiChangeText", {Var(text.Get())});
+    CallBound("GuiChangeText", {Var(frame.Get()), Var("plain")});
+    EXPECT_EQ(testsupport::TextOf(text.Get()), u"#no_such_key \u00e9");
+    EXPECT_FALSE(frame->HasProperty("text"));
 }
 
 // Every function answers its neutral result for arguments it cannot use,

@@ -4,6 +4,7 @@
 
 #include "gui/GuiScriptTestSupport.h"
 #include "gui/GuiTextureFiles.h"
+#include "gui/TextTestSupport.h"
 
 namespace {
 
@@ -24,8 +25,11 @@ function void Create(widget parent) {
   widget track = GuiCreate(menu, "type", "Sprite", "name", "track", "color", 0x7F808080, "xpos", 100.0,
                            "ypos", 300.0, "xsize", 200.0, "ysize", 20.0);
   GuiCreate(track, "type", "Slider", "name", "volume", "texture", "knob");
+  GuiCreate(menu, "type", "Text", "name", "nick", "font", "fonts/DejaVuSans.ttf", "size", 20, "input", true,
+            "text", "ann", "xpos", 100.0, "ypos", 500.0, "xsize", 300.0, "ysize", 40.0);
   GuiAddListener(menu, "menu");
 }
+function bool Type() { return GuiSetKeyboardFocus(GuiFindFirst(menu, "name", "nick")); }
 function auto N(widget w) { return GuiGetValue(w, "name"); }
 function bool OnButton(widget w) {
   Log("OnButton", N(w));
@@ -35,6 +39,7 @@ function bool OnButton(widget w) {
 function void OnEnter(widget w, float x, float y) { Log("OnEnter", N(w)); }
 function void OnSliderChanged(widget w, float v) { Log("OnSliderChanged", N(w), v); }
 function void OnAnimationEnd(widget w, animation a) { Log("OnAnimationEnd", N(w), GuiGetValue(w, "alpha")); }
+function void OnInputEnd(widget w) { Log("OnInputEnd", N(w), GuiGetValue(w, "text")); }
 function int OnKey(int k, int c) { Log("OnKey", k); return 1; }
 )";
 
@@ -45,6 +50,7 @@ protected:
         GLState::UseApi(&gl);
         GLState::Reset();
         testsupport::WriteGuiImage("knob", 20, 20);
+        testsupport::InstallTestFont();
         host->AddListener(AutoRef<testsupport::RecordingListener>(new testsupport::RecordingListener(&hostLog)).Get());
     }
     void TearDown() override {
@@ -78,8 +84,12 @@ TEST_F(GuiScriptMenuTest, InjectedInputReachesTheScriptsHandlers) {
     host->RouteInput(Press(110, 310));
     host->RouteInput(Move(200, 310));
     host->RouteInput(Release(200, 310));
+    EXPECT_TRUE(IsTrue(Call(Function("menu", "Type"))));
+    host->RouteInput(testsupport::Key(0, 'y'));
+    host->RouteInput(testsupport::Key(13, 0));
     EXPECT_EQ(log, (std::vector<std::string>{"OnEnter play", "OnButton play", "OnAnimationEnd play 0.000000",
-                                             "OnEnter volume", "OnSliderChanged volume 0.500000"}))
+                                             "OnEnter volume", "OnSliderChanged volume 0.500000",
+                                             "OnInputEnd nick uni(yann)"}))
         << AllMessages();
     // The script's int 1 handles nothing: the key goes on to the host.
     EXPECT_FALSE(Menu()->Notify(halvo::kEventKey, nullptr, halvo::GuiEventData::Input(testsupport::Key(65, 97))));
