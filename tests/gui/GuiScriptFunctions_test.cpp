@@ -153,24 +153,6 @@ function void Stop(widget w) {
         << AllMessages();
 }
 
-TEST_F(GuiScriptFunctionsTest, DragFocusTrackingAndTextureAnimationOnAPlainFrame) {
-    AutoRef<GuiWidget> item = testsupport::MakeFrame(host.Get(), "item", 0, 0, 10, 10);
-    Load("drag", R"(
-function void Drag(widget host, widget item) {
-  Log(GuiIsDragging(host), GuiIsDragging());
-  GuiDragWidget(host, item);
-  Log(GuiIsDragging(host), GuiGetValue(item, "show"));
-  GuiDragEnd(host);
-  Log(GuiIsDragging(host), GuiGetValue(item, "show"));
-  Log(GuiTrackMouseMovement(item, 1), GuiTrackMouseMovement(item), GuiSetKeyboardFocus(item),
-      GuiInitAnimation(item, 1.0, true, 3));
-}
-)");
-    Call(Function("drag", "Drag"), {Var(host.Get()), Var(item.Get())});
-    EXPECT_EQ(log, (std::vector<std::string>{"0 0", "1 0", "0 1", "1 0 0 0"})) << AllMessages();
-    EXPECT_TRUE(item->GetFlags() & GuiWidget::kFlagTrackMotion);
-}
-
 TEST_F(GuiScriptFunctionsTest, ScriptsLoadLayoutsAndReadTheirElements) {
     testsupport::GlobalDataRoot().WriteFile("menu_layout.xml",
                                             "<layout><item image=\"ok\" x1=\"40\" y1=\"60\" tip=\"go\"/></layout>");
