@@ -16,8 +16,8 @@ constexpr const char* kInventory =
     "string kept = \"\";\n"
     "function OnHotspot(string place) { rec::log += \"OnHotspot \" + place + \";\"; kept = place; }\n";
 
-// A 4:3 window shows 1440 of the 1920 design units, so the map can scroll
-// 480 units sideways.
+// A 4:3 window shows 1440 of the 1920 design units: the map sits at x 240
+// and scrolls 480 units sideways. garden and study overlap at 110..120.
 class MapScreenTest : public SceneFixture {
 protected:
     void SetUp() override {
@@ -25,14 +25,10 @@ protected:
         ASSERT_TRUE(Vrel::ScriptVM::Global().CompileBuffer(kInventory, "inventory"));
         game->fitWindowAspect = 1;
         game->SetWindowSize({1440, 1080});
-        // garden and study overlap in (110..120, 110..120).
-        WriteScene("map",
-                   Description("Map",
-                               Object("garden", "forceuse=\"1\"", 100, 100) +
+        const std::string places = Object("garden", "forceuse=\"1\"", 100, 100) +
                                    Object("study", "forceuse=\"1\"", 110, 110) +
-                                   Object("shelf", "forceuse=\"1\"", 500, 500),
-                               "", 3),
-                   {"garden", "study", "shelf"});
+                                   Object("shelf", "forceuse=\"1\"", 500, 500);
+        WriteScene("map", Description("Map", places, "", 3), {"garden", "study", "shelf"});
         scene = LoadScene("map");
         map = new MapScreen();
         ASSERT_TRUE(map->SetScene(scene.Get()));
@@ -45,37 +41,29 @@ protected:
         SceneFixture::TearDown();
     }
 
-    // Events in the parent's units; the map sits at x 240.
-    void Send(uint8_t kind, uint8_t button, Vec2 local, Vec2 motion = {}) {
+    // `at` in the map's view units, sent in its parent's.
+    void Send(uint8_t kind, uint8_t button, Vec2 at, Vec2 motion = {}) {
         InputEvent event;
         event.kind = kind;
         event.button = button;
-        event.x = local.x + 240 - map->GetScroll().x;
-        event.y = local.y - map->GetScroll().y;
+        event.x = at.x + 240 - map->GetScroll().x;
+        event.y = at.y - map->GetScroll().y;
         event.dx = motion.x;
         event.dy = motion.y;
         handled = map->DispatchInput(event);
     }
-    void Press(Vec2 at) {
-        pointer = at;
-        Send(InputEvent::kButtonDown, InputEvent::kLeft, at);
-    }
+    void Press(Vec2 at) { Send(InputEvent::kButtonDown, InputEvent::kLeft, pointer = at); }
     void Move(Vec2 by, uint8_t held = InputEvent::kLeft) {
-        pointer = pointer + by;
-        Send(InputEvent::kPointer, held, pointer, by);
+        Send(InputEvent::kPointer, held, pointer = pointer + by, by);
     }
     void Release() { Send(InputEvent::kButtonUp, InputEvent::kLeft, pointer); }
     void Click(Vec2 at) {
         Press(at);
         Release();
     }
-    // Game steps until the glide stops; the number of steps it took.
     int GlideToRest() {
         int steps = 0;
-        while ((map->GetMomentum().x != 0 || map->GetMomentum().y != 0) && steps < 1000) {
-            map->Update(0, 17);
-            ++steps;
-        }
+        for (; map->GetMomentum() != Vec2{} && steps < 1000; ++steps) map->Update(0, 17);
         return steps;
     }
 
@@ -85,46 +73,23 @@ protected:
     bool handled = false;
 };
 
-TEST_F(MapScreenTest, CoversTheLogicalScreenAndKeepsTheSceneKeyWhole) {
-    EXPECT_TRUE(ClassRecord::IsKindOfName(map->GetClassInfo(), "GameScreen"));
-    EXPECT_STREQ(map->GetClassInfo()->name, "MapScreen");
+TEST_F(MapScreenTest, ShortTravelIsAClickAndTenUnitsAreADrag) {
     EXPECT_EQ(map->GetSize(), (Point2i{1440, 1080}));
     EXPECT_EQ(map->GetPosition(), (Vec2{240, 0}));
-    EXPECT_EQ(scene->owner.Get(), map.Get());
-    EXPECT_EQ(map->GetSceneKeyPrefix(), "[PLAYER]/scenes/map/");
-    map->SetScroll({1000, 1000});
-    EXPECT_EQ(map->GetScroll(), (Vec2{480, 0}));
-    map->ZoomBy(2);
-    EXPECT_EQ(map->GetZoom(), 1);
-
-    // A name far longer than any fixed buffer would hold.
-    halvo::AutoRef<Scene> longName(new Scene());
-    longName->name = std::string(300, 'n') + "_end";
-    halvo::AutoRef<MapScreen> other(new MapScreen());
-    ASSERT_TRUE(other->SetScene(longName.Get()));
-    EXPECT_EQ(other->GetSceneKeyPrefix(), "[PLAYER]/scenes/" + longName->name + "/");
-    EXPECT_FALSE(other->SetScene(nullptr));
-    EXPECT_EQ(other->GetScene(), longName.Get());
-}
-
-TEST_F(MapScreenTest, ShortTravelIsAClickAndTenUnitsAreADrag) {
     map->SetScroll({240, 0});
     // 6 and 7 units summed per axis: 85 squared is short of 100.
     Press({103, 103});
-    EXPECT_FALSE(handled);
-    EXPECT_TRUE(map->IsDragging());
     Move({3, 0});
     Move({3, 0});
     Move({0, 7});
     EXPECT_FALSE(handled);
     Release();
     EXPECT_TRUE(handled);
-    EXPECT_FALSE(map->IsDragging());
     EXPECT_EQ(map->GetScroll(), (Vec2{240, 0}));
     EXPECT_EQ(Calls(), "OnHotspot garden;");
 
     // Back and forth counts too: 8 and 6 make exactly 10 units, a drag that
-    // scrolls from the motion that crossed the line on, and never a click.
+    // scrolls from the motion that reached the line on, and never a click.
     ClearCalls();
     Press({105, 105});
     Move({-4, 0});
@@ -133,12 +98,7 @@ TEST_F(MapScreenTest, ShortTravelIsAClickAndTenUnitsAreADrag) {
     Move({-8, 0});
     EXPECT_EQ(map->GetScroll(), (Vec2{244, 0}));
     Release();
-    EXPECT_TRUE(handled);
     EXPECT_EQ(Calls(), "");
-
-    // A release whose press went elsewhere still clicks after a fresh press.
-    Click({505, 505});
-    EXPECT_EQ(Calls(), "OnHotspot shelf;");
 }
 
 TEST_F(MapScreenTest, TheMapGlidesAfterADragAndSlowsDown) {
@@ -147,93 +107,71 @@ TEST_F(MapScreenTest, TheMapGlidesAfterADragAndSlowsDown) {
     Move({-5, 0});
     EXPECT_EQ(map->GetMomentum(), (Vec2{0, 0}));  // below the threshold
     Move({-5, 0});
-    EXPECT_NEAR(map->GetMomentum().x, 5.0f / 3, 1e-5);
     Move({-30, 0});
     Move({-30, 0});
-    const float held = map->GetMomentum().x;
-    EXPECT_NEAR(held, (2 * (2 * 5.0f / 3 + 30) / 3 + 30) / 3, 1e-4);
+    EXPECT_NEAR(map->GetMomentum().x, 17.407f, 1e-3);  // 5/3, then two thirds kept per motion
     EXPECT_EQ(map->GetScroll().x, 165);
 
     // Still held: the map stays, the momentum decays all the same.
     map->Update(0, 17);
     EXPECT_EQ(map->GetScroll().x, 165);
-    EXPECT_NEAR(map->GetMomentum().x, held * 0.9f, 1e-4);
+    EXPECT_NEAR(map->GetMomentum().x, 15.667f, 1e-3);
     Release();
     EXPECT_EQ(Calls(), "");
-
     // Released: 0.9 per step, 38 steps until the step is under 0.1 squared.
-    EXPECT_NEAR(map->GetMomentum().x, 15.667f, 1e-3);
     EXPECT_EQ(GlideToRest(), 38);
     EXPECT_NEAR(map->GetScroll().x, 318.81f, 0.05);
-    EXPECT_EQ(map->GetMomentum(), (Vec2{0, 0}));
-
-    // The glide stops at the edge of the design area.
-    Press({600, 300});
-    for (int i = 0; i < 5; ++i) Move({-60, 0});
-    Release();
-    GlideToRest();
-    EXPECT_EQ(map->GetScroll().x, 480);
 }
 
 TEST_F(MapScreenTest, TheFirstPlaceInListOrderTakesTheClickUnlikeAFindWhichTakesTheLast) {
     ASSERT_EQ(Labels(scene->remaining), "garden study shelf");
     Click({115, 115});
-    EXPECT_EQ(Calls(), "OnHotspot garden;");
-    // The list's order decides, not the drawing order a find uses.
-    ClearCalls();
+    // The list's order decides, not the drawing order a find goes by.
     std::reverse(scene->remaining.begin(), scene->remaining.end());
     Click({115, 115});
-    EXPECT_EQ(Calls(), "OnHotspot study;");
-
     // A place taken off the list is no longer clickable.
-    ClearCalls();
     scene->remaining.erase(scene->remaining.begin() + 1);  // study
     Click({115, 115});
-    Click({105, 105});
     Click({300, 300});  // nothing there
-    EXPECT_EQ(Calls(), "OnHotspot garden;OnHotspot garden;");
+    EXPECT_EQ(Calls(), "OnHotspot garden;OnHotspot study;OnHotspot garden;");
 
     // The script keeps its own copy of the label after map and scene are gone.
     map.Reset();
     scene.Reset();
-    Vrel::Var* kept = Vrel::ScriptVM::Global().FindModule("inventory")->GetMember("kept");
-    ASSERT_NE(kept, nullptr);
-    EXPECT_STREQ(kept->GetCString(), "garden");
+    EXPECT_STREQ(Vrel::ScriptVM::Global().FindModule("inventory")->GetMember("kept")->GetCString(), "garden");
 }
 
-TEST_F(MapScreenTest, TheLightConeFollowsThePointerWithOrWithoutAButton) {
+TEST_F(MapScreenTest, TheLightConeFollowsThePointerAndTheSceneKeyStaysWhole) {
     WriteScene("dark", Description("Map", Object("garden", "forceuse=\"1\""), "<lightcone file=\"cone\"/>", 1),
                {"garden"});
     halvo::AutoRef<Scene> dark = LoadScene("dark");
     ASSERT_TRUE(dark->viewMask);
     dark->viewMask->position = {5000, -20};
+    dark->name = std::string(300, 'n') + "_end";  // longer than any fixed buffer
     map = new MapScreen();
     map->SetScene(dark.Get());
-    ClearCalls();
-    EXPECT_EQ(dark->viewMask->minPos, (Vec2{0, 0}));
+    EXPECT_EQ(map->GetSceneKeyPrefix(), "[PLAYER]/scenes/" + dark->name + "/");
     EXPECT_EQ(dark->viewMask->maxPos, (Vec2{1920, 1080}));
     EXPECT_EQ(dark->viewMask->position, (Vec2{1920, 0}));
 
     pointer = {700, 400};
     Move({5, 5}, InputEvent::kNoButton);
-    EXPECT_FALSE(handled);
     EXPECT_FALSE(map->IsDragging());
     EXPECT_EQ(dark->viewMask->position, (Vec2{705, 405}));
-    EXPECT_EQ(dark->mousePos, (Vec2{705, 405}));
     pointer = {-30, 2000};
     Move({0, 0});
     EXPECT_EQ(dark->viewMask->position, (Vec2{0, 1080}));
     EXPECT_EQ(dark->mousePos, (Vec2{-30, 2000}));
 
     // Without a scene: nothing to draw, move or click, and no harm.
-    halvo::AutoRef<MapScreen> empty(new MapScreen());
-    std::swap(map, empty);
+    map = new MapScreen();
     Move({30, 0});
     Click({10, 10});
     EXPECT_TRUE(handled);
     map->Update(0, 17);
     map->Render(Matrix4::Identity());
-    EXPECT_EQ(Calls(), "");
+    EXPECT_FALSE(map->SetScene(nullptr));
+    EXPECT_EQ(ScriptMessages().size(), 0u);
 }
 
 }  // namespace
