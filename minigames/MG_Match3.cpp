@@ -55,6 +55,7 @@ bool MG_Match3::LoadConfig(const Vec2& centre) {
 }
 
 const char* MG_Match3::ReadConfig(std::string& file) {
+    file = kConfigKey;
     const char* name = DataTree::GetString(kConfigKey);
     if (!name || !*name) return "no configuration named";
     file = std::string(kFolder) + name + ".xml";

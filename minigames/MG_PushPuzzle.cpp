@@ -64,7 +64,10 @@ bool MG_PushPuzzle::LoadConfig(const Vec2& centre) {
 
 const char* MG_PushPuzzle::GatherConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture) {
     file = FileOf(DataTree::GetString(kBackgroundKey), ".cbi");
-    if (file.empty()) return "no background named";
+    if (file.empty()) {
+        file = kBackgroundKey;
+        return "no background named";
+    }
     background_ = new GLImage();
     if (!background_->Load("%s", file.c_str())) return "the background is missing or unreadable";
     background_->anchor = {0.0f, 0.0f};
@@ -72,7 +75,10 @@ const char* MG_PushPuzzle::GatherConfig(std::string& file, std::unique_ptr<uint8
     config_.backgroundHeight = background_->size.y;
 
     file = FileOf(DataTree::GetString(kPictureKey), ".tga");
-    if (file.empty()) return "no picture named";
+    if (file.empty()) {
+        file = kPictureKey;
+        return "no picture named";
+    }
     if (!DataTree::Exists(kGridSizeKey)) return "no grid size";
     config_.gridSize = DataTree::GetInt(kGridSizeKey);
     Point2i size;
