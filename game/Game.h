@@ -14,6 +14,7 @@
 #include "platform/Math.h"
 #include "platform/RefObj.h"
 
+class MenuScreen;
 namespace Vrel {
 class Thread;
 }
@@ -74,6 +75,11 @@ public:
     static bool RunInclude(const char* name);
     // The HUD's GUI frame; null without a HUD or a frame.
     halvo::GuiWidget* GetHudGui() const;
+    // The HUD leaves the tree and a new menu screen, built by the module
+    // "splash" or "mainmenu", joins the root and becomes the current scene.
+    // The screen before it stays: callers take it out first.
+    bool OpenSplash();
+    bool OpenMainMenu();
 
     // Window pixels to design units, for position and motion alike.
     InputEvent WindowToDesign(const InputEvent& event) const;
@@ -118,6 +124,7 @@ public:
     TrackHooks trackHooks = TrackHooks::ForSound();
 
 private:
+    bool OpenMenu(bool (MenuScreen::*build)());
     void ClearLetterbox() { letterboxBuilt = false; }
     void PollTracks(double stepMs);
 

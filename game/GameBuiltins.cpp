@@ -1,0 +1,14 @@
+#include "game/GameBuiltins.h"
+
+#include "game/GameFunctions.h"
+#include "game/TransitFunctions.h"
+#include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/ScriptVM.h"
+
+void RegisterGameBuiltins(Vrel::ScriptVM& vm) {
+    using Vrel::detail::AdapterFor;
+    vm.AddCFunction("Sleep", AdapterFor<&GameFunctions::Sleep>());
+    vm.AddCFunction("Include", AdapterFor<&GameFunctions::Include>());
+    vm.AddCFunction("ShowMainMenu", AdapterFor<&TransitFunctions::ShowMainMenu>());
+    vm.AddCFunction("GameOver", AdapterFor<&TransitFunctions::ShowMainMenu>());
+}
