@@ -64,6 +64,16 @@ public:
     void Truncate(uint32_t count) {
         while (count_ > count) Pop();
     }
+    // The slot a native call's result takes: the argument list's, at index.
+    // What a nested run on this frame left above it goes unless the thread
+    // has moved on to a frame of its own; a slot a native let go is made
+    // again. Null when the stack is full.
+    Var* CallResultSlot(uint32_t index, bool dropAbove) {
+        if (dropAbove) Truncate(index + 1);
+        while (count_ <= index)
+            if (!Push()) return nullptr;
+        return &values_[index];
+    }
     // End of statement: the stack empties and the containers that
     // references pointed into are let go.
     void EndStatement() {

@@ -650,17 +650,15 @@ FastRunner::CallOutcome FastRunner::Call(CallFrame& frame, const FastOp& op) {
 FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& op,
                                                detail::function_adapter& adapter) {
     Var arguments;
-    // The interpreter takes the list off the stack before the native runs:
-    // a list not made yet goes straight to the call.
+    // The native finds the list's slot on the stack, as the interpreter
+    // leaves it, with the list moved out to the call: a list not made yet
+    // goes straight to the call and an empty slot stands in for it.
     const bool listWaits = pendingList_ != kNoList;
     if (listWaits && !MakeArguments(frame, arguments)) return CallOutcome::kFailed;
     if (!Flush(frame)) return CallOutcome::kFailed;
-    if (!listWaits) {
-        // The list moves off the stack as the interpreter's copy and pop
-        // would leave it: same object, same record, no flags.
-        arguments.Exchange(frame.Top());
-        frame.Pop();
-    }
+    if (listWaits && !PushSlot(frame)) return CallOutcome::kFailed;
+    const uint32_t listSlot = frame.GetCount() - 1;
+    if (!listWaits) arguments.Exchange(frame.Top());
     t_Interface call;
     call.thread = &thread_;
     call.count = arguments.GetCount();
@@ -669,13 +667,16 @@ FastRunner::CallOutcome FastRunner::CallNative(CallFrame& frame, const FastOp& o
     adapter.Call(&result, call);
     // Taken back, the result goes straight to its register, as it would
     // from the stack slot it skips.
-    const bool goOn = MayGoOnAfterCall(frame, op, result);
+    const bool goOn = MayGoOnAfterCall(frame, op, result, listSlot);
     if (goOn) {
         registers_[op.dst].CopyWithoutConst(result);
-        frame.Truncate(frame.GetCount() - op.b);
+        frame.Truncate(listSlot - op.b);
     } else {
-        Var* slot = PushSlot(frame);
-        if (!slot) return CallOutcome::kFailed;
+        Var* slot = frame.CallResultSlot(listSlot, thread_.GetCurrentFrame() == &frame);
+        if (!slot) {
+            thread_.Error(&frame, "Fatal: value stack overflow (%u values)", kMaxStackValues);
+            return CallOutcome::kFailed;
+        }
         slot->CopyWithoutConst(result);
     }
     thread_.KeepArgumentArray(arguments);
@@ -938,14 +939,15 @@ bool FastRunner::TakeBackResult(CallFrame& frame, const FastOp& op) {
 // The run goes on in the block only when the call left the thread running
 // here, as quick as before, with a number result and the values below the
 // list still on the stack.
-bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result) {
+bool FastRunner::MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result, uint32_t listSlot) {
     if (thread_.GetState() == kThreadReturned) thread_.SetState(kThreadRunning);
     CallFrame* current = thread_.GetCurrentFrame();
     if (!current || !current->GetFunction()) {
         thread_.SetState(kThreadReturned);
         return false;
     }
-    return StillHere(frame) && IsPlainNumberTag(result.GetTag()) && frame.GetCount() >= op.b;
+    return StillHere(frame) && IsPlainNumberTag(result.GetTag()) && frame.GetCount() > listSlot &&
+           listSlot >= op.b;
 }
 
 // After a call: the thread runs on in this frame on the quick loop, with

@@ -157,7 +157,7 @@ private:
         return callerWindow_ && callerWindow_->owed.caller && callerWindow_->owed.callee == &frame;
     }
     FastCallHost::ReturnOutcome Return(CallFrame& frame, const Var& value);
-    bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result);
+    bool MayGoOnAfterCall(CallFrame& frame, const FastOp& op, const Var& result, uint32_t listSlot);
     bool StillHere(CallFrame& frame) const;
     bool Pin(CallFrame& frame, VarExtension* container) {
         // A second pin of the container just pinned keeps nothing more alive.

@@ -998,9 +998,11 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
     if (!adapter) return Fail("C-Function not found");
     if (DebugHandler* handler = vm_.GetDebugHandler()) handler->BeforeNativeCall(&thread_, adapter);
     CallFrame* caller = frame_;
-    // The arguments leave the stack before the call: a nested run on this
-    // thread may use the stack above them.
     caller->Pop();
+    // The list's slot stays while the native runs, so the native sees the
+    // stack the bytecode has; the list itself moves out, since a nested run
+    // on this thread may move the stack.
+    const uint32_t listSlot = caller->GetCount() - 1;
     Var arguments;
     // Declared after the arguments, so it runs first when the call ends.
     struct KeepArray {
@@ -1008,15 +1010,14 @@ bool Interpreter::CallNative(detail::function_adapter* adapter) {
         Var& arguments;
         ~KeepArray() { thread.KeepArgumentArray(arguments); }
     } keepArray{thread_, arguments};
-    arguments.Assign(caller->Top());
-    caller->Pop();
+    arguments.Exchange(caller->Top());
     t_Interface call;
     call.thread = &thread_;
     call.count = arguments.GetCount();
     call.args = &arguments;
     Var result;
     adapter->Call(&result, call);
-    Var* slot = caller->Push();
+    Var* slot = caller->CallResultSlot(listSlot, thread_.GetCurrentFrame() == caller);
     if (!slot) return Fail("Fatal: value stack overflow (%u values)", kMaxStackValues);
     slot->CopyWithoutConst(result);
     if (DebugHandler* handler = vm_.GetDebugHandler()) handler->AfterNativeCall(&thread_);

@@ -390,12 +390,12 @@ void Var::InitTypeBounded(const char* typeText, int depth, int& budget) {
         array->Resize(count);
         if (count > 0 && elementText) {
             Var* first = array->GetAt(0);
-            first->InitTypeBounded(elementText, depth + 1, budget);
+            InitDeclaredElement(*first, elementText, depth + 1, budget);
             // Object elements each get their own object: copies would share one.
             bool separate = first->GetTag() == kTagObject;
             for (int i = 1; i < count; ++i) {
                 if (separate)
-                    array->GetAt(i)->InitTypeBounded(elementText, depth + 1, budget);
+                    InitDeclaredElement(*array->GetAt(i), elementText, depth + 1, budget);
                 else
                     array->GetAt(i)->Assign(*first);
             }
@@ -404,6 +404,14 @@ void Var::InitTypeBounded(const char* typeText, int depth, int& budget) {
         return;
     }
     InitTypeFromRecord(TypeRegistry::Global().FindDeclared(typeText));
+}
+
+// A resized array's new elements take any value; an element of a declared
+// type takes only what converts to it, so it starts without that freedom
+// (an "auto" element type gives it back).
+void Var::InitDeclaredElement(Var& element, const char* typeText, int depth, int& budget) {
+    element.SetAutoFlag(false);
+    element.InitTypeBounded(typeText, depth, budget);
 }
 
 void Var::InitTypeFromRecordSlow(const TypeRecord* record) {

@@ -287,6 +287,7 @@ private:
     bool AssignTypedSlow(const Var& source);
     const Var& FollowedChain() const;
     void InitTypeBounded(const char* typeText, int depth, int& budget);
+    static void InitDeclaredElement(Var& element, const char* typeText, int depth, int& budget);
     bool AssignToObject(const Var& source);
 
     union Payload {

@@ -132,6 +132,27 @@ TEST_F(ConversionTest, DeclarationsMakeEmptyTypedValues) {
     EXPECT_EQ(unknown.GetTag(), kTagNil);
 }
 
+// Elements of a declared type convert what is stored into them, however
+// deep the array and wherever it lives; only an "auto" element takes any.
+TEST_F(ConversionTest, DeclaredArrayElementsKeepTheirType) {
+    Var grid;
+    grid.InitType("#2:#3:int");
+    EXPECT_TRUE(grid.GetElement(1)->GetElement(2)->AssignTyped(Str("9z")));
+    EXPECT_TRUE(grid.GetElement(0)->GetElement(0)->AssignTyped(Float(1.5f)));
+    EXPECT_EQ(grid.ToString(), "((1,0,0),(0,0,9))");
+
+    t_Named holder;
+    Var* member = holder.AddMember("list", "#2:bool");
+    ASSERT_NE(member, nullptr);
+    EXPECT_TRUE(member->GetElement(1)->AssignTyped(Int(4)));
+    EXPECT_EQ(member->GetElement(1)->GetTag(), kTagBool);
+
+    Var anything;
+    anything.InitType("#2:auto");
+    EXPECT_TRUE(anything.GetElement(1)->AssignTyped(Str("w")));
+    EXPECT_STREQ(anything.GetElement(1)->GetTypeName(), "string");
+}
+
 TEST_F(ConversionTest, DamagedDeclarationsStayBounded) {
     Var noColon;
     noColon.InitType("#3");
