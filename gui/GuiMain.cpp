@@ -1,8 +1,16 @@
 #include "gui/GuiMain.h"
 
+#include "gui/GuiAlpha.h"
 #include "gui/GuiAnimator.h"
+#include "gui/GuiButton.h"
 #include "gui/GuiColor.h"
+#include "gui/GuiMover.h"
+#include "gui/GuiRemover.h"
+#include "gui/GuiSlider.h"
+#include "gui/GuiSprite.h"
+#include "gui/GuiTimer.h"
 #include "gui/GuiWidget.h"
+#include "gui/GuiZoomer.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
 
@@ -29,10 +37,18 @@ struct BuiltInAnimator {
 // The one table of built-in widget types.
 const std::initializer_list<BuiltInWidget> kBuiltInWidgets = {
     {"Frame", &NewWidget<GuiWidget>},
+    {"Sprite", &NewWidget<GuiSprite>},
+    {"Button", &NewWidget<GuiButton>},
+    {"Slider", &NewWidget<GuiSlider>},
 };
 
 // The one table of built-in animator types.
 const std::initializer_list<BuiltInAnimator> kBuiltInAnimators = {
+    {"Timer", &NewAnimator<GuiTimer>},
+    {"Zoomer", &NewAnimator<GuiZoomer>},
+    {"Alpha", &NewAnimator<GuiAlpha>},
+    {"Mover", &NewAnimator<GuiMover>},
+    {"Remover", &NewAnimator<GuiRemover>},
 };
 
 // Longest error text kept; longer messages are cut.

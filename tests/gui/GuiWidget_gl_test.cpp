@@ -1,9 +1,5 @@
-#include "gui/GuiTestSupport.h"
-#include "platform/GLState.h"
-#include "support/GlDriverResident.h"
-#include "support/GlTestContext.h"
+#include "gui/GuiPixelFixture.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,20 +7,10 @@ namespace {
 using halvo::AutoRef;
 using halvo::GuiWidget;
 
-constexpr int W = GlTestContext::kWidth;
-constexpr int H = GlTestContext::kHeight;
-
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Rgb& c) {
-    return out << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kRed{255, 0, 0};
-constexpr Rgb kGreen{0, 255, 0};
+using testsupport::kBlack;
+using testsupport::kGreen;
+using testsupport::kRed;
+using testsupport::Rgb;
 
 // Fills its rectangle with its "color" word.
 class QuadWidget : public GuiWidget {
@@ -35,32 +21,8 @@ public:
     }
 };
 
-class GuiPixels : public ::testing::Test {
+class GuiPixels : public testsupport::GuiPixelFixture {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
-        testsupport::KeepGlDriverResident();
-        GLState::Reset();
-        GLState::ResetClipPlanes();
-        glViewport(0, 0, W, H);
-        glClear(GL_COLOR_BUFFER_BIT);
-        // Design units are window pixels, origin top-left, y downward.
-        Matrix4 projection;
-        projection.m[0] = 2.0f / W;
-        projection.m[5] = -2.0f / H;
-        projection.m[10] = -1;
-        projection.m[12] = -1;
-        projection.m[13] = 1;
-        GLState::SetProjection(projection);
-        GLState::SetAlpha(0);
-    }
-    static Rgb At(int x, int y) {
-        glFinish();
-        uint8_t p[4] = {};
-        glReadPixels(x, H - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-        return {p[0], p[1], p[2]};
-    }
     // clip: 1 true, 0 false, -1 no "clip" property at all.
     static AutoRef<GuiWidget> Frame(GuiWidget* parent, float x, float y, float w, float h, int clip) {
         auto params = testsupport::Params({{"xpos", Vrel::Var(x)}, {"ypos", Vrel::Var(y)}, {"xsize", Vrel::Var(w)},
@@ -76,7 +38,6 @@ protected:
         quad->SetParent(parent, false);
         return quad;
     }
-    GlTestContext context;
 };
 
 TEST_F(GuiPixels, DrawQuadFillsItsCornersInItsColour) {

@@ -1,0 +1,30 @@
+#pragma once
+// Fades a widget's "alpha" to the parameter "alpha" over "time" ms (type
+// name "Alpha"). Refused when the widget already has that alpha.
+
+#include "gui/GuiAnimator.h"
+
+namespace halvo {
+
+class GuiAlpha : public GuiAnimator {
+public:
+    static const ClassRecord kClassRecord;
+
+    static constexpr const char* kParamAlpha = "alpha";
+
+    GuiAlpha() = default;
+    ~GuiAlpha() override = default;
+
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    bool Init(GuiWidget* target, const Vrel::t_Named& parameters) override;
+    bool Update(double timeMs, double dtMs) override;
+    void Finish(bool immediate) override;
+
+private:
+    float alpha_ = 1;
+    float targetAlpha_ = 0;
+    float speed_ = 0;  // per ms
+    bool done_ = false;
+};
+
+}  // namespace halvo

@@ -1,0 +1,138 @@
+#include "gui/GuiButton.h"
+#include "gui/GuiSound.h"
+#include "gui/GuiSprite.h"
+#include "gui/GuiTextureFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using halvo::AutoRef;
+using halvo::GuiButton;
+using halvo::GuiWidget;
+using testsupport::Params;
+using testsupport::RecordingListener;
+using testsupport::WriteGuiImage;
+
+// Logs the click sounds it is asked for.
+class SoundLog : public halvo::GuiSound {
+public:
+    explicit SoundLog(std::vector<std::string>* log) : log_(log) {}
+    void PlayButtonSound(GuiWidget* w) override { log_->push_back("sound " + testsupport::NameOf(w)); }
+    void PlayRadioSound(GuiWidget* w) override { log_->push_back("radio sound " + testsupport::NameOf(w)); }
+
+private:
+    std::vector<std::string>* log_;
+};
+
+class GuiButtonTest : public testsupport::GuiFakeGlFixture {
+protected:
+    void SetUp() override {
+        GuiFakeGlFixture::SetUp();
+        gui.InstallSoundModule(new SoundLog(&log));
+        frame = testsupport::MakeFrame(root, "frame", 0, 0, -1, -1, false);
+        frame->AddListener(new RecordingListener(&log, "frame"));
+    }
+    GuiButton* Make(std::initializer_list<std::pair<const char*, Vrel::Var>> params) {
+        AutoRef<GuiWidget> made = halvo::GuiCreateWidget("Button", *Params(params), frame.Get());
+        return static_cast<GuiButton*>(made.Get());
+    }
+    std::vector<std::string> log;
+    AutoRef<GuiWidget> frame;
+};
+
+TEST_F(GuiButtonTest, WidgetBasicsOfSpritesAndButtons) {
+    testsupport::CheckWidgetBasics("Button", GuiButton::kClassRecord, {{"pick", Vrel::Var(true)}},
+                                   *Params({{"color", Vrel::Var(-1)}, {"xsize", Vrel::Var(5)}, {"ysize", Vrel::Var(5)}}));
+    testsupport::CheckWidgetBasics("Sprite", halvo::GuiSprite::kClassRecord, {{"pick", Vrel::Var(false)}},
+                                   *Params({{"color", Vrel::Var(-1)}, {"xsize", Vrel::Var(5)}, {"ysize", Vrel::Var(5)},
+                                            {"hover", Vrel::Var("x")}}));
+    EXPECT_FALSE(halvo::GuiCreateWidget("Sprite", *Params({{"color", Vrel::Var(-1)}}), nullptr));
+    EXPECT_EQ(gui.GetLastError(), "GuiSprite::Init - invalid 'xsize' or 'ysize' found");
+    EXPECT_FALSE(halvo::GuiCreateWidget("Button", *Params({{"xsize", Vrel::Var(5)}}), nullptr));
+}
+
+TEST_F(GuiButtonTest, StateWordsGoBeforeTheSuffixAndOffOrOnComesOffTheStem) {
+    for (const char* name : {"opt_Off_S00", "opt_OffPressed_S00", "opt_OnHover_S00", "button", "play"})
+        WriteGuiImage(name, 40, 20);
+    GuiButton* toggle = Make({{"texture", Vrel::Var("opt_Off_S04")}, {"radio", Vrel::Var(0)}});
+    ASSERT_TRUE(toggle);
+    const bool loaded[8] = {true, true, false, false, false, false, true, false};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(!toggle->GetTextureSet(i).IsEmpty(), loaded[i]) << i;
+    EXPECT_EQ(toggle->GetXSize(), 40);  // the normal set's frame
+    GuiButton* plain = Make({{"texture", Vrel::Var("buttonOn")}});
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->GetTextureSet(0).IsEmpty());
+    EXPECT_FALSE(Make({{"texture", Vrel::Var("absent")}}));
+    EXPECT_EQ(gui.GetLastError(), "GuiButton::Init - Unable to load texture absent");
+}
+
+TEST_F(GuiButtonTest, ClickOnReleaseEvenOffTheButtonAndTheStateTable) {
+    WriteGuiImage("play", 40, 20);
+    GuiButton* button = Make({{"name", Vrel::Var("b")}, {"texture", Vrel::Var("play")}});
+    ASSERT_TRUE(button);
+    frame->RouteInput(testsupport::Move(5, 5));
+    EXPECT_EQ(button->GetState(), GuiButton::kStateHover);
+    frame->RouteInput(testsupport::Press(5, 5));
+    EXPECT_EQ(button->GetState(), GuiButton::kStatePressed);
+    frame->RouteInput(testsupport::Move(100, 100));
+    EXPECT_EQ(button->GetState(), GuiButton::kStatePressed);
+    frame->RouteInput(testsupport::Release(100, 100));
+    EXPECT_EQ(button->GetState(), GuiButton::kStateNormal);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame:6 b 5,5", "frame:7 b 100,100", "frame:0 b", "sound b"}));
+
+    // A right click goes to the widget base and leaves the state alone.
+    log.clear();
+    frame->RouteInput(testsupport::Move(5, 5));
+    frame->RouteInput(testsupport::MakeInput(InputEvent::kButtonDown, 5, 5, InputEvent::kRight));
+    frame->RouteInput(testsupport::MakeInput(InputEvent::kButtonUp, 5, 5, InputEvent::kRight));
+    EXPECT_EQ(button->GetState(), GuiButton::kStateHover);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame:6 b 5,5", "frame:3 b 2", "frame:4 b 2"}));
+
+    // A press ended by a fade returns to rest without a click.
+    log.clear();
+    frame->RouteInput(testsupport::Press(5, 5));
+    gui.ClearHover();
+    EXPECT_EQ(button->GetState(), GuiButton::kStateNormal);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame:7 b 0,0"}));
+}
+
+TEST_F(GuiButtonTest, RadioFlipsAndDeactivatedOnlyPassesInputOn) {
+    for (const char* name : {"optOff", "optOn", "optOnHover"}) WriteGuiImage(name, 40, 20);
+    GuiButton* toggle = Make({{"name", Vrel::Var("t")}, {"texture", Vrel::Var("optOff")}, {"radio", Vrel::Var(0)}});
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(toggle->GetDisplayState(), 0);
+    testsupport::Click(frame.Get(), 5, 5);
+    EXPECT_EQ(toggle->ReadInt("radio"), 1);
+    EXPECT_EQ(toggle->GetDisplayState(), 6);
+    frame->RouteInput(testsupport::Move(100, 100));
+    EXPECT_EQ(toggle->GetDisplayState(), 4);
+    testsupport::Click(frame.Get(), 5, 5);
+    EXPECT_EQ(toggle->ReadInt("radio"), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame:6 t 5,5", "frame:1 t", "radio sound t", "frame:7 t 100,100",
+                                             "frame:6 t 5,5", "frame:1 t", "radio sound t"}));
+
+    log.clear();
+    toggle->WriteBool("deactivated", true);
+    EXPECT_EQ(toggle->GetDisplayState(), 0);  // no deactivated set: the normal one
+    frame->RouteInput(testsupport::Press(5, 5));
+    frame->RouteInput(testsupport::Release(5, 5));
+    EXPECT_EQ(toggle->ReadInt("radio"), 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"frame:3 t 1", "frame:4 t 1"}));
+}
+
+TEST_F(GuiButtonTest, OnButtonThatDestroysItsButtonOutlivesTheClick) {
+    GuiButton* button = Make({{"name", Vrel::Var("b")}, {"color", Vrel::Var(-1)}, {"xsize", Vrel::Var(20)},
+                              {"ysize", Vrel::Var(20)}});
+    AutoRef<RecordingListener> killer(new RecordingListener(&log));
+    killer->answer = true;
+    killer->action = [](int32_t id, GuiWidget* sender) {
+        if (id == halvo::kEventButton) sender->RemoveAndDetach();
+    };
+    button->AddListener(killer.Get());
+    testsupport::Click(frame.Get(), 5, 5);
+    EXPECT_EQ(frame->GetFirstChild(), nullptr);
+    EXPECT_EQ(log.back(), "sound b");
+}
+
+}  // namespace
