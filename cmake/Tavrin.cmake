@@ -12,7 +12,7 @@ if(TAVRIN_SANITIZE)
 endif()
 if(TAVRIN_FUZZ)
   target_compile_options(tavrin_options INTERFACE
-    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(tavrin_options INTERFACE -fsanitize=address,undefined)
 endif()
 

@@ -1,5 +1,6 @@
 #include "gui/GuiMain.h"
 
+#include "gui/Font.h"
 #include "gui/GuiAlpha.h"
 #include "gui/GuiAnimator.h"
 #include "gui/GuiButton.h"
@@ -8,6 +9,7 @@
 #include "gui/GuiRemover.h"
 #include "gui/GuiSlider.h"
 #include "gui/GuiSprite.h"
+#include "gui/GuiText.h"
 #include "gui/GuiTimer.h"
 #include "gui/GuiWidget.h"
 #include "gui/GuiZoomer.h"
@@ -15,6 +17,9 @@
 #include "platform/Log.h"
 
 #include <GL/gl.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_STROKER_H
 
 #include <cstdarg>
 #include <cstdio>
@@ -38,6 +43,7 @@ struct BuiltInAnimator {
 const std::initializer_list<BuiltInWidget> kBuiltInWidgets = {
     {"Frame", &NewWidget<GuiWidget>},
     {"Sprite", &NewWidget<GuiSprite>},
+    {"Text", &NewWidget<GuiText>},
     {"Button", &NewWidget<GuiButton>},
     {"Slider", &NewWidget<GuiSlider>},
 };
@@ -57,12 +63,19 @@ constexpr size_t kMaxErrorLength = 1024;
 // Corners of a quad as two triangles.
 const uint8_t kQuadIndices[6] = {0, 1, 2, 0, 3, 2};
 
+// The global manager while it lives; set once destroyed, never cleared.
+GuiMain* globalManager = nullptr;
+bool globalManagerGone = false;
+
 }  // namespace
 
 GuiMain& GuiMain::Global() {
     static GuiMain gui;
+    globalManager = &gui;
     return gui;
 }
+
+GuiMain* GuiMain::Live() { return globalManagerGone ? nullptr : &Global(); }
 
 GuiMain::GuiMain() {
     // The render-state mirror must outlive the textures released at exit.
@@ -71,10 +84,17 @@ GuiMain::GuiMain() {
     for (const BuiltInAnimator& entry : kBuiltInAnimators) RegisterAnimator(entry.name, entry.factory);
     hasError_ = false;
     failedTexture_ = new GuiTexture;
+    if (FT_Init_FreeType(&fontLibrary_)) {
+        LogMessage("GuiMain - the font library cannot start: no text will show");
+        fontLibrary_ = nullptr;
+    } else if (FT_Stroker_New(fontLibrary_, &stroker_)) {
+        stroker_ = nullptr;
+    }
     root_ = new GuiWidget;
 }
 
 GuiMain::~GuiMain() {
+    // The tree first: the fonts it holds close their faces on a live library.
     root_.Reset();
     textures_.clear();
     soundModules_.clear();
@@ -82,6 +102,17 @@ GuiMain::~GuiMain() {
     hovered_.Reset();
     captured_.Reset();
     failedTexture_.Reset();
+    fontRecords_.clear();
+    if (stroker_) FT_Stroker_Done(stroker_);
+    stroker_ = nullptr;
+    // Frees the faces of fonts that scripts still hold; those fonts see the
+    // library gone and leave their faces alone.
+    if (fontLibrary_) FT_Done_FreeType(fontLibrary_);
+    fontLibrary_ = nullptr;
+    if (globalManager == this) {
+        globalManager = nullptr;
+        globalManagerGone = true;
+    }
 }
 
 // ---- factories ----------------------------------------------------------
@@ -132,6 +163,24 @@ AutoRef<GuiTexture> GuiMain::LoadTexture(const char* name, bool /*flag*/) {
     texture->matrixDirty = true;
     entry->second = texture.Get();
     return texture;
+}
+
+// ---- fonts --------------------------------------------------------------
+
+AutoRef<Font> GuiMain::GetFont(const char* name, int32_t pixelSize, int32_t style) {
+    if (!name) return {};
+    FontRecord* record = nullptr;
+    for (FontRecord& entry : fontRecords_) {
+        if (entry.pixelSize != pixelSize || entry.style != style || entry.name != name) continue;
+        if (Font* alive = entry.font.Get()) return AutoRef<Font>(alive);
+        record = &entry;
+        break;
+    }
+    AutoRef<Font> font(new Font);
+    if (!font->Load(name, pixelSize, style)) return {};
+    if (record) record->font = font.Get();
+    else fontRecords_.push_back({name, pixelSize, style, font.Get()});
+    return font;
 }
 
 // ---- errors -------------------------------------------------------------

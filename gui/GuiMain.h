@@ -4,9 +4,10 @@
 // caches GUI textures by requested name, owns the root widget under which
 // every screen hangs its GUI frame, keeps the hovered, pressed (captured)
 // and keyboard-focus widgets, plays click sounds through installed modules,
-// records the last widget error and draws solid quads. It holds widgets and
-// textures only weakly, apart from the root and the failed-texture
-// placeholder.
+// records the last widget error and draws solid quads. It holds widgets,
+// textures and fonts only weakly, apart from the root and the failed-texture
+// placeholder. It owns the font library and the outline stroker, released
+// after the root widget so that every font the tree held dies first.
 
 #include "gui/GuiClipStack.h"
 #include "gui/GuiSound.h"
@@ -22,10 +23,14 @@
 #include <string_view>
 #include <vector>
 
+struct FT_LibraryRec_;
+struct FT_StrokerRec_;
+
 namespace halvo {
 
 class GuiWidget;
 class GuiAnimator;
+class Font;
 
 struct AsciiNoCaseLess {
     using is_transparent = void;
@@ -40,6 +45,9 @@ public:
     // Built by the first call; the program's entry makes that call in the
     // fixed order of its process-wide objects.
     static GuiMain& Global();
+    // The global manager, or null once it has been destroyed: for
+    // destructors of widgets and fonts that scripts kept alive past it.
+    static GuiMain* Live();
 
     GuiMain();
     virtual ~GuiMain();
@@ -59,6 +67,15 @@ public:
     AutoRef<GuiTexture> LoadTexture(const char* name, bool flag = false);
     // The file a texture name loads from.
     static std::string TexturePath(const char* name);
+
+    // The cached font of that file, pixel size and style (the outline
+    // width), loaded on first use and again after its last user let it go.
+    // Null when it cannot be loaded; the next request tries again.
+    AutoRef<Font> GetFont(const char* name, int32_t pixelSize, int32_t style);
+    size_t GetFontRecordCount() const { return fontRecords_.size(); }
+    // Null when FreeType could not start.
+    FT_LibraryRec_* GetFontLibrary() const { return fontLibrary_; }
+    FT_StrokerRec_* GetStroker() const { return stroker_; }
 
     // Stores the formatted text of the last widget error and logs it. Never
     // pass a name or other data as the format.
@@ -97,12 +114,23 @@ public:
     GuiClipStack& Clips() { return clips_; }
 
 private:
+    struct FontRecord {
+        std::string name;
+        int32_t pixelSize;
+        int32_t style;
+        WeakRef<Font> font;
+    };
+
     void MoveHover(GuiWidget* picked, float x, float y);
 
     std::map<std::string, WidgetFactory, AsciiNoCaseLess> widgetFactories_;
     std::map<std::string, AnimatorFactory, AsciiNoCaseLess> animatorFactories_;
     std::string lastError_;
     bool hasError_ = false;
+    FT_LibraryRec_* fontLibrary_ = nullptr;
+    FT_StrokerRec_* stroker_ = nullptr;
+    // In creation order; a record is added only for a font that loaded.
+    std::vector<FontRecord> fontRecords_;
     // Stands in the cache for every name that failed to load.
     AutoRef<GuiTexture> failedTexture_;
     AutoRef<GuiWidget> root_;

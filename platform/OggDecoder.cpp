@@ -39,7 +39,8 @@ bool DecodeOgg(FileManager& files, const char* path, DecodedSound& out) {
     if (!ok) return false;
     out.data = static_cast<uint8_t*>(std::malloc(pcm.empty() ? 1 : pcm.size()));
     if (!out.data) return false;
-    std::memcpy(out.data, pcm.data(), pcm.size());
+    // An empty vector may hold no buffer at all, which memcpy must not see.
+    if (!pcm.empty()) std::memcpy(out.data, pcm.data(), pcm.size());
     out.size = uint32_t(pcm.size());
     out.format = format;
     out.rate = rate;

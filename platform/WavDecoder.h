@@ -1,5 +1,6 @@
 #pragma once
 // RIFF WAVE files with 8- or 16-bit PCM, mono or stereo, kept as stored.
+// Files whose format tag names a compressed or float encoding are refused.
 
 #include "platform/DecodedSound.h"
 

@@ -5,9 +5,11 @@
 #include "script/runtime/BuiltinFunctions.h"
 #include "script/runtime/BuiltinSupport.h"
 #include "script/runtime/CallFrame.h"
+#include "script/runtime/Scheduler.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,22 @@ void ReportNotAFunction(const t_Interface& call, const Var* found) {
         }
     }
     vm.Output(text.c_str());
+}
+
+// Past the scheduler's cap a script is taken to be starting threads without
+// end: the calling thread ends with the message, and nothing is started.
+bool RefuseOverTheThreadCap(const t_Interface& call) {
+    if (MachineOf(call).GetScheduler().GetCount() < Scheduler::kMaxListedThreads) return false;
+    static constexpr const char* kMessage = "ThreadCreate - too many threads: %zu are waiting already; no thread started";
+    if (Thread* thread = call.thread) {
+        thread->Error(CallingFrame(call), kMessage, Scheduler::kMaxListedThreads);
+        thread->SetState(kThreadEnded);
+    } else {
+        char text[128];
+        std::snprintf(text, sizeof text, kMessage, Scheduler::kMaxListedThreads);
+        Report(call, text);
+    }
+    return true;
 }
 
 }  // namespace
@@ -121,6 +139,7 @@ Var ThreadCreate(t_Interface& call) {
         ReportNotAFunction(call, first);
         return Var();
     }
+    if (RefuseOverTheThreadCap(call)) return Var();
     // The started function receives the further arguments, as values: the
     // caller's variables are gone by the time it runs.
     std::vector<Var> arguments(call.count > 1 ? static_cast<size_t>(call.count - 1) : 0);

@@ -880,8 +880,10 @@ bool Interpreter::AssignTo(uint8_t opcode) {
 
 bool Interpreter::ArrayCreate() {
     const int count = operand_->AsInt();
+    if (count > kMaxArrayCount)
+        return Fail("Fatal: list of %d values is too long (at most %d)", count, kMaxArrayCount);
     halvo::AutoRef<VarArray> array;
-    if (count >= 0 && count <= kMaxArrayCount) array = thread_.TakeArgumentArray(count);
+    if (count >= 0) array = thread_.TakeArgumentArray(count);
     if (!array) array = VarArray::CreateWithCount(count);
     if (!array) return Fail("Fatal: Accessing array outside range('%d')", count);
     if (vm_.IsStepLimited() && !ChargeSize(Var(static_cast<VarExtension*>(array.Get())))) return false;

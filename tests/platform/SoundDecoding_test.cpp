@@ -97,6 +97,48 @@ TEST_F(SoundDecodingTest, WavTagsAndShapesItCannotPlayAreRefused) {
     EXPECT_FALSE(DecodeWav(files, "Sfx/missing.wav", pcm));
 }
 
+// Compressed and float encodings would play as noise; every other tag is
+// read as PCM, so that content written with an odd tag keeps playing.
+TEST_F(SoundDecodingTest, WavCompressedEncodingsAreRefusedAndOtherTagsReadAsPcm) {
+    struct Case {
+        const char* what;
+        std::string format;
+        bool plays;
+    };
+    const std::vector<Case> cases = {
+        {"PCM", WavFormatChunk(2, 22050, 16, 0x0001), true},
+        {"extensible PCM", WavExtensibleFormatChunk(2, 22050, 16, 0x0001), true},
+        {"unknown tag", WavFormatChunk(2, 22050, 16, 0x1234), true},
+        {"extensible PCM, 8 bits mono", WavExtensibleFormatChunk(1, 22050, 8, 0x0001), true},
+        {"ADPCM", WavFormatChunk(2, 22050, 16, 0x0002), false},
+        {"float", WavFormatChunk(2, 22050, 16, 0x0003), false},
+        {"A-law", WavFormatChunk(2, 22050, 8, 0x0006), false},
+        {"mu-law", WavFormatChunk(1, 22050, 8, 0x0007), false},
+        {"IMA ADPCM", WavFormatChunk(1, 22050, 16, 0x0011), false},
+        {"MPEG layer 3", WavFormatChunk(2, 22050, 16, 0x0055), false},
+        {"extensible float", WavExtensibleFormatChunk(2, 22050, 16, 0x0003), false},
+        {"extensible A-law", WavExtensibleFormatChunk(1, 22050, 8, 0x0006), false},
+        {"extensible without its sub-format", WavFormatChunk(2, 22050, 16, 0xFFFE) + Bytes(2, '\0'), false},
+    };
+    for (const Case& c : cases) {
+        DecodedSound pcm;
+        const bool played = Wav(WavFile(WavChunk("fmt ", c.format) + WavChunk("data", Bytes(8, 'x'))), pcm);
+        EXPECT_EQ(played, c.plays) << c.what;
+        if (!c.plays) {
+            EXPECT_EQ(pcm.data, nullptr) << c.what;
+            continue;
+        }
+        EXPECT_EQ(pcm.size, 8u) << c.what;
+        EXPECT_EQ(pcm.rate, 22050) << c.what;
+    }
+    // The chunk after an extensible format is still found.
+    DecodedSound pcm;
+    std::string longer = WavExtensibleFormatChunk(2, 8000, 16, 0x0001) + Bytes(3, '\0');
+    ASSERT_TRUE(Wav(WavFile(WavChunk("fmt ", longer) + WavChunk("data", Bytes(4, 'y'))), pcm));
+    EXPECT_EQ(pcm.format, DecodedSound::kStereo16);
+    EXPECT_EQ(std::memcmp(pcm.data, "yyyy", 4), 0);
+}
+
 TEST_F(SoundDecodingTest, WavSizesBeyondTheFileAreRefused) {
     DecodedSound pcm;
     // A format chunk shorter than 16 bytes is not read as 16.
@@ -156,6 +198,15 @@ TEST_F(SoundDecodingTest, OggRefusesSixChannelsAndNonVorbis) {
     EXPECT_FALSE(DecodeOgg(files, "Sfx/wave.ogg", pcm));
     EXPECT_FALSE(DecodeOgg(files, "Sfx/missing.ogg", pcm));
     EXPECT_EQ(pcm.data, nullptr);
+}
+
+TEST_F(SoundDecodingTest, OggWithoutSamplesDecodesToNothing) {
+    Write("Sfx/silent.ogg", OggFile(2, 22050, {}));
+    DecodedSound pcm;
+    ASSERT_TRUE(DecodeOgg(files, "Sfx/silent.ogg", pcm));
+    EXPECT_NE(pcm.data, nullptr);
+    EXPECT_EQ(pcm.size, 0u);
+    EXPECT_EQ(pcm.format, DecodedSound::kStereo16);
 }
 
 TEST_F(SoundDecodingTest, ArchivedOggEqualsLooseOgg) {

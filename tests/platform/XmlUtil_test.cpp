@@ -100,14 +100,22 @@ TEST(XmlUtil, BrokenMissingOrTooDeepDocumentsFail) {
 // and attributes: the document is refused or read, never read past its end
 // (the address sanitizer watches the loaded buffer).
 TEST(XmlUtil, LeadBytesAtTheEndNeverCarryTheReaderPastTheText) {
-    TiXmlDocument document;
+    // Each text ends inside an open element or attribute: it must be
+    // refused.
     for (const char* tail : {"\xc6", "\xe4\xb8", "\xf0\x9f\x98", "&\xc6", "&#\xc6"}) {
-        LoadText(document, "lead_text.xml", std::string("<?xml version=\"1.0\"?><a>x") + tail);
-        LoadText(document, "lead_attr.xml", std::string("<a b=\"") + tail);
+        TiXmlDocument inText;
+        EXPECT_FALSE(LoadText(inText, "lead_text.xml", std::string("<?xml version=\"1.0\"?><a>x") + tail));
+        TiXmlDocument inAttribute;
+        EXPECT_FALSE(LoadText(inAttribute, "lead_attr.xml", std::string("<a b=\"") + tail));
     }
     const std::string found = std::string("<?xml`vers.\"\n>\n<layo") + std::string(10, '\xe7') +
                               "ut>\n \"?>name=\xc6\xc6n\"\"\xc6" + std::string(1, '\0') + "\xc6\x01:\xc6";
-    LoadText(document, "lead_found.xml", found);
+    TiXmlDocument document;
+    EXPECT_FALSE(LoadText(document, "lead_found.xml", found));
+    // Closed, the same bytes are kept as they are.
+    ASSERT_TRUE(LoadText(document, "lead_closed.xml", "<a b=\"x\xc6\">x\xe4\xb8</a>"));
+    EXPECT_STREQ(XmlGetAttributeString(document.RootElement(), "b"), "x\xc6");
+    EXPECT_STREQ(document.RootElement()->GetText(), "x\xe4\xb8");
 }
 
 }  // namespace

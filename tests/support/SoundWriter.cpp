@@ -38,15 +38,25 @@ void DrainPackets(vorbis_dsp_state& dsp, vorbis_block& block, ogg_stream_state& 
 
 }  // namespace
 
-std::string WavFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits) {
+std::string WavFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag) {
     std::string body;
     uint16_t blockAlign = uint16_t(channels * bits / 8);
-    PutLe(body, 1, 2);
+    PutLe(body, tag, 2);
     PutLe(body, channels, 2);
     PutLe(body, rate, 4);
     PutLe(body, rate * blockAlign, 4);
     PutLe(body, blockAlign, 2);
     PutLe(body, bits, 2);
+    return body;
+}
+
+std::string WavExtensibleFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t subFormat) {
+    std::string body = WavFormatChunk(channels, rate, bits, 0xFFFE);
+    PutLe(body, 22, 2);                       // extension size
+    PutLe(body, bits, 2);                     // valid bits
+    PutLe(body, channels == 2 ? 3 : 4, 4);    // front left and right, or centre
+    PutLe(body, subFormat, 2);
+    body.append("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
     return body;
 }
 

@@ -9,8 +9,11 @@
 
 namespace testsupport {
 
-// A 16-byte "fmt " body for PCM.
-std::string WavFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits);
+// A 16-byte "fmt " body, PCM unless another format tag is given.
+std::string WavFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t tag = 1);
+// A 40-byte extensible "fmt " body (tag 0xFFFE) whose sub-format GUID is
+// the standard one for the format code `subFormat` (1 for PCM).
+std::string WavExtensibleFormatChunk(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t subFormat);
 // A chunk: tag, little-endian size, body, pad byte after an odd size.
 std::string WavChunk(std::string_view tag, std::string_view body);
 // "RIFF" size "WAVE" followed by the chunks.

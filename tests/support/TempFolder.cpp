@@ -7,8 +7,9 @@
 
 namespace testsupport {
 
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrin-XXXXXX").string();
+TempFolder::TempFolder(const std::string& base) {
+    const std::filesystem::path under = base.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(base);
+    std::string pattern = (under / "tavrin-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     path_ = pattern;
 }

@@ -9,7 +9,8 @@ namespace testsupport {
 
 class TempFolder {
 public:
-    TempFolder();
+    // Under `base` when given, else under the system's temporary folder.
+    explicit TempFolder(const std::string& base = "");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -1,7 +1,8 @@
 // cis-run FILE...: compiles and runs the script files in order in one script
 // machine, printing every script message as it arrives, one per line, and
 // finally "result: " with the text form of what the last file's top-level
-// code returned. The exit code is the last compile's result code.
+// code returned. The exit code is the last compile's result code; without a
+// file it prints its usage to standard error and exits with 2.
 //
 // Besides whatever the machine registers itself, scripts get "print": it
 // writes the text form of each argument, separated by blanks, as one
@@ -36,6 +37,10 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: cis-run FILE...\n");
+        return 2;
+    }
     static Print print;
     Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
     auto* compiler = new Vrel::Compiler;

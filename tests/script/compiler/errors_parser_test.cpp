@@ -1,8 +1,11 @@
 // Parser messages: each at its line, and only the first of a parse.
 
 #include "FrontEnd.h"
+#include "support/CaseNames.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -14,6 +17,10 @@ struct ErrorCase {
 };
 
 class ParserMessage : public testing::TestWithParam<ErrorCase> {};
+
+std::string ParserCaseName(const testing::TestParamInfo<ErrorCase>& info) {
+    return testsupport::MessageCaseName(info.index, info.param.message);
+}
 
 TEST_P(ParserMessage, IsReportedOnceWithSourceAndLine) {
     auto result = RunFrontEnd(GetParam().source);
@@ -59,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"function f(int) {}", "test.cis(1) : lvalue expected after type 'int'"},
         ErrorCase{"function f(int a b) {}", "test.cis(1) : invalid parameter declaration"},
         ErrorCase{"return else", "test.cis(1) : Error while parsing return statement"},
-        ErrorCase{"\n\n  ]", "test.cis(3) : Unable to parse expression (grammar step)"}));
+        ErrorCase{"\n\n  ]", "test.cis(3) : Unable to parse expression (grammar step)"}),
+    ParserCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Expressions, ParserMessage,
@@ -78,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"x = (a, b c)", "test.cis(1) : invalid function parameter 2 at function call"},
         ErrorCase{"x = (f(a)(b))", "test.cis(1) : Unexpected '(' after function call"},
         ErrorCase{"x = a + ()", "test.cis(1) : Missing parameters on operation: +"},
-        ErrorCase{"x = (a", "test.cis(1) : unexpected operation found: ("}));
+        ErrorCase{"x = (a", "test.cis(1) : unexpected operation found: ("}),
+    ParserCaseName);
 
 TEST(ParserMessages, OnlyTheFirstErrorOfAParseIsReported) {
     auto result = RunFrontEnd("if (a) { x = ( ; }\n}");

@@ -2,6 +2,7 @@
 // and every message at its line.
 
 #include "FrontEnd.h"
+#include "support/CaseNames.h"
 #include "script/compiler/TokenOracle.h"
 
 #include <gtest/gtest.h>
@@ -94,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LexError{"x = 1.2.3", "test.cis(1) : Unexpected token '.' found after number '1.2'"},
                     LexError{"x\n$", "test.cis(2) : Unexpected token found '$'"},
                     LexError{"x = @version", "test.cis(1) : unknown sys variable version"},
-                    LexError{"a -\n// x\n", "test.cis(1) : Unexpected token found '-'"}));
+                    LexError{"a -\n// x\n", "test.cis(1) : Unexpected token found '-'"}),
+    [](const testing::TestParamInfo<LexError>& info) {
+        return testsupport::MessageCaseName(info.index, info.param.message);
+    });
 
 TEST(LexerComments, NestAndHideTheirContents) {
     auto result = RunFrontEnd("a /* x /* y */ z */ b");

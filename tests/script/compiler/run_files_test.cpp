@@ -31,8 +31,9 @@ std::string Arguments(const fs::path& script) {
     return arguments;
 }
 
-std::string RunCisRun(const fs::path& folder, const std::string& arguments) {
-    std::string command = "cd '" + folder.string() + "' && '" CIS_RUN_BINARY "' " + arguments + " 2>&1";
+// What cis-run writes where `redirect` sends it, followed by its exit code.
+std::string RunCisRun(const fs::path& folder, const std::string& arguments, const char* redirect = "2>&1") {
+    std::string command = "cd '" + folder.string() + "' && '" CIS_RUN_BINARY "' " + arguments + " " + redirect;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return "(cannot start cis-run)";
     std::string output;
@@ -49,6 +50,12 @@ TEST(CisRun, EveryProgramPrintsItsExpectedOutput) {
     const int programs = testsupport::CheckGoldenScripts(
         folder, [&folder](const fs::path& script) { return RunCisRun(folder, Arguments(script)); });
     EXPECT_GT(programs, 20);
+}
+
+TEST(CisRun, WithoutAFileItPrintsItsUsageAndFails) {
+    const fs::path folder = RunFolder();
+    EXPECT_EQ(RunCisRun(folder, "", "2>/dev/null"), "exit: 2\n") << "nothing on standard output";
+    EXPECT_EQ(RunCisRun(folder, "", "2>&1 >/dev/null"), "usage: cis-run FILE...\nexit: 2\n");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 using namespace Vrel;
@@ -151,10 +152,16 @@ TEST_F(ModuleBuiltinTest, NullNamesGiveNothing) {
     EXPECT_TRUE(Call("ModuleGet").IsNil());
     EXPECT_EQ(TextOf(Call("ModuleGetName", {Var(static_cast<VarExtension*>(nullptr))})), "");
     EXPECT_TRUE(Call("ModuleGetParent", {Var(static_cast<VarExtension*>(nullptr))}).IsNil());
-    // No prefix: nothing is written and nothing is reported.
+    // No prefix: nothing is written and nothing is reported. Module files
+    // would land in the working folder, so the test runs in an empty one.
+    testsupport::TempFolder folder;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
     Call("ModuleSaveAll");
     Call("ModuleSaveAll", {Var(3)});
+    std::filesystem::current_path(previous);
     EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
 }
 
 TEST_F(ModuleBuiltinTest, ModuleGetThisNamesTheRunningCode) {

@@ -367,7 +367,7 @@ TEST_F(InterpreterTest, ArraysAreCreatedAndFilledInRange) {
     EXPECT_EQ(FailureOf(negative), "Fatal: Accessing array outside range('-1')");
     Assembler huge;
     huge.Op(kOpParamCopy).Int(kOpArrayCreate, kMaxArrayCount + 1);
-    EXPECT_EQ(FailureOf(huge), "Fatal: Accessing array outside range('1048577')");
+    EXPECT_EQ(FailureOf(huge), "Fatal: list of 1048577 values is too long (at most 1048576)");
     Assembler outside;
     outside.Op(kOpParamCopy).Args(1).PushInt(1).ArgDone(1);
     EXPECT_EQ(FailureOf(outside), "Fatal: Accessing array outside range('1')");

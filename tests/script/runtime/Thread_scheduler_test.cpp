@@ -1,3 +1,4 @@
+#include "script/runtime/Scheduler.h"
 #include "script/runtime/VarArray.h"
 #include "tests/script/runtime/ScriptTestSupport.h"
 
@@ -31,6 +32,11 @@ protected:
         a.CallNamed("Mark", {second}).Eoc().Op(kOpStop);
         return AddFunction(module, name, a);
     }
+    static float Timer(Thread& thread) {
+        float timer = -1.0f;
+        thread.GetValue().ToFloat(timer);
+        return timer;
+    }
     int Passes(float elapsed, int count) {
         for (int i = 0; i < count; ++i) vm.Update(elapsed);
         return count;
@@ -55,10 +61,9 @@ TEST_F(SchedulerTest, SleepWakesInTheRightPass) {
     vm.Update(17.0f);
     EXPECT_EQ(marks, (std::vector<int>{1, 2}));
     EXPECT_EQ(thread->GetState(), kThreadIdle);
-    // Finished threads stay listed until the next pass.
-    EXPECT_EQ(vm.GetScheduler().GetCount(), 1u);
-    vm.Update(17.0f);
+    // A thread that finishes leaves the list in the pass that ran it.
     EXPECT_EQ(vm.GetScheduler().GetCount(), 0u);
+    EXPECT_FALSE(vm.GetScheduler().Contains(thread.Get()));
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -124,7 +129,7 @@ TEST_F(SchedulerTest, ThreadCreatedDuringAPassRunsAfterItsCreator) {
 TEST_F(SchedulerTest, AThreadIsNeverListedTwice) {
     halvo::AutoRef<BinCode> f = Sleeper("f", 1, 0, 2);
     halvo::AutoRef<Thread> listener = Start(f.Get());
-    vm.Update(17.0f);  // finishes; still listed until the next pass
+    vm.Update(17.0f);  // finishes and leaves the list
     EXPECT_EQ(listener->GetState(), kThreadIdle);
     listener->Run(f.Get(), false, nullptr, 0);  // reused, sleeping again
     EXPECT_EQ(vm.GetScheduler().GetCount(), 1u);
@@ -270,16 +275,37 @@ TEST_F(SchedulerTest, DroppedEntriesKeepTheOthersInOrderAndLetGo) {
     marks.clear();
     vm.Update(1.0f);
     EXPECT_EQ(marks, (std::vector<int>{0, 0, 0}));
-    EXPECT_EQ(vm.GetScheduler().GetCount(), 3u);
-    // The ended thread leaves in the next pass and, held by nothing else,
-    // goes with its entry; the others keep their order.
+    // The ended thread leaves in the pass that ran it and, held by nothing
+    // else, goes with its entry; the others keep their order.
+    EXPECT_EQ(middle.Get(), nullptr);
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 2u);
     marks.clear();
     vm.Update(1.0f);
-    EXPECT_EQ(middle.Get(), nullptr);
     EXPECT_EQ(marks, (std::vector<int>{1, 1}));
     EXPECT_EQ(vm.GetScheduler().GetCount(), 2u);
     EXPECT_TRUE(vm.GetScheduler().Contains(first.Get()));
     EXPECT_TRUE(vm.GetScheduler().Contains(last.Get()));
+}
+
+TEST_F(SchedulerTest, APassRunsAtMostItsShareAndTheRestWait) {
+    halvo::AutoRef<BinCode> due = Sleeper("due", 1, 0, 2);
+    halvo::AutoRef<BinCode> later = Sleeper("later", 1, 100, 3);
+    std::vector<halvo::AutoRef<Thread>> threads;
+    for (size_t i = 0; i < Scheduler::kMaxRunsPerPass + 2; ++i) threads.push_back(Start(due.Get()));
+    halvo::AutoRef<Thread> sleeper = Start(later.Get());
+    marks.clear();
+    vm.Update(17.0f);
+    EXPECT_EQ(marks.size(), Scheduler::kMaxRunsPerPass);
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 3u);
+    // Past the share a due thread keeps its timer; the others still count down.
+    EXPECT_EQ(threads.back()->GetState(), kThreadSleeping);
+    EXPECT_FLOAT_EQ(Timer(*threads.back()), 0.0f);
+    EXPECT_FLOAT_EQ(Timer(*sleeper), 83.0f);
+    marks.clear();
+    vm.Update(17.0f);
+    EXPECT_EQ(marks, (std::vector<int>{2, 2}));
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 1u);
+    EXPECT_TRUE(vm.GetScheduler().Contains(sleeper.Get()));
 }
 
 TEST_F(SchedulerTest, ClearingDuringAPassEndsThePass) {
