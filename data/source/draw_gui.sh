@@ -7,6 +7,7 @@
 #   data/source/draw_gui.sh [path/to/tavrin-data]
 #
 #   splash          the title picture: a lighthouse on a cliff at dusk
+#   star            the shooting star that crosses the splash now and then
 #   menubutton      the menu buttons' face, with the Pressed, Hover and
 #                   Deactivated sets the button widget looks for
 #   menupanel       the board behind the main menu's buttons and texts
@@ -74,6 +75,10 @@ convert -size 1920x1080 gradient:'#1b2450'-'#f08a5d' \
   -fill '#fbf4e4' -draw 'polygon 1164,805 1164,874 1215,874' \
   "$work/splash.tga"
 store splash
+
+convert -size 48x48 xc:none -fill 'rgba(255,240,200,0.5)' -draw 'circle 24,24 24,8' -blur 0x4 \
+  -fill '#fffbe8' -draw 'polygon 24,2 28,20 46,24 28,28 24,46 20,28 2,24 20,20' "$work/star.tga"
+store star
 
 # ------------------------------------------------------------ menu parts --
 # button NAME FILL EDGE GLOW: one state of the menu button, 440 x 100.

@@ -11,8 +11,6 @@
 #include "game/Game.h"
 #include "game/HudScreen.h"
 #include "game/MenuScreen.h"
-#include "gui/GuiAnimator.h"
-#include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
@@ -170,11 +168,3 @@ TEST_F(GameBuiltinsTest, AMenuButtonWhoseHandlerRemovesItsOwnFrame) {
 }
 
 }  // namespace
-
-TEST(GameBuiltinsAnimatorsTest, TheGamesAnimatorsAreKnownByName) {
-    Vrel::ScriptVM vm;
-    RegisterGameBuiltins(vm);
-    const halvo::GuiMain& gui = halvo::GuiMain::Global();
-    EXPECT_EQ(std::string(gui.CreateAnimator("StarAnimator")->GetClassInfo()->name), "GuiStarAnimator");
-    EXPECT_EQ(std::string(gui.CreateAnimator("Pulsar")->GetClassInfo()->name), "GuiPulsarAnimator");
-}

@@ -63,10 +63,14 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
     halvo::WeakRef<halvo::GuiWidget> splash(MenuFrame());
     ASSERT_TRUE(Find(splash.Get(), "texture", "splash"));
-    halvo::AutoRef<halvo::GuiWidget> title = Find(splash.Get(), "text", "Tavrin");
+    halvo::AutoRef<halvo::GuiWidget> title = Find(splash.Get(), "font", "gui/DAYROM__.ttf");
     ASSERT_TRUE(title);
     EXPECT_GT(title->ReadFloat(halvo::GuiWidget::kPropXSize), 100);  // laid out in its font
     EXPECT_FALSE(Find(splash.Get(), "name", "menu"));
+    harness.Step(180);  // a shooting star, drawn by the game's own animator
+    halvo::AutoRef<halvo::GuiWidget> star = Find(splash.Get(), "name", "star");
+    ASSERT_TRUE(star);
+    EXPECT_TRUE(star->HasAnimators());
 
     ClickAndSettle({960, 540});
     EXPECT_FALSE(splash.Get());
