@@ -30,10 +30,13 @@ if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga
   exit 1
 fi
 
-# store NAME: one drawn picture into the GUI folder (and the preview).
+# store NAME: one drawn picture into the GUI folder (and the preview). It
+# goes over as raw RGBA rows from the top: this ImageMagick writes TGA rows
+# from the top but marks them as starting at the bottom.
 store() {
   mkdir -p "$gui"
-  "$tool" cbi "$work/$1.tga" "$gui/$1.cbi"
+  convert "$work/$1.tga" -depth 8 "rgba:$work/$1.rgba"
+  "$tool" cbi --raw "$(identify -format '%wx%h' "$work/$1.tga")" "$work/$1.rgba" "$gui/$1.cbi"
   if [ -n "${DRAW_PREVIEW:-}" ]; then
     mkdir -p "$DRAW_PREVIEW"
     convert "$work/$1.tga" "$DRAW_PREVIEW/$1.png"
