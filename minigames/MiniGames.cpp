@@ -2,6 +2,8 @@
 
 #include "game/Game.h"
 #include "minigames/MG_Lock.h"
+#include "minigames/MG_Match3.h"
+#include "minigames/MG_PushPuzzle.h"
 #include "minigames/MG_Senso.h"
 #include "minigames/MiniGameScreen.h"
 
@@ -16,6 +18,8 @@ struct MiniGameEntry {
 
 constexpr MiniGameEntry kMiniGames[] = {
     {"Abfolge", &MG_Senso::Create},
+    {"Match3", &MG_Match3::Create},
+    {"Mosaik", &MG_PushPuzzle::Create},
     {"Schloss", &MG_Lock::Create},
 };
 
