@@ -5,6 +5,7 @@
 
 #include "minigames/MiniGameHarness.h"
 
+#include "game/HudScreen.h"
 #include "minigames/MG_Target.h"
 #include "platform/os/Random.h"
 
@@ -27,22 +28,12 @@ protected:
                                        "float y, float width, auto picture) { RecordCall(\"bubble\", text, picture); "
                                        "return MakeBubble(); }\n");
         ASSERT_TRUE(h.Start());
-        Game& game = h.game.GetGame();
-        game.hudScreen = halvo::AutoRef<GameScreen>(new GameScreen());
-        game.rootScreen->AddChild(game.hudScreen.Get());
-        NewHudFrame();
         os::SeedRand(116);
         Configure("sample", 2, 1);
     }
 
     // The HUD's frame, where the rising numbers go, built anew.
-    void NewHudFrame() {
-        halvo::GuiMain& gui = halvo::GuiMain::Global();
-        if (halvo::GuiWidget* old = h.game.GetGame().GetHudGui()) old->RemoveAndDetach();
-        halvo::AutoRef<halvo::GuiWidget> frame = gui.CreateWidget("Frame");
-        frame->SetParent(gui.GetRoot(), false);
-        h.game.GetGame().hudScreen->SetGuiFrame(frame.Get());
-    }
+    void NewHudFrame() { CastTo<HudScreen>(h.game.GetGame().hudScreen)->CreateFrame(); }
     static void Configure(const char* file, int friends, int enemies) {
         DataTree::SetString(MG_Target::kConfigKey, file);
         DataTree::SetFloat(MG_Target::kDelayKey, 170.0f);
