@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "game/GuiSoundModule.h"
 #include "gui/GuiMain.h"
@@ -34,8 +35,12 @@ constexpr const char* kStatDistance = "[STATS]/distance";
 constexpr const char* kMainInclude = "maininclude";
 constexpr const char* kHelpModule = "help";
 constexpr const char* kHelpFunction = "IncHelpTime";
+constexpr const char* kSearchClass = "SearchScreen";
+constexpr const char* kDifficultyKey = "[SETTINGS]/difficulty";
+constexpr int32_t kEasyDifficulty = 1;
 
 Game* currentGame = nullptr;
+MiniGameStarter miniGameStarter = nullptr;
 
 // Adds to a statistics counter, stopping at the largest value instead of
 // wrapping into negative counts after a very long time.
@@ -86,6 +91,29 @@ void Game::Init() {
 }
 
 halvo::GuiWidget* Game::GetHudGui() const { return hudScreen ? hudScreen->GetGuiFrame() : nullptr; }
+
+GameScreen* Game::FindSceneScreen() const {
+    if (!rootScreen) return nullptr;
+    for (const halvo::AutoRef<GameScreen>& child : rootScreen->Children()) {
+        const ClassRecord* record = child->GetClassInfo();
+        if (ClassRecord::IsKindOfName(record, kSearchClass) || ClassRecord::IsKindOfName(record, kCutsceneClass))
+            return child.Get();
+    }
+    return nullptr;
+}
+
+void Game::SetMiniGameStarter(MiniGameStarter starter) { miniGameStarter = starter; }
+
+bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
+    GameScreen* scene = FindSceneScreen();
+    if (!scene || std::strcmp(scene->GetClassInfo()->name, kCutsceneClass) != 0 || !miniGameStarter) return false;
+    halvo::AutoRef<GameScreen> hold(scene);
+    const MiniGameStart outcome = miniGameStarter(*scene, name ? name : "", caller);
+    if (outcome == MiniGameStart::kUnknownName) return false;
+    helpFactor = kMiniGameHelpFactor;
+    if (DataTree::GetInt(kDifficultyKey) == kEasyDifficulty) helpFactor *= 0.5f;
+    return outcome == MiniGameStart::kStarted;
+}
 
 void Game::Shutdown() {
     if (rootScreen) rootScreen->RemoveAllChildren();

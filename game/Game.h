@@ -26,6 +26,17 @@ struct GameInputHooks {
     std::function<void(const InputEvent&)> countStatistics;
 };
 
+// What the mini-games made of a start request (see Game::StartMiniGame).
+enum class MiniGameStart {
+    kUnknownName,  // no game of that name; the host has gone again
+    kRefused,      // the game refused its configuration; the host has gone again
+    kStarted,      // the host and its game run over the cutscene
+};
+// Appends a begun mini-game host to the cutscene, creates the game by name
+// and lets it read its configuration. The mini-games register it: the game
+// cannot see them.
+using MiniGameStarter = MiniGameStart (*)(GameScreen& cutscene, const char* name, Vrel::Thread* caller);
+
 class Game : public halvo::RefObj {
 public:
     static constexpr float kLetterboxMargin = 10.0f;
@@ -36,6 +47,12 @@ public:
     static constexpr double kTrackPollMs = 250.0;
     // Help time runs this much faster while the quick-help cheat is on.
     static constexpr float kQuickHelpFactor = 30.0f;
+    // Share of the step that counts towards help during a mini-game: half a
+    // scene's 1/60000.
+    static constexpr float kMiniGameHelpFactor = 1.0f / 120000.0f;
+    // The one screen class a mini-game may start over, exactly (a kind of it
+    // does not qualify).
+    static constexpr const char* kCutsceneClass = "CutsceneScreen";
 
     Game();
     ~Game() override;
@@ -74,6 +91,18 @@ public:
     static bool RunInclude(const char* name);
     // The HUD's GUI frame; null without a HUD or a frame.
     halvo::GuiWidget* GetHudGui() const;
+
+    // The first child of the root that is a kind of search or cutscene
+    // screen; null when none.
+    GameScreen* FindSceneScreen() const;
+    // Starts the named mini-game over the current cutscene, the caller
+    // paused until the game's host goes. False without any effect outside a
+    // cutscene. False too for an unknown name or a refused configuration:
+    // the host goes at once, the caller resumes at the next scheduler pass
+    // and reads "skipped" as the result.
+    bool StartMiniGame(const char* name, Vrel::Thread* caller);
+    // Called once by the program (and by tests) before any start.
+    static void SetMiniGameStarter(MiniGameStarter starter);
 
     // Window pixels to design units, for position and motion alike.
     InputEvent WindowToDesign(const InputEvent& event) const;

@@ -4,6 +4,7 @@
 #include "game/GameShellClient.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
+#include "minigames/MiniGames.h"
 #include "platform/AppShell.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
@@ -36,6 +37,7 @@ void ConstructProcessWideObjects() {
 
 int main() {
     ConstructProcessWideObjects();
+    RegisterMiniGames();
     GameShellClient client;
     ShellHooks hooks = PlatformServiceHooks();
     hooks.updateScripts = [](float frameMs) { Vrel::ScriptVM::Global().Update(frameMs); };

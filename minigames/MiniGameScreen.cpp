@@ -1,0 +1,385 @@
+#include "minigames/MiniGameScreen.h"
+
+#include "game/Game.h"
+#include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
+#include "minigames/MiniGame.h"
+#include "platform/DataTree.h"
+#include "platform/Loca.h"
+#include "platform/Sound.h"
+#include "script/runtime/Thread.h"
+#include "script/runtime/VarUnicode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr const char* kTextType = "Text";
+constexpr const char* kTextFont = "gui/DAYROM__.ttf";
+constexpr int32_t kTextSize = 40;
+constexpr float kTextBox = 100.0f;
+constexpr int32_t kTextColour = -1;  // opaque white
+constexpr int32_t kTextCentred = 1;
+constexpr const char* kPropFont = "font";
+constexpr const char* kPropSize = "size";
+constexpr const char* kPropText = "text";
+constexpr const char* kPropColor = "color";
+constexpr const char* kPropXAlign = "x_align";
+constexpr const char* kPropYAlign = "y_align";
+// Carries the data-tree key the widget's value is committed into.
+constexpr const char* kPropOptionName = "option_name";
+
+constexpr const char* kSolvedSound = "Sfx/minigame_solved";
+constexpr const char* kWonKey = "[STATS]/mini_won";
+constexpr const char* kLostKey = "[STATS]/mini_lost";
+constexpr const char* kSkippedKey = "[STATS]/mini_skipped";
+constexpr const char* kPlayedKey = "[STATS]/mini";
+
+constexpr const char* kBubbleModule = "cutscene";
+constexpr const char* kBubbleFunction = "CreateChatBubble";
+constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);  // opaque black
+constexpr float kBubbleY = -50.0f;
+constexpr float kBubbleWidth = 700.0f;
+constexpr const char* kSetupModules[] = {"help", "character"};
+constexpr const char* kSetupFunction = "Create";
+
+// Numbered message parts stop at the first missing number; the localisation
+// table bounds them, this only guards a table that never ends.
+constexpr int32_t kMaxMessageParts = 1000;
+
+constexpr int32_t kSecondsPerMinute = 60;
+constexpr int32_t kSecondsPerHour = 3600;
+
+// Whole seconds of a time, truncated; a time below zero, not a number or
+// beyond the counters' range is held inside it.
+int32_t WholeSeconds(double ms) {
+    const double seconds = std::trunc(ms / 1000.0);
+    if (!(seconds > 0)) return 0;
+    return seconds >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds);
+}
+
+void AddToKey(const char* key, int32_t amount) {
+    const int64_t sum = int64_t{DataTree::GetInt(key)} + amount;
+    DataTree::SetInt(key, static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX)));
+}
+
+std::u16string Widen(const char* text) {
+    std::u16string wide;
+    for (const char* c = text; *c; ++c) wide.push_back(static_cast<unsigned char>(*c));
+    return wide;
+}
+
+void ShowText(halvo::GuiWidget* widget, const std::u16string& text) {
+    if (!widget) return;
+    const std::vector<char16_t> units(text.begin(), text.end());
+    widget->Properties().GetOrAddMember(kPropText)->SetObject(new Vrel::VarUnicode(units));
+}
+
+// The statistics key a text carries; null for none or no widget.
+const char* OptionName(halvo::GuiWidget* widget) {
+    const Vrel::Var* option = widget ? widget->Properties().GetMember(kPropOptionName) : nullptr;
+    return option ? option->GetCString() : nullptr;
+}
+
+void Place(halvo::GuiWidget* widget, float y) {
+    if (widget) widget->SetPositionXY(MiniGameScreen::kTextX, y);
+}
+
+void RemoveWidget(halvo::WeakRef<halvo::GuiWidget>& ref) {
+    halvo::AutoRef<halvo::GuiWidget> widget(ref.Get());
+    ref.Reset();
+    if (widget && widget->GetParent()) widget->RemoveAndDetach();
+}
+
+Vec2 RootScreenCorner() {
+    const Game* game = Game::Current();
+    return game && game->rootScreen ? game->rootScreen->GetScreenRectMin() : Vec2{};
+}
+
+}  // namespace
+
+const ClassRecord MiniGameScreen::kClassRecord = {"MiniGameScreen", &GameScreen::kClassRecord,
+                                                  &MiniGameScreen::Create};
+
+halvo::RefObj* MiniGameScreen::Create() { return new MiniGameScreen(); }
+
+MiniGameScreen::MiniGameScreen() {
+    if (const Game* game = Game::Current()) SetSize(game->screenSize);
+    SetPosition(RootScreenCorner());
+}
+
+MiniGameScreen::~MiniGameScreen() {
+    CommitStatistics();
+    caller_.Reset();
+    bubble_.Reset();
+    messages_.clear();
+}
+
+// ---- the screen ----------------------------------------------------------------
+
+void MiniGameScreen::OnHelp() {
+    if (IsMessageShown()) {
+        ShowNextMessage();
+        return;
+    }
+    halvo::AutoRef<MiniGame> game(game_.Get());
+    if (game && game->GetParent() == this && game->SolveOnHelp()) return;
+    Finish(kMiniGameSkipped);
+}
+
+void MiniGameScreen::OnUpdate(double, double stepMs) {
+    Game* game = Game::Current();
+    if (!game) return;
+    // Help time runs on while the game is paused and after the result.
+    game->IncHelpTime(static_cast<float>(stepMs));
+    if (!finished_) return;
+    if (game->fadeLevel >= 1.0f) {
+        RemoveFromParent();
+        return;
+    }
+    if (game->fadeSpeed == 0 && !IsMessageShown()) game->SetFadeSpeed(game->defaultFadeTime);
+}
+
+void MiniGameScreen::OnRender(const Matrix4& matrix) {
+    const std::pair<bool, halvo::GuiWidget*> texts[] = {
+        {timerShown_, timerWidget_.Get()}, {counterShown_, counterWidget_.Get()}, {scoreShown_, scoreWidget_.Get()}};
+    for (const auto& [shown, widget] : texts)
+        if (shown && widget) widget->Render(textOffset_.x, textOffset_.y, 1.0f, 1.0f, matrix);
+}
+
+// ---- start and end ---------------------------------------------------------------
+
+bool MiniGameScreen::Begin(Vrel::Thread* caller) {
+    Game* game = Game::Current();
+    if (game) SetScrollBoundsInt({0, 0}, game->designSize);
+    caller_ = caller;
+    if (caller) caller->SetState(Vrel::kThreadPaused);
+    if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
+    RebuildHudFrame();
+    RunScriptSetup();
+    if (game && game->hudScreen && game->rootScreen) {
+        // Topmost again: its help button sees input before the game.
+        halvo::AutoRef<GameScreen> hud(game->hudScreen);
+        hud->RemoveFromParent();
+        game->rootScreen->AddChild(hud.Get());
+    }
+    textOffset_ = Vec2::Negate(RootScreenCorner());
+    const char* tutorial = DataTree::GetString(kTutorialKey);
+    const std::string key = tutorial ? tutorial : "";
+    SetMessages(key.c_str());
+    if (DataTree::Exists(kTutorialKey)) DataTree::SetString(kTutorialKey, "");
+    return true;
+}
+
+void MiniGameScreen::AddGame(MiniGame* game) {
+    game_ = game;
+    AddChild(game);
+}
+
+void MiniGameScreen::GiveUp() {
+    // A script that reads the result must not take an earlier game's win
+    // for this one; "lost" could make it retry a game that cannot start.
+    DataTree::SetInt(kResultKey, kMiniGameSkipped);
+    RemoveFromParent();
+}
+
+void MiniGameScreen::Finish(int32_t result) {
+    if (finished_) return;
+    AddToKey(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
+    AddToKey(kPlayedKey, 1);
+    DataTree::SetInt(kResultKey, result);
+    if (result == kMiniGameWon || result == kMiniGameSkipped) {
+        const char* solved = DataTree::GetString(kSolvedKey);
+        const std::string key = solved ? solved : "";
+        SetMessages(key.c_str());
+        DataTree::Remove(kSolvedKey);
+    }
+    finished_ = true;
+}
+
+void MiniGameScreen::ReportWon(const GameScreen& game) {
+    if (MiniGameScreen* host = CastTo<MiniGameScreen>(game.GetParent())) host->Finish(kMiniGameWon);
+}
+
+void MiniGameScreen::CommitStatistics() {
+    Sound::Play(1.0f, false, "%s", kSolvedSound);
+    if (const char* key = OptionName(counterWidget_.Get())) AddToKey(key, counter_);
+    if (const char* key = OptionName(timerWidget_.Get())) AddToKey(key, WholeSeconds(timeMs_));
+    RemoveWidget(timerWidget_);
+    RemoveWidget(counterWidget_);
+    RemoveWidget(scoreWidget_);
+    RemoveWidget(bubble_);
+    if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
+    caller_.Reset();
+    RebuildHudFrame();
+}
+
+void MiniGameScreen::RunScriptSetup() {
+    DataTree::SetFloat(kHelpTimerKey, 0.0f);
+    for (const char* module : kSetupModules) {
+        halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+        Vrel::Thread::RunFunction(thread.Get(), module, kSetupFunction, nullptr, 0);
+    }
+}
+
+// The HUD screen gives itself a new, empty frame for the mini-game's help
+// and character GUI, and again when the game is over.
+void MiniGameScreen::RebuildHudFrame() {}
+
+// ---- texts -----------------------------------------------------------------------
+
+halvo::WeakRef<halvo::GuiWidget> MiniGameScreen::CreateText(const char* text, const char* statisticsKey) {
+    Vrel::t_Named table;
+    table.GetOrAddMember(halvo::GuiWidget::kPropXPos)->SetFloat(0.0f);
+    table.GetOrAddMember(halvo::GuiWidget::kPropYPos)->SetFloat(0.0f);
+    table.GetOrAddMember(halvo::GuiWidget::kPropXSize)->SetFloat(kTextBox);
+    table.GetOrAddMember(halvo::GuiWidget::kPropYSize)->SetFloat(kTextBox);
+    table.GetOrAddMember(kPropFont)->SetString(kTextFont);
+    table.GetOrAddMember(kPropSize)->SetInt(kTextSize);
+    table.GetOrAddMember(kPropText)->SetString(text);
+    table.GetOrAddMember(kPropColor)->SetInt(kTextColour);
+    table.GetOrAddMember(kPropXAlign)->SetInt(kTextCentred);
+    table.GetOrAddMember(kPropYAlign)->SetInt(kTextCentred);
+    if (statisticsKey) table.GetOrAddMember(kPropOptionName)->SetString(statisticsKey);
+    halvo::AutoRef<halvo::GuiWidget> widget =
+        halvo::GuiCreateWidget(kTextType, table, halvo::GuiMain::Global().GetRoot());
+    return halvo::WeakRef<halvo::GuiWidget>(widget.Get());
+}
+
+void MiniGameScreen::CreateTimer(bool show, const char* statisticsKey) {
+    timerShown_ = show;
+    if (!show) {
+        Place(counterWidget_.Get(), kTextAloneY);
+        return;
+    }
+    if (!timerWidget_) timerWidget_ = CreateText("0:00:00", statisticsKey);
+    if (counterShown_) {
+        Place(timerWidget_.Get(), kTextUpperY);
+        Place(counterWidget_.Get(), kTextLowerY);
+    } else {
+        Place(timerWidget_.Get(), kTextAloneY);
+    }
+}
+
+void MiniGameScreen::CreateCounter(bool show, const char* statisticsKey) {
+    counterShown_ = show;
+    if (!show) {
+        Place(timerWidget_.Get(), kTextAloneY);
+        return;
+    }
+    if (!counterWidget_) counterWidget_ = CreateText("0", statisticsKey);
+    PlaceTexts(counterWidget_.Get());
+}
+
+void MiniGameScreen::CreateScore(bool show) {
+    scoreShown_ = show;
+    if (!show) {
+        Place(timerWidget_.Get(), kTextAloneY);
+        return;
+    }
+    if (!scoreWidget_) scoreWidget_ = CreateText("", nullptr);
+    PlaceTexts(scoreWidget_.Get());
+}
+
+// The counter or the score goes beneath a shown timer, else alone.
+void MiniGameScreen::PlaceTexts(halvo::GuiWidget* lower) {
+    if (timerShown_) {
+        Place(timerWidget_.Get(), kTextUpperY);
+        Place(lower, kTextLowerY);
+    } else {
+        Place(lower, kTextAloneY);
+    }
+}
+
+std::string MiniGameScreen::TimeText(double ms) {
+    const int32_t s = WholeSeconds(ms);
+    char text[32];
+    std::snprintf(text, sizeof text, "%i:%02i:%02i", s / kSecondsPerHour, (s / kSecondsPerMinute) % 60,
+                  s % kSecondsPerMinute);
+    return text;
+}
+
+void MiniGameScreen::SetTime(double ms) {
+    if (ms == timeMs_) return;
+    timeMs_ = ms;
+    if (halvo::GuiWidget* timer = timerWidget_.Get()) ShowText(timer, Widen(TimeText(ms).c_str()));
+}
+
+void MiniGameScreen::AddTime(double ms) { SetTime(timeMs_ + ms); }
+
+void MiniGameScreen::SetCounter(int32_t value) {
+    if (value == counter_) return;
+    counter_ = value;
+    if (halvo::GuiWidget* counter = counterWidget_.Get()) ShowText(counter, Widen(std::to_string(value).c_str()));
+}
+
+void MiniGameScreen::SetScoreText(const char* format, ...) {
+    char text[kScoreTextSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (std::strcmp(text, scoreText_) == 0) return;
+    std::memcpy(scoreText_, text, sizeof text);
+    if (halvo::GuiWidget* score = scoreWidget_.Get()) ShowText(score, Widen(scoreText_));
+}
+
+// ---- messages ------------------------------------------------------------------------
+
+void MiniGameScreen::SetMessages(const char* key) {
+    messages_.clear();
+    if (!key || !*key) return;
+    const Loca& loca = Loca::Global();
+    std::u16string text;
+    if (loca.Find(key) >= 0) {
+        loca.Translate(key, text);
+        messages_.push_back(text);
+    } else {
+        for (int32_t part = 1; part <= kMaxMessageParts; ++part) {
+            const std::string partKey = std::string(key) + std::to_string(part);
+            if (loca.Find(partKey.c_str()) < 0) break;
+            loca.Translate(partKey.c_str(), text);
+            messages_.push_back(text);
+        }
+        if (messages_.empty()) {
+            loca.Translate(key, text);
+            messages_.push_back(text);
+        }
+    }
+    ShowNextMessage();
+}
+
+bool MiniGameScreen::ShowNextMessage() {
+    // Cleared as it goes: whatever else still holds the old bubble, it no
+    // longer counts as shown.
+    RemoveWidget(bubble_);
+    if (messages_.empty()) return false;
+    const std::vector<char16_t> units(messages_.front().begin(), messages_.front().end());
+    messages_.pop_front();
+    const Game* game = Game::Current();
+    const float halfWidth = game ? static_cast<float>(game->screenSize.x) * 0.5f : 0.0f;
+    Vrel::Var arguments[6];
+    if (halvo::GuiWidget* hud = game ? game->GetHudGui() : nullptr) arguments[0].SetObject(hud);
+    arguments[1].SetInt(kBubbleColour);
+    arguments[2].SetObject(new Vrel::VarUnicode(units));
+    arguments[3].SetFloat(halfWidth);
+    arguments[4].SetFloat(kBubbleY);
+    arguments[5].SetFloat(kBubbleWidth);
+    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    Vrel::Thread::RunFunction(thread.Get(), kBubbleModule, kBubbleFunction, arguments, 6);
+    const Vrel::Var& result = thread->GetValue();
+    Vrel::VarExtension* object = result.GetTag() == Vrel::kTagObject ? result.GetObject() : nullptr;
+    if (object && ClassRecord::IsKindOf(object->GetClassInfo(), &halvo::GuiWidget::kClassRecord))
+        bubble_ = static_cast<halvo::GuiWidget*>(object);
+    return true;
+}
+
+bool MiniGameScreen::IsMessageShown() const {
+    const halvo::GuiWidget* bubble = bubble_.Get();
+    return bubble && bubble->GetParent();
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The screen that frames every mini-game: created over the cutscene by
+// Game::StartMiniGame, it keeps the calling script thread paused, draws the
+// timer, counter and score texts, shows the tutorial and closing messages in
+// chat bubbles the "cutscene" script builds, turns help into a skip (or the
+// game's own solve), records the result once, fades out and removes itself.
+// Its destruction commits the timer and counter and wakes the caller.
+
+#include "game/GameScreen.h"
+#include "gui/GuiWidget.h"
+#include "minigames/MiniGame.h"
+#include "platform/RefObj.h"
+#include "script/runtime/Thread.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+// The result a script reads from "[PLAYER]/minigame_result".
+enum MiniGameResult : int32_t {
+    kMiniGameWon = 0,
+    kMiniGameLost = 1,
+    kMiniGameSkipped = 2,  // also any other code, in the statistics
+};
+
+class MiniGameScreen : public GameScreen {
+public:
+    static const ClassRecord kClassRecord;
+    static halvo::RefObj* Create();
+
+    static constexpr const char* kResultKey = "[PLAYER]/minigame_result";
+    static constexpr const char* kTutorialKey = "[PLAYER]/Data/Minigames/Tutorial";
+    static constexpr const char* kSolvedKey = "[PLAYER]/Data/Minigames/Solved";
+    static constexpr const char* kHelpTimerKey = "[PLAYER]/help_timer";
+    // The texts stand at the right of the design area, one above the other
+    // when two are shown.
+    static constexpr float kTextX = 1500.0f;
+    static constexpr float kTextAloneY = 70.0f;
+    static constexpr float kTextUpperY = 45.0f;
+    static constexpr float kTextLowerY = 95.0f;
+    // The score's printf buffer; a longer text is cut.
+    static constexpr size_t kScoreTextSize = 1024;
+
+    // Covers what the logical screen shows of the design area.
+    MiniGameScreen();
+    // Commits the statistics and wakes the caller.
+    ~MiniGameScreen() override;
+
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+    // A bubble advances; else the game may solve itself; else skipped.
+    void OnHelp() override;
+    void OnUpdate(double totalMs, double stepMs) override;
+    void OnRender(const Matrix4& matrix) override;
+
+    // Pauses the caller, starts the fade-in, builds the help and character
+    // GUI and shows the tutorial. Always true.
+    bool Begin(Vrel::Thread* caller);
+    // Appends the game as the only child; the help request reaches it.
+    void AddGame(MiniGame* game);
+    // Leaves without a game to play (unknown name, refused configuration):
+    // the script reads "skipped", no statistics count, the host goes.
+    void GiveUp();
+
+    void CreateTimer(bool show, const char* statisticsKey);
+    void SetTime(double ms);
+    void AddTime(double ms);
+    void CreateCounter(bool show, const char* statisticsKey);
+    void SetCounter(int32_t value);
+    void CreateScore(bool show);
+    // Formats are the code's own, never data.
+    void SetScoreText(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Queues the key's translation, or its numbered parts key1, key2, ...;
+    // a null or empty key only empties the queue.
+    void SetMessages(const char* key);
+    // Takes the shown bubble down and shows the next message; false when
+    // none is left.
+    bool ShowNextMessage();
+    // A bubble is shown while it lives in the widget tree.
+    bool IsMessageShown() const;
+    // Only the first call counts.
+    void Finish(int32_t result);
+    bool IsFinished() const { return finished_; }
+    // Finish with "won" when the game's parent is a host.
+    static void ReportWon(const GameScreen& game);
+
+    // "h:mm:ss" of the whole seconds in ms.
+    static std::string TimeText(double ms);
+    double GetTime() const { return timeMs_; }
+    int32_t GetCounter() const { return counter_; }
+    const char* GetScoreText() const { return scoreText_; }
+    size_t GetQueuedMessageCount() const { return messages_.size(); }
+    halvo::GuiWidget* GetTimerWidget() const { return timerWidget_.Get(); }
+    halvo::GuiWidget* GetCounterWidget() const { return counterWidget_.Get(); }
+    halvo::GuiWidget* GetBubble() const { return bubble_.Get(); }
+
+private:
+    void CommitStatistics();
+    void RunScriptSetup();
+    void RebuildHudFrame();
+    halvo::WeakRef<halvo::GuiWidget> CreateText(const char* text, const char* statisticsKey);
+    void PlaceTexts(halvo::GuiWidget* lower);
+
+    halvo::WeakRef<MiniGame> game_;
+    Vec2 textOffset_;
+    bool timerShown_ = false;
+    double timeMs_ = 0;
+    halvo::WeakRef<halvo::GuiWidget> timerWidget_;
+    bool counterShown_ = false;
+    int32_t counter_ = 0;
+    halvo::WeakRef<halvo::GuiWidget> counterWidget_;
+    bool scoreShown_ = false;
+    char scoreText_[kScoreTextSize] = {};
+    halvo::WeakRef<halvo::GuiWidget> scoreWidget_;
+    std::deque<std::u16string> messages_;
+    halvo::WeakRef<halvo::GuiWidget> bubble_;
+    bool finished_ = false;
+    halvo::WeakRef<Vrel::Thread> caller_;
+};

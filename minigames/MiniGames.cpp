@@ -1,0 +1,46 @@
+#include "minigames/MiniGames.h"
+
+#include "game/Game.h"
+#include "minigames/MG_Lock.h"
+#include "minigames/MG_Senso.h"
+#include "minigames/MiniGameScreen.h"
+
+#include <cstring>
+
+namespace {
+
+struct MiniGameEntry {
+    const char* name;
+    halvo::RefObj* (*create)();
+};
+
+constexpr MiniGameEntry kMiniGames[] = {
+    {"Abfolge", &MG_Senso::Create},
+    {"Schloss", &MG_Lock::Create},
+};
+
+MiniGameStart StartOver(GameScreen& cutscene, const char* name, Vrel::Thread* caller) {
+    halvo::AutoRef<MiniGameScreen> host(new MiniGameScreen());
+    cutscene.AddChild(host.Get());
+    host->Begin(caller);
+    halvo::AutoRef<MiniGame> game(CreateMiniGame(name));
+    if (!game) {
+        host->GiveUp();
+        return MiniGameStart::kUnknownName;
+    }
+    host->AddGame(game.Get());
+    if (game->LoadConfig(host->GetViewCenter())) return MiniGameStart::kStarted;
+    host->GiveUp();
+    return MiniGameStart::kRefused;
+}
+
+}  // namespace
+
+MiniGame* CreateMiniGame(const char* name) {
+    if (!name) return nullptr;
+    for (const MiniGameEntry& entry : kMiniGames)
+        if (std::strcmp(entry.name, name) == 0) return static_cast<MiniGame*>(entry.create());
+    return nullptr;
+}
+
+void RegisterMiniGames() { Game::SetMiniGameStarter(&StartOver); }

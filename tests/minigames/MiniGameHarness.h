@@ -1,0 +1,123 @@
+#pragma once
+// The headless game set up for mini-games: the mini-games registered, a
+// stand-in for the cutscene screen they start over, recording stubs of the
+// "help" and "character" scripts, a "cutscene" script whose chat bubbles
+// are plain frames, and a script native that starts a game by name as the
+// cutscene script does.
+
+#include "harness/HeadlessGame.h"
+
+#include "game/Game.h"
+#include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
+#include "minigames/MiniGameScreen.h"
+#include "minigames/MiniGames.h"
+#include "platform/DataTree.h"
+#include "script/runtime/FunctionAdapter.h"
+#include "script/runtime/ScriptVM.h"
+#include "support/SourceFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+// Only its record's name matters: mini-games start over exactly this class.
+class StandInCutscene : public GameScreen {
+public:
+    static const ClassRecord kClassRecord;
+    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
+};
+inline const ClassRecord StandInCutscene::kClassRecord = {"CutsceneScreen", &GameScreen::kClassRecord, nullptr};
+
+inline halvo::GuiWidget* MakeBubble() {
+    halvo::AutoRef<halvo::GuiWidget> bubble = halvo::GuiMain::Global().CreateWidget("Frame");
+    bubble->SetParent(halvo::GuiMain::Global().GetRoot(), false);
+    return bubble.Get();
+}
+
+// What the last TestStartMinigame answered: 1 true, 0 false, -1 not yet.
+inline int lastStartAnswer = -1;
+
+inline void StartNamedGame(Vrel::t_Interface& call) {
+    const Vrel::Var* name = call.GetArg(0);
+    lastStartAnswer = Game::Current()->StartMiniGame(name ? name->GetCString() : nullptr, call.thread);
+}
+
+class MiniGameHarness {
+public:
+    // The script "play"."Start" starts the game and records when it resumes.
+    static constexpr const char* kPlayScript =
+        "function void Start(string name) { TestStartMinigame(name); RecordCall(\"resumed\"); }\n";
+
+    MiniGameHarness() {
+        game.WriteStubModule("help", {"Create()", "IncHelpTime(float scaled, float step)"});
+        game.WriteStubModule("character", {"Create()"});
+        game.WriteScript("cutscene",
+                         "function auto CreateChatBubble(auto hud, int colour, auto text, float x, float y, "
+                         "float width) { RecordCall(\"bubble\", text, x, y, width); return MakeBubble(); }\n");
+        game.WriteScript("play", kPlayScript);
+        game.WriteDataFile("gui/DAYROM__.ttf", ReadWholeFile(SourceFolder("data/Data/Shared/gui/DAYROM__.ttf")));
+    }
+
+    // Starts the game, profile 0 open, the fade-in over, a stand-in cutscene
+    // under the root.
+    bool Start() {
+        RegisterMiniGames();
+        lastStartAnswer = -1;
+        if (!game.Start() || !game.RunUntilFadeEnds()) return false;
+        Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
+        vm.AddCFunction("MakeBubble", Vrel::detail::AdapterFor<&MakeBubble>());
+        vm.AddCFunction("TestStartMinigame", Vrel::detail::AdapterFor<&StartNamedGame>());
+        for (const char* module : {"help", "character", "cutscene", "play"})
+            if (!Game::RunInclude(module)) return false;
+        if (!DataTree::CreateProfile(0, u"Tester") || !DataTree::OpenProfile(0)) return false;
+        halvo::GuiMain& gui = halvo::GuiMain::Global();
+        if (!gui.CreateWidget("Text"))
+            gui.RegisterWidget("Text", []() -> halvo::GuiWidget* { return new halvo::GuiWidget(); });
+        cutscene = new StandInCutscene();
+        game.Root()->AddChild(cutscene.Get());
+        return true;
+    }
+
+    // Copies a sample game's folder from the source tree into the data folder.
+    void CopySample(const std::string& folder) const {
+        const std::filesystem::path from = SourceFolder("data/Data/Shared/MiniGames/" + folder);
+        for (const auto& entry : std::filesystem::directory_iterator(from))
+            game.WriteDataFile("MiniGames/" + folder + "/" + entry.path().filename().string(),
+                               ReadWholeFile(entry.path()));
+    }
+
+    // "play"."Start" with the name, as a cutscene script calls it.
+    void StartFromScript(const char* name) {
+        const Vrel::Var argument(name);
+        halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+        Vrel::Thread::RunFunction(thread.Get(), "play", "Start", &argument, 1);
+        caller = thread.Get();
+    }
+
+    MiniGameScreen* Host() const {
+        return cutscene && !cutscene->Children().empty()
+                   ? CastTo<MiniGameScreen>(cutscene->Children().front().Get())
+                   : nullptr;
+    }
+    bool Started() const { return lastStartAnswer == 1; }
+    // Steps until the host has gone; false when it stays.
+    bool StepUntilHostGone(int maxPasses = HeadlessGame::kDefaultMaxPasses) {
+        for (int i = 0; i < maxPasses && Host(); ++i) game.Step();
+        return !Host();
+    }
+    int CountCalls(const std::string& call) const {
+        int n = 0;
+        for (const std::string& line : game.Calls()) n += line == call;
+        return n;
+    }
+
+    HeadlessGame game;
+    halvo::AutoRef<GameScreen> cutscene;
+    halvo::WeakRef<Vrel::Thread> caller;
+};
+
+}  // namespace testsupport
