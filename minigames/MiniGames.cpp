@@ -2,7 +2,9 @@
 
 #include "game/Game.h"
 #include "minigames/MG_Lock.h"
+#include "minigames/MG_Pipes.h"
 #include "minigames/MG_Senso.h"
+#include "minigames/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
 
 #include <cstring>
@@ -16,6 +18,8 @@ struct MiniGameEntry {
 
 constexpr MiniGameEntry kMiniGames[] = {
     {"Abfolge", &MG_Senso::Create},
+    {"Draehte", &MG_WirePuzzle::Create},
+    {"Rohre", &MG_Pipes::Create},
     {"Schloss", &MG_Lock::Create},
 };
 
