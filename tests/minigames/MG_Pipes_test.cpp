@@ -36,6 +36,7 @@ protected:
     MG_Pipes* StartAt(double totalTime) {
         h.game.GetGame().totalTime = totalTime;
         h.StartFromScript("Rohre");
+        h.game.RunUntilFadeEnds();  // input waits for the fade-in
         MiniGameScreen* host = h.Host();
         return host && !host->Children().empty() ? CastTo<MG_Pipes>(host->Children().front().Get()) : nullptr;
     }
