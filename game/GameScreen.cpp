@@ -189,6 +189,22 @@ void GameScreen::SetScroll(Vec2 p) {
 
 void GameScreen::ScrollBy(Vec2 delta) { SetScroll(scroll_ + delta); }
 
+void GameScreen::RestoreViewLimits(const ViewLimits& limits) {
+    minZoom_ = limits.minZoom;
+    maxZoom_ = limits.maxZoom;
+    scrollMin_ = limits.scrollMin;
+    scrollMax_ = limits.scrollMax;
+}
+
+void GameScreen::MatchViewOf(const GameScreen& other, bool withZoom) {
+    if (withZoom) {
+        SetViewScaleXY(other.viewScale_);
+        zoom_ = other.zoom_;
+    }
+    SetViewOffset(other.viewOffset_);
+    scroll_ = other.scroll_;
+}
+
 // ---- place and view ---------------------------------------------------------------
 
 void GameScreen::SetPosition(Vec2 position) {

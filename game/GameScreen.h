@@ -137,6 +137,20 @@ public:
     Vec2 GetScreenRectMin() const { return screenRectMin_; }
     Vec2 GetScreenRectMax() const { return screenRectMax_; }
     bool IsClipping() const { return clipping_; }
+    Vec2 GetScrollMin() const { return scrollMin_; }
+    Vec2 GetScrollMax() const { return scrollMax_; }
+
+    // The zoom limits and scroll bounds together, for a view that lifts them
+    // for a moment; restoring re-clamps nothing.
+    struct ViewLimits {
+        float minZoom = 1.0f, maxZoom = 1.0f;
+        Vec2 scrollMin, scrollMax;
+    };
+    ViewLimits GetViewLimits() const { return {minZoom_, maxZoom_, scrollMin_, scrollMax_}; }
+    void RestoreViewLimits(const ViewLimits& limits);
+    // Takes over another screen's view scale, offset and scroll (and zoom,
+    // when asked) as they stand, without clamping: two views kept in step.
+    void MatchViewOf(const GameScreen& other, bool withZoom);
 
 private:
     bool HasChild(const GameScreen* child) const;

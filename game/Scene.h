@@ -54,6 +54,28 @@ public:
     // ("kitchen_02" gives "kitchen").
     static std::string BaseSceneName(const std::string& name);
 
+    // ---- clicks and finds (scene coordinates) ----
+    // Misses within this time of the previous one form a sequence.
+    static constexpr double kMissWindowMs = 3000;
+    // A miss farther than the near radius from the previous one weighs 1,
+    // beyond the far radius 3; at kLockWeight clicks lock and time is lost.
+    static constexpr float kNearMissSquared = 70.0f * 70.0f;
+    static constexpr float kFarMissSquared = 240.0f * 240.0f;
+    static constexpr int32_t kLockWeight = 6;
+    static constexpr double kLockMs = 5000;
+    static constexpr double kPenaltyMs = 10000;
+
+    // A click into a search scene: a find, an exit armed or left, or a miss
+    // that may lock clicks. Ignored while locked.
+    void OnClick(Vec2 point);
+    // Marks the remaining object with exactly this label found: dissolve,
+    // sparks, the scene's events and the item list. Unknown labels do
+    // nothing; 0 seconds finds without fading.
+    void OnObjectFound(const std::string& label, float dissolveSeconds);
+    // A click in an adventure scene: arms an exit, or hands the object to
+    // "inventory"."OnHotspot" unless that script is still running.
+    void OnHotspot(Vec2 point);
+
     // ---- saved state ("[PLAYER]/SceneState/<name>/") ----
     void SaveState();
     // False when nothing was saved (the caller then chooses afresh).
@@ -102,6 +124,15 @@ private:
                   const char* folder);
     void FillItemList();
     std::string StatePath() const;
+    // The walk of one click over a list, last to first; null when nothing
+    // unfaded there contains the point.
+    SceneObject* HitObject(const halvo::AutoRefVector<SceneObject>& list, Vec2 point, bool exitsToo) const;
+    // A hit in a search: true when the click was used (found, armed, left).
+    void HandleHit(SceneObject& object, const halvo::AutoRefVector<SceneObject>& disarm);
+    void HandleDifferenceClick(Vec2 point);
+    void HandleMiss(Vec2 point);
+    void MakeFoundSparks(SceneObject& object);
+    void UpdateItemList(SceneObject& object, const std::string& label, float dissolveSeconds);
 
     void UpdateEffectsAndFades(double totalMs, double stepMs);
     void UpdateMarker(SceneObject& object);

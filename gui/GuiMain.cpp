@@ -7,6 +7,7 @@
 #include "gui/GuiColor.h"
 #include "gui/GuiMover.h"
 #include "gui/GuiRemover.h"
+#include "gui/GuiScriptFunctions.h"
 #include "gui/GuiSlider.h"
 #include "gui/GuiSprite.h"
 #include "gui/GuiText.h"
@@ -15,6 +16,7 @@
 #include "gui/GuiZoomer.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
+#include "script/runtime/ScriptVM.h"
 
 #include <GL/gl.h>
 #include <ft2build.h>
@@ -91,6 +93,8 @@ GuiMain::GuiMain() {
         stroker_ = nullptr;
     }
     root_ = new GuiWidget;
+    // Before any script compiles: scripts name these functions and types.
+    RegisterGuiScriptFunctions(Vrel::ScriptVM::Global());
 }
 
 GuiMain::~GuiMain() {

@@ -7,6 +7,8 @@
 #include "platform/WindowProc.h"
 #include "script/runtime/VarUnicode.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 
 namespace halvo {
@@ -506,6 +508,7 @@ void GuiText::DrawPass(Font& font, uint32_t colourWord, bool firstPass, float x,
         left = Truncated(left);
         top = Truncated(top);
         if (selectBox) {
+            FlushGlyphs(colour, texture);
             const float boxWidth = static_cast<float>(MeasureChars(&font, line.chars)) * scale;
             GuiMain::Global().DrawQuad(cursor, matrix, left - 0.5f, top, left - 0.5f + boxWidth,
                                        top + font.GetLineHeight() * scale, alpha);
@@ -513,14 +516,19 @@ void GuiText::DrawPass(Font& font, uint32_t colourWord, bool firstPass, float x,
         if (texture) DrawLine(font, line, i == 0, left, top, stretch, colour, scale, texture);
         lineY += step;
     }
+    FlushGlyphs(colour, texture);
 }
 
 namespace {
 
+// Quads one batch holds: its indices are 16-bit.
+constexpr size_t kMaxBatchQuads = 65536 / 4;
+
 // One glyph's quad at the pen, placed on the window's pixel grid so that
-// one atlas texel covers one window pixel whatever the scale.
-void DrawGlyphQuad(const Font& font, const Font::Glyph& glyph, float penX, float penY, float scale, Color colour,
-                   uint32_t texture) {
+// one atlas texel covers one window pixel whatever the scale; added to the
+// batch, which the caller draws.
+void AddGlyphQuad(const Font& font, const Font::Glyph& glyph, float penX, float penY, float scale,
+                  std::vector<float>& vertices, std::vector<uint16_t>& indices) {
     if (glyph.width <= 0 || glyph.height <= 0) return;
     const GuiTextureAtlas& atlas = font.Atlas();
     const GuiTextureAtlas::Cell* cell = atlas.Lookup(glyph.cell);
@@ -544,11 +552,9 @@ void DrawGlyphQuad(const Font& font, const Font::Glyph& glyph, float penX, float
     }
     const float x2 = x1 + static_cast<float>(glyph.width) * texel;
     const float y2 = y1 + static_cast<float>(glyph.height) * texel;
-    const float vertices[20] = {x1, y1, 0, u1, v1, x2, y1, 0, u2, v1, x2, y2, 0, u2, v2, x1, y2, 0, u1, v2};
-    GLState::EnableBlend();
-    GLState::SetColor(colour);
-    GLState::SetVertexArrays(GLState::kTexCoords, 20, vertices);
-    GLState::DrawTexturedQuad(texture, kQuadIndices);
+    const auto first = static_cast<uint16_t>(vertices.size() / 5);
+    vertices.insert(vertices.end(), {x1, y1, 0, u1, v1, x2, y1, 0, u2, v1, x2, y2, 0, u2, v2, x1, y2, 0, u1, v2});
+    for (uint8_t corner : kQuadIndices) indices.push_back(static_cast<uint16_t>(first + corner));
 }
 
 }  // namespace
@@ -579,17 +585,38 @@ void GuiText::DrawLine(Font& font, const Line& line, bool first, float left, flo
             penY = Truncated(penY);
         }
         if (glyph) {
-            DrawGlyphQuad(font, *glyph, penX, penY, scale, colour, texture);
+            if (batch_.indices.size() / 6 >= kMaxBatchQuads) FlushGlyphs(colour, texture);
+            AddGlyphQuad(font, *glyph, penX, penY, scale, batch_.vertices, batch_.indices);
             previous = glyph;
             previousChar = line.chars[i];
         }
-        if (caret && static_cast<size_t>(caret_) == i)
-            DrawGlyphQuad(font, *caret, penX, penY, scale, cursor, texture);
+        if (caret && static_cast<size_t>(caret_) == i) {
+            // The caret goes between the glyphs as it always has: those
+            // before it first, then the caret, then the rest over it.
+            FlushGlyphs(colour, texture);
+            AddGlyphQuad(font, *caret, penX, penY, scale, batch_.vertices, batch_.indices);
+            FlushGlyphs(cursor, texture);
+        }
     }
     if (caret && static_cast<size_t>(caret_) == line.chars.size()) {
         const float endX = previous ? Truncated(penX + previous->advanceX * scale) : penX;
-        DrawGlyphQuad(font, *caret, endX, penY, scale, cursor, texture);
+        FlushGlyphs(colour, texture);
+        AddGlyphQuad(font, *caret, endX, penY, scale, batch_.vertices, batch_.indices);
+        FlushGlyphs(cursor, texture);
     }
+}
+
+void GuiText::FlushGlyphs(Color colour, uint32_t texture) {
+    if (!batch_.indices.empty()) {
+        GLState::EnableBlend();
+        GLState::SetColor(colour);
+        GLState::SetVertexArrays(GLState::kTexCoords, 20, batch_.vertices.data());
+        GLState::BindTexture(texture);
+        GLState::Gl().DrawElements(GL_TRIANGLES, static_cast<int32_t>(batch_.indices.size()), GL_UNSIGNED_SHORT,
+                                   batch_.indices.data());
+    }
+    batch_.vertices.clear();
+    batch_.indices.clear();
 }
 
 // ---- queries ------------------------------------------------------------

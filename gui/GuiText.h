@@ -157,6 +157,8 @@ private:
                   const Matrix4& matrix);
     void DrawLine(Font& font, const Line& line, bool first, float left, float top, float stretch, Color colour,
                   float scale, uint32_t texture);
+    // Draws the glyph quads gathered so far in one call.
+    void FlushGlyphs(Color colour, uint32_t texture);
 
     char16_t heldGlyph_ = 0;
     uint8_t heldGlyphBits_ = 0;  // 1 main font, 2 outline font
@@ -164,6 +166,13 @@ private:
     AutoRef<Font> outlineFont_;
     AutoRef<Font> inputFont_;
     std::vector<Line> lines_;
+    // The glyph quads of one pass, drawn together; the storage stays for the
+    // next frame, so a steady frame allocates nothing.
+    struct GlyphBatch {
+        std::vector<float> vertices;  // x, y, z, u, v per corner
+        std::vector<uint16_t> indices;
+    };
+    GlyphBatch batch_;
     int32_t caret_ = 0;
     uint8_t textFlags_ = 0;
 };

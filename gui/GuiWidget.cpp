@@ -256,6 +256,15 @@ void GuiWidget::AddListener(GuiListener* listener) {
     if (listener) listeners_.emplace_back(listener);
 }
 
+bool GuiWidget::RemoveListener(GuiListener* listener) {
+    auto it = std::find(listeners_.begin(), listeners_.end(), listener);
+    if (it == listeners_.end()) return false;
+    // Released after the list is whole again: its destructor may run script.
+    AutoRef<GuiListener> removed = std::move(*it);
+    listeners_.erase(it);
+    return true;
+}
+
 void GuiWidget::AddAnimator(GuiAnimator* animator) {
     if (animator) animators_.emplace_back(animator);
 }

@@ -139,6 +139,12 @@ public:
 
     void AddListener(GuiListener* listener);
     size_t GetListenerCount() const { return listeners_.size(); }
+    // Null past the end.
+    GuiListener* GetListener(size_t index) const {
+        return index < listeners_.size() ? listeners_[index].Get() : nullptr;
+    }
+    // Takes the listener out without telling it; false when it is not here.
+    bool RemoveListener(GuiListener* listener);
     void AddAnimator(GuiAnimator* animator);
     bool HasAnimators() const { return !animators_.empty(); }
     // Finish(finish) on each running animator, each reported as ended.

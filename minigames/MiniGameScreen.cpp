@@ -2,6 +2,7 @@
 
 #include "game/Game.h"
 #include "gui/GuiMain.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGame.h"
 #include "platform/DataTree.h"
@@ -24,13 +25,8 @@ constexpr const char* kTextFont = "gui/DAYROM__.ttf";
 constexpr int32_t kTextSize = 40;
 constexpr float kTextBox = 100.0f;
 constexpr int32_t kTextColour = -1;  // opaque white
-constexpr int32_t kTextCentred = 1;
-constexpr const char* kPropFont = "font";
-constexpr const char* kPropSize = "size";
-constexpr const char* kPropText = "text";
-constexpr const char* kPropColor = "color";
-constexpr const char* kPropXAlign = "x_align";
-constexpr const char* kPropYAlign = "y_align";
+constexpr int32_t kTextCentred = halvo::GuiText::kAlignCentre;
+constexpr int32_t kTextMiddle = halvo::GuiText::kAlignMiddle;
 // Carries the data-tree key the widget's value is committed into.
 constexpr const char* kPropOptionName = "option_name";
 
@@ -75,9 +71,7 @@ std::u16string Widen(const char* text) {
 }
 
 void ShowText(halvo::GuiWidget* widget, const std::u16string& text) {
-    if (!widget) return;
-    const std::vector<char16_t> units(text.begin(), text.end());
-    widget->Properties().GetOrAddMember(kPropText)->SetObject(new Vrel::VarUnicode(units));
+    if (halvo::GuiText* shown = CastTo<halvo::GuiText>(widget)) shown->SetText(text);
 }
 
 // The statistics key a text carries; null for none or no widget.
@@ -160,7 +154,6 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     caller_ = caller;
     if (caller) caller->SetState(Vrel::kThreadPaused);
     if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
-    RebuildHudFrame();
     RunScriptSetup();
     if (game && game->hudScreen && game->rootScreen) {
         // Topmost again: its help button sees input before the game.
@@ -216,7 +209,6 @@ void MiniGameScreen::CommitStatistics() {
     RemoveWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
     caller_.Reset();
-    RebuildHudFrame();
 }
 
 void MiniGameScreen::RunScriptSetup() {
@@ -227,10 +219,6 @@ void MiniGameScreen::RunScriptSetup() {
     }
 }
 
-// The HUD screen gives itself a new, empty frame for the mini-game's help
-// and character GUI, and again when the game is over.
-void MiniGameScreen::RebuildHudFrame() {}
-
 // ---- texts -----------------------------------------------------------------------
 
 halvo::WeakRef<halvo::GuiWidget> MiniGameScreen::CreateText(const char* text, const char* statisticsKey) {
@@ -239,12 +227,12 @@ halvo::WeakRef<halvo::GuiWidget> MiniGameScreen::CreateText(const char* text, co
     table.GetOrAddMember(halvo::GuiWidget::kPropYPos)->SetFloat(0.0f);
     table.GetOrAddMember(halvo::GuiWidget::kPropXSize)->SetFloat(kTextBox);
     table.GetOrAddMember(halvo::GuiWidget::kPropYSize)->SetFloat(kTextBox);
-    table.GetOrAddMember(kPropFont)->SetString(kTextFont);
-    table.GetOrAddMember(kPropSize)->SetInt(kTextSize);
-    table.GetOrAddMember(kPropText)->SetString(text);
-    table.GetOrAddMember(kPropColor)->SetInt(kTextColour);
-    table.GetOrAddMember(kPropXAlign)->SetInt(kTextCentred);
-    table.GetOrAddMember(kPropYAlign)->SetInt(kTextCentred);
+    table.GetOrAddMember(halvo::GuiText::kPropFont)->SetString(kTextFont);
+    table.GetOrAddMember(halvo::GuiText::kPropSize)->SetInt(kTextSize);
+    table.GetOrAddMember(halvo::GuiText::kPropText)->SetString(text);
+    table.GetOrAddMember(halvo::GuiText::kPropColor)->SetInt(kTextColour);
+    table.GetOrAddMember(halvo::GuiText::kPropXAlign)->SetInt(kTextCentred);
+    table.GetOrAddMember(halvo::GuiText::kPropYAlign)->SetInt(kTextMiddle);
     if (statisticsKey) table.GetOrAddMember(kPropOptionName)->SetString(statisticsKey);
     halvo::AutoRef<halvo::GuiWidget> widget =
         halvo::GuiCreateWidget(kTextType, table, halvo::GuiMain::Global().GetRoot());

@@ -96,7 +96,6 @@ public:
 private:
     void CommitStatistics();
     void RunScriptSetup();
-    void RebuildHudFrame();
     halvo::WeakRef<halvo::GuiWidget> CreateText(const char* text, const char* statisticsKey);
     void PlaceTexts(halvo::GuiWidget* lower);
 

@@ -156,6 +156,14 @@ private:
     WeakRefBlock* block_ = nullptr;
 };
 
+// Assigns source[i] to target[i] for i below count, each by AutoRef's
+// assignment: the new object gains its reference before the old one is let
+// go, so an element that is its successor's only owner survives.
+template <class T, class U>
+void RefPtrRangeAssign(AutoRef<T>* target, const AutoRef<U>* source, size_t count) {
+    for (size_t i = 0; i < count; ++i) target[i] = source[i].Get();
+}
+
 // A growable array of strong references whose Clear releases the elements
 // from first to last and gives its storage back.
 template <class T>

@@ -262,4 +262,17 @@ TEST_F(GuiTextTest, KeypadDigitsTypeWithNumLockAndMoveWithout) {
     SDL_Quit();
 }
 
+TEST_F(GuiTextTest, EachPassDrawsAllItsGlyphsInOneCall) {
+    AutoRef<GuiText> text = MakeText(frame.Get(), {{"text", Vrel::Var("ab\ncd")}, {"multiline", Vrel::Var(true)},
+                                                   {"linebreak", Vrel::Var(true)}, {"outline", Vrel::Var(64)}});
+    ASSERT_EQ(text->GetLineCount(), 2u);
+    gl.calls.clear();
+    frame->Render(0, 0, 1, 1, Matrix4());
+    std::vector<std::string> draws;
+    for (const std::string& call : gl.calls)
+        if (call.rfind("DrawElements", 0) == 0) draws.push_back(call.substr(0, call.rfind(',')));
+    // The outline pass, then the text: four glyphs of six indices each.
+    EXPECT_EQ(draws, (std::vector<std::string>{"DrawElements(0x4,24,0x1403", "DrawElements(0x4,24,0x1403"}));
+}
+
 }  // namespace

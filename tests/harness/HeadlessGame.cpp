@@ -200,13 +200,19 @@ void HeadlessGame::MovePointer(Vec2 design) {
     QueueEvent(InputEvent::kPointer, 0, 0, heldButtons_, 0);
 }
 
+// As the window procedure does: a button message carries the pointer's
+// place too, so its pointer record moves by nothing.
 void HeadlessGame::Press(uint8_t button) {
+    const PointerState& pointer = PointerState::Global();
+    UpdateMousePosition(pointer.x, pointer.y);
     heldButtons_ |= button;
     QueueEvent(InputEvent::kPointer, 0, 0, button, 0);
     QueueEvent(InputEvent::kButtonDown, 0, 0, button, 0);
 }
 
 void HeadlessGame::Release(uint8_t button) {
+    const PointerState& pointer = PointerState::Global();
+    UpdateMousePosition(pointer.x, pointer.y);
     heldButtons_ &= static_cast<uint8_t>(~button);
     QueueEvent(InputEvent::kPointer, 0, 0, button, 0);
     QueueEvent(InputEvent::kButtonUp, 0, 0, button, 0);

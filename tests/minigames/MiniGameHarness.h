@@ -1,15 +1,14 @@
 #pragma once
-// The headless game set up for mini-games: the mini-games registered, a
-// stand-in for the cutscene screen they start over, recording stubs of the
-// "help" and "character" scripts, a "cutscene" script whose chat bubbles
-// are plain frames, and a script native that starts a game by name as the
-// cutscene script does.
+// The headless game set up for mini-games: the games registered, a stand-in
+// for the cutscene screen they start over, recording stubs of the "help"
+// and "character" scripts, a "cutscene" script whose chat bubbles are plain
+// frames, and "play"."Start", which starts a game as a cutscene script does
+// and records "resumed" when it goes on.
 
 #include "harness/HeadlessGame.h"
 
 #include "game/Game.h"
 #include "gui/GuiMain.h"
-#include "gui/GuiWidget.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "platform/DataTree.h"
@@ -19,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -38,7 +38,7 @@ inline halvo::GuiWidget* MakeBubble() {
     return bubble.Get();
 }
 
-// What the last TestStartMinigame answered: 1 true, 0 false, -1 not yet.
+// What the last start answered: 1 true, 0 false, -1 none yet.
 inline int lastStartAnswer = -1;
 
 inline void StartNamedGame(Vrel::t_Interface& call) {
@@ -48,22 +48,18 @@ inline void StartNamedGame(Vrel::t_Interface& call) {
 
 class MiniGameHarness {
 public:
-    // The script "play"."Start" starts the game and records when it resumes.
-    static constexpr const char* kPlayScript =
-        "function void Start(string name) { TestStartMinigame(name); RecordCall(\"resumed\"); }\n";
-
     MiniGameHarness() {
         game.WriteStubModule("help", {"Create()", "IncHelpTime(float scaled, float step)"});
         game.WriteStubModule("character", {"Create()"});
         game.WriteScript("cutscene",
                          "function auto CreateChatBubble(auto hud, int colour, auto text, float x, float y, "
                          "float width) { RecordCall(\"bubble\", text, x, y, width); return MakeBubble(); }\n");
-        game.WriteScript("play", kPlayScript);
+        game.WriteScript("play", "function void Start(string name) { TestStartMinigame(name); "
+                                 "RecordCall(\"resumed\"); }\n");
         game.WriteDataFile("gui/DAYROM__.ttf", ReadWholeFile(SourceFolder("data/Data/Shared/gui/DAYROM__.ttf")));
     }
 
-    // Starts the game, profile 0 open, the fade-in over, a stand-in cutscene
-    // under the root.
+    // Profile 0 open, the fade-in over, the stand-in cutscene under the root.
     bool Start() {
         RegisterMiniGames();
         lastStartAnswer = -1;
@@ -74,50 +70,50 @@ public:
         for (const char* module : {"help", "character", "cutscene", "play"})
             if (!Game::RunInclude(module)) return false;
         if (!DataTree::CreateProfile(0, u"Tester") || !DataTree::OpenProfile(0)) return false;
-        halvo::GuiMain& gui = halvo::GuiMain::Global();
-        if (!gui.CreateWidget("Text"))
-            gui.RegisterWidget("Text", []() -> halvo::GuiWidget* { return new halvo::GuiWidget(); });
         cutscene = new StandInCutscene();
         game.Root()->AddChild(cutscene.Get());
         return true;
     }
 
-    // Copies a sample game's folder from the source tree into the data folder.
+    // A sample game's folder from the source tree into the data folder.
     void CopySample(const std::string& folder) const {
-        const std::filesystem::path from = SourceFolder("data/Data/Shared/MiniGames/" + folder);
-        for (const auto& entry : std::filesystem::directory_iterator(from))
+        for (const auto& entry :
+             std::filesystem::directory_iterator(SourceFolder("data/Data/Shared/MiniGames/" + folder)))
             game.WriteDataFile("MiniGames/" + folder + "/" + entry.path().filename().string(),
                                ReadWholeFile(entry.path()));
     }
 
-    // "play"."Start" with the name, as a cutscene script calls it.
     void StartFromScript(const char* name) {
         const Vrel::Var argument(name);
         halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
         Vrel::Thread::RunFunction(thread.Get(), "play", "Start", &argument, 1);
-        caller = thread.Get();
+    }
+    // Then one step for the host's fade-in to settle: input queued while a
+    // fade runs is dropped.
+    bool StartPlaying(const char* name) {
+        StartFromScript(name);
+        game.Step();
+        return lastStartAnswer == 1 && Host();
     }
 
     MiniGameScreen* Host() const {
-        return cutscene && !cutscene->Children().empty()
-                   ? CastTo<MiniGameScreen>(cutscene->Children().front().Get())
-                   : nullptr;
+        return cutscene->Children().empty() ? nullptr : CastTo<MiniGameScreen>(cutscene->Children().front().Get());
     }
-    bool Started() const { return lastStartAnswer == 1; }
-    // Steps until the host has gone; false when it stays.
+    template <class T>
+    T* Played() const {
+        const MiniGameScreen* host = Host();
+        return host && !host->Children().empty() ? CastTo<T>(host->Children().front().Get()) : nullptr;
+    }
     bool StepUntilHostGone(int maxPasses = HeadlessGame::kDefaultMaxPasses) {
         for (int i = 0; i < maxPasses && Host(); ++i) game.Step();
         return !Host();
     }
     int CountCalls(const std::string& call) const {
-        int n = 0;
-        for (const std::string& line : game.Calls()) n += line == call;
-        return n;
+        return static_cast<int>(std::count(game.Calls().begin(), game.Calls().end(), call));
     }
 
     HeadlessGame game;
     halvo::AutoRef<GameScreen> cutscene;
-    halvo::WeakRef<Vrel::Thread> caller;
 };
 
 }  // namespace testsupport

@@ -1,8 +1,9 @@
 // The host screen with a stub game: texts, results and statistics, messages,
-// help, the fade-out, and what happens to the calling script.
+// help, the fade-out, and what becomes of the calling script.
 
 #include "minigames/MiniGameHarness.h"
 
+#include "gui/GuiText.h"
 #include "platform/Loca.h"
 #include "script/runtime/VarUnicode.h"
 #include "support/LocaTableWriter.h"
@@ -23,7 +24,7 @@ public:
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     bool LoadConfig(const Vec2&) override {
         CreateTimer(kTimeKey);
-        if (MiniGameScreen* host = GetHost()) host->CreateCounter(true, kMovesKey);
+        GetHost()->CreateCounter(true, kMovesKey);
         return true;
     }
     bool SolveOnHelp() override { return solves; }
@@ -38,10 +39,8 @@ public:
 const ClassRecord StubGame::kClassRecord = {"StubGame", &GameScreen::kClassRecord, nullptr};
 
 std::string TextOf(halvo::GuiWidget* widget) {
-    const Vrel::Var* text = widget ? widget->Properties().GetMember("text") : nullptr;
-    if (!text) return "(none)";
-    if (const char* plain = text->GetCString()) return plain;
-    const Vrel::VarUnicode* wide = Vrel::ToVarUnicode(*text);
+    const Vrel::Var* text = widget ? widget->Properties().GetMember(halvo::GuiText::kPropText) : nullptr;
+    const Vrel::VarUnicode* wide = text ? Vrel::ToVarUnicode(*text) : nullptr;
     return wide ? Loca::WideToUtf8(wide->GetText()) : "(none)";
 }
 
@@ -52,23 +51,22 @@ protected:
         table.Add("TutA1", "first");
         table.Add("TutA2", "second");
         table.Add("Whole", "whole text");
-        table.Add("Bravo", "well done");
         h.game.WriteDataFile("loca/loca_english.bin", table.Build());
         h.game.WriteScript("wait", "function void Wait() { BeginStubHost(); RecordCall(\"resumed\"); }\n");
         ASSERT_TRUE(h.Start());
         ASSERT_TRUE(Loca::Global().Load("english"));
         Vrel::ScriptVM::Global().AddCFunction("BeginStubHost", Vrel::detail::AdapterFor<&BeginStubHost>());
         ASSERT_TRUE(Game::RunInclude("wait"));
+        fixture = this;
     }
 
-    // The host over the cutscene, begun with a script thread that waits in
-    // "wait"."Wait", and the stub game in it.
-    void BeginWithStub() {
-        fixture = this;
+    // A host over the cutscene with the stub game, begun by "wait"."Wait",
+    // which waits for it.
+    MiniGameScreen* BeginWithStub() {
         halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
-        ASSERT_TRUE(Vrel::Thread::RunFunction(thread.Get(), "wait", "Wait", nullptr, 0));
-        ASSERT_EQ(thread->GetState(), Vrel::kThreadPaused);
-        ASSERT_NE(h.Host(), nullptr);
+        Vrel::Thread::RunFunction(thread.Get(), "wait", "Wait", nullptr, 0);
+        EXPECT_EQ(thread->GetState(), Vrel::kThreadPaused);
+        return h.Host();
     }
 
     static void BeginStubHost(Vrel::t_Interface& call) {
@@ -88,25 +86,20 @@ protected:
 TEST_F(MiniGameScreenTest, TextsShowTimeCounterAndScoreInTheirPlaces) {
     EXPECT_EQ(MiniGameScreen::TimeText(3723000), "1:02:03");
     EXPECT_EQ(MiniGameScreen::TimeText(999), "0:00:00");
-    EXPECT_EQ(MiniGameScreen::TimeText(-5000), "0:00:00");
     EXPECT_EQ(MiniGameScreen::TimeText(NAN), "0:00:00");
 
-    BeginWithStub();
-    MiniGameScreen* host = h.Host();
+    MiniGameScreen* host = BeginWithStub();
     halvo::GuiWidget* timer = host->GetTimerWidget();
     halvo::GuiWidget* counter = host->GetCounterWidget();
     ASSERT_TRUE(timer && counter);
-    // Timer first, then the counter: one above the other.
     EXPECT_EQ(timer->GetPosition(), (Vec2{1500, 45}));
     EXPECT_EQ(counter->GetPosition(), (Vec2{1500, 95}));
     host->CreateTimer(false, nullptr);
     EXPECT_EQ(counter->GetPosition(), (Vec2{1500, 70}));
-
     host->SetTime(3723000);
     host->SetCounter(12);
     EXPECT_EQ(TextOf(timer), "1:02:03");
     EXPECT_EQ(TextOf(counter), "12");
-
     // The score's buffer cuts a long text instead of overrunning.
     host->SetScoreText("%s %i", std::string(2000, 'x').c_str(), 5);
     EXPECT_EQ(std::string(host->GetScoreText()), std::string(MiniGameScreen::kScoreTextSize - 1, 'x'));
@@ -117,57 +110,54 @@ TEST_F(MiniGameScreenTest, TutorialComesFromTheKeyItsNumberedPartsOrItsOwnText) 
         {"TutA", "first", 1}, {"Whole", "whole text", 0}, {"Nowhere", "Nowhere", 0}};
     for (const auto& c : cases) {
         DataTree::SetString(MiniGameScreen::kTutorialKey, c.key);
-        h.game.ClearCalls();
-        BeginWithStub();
-        MiniGameScreen* host = h.Host();
+        MiniGameScreen* host = BeginWithStub();
         EXPECT_TRUE(host->IsMessageShown()) << c.key;
         EXPECT_EQ(host->GetQueuedMessageCount(), c.queued) << c.key;
-        EXPECT_EQ(h.CountCalls(std::string("bubble uni(") + c.first + ") 960.000000 -50.000000 700.000000"), 1)
-            << c.key;
-        // Shown once: the key is emptied for the next game.
+        EXPECT_EQ(h.CountCalls(std::string("bubble uni(") + c.first + ") 960.000000 -50.000000 700.000000"), 1);
         EXPECT_STREQ(DataTree::GetString(MiniGameScreen::kTutorialKey), "") << c.key;
         h.cutscene->RemoveAllChildren();
     }
 }
 
-TEST_F(MiniGameScreenTest, MessagesFreezeTheGameUntilReleasedAndAHeldBubbleNoLongerCounts) {
+TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnlessTheGameSolves) {
     DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
-    BeginWithStub();
-    MiniGameScreen* host = h.Host();
+    MiniGameScreen* host = BeginWithStub();
     halvo::AutoRef<halvo::GuiWidget> firstBubble(host->GetBubble());
     h.game.Step(3);
     EXPECT_EQ(host->GetTime(), 0);
-
-    // A release on the game shows the next message; the old bubble, though
-    // still held here, is gone from the tree and counts no more.
+    // A release shows the next message; the old bubble, though still held
+    // here, has left the tree and counts no more.
     h.game.Click({400, 400});
     h.game.Step();
     EXPECT_EQ(firstBubble->GetParent(), nullptr);
     EXPECT_TRUE(host->IsMessageShown());
-    host->OnHelp();  // help while a bubble shows only advances the messages
+    host->OnHelp();
     EXPECT_FALSE(host->IsMessageShown());
     EXPECT_FALSE(host->IsFinished());
     h.game.Step(2);
     EXPECT_GT(host->GetTime(), 0);
+
+    stub->solves = true;
+    host->OnHelp();
+    EXPECT_FALSE(host->IsFinished());
+    stub->solves = false;
+    host->OnHelp();
+    EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
 }
 
 TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessages) {
     const struct { int32_t result; const char* counted; bool closing; } cases[] = {
-        {kMiniGameWon, "[STATS]/mini_won", true},
-        {kMiniGameLost, "[STATS]/mini_lost", false},
-        {kMiniGameSkipped, "[STATS]/mini_skipped", true},
-        {7, "[STATS]/mini_skipped", false}};
+        {kMiniGameWon, "[STATS]/mini_won", true}, {kMiniGameLost, "[STATS]/mini_lost", false},
+        {kMiniGameSkipped, "[STATS]/mini_skipped", true}, {7, "[STATS]/mini_skipped", false}};
     int played = 0;
     for (const auto& c : cases) {
         const int32_t before = DataTree::GetInt(c.counted);
-        DataTree::SetString(MiniGameScreen::kSolvedKey, "Bravo");
-        BeginWithStub();
-        MiniGameScreen* host = h.Host();
+        DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
+        MiniGameScreen* host = BeginWithStub();
         host->Finish(c.result);
         host->Finish(kMiniGameWon);
-        ++played;
         EXPECT_EQ(DataTree::GetInt(c.counted), before + 1) << c.result;
-        EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), played) << c.result;
+        EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), ++played) << c.result;
         EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), c.result);
         EXPECT_EQ(host->IsMessageShown(), c.closing) << c.result;
         EXPECT_EQ(DataTree::Exists(MiniGameScreen::kSolvedKey), !c.closing) << c.result;
@@ -175,34 +165,19 @@ TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessag
     }
 }
 
-TEST_F(MiniGameScreenTest, HelpSkipsUnlessTheGameSolvesItself) {
-    BeginWithStub();
-    stub->solves = true;
-    h.Host()->OnHelp();
-    EXPECT_FALSE(h.Host()->IsFinished());
-    stub->solves = false;
-    h.Host()->OnHelp();
-    EXPECT_TRUE(h.Host()->IsFinished());
-    EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
-}
-
 TEST_F(MiniGameScreenTest, AfterTheResultTheHostFadesOutCommitsAndResumesTheCallerOnce) {
-    BeginWithStub();
-    MiniGameScreen* host = h.Host();
+    MiniGameScreen* host = BeginWithStub();
     host->SetTime(1999);
     host->SetCounter(3);
     halvo::AutoRef<halvo::GuiWidget> timer(host->GetTimerWidget());
     // Help time runs on while the game is paused; the game's time does not.
     h.game.GetGame().paused = true;
-    h.game.ClearCalls();
     h.game.Step(3);
     EXPECT_EQ(h.CountCalls("help.IncHelpTime 0.000000 17.000000"), 3);
     EXPECT_EQ(host->GetTime(), 1999);
     h.game.GetGame().paused = false;
 
     host->Finish(kMiniGameWon);
-    h.game.Step();
-    EXPECT_TRUE(h.game.GetGame().IsFading());
     ASSERT_TRUE(h.StepUntilHostGone());
     EXPECT_EQ(h.game.GetGame().fadeLevel, 1.0f);
     EXPECT_EQ(DataTree::GetInt(kTimeKey), 1);
@@ -214,29 +189,15 @@ TEST_F(MiniGameScreenTest, AfterTheResultTheHostFadesOutCommitsAndResumesTheCall
 }
 
 TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnds) {
-    BeginWithStub();
-    h.Host()->Finish(kMiniGameLost);
+    BeginWithStub()->Finish(kMiniGameLost);
     h.game.GetGame().SetFade(1.0f);
     const int updates = stub->updates;
     h.game.Step();
     EXPECT_EQ(h.Host(), nullptr);
-    // The game under the host was still walked in the same step.
-    EXPECT_EQ(stub->updates, updates + 1);
+    EXPECT_EQ(stub->updates, updates + 1);  // walked in the same step
 }
 
-TEST_F(MiniGameScreenTest, UnknownNameLeavesAtOnceWithSkippedAndNoStatistics) {
-    DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
-    h.StartFromScript("Nichts");
-    EXPECT_EQ(testsupport::lastStartAnswer, 0);
-    EXPECT_EQ(h.Host(), nullptr);
-    EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
-    EXPECT_FALSE(DataTree::Exists("[STATS]/mini"));
-    EXPECT_EQ(h.game.GetGame().helpFactor, 0.0f);
-    h.game.Step();
-    EXPECT_EQ(h.CountCalls("resumed"), 1);
-}
-
-// Shares the record name's start but is another class.
+// A kind of cutscene, not the cutscene itself.
 class StandInAdventure : public GameScreen {
 public:
     static const ClassRecord kClassRecord;
@@ -245,17 +206,24 @@ public:
 const ClassRecord StandInAdventure::kClassRecord = {"AdventureScreen", &testsupport::StandInCutscene::kClassRecord,
                                                     nullptr};
 
-TEST_F(MiniGameScreenTest, OnlyACutsceneItselfTakesAMiniGame) {
+TEST_F(MiniGameScreenTest, AnUnknownNameReturnsSkippedAtOnceAndOnlyACutsceneItselfTakesAGame) {
+    DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
+    h.StartFromScript("Nichts");
+    EXPECT_EQ(testsupport::lastStartAnswer, 0);
+    EXPECT_EQ(h.Host(), nullptr);
+    EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
+    EXPECT_FALSE(DataTree::Exists("[STATS]/mini"));
+    h.game.Step();
+    EXPECT_EQ(h.CountCalls("resumed"), 1);
+
     DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameLost);
     h.cutscene->RemoveFromParent();
     h.cutscene = new StandInAdventure();
     h.game.Root()->AddChild(h.cutscene.Get());
     h.StartFromScript("Abfolge");
-    EXPECT_EQ(testsupport::lastStartAnswer, 0);
     EXPECT_TRUE(h.cutscene->Children().empty());
     EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameLost);
-    // Nothing paused the script: it went on at once.
-    EXPECT_EQ(h.CountCalls("resumed"), 1);
+    EXPECT_EQ(h.CountCalls("resumed"), 2);  // nothing paused it
 }
 
 }  // namespace

@@ -51,6 +51,20 @@ TEST(AutoRef, ObjectReleasedWithoutEverBeingHeldIsDestroyed) {
     EXPECT_EQ(deaths, 1);
 }
 
+TEST(AutoRef, RangeAssignAddsTheNewOnesAndReleasesTheOld) {
+    int deaths = 0;
+    AutoRef<Counted> kept(new Counted(&deaths));
+    AutoRef<Counted> target[3] = {new Counted(&deaths), kept, nullptr};
+    Counted* inner = new Counted(&deaths);
+    target[0]->next = inner;  // owned only by the element it replaces
+    const AutoRef<Counted> source[3] = {inner, kept, kept};
+    halvo::RefPtrRangeAssign(target, source, 3);
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(inner->GetRefCount(), 2);
+    EXPECT_EQ(kept->GetRefCount(), 5);
+    EXPECT_EQ(target[2].Get(), kept.Get());
+}
+
 TEST(AutoRefVector, ClearReleasesFirstToLastAndFreesStorage) {
     std::vector<int> order;
     struct Tagged : RefObj {
