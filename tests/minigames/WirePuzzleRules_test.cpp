@@ -249,7 +249,9 @@ TEST(WirePuzzleRules, SampleNeverStartsSolvedAndTheSelfPlaySolvesEveryScramble) 
         ASSERT_FALSE(rules.AllConnected()) << seed;
         for (int32_t i = 0; i < rules.GetTileCount(); ++i) {
             const WireTile& tile = rules.GetTile(i);
-            if (tile.fixed) EXPECT_TRUE(tile.currentPlace == tile.homePlace && tile.rotation == 0) << seed;
+            if (tile.fixed) {
+                EXPECT_TRUE(tile.currentPlace == tile.homePlace && tile.rotation == 0) << seed;
+            }
         }
         rules.StartAutoPlay();
         // Each self-play move is one animation; a plate needs at most one
@@ -261,7 +263,6 @@ TEST(WirePuzzleRules, SampleNeverStartsSolvedAndTheSelfPlaySolvesEveryScramble) 
     }
     RecordProperty("most_scramble_attempts", mostAttempts);
     RecordProperty("most_selfplay_steps", mostSteps);
-    std::printf("sample: at most %d scrambles, self-play won within %d steps\n", mostAttempts, mostSteps);
 }
 
 }  // namespace
