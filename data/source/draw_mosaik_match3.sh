@@ -1,0 +1,121 @@
+#!/bin/bash
+# Draws the sample pictures of the sliding picture and of match-three with
+# `convert` (package imagemagick) and writes them into
+# data/Data/Shared/MiniGames/Mosaik/ and .../Match3/ through the data tool.
+# The results are committed, so neither the build nor the game needs the
+# package; run this again only to change the pictures.
+#
+#   data/source/draw_mosaik_match3.sh [path/to/tavrin-data]
+#
+#   Mosaik/Background.cbi   600 x 600 frame around a 480 x 480 picture
+#   Mosaik/Sample.tga       the picture: 32 bits, rows from the top (the
+#                           game cuts its pieces from the pixels as stored)
+#   Match3/Background.cbi   1280 x 900 board of 8 x 7 cells 100 apart, the
+#                           first centred at (130, 170), and four stack rails
+#   Match3/Gem1..4.cbi      the four tile types, 84 x 84, with Gem1grey..4grey
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+tool=${1:-$root/build/tools/tavrin-data}
+games=$root/data/Data/Shared/MiniGames
+
+[ -x "$tool" ] || { echo "draw_mosaik_match3: build the data tool first ($tool)" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
+   [ ! -s "$work/probe.tga" ]; then
+  echo "draw_mosaik_match3: needs convert with drawing (apt-get install imagemagick)" >&2
+  exit 1
+fi
+
+# tga_top_left IN OUT: a 32-bit TGA with its rows from the top, written by
+# hand: the header (type 2, 32 bits, descriptor 0x28) and B G R A rows.
+tga_top_left() {
+  local w h
+  w=$(identify -format '%w' "$1")
+  h=$(identify -format '%h' "$1")
+  printf '\000\000\002\000\000\000\000\000\000\000\000\000' >"$2"
+  printf "\\$(printf %03o $((w & 255)))\\$(printf %03o $((w >> 8)))" >>"$2"
+  printf "\\$(printf %03o $((h & 255)))\\$(printf %03o $((h >> 8)))" >>"$2"
+  printf '\040\050' >>"$2"
+  convert "$1" -depth 8 bgra:- >>"$2"
+}
+
+# ---------------------------------------------------------------- Mosaik --
+mosaik=$games/Mosaik
+mkdir -p "$mosaik"
+convert -size 600x600 gradient:'#8a5a32'-'#5a3518' \
+  -fill none -stroke '#c89a5e' -strokewidth 6 -draw 'rectangle 14,14 585,585' \
+  -stroke '#3a200c' -strokewidth 4 -draw 'rectangle 52,52 547,547' \
+  -stroke none -fill '#2a1808' -draw 'rectangle 56,56 543,543' \
+  -fill '#d8b27a' -draw 'circle 30,30 30,36' -draw 'circle 570,30 570,36' \
+  -draw 'circle 30,570 30,576' -draw 'circle 570,570 570,576' \
+  "$work/mosaik_bg.tga"
+"$tool" cbi "$work/mosaik_bg.tga" "$mosaik/Background.cbi"
+
+# A harbour at dusk: every part of the picture differs from its neighbours,
+# so each piece can be told where it belongs.
+convert -size 480x480 gradient:'#f7b267'-'#4d6fa8' \
+  -fill '#fff0b0' -draw 'circle 360,150 360,190' \
+  -fill 'rgba(255,240,200,0.35)' -draw 'circle 360,150 360,230' \
+  -fill '#3e5d8a' -draw 'rectangle 0,300 480,480' \
+  -fill '#5678a8' -draw 'rectangle 0,330 480,336' -draw 'rectangle 0,372 480,377' -draw 'rectangle 0,420 480,424' \
+  -fill '#6b4f3a' -draw "path 'M 0,300 L 0,190 L 40,170 L 90,200 L 140,160 L 200,210 L 230,300 Z'" \
+  -fill '#e9dcc0' -stroke '#5b4630' -strokewidth 3 -draw 'rectangle 40,220 120,300' \
+  -fill '#b0473a' -draw 'polygon 30,222 80,180 130,222' \
+  -fill '#bfe3f5' -draw 'rectangle 60,240 84,262' -fill '#7a4b2a' -draw 'rectangle 92,258 110,300' \
+  -fill '#f4efe4' -stroke '#404040' -strokewidth 3 -draw 'rectangle 400,120 430,300' \
+  -fill '#c0392b' -draw 'rectangle 400,150 430,170' -draw 'rectangle 400,200 430,220' \
+  -fill '#ffe68a' -draw 'polygon 396,112 434,112 424,90 406,90' \
+  -fill '#8b5a2b' -stroke '#3b2616' -draw "path 'M 180,370 L 340,370 L 320,405 L 200,405 Z'" \
+  -fill '#f6f1e1' -stroke '#6a5a40' -strokewidth 2 -draw 'polygon 262,365 262,250 322,362' \
+  -draw 'polygon 256,365 256,270 206,362' -stroke '#3b2616' -strokewidth 4 -draw 'line 259,240 259,372' \
+  -stroke none -fill '#ffffff' -draw 'polygon 150,110 166,104 182,110 166,114' \
+  -draw 'polygon 196,86 210,80 224,86 210,90' -draw 'polygon 300,60 312,55 324,60 312,64' \
+  "$work/picture.png"
+tga_top_left "$work/picture.png" "$mosaik/Sample.tga"
+
+# ---------------------------------------------------------------- Match3 --
+match3=$games/Match3
+mkdir -p "$match3"
+cells=()
+for y in $(seq 0 6); do
+  for x in $(seq 0 7); do
+    cx=$((130 + 100 * x)) cy=$((170 + 100 * y))
+    cells+=(-draw "roundrectangle $((cx - 46)),$((cy - 46)) $((cx + 46)),$((cy + 46)) 12,12")
+  done
+done
+rails=()
+for x in 960 1050 1140 1230; do
+  rails+=(-draw "roundrectangle $((x - 48)),$((770 - 92 * 3 - 48)) $((x + 48)),$((770 + 48)) 14,14")
+done
+convert -size 1280x900 gradient:'#24355c'-'#121b30' \
+  -fill '#0c1222' -stroke '#6f86b8' -strokewidth 4 -draw 'roundrectangle 70,110 890,830 24,24' \
+  -stroke none -fill '#1b2746' "${cells[@]}" \
+  -fill '#0c1222' -stroke '#6f86b8' -strokewidth 3 "${rails[@]}" \
+  "$work/match3_bg.tga"
+"$tool" cbi "$work/match3_bg.tga" "$match3/Background.cbi"
+
+# gem NAME DRAWING...: one tile type in colour, and its grey twin for the
+# empty stack slots.
+gem() {
+  local name=$1
+  shift
+  convert -size 84x84 xc:none "$@" "$work/$name.tga"
+  convert "$work/$name.tga" -colorspace Gray -level 0%,140% -channel A -evaluate multiply 0.6 +channel \
+    "$work/${name}grey.tga"
+  "$tool" cbi "$work/$name.tga" "$match3/$name.cbi"
+  "$tool" cbi "$work/${name}grey.tga" "$match3/${name}grey.cbi"
+}
+gem Gem1 -fill '#d8342c' -stroke '#6a1010' -strokewidth 4 -draw 'circle 42,42 42,6' \
+  -stroke none -fill 'rgba(255,255,255,0.6)' -draw 'ellipse 30,28 12,8 0,360'
+gem Gem2 -fill '#3b7ddd' -stroke '#0f2f66' -strokewidth 4 -draw 'polygon 42,4 80,42 42,80 4,42' \
+  -stroke none -fill 'rgba(255,255,255,0.55)' -draw 'polygon 42,14 58,30 42,34 26,30'
+gem Gem3 -fill '#3caa4e' -stroke '#145a20' -strokewidth 4 -draw 'roundrectangle 8,8 76,76 14,14' \
+  -stroke none -fill 'rgba(255,255,255,0.5)' -draw 'roundrectangle 18,16 46,30 6,6'
+gem Gem4 -fill '#f3c640' -stroke '#7a5a08' -strokewidth 4 \
+  -draw 'polygon 42,4 52,30 80,32 58,50 66,78 42,62 18,78 26,50 4,32 32,30' \
+  -stroke none -fill 'rgba(255,255,255,0.55)' -draw 'polygon 42,18 48,34 42,40 36,34'
+echo "draw_mosaik_match3: done"
