@@ -5,7 +5,9 @@
 #include "minigames/MG_Match3.h"
 #include "minigames/MG_Pipes.h"
 #include "minigames/MG_PushPuzzle.h"
+#include "minigames/MG_Puzzle.h"
 #include "minigames/MG_Senso.h"
+#include "minigames/MG_Target.h"
 #include "minigames/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
 
@@ -23,8 +25,10 @@ constexpr MiniGameEntry kMiniGames[] = {
     {"Draehte", &MG_WirePuzzle::Create},
     {"Match3", &MG_Match3::Create},
     {"Mosaik", &MG_PushPuzzle::Create},
+    {"Puzzle", &MG_Puzzle::Create},
     {"Rohre", &MG_Pipes::Create},
     {"Schloss", &MG_Lock::Create},
+    {"Zielscheiben", &MG_Target::Create},
 };
 
 MiniGameStart StartOver(GameScreen& cutscene, const char* name, Vrel::Thread* caller) {
