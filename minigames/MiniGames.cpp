@@ -3,8 +3,10 @@
 #include "game/Game.h"
 #include "minigames/MG_Lock.h"
 #include "minigames/MG_Match3.h"
+#include "minigames/MG_Pipes.h"
 #include "minigames/MG_PushPuzzle.h"
 #include "minigames/MG_Senso.h"
+#include "minigames/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
 
 #include <cstring>
@@ -18,8 +20,10 @@ struct MiniGameEntry {
 
 constexpr MiniGameEntry kMiniGames[] = {
     {"Abfolge", &MG_Senso::Create},
+    {"Draehte", &MG_WirePuzzle::Create},
     {"Match3", &MG_Match3::Create},
     {"Mosaik", &MG_PushPuzzle::Create},
+    {"Rohre", &MG_Pipes::Create},
     {"Schloss", &MG_Lock::Create},
 };
 
