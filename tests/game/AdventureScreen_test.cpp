@@ -25,7 +25,6 @@ class AdventureScreenTest : public CutsceneFixture {
 protected:
     void SetUp() override {
         CutsceneFixture::SetUp();
-        harness.WriteStubModule("test", {"OnHelp()"}, "scripts/scenes/");
         WriteScene("Adventure", Square("lamp", 100, 100) + Square("chest", 300, 100) + Square("door", 500, 100) +
                                     Square("rug", 320, 100));
     }
@@ -191,13 +190,6 @@ TEST_F(AdventureScreenTest, TheWheelZoomsByNotchesWithinLimitsAndNotDuringATween
         return wheel;
     }());
     EXPECT_FLOAT_EQ(screen->GetZoom(), during);
-}
-
-TEST_F(AdventureScreenTest, HelpCountsTheRequestAndAsksTheSceneScript) {
-    EnterScene();
-    screen->OnHelp();
-    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
-    EXPECT_EQ(harness.Calls(), std::vector<std::string>{"test.OnHelp"});
 }
 
 }  // namespace

@@ -197,15 +197,4 @@ TEST_F(CutsceneScreenTest, AKnownLocalisationKeyIsShownTranslatedAndOtherTextAsI
     EXPECT_EQ(harness.Calls()[2], "bubble uni(#unknown) 960.000000 540.000000");
 }
 
-TEST_F(CutsceneScreenTest, LeavingTheCutsceneTakesItsFrameSpeakersAndBubbleAway) {
-    screen->AddSpeaker("Tobin", "left", "tobin_calm");
-    SayLine("Tobin", "Bye");
-    halvo::WeakRef<GuiWidget> frame(screen->GetGuiFrame());
-    halvo::WeakRef<GuiWidget> sprite(screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft));
-    screen->RemoveFromParent();
-    harness.Step();
-    EXPECT_FALSE(frame);
-    EXPECT_FALSE(sprite);
-}
-
 }  // namespace
