@@ -85,7 +85,7 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ASSERT_TRUE(board);
 
     // "About" hides the menu's board behind its own; "Close" brings it back.
-    ClickAndSettle({960, 755});
+    ClickAndSettle({960, 780});
     EXPECT_FALSE(board->ReadBool(halvo::GuiWidget::kPropShow));
     ASSERT_TRUE(Find(MenuFrame(), "name", "about"));
     ClickAndSettle({960, 830});
@@ -110,7 +110,7 @@ TEST_F(SampleGameTest, ANewPlayerStartsAGameFinishesTheFirstSceneAndMovesOn) {
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
     EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("name=\"Ada\""), std::string::npos);
 
-    ClickAndSettle({960, 545});  // "New game"
+    ClickAndSettle({960, 504});  // "New game"
     Game& game = harness.GetGame();
     auto* search = CastTo<SearchScreen>(game.currentScene.Get());
     ASSERT_TRUE(search) << harness.ScreenTree() << AllMessages(harness);
