@@ -43,16 +43,7 @@ bool InBox(Vec2 p, Vec2 centre, Vec2 half) {
 
 float SlotX(int32_t slot) { return kSlotX + kSlotStep * static_cast<float>(slot); }
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
 void CountTry() { DataTree::SetInt(MG_Lock::kTriesKey, DataTree::GetInt(MG_Lock::kTriesKey) + 1); }
-
-// An image of the folder; null when it cannot be loaded.
-halvo::AutoRef<GLImage> LoadImage(const char* name) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name)) return {};
-    return image;
-}
 
 }  // namespace
 
@@ -77,7 +68,7 @@ bool MG_Lock::LoadConfig(const Vec2& centre) {
 }
 
 bool MG_Lock::LoadImages() {
-    background_ = LoadImage("Background");
+    background_ = LoadMiniGameImage(kFolder, "Background");
     if (!background_) {
         halvo::LogMessage("MG_Lock::LoadConfig - no background (%sBackground.cbi)", kFolder);
         return false;
@@ -86,7 +77,7 @@ bool MG_Lock::LoadImages() {
     for (int32_t i = 0; i < LockRules::kPieceCount; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "Bolt%02d", i + 1);
-        pieces_[i].image = LoadImage(name);
+        pieces_[i].image = LoadMiniGameImage(kFolder, name);
         if (!pieces_[i].image) {
             halvo::LogMessage("MG_Lock::LoadConfig - no bolt picture (%s%s.cbi)", kFolder, name);
             return false;
@@ -94,12 +85,12 @@ bool MG_Lock::LoadImages() {
         pieces_[i].position = {kPieceStartX + kPieceStartStep * static_cast<float>(i), kPieceStartY};
     }
     // Without these the lock still plays; what is missing is not drawn.
-    buttonOut_ = LoadImage("ButtonOut");
-    buttonIn_ = LoadImage("ButtonIn");
-    lightWhite_ = LoadImage("LightWhite");
-    lightRed_ = LoadImage("LightRed");
-    lightYellow_ = LoadImage("LightYellow");
-    lightGreen_ = LoadImage("LightGreen");
+    buttonOut_ = LoadMiniGameImage(kFolder, "ButtonOut");
+    buttonIn_ = LoadMiniGameImage(kFolder, "ButtonIn");
+    lightWhite_ = LoadMiniGameImage(kFolder, "LightWhite");
+    lightRed_ = LoadMiniGameImage(kFolder, "LightRed");
+    lightYellow_ = LoadMiniGameImage(kFolder, "LightYellow");
+    lightGreen_ = LoadMiniGameImage(kFolder, "LightGreen");
     return true;
 }
 
@@ -142,7 +133,7 @@ void MG_Lock::PressAt(Vec2 p) {
         }
         const LockLift lift = rules_->TryLift(i);
         if (lift != LockLift::kTaken && lift != LockLift::kTakenFromSlot) continue;
-        if (lift == LockLift::kTakenFromSlot) PlaySound(kLiftSound);
+        if (lift == LockLift::kTakenFromSlot) PlayMiniGameSound(kLiftSound);
         dragged_ = i;
         grabOffset_ = p - pieces_[i].position;
         return;
@@ -154,10 +145,10 @@ void MG_Lock::Push(int32_t piece) {
     const LockPush push = rules_->Push(piece);
     if (push == LockPush::kIgnored) return;
     if (push == LockPush::kWrongOrder) {
-        PlaySound(kWrongPushSound);
+        PlayMiniGameSound(kWrongPushSound);
         CountTry();
     } else {
-        PlaySound(kPushSound);
+        PlayMiniGameSound(kPushSound);
     }
     SettlePieces();
 }
@@ -182,14 +173,14 @@ void MG_Lock::DropDragged() {
         if (inBox && rules_->GetSlotState(s) == LockSlotState::kEmpty) target = s;
     }
     if (!rules_->Drop(target)) return;
-    PlaySound(kDropSound);
+    PlayMiniGameSound(kDropSound);
     pieces_[piece].position = {SlotX(target), kSlotPlacedY};
 }
 
 void MG_Lock::CheckCode() {
     const LockCheck check = rules_->Check();
     if (check == LockCheck::kNothingToCheck) return;
-    PlaySound(kCheckSound);
+    PlayMiniGameSound(kCheckSound);
     CountTry();
     if (check == LockCheck::kLost) Finish(kMiniGameLost);
 }

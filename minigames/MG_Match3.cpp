@@ -17,15 +17,6 @@ constexpr const char* kExplodeSound = "Sfx/action_explode_poof_6039_52_1";
 constexpr const char* kRefusedSound = "Sfx/undo_drop_hit_button";
 constexpr const char* kLandSound = "Sfx/MG_Decoder_click";
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
-// An image of the folder; null when it cannot be loaded.
-halvo::AutoRef<GLImage> LoadImage(const std::string& name) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name.c_str())) return {};
-    return image;
-}
-
 }  // namespace
 
 const ClassRecord MG_Match3::kClassRecord = {"MG_Match3", &GameScreen::kClassRecord, &MG_Match3::Create};
@@ -65,14 +56,14 @@ const char* MG_Match3::ReadConfig(std::string& file) {
 }
 
 const char* MG_Match3::LoadImages() {
-    background_ = LoadImage(config_.background);
+    background_ = LoadMiniGameImage(kFolder, config_.background);
     if (!background_) return "no background picture";
     background_->anchor = {0.0f, 0.0f};
     tileImages_.clear();
     greyImages_.clear();
     for (const Match3TileType& type : config_.types) {
-        tileImages_.push_back(LoadImage(type.file));
-        greyImages_.push_back(LoadImage(type.file + "grey"));
+        tileImages_.push_back(LoadMiniGameImage(kFolder, type.file));
+        greyImages_.push_back(LoadMiniGameImage(kFolder, type.file + "grey"));
         if (!tileImages_.back() || !greyImages_.back()) return "a tile picture is missing";
     }
     return nullptr;
@@ -92,7 +83,7 @@ bool MG_Match3::OnInput(const InputEvent& event) {
     case InputEvent::kButtonDown:
         if (!IsInside(event)) return false;
         // Nothing is picked up while the game stands still.
-        if (!IsFrozen() && rules_->Press(event.x, event.y) == Match3Press::kPicked) PlaySound(kPickSound);
+        if (!IsFrozen() && rules_->Press(event.x, event.y) == Match3Press::kPicked) PlayMiniGameSound(kPickSound);
         return true;
     case InputEvent::kPointer:
         if (!rules_->IsDragging()) return false;
@@ -104,10 +95,10 @@ bool MG_Match3::OnInput(const InputEvent& event) {
     }
     const Match3Release release = rules_->Release();
     if (release == Match3Release::kSwapped) {
-        PlaySound(kExplodeSound);
+        PlayMiniGameSound(kExplodeSound);
         explosionsHeard_ = rules_->GetExplosionCount();  // the swap's own lines sound with it
     } else if (release == Match3Release::kRefused) {
-        PlaySound(kRefusedSound);
+        PlayMiniGameSound(kRefusedSound);
     }
     return true;
 }
@@ -132,8 +123,8 @@ void MG_Match3::OnUpdate(double, double stepMs) {
 // whole new board landing at once would otherwise post dozens of commands
 // into the sound thread's small mailbox and stall the frame.
 void MG_Match3::PlayNewSounds() {
-    if (rules_->GetExplosionCount() != explosionsHeard_) PlaySound(kExplodeSound);
-    if (rules_->GetLandingCount() != landingsHeard_) PlaySound(kLandSound);
+    if (rules_->GetExplosionCount() != explosionsHeard_) PlayMiniGameSound(kExplodeSound);
+    if (rules_->GetLandingCount() != landingsHeard_) PlayMiniGameSound(kLandSound);
     explosionsHeard_ = rules_->GetExplosionCount();
     landingsHeard_ = rules_->GetLandingCount();
 }

@@ -24,8 +24,6 @@ constexpr const char* kFillSound = "Sfx/object_plastic_bottle_liquid";
 // positive angles turn clockwise, its y axis pointing down.
 constexpr float kDegreesPerTurn = 90.0f;
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
 // b - a, each taken modulo the period, brought into (-period/2, period/2]:
 // the short way from a to b.
 float WrappedDifference(float a, float b, float period) {
@@ -122,8 +120,8 @@ bool MG_Pipes::OnInput(const InputEvent& event) {
     if (!rules_ || !CellFromEvent(event, cell)) return true;
     const PipesTurn turn = rules_->TryTurn(cell.x, cell.y);
     if (turn == PipesTurn::Refused) return true;
-    PlaySound(kTurnSound);
-    if (turn == PipesTurn::TurnedAndDrained) PlaySound(kDrainSound);
+    PlayMiniGameSound(kTurnSound);
+    if (turn == PipesTurn::TurnedAndDrained) PlayMiniGameSound(kDrainSound);
     return true;
 }
 
@@ -143,7 +141,7 @@ void MG_Pipes::OnUpdate(double, double stepMs) {
     if (!rules_ || IsFrozen()) return;
     AddTime(stepMs);
     const PipesStepReport report = rules_->Step();
-    if (report.outletFilled) PlaySound(kFillSound);
+    if (report.outletFilled) PlayMiniGameSound(kFillSound);
     if (report.won) MiniGameScreen::ReportWon(*this);
 }
 

@@ -20,8 +20,6 @@ constexpr const char* kDownSound = "Sfx/minigame_paper_down";
 constexpr float kTrayLift = 0.25f;
 constexpr int32_t kTurnsPerCircle = 4;
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
 const char* NameAt(const char* key) {
     const char* name = DataTree::Exists(key) ? DataTree::GetString(key) : nullptr;
     return name ? name : "";
@@ -132,9 +130,9 @@ bool MG_Puzzle::OnInput(const InputEvent& event) {
 }
 
 void MG_Puzzle::PlayMoveSounds(PuzzleMove move) {
-    if (move == PuzzleMove::Turned) PlaySound(kTurnSound);
-    if (move == PuzzleMove::Joined) PlaySound(kJoinSound);
-    if (move == PuzzleMove::Joined || move == PuzzleMove::Placed) PlaySound(kDownSound);
+    if (move == PuzzleMove::Turned) PlayMiniGameSound(kTurnSound);
+    if (move == PuzzleMove::Joined) PlayMiniGameSound(kJoinSound);
+    if (move == PuzzleMove::Joined || move == PuzzleMove::Placed) PlayMiniGameSound(kDownSound);
 }
 
 bool MG_Puzzle::SolveOnHelp() {

@@ -19,14 +19,6 @@ constexpr const char* kBlinkSound = "Sfx/action_diode_blink_WB02-66-2";
 constexpr const char* kRightSound = "Sfx/MG_Dance_hit";
 constexpr const char* kWrongSound = "Sfx/undo_drop_hit_button";
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
-halvo::AutoRef<GLImage> LoadImage(const std::string& name) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name.c_str())) return {};
-    return image;
-}
-
 }  // namespace
 
 const ClassRecord MG_Senso::kClassRecord = {"MG_Senso", &GameScreen::kClassRecord, &MG_Senso::Create};
@@ -68,12 +60,12 @@ const char* MG_Senso::ReadConfig(std::string& file) {
 }
 
 const char* MG_Senso::LoadImages() {
-    background_ = LoadImage(config_.background);
+    background_ = LoadMiniGameImage(kFolder, config_.background);
     if (!background_) return "no background picture";
     background_->anchor = {0.0f, 0.0f};
     buttons_.clear();
     for (const SensoButton& button : config_.buttons) {
-        halvo::AutoRef<GLImage> image = LoadImage(button.image);
+        halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, button.image);
         if (!image) return "a button picture is missing";
         image->position = {static_cast<float>(button.x), static_cast<float>(button.y)};
         buttons_.push_back(image);
@@ -94,8 +86,8 @@ bool MG_Senso::OnInput(const InputEvent& event) {
     const int32_t button = HitButton({TruncateToInt(event.x), TruncateToInt(event.y)});
     if (button < 0) return true;
     const SensoClick click = rules_->Click(button);
-    if (click == SensoClick::kRight) PlaySound(kRightSound);
-    if (click == SensoClick::kWrong) PlaySound(kWrongSound);
+    if (click == SensoClick::kRight) PlayMiniGameSound(kRightSound);
+    if (click == SensoClick::kWrong) PlayMiniGameSound(kWrongSound);
     return true;
 }
 
@@ -117,7 +109,7 @@ void MG_Senso::OnUpdate(double, double stepMs) {
     AddTime(stepMs);
     const Game* game = Game::Current();
     const SensoStep step = rules_->Step(game && game->cheatAutoPlay);
-    if (step == SensoStep::kBlink) PlaySound(kBlinkSound);
+    if (step == SensoStep::kBlink) PlayMiniGameSound(kBlinkSound);
     if (step == SensoStep::kWon) MiniGameScreen::ReportWon(*this);
 }
 

@@ -47,18 +47,10 @@ constexpr size_t kExpectedFloatingTexts = 16;
 
 constexpr float kPi = 3.1415927f;
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
-halvo::AutoRef<GLImage> LoadImage(const std::string& name) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name.c_str())) return {};
-    return image;
-}
-
 bool LoadEach(const std::vector<std::string>& names, std::vector<halvo::AutoRef<GLImage>>& images) {
     images.clear();
     for (const std::string& name : names) {
-        halvo::AutoRef<GLImage> image = LoadImage(name);
+        halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, name);
         if (!image) return false;
         images.push_back(image);
     }
@@ -132,11 +124,11 @@ const char* MG_Target::ReadConfig(std::string& file) {
 }
 
 const char* MG_Target::LoadImages() {
-    background_ = LoadImage(config_.background);
+    background_ = LoadMiniGameImage(kFolder, config_.background);
     if (!background_) return "no background picture";
     background_->anchor = {0.0f, 0.0f};
-    tileBack_ = LoadImage(config_.tileBack);
-    tileFront_ = LoadImage(config_.tileFront);
+    tileBack_ = LoadMiniGameImage(kFolder, config_.tileBack);
+    tileFront_ = LoadMiniGameImage(kFolder, config_.tileFront);
     if (!tileBack_ || !tileFront_) return "no tileback or tilefront picture";
     if (!LoadEach(config_.genericNames, genericImages_)) return "a tile_generic picture is missing";
     if (!LoadEach(config_.friendNames, friendImages_)) return "a tile_friend picture is missing";
@@ -193,7 +185,7 @@ bool MG_Target::OnInput(const InputEvent& event) {
 
 void MG_Target::ShowShot(const TargetClick& click) {
     if (click.shot == TargetShot::None) return;
-    PlaySound(click.shot == TargetShot::Enemy ? kHitSound : kMissSound);
+    PlayMiniGameSound(click.shot == TargetShot::Enemy ? kHitSound : kMissSound);
     ShowPoints(click.tile, TargetRules::PointsFor(click.shot));
     ShowScore();
 }
@@ -266,7 +258,7 @@ void MG_Target::StepFloatingTexts() {
 }
 
 void MG_Target::Report(const TargetStepReport& report) {
-    if (report.flipSound) PlaySound(kFlipSound);
+    if (report.flipSound) PlayMiniGameSound(kFlipSound);
     ShowShot(report.shot);
     if (report.newRound && config_.IsGeneric()) AnnounceEnemy();
     if (!report.won) return;

@@ -18,14 +18,6 @@ constexpr const char* kFolder = "MiniGames/Draehte/";
 constexpr const char* kTurnSound = "Sfx/minigame_stoneplate1_move";
 constexpr const char* kDropSound = "Sfx/minigame_stoneplate2_move";
 
-void PlaySound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
-
-halvo::AutoRef<GLImage> LoadImage(const std::string& name) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name.c_str())) return {};
-    return image;
-}
-
 bool IsAutoPlay() {
     const Game* game = Game::Current();
     return game && game->cheatAutoPlay;
@@ -70,13 +62,13 @@ const char* MG_WirePuzzle::ReadConfig(std::string& file) {
 }
 
 const char* MG_WirePuzzle::LoadImages() {
-    background_ = LoadImage(config_.background);
+    background_ = LoadMiniGameImage(kFolder, config_.background);
     if (!background_) return "no background picture";
     background_->anchor = {0.0f, 0.0f};
     background_->matrixDirty = true;
     plateImages_.clear();
     for (const WireTileConfig& tile : config_.tiles) {
-        halvo::AutoRef<GLImage> image = LoadImage(tile.file);
+        halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, tile.file);
         if (!image) return "a plate picture is missing";
         plateImages_.push_back(image);
     }
@@ -84,7 +76,7 @@ const char* MG_WirePuzzle::LoadImages() {
     for (const WireConnectionConfig& connection : config_.connections) {
         Wire wire;
         for (const WireImageConfig& picture : connection.images) {
-            halvo::AutoRef<GLImage> image = LoadImage(picture.file);
+            halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, picture.file);
             if (!image) return "a wire picture is missing";
             image->position = {picture.position.x, picture.position.y};
             halvo::SetRotationDegrees(*image, picture.angle);
@@ -163,10 +155,10 @@ void MG_WirePuzzle::Drag(Vec2 p) {
 void MG_WirePuzzle::Release() {
     if (rules_->GetGrabbed() != WirePuzzleRules::kNoPlate) {
         if (dragMoved_) {
-            PlaySound(kDropSound);
+            PlayMiniGameSound(kDropSound);
             if (rules_->DropGrabbed(PlaceAt(pointerPos_)) == WireDrop::Moved) ++moveCount_;
         } else if (rules_->TurnGrabbed()) {
-            PlaySound(kTurnSound);
+            PlayMiniGameSound(kTurnSound);
             rules_->AllConnected();
             ++moveCount_;
         }

@@ -2,6 +2,15 @@
 
 #include "game/Game.h"
 #include "minigames/MiniGameScreen.h"
+#include "platform/Sound.h"
+
+halvo::AutoRef<GLImage> LoadMiniGameImage(const char* folder, const std::string& name) {
+    halvo::AutoRef<GLImage> image(new GLImage());
+    if (!image->Load("%s%s.cbi", folder, name.c_str())) return {};
+    return image;
+}
+
+void PlayMiniGameSound(const char* name) { Sound::Play(1.0f, false, "%s", name); }
 
 MiniGameScreen* MiniGame::GetHost() const { return CastTo<MiniGameScreen>(GetParent()); }
 

@@ -5,10 +5,19 @@
 // adds no record. Without a host the host calls are skipped and the game
 // still runs.
 
+#include <string>
+
 #include "game/GameScreen.h"
+#include "platform/GLImage.h"
 #include "platform/Math.h"
+#include "platform/RefObj.h"
 
 class MiniGameScreen;
+
+// The picture "<folder><name>.cbi"; null when it cannot be loaded.
+halvo::AutoRef<GLImage> LoadMiniGameImage(const char* folder, const std::string& name);
+// One sound effect at full volume; the name is data, never a format.
+void PlayMiniGameSound(const char* name);
 
 class MiniGame : public GameScreen {
 public:

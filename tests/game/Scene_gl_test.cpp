@@ -44,14 +44,7 @@ protected:
         GLState::SetAlpha(0);
         glViewport(0, 0, W, H);
         glClear(GL_COLOR_BUFFER_BIT);
-        // Scene units are window pixels, origin top-left, y downward.
-        Matrix4 projection;
-        projection.m[0] = 2.0f / W;
-        projection.m[5] = -2.0f / H;
-        projection.m[10] = -1;
-        projection.m[12] = -1;
-        projection.m[13] = 1;
-        GLState::SetProjection(projection);
+        GLState::SetProjection(GlTestContext::PixelProjection(W, H));
         DataTree::Init();
         DataTree::Load(user.Path());
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Painter"));

@@ -43,14 +43,7 @@ protected:
         GLState::Reset();
         GLState::ResetClipPlanes();
         glViewport(0, 0, W, H);
-        // Design units are window pixels, origin top-left, y downward.
-        Matrix4 projection;
-        projection.m[0] = 2.0f / W;
-        projection.m[5] = -2.0f / H;
-        projection.m[10] = -1;
-        projection.m[12] = -1;
-        projection.m[13] = 1;
-        GLState::SetProjection(projection);
+        GLState::SetProjection(GlTestContext::PixelProjection(W, H));
         GLState::SetAlpha(0);
         // A full-size window: one design unit is one window pixel.
         ShellState::Global().clientWidth = 1920;

@@ -45,3 +45,13 @@ GlTestContext::~GlTestContext() {
     context_ = nullptr;
     window_ = nullptr;
 }
+
+Matrix4 GlTestContext::PixelProjection(int width, int height) {
+    Matrix4 projection;
+    projection.m[0] = 2.0f / static_cast<float>(width);
+    projection.m[5] = -2.0f / static_cast<float>(height);
+    projection.m[10] = -1;
+    projection.m[12] = -1;
+    projection.m[13] = 1;
+    return projection;
+}

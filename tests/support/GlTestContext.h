@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Math.h"
+
 struct SDL_Window;
 
 class GlTestContext {
@@ -18,6 +20,10 @@ public:
 
     // False with the reason in `error` when no display or context is available.
     bool Create(std::string* error);
+
+    // Maps design units onto window pixels of a width x height viewport:
+    // origin top-left, y downward.
+    static Matrix4 PixelProjection(int width, int height);
 
 private:
     SDL_Window* window_ = nullptr;

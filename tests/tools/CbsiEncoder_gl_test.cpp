@@ -54,13 +54,7 @@ protected:
         glViewport(0, 0, W, H);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
-        Matrix4 projection;
-        projection.m[0] = 2.0f / W;
-        projection.m[5] = -2.0f / H;
-        projection.m[10] = -1;
-        projection.m[12] = -1;
-        projection.m[13] = 1;
-        GLState::SetProjection(projection);
+        GLState::SetProjection(GlTestContext::PixelProjection(W, H));
         GLState::SetAlpha(0);
         GLState::SetColor(Color::White);
     }
