@@ -160,13 +160,16 @@ Font::Glyph* Font::AddGlyph(uint32_t code, uint32_t index) {
     return &glyph;
 }
 
+int32_t Font::FilledBaselineRow() const {
+    const int64_t extent = ascender_ - descender_;
+    return extent > 0 ? TruncateToInt((atlas_.GetCellHeight() - 0.5f) * static_cast<float>(ascender_) /
+                                      static_cast<float>(extent))
+                      : 0;
+}
+
 bool Font::RenderFilled(uint32_t code) {
     const FT_UInt index = FT_Get_Char_Index(face_, code);
-    const int64_t extent = ascender_ - descender_;
-    const int32_t baseline =
-        extent > 0 ? TruncateToInt((atlas_.GetCellHeight() - 0.5f) * static_cast<float>(ascender_) /
-                                   static_cast<float>(extent))
-                   : 0;
+    const int32_t baseline = FilledBaselineRow();
     if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT) || FT_Render_Glyph(face_->glyph, FT_RENDER_MODE_NORMAL))
         return false;
     Glyph* glyph = AddGlyph(code, index);
@@ -203,6 +206,10 @@ bool Font::RenderOutline(uint32_t code) {
     }
     const GuiTextureAtlas::Cell cell = *atlas_.Lookup(cellIndex);
     const int64_t baseRow = (ascender_ - kOutlineTopMargin) / 64;
+    // The outline's cell keeps room for the stroke above the letters, so its
+    // baseline lies higher than a filled glyph's: the quad moves down by the
+    // difference and the outline lies under its own text.
+    glyph->yOffset = FilledBaselineRow() - static_cast<int32_t>(baseRow);
     for (const Span& span : spans)
         for (int32_t k = 0; k < span.length; ++k)
             atlas_.SetCellPixel(cell, int64_t{span.x} + k, baseRow - span.y, span.coverage);

@@ -76,6 +76,8 @@ private:
     // A new entry with a cell of the atlas for the glyph in the face's slot;
     // null when no cell is left.
     Glyph* AddGlyph(uint32_t code, uint32_t index);
+    // The cell row a filled glyph's baseline lies on.
+    int32_t FilledBaselineRow() const;
     void ReleaseFace();
 
     FT_FaceRec_* face_ = nullptr;

@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace halvo {
 
@@ -102,7 +103,9 @@ bool GuiText::Init(const Vrel::t_Named& parameters) {
     int32_t pixels = TruncateToInt(size * GetGlobalScale() + 0.5f);
     // Glyphs rendered at `pixels` are drawn one texel to one screen pixel. A
     // size that rounds to no pixels at all leaves the factor at the size.
-    WriteFloat(kPropScale, ReadFloat(kPropScale, 1.0f) * size / static_cast<float>(pixels == 0 ? 1 : pixels));
+    const float factor = size / static_cast<float>(pixels == 0 ? 1 : pixels);
+    WriteFloat(kPropScale, ReadFloat(kPropScale, 1.0f) * factor);
+    pixelFactor_ = std::isfinite(factor) && factor > 0 ? factor : 1.0f;
     pixels = std::max(pixels, kMinPixelSize);
     ChooseFonts(size, pixels);
     if (!mainFont_) return false;
@@ -113,6 +116,11 @@ bool GuiText::Init(const Vrel::t_Named& parameters) {
     if (IsInput()) mainFont_->AcquireCaret();
     return true;
 }
+
+// The box is laid out in the parent's units (line widths include the whole
+// "scale"; alignment offsets are not scaled), so the pixel factor must not
+// widen it about the anchor a second time.
+float GuiText::RectScaleFactor() const { return 1.0f / pixelFactor_; }
 
 void GuiText::SetSize(float width, float height) {
     GuiWidget::SetSize(width, height);

@@ -120,6 +120,9 @@ public:
     Font* GetOutlineFont() const { return outlineFont_.Get(); }
     Font* GetInputFont() const { return inputFont_.Get(); }
 
+protected:
+    float RectScaleFactor() const override;
+
 private:
     // One laid-out line. Each character's held bits say in which fonts its
     // glyph was acquired, so that exactly those are released.
@@ -175,6 +178,9 @@ private:
     GlyphBatch batch_;
     int32_t caret_ = 0;
     uint8_t textFlags_ = 0;
+    // What Init multiplied "scale" by for glyphs drawn at the window's pixel
+    // size (size / pixel size).
+    float pixelFactor_ = 1.0f;
 };
 
 }  // namespace halvo

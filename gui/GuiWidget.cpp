@@ -367,19 +367,19 @@ void GuiWidget::RenderInside(float x, float y, float scale, float sx, float sy, 
 // ---- geometry -----------------------------------------------------------
 
 float GuiWidget::GetLeft() const {
-    return ReadFloat(kPropXPos) - ReadFloat(kPropXAnchor) * ReadFloat(kPropXSize) * ReadFloat(kPropScale);
+    return ReadFloat(kPropXPos) - ReadFloat(kPropXAnchor) * ReadFloat(kPropXSize) * RectScale();
 }
 
 float GuiWidget::GetRight() const {
-    return ReadFloat(kPropXPos) + (1 - ReadFloat(kPropXAnchor)) * ReadFloat(kPropXSize) * ReadFloat(kPropScale);
+    return ReadFloat(kPropXPos) + (1 - ReadFloat(kPropXAnchor)) * ReadFloat(kPropXSize) * RectScale();
 }
 
 float GuiWidget::GetTop() const {
-    return ReadFloat(kPropYPos) - ReadFloat(kPropYAnchor) * ReadFloat(kPropYSize) * ReadFloat(kPropScale);
+    return ReadFloat(kPropYPos) - ReadFloat(kPropYAnchor) * ReadFloat(kPropYSize) * RectScale();
 }
 
 float GuiWidget::GetBottom() const {
-    return ReadFloat(kPropYPos) + (1 - ReadFloat(kPropYAnchor)) * ReadFloat(kPropYSize) * ReadFloat(kPropScale);
+    return ReadFloat(kPropYPos) + (1 - ReadFloat(kPropYAnchor)) * ReadFloat(kPropYSize) * RectScale();
 }
 
 Vec2 GuiWidget::GetPosition() const { return {ReadFloat(kPropXPos), ReadFloat(kPropYPos)}; }
@@ -393,10 +393,13 @@ Vec2 GuiWidget::GetAnchor() const { return {ReadFloat(kPropXAnchor), ReadFloat(k
 
 Vec2 GuiWidget::GetAnchorOffset() const {
     const Vec2 anchor = GetAnchor();
-    return LocalToScreen({anchor.x * ReadFloat(kPropXSize), anchor.y * ReadFloat(kPropYSize)});
+    const float factor = RectScaleFactor();
+    return LocalToScreen({anchor.x * ReadFloat(kPropXSize) * factor, anchor.y * ReadFloat(kPropYSize) * factor});
 }
 
 float GuiWidget::ConversionScale() const { return HasProperty(kPropScale) ? ReadFloat(kPropScale) : 1.0f; }
+
+float GuiWidget::RectScale() const { return ReadFloat(kPropScale) * RectScaleFactor(); }
 
 Vec2 GuiWidget::ParentToLocal(Vec2 point) const {
     const float s = 1.0f / ConversionScale();

@@ -207,6 +207,10 @@ public:
     void WriteInt(const char* name, int32_t value);
 
 protected:
+    // How much of "scale" widens the rectangle about the anchor: all of it
+    // (1), but for a text, whose "scale" also carries the factor that draws
+    // its glyphs at the window's pixel size while its box stays as laid out.
+    virtual float RectScaleFactor() const { return 1.0f; }
     // Subclass constructors add their own table after the base's.
     void ApplyDefaults(std::span<const GuiDefault> defaults);
     void SetFlag(uint8_t flag, bool on) { flags_ = on ? (flags_ | flag) : (flags_ & ~flag); }
@@ -215,6 +219,8 @@ private:
     const Vrel::Var* FindProperty(const char* name) const;
     // "scale" as the coordinate conversions read it: 1 when absent.
     float ConversionScale() const;
+    // "scale" as the rectangle reads it: 0 when absent.
+    float RectScale() const;
     bool LinkChild(GuiWidget* child, bool atFront);
     bool UnlinkChild(GuiWidget* child);
     void UnlinkFromParentInDestructor();

@@ -1,6 +1,7 @@
 #include "minigames/MiniGameScreen.h"
 
 #include "game/Game.h"
+#include "game/HudScreen.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
@@ -90,6 +91,12 @@ void RemoveWidget(halvo::WeakRef<halvo::GuiWidget>& ref) {
     if (widget && widget->GetParent()) widget->RemoveAndDetach();
 }
 
+// The HUD's frame is made afresh, empty: what the scene before left in it
+// goes, and the help and character scripts build into the new one.
+void RebuildHudFrame(Game* game) {
+    if (HudScreen* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr) hud->CreateFrame();
+}
+
 Vec2 RootScreenCorner() {
     const Game* game = Game::Current();
     return game && game->rootScreen ? game->rootScreen->GetScreenRectMin() : Vec2{};
@@ -154,6 +161,7 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     caller_ = caller;
     if (caller) caller->SetState(Vrel::kThreadPaused);
     if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
+    RebuildHudFrame(game);
     RunScriptSetup();
     if (game && game->hudScreen && game->rootScreen) {
         // Topmost again: its help button sees input before the game.
@@ -209,6 +217,7 @@ void MiniGameScreen::CommitStatistics() {
     RemoveWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
     caller_.Reset();
+    RebuildHudFrame(Game::Current());
 }
 
 void MiniGameScreen::RunScriptSetup() {

@@ -43,7 +43,8 @@ public:
 
     // Covers what the logical screen shows of the design area.
     MiniGameScreen();
-    // Commits the statistics and wakes the caller.
+    // Commits the statistics, wakes the caller and leaves the HUD an empty
+    // frame.
     ~MiniGameScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
@@ -52,8 +53,8 @@ public:
     void OnUpdate(double totalMs, double stepMs) override;
     void OnRender(const Matrix4& matrix) override;
 
-    // Pauses the caller, starts the fade-in, builds the help and character
-    // GUI and shows the tutorial. Always true.
+    // Pauses the caller, starts the fade-in, gives the HUD a new frame for
+    // the help and character GUI and shows the tutorial. Always true.
     bool Begin(Vrel::Thread* caller);
     // Appends the game as the only child; the help request reaches it.
     void AddGame(MiniGame* game);

@@ -21,6 +21,7 @@ tool=${1:-$root/build/tools/tavrin-data}
 gui=$root/data/Data/Shared/gui
 
 [ -x "$tool" ] || { echo "draw_gui: build the data tool first ($tool)" >&2; exit 1; }
+. "$here/to_cbi.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -30,13 +31,10 @@ if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga
   exit 1
 fi
 
-# store NAME: one drawn picture into the GUI folder (and the preview). It
-# goes over as raw RGBA rows from the top: this ImageMagick writes TGA rows
-# from the top but marks them as starting at the bottom.
+# store NAME: one drawn picture into the GUI folder (and the preview).
 store() {
   mkdir -p "$gui"
-  convert "$work/$1.tga" -depth 8 "rgba:$work/$1.rgba"
-  "$tool" cbi --raw "$(identify -format '%wx%h' "$work/$1.tga")" "$work/$1.rgba" "$gui/$1.cbi"
+  to_cbi "$work/$1.tga" "$gui/$1.cbi"
   if [ -n "${DRAW_PREVIEW:-}" ]; then
     mkdir -p "$DRAW_PREVIEW"
     convert "$work/$1.tga" "$DRAW_PREVIEW/$1.png"

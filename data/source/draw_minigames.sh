@@ -29,6 +29,7 @@ games=$root/data/Data/Shared/MiniGames
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
 [ -x "$tool" ] || { echo "draw_minigames: build the data tool first ($tool)" >&2; exit 1; }
+. "$here/to_cbi.sh"
 [ -f "$serif" ] || { echo "draw_minigames: needs fonts-dejavu-core" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -37,7 +38,7 @@ trap 'rm -rf "$work"' EXIT
 # store NAME DEST.cbi: one drawn picture into the data folder.
 store() {
   mkdir -p "$(dirname "$2")"
-  "$tool" cbi "$work/$1.tga" "$2"
+  to_cbi "$work/$1.tga" "$2"
 }
 
 # ---- Schloss ----------------------------------------------------------------

@@ -21,6 +21,7 @@ tool=${1:-$root/build/tools/tavrin-data}
 games=$root/data/Data/Shared/MiniGames
 
 [ -x "$tool" ] || { echo "draw_mosaik_match3: build the data tool first ($tool)" >&2; exit 1; }
+. "$here/to_cbi.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -53,7 +54,7 @@ convert -size 600x600 gradient:'#8a5a32'-'#5a3518' \
   -fill '#d8b27a' -draw 'circle 30,30 30,36' -draw 'circle 570,30 570,36' \
   -draw 'circle 30,570 30,576' -draw 'circle 570,570 570,576' \
   "$work/mosaik_bg.tga"
-"$tool" cbi "$work/mosaik_bg.tga" "$mosaik/Background.cbi"
+to_cbi "$work/mosaik_bg.tga" "$mosaik/Background.cbi"
 
 # A harbour at dusk: every part of the picture differs from its neighbours,
 # so each piece can be told where it belongs.
@@ -96,7 +97,7 @@ convert -size 1280x900 gradient:'#24355c'-'#121b30' \
   -stroke none -fill '#1b2746' "${cells[@]}" \
   -fill '#0c1222' -stroke '#6f86b8' -strokewidth 3 "${rails[@]}" \
   "$work/match3_bg.tga"
-"$tool" cbi "$work/match3_bg.tga" "$match3/Background.cbi"
+to_cbi "$work/match3_bg.tga" "$match3/Background.cbi"
 
 # gem NAME DRAWING...: one tile type in colour, and its grey twin for the
 # empty stack slots.
@@ -106,8 +107,8 @@ gem() {
   convert -size 84x84 xc:none "$@" "$work/$name.tga"
   convert "$work/$name.tga" -colorspace Gray -level 0%,140% -channel A -evaluate multiply 0.6 +channel \
     "$work/${name}grey.tga"
-  "$tool" cbi "$work/$name.tga" "$match3/$name.cbi"
-  "$tool" cbi "$work/${name}grey.tga" "$match3/${name}grey.cbi"
+  to_cbi "$work/$name.tga" "$match3/$name.cbi"
+  to_cbi "$work/${name}grey.tga" "$match3/${name}grey.cbi"
 }
 gem Gem1 -fill '#d8342c' -stroke '#6a1010' -strokewidth 4 -draw 'circle 42,42 42,6' \
   -stroke none -fill 'rgba(255,255,255,0.6)' -draw 'ellipse 30,28 12,8 0,360'

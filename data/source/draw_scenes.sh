@@ -26,6 +26,7 @@ scenes=$root/data/Data/Shared/Scenes
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
 [ -x "$tool" ] || { echo "draw_scenes: build the data tool first ($tool)" >&2; exit 1; }
+. "$here/to_cbi.sh"
 [ -f "$serif" ] || { echo "draw_scenes: needs fonts-dejavu-core" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -47,7 +48,7 @@ picture() {
 # store NAME DEST.cbi: one drawn picture into the data folder.
 store() {
   mkdir -p "$(dirname "$2")"
-  "$tool" cbi "$work/$1.tga" "$2"
+  to_cbi "$work/$1.tga" "$2"
 }
 
 # silhouette NAME: a flat dark copy of a drawn picture, for the item list.
@@ -112,9 +113,9 @@ picture exit 128 128 -fill 'rgba(255,255,255,0.5)' -stroke none \
   -fill '#3fae4a' -stroke white -strokewidth 5 \
   -draw 'polygon 18,48 74,48 74,24 114,64 74,104 74,80 18,80'
 mkdir -p "$all"
-"$tool" frames "$all/DissolveSpark" "$work/dissolve1.tga" "$work/dissolve2.tga" "$work/dissolve3.tga"
-"$tool" frames "$all/HintSpark" "$work/hint1.tga" "$work/hint2.tga" "$work/hint3.tga"
-"$tool" frames "$all/MarkerSpark" "$work/marker1.tga" "$work/marker2.tga" "$work/marker3.tga"
+to_frames "$all/DissolveSpark" "$work/dissolve1.tga" "$work/dissolve2.tga" "$work/dissolve3.tga"
+to_frames "$all/HintSpark" "$work/hint1.tga" "$work/hint2.tga" "$work/hint3.tga"
+to_frames "$all/MarkerSpark" "$work/marker1.tga" "$work/marker2.tga" "$work/marker3.tga"
 store exit "$all/Exit.cbi"
 
 # ------------------------------------------------------- shared objects --
@@ -181,7 +182,7 @@ convert "$work/garden_bg.tga" -fill '#f4efe4' -stroke '#8f8574' -strokewidth 3 "
   -fill '#8e5fd0' -draw 'circle 600,860 600,870' -draw 'circle 480,800 480,810' \
   -fill '#4a8a3a' -draw 'ellipse 620,880 220,40 0,360' \
   "$work/garden_bg.tga"
-"$tool" cbi "$work/garden_bg.tga" "$garden/garden.cbi"
+to_cbi "$work/garden_bg.tga" "$garden/garden.cbi"
 
 draw_key key
 draw_cup cup
@@ -287,7 +288,7 @@ convert -size 960x1080 xc:'#f1e4c8' -fill '#e6d3ae' "${stripes[@]}" \
   -fill '#6a3f22' -stroke '#3a2412' -strokewidth 3 -draw 'polygon 60,120 900,120 880,80 80,80' \
   -fill '#c9d9e6' -stroke '#7a8a98' -draw 'rectangle 150,610 270,690' -draw 'rectangle 690,600 800,690' \
   "$work/shelf_bg.tga"
-"$tool" cbi "$work/shelf_bg.tga" "$shelf/shelf.cbi"
+to_cbi "$work/shelf_bg.tga" "$shelf/shelf.cbi"
 picture clock 130 150 -stroke '#3a2412' -strokewidth 3 -fill '#7a4a26' -draw 'roundrectangle 8,10 122,146 14,14' \
   -fill '#fbf6e6' -draw 'circle 65,70 65,26' -stroke '#222' -strokewidth 4 -draw 'line 65,70 65,40' -draw 'line 65,70 88,80' \
   -fill '#d9a441' -stroke '#6a4a10' -strokewidth 2 -draw 'circle 65,128 65,136'
@@ -382,7 +383,7 @@ for row in 0 1 2 3; do
   done
 done
 convert "$work/study_bg.tga" -stroke '#20140c' -strokewidth 2 "${books[@]}" "$work/study_bg.tga"
-"$tool" cbi "$work/study_bg.tga" "$study/study.cbi"
+to_cbi "$work/study_bg.tga" "$study/study.cbi"
 draw_key key
 store key "$study/ObjectGfx/key.cbi"
 picture door 248 504 -stroke '#3a2412' -strokewidth 4 -fill '#8a5a34' -draw 'rectangle 2,2 246,502' \
@@ -468,7 +469,7 @@ convert -size 1920x1080 gradient:'#efe0b4'-'#d8bd82' \
   -fill '#5a4a30' -stroke none -font "$serif" -pointsize 40 -annotate +1706+852 'N' \
   -pointsize 72 -fill '#6a4a2a' -annotate +1430+1010 'Tavrin' \
   "$work/map_bg.tga"
-"$tool" cbi "$work/map_bg.tga" "$map/map.cbi"
+to_cbi "$work/map_bg.tga" "$map/map.cbi"
 picture cottage 170 150 -stroke '#4a2e16' -strokewidth 3 -fill '#f3ead2' -draw 'rectangle 24,62 146,144' \
   -fill '#b0473a' -draw 'polygon 8,70 85,8 162,70' -fill '#7a4b2a' -draw 'rectangle 70,96 100,144' \
   -fill '#bfe3f5' -draw 'rectangle 36,80 60,104' -draw 'rectangle 110,80 134,104'

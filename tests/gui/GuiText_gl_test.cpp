@@ -75,6 +75,14 @@ protected:
         return ink;
     }
     static bool Lit(Pixel p) { return p.r > 64 || p.g > 64 || p.b > 64; }
+    // A screen frame as the game makes it for a window `scale` times the
+    // design size.
+    AutoRef<GuiWidget> WindowFrame(float scale) {
+        ShellState::Global().clientWidth = static_cast<int>(1920 * scale);
+        ShellState::Global().clientHeight = static_cast<int>(1080 * scale);
+        return halvo::GuiCreateWidget("Frame", *testsupport::Params({{"start_scale", Vrel::Var(scale)}}),
+                                      screen.Get());
+    }
     AutoRef<GuiText> Text(std::initializer_list<std::pair<const char*, Vrel::Var>> members) {
         return MakeText(screen.Get(), members);
     }
@@ -123,17 +131,42 @@ TEST_F(GuiTextPixels, JustifiedWrappedLinesStretchAtTheirSpacesUpToTheEdge) {
     EXPECT_LE(justified.right, 4 + 100);
 }
 
-TEST_F(GuiTextPixels, OutlinePassLiesUnderTheTextAndAroundIt) {
-    Text({{"text", Vrel::Var("I")}, {"size", Vrel::Var(40)}, {"xpos", Vrel::Var(20.0f)}, {"ypos", Vrel::Var(10.0f)},
-          {"color", Vrel::Var(static_cast<int>(0xFF0000FFu))}, {"outline", Vrel::Var(128)},
-          {"outline_color", Vrel::Var(static_cast<int>(0xFF00FF00u))}});
-    Draw();
-    const Ink red = Find([](Pixel p) { return p.r > 200 && p.g < 64; });
-    const Ink green = Find([](Pixel p) { return p.g > 200 && p.r < 64; });
-    ASSERT_GT(red.count, 20);
-    EXPECT_LE(green.left, red.left - 1);
-    EXPECT_GE(green.right, red.right + 1);
-    EXPECT_LE(green.top, red.top - 1);
+TEST_F(GuiTextPixels, OutlinePassLiesUnderTheTextAndAroundItAtEveryScale) {
+    for (const float scale : {1.0f, 0.5f}) {
+        SCOPED_TRACE(scale);
+        AutoRef<GuiWidget> frame = WindowFrame(scale);
+        AutoRef<GuiText> text =
+            MakeText(frame.Get(), {{"text", Vrel::Var("I")}, {"size", Vrel::Var(40)}, {"xpos", Vrel::Var(20.0f)},
+                                   {"ypos", Vrel::Var(10.0f)}, {"color", Vrel::Var(static_cast<int>(0xFF0000FFu))},
+                                   {"outline", Vrel::Var(128)},
+                                   {"outline_color", Vrel::Var(static_cast<int>(0xFF00FF00u))}});
+        Draw();
+        const Ink red = Find([](Pixel p) { return p.r > 200 && p.g < 64; });
+        const Ink green = Find([](Pixel p) { return p.g > 200 && p.r < 64; });
+        ASSERT_GT(red.count, 20);
+        EXPECT_LE(green.left, red.left - 1);
+        EXPECT_GE(green.right, red.right + 1);
+        EXPECT_LE(green.top, red.top - 1);
+        EXPECT_GE(green.bottom, red.bottom + 1);
+        EXPECT_NEAR(green.top - red.top, red.bottom - green.bottom, 2 / scale);
+        frame->RemoveAndDetach();
+    }
+}
+
+TEST_F(GuiTextPixels, AtHalfScaleAnchoredTextCentresOnItsPosition) {
+    AutoRef<GuiWidget> frame = WindowFrame(0.5f);
+    const auto centre = [&](float xsize, int32_t xAlign) {
+        AutoRef<GuiText> text = MakeText(frame.Get(), {{"text", Vrel::Var("HH")}, {"size", Vrel::Var(20)},
+                                                       {"xpos", Vrel::Var(64.0f)}, {"ypos", Vrel::Var(10.0f)},
+                                                       {"xanchor", Vrel::Var(0.5f)}, {"xsize", Vrel::Var(xsize)},
+                                                       {"x_align", Vrel::Var(xAlign)}});
+        Draw();
+        const Ink ink = Find(Lit);
+        text->RemoveAndDetach();
+        return (ink.left + ink.right + 1) / 2.0f;
+    };
+    EXPECT_NEAR(centre(-1.0f, GuiText::kAlignLeft), 64, 2) << "sized by its text";
+    EXPECT_NEAR(centre(80.0f, GuiText::kAlignCentre), 64, 2) << "a fixed box, centred text";
 }
 
 TEST_F(GuiTextPixels, CaretShowsAfterTheTextOnlyWhileFocused) {

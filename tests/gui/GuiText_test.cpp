@@ -117,6 +117,13 @@ TEST_F(GuiTextTest, SizeFollowsTheGlobalScaleStaysFiniteAndFillsOnlyMissingSizes
     // 12 * 0.5 rounds to 6 pixels, raised to 9; drawn at 12 / 6.
     EXPECT_EQ(text->GetMainFont(), gui.GetFont(kTestFont, 9, 0).Get());
     EXPECT_FLOAT_EQ(text->ReadFloat("scale"), 2.0f);
+    // That factor draws the glyphs; the box about the anchor stays as laid out.
+    text->SetPositionXY(300, 100);
+    text->WriteFloat("xanchor", 0.5f);
+    text->WriteFloat("yanchor", 1.0f);
+    EXPECT_FLOAT_EQ(text->GetLeft(), 300 - text->GetXSize() / 2);
+    EXPECT_FLOAT_EQ(text->GetTop(), 100 - text->GetYSize());
+    EXPECT_EQ(text->GetAnchorOffset(), (Vec2{300, 100}));
     EXPECT_EQ(MakeText(frame.Get(), {{"size", Vrel::Var(0)}})->ReadFloat("scale", -1.0f), 0.0f);
     EXPECT_FLOAT_EQ(MakeText(frame.Get(), {{"size", Vrel::Var(-12)}})->ReadFloat("scale"), 12.0f / 11.0f);
 

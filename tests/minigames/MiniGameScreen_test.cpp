@@ -14,6 +14,7 @@
 
 namespace {
 
+using testsupport::HeadlessGame;
 using testsupport::MiniGameHarness;
 
 constexpr const char* kTimeKey = "[STATS]/stub_time";
@@ -54,6 +55,10 @@ protected:
         table.Add("Whole", "whole text");
         h.game.WriteDataFile("loca/loca_english.bin", table.Build());
         h.game.WriteScript("wait", "function void Wait() { BeginStubHost(); RecordCall(\"resumed\"); }\n");
+        // The help script builds its GUI in the HUD's frame.
+        h.game.WriteScript("help", HeadlessGame::StubModuleSource("help", {"IncHelpTime(float scaled, float step)"}) +
+                                       "function void Create() { AddHelpButton(); }\n");
+        Vrel::ScriptVM::Global().AddCFunction("AddHelpButton", Vrel::detail::AdapterFor<&AddHelpButton>());
         ASSERT_TRUE(h.Start());
         ASSERT_TRUE(Loca::Global().Load("english"));
         Vrel::ScriptVM::Global().AddCFunction("BeginStubHost", Vrel::detail::AdapterFor<&BeginStubHost>());
@@ -77,6 +82,11 @@ protected:
         fixture->stub = new StubGame();
         host->AddGame(fixture->stub.Get());
         fixture->stub->LoadConfig(host->GetViewCenter());
+    }
+
+    static void AddHelpButton() {
+        halvo::AutoRef<halvo::GuiWidget> button = halvo::GuiMain::Global().CreateWidget("Frame");
+        button->SetParent(Game::Current()->GetHudGui(), false);
     }
 
     static inline MiniGameScreenTest* fixture = nullptr;
@@ -187,6 +197,32 @@ TEST_F(MiniGameScreenTest, AfterTheResultTheHostFadesOutCommitsAndResumesTheCall
     h.game.Step(2);
     EXPECT_EQ(h.CountCalls("resumed"), 1);
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);
+}
+
+int CountChildren(const halvo::GuiWidget* widget) {
+    int count = 0;
+    for (const halvo::GuiWidget* child = widget->GetFirstChild(); child; child = child->GetNextSibling()) ++count;
+    return count;
+}
+
+TEST_F(MiniGameScreenTest, TheHudGetsAFreshFrameForTheHelpGuiAndAnEmptyOneAtTheEnd) {
+    halvo::AutoRef<halvo::GuiWidget> sceneFrame(h.game.GetGame().GetHudGui());
+    ASSERT_TRUE(sceneFrame);
+    AddHelpButton();  // left over from the scene before
+    MiniGameScreen* host = BeginWithStub();
+    halvo::AutoRef<halvo::GuiWidget> gameFrame(h.game.GetGame().GetHudGui());
+    ASSERT_TRUE(gameFrame && gameFrame != sceneFrame);
+    EXPECT_EQ(sceneFrame->GetParent(), nullptr);
+    EXPECT_EQ(gameFrame->GetParent(), halvo::GuiMain::Global().GetRoot());
+    EXPECT_EQ(CountChildren(gameFrame.Get()), 1);  // the help button made after the rebuild
+    EXPECT_EQ(h.game.Root()->Children().back().Get(), h.game.GetGame().hudScreen.Get());
+
+    host->Finish(kMiniGameLost);
+    ASSERT_TRUE(h.StepUntilHostGone());
+    halvo::GuiWidget* afterFrame = h.game.GetGame().GetHudGui();
+    ASSERT_TRUE(afterFrame && afterFrame != gameFrame.Get());
+    EXPECT_EQ(gameFrame->GetParent(), nullptr);
+    EXPECT_EQ(CountChildren(afterFrame), 0);
 }
 
 TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnds) {
