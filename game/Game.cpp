@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "game/GameBuiltins.h"
 #include "game/GuiSoundModule.h"
 #include "gui/GuiMain.h"
 #include "platform/Color.h"
@@ -87,6 +88,7 @@ void Game::Init() {
     rootScreen->Init();
     rootScreen->SetPosition(Vec2::Negate(rootScreen->GetScreenRectMin()));
     Vrel::ScriptVM::Global().Initialize(new Vrel::Compiler());
+    RegisterGameBuiltins(Vrel::ScriptVM::Global());
     RunInclude(kMainInclude);
 }
 
