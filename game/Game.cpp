@@ -9,6 +9,8 @@
 
 #include "game/GameBuiltins.h"
 #include "game/GuiSoundModule.h"
+#include "game/HudScreen.h"
+#include "game/MenuScreen.h"
 #include "gui/GuiMain.h"
 #include "platform/Color.h"
 #include "platform/DataTree.h"
@@ -81,15 +83,35 @@ Game::~Game() {
 }
 
 void Game::Init() {
-    // The HUD joins after the root and the game's built-ins after the
-    // compiler, each with its subsystem.
     GuiSoundModule::Install();
     rootScreen = new GameScreen();
     rootScreen->Init();
     rootScreen->SetPosition(Vec2::Negate(rootScreen->GetScreenRectMin()));
-    Vrel::ScriptVM::Global().Initialize(new Vrel::Compiler());
-    RegisterGameBuiltins(Vrel::ScriptVM::Global());
+    // Made now but kept out of the tree until the first scene.
+    hudScreen = new HudScreen();
+    hudScreen->Init();
+    Vrel::ScriptVM& vm = Vrel::ScriptVM::Global();
+    vm.Initialize(new Vrel::Compiler());
+    // After the core library, so that the game's "Sleep" and "Include" win.
+    RegisterGameBuiltins(vm);
     RunInclude(kMainInclude);
+}
+
+bool Game::OpenSplash() { return OpenMenu(&MenuScreen::CreateSplash); }
+
+bool Game::OpenMainMenu() { return OpenMenu(&MenuScreen::CreateMainMenu); }
+
+bool Game::OpenMenu(bool (MenuScreen::*build)()) {
+    if (!rootScreen) return false;
+    halvo::AutoRef<Game> self(this);
+    if (hudScreen) hudScreen->RemoveFromParent();
+    halvo::AutoRef<MenuScreen> menu(new MenuScreen());
+    const bool built = (menu.Get()->*build)();
+    // The menu's script may have ended the run meanwhile.
+    if (!built || !rootScreen) return false;
+    rootScreen->AddChild(menu.Get());
+    currentScene = menu.Get();
+    return true;
 }
 
 halvo::GuiWidget* Game::GetHudGui() const { return hudScreen ? hudScreen->GetGuiFrame() : nullptr; }

@@ -14,6 +14,7 @@
 #include "platform/Math.h"
 #include "platform/RefObj.h"
 
+class MenuScreen;
 namespace Vrel {
 class Thread;
 }
@@ -91,6 +92,11 @@ public:
     static bool RunInclude(const char* name);
     // The HUD's GUI frame; null without a HUD or a frame.
     halvo::GuiWidget* GetHudGui() const;
+    // The HUD leaves the tree and a new menu screen, built by the module
+    // "splash" or "mainmenu", joins the root and becomes the current scene.
+    // The screen before it stays: callers take it out first.
+    bool OpenSplash();
+    bool OpenMainMenu();
 
     // The first child of the root that is a kind of search or cutscene
     // screen; null when none.
@@ -147,6 +153,7 @@ public:
     TrackHooks trackHooks = TrackHooks::ForSound();
 
 private:
+    bool OpenMenu(bool (MenuScreen::*build)());
     void ClearLetterbox() { letterboxBuilt = false; }
     void PollTracks(double stepMs);
 

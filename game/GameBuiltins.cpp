@@ -2,14 +2,20 @@
 
 #include "game/CutsceneFunctions.h"
 #include "game/FadeFunctions.h"
+#include "game/GameFunctions.h"
 #include "game/ScreenFunctions.h"
 #include "game/SoundFunctions.h"
 #include "game/SystemFunctions.h"
+#include "game/TransitFunctions.h"
+#include "gui/GuiGameAnimators.h"
+#include "gui/GuiScriptFunctions.h"
 #include "script/runtime/FunctionAdapter.h"
 #include "script/runtime/ScriptVM.h"
 
 namespace {
+
 using Vrel::detail::AdapterFor;
+
 constexpr GameBuiltin kTable[] = {
     {"IsIPhone", &AdapterFor<&SystemFunctions::Never>},
     {"RatingMessage", &AdapterFor<&SystemFunctions::Nothing>},
@@ -20,8 +26,11 @@ constexpr GameBuiltin kTable[] = {
     {"Random", &AdapterFor<&SystemFunctions::Random>},
     {"GetGameTime", &AdapterFor<&SystemFunctions::GetGameTime>},
     {"GetSceneScript", &AdapterFor<&ScreenFunctions::GetSceneScript>},
+    {"Sleep", &AdapterFor<&GameFunctions::Sleep>},
+    {"Include", &AdapterFor<&GameFunctions::Include>},
     {"GetScreenRes", &AdapterFor<&SystemFunctions::GetScreenRes>},
     {"Power", &AdapterFor<&SystemFunctions::Power>},
+    {"ShowMainMenu", &AdapterFor<&TransitFunctions::ShowMainMenu>},
     {"GetLocaText", &AdapterFor<&SystemFunctions::GetLocaText>},
     {"PlayCredits", &AdapterFor<&CutsceneFunctions::PlayCredits>},
     {"UpdateSFXVolume", &AdapterFor<&SoundFunctions::UpdateSFXVolume>},
@@ -34,6 +43,7 @@ constexpr GameBuiltin kTable[] = {
     {"FadeOut", &AdapterFor<&FadeFunctions::FadeOut>},
     {"FadeIn", &AdapterFor<&FadeFunctions::FadeIn>},
     {"GroessterSuperGAU", &AdapterFor<&ScreenFunctions::GroessterSuperGAU>},
+    {"GameOver", &AdapterFor<&TransitFunctions::ShowMainMenu>},
     {"PreloadPose", &AdapterFor<&CutsceneFunctions::PreloadPose>},
     {"UnloadAllPoses", &AdapterFor<&CutsceneFunctions::UnloadAllPoses>},
     {"AddSpeakerNoWait", &AdapterFor<&CutsceneFunctions::AddSpeakerNoWait>},
@@ -57,10 +67,15 @@ constexpr GameBuiltin kTable[] = {
     {"LogTime", &AdapterFor<&SystemFunctions::LogTime>},
 };
 
+
 }  // namespace
 
 std::span<const GameBuiltin> GameBuiltinTable() { return kTable; }
 
 void RegisterGameBuiltins(Vrel::ScriptVM& vm) {
+    halvo::RegisterGameAnimators();
+    // The GUI binds its own while it is built; a machine emptied since has
+    // lost them.
+    halvo::RegisterGuiScriptFunctions(vm);
     for (const GameBuiltin& builtin : kTable) vm.AddCFunction(builtin.name, builtin.adapter());
 }

@@ -2,6 +2,11 @@
 
 void GameShellClient::CreateGame() { game_ = new Game(); }
 
+void GameShellClient::Init() {
+    game_->Init();
+    game_->OpenSplash();
+}
+
 void GameShellClient::StartFadeIn() {
     game_->SetFade(1.0f);
     game_->SetFadeSpeed(-game_->defaultFadeTime);

@@ -15,7 +15,8 @@ public:
     void SetDeveloperMode(bool developer) override { game_->fitWindowAspect = developer ? 1 : 0; }
     void SetSizes(int32_t windowWidth, int32_t windowHeight, int32_t designWidth,
                   int32_t designHeight) override;
-    void Init() override { game_->Init(); }
+    // The game, then its splash screen.
+    void Init() override;
     void ReleaseGame() override;
 
     bool IsQuitRequested() const override { return game_->quitRequested; }

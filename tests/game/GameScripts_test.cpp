@@ -19,7 +19,7 @@ using Calls = std::vector<std::string>;
 constexpr const char* kProbeModule =
     "int counter;\n"
     "function void Quick() { RecordCall(\"probe.Quick\"); }\n"
-    "function void Waits() { Sleep(100); RecordCall(\"probe.Waits done\"); }\n";
+    "function void Waits() { Sleep(0.1); RecordCall(\"probe.Waits done\"); }\n";
 
 class GameScriptsTest : public testing::Test {
 protected:

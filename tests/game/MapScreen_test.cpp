@@ -15,7 +15,7 @@ using namespace scenetest;
 // asked to wait.
 constexpr const char* kInventory =
     "bool wait = false;\n"
-    "function OnHotspot(string place) { if (wait) Sleep(10); rec::log += \"OnHotspot \" + place + \";\"; }\n";
+    "function OnHotspot(string place) { if (wait) Sleep(0.01); rec::log += \"OnHotspot \" + place + \";\"; }\n";
 
 // A 4:3 window shows 1440 of the 1920 design units: the map sits at x 240
 // and scrolls 480 units sideways. garden and study overlap at 110..120.

@@ -80,8 +80,10 @@ protected:
     }
 
     // Loads the scene as the game does and puts its search screen into the
-    // tree; the tree owns it.
+    // tree in place of the current scene (the splash at start), as a transit
+    // does; the tree owns it.
     SearchScreen* Enter(const std::string& name) {
+        if (GameScreen* previous = harness.GetGame().currentScene.Get()) previous->RemoveFromParent();
         halvo::AutoRef<Scene> scene(new Scene());
         const std::string folder = "Scenes/" + Scene::BaseSceneName(name);
         EXPECT_TRUE(scene->Load(folder.c_str(), name.c_str())) << name;

@@ -134,6 +134,10 @@ std::string HeadlessGame::StubModuleSource(const std::string& module,
     return source;
 }
 
+void HeadlessGame::MountGameData(const std::string& folder) {
+    for (const char* root : {"Windows", "Shared", "Global"}) gameRoots_.push_back(folder + "/Data/" + root);
+}
+
 // ---- start-up --------------------------------------------------------------------
 
 bool HeadlessGame::Start() {
@@ -155,6 +159,7 @@ bool HeadlessGame::Start() {
     client_.SetUserFolder(userFolder_);
     hooks_.initDataTree();
     hooks_.mountDataRoot(data_.Path().c_str());
+    for (const std::string& root : gameRoots_) hooks_.mountDataRoot(root.c_str());
     hooks_.loadDataTree(userFolder_);
     os::SeedRand(kRandomSeed);
     hooks_.resetGlState();

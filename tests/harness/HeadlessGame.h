@@ -62,6 +62,10 @@ public:
                          const std::string& folder = "scripts/") const;
     static std::string StubModuleSource(const std::string& module,
                                         std::initializer_list<std::string> functions);
+    // Mounts a game's data folders ("<folder>/Data/Windows", "Shared",
+    // "Global") after the test's own data folder, which still wins: for
+    // playing the sample game in data/.
+    void MountGameData(const std::string& folder);
 
     // Start-up as the program does it, up to Game::Init. False when the
     // game did not come up (no root screen).
@@ -111,6 +115,7 @@ private:
     static void RecordNative(Vrel::t_Interface& call);
 
     TempFolder data_;
+    std::vector<std::string> gameRoots_;
     TempFolder documents_;
     std::string userFolder_;
     GameShellClient client_;
