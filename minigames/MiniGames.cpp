@@ -3,8 +3,12 @@
 #include "game/Game.h"
 #include "minigames/MG_Lock.h"
 #include "minigames/MG_Match3.h"
+#include "minigames/MG_Pipes.h"
 #include "minigames/MG_PushPuzzle.h"
+#include "minigames/MG_Puzzle.h"
 #include "minigames/MG_Senso.h"
+#include "minigames/MG_Target.h"
+#include "minigames/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
 
 #include <cstring>
@@ -18,9 +22,13 @@ struct MiniGameEntry {
 
 constexpr MiniGameEntry kMiniGames[] = {
     {"Abfolge", &MG_Senso::Create},
+    {"Draehte", &MG_WirePuzzle::Create},
     {"Match3", &MG_Match3::Create},
     {"Mosaik", &MG_PushPuzzle::Create},
+    {"Puzzle", &MG_Puzzle::Create},
+    {"Rohre", &MG_Pipes::Create},
     {"Schloss", &MG_Lock::Create},
+    {"Zielscheiben", &MG_Target::Create},
 };
 
 MiniGameStart StartOver(GameScreen& cutscene, const char* name, Vrel::Thread* caller) {

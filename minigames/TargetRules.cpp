@@ -134,7 +134,8 @@ TargetStepReport TargetRules::Advance(bool autoPlay) {
         for (size_t i = 0; i < tiles_.size(); ++i) {
             const TargetTile& t = tiles_[i];
             if (t.kind == kTargetEnemy && t.upLeft == 0 && t.downLeft == 0) {
-                ScoreHit(static_cast<int32_t>(i));
+                report.shot.tile = static_cast<int32_t>(i);
+                report.shot.shot = ScoreHit(report.shot.tile);
                 break;
             }
         }

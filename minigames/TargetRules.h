@@ -52,6 +52,7 @@ struct TargetStepReport {
     bool flipSound = false;  // a flip sound is due
     bool newRound = false;   // a round began (the generic variant announces its enemy)
     bool won = false;        // the round ended with the goal reached
+    TargetClick shot;        // the autoplay cheat's shot, scored like a click
 };
 
 class TargetRules {

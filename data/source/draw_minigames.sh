@@ -9,6 +9,17 @@
 #             button released and held, four lights and ten numbered bolts
 #   Abfolge   repeat-the-sequence: a round panel and the lit overlays of
 #             the four buttons that Abfolge/Sample.xml places
+#   Rohre     pipe connection: 96-pixel pieces whose base is drawn as is and
+#             whose white masks are tinted with the liquid's colour, the
+#             inlets and outlets, and a board with room for the inlets
+#   Draehte   wire connection: square stone plates with a coloured stripe on
+#             each side (sides counted clockwise from the top), the wire
+#             pictures in each colour for a horizontal and a vertical gap
+#   Zielscheiben  target shooting: a range of 1040 x 800 with room for the
+#             three by three targets of 180 x 180 that Zielscheiben/sample.xml
+#             places (cell centres from 300, 200, every 220 across and 200
+#             down), the target's back and empty face, two friends (an owl
+#             and a hare) and one enemy (a crow)
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -84,3 +95,162 @@ for button in Red:'#ff4a3a' Green:'#4aff6a' Blue:'#4a7aff' Yellow:'#ffe04a'; do
     -fill 'rgba(255,255,255,0.5)' -draw 'circle 58,55 58,35' "$work/Button$name.tga"
   store "Button$name" "$sequence/Button$name.cbi"
 done
+
+# picture NAME W H [convert drawing options...]: a transparent canvas.
+picture() {
+  local name=$1 w=$2 h=$3
+  shift 3
+  convert -size "${w}x${h}" xc:none "$@" "$work/$name.tga"
+}
+
+# keep FOLDER NAME: one drawn picture into that game's folder.
+keep() {
+  store "$2" "$games/$1/$2.cbi"
+}
+
+# ---- Rohre ------------------------------------------------------------------
+# The board: cells of 96 centred from (160, 100), six across and five down.
+picture board 760 580 -fill '#27313d' -draw 'roundrectangle 0,0 759,579 24,24' \
+  -fill '#36414f' -draw 'roundrectangle 104,44 696,540 12,12' \
+  -stroke '#2b3440' -strokewidth 2 \
+  -draw 'line 208,52 208,532' -draw 'line 304,52 304,532' -draw 'line 400,52 400,532' \
+  -draw 'line 496,52 496,532' -draw 'line 592,52 592,532' \
+  -draw 'line 112,148 688,148' -draw 'line 112,244 688,244' -draw 'line 112,340 688,340' \
+  -draw 'line 112,436 688,436'
+
+shell='-stroke #8d98a6 -strokewidth 40'
+inner='-stroke #1c222a -strokewidth 20'
+liquid='-stroke white -strokewidth 20'
+picture straight 96 96 $shell -draw 'line 48,0 48,96' $inner -draw 'line 48,0 48,96'
+picture straight_mask 96 96 $liquid -draw 'line 48,0 48,96'
+# ring NAME COLOUR R: a quarter ring about the top-right corner, from the top
+# side's middle to the right side's middle, 2R wide (stroked arcs would come
+# out filled).
+ring() {
+  convert -size 96x96 xc:none -fill "$2" -draw "circle 96,0 96,$((48 + $3))" \
+    \( -size 96x96 xc:none -fill black -draw "circle 96,0 96,$((48 - $3))" \) \
+    -compose DstOut -composite "$work/$1.tga"
+}
+ring bend_shell '#8d98a6' 20
+ring bend_inner '#1c222a' 10
+ring bend_mask white 10
+convert "$work/bend_shell.tga" "$work/bend_inner.tga" -composite "$work/bend.tga"
+picture cross 96 96 $shell -draw 'line 48,0 48,96' -draw 'line 0,48 96,48' \
+  $inner -draw 'line 0,48 96,48' $shell -draw 'line 48,22 48,74' $inner -draw 'line 48,0 48,96'
+picture cross_mask1 96 96 $liquid -draw 'line 48,0 48,96'
+picture cross_mask2 96 96 $liquid -draw 'line 0,48 30,48' -draw 'line 66,48 96,48'
+picture empty_mask 96 96
+for name in straight_mask2 bend_mask2; do cp "$work/empty_mask.tga" "$work/$name.tga"; done
+# An inlet: a tank with a spout on its right; an outlet: a basin fed from its left.
+picture inlet 56 96 -fill '#6f7b8a' -stroke '#465261' -strokewidth 3 -draw 'roundrectangle 2,8 40,88 8,8' \
+  $shell -draw 'line 36,48 56,48' $inner -draw 'line 30,48 56,48'
+picture inlet_mask 56 96 -fill white -draw 'roundrectangle 10,18 32,78 4,4' $liquid -draw 'line 30,48 56,48'
+picture outlet 96 96 $shell -draw 'line 0,48 44,48' $inner -draw 'line 0,48 44,48' \
+  -fill '#6f7b8a' -stroke '#465261' -strokewidth 3 -draw 'circle 62,48 62,16'
+picture outlet_mask 96 96 $liquid -draw 'line 0,48 44,48' -fill white -stroke none -draw 'circle 62,48 62,26'
+for name in board straight straight_mask straight_mask2 bend bend_mask bend_mask2 cross cross_mask1 \
+    cross_mask2 inlet inlet_mask outlet outlet_mask; do
+  keep Rohre "$name"
+done
+
+# ---- Draehte ----------------------------------------------------------------
+# Places at x 200, 450, 700 and y 180, 420; plates 160 square.
+picture wireboard 900 600 -fill '#3a2f27' -draw 'roundrectangle 0,0 899,599 28,28' \
+  -fill '#2a221c' -stroke '#54463a' -strokewidth 4 \
+  -draw 'roundrectangle 116,96 284,264 10,10' -draw 'roundrectangle 366,96 534,264 10,10' \
+  -draw 'roundrectangle 616,96 784,264 10,10' -draw 'roundrectangle 116,336 284,504 10,10' \
+  -draw 'roundrectangle 366,336 534,504 10,10' -draw 'roundrectangle 616,336 784,504 10,10'
+
+declare -A hue=([red]='#d8413a' [blue]='#3d6fd8' [green]='#3fae4a' [yellow]='#e8c53a')
+# plate NAME TOP RIGHT BOTTOM LEFT: a stone plate with its side colours.
+plate() {
+  picture "$1" 160 160 -fill '#9a948a' -stroke '#5f5a52' -strokewidth 4 \
+    -draw 'roundrectangle 4,4 155,155 14,14' -stroke none \
+    -fill "${hue[$2]}" -draw 'polygon 30,8 130,8 110,32 50,32' \
+    -fill "${hue[$3]}" -draw 'polygon 152,30 152,130 128,110 128,50' \
+    -fill "${hue[$4]}" -draw 'polygon 30,152 130,152 110,128 50,128' \
+    -fill "${hue[$5]}" -draw 'polygon 8,30 8,130 32,110 32,50' \
+    -fill '#7c766d' -draw 'circle 80,80 80,58'
+}
+plate plate_a1 green red blue yellow
+plate plate_b1 blue green yellow red
+plate plate_c1 red blue yellow green
+plate plate_a2 blue green red yellow
+plate plate_b2 yellow red blue green
+for colour in red blue green yellow; do
+  picture "wire_h_$colour" 90 18 -fill "${hue[$colour]}" -stroke '#1a1410' -strokewidth 2 \
+    -draw 'roundrectangle 1,3 88,14 5,5'
+  picture "wire_v_$colour" 18 80 -fill "${hue[$colour]}" -stroke '#1a1410' -strokewidth 2 \
+    -draw 'roundrectangle 3,1 14,78 5,5'
+done
+for name in wireboard plate_a1 plate_b1 plate_c1 plate_a2 plate_b2 \
+    wire_h_red wire_h_blue wire_h_green wire_h_yellow wire_v_red wire_v_blue wire_v_green wire_v_yellow; do
+  keep Draehte "$name"
+done
+
+# ---- Zielscheiben -----------------------------------------------------------
+targets=$games/Zielscheiben
+
+# face NAME [convert drawing options...]: a round board of 180 x 180 with a
+# figure drawn on it.
+face() {
+  local name=$1
+  shift
+  convert -size 180x180 xc:none -fill '#f3ead2' -stroke '#6b4a22' -strokewidth 6 \
+    -draw 'circle 90,90 90,6' "$@" "$work/$name.tga"
+  store "$name" "$targets/$name.cbi"
+}
+
+posts=()
+for x in 300 520 740; do
+  for y in 200 400 600; do
+    posts+=(-draw "rectangle $((x - 8)),$((y + 80)) $((x + 8)),$((y + 100))")
+  done
+done
+convert -size 1040x800 gradient:'#9ccbe8'-'#e8f2f7' \
+  -fill '#c9b48a' -draw 'rectangle 0,640 1040,800' \
+  -fill '#8a6a3e' -stroke '#4d3a1e' -strokewidth 4 \
+  -draw 'rectangle 150,90 890,720' \
+  -fill '#a7854f' -stroke none -draw 'rectangle 170,110 870,700' \
+  -stroke '#8a6a3e' -strokewidth 3 \
+  -draw 'line 170,300 870,300' -draw 'line 170,500 870,500' \
+  -fill '#4d3a1e' -stroke none "${posts[@]}" \
+  -fill '#6b4a22' -draw 'rectangle 120,720 920,750' \
+  "$work/range.tga"
+store range "$targets/range.cbi"
+
+convert -size 180x180 xc:none -stroke '#3a2a12' -strokewidth 4 \
+  -fill '#f5f5f0' -draw 'circle 90,90 90,6' \
+  -fill '#d23a2c' -draw 'circle 90,90 90,22' \
+  -fill '#f5f5f0' -draw 'circle 90,90 90,38' \
+  -fill '#d23a2c' -draw 'circle 90,90 90,54' \
+  -fill '#f5f5f0' -draw 'circle 90,90 90,70' \
+  "$work/target_back.tga"
+store target_back "$targets/target_back.cbi"
+
+face target_front -fill none -stroke '#c8b68e' -strokewidth 3 -draw 'circle 90,90 90,30'
+
+face friend_owl -stroke '#4a3218' -strokewidth 3 -fill '#a9794a' -draw 'ellipse 90,104 46,56 0,360' \
+  -fill '#a9794a' -draw 'polygon 50,58 62,30 76,54' -draw 'polygon 130,58 118,30 104,54' \
+  -fill white -draw 'circle 72,78 72,60' -draw 'circle 108,78 108,60' \
+  -fill '#2a1a0a' -draw 'circle 72,80 72,72' -draw 'circle 108,80 108,72' \
+  -fill '#e8a22a' -draw 'polygon 84,94 96,94 90,108' \
+  -fill '#d8b48a' -stroke none -draw 'ellipse 90,132 26,20 0,360'
+
+face friend_hare -stroke '#5a5048' -strokewidth 3 -fill '#cfc4b6' \
+  -draw 'ellipse 70,48 12,38 0,360' -draw 'ellipse 110,48 12,38 0,360' \
+  -draw 'ellipse 90,110 42,40 0,360' \
+  -fill '#f0b8c0' -stroke none -draw 'ellipse 70,48 5,26 0,360' -draw 'ellipse 110,48 5,26 0,360' \
+  -fill '#2a2420' -draw 'circle 74,102 74,96' -draw 'circle 106,102 106,96' \
+  -fill '#e07a8a' -draw 'polygon 84,116 96,116 90,124' \
+  -stroke '#5a5048' -strokewidth 2 -draw 'line 90,124 90,132' \
+  -draw 'line 60,122 36,116' -draw 'line 60,128 36,132' -draw 'line 120,122 144,116' -draw 'line 120,128 144,132'
+
+face enemy_crow -stroke '#101010' -strokewidth 3 -fill '#2a2a30' \
+  -draw 'ellipse 96,112 50,38 0,360' -draw 'circle 62,72 62,44' \
+  -draw 'polygon 130,100 164,86 150,130' \
+  -fill '#f0c020' -draw 'polygon 34,66 14,78 36,84' \
+  -fill '#e02020' -stroke none -draw 'circle 56,66 56,58' \
+  -fill '#101010' -draw 'circle 56,66 56,62' \
+  -stroke '#f0c020' -strokewidth 4 -draw 'line 86,146 80,164' -draw 'line 106,146 112,164'
+echo "draw_minigames: done"

@@ -2,7 +2,8 @@
 // "friends" and "enemies" attributes stand in for the data-tree values.
 // What must hold: an accepted configuration is won by the autoplay cheat
 // within a bound worked out from its round lengths, with the score at or
-// above the goal and every target's counts in range.
+// above the goal, every target's counts in range, and each shot of the
+// cheat at an enemy of the grid.
 
 #include "minigames/TargetConfig.h"
 #include "minigames/TargetRules.h"
@@ -49,7 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TargetRules rules(config, {64, 64}, true);
     const int64_t bound = WinBound(config);
     for (int64_t step = 0; step < bound && !rules.IsWon(); ++step) {
-        rules.AutoPlayStep();
+        const TargetClick shot = rules.AutoPlayStep().shot;
+        // The cheat shoots only enemies, and the screen looks its target up.
+        Check(shot.shot == TargetShot::None ||
+              (shot.shot == TargetShot::Enemy && shot.tile >= 0 &&
+               static_cast<size_t>(shot.tile) < rules.GetTiles().size()));
         for (const TargetTile& t : rules.GetTiles()) {
             Check(t.upLeft >= 0 && t.downLeft >= 0 && t.upLeft <= t.upTotal + 15);
             Check(t.column >= 0 && t.column < config.columns && t.row >= 0 && t.row < config.rows);
