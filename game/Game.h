@@ -15,6 +15,7 @@
 #include "platform/RefObj.h"
 
 class MenuScreen;
+class Scene;
 namespace Vrel {
 class Thread;
 }
@@ -54,6 +55,12 @@ public:
     // The one screen class a mini-game may start over, exactly (a kind of it
     // does not qualify).
     static constexpr const char* kCutsceneClass = "CutsceneScreen";
+    // Share of the step that counts towards help in search and adventure
+    // scenes: a minute of searching gathers one unit.
+    static constexpr float kSceneHelpFactor = 1.0f / 60000.0f;
+    // The playable characters; inventories are kept under their names.
+    static constexpr int32_t kCharacterCount = 4;
+    static constexpr const char* kCharacterNames[kCharacterCount] = {"Tobin", "TobinOld", "Maren", "MarenOld"};
 
     Game();
     ~Game() override;
@@ -98,9 +105,70 @@ public:
     bool OpenSplash();
     bool OpenMainMenu();
 
+    // ---- scenes (GameSceneFlow.cpp) ----
+    // False without an open profile. Loads "[PLAYER]/LastScene" with the
+    // saved character and play time, or starts "campain"."NewGame" with the
+    // first character. A saved scene that no longer loads opens the main
+    // menu instead of leaving the player before a black screen.
+    bool ContinueOrNewGame();
+    // Reads "Scenes/<folder>/<name>.xml" (the folder is the name cut before
+    // a '_' that is its third-last character), puts the screen its type asks
+    // for into the tree under the HUD, and runs its entry scripts. False,
+    // changing nothing but the help factor, when the scene or its screen
+    // refuses; the halves of a difference scene load without a screen.
+    bool LoadScene(const char* name);
+    // "OnFirstEnter" once per profile, then "OnLoadScene", falling back to
+    // the module "scene" when the scene's own ran to its end at once.
+    void RunSceneEnterScripts(const Scene& scene);
+    // The scene of the first search, cutscene or map screen under the root.
+    Scene* GetCurrentScene() const;
     // The first child of the root that is a kind of search or cutscene
     // screen; null when none.
     GameScreen* FindSceneScreen() const;
+    // The first child of the root whose class is, or derives from, the
+    // named one; null for none or a null name.
+    GameScreen* FindScreen(const char* className) const;
+    // Depth first, but every child of a screen is tested before any
+    // grandchild: a direct child wins over a deeper match.
+    static GameScreen* FindScreenRecursive(const GameScreen* root, const char* className);
+    // Input and a dimmed look (alpha 0.5) for the HUD frame's direct
+    // children, except those marked "always_enable".
+    void SetHudInput(bool enable);
+
+    // ---- leaving a scene (the script functions' work) ----
+    // Leaves the current scene, stops every scheduled thread, saves the
+    // profile with "[PLAYER]/LastScene" naming the new scene and loads it;
+    // the caller ends. A scene that does not load leaves LastScene as it
+    // was, reports why and opens the main menu.
+    void Transit(const char* scene, Vrel::Thread* caller);
+    // Leaves the current scene, ends the caller, saves the settings, reads
+    // the open profile back from its file (dropping what the player gained
+    // since it was last saved) and opens the main menu.
+    void ShowMainMenu(Vrel::Thread* caller);
+    // Leaves the current scene and stops every scheduled thread; nothing is
+    // saved.
+    void EndGameState();
+    // As EndGameState, then ContinueOrNewGame.
+    void ContinueGame();
+
+    // ---- characters and inventory (GameInventory.cpp) ----
+    // False for an index outside 0..3; "character"/"inventory"
+    // "OnCharacterChange"(new, old) hear a change.
+    bool SetCharacter(int32_t index);
+    // kCharacterCount for a name not in the table.
+    static int32_t CharacterIndex(const char* name);
+    // 0 for a character outside 0..3.
+    static int32_t CountInventoryItems(int32_t character);
+    // The index-th token in the order it was added, as the script named it;
+    // empty when there is none.
+    static std::string GetInventoryItem(int32_t index, int32_t character);
+    // True for a character in 0..3, new token or not; only a new one reaches
+    // "inventory"."AddToken", flying in from the adventure scene's object of
+    // that label when asked to.
+    bool AddToken(const char* token, int32_t character, bool flyIn);
+    // True when the token was there; "inventory"."RemoveToken" hears it.
+    bool RemoveToken(int32_t character, const char* token);
+
     // Starts the named mini-game over the current cutscene, the caller
     // paused until the game's host goes. False without any effect outside a
     // cutscene. False too for an unknown name or a refused configuration:
@@ -154,6 +222,12 @@ public:
 
 private:
     bool OpenMenu(bool (MenuScreen::*build)());
+    // The current scene screen leaves the tree and lets its module go at
+    // once; every scheduled thread stops; the HUD gets an empty frame.
+    void LeaveCurrentScene();
+    void RebuildHudFrame();
+    // Into the tree under the HUD as the current scene, its view centred.
+    void EnterSceneScreen(GameScreen& screen, const Scene& scene);
     void ClearLetterbox() { letterboxBuilt = false; }
     void PollTracks(double stepMs);
 

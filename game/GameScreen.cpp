@@ -67,10 +67,7 @@ GameScreen::GameScreen() {
 }
 
 GameScreen::~GameScreen() {
-    if (!name_.empty()) {
-        Vrel::ScriptVM::Global().ReleaseModule(name_.c_str());
-        name_.clear();
-    }
+    ReleaseSceneScript();
     guiFrame_.Reset();
     children_.clear();
     parent_.Reset();
@@ -391,6 +388,12 @@ void GameScreen::LoadSceneScript(const char* name) {
     uint32_t size = 0;
     const LoadedFile text(FileManager::Global().LoadFile(&size, "scripts/scenes/%s.cis", name_.c_str()));
     if (text) vm.CompileBuffer(text.get(), name_.c_str());
+}
+
+void GameScreen::ReleaseSceneScript() {
+    if (name_.empty()) return;
+    Vrel::ScriptVM::Global().ReleaseModule(name_.c_str());
+    name_.clear();
 }
 
 halvo::WeakRef<Vrel::Thread> GameScreen::CallSceneScript(const char* function) {

@@ -123,6 +123,11 @@ public:
     // The function of this screen's module on a new script thread (see
     // Game::CallScript); empty without a module.
     halvo::WeakRef<Vrel::Thread> CallSceneScript(const char* function);
+    // Releases the module now and forgets its name, for a screen that leaves
+    // the game while something may still hold it: the next screen of the
+    // same scene then loads and owns the module afresh. Running code keeps
+    // its own reference until it returns.
+    void ReleaseSceneScript();
 
     // Detaches the children one by one from the first to the last.
     void RemoveAllChildren();

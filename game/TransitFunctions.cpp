@@ -1,41 +1,51 @@
 #include "game/TransitFunctions.h"
 
+#include <cstring>
+
 #include "game/Game.h"
-#include "game/HudScreen.h"
 #include "platform/DataTree.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/BuiltinSupport.h"
 
 namespace TransitFunctions {
 
 namespace {
 
-// Ends the calling thread: finished, its value nil.
-void StopCaller(Vrel::Thread* thread) {
-    if (!thread) return;
-    thread->SetState(Vrel::kThreadIdle);
-    Vrel::MakeEmpty(thread->GetValue());
-}
-
-void RebuildHudFrame(Game& game) {
-    if (HudScreen* hud = CastTo<HudScreen>(game.hudScreen)) hud->CreateFrame();
-}
+constexpr const char* kLastSceneKey = "[PLAYER]/LastScene";
+// A shorter saved name is no scene to continue with.
+constexpr size_t kMinSceneNameLength = 2;
 
 }  // namespace
 
+void Transit(Vrel::t_Interface& call) {
+    const char* scene = call.count >= 1 ? Vrel::builtins::ArgText(call, 0) : nullptr;
+    if (!scene) {
+        Vrel::builtins::Report(call, "void Transit(const char *pScene) - bad parameters");
+        return;
+    }
+    if (Game* game = Game::Current()) game->Transit(scene, call.thread);
+}
+
 void ShowMainMenu(Vrel::t_Interface& call) {
-    halvo::AutoRef<Game> game(Game::Current());
-    if (!game) return;
-    // Held: the thread may be the last thing that keeps its own screen.
-    halvo::AutoRef<Vrel::Thread> caller(call.thread);
-    if (halvo::AutoRef<GameScreen> scene{game->currentScene.Get()}) scene->RemoveFromParent();
-    Vrel::ScriptVM::Global().StopAllThreads();
-    RebuildHudFrame(*game);
-    StopCaller(caller.Get());
+    if (Game* game = Game::Current()) game->ShowMainMenu(call.thread);
+}
+
+void GameStateEnd() {
+    if (Game* game = Game::Current()) game->EndGameState();
+}
+
+void ContinueGame() {
+    if (Game* game = Game::Current()) game->ContinueGame();
+}
+
+bool CanContinueGame() {
+    if (DataTree::GetCurrentSlot() < 0) return false;
+    const char* scene = DataTree::GetString(kLastSceneKey);
+    return scene && std::strlen(scene) >= kMinSceneNameLength;
+}
+
+void QuitGame() {
+    if (Game* game = Game::Current()) game->quitRequested = true;
     DataTree::SaveGameData();
-    const int32_t slot = DataTree::GetCurrentSlot();
-    if (slot >= 0) DataTree::OpenProfile(slot);
-    game->OpenMainMenu();
 }
 
 }  // namespace TransitFunctions

@@ -1,16 +1,27 @@
 #pragma once
-// The script functions that move the player between the game and its menus.
+// The script functions that move the player between scenes and menus:
+// transit with its saving, the way back to the main menu, ending or
+// continuing the game, and quitting. Each checks its arguments and leaves
+// the work to the game.
 
 #include "script/runtime/FunctionAdapter.h"
 
 namespace TransitFunctions {
 
-// "ShowMainMenu" and "GameOver" (arguments ignored): the current scene
-// screen leaves the tree, every scheduled thread stops, the HUD gets an
-// empty frame, the calling thread ends, the settings are saved, the open
-// profile is read back from its file (dropping what the player gained since
-// it was last saved) and the main menu opens. Script after the call never
-// runs.
+// "Transit"(scene): Game::Transit; further arguments are ignored. Script
+// after the call never runs.
+void Transit(Vrel::t_Interface& call);
+// "ShowMainMenu" and "GameOver" (arguments ignored): Game::ShowMainMenu.
+// Script after the call never runs.
 void ShowMainMenu(Vrel::t_Interface& call);
+// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame.
+void GameStateEnd();
+void ContinueGame();
+// True with an open profile whose "[PLAYER]/LastScene" has two or more
+// characters.
+bool CanContinueGame();
+// Ends the main loop at its next pass and saves the settings (not the
+// player document).
+void QuitGame();
 
 }  // namespace TransitFunctions

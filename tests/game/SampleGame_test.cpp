@@ -1,6 +1,8 @@
 // The sample game in data/, played headless the way the program starts it:
 // the splash fades in, a click opens the main menu, and its "About" board
-// opens and closes. Any script error fails the run.
+// opens and closes; a new player names a profile, starts a game, finds
+// everything in the first scene and moves on to the next. Any script error
+// fails the run.
 
 #include <gtest/gtest.h>
 
@@ -9,8 +11,10 @@
 
 #include "game/Game.h"
 #include "game/MenuScreen.h"
+#include "game/SearchScreen.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
+#include "platform/DataTree.h"
 #include "script/runtime/t_Named.h"
 
 namespace {
@@ -53,7 +57,7 @@ protected:
 };
 
 TEST_F(SampleGameTest, TheSampleModulesCompile) {
-    for (const char* module : {"maininclude", "splash", "mainmenu"})
+    for (const char* module : {"maininclude", "splash", "mainmenu", "campain", "scene"})
         EXPECT_TRUE(Game::RunInclude(module)) << module;
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
 }
@@ -72,6 +76,8 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ASSERT_TRUE(star);
     EXPECT_TRUE(star->HasAnimators());
 
+    // With a player's profile open the menu's own board comes first.
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"Ada"));
     ClickAndSettle({960, 540});
     EXPECT_FALSE(splash.Get());
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
@@ -79,12 +85,60 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ASSERT_TRUE(board);
 
     // "About" hides the menu's board behind its own; "Close" brings it back.
-    ClickAndSettle({960, 640});
+    ClickAndSettle({960, 755});
     EXPECT_FALSE(board->ReadBool(halvo::GuiWidget::kPropShow));
     ASSERT_TRUE(Find(MenuFrame(), "name", "about"));
     ClickAndSettle({960, 830});
     EXPECT_FALSE(Find(MenuFrame(), "name", "about"));
     EXPECT_TRUE(board->ReadBool(halvo::GuiWidget::kPropShow));
+    EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
+}
+
+// The whole route: splash, main menu, a new profile, a new game, the first
+// search scene played to its end, and the transit to the next scene, with
+// the profile's files on disk saying so.
+TEST_F(SampleGameTest, ANewPlayerStartsAGameFinishesTheFirstSceneAndMovesOn) {
+    ASSERT_TRUE(harness.RunUntilFadeEnds());
+    ClickAndSettle({960, 540});
+    ASSERT_TRUE(Find(MenuFrame(), "name", "profiles"));
+    ClickAndSettle({960, 340});  // the first slot, empty
+    ASSERT_TRUE(Find(MenuFrame(), "name", "player_name"));
+    for (char16_t c : u"Ada") if (c) harness.Character(c);
+    harness.Key(13);
+    harness.Step(30);
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("name=\"Ada\""), std::string::npos);
+
+    ClickAndSettle({960, 545});  // "New game"
+    Game& game = harness.GetGame();
+    auto* search = CastTo<SearchScreen>(game.currentScene.Get());
+    ASSERT_TRUE(search) << harness.ScreenTree() << AllMessages(harness);
+    EXPECT_EQ(search->GetScene()->name, "garden");
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    EXPECT_TRUE(game.gameStarted);
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"garden\""), std::string::npos);
+
+    halvo::WeakRef<GameScreen> garden(search);
+    for (int i = 0; i < 40 && garden.Get() && !search->HasEnded(); ++i) {
+        for (const auto& object : search->GetScene()->remaining) {
+            if (object->isExit) continue;
+            harness.Click(object->hotSpot.BoundsCenter());
+            break;
+        }
+        harness.Step(10);
+    }
+    harness.Step(10);
+    EXPECT_FALSE(garden.Get());
+    auto* next = CastTo<SearchScreen>(game.currentScene.Get());
+    ASSERT_TRUE(next) << harness.ScreenTree() << AllMessages(harness);
+    EXPECT_EQ(next->GetScene()->name, "garden_02");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 2);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/search"), 1);
+    const std::string player = harness.ReadSavedFile("data0.xml");
+    EXPECT_NE(player.find("LastScene=\"garden_02\""), std::string::npos) << player;
+    EXPECT_NE(player.find("<garden enter=\"1\""), std::string::npos);  // its first entry is kept
+    EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("transits=\"2\""), std::string::npos);
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
 }
 

@@ -41,6 +41,9 @@ TEST_F(SearchScreenTest, CountdownShowsWholeSecondsAndTheTimeFailsTheSceneOnce) 
     SearchScreen* screen = Enter("test");
     ASSERT_TRUE(screen->GetTimerText());
     EXPECT_EQ(TextOf(screen->GetTimerText()), "01:30");
+    // Shown in the HUD's frame, which draws over the scene.
+    ASSERT_TRUE(harness.GetGame().GetHudGui());
+    EXPECT_EQ(screen->GetTimerText()->GetParent()->GetParent(), harness.GetGame().GetHudGui());
     harness.Step();
     EXPECT_EQ(TextOf(screen->GetTimerText()), "01:29");
     screen->GetScene()->timeLimit = 40;
@@ -76,6 +79,18 @@ TEST_F(SearchScreenTest, PenaltiesShowRoundedToTensAndRandomClicksCostTime) {
     EXPECT_EQ(screen->GetScene()->penaltyTime, 0);
     EXPECT_GT(screen->GetScene()->lockTime, 0);
     EXPECT_EQ(PenaltyTexts(*screen), "-10s;-20s;-10s;");
+    // Each fades and falls, and is gone after 1.75 s.
+    halvo::GuiWidget* last = screen->GetTimerText()->GetNextSibling();
+    while (last->GetNextSibling()) last = last->GetNextSibling();
+    halvo::WeakRef<halvo::GuiWidget> penalty(last);
+    const float top = penalty->ReadFloat(halvo::GuiWidget::kPropYPos);
+    harness.Step(50);
+    ASSERT_TRUE(penalty.Get());
+    EXPECT_LT(penalty->ReadFloat(halvo::GuiWidget::kPropAlpha), 0.9f);
+    EXPECT_GT(penalty->ReadFloat(halvo::GuiWidget::kPropYPos), top);
+    harness.Step(55);
+    EXPECT_FALSE(penalty.Get());
+    EXPECT_EQ(PenaltyTexts(*screen), "");
 }
 
 TEST_F(SearchScreenTest, ShortPressesClickLongOnesDragAndTheWheelZooms) {
@@ -163,8 +178,8 @@ TEST_F(SearchScreenTest, AutoplayFindsOneObjectEveryThirtyStepsAndCompletesOnce)
 
 TEST_F(SearchScreenTest, LeavingFromTheEndEventOrAnExitClickIsSafe) {
     harness.WriteScript("test",
-                        "function void OnSceneComplete() { LeaveScene(); RecordCall(\"left\"); }\n"
-                        "function void OnSceneAborted() { LeaveScene(); RecordCall(\"left\"); }\n",
+                        "function void OnSceneComplete() { GameStateEnd(); RecordCall(\"left\"); }\n"
+                        "function void OnSceneAborted() { GameStateEnd(); RecordCall(\"left\"); }\n",
                         "scripts/scenes/");
     WriteTestScene(Square("cup", 100, 100));
     halvo::WeakRef<SearchScreen> screen(Enter("test"));

@@ -21,7 +21,7 @@
 
 namespace searchtest {
 
-// Takes the current scene screen out of the tree, as leaving a scene does.
+// Takes the current scene screen out of the tree and nothing else.
 inline void LeaveScene() {
     Game* game = Game::Current();
     if (GameScreen* screen = game ? game->currentScene.Get() : nullptr) screen->RemoveFromParent();
@@ -42,7 +42,7 @@ protected:
         // Shared by every search screen of the process.
         SearchScreen::autoplayCountdown = SearchScreen::kAutoplaySteps;
         if (!sampleModules) WriteQuietModules();
-        harness.WriteStubModule("scene", {"OnSceneComplete()", "OnSceneFailed()", "OnSceneAborted()"});
+        harness.WriteStubModule("scene", {"OnLoadScene()", "OnSceneComplete()", "OnSceneFailed()", "OnSceneAborted()"});
         const std::vector<uint8_t> picture = CbsiWriter::SingleTileImage(32);
         harness.WriteDataFile("Scenes/test/ObjectGfx/pic.cbi", std::string(picture.begin(), picture.end()));
         ASSERT_TRUE(harness.Start());
@@ -54,7 +54,6 @@ protected:
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
         ASSERT_TRUE(DataTree::OpenProfile(0));
         for (const char* module : {"character", "help", "itemview", "scene"}) ASSERT_TRUE(Game::RunInclude(module));
-        Vrel::ScriptVM::Global().AddCFunction("LeaveScene", Vrel::detail::AdapterFor<&LeaveScene>());
     }
     // The HUD modules as quiet scripts, the item list recording its calls.
     void WriteQuietModules() {
@@ -79,6 +78,18 @@ protected:
         FileManager::Global().ResetDirectoryCaches();
     }
 
+    // A search scene of one object in a folder of its own; `extra` goes
+    // before the objects.
+    void WriteSceneIn(const std::string& folder, const std::string& name, const std::string& type = "Search",
+                      const std::string& extra = "") {
+        const std::vector<uint8_t> picture = CbsiWriter::SingleTileImage(32);
+        harness.WriteDataFile("Scenes/" + folder + "/ObjectGfx/pic.cbi", std::string(picture.begin(), picture.end()));
+        harness.WriteDataFile("Scenes/" + folder + "/" + name + ".xml",
+                              "<scene><gameinfo gametype=\"" + type + "\"/><background file=\"bg\"/>" + extra +
+                                  "<objects>" + Square("cup", 100, 100) + "</objects></scene>");
+        FileManager::Global().ResetDirectoryCaches();
+    }
+
     // Loads the scene as the game does and puts its search screen into the
     // tree in place of the current scene (the splash at start), as a transit
     // does; the tree owns it.
@@ -93,6 +104,14 @@ protected:
         harness.GetGame().currentScene = screen.Get();
         harness.ClearCalls();
         return screen.Get();
+    }
+
+    // The recorded calls without the item list's.
+    std::vector<std::string> CallsBesideItemList() const {
+        std::vector<std::string> calls;
+        for (const std::string& call : harness.Calls())
+            if (call.rfind("itemview.", 0) != 0) calls.push_back(call);
+        return calls;
     }
 
     // Clicks the middle of every object still to find, one step apart.

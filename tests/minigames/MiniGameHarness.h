@@ -1,12 +1,13 @@
 #pragma once
-// The headless game set up for mini-games: the games registered, a stand-in
-// for the cutscene screen they start over, recording stubs of the "help"
+// The headless game set up for mini-games: the games registered, a cutscene
+// screen without a scene for them to start over, recording stubs of the "help"
 // and "character" scripts, a "cutscene" script whose chat bubbles are plain
 // frames, and "play"."Start", which starts a game as a cutscene script does
 // and records "resumed" when it goes on.
 
 #include "harness/HeadlessGame.h"
 
+#include "game/CutsceneScreen.h"
 #include "game/Game.h"
 #include "gui/GuiMain.h"
 #include "minigames/MiniGameScreen.h"
@@ -23,14 +24,6 @@
 #include <string>
 
 namespace testsupport {
-
-// Only its record's name matters: mini-games start over exactly this class.
-class StandInCutscene : public GameScreen {
-public:
-    static const ClassRecord kClassRecord;
-    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
-};
-inline const ClassRecord StandInCutscene::kClassRecord = {"CutsceneScreen", &GameScreen::kClassRecord, nullptr};
 
 inline halvo::GuiWidget* MakeBubble() {
     halvo::AutoRef<halvo::GuiWidget> bubble = halvo::GuiMain::Global().CreateWidget("Frame");
@@ -70,7 +63,7 @@ public:
         for (const char* module : {"help", "character", "cutscene", "play"})
             if (!Game::RunInclude(module)) return false;
         if (!DataTree::CreateProfile(0, u"Tester") || !DataTree::OpenProfile(0)) return false;
-        cutscene = new StandInCutscene();
+        cutscene = new CutsceneScreen();
         game.Root()->AddChild(cutscene.Get());
         return true;
     }

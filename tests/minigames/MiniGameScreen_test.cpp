@@ -3,6 +3,7 @@
 
 #include "minigames/MiniGameHarness.h"
 
+#include "game/AdventureScreen.h"
 #include "gui/GuiText.h"
 #include "platform/Loca.h"
 #include "script/runtime/VarUnicode.h"
@@ -197,15 +198,6 @@ TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnd
     EXPECT_EQ(stub->updates, updates + 1);  // walked in the same step
 }
 
-// A kind of cutscene, not the cutscene itself.
-class StandInAdventure : public GameScreen {
-public:
-    static const ClassRecord kClassRecord;
-    const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
-};
-const ClassRecord StandInAdventure::kClassRecord = {"AdventureScreen", &testsupport::StandInCutscene::kClassRecord,
-                                                    nullptr};
-
 TEST_F(MiniGameScreenTest, AnUnknownNameReturnsSkippedAtOnceAndOnlyACutsceneItselfTakesAGame) {
     DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
     h.StartFromScript("Nichts");
@@ -218,7 +210,7 @@ TEST_F(MiniGameScreenTest, AnUnknownNameReturnsSkippedAtOnceAndOnlyACutsceneItse
 
     DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameLost);
     h.cutscene->RemoveFromParent();
-    h.cutscene = new StandInAdventure();
+    h.cutscene = new AdventureScreen();  // a kind of cutscene, not the cutscene itself
     h.game.Root()->AddChild(h.cutscene.Get());
     h.StartFromScript("Abfolge");
     EXPECT_TRUE(h.cutscene->Children().empty());

@@ -1,0 +1,285 @@
+// The game's scene flow: continuing or starting a game, loading a scene into
+// the screen its type asks for, finding screens in the tree, the HUD's input,
+// and leaving a scene for the next one or for the main menu.
+
+#include <string>
+
+#include "game/Game.h"
+#include "game/HudScreen.h"
+#include "game/MapScreen.h"
+#include "game/Scene.h"
+#include "game/SearchScreen.h"
+#include "gui/GuiWidget.h"
+#include "platform/DataTree.h"
+#include "platform/FileManager.h"
+#include "platform/Log.h"
+#include "script/runtime/ScriptVM.h"
+#include "script/runtime/Thread.h"
+
+namespace {
+
+constexpr const char* kLastSceneKey = "[PLAYER]/LastScene";
+constexpr const char* kCurrentCharKey = "[PLAYER]/CurrentChar";
+constexpr const char* kPlayTimeKey = "[STATS]/time";
+constexpr const char* kTransitsKey = "[STATS]/transits";
+constexpr const char* kDifficultyKey = "[SETTINGS]/difficulty";
+constexpr int32_t kEasyDifficulty = 1;
+constexpr const char* kCampaignModule = "campain";
+constexpr const char* kNewGameFunction = "NewGame";
+constexpr const char* kSceneFallbackModule = "scene";
+constexpr const char* kFirstEnterFunction = "OnFirstEnter";
+constexpr const char* kLoadSceneFunction = "OnLoadScene";
+constexpr const char* kAlwaysEnable = "always_enable";
+constexpr float kDisabledHudAlpha = 0.5f;
+
+// The screen classes that show the current scene, by their records' names:
+// the cutscene and adventure screens join later.
+constexpr const char* kSearchClass = "SearchScreen";
+constexpr const char* kAdventureClass = "AdventureScreen";
+constexpr const char* kMapClass = "MapScreen";
+
+bool IsKind(const GameScreen& screen, const char* className) {
+    return ClassRecord::IsKindOfName(screen.GetClassInfo(), className);
+}
+
+std::string EnterKey(const std::string& module) { return "[PLAYER]/scenes/" + module + "/enter"; }
+
+Vec2 VisibleSize(const GameScreen& screen) {
+    Vec2 min, max;
+    screen.GetVisibleRect(min, max);
+    return max - min;
+}
+
+Vec2 ToVec(Point2i p) { return {static_cast<float>(p.x), static_cast<float>(p.y)}; }
+
+void StopCaller(Vrel::Thread* thread) {
+    if (!thread) return;
+    thread->SetState(Vrel::kThreadIdle);
+    Vrel::MakeEmpty(thread->GetValue());
+}
+
+// The character a saved profile names, the first one for a value that no
+// character has (a damaged or edited file).
+int32_t SavedCharacter() {
+    const int32_t saved = DataTree::GetInt(kCurrentCharKey);
+    return saved >= 0 && saved < Game::kCharacterCount ? saved : 0;
+}
+
+}  // namespace
+
+// ---- continuing and loading ------------------------------------------------------
+
+bool Game::ContinueOrNewGame() {
+    if (DataTree::GetCurrentSlot() < 0) return false;
+    halvo::AutoRef<Game> self(this);
+    // Started first: a scene that fails opens the main menu, which clears it.
+    gameStarted = true;
+    const char* saved = DataTree::GetString(kLastSceneKey);
+    if (saved && *saved) {
+        const std::string scene(saved);
+        character = SavedCharacter();
+        playSeconds = DataTree::GetInt(kPlayTimeKey);
+        if (!LoadScene(scene.c_str())) {
+            halvo::LogMessage("Game::ContinueOrNewGame - unable to load scene '%s'", scene.c_str());
+            OpenMainMenu();
+        }
+        return true;
+    }
+    character = 0;
+    DataTree::SetInt(kCurrentCharKey, 0);
+    playSeconds = 0;
+    CallScript(kNewGameFunction, kCampaignModule);
+    return true;
+}
+
+bool Game::LoadScene(const char* name) {
+    helpFactor = 0;
+    if (!name || !rootScreen) return false;
+    halvo::AutoRef<Game> self(this);
+    halvo::AutoRef<Scene> scene(new Scene());
+    const std::string folder = "Scenes/" + Scene::BaseSceneName(name);
+    if (!scene->Load(folder.c_str(), name)) return false;
+    float sceneHelpFactor = 0;
+    // Held until the end: an entry script may transit on at once.
+    halvo::AutoRef<GameScreen> screen;
+    switch (scene->type) {
+    case kSceneDifferenceLeft:
+    case kSceneDifferenceRight:
+        break;
+    case kSceneMap: {
+        halvo::AutoRef<MapScreen> map(new MapScreen());
+        map->SetScene(scene.Get());
+        screen = map.Get();
+        break;
+    }
+    case kSceneCutscene:
+    case kSceneAdventure:
+        halvo::LogMessage("Game::LoadScene - no screen shows scenes of type %d yet (%s)", scene->type, name);
+        return false;
+    default: {
+        halvo::AutoRef<SearchScreen> search(new SearchScreen());
+        if (!search->SetScene(scene.Get())) return false;
+        screen = search.Get();
+        sceneHelpFactor = kSceneHelpFactor;
+        break;
+    }
+    }
+    bool current = true;
+    if (screen) {
+        EnterSceneScreen(*screen, *scene);
+        RunSceneEnterScripts(*scene);
+        // A scene script that moved on to another scene at once leaves the
+        // help factor that scene's load set.
+        current = currentScene.Get() == screen.Get();
+        if (current) helpFactor = sceneHelpFactor;
+    }
+    if (current && DataTree::GetInt(kDifficultyKey) == kEasyDifficulty) helpFactor *= 0.5f;
+    resetAccumulator = true;
+    FileManager::Global().ResetDirectoryCaches();
+    return true;
+}
+
+void Game::EnterSceneScreen(GameScreen& screen, const Scene& scene) {
+    rootScreen->AddChild(&screen);
+    if (hudScreen) rootScreen->AddChild(hudScreen.Get());
+    SetHudInput(scene.type != kSceneCutscene);
+    currentScene = &screen;
+    const Vec2 design = ToVec(designSize);
+    if (scene.type == kSceneDifference) {
+        auto* parent = CastTo<SceneScreen>(&screen);
+        const SceneScreen* left = parent ? parent->HalfScreen(true) : nullptr;
+        if (left) screen.ScrollBy((design * 0.5f - VisibleSize(*left)) * 0.5f);
+    } else {
+        screen.ScrollBy((design - VisibleSize(screen)) * 0.5f);
+    }
+    auto* search = CastTo<SearchScreen>(&screen);
+    if (search && fitWindowAspect != 0)
+        search->StartZoomTween(static_cast<float>(screenSize.x) / design.x, 1.0f);
+}
+
+void Game::RunSceneEnterScripts(const Scene& scene) {
+    const std::string module = scene.name;
+    const GameScreen* screen = scene.owner.Get();
+    const auto stillShown = [&] { return !screen || currentScene.Get() == screen; };
+    const std::string enterKey = EnterKey(module);
+    if (!DataTree::Exists(enterKey.c_str())) {
+        DataTree::SetInt(enterKey.c_str(), 1);
+        CallScript(kFirstEnterFunction, module.c_str());
+        if (!stillShown()) return;
+    }
+    if (CallScript(kLoadSceneFunction, module.c_str()).Get() || !stillShown()) return;
+    CallScript(kLoadSceneFunction, kSceneFallbackModule);
+}
+
+// ---- finding screens --------------------------------------------------------------
+
+Scene* Game::GetCurrentScene() const {
+    if (!rootScreen) return nullptr;
+    for (const halvo::AutoRef<GameScreen>& child : rootScreen->Children()) {
+        const bool shows = IsKind(*child, kSearchClass) || IsKind(*child, Game::kCutsceneClass) ||
+                           IsKind(*child, kAdventureClass) || IsKind(*child, kMapClass);
+        if (!shows) continue;
+        if (auto* sceneScreen = CastTo<SceneScreen>(child.Get())) return sceneScreen->GetScene();
+        if (auto* map = CastTo<MapScreen>(child.Get())) return map->GetScene();
+    }
+    return nullptr;
+}
+
+GameScreen* Game::FindScreen(const char* className) const {
+    if (!rootScreen || !className) return nullptr;
+    for (const halvo::AutoRef<GameScreen>& child : rootScreen->Children())
+        if (IsKind(*child, className)) return child.Get();
+    return nullptr;
+}
+
+GameScreen* Game::FindScreenRecursive(const GameScreen* root, const char* className) {
+    if (!root || !className) return nullptr;
+    for (const halvo::AutoRef<GameScreen>& child : root->Children())
+        if (IsKind(*child, className)) return child.Get();
+    for (const halvo::AutoRef<GameScreen>& child : root->Children())
+        if (GameScreen* found = FindScreenRecursive(child.Get(), className)) return found;
+    return nullptr;
+}
+
+// ---- the HUD ----------------------------------------------------------------------
+
+void Game::SetHudInput(bool enable) {
+    halvo::GuiWidget* frame = GetHudGui();
+    if (!frame) return;
+    hudInputEnabled = enable;
+    for (halvo::GuiWidget* child = frame->GetFirstChild(); child; child = child->GetNextSibling()) {
+        if (child->ReadBool(kAlwaysEnable)) continue;
+        child->WriteBool(halvo::GuiWidget::kPropInput, enable);
+        child->WriteFloat(halvo::GuiWidget::kPropAlpha, enable ? 1.0f : kDisabledHudAlpha);
+    }
+}
+
+void Game::RebuildHudFrame() {
+    if (auto* hud = CastTo<HudScreen>(hudScreen)) hud->CreateFrame();
+}
+
+// ---- leaving a scene ------------------------------------------------------------
+
+void Game::LeaveCurrentScene() {
+    if (halvo::AutoRef<GameScreen> scene{currentScene.Get()}) {
+        scene->RemoveFromParent();
+        // At once, not when the last holder lets the screen go: a retry of
+        // this very scene must load and own its module again.
+        scene->ReleaseSceneScript();
+    }
+    Vrel::ScriptVM::Global().StopAllThreads();
+    RebuildHudFrame();
+}
+
+void Game::Transit(const char* name, Vrel::Thread* caller) {
+    halvo::AutoRef<Game> self(this);
+    halvo::AutoRef<Vrel::Thread> held(caller);
+    DataTree::SetInt(kTransitsKey, DataTree::GetInt(kTransitsKey) + 1);
+    // Copied: the texts may live in the threads and the tree about to change.
+    const std::string scene(name ? name : "");
+    const char* saved = DataTree::GetString(kLastSceneKey);
+    const bool hadLast = saved != nullptr;
+    const std::string previous(saved ? saved : "");
+    LeaveCurrentScene();
+    DataTree::SetString(kLastSceneKey, scene.c_str());
+    DataTree::SetInt(kPlayTimeKey, playSeconds);
+    DataTree::SavePlayer();
+    DataTree::SaveGameData();
+    const bool loaded = LoadScene(scene.c_str());
+    if (!loaded) {
+        // Continuing must not lead into the same dead end.
+        if (hadLast)
+            DataTree::SetString(kLastSceneKey, previous.c_str());
+        else
+            DataTree::Remove(kLastSceneKey);
+        DataTree::SavePlayer();
+        DataTree::SaveGameData();
+        Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
+                                       "Transit - unable to load scene '%s'", scene.c_str());
+    }
+    StopCaller(caller);
+    if (!loaded) OpenMainMenu();
+}
+
+void Game::ShowMainMenu(Vrel::Thread* caller) {
+    halvo::AutoRef<Game> self(this);
+    // Held: the thread may be the last thing that keeps its own screen.
+    halvo::AutoRef<Vrel::Thread> held(caller);
+    LeaveCurrentScene();
+    StopCaller(caller);
+    DataTree::SaveGameData();
+    const int32_t slot = DataTree::GetCurrentSlot();
+    if (slot >= 0) DataTree::OpenProfile(slot);
+    OpenMainMenu();
+}
+
+void Game::EndGameState() {
+    halvo::AutoRef<Game> self(this);
+    LeaveCurrentScene();
+}
+
+void Game::ContinueGame() {
+    halvo::AutoRef<Game> self(this);
+    LeaveCurrentScene();
+    ContinueOrNewGame();
+}
