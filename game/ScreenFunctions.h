@@ -15,6 +15,18 @@ namespace ScreenFunctions {
 
 // The loaded module named after the current scene screen; none without one.
 Vrel::BinCode* GetSceneScript();
+// A hint from the first mini-game screen found depth first, else from the
+// first scene screen.
+void ShowHelp();
+// The hint sparkle on the named object of the first scene screen.
+void ShowHintSparkle(const char* object);
+// Switches the effects of an object still to be found; nothing for a found
+// or unknown one.
+void EnableSceneFX(const char* object, bool on);
+// "SetSceneColor" and "AddOverlay": the current scene's overlay from the
+// low bytes of red, green, blue and alpha; drawn while alpha is not 0.
+void SetSceneColor(int red, int green, int blue, int alpha);
+void RemoveOverlay();
 // The HUD's GUI frame; an object holding nothing without one.
 Vrel::Var GetHudRoot();
 // The current scene screen's GUI frame; nil without a scene screen.

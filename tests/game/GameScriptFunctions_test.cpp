@@ -13,6 +13,7 @@
 #include "game/PoseCache.h"
 #include "game/SystemFunctions.h"
 #include "harness/HeadlessGame.h"
+#include "platform/DataTree.h"
 #include "script/runtime/BinCode.h"
 #include "script/runtime/ScriptVM.h"
 #include "script/runtime/Thread.h"
@@ -21,6 +22,26 @@
 namespace {
 
 using Calls = std::vector<std::string>;
+
+// The names in the order the game binds them.
+const std::vector<std::string> kExpectedOrder = {
+    "IsIPhone", "RatingMessage", "ActivateEditControlHack", "ShowURL", "ShowFileURL", "IsConnectedToINet",
+    "SetValue", "GetValue", "Random", "GetGameTime", "GetSceneScript", "Sleep", "Include", "Transit",
+    "GetScreenRes", "Power", "ShowHelp", "ShowHintSparkle", "EnableSceneFX", "GameStateEnd", "GamePause",
+    "CanContinueGame", "ContinueGame", "ShowMainMenu", "GetLocaText", "GetPlayerName",
+    "GetCurrentProfileSlot", "SetCurrentProfileSlot", "DeleteProfile", "CreateProfile", "OptionsGetFloat",
+    "OptionsSetFloat", "OptionsGetInt", "OptionsSetInt", "OptionsGetString", "OptionsSetString",
+    "OptionsSave", "PlayCredits", "UpdateSFXVolume", "UpdateMusicVolume", "CanChangeLanguage",
+    "GetLanguageByPos", "ChangeLanguage", "GetLoadedLanguage", "GetPlatform", "QuitGame", "GetHelpFactor",
+    "GetHudRoot", "GetWidgetRoot", "StartMinigame", "Fade", "FadeOut", "FadeIn", "GroessterSuperGAU",
+    "GameOver", "SetActiveCharacter", "PreloadPose", "UnloadAllPoses", "AddSpeakerNoWait", "AddSpeaker",
+    "SetPoseNoWait", "SetPose", "RemoveSpeakerNoWait", "RemoveSpeaker", "Says", "SetSceneColor",
+    "AddOverlay", "RemoveOverlay", "PickHotspot", "GetHotspotState", "SetHotspotState", "CharacterGet",
+    "CharacterChange", "CharacterGetImage", "ItemAdd", "ItemIsOwned", "ItemRemove",
+    "CharacterGetItemCount", "CharacterGetItem", "EnterCutscene", "LeaveCutscene", "DisableHud",
+    "EnableHud", "IsHudEnabled", "PlayMusic", "StopMusic", "PlayAmbient", "StopAmbient", "PlayMsx",
+    "StopMsx", "PlaySfx", "StopSfx", "ToggleCheatAutoplay", "ToggleCheatHotspots", "ToggleCheatQuickHelp",
+    "LogTime"};
 
 class GameScriptFunctionsTest : public testing::Test {
 protected:
@@ -48,6 +69,23 @@ protected:
     testsupport::HeadlessGame harness;
 };
 
+TEST_F(GameScriptFunctionsTest, EveryFunctionIsBoundByNameInItsOrder) {
+    Start("");
+    std::vector<std::string> names;
+    Vrel::BinCode* binds = Vrel::ToBinCode(*Vrel::ScriptVM::Global().GetRootModule()->GetMember("~bind"));
+    ASSERT_TRUE(binds);
+    for (const GameBuiltin& builtin : GameBuiltinTable()) {
+        names.push_back(builtin.name);
+        const Vrel::Var* bound = binds->GetMember(builtin.name);
+        ASSERT_TRUE(bound) << builtin.name;
+        EXPECT_EQ(bound->GetBind(), builtin.adapter()) << builtin.name;
+    }
+    EXPECT_EQ(names, kExpectedOrder);
+    // Names that share a native share its one adapter.
+    EXPECT_EQ(binds->GetMember("ShowURL")->GetBind(), binds->GetMember("ShowFileURL")->GetBind());
+    EXPECT_EQ(binds->GetMember("StopMusic")->GetBind(), binds->GetMember("StopMsx")->GetBind());
+}
+
 // Each row calls one function wrongly; the function reports its own text at
 // the caller's line and answers its empty result.
 TEST_F(GameScriptFunctionsTest, BadArgumentsAreReportedWithTheFunctionsOwnText) {
@@ -58,6 +96,16 @@ TEST_F(GameScriptFunctionsTest, BadArgumentsAreReportedWithTheFunctionsOwnText) 
     };
     const Row rows[] = {
         {"Sleep(1, 2)", "Sleep(float seconds) - bad parameter", "NULL"},
+        {"SetValue(\"key\")", "SetValue() - bad parameters", "NULL"},
+        {"GetValue(3)", "GetValue() - bad parameters", "NULL"},
+        {"Transit()", "void Transit(const char *pScene) - bad parameters", "NULL"},
+        {"CreateProfile(9, \"Tester\")", "CreateProfile(int slot, unicode name) - bad parameter", "0"},
+        {"GetHotspotState()", "void GetHotspotState(string Name, [string scene]) - bad parameters", "0"},
+        {"GetHotspotState(\"door\")", "void GetHotspotState(string Name) - adventure scene is missing", "0"},
+        {"SetHotspotState(\"door\")",
+         "void SetHotspotState(string Name, bool value, [string scene]) - bad parameters", "NULL"},
+        {"SetHotspotState(\"door\", true)", "void SetHotspotState(\"door\", true) - adventure scene is missing",
+         "NULL"},
         {"StartMinigame()", "void StartMinigame() - bad parameters", "NULL"},
         {"StartMinigame(3)", "void StartMinigame() - bad parameters", "NULL"},
         {"StartMinigame(\"Schloss\", 1)", "void StartMinigame() - bad parameters", "NULL"},
@@ -106,6 +154,18 @@ TEST_F(GameScriptFunctionsTest, PlainAnswersAndRandomNeverNegative) {
     }
     EXPECT_EQ(Run("Texts"), Calls{"uni(no_such_key)"});
     EXPECT_TRUE(harness.Messages().empty());
+}
+
+TEST_F(GameScriptFunctionsTest, NegativeCharactersAreRefused) {
+    Start("function void Images() { RecordCall(CharacterGetImage(-1), CharacterGetImage(4), "
+          "CharacterGetImage(3)); }\n"
+          "function void Owned() { RecordCall(ItemIsOwned(-1, \"key\"), ItemIsOwned(0, \"key\"), "
+          "ItemIsOwned(4, \"key\")); }\n");
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
+    ASSERT_TRUE(DataTree::OpenProfile(0));
+    DataTree::SetInt("[PLAYER]/Tobin/inv/key", 1);
+    EXPECT_EQ(Run("Images"), Calls{"  MarenOld"});
+    EXPECT_EQ(Run("Owned"), Calls{"0 1 0"});
 }
 
 TEST_F(GameScriptFunctionsTest, ScreenResIsANewStructureEachCall) {
