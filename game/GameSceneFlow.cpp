@@ -7,6 +7,7 @@
 #include "game/AdventureScreen.h"
 #include "game/CutsceneScreen.h"
 #include "game/Game.h"
+#include "game/PoseCache.h"
 #include "game/HudScreen.h"
 #include "game/MapScreen.h"
 #include "game/Scene.h"
@@ -260,6 +261,8 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     DataTree::SavePlayer();
     DataTree::SaveGameData();
     const bool loaded = LoadScene(scene.c_str());
+    // The poses the last scene kept loaded go once the next one has taken what it needs.
+    PoseCache::Global().Clear();
     if (!loaded) {
         // Continuing must not lead into the same dead end.
         if (hadLast)

@@ -9,6 +9,9 @@ TrackList AmbientTracks;
 namespace {
 
 constexpr double kMsPerSecond = 1000.0;
+// A listed track's own volume is kept but not applied: the list player
+// starts every track at full volume.
+constexpr float kListVolume = 1.0f;
 
 // Seconds of silence after a track. Pauses come unchecked from scripts (the
 // bounds may even be swapped): the difference is taken in 64 bits so that
@@ -33,9 +36,17 @@ TrackHooks TrackHooks::ForSound() {
         float volume = 0;
         return Sound::QueryStream(channel, &volume, &playing);
     };
-    hooks.startStream = [](int channel, const char* name) {
-        Sound::PlayStream(channel, 1.0f, false, "%s", name);
+    hooks.startStream = [](int channel, const char* name, float volume, bool loop) {
+        Sound::PlayStream(channel, volume, loop, "%s", name);
     };
+    hooks.stopStream = [](int channel, float fade) {
+        SoundCommand command;
+        command.type = kSoundStopStream;
+        command.args[0].i = channel;
+        command.args[1].f = fade;
+        Sound::PostCommand(command, false);
+    };
+    hooks.setVolumes = [](float effectVolume, float musicVolume) { Sound::SetVolumes(effectVolume, musicVolume); };
     return hooks;
 }
 
@@ -47,6 +58,6 @@ void PollTrackList(TrackList& list, int channel, double elapsedMs, const TrackHo
     if (list.countdownMs > 0) return;
     const size_t pick = static_cast<uint32_t>(os::Rand()) % list.records.size();
     const TrackRecord& record = list.records[pick];
-    if (!record.name.empty() && hooks.startStream) hooks.startStream(channel, record.name.c_str());
+    if (!record.name.empty() && hooks.startStream) hooks.startStream(channel, record.name.c_str(), kListVolume, false);
     list.countdownMs = DrawPauseMs(record);
 }

@@ -28,13 +28,18 @@ struct TrackList {
 extern TrackList MusicTracks;
 extern TrackList AmbientTracks;
 
-// How the game reaches the sound thread's stream channels. Tests replace
-// them; the defaults go to Sound.
+// How the game reaches the sound thread's stream channels and volumes.
+// Tests replace them; the defaults go to Sound, which drops every command
+// while it has no device.
 struct TrackHooks {
     // False when the sound system refused to answer (it has no device).
     std::function<bool(int channel, bool& playing)> queryStream;
-    // Starts the named track on the channel at full volume, not looping.
-    std::function<void(int channel, const char* name)> startStream;
+    // Starts the named track on the channel.
+    std::function<void(int channel, const char* name, float volume, bool loop)> startStream;
+    // Stops the channel; the fade is the sound thread's to interpret.
+    std::function<void(int channel, float fade)> stopStream;
+    // A negative volume leaves that volume as it is.
+    std::function<void(float effectVolume, float musicVolume)> setVolumes;
 
     static TrackHooks ForSound();
 };

@@ -22,7 +22,7 @@ protected:
             playing = channelPlaying[channel];
             return answers;
         };
-        game->trackHooks.startStream = [this](int channel, const char* name) {
+        game->trackHooks.startStream = [this](int channel, const char* name, float, bool) {
             started.push_back(std::to_string(channel) + " " + name + " at " +
                               std::to_string(static_cast<int>(now)));
         };

@@ -1,0 +1,93 @@
+#include "game/CutsceneFunctions.h"
+
+#include "game/CreditsWidget.h"
+#include "game/PoseCache.h"
+#include "gui/GuiScriptArgs.h"
+#include "script/runtime/BuiltinSupport.h"
+#include "script/runtime/Thread.h"
+
+namespace CutsceneFunctions {
+
+namespace {
+
+using Vrel::builtins::ArgText;
+using Vrel::builtins::Report;
+
+constexpr const char* kAddSpeakerMessage = "AddSpeaker() - bad parameters";
+constexpr const char* kSetPoseMessage = "void SetPose() - bad parameters";
+constexpr const char* kRemoveSpeakerMessage = "RemoveSpeaker() - bad parameters";
+constexpr const char* kSaysMessage = "void Says() - bad parameters";
+constexpr const char* kNoHotspot = "";
+
+// The first `count` arguments as texts; false when one is not.
+template <size_t N>
+bool TextArgs(const Vrel::t_Interface& call, const char* (&texts)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        texts[i] = ArgText(call, static_cast<int>(i));
+        if (!texts[i]) return false;
+    }
+    return true;
+}
+
+// The waiting forms sleep for the animation they started.
+float SleepFor(const Vrel::t_Interface& call, float ms) {
+    if (ms > 0 && call.thread) call.thread->Sleep(ms);
+    return ms;
+}
+
+}  // namespace
+
+float AddSpeakerNoWait(const char*, const char*, const char*) { return 0.0f; }
+
+float AddSpeaker(Vrel::t_Interface& call) {
+    const char* texts[3];
+    if (call.count != 3 || !TextArgs(call, texts)) {
+        Report(call, kAddSpeakerMessage);
+        return 0.0f;
+    }
+    return SleepFor(call, AddSpeakerNoWait(texts[0], texts[1], texts[2]));
+}
+
+float SetPoseNoWait(const char*, const char*) { return 0.0f; }
+
+float SetPose(Vrel::t_Interface& call) {
+    const char* texts[2];
+    if (call.count != 2 || !TextArgs(call, texts)) {
+        Report(call, kSetPoseMessage);
+        return 0.0f;
+    }
+    return SleepFor(call, SetPoseNoWait(texts[0], texts[1]));
+}
+
+float RemoveSpeakerNoWait(const char*) { return 0.0f; }
+
+float RemoveSpeaker(Vrel::t_Interface& call) {
+    const char* texts[1];
+    if (call.count < 1 || !TextArgs(call, texts)) {
+        Report(call, kRemoveSpeakerMessage);
+        return 0.0f;
+    }
+    return SleepFor(call, RemoveSpeakerNoWait(texts[0]));
+}
+
+void Says(Vrel::t_Interface& call) {
+    const char* texts[2];
+    if (call.count < 2 || !TextArgs(call, texts)) {
+        Report(call, kSaysMessage);
+        return;
+    }
+}
+
+void EnterCutscene() {}
+
+void LeaveCutscene() {}
+
+const char* PickHotspot(float, float) { return kNoHotspot; }
+
+void PreloadPose(const char* pose) { PoseCache::Global().Preload(pose); }
+
+void UnloadAllPoses() { PoseCache::Global().Clear(); }
+
+bool PlayCredits(Vrel::t_Interface& call) { return CreditsWidget::Create(halvo::WidgetArg(call, 0)); }
+
+}  // namespace CutsceneFunctions
