@@ -1,7 +1,7 @@
 // The sample game in data/ played from the splash to the credits and back
 // to the main menu's statistics, headless and by input alone: a timed search
 // with an exit, the study cutscene with two speakers, the study adventure
-// (the key taken, the door opened with it), the map, the garden's shapes,
+// by the light of a cone (the key taken, the door opened with it), the map, the garden's shapes,
 // the shelf's differences and the farewell with the credits. The screens
 // pass in order, the profile's files say what was played, and no script
 // reports an error on the way.
@@ -15,6 +15,7 @@
 #include "game/AdventureScreen.h"
 #include "game/CutsceneScreen.h"
 #include "game/Game.h"
+#include "game/SceneViewMask.h"
 #include "game/MenuScreen.h"
 #include "game/SearchScreen.h"
 #include "gui/GuiWidget.h"
@@ -148,6 +149,8 @@ TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatist
     ClickAndSettle(door);  // locked: nothing happens
     EXPECT_EQ(Current(), room);
     ClickAndSettle(key);
+    ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
+    EXPECT_EQ(room->GetScene()->viewMask->position, key);
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
     EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
     ClickAndSettle(door);
