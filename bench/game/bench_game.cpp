@@ -219,10 +219,12 @@ int Report(const BenchClient& client) {
     }
     std::vector<double> cpu;
     uint64_t allocations = 0, worstAllocations = 0, draws = 0, binds = 0;
+    size_t allocatingFrames = 0;
     for (const FrameSample& sample : samples) {
         cpu.push_back(sample.cpuMs);
         allocations += sample.allocations;
         worstAllocations = std::max(worstAllocations, sample.allocations);
+        if (sample.allocations > 0) ++allocatingFrames;
         draws += sample.draws;
         binds += sample.binds;
     }
@@ -233,8 +235,8 @@ int Report(const BenchClient& client) {
     std::printf("start-up           %.1f ms to the first presented frame\n", client.StartupMs());
     std::printf("frame cpu          %.3f ms median, %.3f ms p99, %.3f ms worst over %zu frames\n", median, p99,
                 *std::max_element(cpu.begin(), cpu.end()), samples.size());
-    std::printf("heap allocations   %llu in %zu frames, %llu in the worst\n",
-                static_cast<unsigned long long>(allocations), samples.size(),
+    std::printf("heap allocations   %llu in %zu frames, made by %zu of them, %llu in the worst\n",
+                static_cast<unsigned long long>(allocations), samples.size(), allocatingFrames,
                 static_cast<unsigned long long>(worstAllocations));
     std::printf("draw calls         %.1f per frame\n", static_cast<double>(draws) / frames);
     std::printf("texture binds      %.1f per frame\n", static_cast<double>(binds) / frames);
