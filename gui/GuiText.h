@@ -166,6 +166,8 @@ private:
     AutoRef<Font> outlineFont_;
     AutoRef<Font> inputFont_;
     std::vector<Line> lines_;
+    // Emptied lines of former layouts, their storage kept.
+    std::vector<Line> spareLines_;
     // The glyph quads of one pass, drawn together; the storage stays for the
     // next frame, so a steady frame allocates nothing.
     struct GlyphBatch {
