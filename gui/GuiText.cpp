@@ -188,7 +188,6 @@ void GuiText::OnFocusLost(GuiWidget* newFocus) {
 void GuiText::SetText(std::u16string_view text) {
     StoreText(text);
     SetTextFlag(kFlagAllSelected, false);
-    DiscardLines();
     Relayout();
 }
 
@@ -273,7 +272,16 @@ void GuiText::StoreText(std::u16string_view text) {
 }
 
 bool GuiText::Layout() {
-    DiscardLines();
+    // The former lines let go of their glyphs only once the new lines hold
+    // theirs: a character in both stays in its font instead of being
+    // dropped and rendered again.
+    lines_.swap(formerLines_);
+    const bool cut = LayOutLines();
+    DiscardLines(formerLines_);
+    return cut;
+}
+
+bool GuiText::LayOutLines() {
     if (!mainFont_) return false;
     float width, height;
     GetSize(width, height);
@@ -329,15 +337,15 @@ bool GuiText::Layout() {
     return false;
 }
 
-void GuiText::DiscardLines() {
+void GuiText::DiscardLines(std::vector<Line>& lines) {
     // The lines keep their storage for the next layout.
-    for (Line& line : lines_) {
+    for (Line& line : lines) {
         EraseChars(line, 0, line.chars.size());
         line.main.Reset();
         line.outline.Reset();
         spareLines_.push_back(std::move(line));
     }
-    lines_.clear();
+    lines.clear();
 }
 
 GuiText::Line& GuiText::StartLine() {

@@ -111,7 +111,8 @@ TEST_F(GuiTextTest, LinesBreakAtSpacesSoftHyphensAndNewlines) {
 }
 
 // A text that changes again and again (a clock) lays out from the lines it
-// kept and rewrites its own string; a string a script holds keeps its value.
+// kept, keeps the glyphs the new text shares with the old and rewrites its
+// own string; a string a script holds keeps its value.
 TEST_F(GuiTextTest, ChangedTextsLayOutAfreshAndLeaveAHeldStringAlone) {
     Font* font = MakeText(frame.Get(), {})->GetMainFont();
     AutoRef<GuiText> text = MakeText(frame.Get(), {{"text", Unicode(u"Hello World")}, {"multiline", Vrel::Var(true)},
@@ -130,9 +131,19 @@ TEST_F(GuiTextTest, ChangedTextsLayOutAfreshAndLeaveAHeldStringAlone) {
     EXPECT_EQ(text->GetLineText(1), u"World");
     EXPECT_FLOAT_EQ(text->GetLineWidth(1), WidthOf(font, u"World"));
 
+    // A character in the old and the new text keeps its rendered glyph.
+    text->SetText(u"QX");
+    const Font::Glyph* kept = font->FindGlyph(u'Q');
+    ASSERT_NE(kept, nullptr);
+    text->SetText(u"QZ");
+    EXPECT_EQ(font->FindGlyph(u'Q'), kept);
+    EXPECT_EQ(font->FindGlyph(u'X'), nullptr);
+    ASSERT_NE(font->FindGlyph(u'Z'), nullptr);
+    EXPECT_EQ(font->FindGlyph(u'Z')->useCount, 1);
+
     AutoRef<Vrel::VarUnicode> held(Vrel::ToVarUnicode(*text->GetMember("text")));
     text->SetText(u"new");
-    EXPECT_EQ(held->GetText(), u"Hello World");
+    EXPECT_EQ(held->GetText(), u"QZ");
     EXPECT_EQ(TextOf(text.Get()), u"new");
     held.Reset();
     // A part of its own string, handed back without a hold on it.
