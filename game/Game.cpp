@@ -140,6 +140,7 @@ bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
 }
 
 void Game::Shutdown() {
+    helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
     hudScreen.Reset();
     rootScreen.Reset();
@@ -265,8 +266,12 @@ void Game::AddPlayTime(double ms) {
 void Game::IncHelpTime(float stepMs) {
     const float scaledStep = cheatQuickHelp ? stepMs * kQuickHelpFactor : stepMs;
     const Vrel::Var arguments[2] = {Vrel::Var(scaledStep * helpFactor), Vrel::Var(stepMs)};
-    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
-    Vrel::Thread::RunFunction(thread.Get(), kHelpModule, kHelpFunction, arguments, 2);
+    // Called every step: one thread serves every call, with its frames and
+    // argument list kept, unless a call left it waiting.
+    const int32_t state = helpThread_ ? helpThread_->GetState() : Vrel::kThreadEnded;
+    if (!helpThread_ || helpThread_->IsListed() || (state != Vrel::kThreadIdle && state != Vrel::kThreadEnded))
+        helpThread_ = new Vrel::Thread();
+    Vrel::Thread::RunFunction(helpThread_.Get(), kHelpModule, kHelpFunction, arguments, 2);
 }
 
 halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module) {

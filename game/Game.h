@@ -222,6 +222,8 @@ public:
     TrackHooks trackHooks = TrackHooks::ForSound();
 
 private:
+    halvo::AutoRef<Vrel::Thread> helpThread_;
+
     bool OpenMenu(bool (MenuScreen::*build)());
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.

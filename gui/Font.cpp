@@ -25,10 +25,7 @@ constexpr int32_t kCaretWidth = 4;
 // cell than the ascender, leaving room for the stroke above the letters.
 constexpr int64_t kOutlineTopMargin = 160;
 
-struct Span {
-    int32_t x, y, length;
-    uint8_t coverage;
-};
+using Span = Font::OutlineSpan;
 
 // 26.6 to whole pixels, rounded up (towards zero for negative values).
 int64_t CeilPixels(int64_t value) { return (value + 63) / 64; }
@@ -198,7 +195,8 @@ bool Font::RenderOutline(uint32_t code) {
     Glyph* glyph = AddGlyph(code, index);
     if (!glyph) return false;
     const int32_t cellIndex = glyph->cell;
-    std::vector<Span> spans;
+    std::vector<Span>& spans = outlineSpans_;
+    spans.clear();
     if (!StrokeSpans(library, stroker, face_->glyph, outlineWidth_, spans)) {
         atlas_.Free(cellIndex);
         glyphs_.erase(code);

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 struct FT_FaceRec_;
 
@@ -70,6 +71,12 @@ public:
     GuiTextureAtlas& Atlas() { return atlas_; }
     const GuiTextureAtlas& Atlas() const { return atlas_; }
 
+    // One run of equal coverage in a stroked outline.
+    struct OutlineSpan {
+        int32_t x, y, length;
+        uint8_t coverage;
+    };
+
 private:
     bool RenderFilled(uint32_t code);
     bool RenderOutline(uint32_t code);
@@ -90,6 +97,9 @@ private:
     LoadedFile fileData_;
     uint32_t fileSize_ = 0;
     GuiTextureAtlas atlas_;
+    // The spans of the outline glyph being rendered; the storage stays for
+    // the next glyph.
+    std::vector<OutlineSpan> outlineSpans_;
 };
 
 }  // namespace halvo

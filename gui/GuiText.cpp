@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace halvo {
 
@@ -34,6 +35,14 @@ constexpr uint32_t kDefaultCursorColour = 0xFFFF00FFu;
 constexpr int32_t kMinPixelSize = 9;
 // Room kept free at an input's right end for the caret.
 constexpr int32_t kInputMargin = 4;
+
+// True when `text` points into `units`: rewriting them would read what the
+// rewrite already changed.
+bool Overlaps(std::u16string_view text, const std::vector<char16_t>& units) {
+    const std::less_equal<const char16_t*> atOrBefore;
+    return !text.empty() && !units.empty() && atOrBefore(units.data(), text.data()) &&
+           atOrBefore(text.data(), units.data() + units.size() - 1);
+}
 
 // The design size the window shows; glyph quads snap to window pixels.
 constexpr float kDesignWidth = 1920.0f;
@@ -187,7 +196,6 @@ void GuiText::OnFocusLost(GuiWidget* newFocus) {
 void GuiText::SetText(std::u16string_view text) {
     StoreText(text);
     SetTextFlag(kFlagAllSelected, false);
-    DiscardLines();
     Relayout();
 }
 
@@ -258,19 +266,37 @@ AutoRef<Vrel::VarUnicode> GuiText::GetTextValue() {
 }
 
 void GuiText::StoreText(std::u16string_view text) {
-    // Always a new string: a script may share the old one.
+    Vrel::Var* member = Properties().GetOrAddMember(kPropText);
+    // A string that only this text holds is rewritten in place (a clock
+    // changing every second allocates nothing); one a script may share is
+    // replaced by a new one.
+    Vrel::VarUnicode* current = Vrel::ToVarUnicode(*member);
+    if (current && current->GetRefCount() == 1 && !Overlaps(text, current->GetUnits())) {
+        current->SetUnits(text);
+        return;
+    }
     AutoRef<Vrel::VarUnicode> fresh(new Vrel::VarUnicode(std::vector<char16_t>(text.begin(), text.end())));
-    Properties().GetOrAddMember(kPropText)->SetObject(fresh.Get());
+    member->SetObject(fresh.Get());
 }
 
 bool GuiText::Layout() {
-    DiscardLines();
+    // The former lines let go of their glyphs only once the new lines hold
+    // theirs: a character in both stays in its font instead of being
+    // dropped and rendered again.
+    lines_.swap(formerLines_);
+    const bool cut = LayOutLines();
+    DiscardLines(formerLines_);
+    return cut;
+}
+
+bool GuiText::LayOutLines() {
     if (!mainFont_) return false;
     float width, height;
     GetSize(width, height);
     const float scale = ReadFloat(kPropScale, 1.0f);
     const AutoRef<Vrel::VarUnicode> value = GetTextValue();
-    const std::u16string missing = WidenBytes(kMissingLayoutText);
+    std::u16string missing;
+    if (!value) missing = WidenBytes(kMissingLayoutText);
     const std::u16string_view text = value ? value->GetText() : std::u16string_view(missing);
     const float limit = ReadFloat(kPropInputMaxPixels);
     const bool limited = HasProperty(kPropInputMaxPixels) && limit > 0;
@@ -319,13 +345,27 @@ bool GuiText::Layout() {
     return false;
 }
 
-void GuiText::DiscardLines() {
-    for (Line& line : lines_) EraseChars(line, 0, line.chars.size());
-    lines_.clear();
+void GuiText::DiscardLines(std::vector<Line>& lines) {
+    // The lines keep their storage for the next layout.
+    for (Line& line : lines) {
+        EraseChars(line, 0, line.chars.size());
+        line.main.Reset();
+        line.outline.Reset();
+        spareLines_.push_back(std::move(line));
+    }
+    lines.clear();
 }
 
 GuiText::Line& GuiText::StartLine() {
-    Line& line = lines_.emplace_back();
+    if (spareLines_.empty()) {
+        lines_.emplace_back();
+    } else {
+        lines_.push_back(std::move(spareLines_.back()));
+        spareLines_.pop_back();
+    }
+    Line& line = lines_.back();
+    line.wrapped = false;
+    line.width = 0;
     line.main = mainFont_;
     line.outline = outlineFont_;
     return line;

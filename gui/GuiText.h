@@ -143,7 +143,10 @@ private:
     void ReleaseHeldGlyph();
     // True when the pixel limit cut the text.
     bool Layout();
-    void DiscardLines();
+    // Layout's work on the empty line list.
+    bool LayOutLines();
+    void DiscardLines() { DiscardLines(lines_); }
+    void DiscardLines(std::vector<Line>& lines);
     Line& StartLine();
     static uint8_t AcquireIn(const Line& line, char16_t c);
     static void InsertChar(Line& line, size_t at, char16_t c);
@@ -169,6 +172,10 @@ private:
     AutoRef<Font> outlineFont_;
     AutoRef<Font> inputFont_;
     std::vector<Line> lines_;
+    // The lines of the layout before, during a layout.
+    std::vector<Line> formerLines_;
+    // Emptied lines of former layouts, their storage kept.
+    std::vector<Line> spareLines_;
     // The glyph quads of one pass, drawn together; the storage stays for the
     // next frame, so a steady frame allocates nothing.
     struct GlyphBatch {

@@ -7,6 +7,8 @@
 //
 // bench_gui DATA_FOLDER WORK_FOLDER: DATA_FOLDER holds gui/verdana.ttf.
 
+#include "AllocationCount.h"
+#include "CountingGlApi.h"
 #include "gui/GuiAnimator.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
@@ -19,34 +21,13 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <string>
 #include <vector>
-
-// ---- heap allocations -------------------------------------------------------
-
-namespace {
-std::atomic<uint64_t> gAllocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* block = std::malloc(size ? size : 1)) return block;
-    throw std::bad_alloc();
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
@@ -67,57 +48,6 @@ constexpr const char* kFont = "gui/verdana.ttf";
 constexpr const char* kLabel = "Score 0123456789 abc";
 constexpr int kLayoutGlyphs = 10000;
 constexpr int kLayoutLineLength = 100;
-
-// Forwards to the driver and counts what reaches it.
-class CountingGl : public GlApi {
-public:
-    uint64_t draws = 0;
-    uint64_t binds = 0;
-
-    void Viewport(int32_t x, int32_t y, int32_t w, int32_t h) override { gl.Viewport(x, y, w, h); }
-    void Clear(uint32_t mask) override { gl.Clear(mask); }
-    void ClearColor(float r, float g, float b, float a) override { gl.ClearColor(r, g, b, a); }
-    void Color4ub(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override { gl.Color4ub(r, g, b, a); }
-    void Enable(uint32_t cap) override { gl.Enable(cap); }
-    void Disable(uint32_t cap) override { gl.Disable(cap); }
-    void BlendFunc(uint32_t s, uint32_t d) override { gl.BlendFunc(s, d); }
-    void MatrixMode(uint32_t mode) override { gl.MatrixMode(mode); }
-    void LoadMatrixf(const float* m) override { gl.LoadMatrixf(m); }
-    void ClipPlane(uint32_t plane, const double* e) override { gl.ClipPlane(plane, e); }
-    void EnableClientState(uint32_t a) override { gl.EnableClientState(a); }
-    void DisableClientState(uint32_t a) override { gl.DisableClientState(a); }
-    void VertexPointer(int32_t s, uint32_t t, int32_t st, const void* d) override { gl.VertexPointer(s, t, st, d); }
-    void NormalPointer(uint32_t t, int32_t st, const void* d) override { gl.NormalPointer(t, st, d); }
-    void ColorPointer(int32_t s, uint32_t t, int32_t st, const void* d) override { gl.ColorPointer(s, t, st, d); }
-    void TexCoordPointer(int32_t s, uint32_t t, int32_t st, const void* d) override {
-        gl.TexCoordPointer(s, t, st, d);
-    }
-    void DrawElements(uint32_t mode, int32_t count, uint32_t type, const void* indices) override {
-        ++draws;
-        gl.DrawElements(mode, count, type, indices);
-    }
-    uint32_t GenTexture() override { return gl.GenTexture(); }
-    void BindTexture(uint32_t target, uint32_t texture) override {
-        ++binds;
-        gl.BindTexture(target, texture);
-    }
-    void TexParameteri(uint32_t target, uint32_t name, int32_t value) override {
-        gl.TexParameteri(target, name, value);
-    }
-    void TexImage2D(uint32_t target, int32_t level, int32_t internalFormat, int32_t w, int32_t h, int32_t border,
-                    uint32_t format, uint32_t type, const void* pixels) override {
-        gl.TexImage2D(target, level, internalFormat, w, h, border, format, type, pixels);
-    }
-    void CompressedTexImage2D(uint32_t target, int32_t level, uint32_t internalFormat, int32_t w, int32_t h,
-                              int32_t border, int32_t size, const void* data) override {
-        gl.CompressedTexImage2D(target, level, internalFormat, w, h, border, size, data);
-    }
-    void DeleteTexture(uint32_t texture) override { gl.DeleteTexture(texture); }
-    int32_t MaxTextureSize() override { return gl.MaxTextureSize(); }
-
-private:
-    GlApi& gl = GlApi::System();
-};
 
 struct Context {
     SDL_Window* window = nullptr;
@@ -228,20 +158,20 @@ struct FrameFigures {
     uint64_t worstAllocations = 0;  // in the worst frame
 };
 
-FrameFigures RunFrames(Context& context, CountingGl& counting, GuiWidget* screen) {
+FrameFigures RunFrames(Context& context, CountingGlApi& counting, GuiWidget* screen) {
     const Matrix4 identity;
     FrameFigures figures;
     double timeMs = 0;
     for (int frame = 0; frame < kWarmFrames + kFrames; ++frame) {
         const bool measured = frame >= kWarmFrames;
         const uint64_t draws = counting.draws, binds = counting.binds;
-        const uint64_t allocations = gAllocations.load(std::memory_order_relaxed);
+        const uint64_t allocations = bench::AllocationCount();
         const auto start = std::chrono::steady_clock::now();
         halvo::GuiMain::Global().GetRoot()->Update(timeMs, kStepMs);
         GLState::Gl().Clear(0x4000);  // GL_COLOR_BUFFER_BIT
         screen->Render(0, 0, 1, 1, identity);
         const auto end = std::chrono::steady_clock::now();
-        const uint64_t made = gAllocations.load(std::memory_order_relaxed) - allocations;
+        const uint64_t made = bench::AllocationCount() - allocations;
         timeMs += kStepMs;
         SDL_GL_SwapWindow(context.window);
         if (!measured) continue;
@@ -305,7 +235,7 @@ int main(int argc, char** argv) {
     // Glyphs snap to the window's pixels, as in the game's window.
     ShellState::Global().clientWidth = kWidth;
     ShellState::Global().clientHeight = kHeight;
-    CountingGl counting;
+    CountingGlApi counting;
     GLState::UseApi(&counting);
     GLState::Reset();
     GLState::ResetClipPlanes();

@@ -24,9 +24,12 @@ std::string Format(const char* format, const char* first, const char* second) {
 
 // The argument array of a call from native code. Deferred calls run after
 // the caller has returned: their arguments must not refer to its values.
-Var MakeArguments(const Var* arguments, int count, bool dereference) {
+// In a spare list of the thread where one fits: a native that calls the same
+// function every frame reuses the list of the call before.
+Var MakeArguments(Thread& thread, const Var* arguments, int count, bool dereference) {
     if (!arguments || count < 0) count = 0;
-    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(count));
+    halvo::AutoRef<VarArray> array(thread.TakeArgumentArray(count));
+    if (!array) array = VarArray::CreateWithCount(count);
     if (!array) array = VarArray::CreateWithCount(0);
     for (int i = 0; i < array->GetCount(); ++i)
         array->GetAt(i)->CopyWithoutConst(dereference ? arguments[i].Followed() : arguments[i]);
@@ -44,6 +47,17 @@ Thread::~Thread() { DestroyFrames(); }
 void Thread::DestroyFrames() {
     for (uint32_t i = depth_ + 1; i-- > 0;) frames_[i].reset();
     for (auto& frame : frames_) frame.reset();
+    depth_ = 0;
+    state_ = kThreadIdle;
+}
+
+void Thread::CloseFrames() {
+    for (uint32_t i = depth_; i > 0; --i)
+        if (frames_[i]) frames_[i]->Close();
+    if (CallFrame* base = frames_[0].get()) {
+        DropValues(*base);
+        base->Open(nullptr);
+    }
     depth_ = 0;
     state_ = kThreadIdle;
 }
@@ -163,7 +177,7 @@ bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool 
     // must start clean, or stale frames pile up to the depth limit. Frames
     // of a run still on the native stack stay.
     const int32_t state = thread->state_;
-    if ((state == kThreadEnded || state == kThreadIdle) && !thread->IsExecuting()) thread->DestroyFrames();
+    if ((state == kThreadEnded || state == kThreadIdle) && !thread->IsExecuting()) thread->CloseFrames();
     if (!thread->frames_[0]) thread->frames_[0] = std::make_unique<CallFrame>();
     CallFrame* caller = thread->GetCurrentFrame();
     if (thread->depth_ + 1 >= kMaxCallDepth) {
@@ -179,7 +193,7 @@ bool Thread::CallFunction(ScriptVM& vm, Thread* thread, BinCode* function, bool 
     // One slot at a time: a push may move the stack.
     Var* slot = caller->Push();
     if (slot) {
-        *slot = MakeArguments(arguments, count, deferred);
+        *slot = MakeArguments(*thread, arguments, count, deferred);
         slot = caller->Push();
     }
     if (!slot) {

@@ -145,6 +145,8 @@ public:
 
 private:
     void DestroyFrames();
+    // As DestroyFrames, but the frames keep their storage for the next call.
+    void CloseFrames();
     void KeepArgumentObject(Var& holder);
 
     int16_t assertionsMade_ = 0;

@@ -24,6 +24,11 @@ VarUnicode::VarUnicode(const std::vector<char16_t>& units) : units_(units) {
     if (units_.empty()) SetText("");
 }
 
+void VarUnicode::SetUnits(std::u16string_view units) {
+    units_.assign(units.begin(), units.end());
+    if (units_.empty()) SetText("");
+}
+
 void VarUnicode::SetText(const char* text) {
     units_.clear();
     if (!text) return;

@@ -31,6 +31,9 @@ public:
 
     // One unit per byte, sign-extended, then a 0 unit; null leaves no units.
     void SetText(const char* text);
+    // Exactly these units, as the constructor takes them, in the storage the
+    // string already has.
+    void SetUnits(std::u16string_view units);
     std::u16string_view GetText() const;
     const std::vector<char16_t>& GetUnits() const { return units_; }
 

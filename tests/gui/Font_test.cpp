@@ -143,6 +143,9 @@ TEST_F(FontTest, OutlinesStrokeAroundTheGlyphAndStayInsideTheirCells) {
     ASSERT_TRUE(plain->AcquireGlyph('I') && outline->AcquireGlyph('I'));
     EXPECT_GE(InkWidth(*outline, 'I'), InkWidth(*plain, 'I') + 3);  // two pixels each side
     EXPECT_EQ(outline->FindGlyph('I')->advanceX, plain->FindGlyph('I')->advanceX);
+    // Each glyph draws its own outline only, whatever the one before drew.
+    ASSERT_TRUE(outline->AcquireGlyph('W') && outline->AcquireGlyph('.'));
+    EXPECT_LT(InkWidth(*outline, '.') * 2, InkWidth(*outline, 'W'));
     // A stroke far wider than the cell's margin, on glyphs that reach below
     // the line, in every cell up to the atlas's last row.
     AutoRef<Font> wide = gui.GetFont(kTestFont, 9, 640);

@@ -110,6 +110,50 @@ TEST_F(GuiTextTest, LinesBreakAtSpacesSoftHyphensAndNewlines) {
     EXPECT_EQ(wrapped(u"one\ntwo words", 10, false).first, (Lines{u"onetwo words"}));
 }
 
+// A text that changes again and again (a clock) lays out from the lines it
+// kept, keeps the glyphs the new text shares with the old and rewrites its
+// own string; a string a script holds keeps its value.
+TEST_F(GuiTextTest, ChangedTextsLayOutAfreshAndLeaveAHeldStringAlone) {
+    Font* font = MakeText(frame.Get(), {})->GetMainFont();
+    AutoRef<GuiText> text = MakeText(frame.Get(), {{"text", Unicode(u"Hello World")}, {"multiline", Vrel::Var(true)},
+                                                   {"linebreak", Vrel::Var(true)},
+                                                   {"xsize", Vrel::Var(WidthOf(font, u"Hello ") + 1)}});
+    ASSERT_EQ(text->GetLineCount(), 2u);
+    text->SetText(u"one");
+    ASSERT_EQ(text->GetLineCount(), 1u);
+    EXPECT_EQ(text->GetLineText(0), u"one");
+    EXPECT_FALSE(text->IsLineWrapped(0));
+    EXPECT_FLOAT_EQ(text->GetLineWidth(0), WidthOf(font, u"one"));
+    text->SetText(u"Hello World");
+    ASSERT_EQ(text->GetLineCount(), 2u);
+    EXPECT_TRUE(text->IsLineWrapped(0));
+    EXPECT_FALSE(text->IsLineWrapped(1));
+    EXPECT_EQ(text->GetLineText(1), u"World");
+    EXPECT_FLOAT_EQ(text->GetLineWidth(1), WidthOf(font, u"World"));
+
+    // A character in the old and the new text keeps its rendered glyph.
+    text->SetText(u"QX");
+    const Font::Glyph* kept = font->FindGlyph(u'Q');
+    ASSERT_NE(kept, nullptr);
+    text->SetText(u"QZ");
+    EXPECT_EQ(font->FindGlyph(u'Q'), kept);
+    EXPECT_EQ(font->FindGlyph(u'X'), nullptr);
+    ASSERT_NE(font->FindGlyph(u'Z'), nullptr);
+    EXPECT_EQ(font->FindGlyph(u'Z')->useCount, 1);
+
+    AutoRef<Vrel::VarUnicode> held(Vrel::ToVarUnicode(*text->GetMember("text")));
+    text->SetText(u"new");
+    EXPECT_EQ(held->GetText(), u"QZ");
+    EXPECT_EQ(TextOf(text.Get()), u"new");
+    held.Reset();
+    // A part of its own string, handed back without a hold on it.
+    text->SetText(Vrel::ToVarUnicode(*text->GetMember("text"))->GetText().substr(1));
+    EXPECT_EQ(TextOf(text.Get()), u"ew");
+    text->SetText(u"");
+    EXPECT_EQ(TextOf(text.Get()), u"");
+    EXPECT_EQ(text->GetLineText(0), u"");
+}
+
 TEST_F(GuiTextTest, SizeFollowsTheGlobalScaleStaysFiniteAndFillsOnlyMissingSizes) {
     auto params = testsupport::Params({{"start_scale", Vrel::Var(0.5f)}});
     AutoRef<GuiWidget> half = halvo::GuiCreateWidget("Frame", *params, frame.Get());

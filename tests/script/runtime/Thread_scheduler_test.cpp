@@ -1,3 +1,4 @@
+#include "script/runtime/CallFrame.h"
 #include "script/runtime/Scheduler.h"
 #include "script/runtime/VarArray.h"
 #include "tests/script/runtime/ScriptTestSupport.h"
@@ -226,6 +227,33 @@ TEST_F(SchedulerTest, EndedThreadRestartsFromACleanBaseFrame) {
     halvo::AutoRef<BinCode> f = Sleeper("f", 1, 0, 2);
     thread->Run(f.Get(), false, nullptr, 0);
     EXPECT_EQ(thread->GetDepth(), 1u);
+}
+
+// A native calling a script function every frame on one thread: each call
+// opens the frame the call before closed and sees its own argument.
+TEST_F(SchedulerTest, RepeatedCallsOnOneThreadReuseItsFrame) {
+    std::vector<const CallFrame*> frames;
+    std::vector<int> seen;
+    AddNative("Where", [&](Var&, t_Interface& call) {
+        frames.push_back(call.thread->GetFrame(1));
+        seen.push_back(call.GetArg(0) ? call.GetArg(0)->AsInt() : -1);
+    });
+    Assembler a;
+    a.Op(kOpParamCopy).Args(1).Local(0).ArgDone(0).Named("Where").Op(kOpCall).Eoc().Op(kOpStop);
+    halvo::AutoRef<BinCode> f = AddFunction(module, "f", a, "void", 1);
+    f->GetVariables().Add("n", "int", nullptr);
+    halvo::AutoRef<Thread> thread = NewThread();
+    for (int n = 1; n <= 3; ++n) {
+        const Var argument[1] = {Var(n)};
+        Thread::CallFunction(vm, thread.Get(), f.Get(), false, argument, 1);
+        EXPECT_EQ(thread->GetState(), kThreadIdle) << thread->GetLastError();
+    }
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_NE(frames[0], nullptr);
+    EXPECT_EQ(frames[1], frames[0]);
+    EXPECT_EQ(frames[2], frames[0]);
+    EXPECT_EQ(Messages(), std::vector<std::string>{});
 }
 
 TEST_F(SchedulerTest, RunMessagesGoOutUnprefixed) {

@@ -1,0 +1,283 @@
+// The sample game's frame cost: the program started as its entry starts it
+// (the application shell, the real window and GL context, the platform's
+// services), driven by injected input from the splash through the main
+// menu's profile flow into the first hidden-object search, then left alone
+// for 1,000 steady frames. The shell's clock gives one 17 ms step per pass,
+// so every pass draws exactly one frame of one step.
+//
+// Prints the wall time from entering main to the first presented frame and,
+// per steady frame, the engine's CPU time (scripts, input, GUI, update and
+// render submission, not the buffer swap), the heap allocations, and the
+// draw calls and texture binds that reach the driver.
+//
+// bench_game USER_FOLDER [--trace-allocations]: run in the folder that holds
+// Data/; USER_FOLDER stands in for the documents folder and should start
+// empty, so that the player is new. With --trace-allocations every
+// allocation in a steady frame prints its call stack.
+
+#include "AllocationCount.h"
+#include "CountingGlApi.h"
+#include "game/GameShellClient.h"
+#include "game/Scene.h"
+#include "game/SearchScreen.h"
+#include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
+#include "minigames/MiniGames.h"
+#include "platform/AppShell.h"
+#include "platform/DataTree.h"
+#include "platform/FileManager.h"
+#include "platform/GLState.h"
+#include "platform/InputQueue.h"
+#include "platform/Loca.h"
+#include "platform/PlatformServices.h"
+#include "platform/SoundSystem.h"
+#include "script/runtime/ScriptVM.h"
+#include "script/runtime/TypeRegistry.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t kStepMs = 17;
+constexpr int kWarmFrames = 120;
+constexpr int kMeasuredFrames = 1000;
+// Long enough for every screen change and fade of the route; a route that
+// takes longer has lost its way.
+constexpr int kRouteFrameLimit = 3000;
+// Frames after each injected action: the menu's boards fade and slide.
+constexpr int kSettleFrames = 30;
+constexpr uint16_t kEnterKey = 13;
+constexpr const char* kSearchScene = "garden";
+constexpr const char16_t* kPlayerName = u"Ada";
+
+// As the entry does: the script machine is built first and destroyed last.
+void ConstructProcessWideObjects() {
+    Vrel::ScriptVM::Global();
+    Vrel::TypeRegistry::Global();
+    FileManager::Global();
+    halvo::GuiMain::Global();
+    InputQueue::Global();
+    Loca::Global();
+    SoundSystem::Global();
+    GLState::Mirror();
+    DataTree::GetCurrentSlot();
+}
+
+double MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// One steady frame's figures.
+struct FrameSample {
+    double cpuMs = 0;
+    uint64_t allocations = 0;
+    uint64_t draws = 0;
+    uint64_t binds = 0;
+};
+
+// The game as the shell runs it, with a player's input queued at the right
+// moments and each frame measured.
+class BenchClient : public GameShellClient {
+public:
+    BenchClient(Clock::time_point entered, CountingGlApi& gl, bool trace)
+        : entered_(entered), gl_(gl), trace_(trace) {
+        samples_.reserve(kMeasuredFrames);
+    }
+
+    // The shell's clock: one step further at every reading.
+    uint32_t Milliseconds() {
+        if (framesDrawn_ > 0 && startupMs_ < 0) startupMs_ = MsBetween(entered_, Clock::now());
+        virtualMs_ += kStepMs;
+        return virtualMs_;
+    }
+
+    // The first thing of every frame.
+    void BeginFrame() {
+        frameStart_ = Clock::now();
+        allocationsAtStart_ = bench::AllocationCount();
+        drawsAtStart_ = gl_.draws;
+        bindsAtStart_ = gl_.binds;
+        if (Measuring()) bench::TraceAllocations(trace_);
+    }
+
+    void ProcessInput() override {
+        if (!Measuring()) DriveRoute();
+        GameShellClient::ProcessInput();
+    }
+
+    void Render() override {
+        GameShellClient::Render();
+        const Clock::time_point end = Clock::now();
+        bench::TraceAllocations(false);
+        if (Measuring()) {
+            samples_.push_back({MsBetween(frameStart_, end), bench::AllocationCount() - allocationsAtStart_,
+                                gl_.draws - drawsAtStart_, gl_.binds - bindsAtStart_});
+        }
+        ++framesDrawn_;
+        if (searchFrame_ >= 0 && framesDrawn_ - searchFrame_ >= kWarmFrames + kMeasuredFrames) done_ = true;
+    }
+
+    bool IsQuitRequested() const override { return done_ || GameShellClient::IsQuitRequested(); }
+
+    bool Failed() const { return !failure_.empty(); }
+    const std::string& Failure() const { return failure_; }
+    double StartupMs() const { return startupMs_; }
+    int RouteFrames() const { return searchFrame_; }
+    const std::vector<FrameSample>& Samples() const { return samples_; }
+
+private:
+    bool Measuring() const { return searchFrame_ >= 0 && framesDrawn_ - searchFrame_ >= kWarmFrames; }
+
+    // One step of the route per settled frame: splash, profiles, a new
+    // player's name, "New game", then the search scene.
+    void DriveRoute() {
+        if (searchFrame_ >= 0 || done_) return;
+        if (framesDrawn_ >= kRouteFrameLimit) return Fail("the search scene never came");
+        if (InSearchScene()) {
+            searchFrame_ = framesDrawn_;
+            return;
+        }
+        if (GetGame()->IsFading() || framesDrawn_ < nextActionFrame_) return;
+        switch (actionsDone_++) {
+        case 0: Click(960, 540); break;  // the splash opens the menu's profiles
+        case 1: Click(960, 340); break;  // the first slot, empty
+        case 2:
+            for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0);
+            Queue(InputEvent::kKey, kEnterKey, 0, 0);
+            break;
+        case 3: Click(960, 545); break;  // "New game"
+        default: break;                  // the scene is loading
+        }
+        nextActionFrame_ = framesDrawn_ + kSettleFrames;
+    }
+
+    bool InSearchScene() const {
+        const auto* search = CastTo<SearchScreen>(GetGame()->currentScene.Get());
+        return search && search->GetScene() && search->GetScene()->name == kSearchScene;
+    }
+
+    void Fail(const char* why) {
+        failure_ = why;
+        done_ = true;
+    }
+
+    void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+    }
+
+    // As the window procedure reports one: the pointer moves there, then the
+    // left button goes down and up in place.
+    void Click(float designX, float designY) {
+        const Game& game = *GetGame();
+        const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
+                                 static_cast<float>(game.windowSize.y) / game.designSize.y);
+        const float left = (game.windowSize.x - game.designSize.x * k) / 2;
+        const float top = (game.windowSize.y - game.designSize.y * k) / 2;
+        UpdateMousePosition(static_cast<int32_t>(std::lround(left + designX * k)),
+                            static_cast<int32_t>(std::lround(top + designY * k)));
+        Queue(InputEvent::kPointer, 0, 0, 0);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
+    }
+
+    Clock::time_point entered_;
+    CountingGlApi& gl_;
+    bool trace_;
+    uint32_t virtualMs_ = 0;
+    double startupMs_ = -1;
+    int framesDrawn_ = 0;
+    int nextActionFrame_ = 0;
+    int actionsDone_ = 0;
+    int searchFrame_ = -1;
+    bool done_ = false;
+    std::string failure_;
+    Clock::time_point frameStart_;
+    uint64_t allocationsAtStart_ = 0, drawsAtStart_ = 0, bindsAtStart_ = 0;
+    std::vector<FrameSample> samples_;
+};
+
+double Percentile(std::vector<double> values, double fraction) {
+    std::sort(values.begin(), values.end());
+    const size_t rank = static_cast<size_t>(std::ceil(fraction * static_cast<double>(values.size())));
+    return values[std::clamp<size_t>(rank, 1, values.size()) - 1];
+}
+
+int Report(const BenchClient& client) {
+    const std::vector<FrameSample>& samples = client.Samples();
+    if (client.Failed() || samples.size() != kMeasuredFrames) {
+        std::fprintf(stderr, "game: %s (%zu steady frames measured)\n",
+                     client.Failed() ? client.Failure().c_str() : "the game ended early", samples.size());
+        return 1;
+    }
+    std::vector<double> cpu;
+    uint64_t allocations = 0, worstAllocations = 0, draws = 0, binds = 0;
+    size_t allocatingFrames = 0;
+    for (const FrameSample& sample : samples) {
+        cpu.push_back(sample.cpuMs);
+        allocations += sample.allocations;
+        worstAllocations = std::max(worstAllocations, sample.allocations);
+        if (sample.allocations > 0) ++allocatingFrames;
+        draws += sample.draws;
+        binds += sample.binds;
+    }
+    const double median = Percentile(cpu, 0.5), p99 = Percentile(cpu, 0.99);
+    const double frames = static_cast<double>(samples.size());
+    std::printf("scene              %s, reached after %d frames of injected input\n", kSearchScene,
+                client.RouteFrames());
+    std::printf("start-up           %.1f ms to the first presented frame\n", client.StartupMs());
+    std::printf("frame cpu          %.3f ms median, %.3f ms p99, %.3f ms worst over %zu frames\n", median, p99,
+                *std::max_element(cpu.begin(), cpu.end()), samples.size());
+    std::printf("heap allocations   %llu in %zu frames, made by %zu of them, %llu in the worst\n",
+                static_cast<unsigned long long>(allocations), samples.size(), allocatingFrames,
+                static_cast<unsigned long long>(worstAllocations));
+    std::printf("draw calls         %.1f per frame\n", static_cast<double>(draws) / frames);
+    std::printf("texture binds      %.1f per frame\n", static_cast<double>(binds) / frames);
+    std::printf("game: start %.1f frame %.3f p99 %.3f allocs %llu\n", client.StartupMs(), median, p99,
+                static_cast<unsigned long long>(worstAllocations));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point entered = Clock::now();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_game USER_FOLDER [--trace-allocations]\n");
+        return 2;
+    }
+    const std::string userFolder = argv[1];
+    const bool trace = argc > 2 && std::strcmp(argv[2], "--trace-allocations") == 0;
+
+    ConstructProcessWideObjects();
+    RegisterMiniGames();
+    CountingGlApi counting;
+    GLState::UseApi(&counting);
+    BenchClient client(entered, counting, trace);
+
+    ShellHooks hooks = PlatformServiceHooks();
+    hooks.updateScripts = [&client](float frameMs) {
+        client.BeginFrame();
+        Vrel::ScriptVM::Global().Update(frameMs);
+    };
+    hooks.updateGui = [](double totalMs, double frameMs) {
+        halvo::GuiMain::Global().GetRoot()->Update(totalMs, frameMs);
+    };
+    ShellEnvironment environment = ShellEnvironment::System();
+    environment.milliseconds = [&client] { return client.Milliseconds(); };
+    environment.debuggerAttached = [] { return false; };
+    environment.documentsFolder = [userFolder] { return userFolder; };
+    {
+        AppShell shell(std::move(hooks), std::move(environment));
+        shell.Run(client);
+    }
+    GLState::UseApi(nullptr);
+    return Report(client);
+}
