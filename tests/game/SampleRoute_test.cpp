@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -175,6 +176,14 @@ TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatist
     auto* farewell = CastTo<CutsceneScreen>(Current());
     ASSERT_TRUE(farewell) << harness.ScreenTree() << Messages();
     halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+    for (int i = 0; i < kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
+        if (farewell->GetWaitingThread()) harness.Click(kEmptySpot);
+        Step();
+    }
+    halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
+    ASSERT_TRUE(credits) << Messages();
+    Step(100);
+    EXPECT_TRUE(credits->GetFirstChild());  // the first lines have risen into view
     PlayCutscene(*farewell);
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness.ScreenTree() << Messages();
 
