@@ -149,13 +149,18 @@ void AdventureScreen::ApplyHotspotState(const std::string& label, bool on) {
     remaining.insert(cursor, halvo::AutoRef<SceneObject>(object));
 }
 
-std::string AdventureScreen::PickHotspot(float x, float y) const {
+const SceneObject* AdventureScreen::HotspotAt(float x, float y) const {
     const Scene* scene = GetScene();
-    if (!scene) return {};
+    if (!scene) return nullptr;
     const Vec2 point = Vec2{x, y} + GetScroll();
     for (size_t i = scene->remaining.size(); i-- > 0;)
-        if (scene->remaining[i]->hotSpot.Contains(point)) return scene->remaining[i]->label;
-    return {};
+        if (scene->remaining[i]->hotSpot.Contains(point)) return scene->remaining[i].Get();
+    return nullptr;
+}
+
+std::string AdventureScreen::PickHotspot(float x, float y) const {
+    const SceneObject* object = HotspotAt(x, y);
+    return object ? object->label : std::string();
 }
 
 void AdventureScreen::EnterCutscene() {

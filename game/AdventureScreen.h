@@ -14,6 +14,8 @@
 #include "platform/Math.h"
 #include "platform/RefObj.h"
 
+class SceneObject;
+
 class AdventureScreen : public CutsceneScreen {
 public:
     static const ClassRecord kClassRecord;
@@ -54,6 +56,8 @@ public:
     // The label of the hotspot at a point of the screen (the view's scroll
     // added, its zoom not), from the topmost; empty when there is none.
     std::string PickHotspot(float x, float y) const;
+    // The same hotspot's object, null when there is none; the scene owns it.
+    const SceneObject* HotspotAt(float x, float y) const;
     void EnterCutscene();
     void LeaveCutscene();
 

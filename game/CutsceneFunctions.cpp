@@ -1,6 +1,10 @@
 #include "game/CutsceneFunctions.h"
 
+#include "game/AdventureScreen.h"
 #include "game/CreditsWidget.h"
+#include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "game/SceneObject.h"
 #include "game/PoseCache.h"
 #include "gui/GuiScriptArgs.h"
 #include "script/runtime/BuiltinSupport.h"
@@ -35,9 +39,25 @@ float SleepFor(const Vrel::t_Interface& call, float ms) {
     return ms;
 }
 
+// The first cutscene screen under the root (an adventure screen is one too).
+CutsceneScreen* Cutscene() {
+    const Game* game = Game::Current();
+    return game ? CastTo<CutsceneScreen>(game->FindScreen(CutsceneScreen::kClassRecord.name)) : nullptr;
+}
+
+AdventureScreen* Adventure() {
+    const Game* game = Game::Current();
+    return game ? CastTo<AdventureScreen>(game->FindScreen(AdventureScreen::kClassRecord.name)) : nullptr;
+}
+
 }  // namespace
 
-float AddSpeakerNoWait(const char*, const char*, const char*) { return 0.0f; }
+float AddSpeakerNoWait(const char* name, const char* position, const char* pose) {
+    CutsceneScreen* screen = Cutscene();
+    if (!screen || !name || !position || !pose) return 0.0f;
+    halvo::AutoRef<CutsceneScreen> hold(screen);
+    return screen->AddSpeaker(name, position, pose);
+}
 
 float AddSpeaker(Vrel::t_Interface& call) {
     const char* texts[3];
@@ -48,7 +68,12 @@ float AddSpeaker(Vrel::t_Interface& call) {
     return SleepFor(call, AddSpeakerNoWait(texts[0], texts[1], texts[2]));
 }
 
-float SetPoseNoWait(const char*, const char*) { return 0.0f; }
+float SetPoseNoWait(const char* speaker, const char* pose) {
+    CutsceneScreen* screen = Cutscene();
+    if (!screen || !speaker || !pose) return 0.0f;
+    halvo::AutoRef<CutsceneScreen> hold(screen);
+    return screen->SetPose(speaker, pose);
+}
 
 float SetPose(Vrel::t_Interface& call) {
     const char* texts[2];
@@ -59,7 +84,12 @@ float SetPose(Vrel::t_Interface& call) {
     return SleepFor(call, SetPoseNoWait(texts[0], texts[1]));
 }
 
-float RemoveSpeakerNoWait(const char*) { return 0.0f; }
+float RemoveSpeakerNoWait(const char* speaker) {
+    CutsceneScreen* screen = Cutscene();
+    if (!screen || !speaker) return 0.0f;
+    halvo::AutoRef<CutsceneScreen> hold(screen);
+    return screen->RemoveSpeaker(speaker);
+}
 
 float RemoveSpeaker(Vrel::t_Interface& call) {
     const char* texts[1];
@@ -76,13 +106,27 @@ void Says(Vrel::t_Interface& call) {
         Report(call, kSaysMessage);
         return;
     }
+    CutsceneScreen* screen = Cutscene();
+    if (!screen) return;
+    // The bubble's script may take the screen away.
+    halvo::AutoRef<CutsceneScreen> hold(screen);
+    screen->Says(call.thread, texts[0], texts[1]);
 }
 
-void EnterCutscene() {}
+void EnterCutscene() {
+    if (AdventureScreen* screen = Adventure()) screen->EnterCutscene();
+}
 
-void LeaveCutscene() {}
+void LeaveCutscene() {
+    if (AdventureScreen* screen = Adventure()) screen->LeaveCutscene();
+}
 
-const char* PickHotspot(float, float) { return kNoHotspot; }
+// The label lives in the scene, which outlives the call; the adapter copies it.
+const char* PickHotspot(float x, float y) {
+    const AdventureScreen* screen = Adventure();
+    const SceneObject* object = screen ? screen->HotspotAt(x, y) : nullptr;
+    return object ? object->label.c_str() : kNoHotspot;
+}
 
 void PreloadPose(const char* pose) { PoseCache::Global().Preload(pose); }
 

@@ -113,7 +113,8 @@ public:
     bool ContinueOrNewGame();
     // Reads "Scenes/<folder>/<name>.xml" (the folder is the name cut before
     // a '_' that is its third-last character), puts the screen its type asks
-    // for into the tree under the HUD, and runs its entry scripts. False,
+    // for into the tree under the HUD, and runs its entry scripts; a
+    // cutscene that is still shown then plays its script's "Run". False,
     // changing nothing but the help factor, when the scene or its screen
     // refuses; the halves of a difference scene load without a screen.
     bool LoadScene(const char* name);

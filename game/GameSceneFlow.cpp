@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "game/AdventureScreen.h"
+#include "game/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/PoseCache.h"
 #include "game/HudScreen.h"
@@ -30,11 +32,11 @@ constexpr const char* kNewGameFunction = "NewGame";
 constexpr const char* kSceneFallbackModule = "scene";
 constexpr const char* kFirstEnterFunction = "OnFirstEnter";
 constexpr const char* kLoadSceneFunction = "OnLoadScene";
+constexpr const char* kCutsceneRunFunction = "Run";
 constexpr const char* kAlwaysEnable = "always_enable";
 constexpr float kDisabledHudAlpha = 0.5f;
 
-// The screen classes that show the current scene, by their records' names:
-// the cutscene and adventure screens join later.
+// The screen classes that show the current scene, by their records' names.
 constexpr const char* kSearchClass = "SearchScreen";
 constexpr const char* kAdventureClass = "AdventureScreen";
 constexpr const char* kMapClass = "MapScreen";
@@ -113,10 +115,19 @@ bool Game::LoadScene(const char* name) {
         screen = map.Get();
         break;
     }
-    case kSceneCutscene:
-    case kSceneAdventure:
-        halvo::LogMessage("Game::LoadScene - no screen shows scenes of type %d yet (%s)", scene->type, name);
-        return false;
+    case kSceneCutscene: {
+        halvo::AutoRef<CutsceneScreen> cutscene(new CutsceneScreen());
+        if (!cutscene->SetScene(scene.Get())) return false;
+        screen = cutscene.Get();
+        break;
+    }
+    case kSceneAdventure: {
+        halvo::AutoRef<AdventureScreen> adventure(new AdventureScreen());
+        adventure->SetScene(scene.Get());
+        screen = adventure.Get();
+        sceneHelpFactor = kSceneHelpFactor;
+        break;
+    }
     default: {
         halvo::AutoRef<SearchScreen> search(new SearchScreen());
         if (!search->SetScene(scene.Get())) return false;
@@ -130,7 +141,10 @@ bool Game::LoadScene(const char* name) {
         EnterSceneScreen(*screen, *scene);
         RunSceneEnterScripts(*scene);
         // A scene script that moved on to another scene at once leaves the
-        // help factor that scene's load set.
+        // help factor that scene's load set, and a cutscene left that way
+        // does not play.
+        current = currentScene.Get() == screen.Get();
+        if (current && scene->type == kSceneCutscene) screen->CallSceneScript(kCutsceneRunFunction);
         current = currentScene.Get() == screen.Get();
         if (current) helpFactor = sceneHelpFactor;
     }

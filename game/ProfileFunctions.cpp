@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/AdventureScreen.h"
 #include "game/Game.h"
 #include "game/Scene.h"
 #include "game/SceneScreen.h"
@@ -178,6 +179,11 @@ void SetHotspotState(Vrel::t_Interface& call) {
         Vrel::builtins::Report(call, message.c_str());
         return;
     }
+    // The shown scene changes at once; any other waits for its next visit.
+    const Game* game = Game::Current();
+    auto* adventure = game ? CastTo<AdventureScreen>(game->FindScreen(kAdventureClass)) : nullptr;
+    if (adventure && adventure->GetScene() && adventure->GetScene()->name == scene)
+        adventure->ApplyHotspotState(hotspot, value);
     DataTree::SetInt(HotspotPath(scene, hotspot).c_str(), value ? 1 : 0);
 }
 

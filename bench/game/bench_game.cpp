@@ -153,7 +153,7 @@ private:
             for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0);
             Queue(InputEvent::kKey, kEnterKey, 0, 0);
             break;
-        case 3: Click(960, 545); break;  // "New game"
+        case 3: Click(960, 504); break;  // "New game"
         default: break;                  // the scene is loading
         }
         nextActionFrame_ = framesDrawn_ + kSettleFrames;

@@ -88,6 +88,11 @@ preview() {
 
 # ---------------------------------------------------------------- sparks --
 all=$scenes/_All
+# The light cone: clear in the middle, darkening to black at its rim; the
+# scene draws black around it.
+convert -size 900x900 radial-gradient:'rgba(0,0,0,0)'-'rgba(0,0,0,1)' \
+  -channel A -level 35%,100% +channel "$work/lightcone.tga"
+store lightcone "$all/LightCone.cbi"
 picture dissolve1 64 64 -fill 'rgba(255,236,170,0.55)' -draw 'circle 32,32 32,14' -blur 0x5 \
   -fill white -draw 'polygon 32,2 36,28 62,32 36,36 32,62 28,36 2,32 28,28'
 picture dissolve2 64 64 -fill 'rgba(170,240,255,0.55)' -draw 'circle 32,32 32,16' -blur 0x5 \
@@ -418,12 +423,16 @@ candle_strip() {
   echo '  </objects>'
   echo '</scene>'
 } >"$study/study.xml"
+# The puzzles on the study table and the farewell play in the same room.
+cp "$study/study.xml" "$study/study_03.xml"
+cp "$study/study.xml" "$study/study_04.xml"
 preview study study_bg
 {
   echo '<?xml version="1.0" encoding="utf-8" ?>'
   echo '<scene>'
   echo '  <gameinfo gametype="Adventure" />'
   echo '  <background file="study" />'
+  echo '  <lightcone file="Scenes/_All/LightCone" />'
   echo '  <objects>'
   object candlestick candlestick 1120 452
   object key key 860 950 forceuse="1"
@@ -488,8 +497,8 @@ for name in cottage manor stall; do store $name "$map/ObjectGfx/$name.cbi"; done
   echo '  <gameinfo gametype="Map" objectcnt="3" />'
   echo '  <background file="map" />'
   echo '  <objects>'
-  object garden cottage 560 220 forceuse="1"
-  object study manor 1360 230 forceuse="1"
+  object garden_02 cottage 560 220 forceuse="1"
+  object study_03 manor 1360 230 forceuse="1"
   object shelf stall 880 700 forceuse="1"
   echo '  </objects>'
   echo '</scene>'

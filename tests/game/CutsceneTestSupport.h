@@ -24,14 +24,6 @@
 
 namespace cutscenetest {
 
-inline void TestSays(Vrel::t_Interface& call) {
-    Game* game = Game::Current();
-    auto* screen = game ? CastTo<CutsceneScreen>(game->FindSceneScreen()) : nullptr;
-    const Vrel::Var* speaker = call.GetArg(0);
-    const Vrel::Var* text = call.GetArg(1);
-    if (screen && speaker && text) screen->Says(call.thread, speaker->GetCString(), text->GetCString());
-}
-
 inline std::string Square(const std::string& label, int x, int y, int side = 40) {
     const auto n = [](int v) { return std::to_string(v); };
     return "<object label=\"" + label + "\" file=\"pic\" posx=\"" + n(x) + "\" posy=\"" + n(y) +
@@ -55,7 +47,7 @@ protected:
                             "function auto CreateChatBubble(auto parent, int colour, auto text, float x, float y) {\n"
                             "  RecordCall(\"bubble\", text, x, y);\n"
                             "  return GuiCreate(parent, \"type\", \"Frame\", \"xpos\", x, \"ypos\", y); }\n");
-        harness.WriteScript("talk", "function void Line(string who, string text) { TestSays(who, text); "
+        harness.WriteScript("talk", "function void Line(string who, string text) { Says(who, text); "
                                     "RecordCall(\"said\", text); }\n");
         const std::vector<uint8_t> pose = CbsiWriter::SingleTileImage(static_cast<uint32_t>(kPoseSide));
         for (const char* name : {"tobin_calm", "tobin_glad", "maren_calm"})
@@ -69,7 +61,6 @@ protected:
         ASSERT_TRUE(DataTree::OpenProfile(0));
         for (const char* module : {"character", "help", "inventory", "cutscene", "talk"})
             ASSERT_TRUE(Game::RunInclude(module)) << module;
-        Vrel::ScriptVM::Global().AddCFunction("TestSays", Vrel::detail::AdapterFor<&TestSays>());
     }
 
     void WriteScene(const std::string& type, const std::string& objects) {

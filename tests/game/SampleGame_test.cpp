@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "game/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/MenuScreen.h"
 #include "game/SearchScreen.h"
@@ -85,7 +86,7 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ASSERT_TRUE(board);
 
     // "About" hides the menu's board behind its own; "Close" brings it back.
-    ClickAndSettle({960, 755});
+    ClickAndSettle({960, 780});
     EXPECT_FALSE(board->ReadBool(halvo::GuiWidget::kPropShow));
     ASSERT_TRUE(Find(MenuFrame(), "name", "about"));
     ClickAndSettle({960, 830});
@@ -110,7 +111,7 @@ TEST_F(SampleGameTest, ANewPlayerStartsAGameFinishesTheFirstSceneAndMovesOn) {
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
     EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("name=\"Ada\""), std::string::npos);
 
-    ClickAndSettle({960, 545});  // "New game"
+    ClickAndSettle({960, 504});  // "New game"
     Game& game = harness.GetGame();
     auto* search = CastTo<SearchScreen>(game.currentScene.Get());
     ASSERT_TRUE(search) << harness.ScreenTree() << AllMessages(harness);
@@ -130,13 +131,13 @@ TEST_F(SampleGameTest, ANewPlayerStartsAGameFinishesTheFirstSceneAndMovesOn) {
     }
     harness.Step(10);
     EXPECT_FALSE(garden.Get());
-    auto* next = CastTo<SearchScreen>(game.currentScene.Get());
+    auto* next = CastTo<CutsceneScreen>(game.currentScene.Get());
     ASSERT_TRUE(next) << harness.ScreenTree() << AllMessages(harness);
-    EXPECT_EQ(next->GetScene()->name, "garden_02");
+    EXPECT_EQ(next->GetScene()->name, "study");
     EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 2);
     EXPECT_EQ(DataTree::GetInt("[STATS]/search"), 1);
     const std::string player = harness.ReadSavedFile("data0.xml");
-    EXPECT_NE(player.find("LastScene=\"garden_02\""), std::string::npos) << player;
+    EXPECT_NE(player.find("LastScene=\"study\""), std::string::npos) << player;
     EXPECT_NE(player.find("<garden enter=\"1\""), std::string::npos);  // its first entry is kept
     EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("transits=\"2\""), std::string::npos);
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);

@@ -70,7 +70,8 @@ TEST_F(SceneFlowTest, LoadingRunsTheEntryScriptsOncePerProfileAndPutsTheHudOnTop
 }
 
 TEST_F(SceneFlowTest, ScenesThatCannotLoadChangeNothing) {
-    WriteSceneIn("study", "study", "Cutscene");
+    WriteSceneIn("study", "study", "Bogus");
+    harness.WriteDataFile("Scenes/study/study.xml", "<scene><gameinfo");
     const std::string tree = harness.ScreenTree();
     GameScreen* before = game().currentScene.Get();
     game().helpFactor = 1;

@@ -160,7 +160,7 @@ TEST_F(SceneFixturesTest, SparkSetsAndExitArrowAreComplete) {
     EXPECT_TRUE(PictureLoads("Scenes/_All/Exit.cbi"));
 }
 
-TEST_F(SceneFixturesTest, EverySceneTypeHasOneScene) {
+TEST_F(SceneFixturesTest, EverySceneTypeHasAScene) {
     std::map<std::string, std::vector<std::string>> byType;
     std::map<std::string, TiXmlDocument> halves;
     for (const Description& d : AllDescriptions()) {
@@ -176,7 +176,7 @@ TEST_F(SceneFixturesTest, EverySceneTypeHasOneScene) {
     }
     for (const std::string& type : kListedTypes) {
         if (type == "Minigame") continue;  // mini-games start from cutscenes
-        EXPECT_EQ(byType[type].size(), 1u) << type;
+        EXPECT_GE(byType[type].size(), 1u) << type;
     }
     ASSERT_EQ(halves.size(), 2u) << "one difference scene: a _left and a _right file";
     auto labels = [](TiXmlDocument& document, bool ignored) {

@@ -1,0 +1,213 @@
+// The sample game in data/ played from the splash to the credits and back
+// to the main menu's statistics, headless and by input alone: a timed search
+// with an exit, the study cutscene with two speakers, the study adventure
+// by the light of a cone (the key taken, the door opened with it), the map, the garden's shapes,
+// the shelf's differences and the farewell with the credits. The screens
+// pass in order, the profile's files say what was played, and no script
+// reports an error on the way.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "game/AdventureScreen.h"
+#include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "game/SceneViewMask.h"
+#include "game/MenuScreen.h"
+#include "game/SearchScreen.h"
+#include "gui/GuiWidget.h"
+#include "harness/HeadlessGame.h"
+#include "platform/DataTree.h"
+#include "script/runtime/t_Named.h"
+
+namespace {
+
+// Far beyond what any leg takes; a leg that needs more is stuck.
+constexpr int kLegPasses = 3000;
+// Where no scene object and no menu button lies.
+constexpr Vec2 kEmptySpot{960, 140};
+
+std::string SampleData() {
+    const char* source = std::getenv("TAVRIN_SOURCE_DIR");
+    return std::string(source ? source : ".") + "/data";
+}
+
+halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char* name, const char* value) {
+    if (!root) return {};
+    Vrel::t_Named criteria;
+    *criteria.GetOrAddMember(name) = Vrel::Var(value);
+    return root->FindFirst(criteria);
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class SampleRouteTest : public testing::Test {
+protected:
+    void SetUp() override {
+        harness.MountGameData(SampleData());
+        ASSERT_TRUE(harness.Start());
+        ASSERT_TRUE(harness.RunUntilFadeEnds());
+    }
+    Game& game() { return harness.GetGame(); }
+    GameScreen* Current() { return game().currentScene.Get(); }
+    std::string CurrentName() {
+        GameScreen* screen = Current();
+        return screen ? screen->GetClassInfo()->name + (":" + screen->GetName()) : "";
+    }
+    // One pass, noting each new current screen as "Class:module".
+    void Step(int passes = 1) {
+        for (int i = 0; i < passes; ++i) {
+            harness.Step();
+            const std::string now = CurrentName();
+            if (route.empty() || route.back() != now) route.push_back(now);
+        }
+    }
+    void ClickAndSettle(Vec2 design, int passes = 30) {
+        harness.Click(design);
+        Step(passes);
+    }
+    // Steps until the current screen is another one.
+    bool StepUntilLeft(const GameScreen* screen, int maxPasses = kLegPasses) {
+        for (int i = 0; i < maxPasses && Current() == screen; ++i) Step();
+        return Current() != screen;
+    }
+    halvo::GuiWidget* MenuFrame() {
+        auto* menu = CastTo<MenuScreen>(Current());
+        return menu ? menu->GetGuiFrame() : nullptr;
+    }
+    // Clicks the middle of every object still to find, exits aside.
+    void FindEverything(SearchScreen& screen) {
+        halvo::WeakRef<GameScreen> alive(&screen);
+        for (int i = 0; i < 60 && alive.Get() && !screen.HasEnded(); ++i) {
+            for (const auto& object : screen.GetScene()->remaining) {
+                if (object->isExit) continue;
+                harness.Click(object->hotSpot.BoundsCenter());
+                break;
+            }
+            Step(10);
+        }
+    }
+    // Clicks bubbles away until the cutscene has moved on; notes the most
+    // speakers that stood at once.
+    int PlayCutscene(CutsceneScreen& cutscene) {
+        halvo::WeakRef<GameScreen> alive(&cutscene);
+        int most = 0;
+        for (int i = 0; i < kLegPasses && alive.Get() && Current() == &cutscene; ++i) {
+            int standing = 0;
+            for (int slot = 0; slot < CutsceneScreen::kSlotCount; ++slot)
+                standing += !cutscene.GetSpeakerName(slot).empty();
+            most = std::max(most, standing);
+            if (cutscene.GetWaitingThread()) harness.Click(kEmptySpot);
+            Step();
+        }
+        return most;
+    }
+    std::string Messages() const {
+        std::string text;
+        for (const std::string& message : harness.Messages()) text += message + "\n";
+        return text;
+    }
+
+    testsupport::HeadlessGame harness;
+    std::vector<std::string> route;
+};
+
+TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatistics) {
+    // Splash, the profile board, a named player, the menu, a new game.
+    ClickAndSettle({960, 540});
+    ClickAndSettle({960, 340});
+    for (char16_t c : u"Ada") if (c) harness.Character(c);
+    harness.Key(13);
+    Step(30);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
+    ClickAndSettle({960, 504});  // "New game"
+
+    // The garden: a timed search with an exit, every object found.
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+    EXPECT_GT(garden->GetScene()->timeLimit, 0);
+    EXPECT_TRUE(garden->GetTimerText());
+    bool hasExit = false;
+    for (const auto& object : garden->GetScene()->remaining) hasExit |= object->isExit;
+    EXPECT_TRUE(hasExit);
+    FindEverything(*garden);
+    ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
+
+    // The study: two speakers talk, the player clicks each line away.
+    auto* study = CastTo<CutsceneScreen>(Current());
+    ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
+    EXPECT_EQ(PlayCutscene(*study), 2);
+
+    // The study by hand: the key is taken, the door opens with it.
+    auto* room = CastTo<AdventureScreen>(Current());
+    ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
+    const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
+    const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
+    ClickAndSettle(door);  // locked: nothing happens
+    EXPECT_EQ(Current(), room);
+    ClickAndSettle(key);
+    ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
+    EXPECT_EQ(room->GetScene()->viewMask->position, key);
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
+    EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
+    ClickAndSettle(door);
+    ASSERT_TRUE(StepUntilLeft(room)) << Messages();
+
+    // The map: the cottage leads to the garden's shapes.
+    ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
+    Step(60);
+    const GameScreen* map = Current();
+    ClickAndSettle({645, 295});
+    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
+
+    for (const char* name : {"garden_02", "shelf"}) {
+        auto* search = CastTo<SearchScreen>(Current());
+        ASSERT_TRUE(search) << name << harness.ScreenTree() << Messages();
+        EXPECT_EQ(search->GetScene()->name, name);
+        FindEverything(*search);
+        ASSERT_TRUE(StepUntilLeft(search)) << name << Messages();
+    }
+
+    // The farewell, the credits rising over it, and the main menu again.
+    auto* farewell = CastTo<CutsceneScreen>(Current());
+    ASSERT_TRUE(farewell) << harness.ScreenTree() << Messages();
+    halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+    for (int i = 0; i < kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
+        if (farewell->GetWaitingThread()) harness.Click(kEmptySpot);
+        Step();
+    }
+    halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
+    ASSERT_TRUE(credits) << Messages();
+    Step(100);
+    EXPECT_TRUE(credits->GetFirstChild());  // the first lines have risen into view
+    PlayCutscene(*farewell);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness.ScreenTree() << Messages();
+
+    EXPECT_EQ(route, (std::vector<std::string>{
+                         "MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study", "AdventureScreen:study_02",
+                         "MapScreen:map", "SearchScreen:garden_02", "SearchScreen:shelf", "CutsceneScreen:study_04",
+                         "MenuScreen:"}));
+
+    // The statistics page rises on its board.
+    ClickAndSettle({960, 688});
+    halvo::AutoRef<halvo::GuiWidget> page = Find(MenuFrame(), "name", "statistics_page");
+    ASSERT_TRUE(page) << Messages();
+    Step(200);
+    EXPECT_TRUE(page->GetFirstChild());
+
+    const std::string settings = harness.ReadSavedFile("gamedata.xml");
+    for (const char* part : {"name=\"Ada\"", "transits=\"7\"", "search_found=", "clicks=", "time=", "<options volume_music="})
+        EXPECT_TRUE(Has(settings, part)) << part << "\n" << settings;
+    const std::string player = harness.ReadSavedFile("data0.xml");
+    for (const char* part : {"LastScene=\"study_04\"", "CurrentChar=\"0\"", "<Tobin", "<inv", "<garden enter=\"1\"",
+                             "<study_02 ", "key=\"0\"", "door=\"1\"", "<shelf enter=\"1\""})
+        EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
+    EXPECT_FALSE(Has(player, "<SceneState")) << player;  // every search was finished
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+}
+
+}  // namespace
