@@ -88,6 +88,7 @@ SearchScreen::~SearchScreen() {
     if (timerFrame_ && timerFrame_->GetParent()) timerFrame_->RemoveAndDetach();
     timerFrame_.Reset();
     timerText_.Reset();
+    ReleaseClockDigits();
 }
 
 // ---- input ---------------------------------------------------------------------
@@ -265,6 +266,28 @@ void SearchScreen::CreateCountdown(double timeLimitMs) {
     Put(textProperties, GuiText::kPropYAlign, static_cast<int32_t>(GuiText::kAlignMiddle));
     halvo::AutoRef<halvo::GuiWidget> text = halvo::GuiCreateWidget("Text", textProperties, timerFrame_.Get());
     timerText_ = text.Get();
+    HoldClockDigits();
+}
+
+void SearchScreen::HoldClockDigits() {
+    ReleaseClockDigits();
+    auto* text = CastTo<GuiText>(timerText_.Get());
+    if (!text) return;
+    const std::array<halvo::Font*, 2> fonts{text->GetMainFont(), text->GetOutlineFont()};
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        if (!fonts[i]) continue;
+        heldDigits_[i].font = fonts[i];
+        for (uint32_t digit = 0; digit < 10; ++digit)
+            if (fonts[i]->AcquireGlyph('0' + digit)) heldDigits_[i].digits |= 1u << digit;
+    }
+}
+
+void SearchScreen::ReleaseClockDigits() {
+    for (HeldDigits& held : heldDigits_) {
+        for (uint32_t digit = 0; digit < 10; ++digit)
+            if (held.digits & (1u << digit)) held.font->ReleaseGlyph('0' + digit);
+        held = HeldDigits{};
+    }
 }
 
 void SearchScreen::SetCountdownText(int32_t seconds) {

@@ -10,6 +10,7 @@
 // creates it for every scene type without a screen of its own. It owns its
 // countdown widgets and takes them out of the HUD when it goes.
 
+#include <array>
 #include <cstdint>
 
 #include "game/SceneScreen.h"
@@ -17,6 +18,7 @@
 #include "platform/RefObj.h"
 
 namespace halvo {
+class Font;
 class GuiWidget;
 }
 
@@ -84,12 +86,23 @@ private:
     // True when the time ran out and ended the scene.
     bool UpdateCountdown(Scene& scene, double stepMs);
     void SetCountdownText(int32_t seconds);
+    // Every digit stays rendered in the countdown's fonts while it runs, so
+    // that a digit shown for the first time, or again, costs a frame nothing.
+    void HoldClockDigits();
+    void ReleaseClockDigits();
     void CheckEnd(Scene& scene);
     void AutoplayStep(Scene& scene, const halvo::AutoRefVector<SceneObject>& list);
     void RecordStatistics(int32_t reason) const;
 
     halvo::AutoRef<halvo::GuiWidget> timerFrame_;
     halvo::WeakRef<halvo::GuiWidget> timerText_;
+    // The digits held in one font of the countdown, one bit per digit.
+    struct HeldDigits {
+        halvo::AutoRef<halvo::Font> font;
+        uint16_t digits = 0;
+    };
+    // The countdown's main and outline fonts.
+    std::array<HeldDigits, 2> heldDigits_;
     double elapsed_ = 0;
     EndState endState_ = kRunning;
     Vec2 dragDistance_;

@@ -16,6 +16,8 @@
 #include "game/AdventureScreen.h"
 #include "game/CutsceneScreen.h"
 #include "game/Game.h"
+#include "game/Scene.h"
+#include "game/SceneObject.h"
 #include "game/SceneViewMask.h"
 #include "game/MenuScreen.h"
 #include "game/SearchScreen.h"
@@ -207,6 +209,77 @@ TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatist
                              "<study_02 ", "key=\"0\"", "door=\"1\"", "<shelf enter=\"1\""})
         EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
     EXPECT_FALSE(Has(player, "<SceneState")) << player;  // every search was finished
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+}
+
+
+// Which objects of the visit are still to find, and which were found.
+std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
+    std::vector<std::string> labels;
+    for (const auto& object : list) labels.push_back(object->label);
+    return labels;
+}
+
+// A garden left half played through its exit is kept in the player's file:
+// the game goes on to the study, and the next visit to the garden (here
+// through "New game", as the campaign starts there) brings back the objects
+// still to find, hides the found ones and counts down from the time left.
+TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackWithItsObjectsAndTimeLeft) {
+    ClickAndSettle({960, 540});
+    ClickAndSettle({960, 340});
+    for (char16_t c : u"Ada") if (c) harness.Character(c);
+    harness.Key(13);
+    Step(30);
+    ClickAndSettle({960, 504});  // "New game"
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+    Scene& visit = *garden->GetScene();
+    const double fullTime = visit.timeLimit;
+
+    std::vector<std::string> found;
+    for (int i = 0; i < 2; ++i) {
+        for (const auto& object : visit.remaining) {
+            if (object->isExit) continue;
+            found.push_back(object->label);
+            harness.Click(object->hotSpot.BoundsCenter());
+            break;
+        }
+        Step(10);
+    }
+    Step(300);
+    const std::vector<std::string> chosen = Labels(visit.searchList);
+    const std::vector<std::string> left = Labels(visit.remaining);
+    ASSERT_EQ(left.size() + 2, chosen.size());
+    SceneObject* exit = nullptr;
+    for (const auto& object : visit.remaining) if (object->isExit) exit = object.Get();
+    ASSERT_TRUE(exit);
+    const double timeLeft = visit.timeLimit;
+    ASSERT_LT(timeLeft, fullTime - 5000);
+    harness.Click(exit->hotSpot.BoundsCenter());  // the first click only marks the way out
+    Step();
+    harness.Click(exit->hotSpot.BoundsCenter());
+    ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
+    ASSERT_STREQ(Current()->GetClassInfo()->name, "CutsceneScreen");
+    const std::string player = harness.ReadSavedFile("data0.xml");
+    for (const char* part : {"LastScene=\"study\"", "<SceneState>", "<garden Time=\"", "<ObjectList "})
+        EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
+
+    // Back in the menu, which reads the profile from its file again.
+    game().ShowMainMenu(nullptr);
+    Step(30);
+    ClickAndSettle({960, 412});  // "Continue": where the game went on to
+    ASSERT_STREQ(Current()->GetClassInfo()->name, "CutsceneScreen") << harness.ScreenTree();
+    game().ShowMainMenu(nullptr);
+    Step(30);
+    harness.Click({960, 504});  // "New game"
+    for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
+    auto* again = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(again) << harness.ScreenTree() << Messages();
+    Scene& restored = *again->GetScene();
+    EXPECT_EQ(Labels(restored.searchList), chosen);
+    EXPECT_EQ(Labels(restored.remaining), left);
+    for (const std::string& label : found) EXPECT_FALSE(restored.FindObject(label)->visible) << label;
+    EXPECT_NEAR(restored.timeLimit, timeLeft, 1000);
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/Font.h"
+#include "gui/GuiText.h"
 #include "script/runtime/BinCode.h"
 #include "tests/game/SearchTestSupport.h"
 
@@ -132,6 +134,23 @@ TEST_F(SampleModulesTest, TheHudModulesCompileAndFollowADifferenceSearch) {
     EXPECT_EQ(Member("itemview", "differences"), 0);
     EXPECT_GT(Member("help", "charge"), -1);
     EXPECT_TRUE(harness.Messages().empty()) << harness.Messages().front();
+}
+
+
+// The countdown's digits are rendered before each is first shown and let go
+// with the screen, in its plain font and in its outline.
+TEST_F(SampleScenesTest, TheCountdownHoldsEveryDigitWhileItRuns) {
+    SearchScreen* screen = Enter("garden");
+    auto* text = CastTo<halvo::GuiText>(screen->GetTimerText());
+    ASSERT_TRUE(text);
+    const halvo::AutoRef<halvo::Font> fonts[] = {text->GetMainFont(), text->GetOutlineFont()};
+    for (const auto& font : fonts) {
+        ASSERT_TRUE(font);
+        for (char digit = '0'; digit <= '9'; ++digit) EXPECT_TRUE(font->FindGlyph(digit)) << digit;
+    }
+    screen->RemoveFromParent();
+    harness.Step();
+    for (const auto& font : fonts) EXPECT_FALSE(font->FindGlyph('7'));
 }
 
 }  // namespace
