@@ -1,5 +1,6 @@
 #include "minigames/Match3Config.h"
 
+#include "minigames/ConfigXml.h"
 #include "platform/XmlUtil.h"
 
 #include <cmath>
@@ -42,13 +43,6 @@ const char* CheckTypes(const Match3Config& config) {
     return nullptr;
 }
 
-void ReadPair(const TiXmlElement* root, const char* element, const char* x, const char* y,
-              int32_t& outX, int32_t& outY) {
-    const TiXmlElement* found = root->FirstChildElement(element);
-    outX = XmlGetAttributeInt(found, x);
-    outY = XmlGetAttributeInt(found, y);
-}
-
 // A line needs three cells in a row and a swap needs a fourth to come from:
 // a side of four, or three beside a second row or column.
 bool AdmitsMove(int32_t countX, int32_t countY) {
@@ -78,9 +72,9 @@ const char* ReadMatch3Config(const TiXmlDocument& file, Match3Config& config) {
     if (!background || !*background) return "no background file";
     config.background = background;
     if (const char* why = ReadTypes(root, config)) return why;
-    ReadPair(root, "tilecount", "countx", "county", config.countX, config.countY);
-    ReadPair(root, "tileoffset", "offx", "offy", config.offX, config.offY);
-    ReadPair(root, "tilespacing", "spcx", "spcy", config.spcX, config.spcY);
+    ReadIntPair(root, "tilecount", "countx", "county", config.countX, config.countY);
+    ReadIntPair(root, "tileoffset", "offx", "offy", config.offX, config.offY);
+    ReadIntPair(root, "tilespacing", "spcx", "spcy", config.spcX, config.spcY);
     return CheckMatch3Config(config);
 }
 

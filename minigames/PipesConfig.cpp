@@ -1,5 +1,6 @@
 #include "minigames/PipesConfig.h"
 
+#include "minigames/ConfigXml.h"
 #include "platform/XmlUtil.h"
 
 #include <algorithm>
@@ -99,15 +100,9 @@ const char* ReadElements(const TiXmlElement* root, PipesConfig& config) {
     if (const char* why = ReadEach(root, "outlet", [&](const TiXmlElement* e) { return ReadPort(e, false, config); })) {
         return why;
     }
-    const TiXmlElement* count = root->FirstChildElement("tilecount");
-    config.countX = XmlGetAttributeInt(count, "countx");
-    config.countY = XmlGetAttributeInt(count, "county");
-    const TiXmlElement* offset = root->FirstChildElement("tileoffset");
-    config.offX = XmlGetAttributeInt(offset, "offx");
-    config.offY = XmlGetAttributeInt(offset, "offy");
-    const TiXmlElement* spacing = root->FirstChildElement("tilespacing");
-    config.spcX = XmlGetAttributeInt(spacing, "spcx");
-    config.spcY = XmlGetAttributeInt(spacing, "spcy");
+    ReadIntPair(root, "tilecount", "countx", "county", config.countX, config.countY);
+    ReadIntPair(root, "tileoffset", "offx", "offy", config.offX, config.offY);
+    ReadIntPair(root, "tilespacing", "spcx", "spcy", config.spcX, config.spcY);
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "minigames/TargetConfig.h"
 
+#include "minigames/ConfigXml.h"
 #include "platform/XmlUtil.h"
 
 #include <cmath>
@@ -35,15 +36,9 @@ const char* ReadPictures(const TiXmlElement* root, TargetConfig& config) {
 }
 
 void ReadGrid(const TiXmlElement* root, TargetConfig& config) {
-    const TiXmlElement* count = root->FirstChildElement("tilecount");
-    config.columns = XmlGetAttributeInt(count, "countx");
-    config.rows = XmlGetAttributeInt(count, "county");
-    const TiXmlElement* offset = root->FirstChildElement("tileoffset");
-    config.offsetX = XmlGetAttributeInt(offset, "offx");
-    config.offsetY = XmlGetAttributeInt(offset, "offy");
-    const TiXmlElement* spacing = root->FirstChildElement("tilespacing");
-    config.spacingX = XmlGetAttributeInt(spacing, "spcx");
-    config.spacingY = XmlGetAttributeInt(spacing, "spcy");
+    ReadIntPair(root, "tilecount", "countx", "county", config.columns, config.rows);
+    ReadIntPair(root, "tileoffset", "offx", "offy", config.offsetX, config.offsetY);
+    ReadIntPair(root, "tilespacing", "spcx", "spcy", config.spacingX, config.spacingY);
 }
 
 bool Within(int32_t v, int32_t limit) { return v >= -limit && v <= limit; }
