@@ -11,6 +11,7 @@
 #include "game/GuiSoundModule.h"
 #include "game/HudScreen.h"
 #include "game/MenuScreen.h"
+#include "game/Statistics.h"
 #include "gui/GuiMain.h"
 #include "platform/Color.h"
 #include "platform/DataTree.h"
@@ -45,20 +46,13 @@ constexpr int32_t kEasyDifficulty = 1;
 Game* currentGame = nullptr;
 MiniGameStarter miniGameStarter = nullptr;
 
-// Adds to a statistics counter, stopping at the largest value instead of
-// wrapping into negative counts after a very long time.
-void AddToCounter(const char* path, int64_t amount) {
-    const int64_t sum = static_cast<int64_t>(DataTree::GetInt(path)) + amount;
-    DataTree::SetInt(path, static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX)));
-}
-
 // Presses and pointer travel, in window pixels before any conversion.
 void CountInputStatistics(const InputEvent& event) {
     if (event.kind == InputEvent::kButtonDown) {
-        AddToCounter(kStatClicks, 1);
+        AddToStatistic(kStatClicks);
     } else if (event.kind == InputEvent::kPointer) {
         const float travel = std::fabs(event.dx) + std::fabs(event.dy);
-        AddToCounter(kStatDistance, TruncateToInt(travel));
+        AddToStatistic(kStatDistance, TruncateToInt(travel));
     }
 }
 

@@ -12,6 +12,7 @@
 #include "game/MapScreen.h"
 #include "game/Scene.h"
 #include "game/SearchScreen.h"
+#include "game/Statistics.h"
 #include "gui/GuiWidget.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
@@ -249,7 +250,7 @@ void Game::LeaveCurrentScene() {
 void Game::Transit(const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<Game> self(this);
     halvo::AutoRef<Vrel::Thread> held(caller);
-    DataTree::SetInt(kTransitsKey, DataTree::GetInt(kTransitsKey) + 1);
+    AddToStatistic(kTransitsKey);
     // Copied: the texts may live in the threads and the tree about to change.
     const std::string scene(name ? name : "");
     const char* saved = DataTree::GetString(kLastSceneKey);

@@ -1,5 +1,6 @@
 #include "minigames/MG_Lock.h"
 
+#include "game/Statistics.h"
 #include "minigames/MiniGameScreen.h"
 #include "platform/DataTree.h"
 #include "platform/GLImage.h"
@@ -43,7 +44,7 @@ bool InBox(Vec2 p, Vec2 centre, Vec2 half) {
 
 float SlotX(int32_t slot) { return kSlotX + kSlotStep * static_cast<float>(slot); }
 
-void CountTry() { DataTree::SetInt(MG_Lock::kTriesKey, DataTree::GetInt(MG_Lock::kTriesKey) + 1); }
+void CountTry() { AddToStatistic(MG_Lock::kTriesKey); }
 
 }  // namespace
 

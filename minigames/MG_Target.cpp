@@ -1,6 +1,7 @@
 #include "minigames/MG_Target.h"
 
 #include "game/Game.h"
+#include "game/Statistics.h"
 #include "gui/GuiText.h"
 #include "minigames/MiniGameScreen.h"
 #include "platform/DataTree.h"
@@ -262,8 +263,7 @@ void MG_Target::Report(const TargetStepReport& report) {
     ShowShot(report.shot);
     if (report.newRound && config_.IsGeneric()) AnnounceEnemy();
     if (!report.won) return;
-    const int64_t points = int64_t{DataTree::GetInt(kPointsKey)} + rules_->GetScore();
-    DataTree::SetInt(kPointsKey, points > INT32_MAX ? INT32_MAX : static_cast<int32_t>(points));
+    AddToStatistic(kPointsKey, rules_->GetScore());
     MiniGameScreen::ReportWon(*this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "game/Game.h"
 #include "game/HudScreen.h"
+#include "game/Statistics.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
@@ -58,17 +59,6 @@ int32_t WholeSeconds(double ms) {
     const double seconds = std::trunc(ms / 1000.0);
     if (!(seconds > 0)) return 0;
     return seconds >= INT32_MAX ? INT32_MAX : static_cast<int32_t>(seconds);
-}
-
-void AddToKey(const char* key, int32_t amount) {
-    const int64_t sum = int64_t{DataTree::GetInt(key)} + amount;
-    DataTree::SetInt(key, static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX)));
-}
-
-std::u16string Widen(const char* text) {
-    std::u16string wide;
-    for (const char* c = text; *c; ++c) wide.push_back(static_cast<unsigned char>(*c));
-    return wide;
 }
 
 void ShowText(halvo::GuiWidget* widget, const std::u16string& text) {
@@ -191,8 +181,8 @@ void MiniGameScreen::GiveUp() {
 
 void MiniGameScreen::Finish(int32_t result) {
     if (finished_) return;
-    AddToKey(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
-    AddToKey(kPlayedKey, 1);
+    AddToStatistic(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
+    AddToStatistic(kPlayedKey);
     DataTree::SetInt(kResultKey, result);
     if (result == kMiniGameWon || result == kMiniGameSkipped) {
         const char* solved = DataTree::GetString(kSolvedKey);
@@ -209,8 +199,8 @@ void MiniGameScreen::ReportWon(const GameScreen& game) {
 
 void MiniGameScreen::CommitStatistics() {
     Sound::Play(1.0f, false, "%s", kSolvedSound);
-    if (const char* key = OptionName(counterWidget_.Get())) AddToKey(key, counter_);
-    if (const char* key = OptionName(timerWidget_.Get())) AddToKey(key, WholeSeconds(timeMs_));
+    if (const char* key = OptionName(counterWidget_.Get())) AddToStatistic(key, counter_);
+    if (const char* key = OptionName(timerWidget_.Get())) AddToStatistic(key, WholeSeconds(timeMs_));
     RemoveWidget(timerWidget_);
     RemoveWidget(counterWidget_);
     RemoveWidget(scoreWidget_);
@@ -304,7 +294,7 @@ std::string MiniGameScreen::TimeText(double ms) {
 void MiniGameScreen::SetTime(double ms) {
     if (ms == timeMs_) return;
     timeMs_ = ms;
-    if (halvo::GuiWidget* timer = timerWidget_.Get()) ShowText(timer, Widen(TimeText(ms).c_str()));
+    if (halvo::GuiWidget* timer = timerWidget_.Get()) ShowText(timer, WidenBytes(TimeText(ms)));
 }
 
 void MiniGameScreen::AddTime(double ms) { SetTime(timeMs_ + ms); }
@@ -312,7 +302,7 @@ void MiniGameScreen::AddTime(double ms) { SetTime(timeMs_ + ms); }
 void MiniGameScreen::SetCounter(int32_t value) {
     if (value == counter_) return;
     counter_ = value;
-    if (halvo::GuiWidget* counter = counterWidget_.Get()) ShowText(counter, Widen(std::to_string(value).c_str()));
+    if (halvo::GuiWidget* counter = counterWidget_.Get()) ShowText(counter, WidenBytes(std::to_string(value)));
 }
 
 void MiniGameScreen::SetScoreText(const char* format, ...) {
@@ -323,7 +313,7 @@ void MiniGameScreen::SetScoreText(const char* format, ...) {
     va_end(args);
     if (std::strcmp(text, scoreText_) == 0) return;
     std::memcpy(scoreText_, text, sizeof text);
-    if (halvo::GuiWidget* score = scoreWidget_.Get()) ShowText(score, Widen(scoreText_));
+    if (halvo::GuiWidget* score = scoreWidget_.Get()) ShowText(score, WidenBytes(scoreText_));
 }
 
 // ---- messages ------------------------------------------------------------------------
