@@ -29,8 +29,6 @@ constexpr float kSparkMinLife = 0.25f;
 constexpr float kSparkLifeRange = 0.75f;
 constexpr float kStepMs = 17.0f;
 
-float RandomFraction() { return static_cast<float>(os::Rand()) / static_cast<float>(os::kRandMax); }
-
 float FoundDissolveSeconds() {
     const Game* game = Game::Current();
     return game ? game->foundDissolveTime : kFallbackDissolveSeconds;

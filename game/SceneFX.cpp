@@ -52,6 +52,8 @@ void SceneFX::DrawScaled(const Matrix4& matrix, float scale, float alpha) {
     SceneFX::Draw(matrix);
 }
 
+float RandomFraction() { return static_cast<float>(os::Rand()) / static_cast<float>(os::kRandMax); }
+
 uint32_t RandomFrame(size_t count) {
     return count == 0 ? 0 : static_cast<uint32_t>(static_cast<size_t>(os::Rand()) % count);
 }

@@ -53,3 +53,5 @@ protected:
 
 // A picture index drawn at random from a set of `count` (count > 0).
 uint32_t RandomFrame(size_t count);
+// A random number from 0 to 1.
+float RandomFraction();

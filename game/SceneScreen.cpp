@@ -42,8 +42,6 @@ constexpr Color kPictureBackdrop = Color::Black;
 
 float Ease(float x) { return 0.5f - 0.5f * std::cos(kPi * x); }
 
-float RandomFraction() { return static_cast<float>(os::Rand()) / static_cast<float>(os::kRandMax); }
-
 Point2i DesignSize() {
     const Game* game = Game::Current();
     return game ? game->designSize : kFallbackDesignSize;

@@ -21,8 +21,6 @@ constexpr float kAdventureLifeRange = 3.0f;
 constexpr float kExitArrowLife = 3.0f;
 constexpr float kExitMarkerLife = 1.5f;
 
-float RandomFraction() { return static_cast<float>(os::Rand()) / static_cast<float>(os::kRandMax); }
-
 }  // namespace
 
 void Scene::UpdateMarkers(double totalMs, double stepMs) {

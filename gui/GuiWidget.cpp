@@ -621,4 +621,10 @@ AutoRef<GuiWidget> GuiCreateWidget(const ClassRecord* record, const Vrel::t_Name
     return AttachAndInit(std::move(widget), parameters, parent);
 }
 
+void RemoveObservedWidget(WeakRef<GuiWidget>& observed) {
+    AutoRef<GuiWidget> widget(observed.Get());
+    observed.Reset();
+    if (widget && widget->GetParent()) widget->RemoveAndDetach();
+}
+
 }  // namespace halvo

@@ -256,4 +256,9 @@ AutoRef<GuiWidget> GuiCreateWidget(const char* typeName, const Vrel::t_Named& pa
 AutoRef<GuiWidget> GuiCreateWidget(const ClassRecord* record, const Vrel::t_Named& parameters,
                                    GuiWidget* parent);
 
+// For an observer of a widget it made: forgets the reference and, when the
+// widget still lives in a tree, removes and detaches it (held meanwhile, as
+// its remove handlers may run script that lets go of it).
+void RemoveObservedWidget(WeakRef<GuiWidget>& observed);
+
 }  // namespace halvo

@@ -58,12 +58,6 @@ bool LoadEach(const std::vector<std::string>& names, std::vector<halvo::AutoRef<
     return true;
 }
 
-void RemoveWidget(halvo::WeakRef<halvo::GuiWidget>& ref) {
-    halvo::AutoRef<halvo::GuiWidget> widget(ref.Get());
-    ref.Reset();
-    if (widget && widget->GetParent()) widget->RemoveAndDetach();
-}
-
 // Dead when its widget is gone or was taken out of the tree by others (the
 // HUD's frame rebuilt under it).
 bool IsDead(const halvo::WeakRef<halvo::GuiWidget>& ref) {
@@ -81,7 +75,7 @@ MG_Target::MG_Target() { floatingTexts_.reserve(kExpectedFloatingTexts); }
 
 MG_Target::~MG_Target() {
     RemoveEnemyBubble();
-    for (halvo::WeakRef<halvo::GuiWidget>& text : floatingTexts_) RemoveWidget(text);
+    for (halvo::WeakRef<halvo::GuiWidget>& text : floatingTexts_) halvo::RemoveObservedWidget(text);
     floatingTexts_.clear();
 }
 
@@ -167,7 +161,7 @@ void MG_Target::AnnounceEnemy() {
 
 // Cleared as it goes: a bubble someone else still holds must not keep the
 // rounds from starting.
-void MG_Target::RemoveEnemyBubble() { RemoveWidget(enemyBubble_); }
+void MG_Target::RemoveEnemyBubble() { halvo::RemoveObservedWidget(enemyBubble_); }
 
 // ---- input -------------------------------------------------------------------------
 
@@ -252,7 +246,7 @@ void MG_Target::StepFloatingTexts() {
                 ++i;
                 continue;
             }
-            RemoveWidget(ref);
+            halvo::RemoveObservedWidget(ref);
         }
         floatingTexts_.erase(floatingTexts_.begin() + static_cast<std::ptrdiff_t>(i));
     }

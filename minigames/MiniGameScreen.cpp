@@ -75,12 +75,6 @@ void Place(halvo::GuiWidget* widget, float y) {
     if (widget) widget->SetPositionXY(MiniGameScreen::kTextX, y);
 }
 
-void RemoveWidget(halvo::WeakRef<halvo::GuiWidget>& ref) {
-    halvo::AutoRef<halvo::GuiWidget> widget(ref.Get());
-    ref.Reset();
-    if (widget && widget->GetParent()) widget->RemoveAndDetach();
-}
-
 // The HUD's frame is made afresh, empty: what the scene before left in it
 // goes, and the help and character scripts build into the new one.
 void RebuildHudFrame(Game* game) {
@@ -201,10 +195,10 @@ void MiniGameScreen::CommitStatistics() {
     Sound::Play(1.0f, false, "%s", kSolvedSound);
     if (const char* key = OptionName(counterWidget_.Get())) AddToStatistic(key, counter_);
     if (const char* key = OptionName(timerWidget_.Get())) AddToStatistic(key, WholeSeconds(timeMs_));
-    RemoveWidget(timerWidget_);
-    RemoveWidget(counterWidget_);
-    RemoveWidget(scoreWidget_);
-    RemoveWidget(bubble_);
+    halvo::RemoveObservedWidget(timerWidget_);
+    halvo::RemoveObservedWidget(counterWidget_);
+    halvo::RemoveObservedWidget(scoreWidget_);
+    halvo::RemoveObservedWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
     caller_.Reset();
     RebuildHudFrame(Game::Current());
@@ -344,7 +338,7 @@ void MiniGameScreen::SetMessages(const char* key) {
 bool MiniGameScreen::ShowNextMessage() {
     // Cleared as it goes: whatever else still holds the old bubble, it no
     // longer counts as shown.
-    RemoveWidget(bubble_);
+    halvo::RemoveObservedWidget(bubble_);
     if (messages_.empty()) return false;
     const std::vector<char16_t> units(messages_.front().begin(), messages_.front().end());
     messages_.pop_front();
