@@ -238,7 +238,7 @@ void MiniGameScreen::CreateTimer(bool show, const char* statisticsKey) {
         Place(counterWidget_.Get(), kTextAloneY);
         return;
     }
-    if (!timerWidget_) timerWidget_ = CreateText("0:00:00", statisticsKey);
+    if (!timerWidget_) timerWidget_ = CreateText(TimeText(timeMs_).c_str(), statisticsKey);
     if (counterShown_) {
         Place(timerWidget_.Get(), kTextUpperY);
         Place(counterWidget_.Get(), kTextLowerY);
@@ -286,8 +286,11 @@ std::string MiniGameScreen::TimeText(double ms) {
 }
 
 void MiniGameScreen::SetTime(double ms) {
-    if (ms == timeMs_) return;
+    // The text shows whole seconds: laying it out again every step would
+    // redo the same text 58 times a second.
+    const bool sameText = WholeSeconds(ms) == WholeSeconds(timeMs_);
     timeMs_ = ms;
+    if (sameText) return;
     if (halvo::GuiWidget* timer = timerWidget_.Get()) ShowText(timer, WidenBytes(TimeText(ms)));
 }
 
