@@ -28,6 +28,10 @@ const ClassRecord AdventureScreen::kClassRecord = {"AdventureScreen", &CutsceneS
 
 halvo::RefObj* AdventureScreen::Create() { return new AdventureScreen(); }
 
+AdventureScreen* AdventureScreen::Shown(const Game& game) {
+    return CastTo<AdventureScreen>(game.FindScreen(kClassRecord.name));
+}
+
 bool AdventureScreen::OnInput(const InputEvent& event) {
     halvo::AutoRef<AdventureScreen> self(this);
     if (CutsceneScreen::OnInput(event)) return true;

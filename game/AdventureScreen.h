@@ -14,6 +14,8 @@
 #include "platform/Math.h"
 #include "platform/RefObj.h"
 
+class Game;
+
 class SceneObject;
 
 class AdventureScreen : public CutsceneScreen {
@@ -34,6 +36,9 @@ public:
 
     AdventureScreen() = default;
     ~AdventureScreen() override = default;
+
+    // The adventure screen under the game's root; null without one.
+    static AdventureScreen* Shown(const Game& game);
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     // Drags, clicks on hotspots and wheel zoom; a release that dismisses a

@@ -47,7 +47,7 @@ CutsceneScreen* Cutscene() {
 
 AdventureScreen* Adventure() {
     const Game* game = Game::Current();
-    return game ? CastTo<AdventureScreen>(game->FindScreen(AdventureScreen::kClassRecord.name)) : nullptr;
+    return game ? AdventureScreen::Shown(*game) : nullptr;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <tinyxml.h>
 
+#include "game/AdventureScreen.h"
 #include "game/Game.h"
 #include "game/Scene.h"
 #include "game/SceneScreen.h"
@@ -23,7 +24,6 @@ constexpr const char* kCharacterModule = "character";
 constexpr const char* kCharacterChangeFunction = "OnCharacterChange";
 constexpr const char* kAddTokenFunction = "AddToken";
 constexpr const char* kRemoveTokenFunction = "RemoveToken";
-constexpr const char* kAdventureClass = "AdventureScreen";
 // Where a token comes from when it does not fly in.
 constexpr Vec2 kNoFlight{-1.0f, -1.0f};
 
@@ -88,7 +88,7 @@ bool Game::AddToken(const char* token, int32_t character, bool flyIn) {
     inventory->SetAttribute(name.c_str(), 1);
     halvo::AutoRef<Game> self(this);
     Vec2 start = kNoFlight;
-    auto* adventure = CastTo<SceneScreen>(FindScreen(kAdventureClass));
+    const AdventureScreen* adventure = AdventureScreen::Shown(*this);
     const Scene* scene = adventure ? adventure->GetScene() : nullptr;
     const SceneObject* object = flyIn && scene ? scene->FindObject(token) : nullptr;
     halvo::GuiWidget* hud = GetHudGui();

@@ -18,7 +18,6 @@ namespace {
 
 constexpr const char* kValuesPrefix = "[PLAYER]/Data/";
 constexpr const char* kScenesPrefix = "[PLAYER]/scenes/";
-constexpr const char* kAdventureClass = "AdventureScreen";
 
 std::string ValuePath(const char* key) { return std::string(kValuesPrefix) + key; }
 
@@ -29,7 +28,7 @@ std::string HotspotPath(const std::string& scene, const char* hotspot) {
 // The scene of the adventure screen under the root; empty without one.
 std::string AdventureSceneName() {
     const Game* game = Game::Current();
-    auto* screen = game ? CastTo<SceneScreen>(game->FindScreen(kAdventureClass)) : nullptr;
+    const AdventureScreen* screen = game ? AdventureScreen::Shown(*game) : nullptr;
     const Scene* scene = screen ? screen->GetScene() : nullptr;
     return scene ? scene->name : std::string();
 }
@@ -181,7 +180,7 @@ void SetHotspotState(Vrel::t_Interface& call) {
     }
     // The shown scene changes at once; any other waits for its next visit.
     const Game* game = Game::Current();
-    auto* adventure = game ? CastTo<AdventureScreen>(game->FindScreen(kAdventureClass)) : nullptr;
+    AdventureScreen* adventure = game ? AdventureScreen::Shown(*game) : nullptr;
     if (adventure && adventure->GetScene() && adventure->GetScene()->name == scene)
         adventure->ApplyHotspotState(hotspot, value);
     DataTree::SetInt(HotspotPath(scene, hotspot).c_str(), value ? 1 : 0);
