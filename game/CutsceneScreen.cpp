@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Game.h"
+#include "game/ModuleCall.h"
 #include "gui/GuiAlpha.h"
 #include "gui/GuiAnimator.h"
 #include "gui/GuiMain.h"
@@ -246,12 +247,7 @@ void CutsceneScreen::Says(Vrel::Thread* caller, const char* speaker, const char*
     arguments[2].SetObject(BubbleText(text ? text : ""));
     arguments[3].SetFloat(size.x * kBubbleX[slot]);
     arguments[4].SetFloat(size.y * kBubbleY);
-    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
-    Vrel::Thread::RunFunction(thread.Get(), kBubbleModule, kBubbleFunction, arguments, kBubbleArguments);
-    const Vrel::Var& result = thread->GetValue();
-    Vrel::VarExtension* object = result.GetTag() == Vrel::kTagObject ? result.GetObject() : nullptr;
-    const bool isWidget = object && ClassRecord::IsKindOf(object->GetClassInfo(), &GuiWidget::kClassRecord);
-    chatBubble_ = isWidget ? static_cast<GuiWidget*>(object) : nullptr;
+    chatBubble_ = CallModuleForWidget(kBubbleModule, kBubbleFunction, arguments, kBubbleArguments).Get();
     if (!chatBubble_ || !caller) return;
     caller->SetState(Vrel::kThreadPaused);
     waitingThread_ = caller;

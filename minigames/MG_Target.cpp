@@ -1,6 +1,8 @@
 #include "minigames/MG_Target.h"
 
+#include "game/CutsceneScreen.h"
 #include "game/Game.h"
+#include "game/ModuleCall.h"
 #include "game/Statistics.h"
 #include "gui/GuiText.h"
 #include "minigames/MiniGameScreen.h"
@@ -24,8 +26,6 @@ constexpr const char* kHitSound = "Sfx/action_hit_wood_6018_80_4";
 constexpr const char* kScoreFormat = "%i / %i";
 
 // The announcement of a round's enemy, built by the "cutscene" script.
-constexpr const char* kBubbleModule = "cutscene";
-constexpr const char* kBubbleFunction = "CreateChatBubble";
 constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);  // opaque black
 constexpr const char* kBubbleText = "minigame_zielscheiben_enemy";
 constexpr float kBubbleWidth = 500.0f;
@@ -151,12 +151,10 @@ void MG_Target::AnnounceEnemy() {
     arguments[5].SetFloat(kBubbleWidth);
     arguments[6].SetString(picture);
     halvo::AutoRef<MG_Target> self(this);
-    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
-    Vrel::Thread::RunFunction(thread.Get(), kBubbleModule, kBubbleFunction, arguments, kBubbleArguments);
-    const Vrel::Var& result = thread->GetValue();
-    Vrel::VarExtension* object = result.GetTag() == Vrel::kTagObject ? result.GetObject() : nullptr;
-    if (object && ClassRecord::IsKindOf(object->GetClassInfo(), &halvo::GuiWidget::kClassRecord))
-        enemyBubble_ = static_cast<halvo::GuiWidget*>(object);
+    if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
+                                                                   CutsceneScreen::kBubbleFunction, arguments,
+                                                                   kBubbleArguments))
+        enemyBubble_ = made.Get();
 }
 
 // Cleared as it goes: a bubble someone else still holds must not keep the

@@ -1,7 +1,9 @@
 #include "minigames/MiniGameScreen.h"
 
+#include "game/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/HudScreen.h"
+#include "game/ModuleCall.h"
 #include "game/Statistics.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiText.h"
@@ -38,8 +40,6 @@ constexpr const char* kLostKey = "[STATS]/mini_lost";
 constexpr const char* kSkippedKey = "[STATS]/mini_skipped";
 constexpr const char* kPlayedKey = "[STATS]/mini";
 
-constexpr const char* kBubbleModule = "cutscene";
-constexpr const char* kBubbleFunction = "CreateChatBubble";
 constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);  // opaque black
 constexpr float kBubbleY = -50.0f;
 constexpr float kBubbleWidth = 700.0f;
@@ -354,12 +354,9 @@ bool MiniGameScreen::ShowNextMessage() {
     arguments[3].SetFloat(halfWidth);
     arguments[4].SetFloat(kBubbleY);
     arguments[5].SetFloat(kBubbleWidth);
-    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
-    Vrel::Thread::RunFunction(thread.Get(), kBubbleModule, kBubbleFunction, arguments, 6);
-    const Vrel::Var& result = thread->GetValue();
-    Vrel::VarExtension* object = result.GetTag() == Vrel::kTagObject ? result.GetObject() : nullptr;
-    if (object && ClassRecord::IsKindOf(object->GetClassInfo(), &halvo::GuiWidget::kClassRecord))
-        bubble_ = static_cast<halvo::GuiWidget*>(object);
+    if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
+                                                                   CutsceneScreen::kBubbleFunction, arguments, 6))
+        bubble_ = made.Get();
     return true;
 }
 
