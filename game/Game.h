@@ -99,6 +99,9 @@ public:
     static bool RunInclude(const char* name);
     // The HUD's GUI frame; null without a HUD or a frame.
     halvo::GuiWidget* GetHudGui() const;
+    // The HUD's frame is made afresh, empty: what came before in it goes,
+    // and the help and character scripts build into the new one.
+    void RebuildHudFrame();
     // The HUD leaves the tree and a new menu screen, built by the module
     // "splash" or "mainmenu", joins the root and becomes the current scene.
     // The screen before it stays: callers take it out first.
@@ -228,7 +231,6 @@ private:
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.
     void LeaveCurrentScene();
-    void RebuildHudFrame();
     // Into the tree under the HUD as the current scene, its view centred.
     void EnterSceneScreen(GameScreen& screen, const Scene& scene);
     void ClearLetterbox() { letterboxBuilt = false; }

@@ -2,7 +2,6 @@
 
 #include "game/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/HudScreen.h"
 #include "game/ModuleCall.h"
 #include "game/Statistics.h"
 #include "gui/GuiMain.h"
@@ -75,12 +74,6 @@ void Place(halvo::GuiWidget* widget, float y) {
     if (widget) widget->SetPositionXY(MiniGameScreen::kTextX, y);
 }
 
-// The HUD's frame is made afresh, empty: what the scene before left in it
-// goes, and the help and character scripts build into the new one.
-void RebuildHudFrame(Game* game) {
-    if (HudScreen* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr) hud->CreateFrame();
-}
-
 Vec2 RootScreenCorner() {
     const Game* game = Game::Current();
     return game && game->rootScreen ? game->rootScreen->GetScreenRectMin() : Vec2{};
@@ -145,7 +138,7 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     caller_ = caller;
     if (caller) caller->SetState(Vrel::kThreadPaused);
     if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
-    RebuildHudFrame(game);
+    if (game) game->RebuildHudFrame();
     RunScriptSetup();
     if (game && game->hudScreen && game->rootScreen) {
         // Topmost again: its help button sees input before the game.
@@ -201,7 +194,7 @@ void MiniGameScreen::CommitStatistics() {
     halvo::RemoveObservedWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
     caller_.Reset();
-    RebuildHudFrame(Game::Current());
+    if (Game* game = Game::Current()) game->RebuildHudFrame();
 }
 
 void MiniGameScreen::RunScriptSetup() {
