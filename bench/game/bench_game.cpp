@@ -17,22 +17,14 @@
 
 #include "AllocationCount.h"
 #include "CountingGlApi.h"
+#include "game/GameProcess.h"
 #include "game/GameShellClient.h"
 #include "game/Scene.h"
 #include "game/SearchScreen.h"
-#include "gui/GuiMain.h"
-#include "gui/GuiWidget.h"
 #include "minigames/MiniGames.h"
 #include "platform/AppShell.h"
-#include "platform/DataTree.h"
-#include "platform/FileManager.h"
 #include "platform/GLState.h"
 #include "platform/InputQueue.h"
-#include "platform/Loca.h"
-#include "platform/PlatformServices.h"
-#include "platform/SoundSystem.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/TypeRegistry.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,19 +49,6 @@ constexpr int kSettleFrames = 30;
 constexpr uint16_t kEnterKey = 13;
 constexpr const char* kSearchScene = "garden";
 constexpr const char16_t* kPlayerName = u"Ada";
-
-// As the entry does: the script machine is built first and destroyed last.
-void ConstructProcessWideObjects() {
-    Vrel::ScriptVM::Global();
-    Vrel::TypeRegistry::Global();
-    FileManager::Global();
-    halvo::GuiMain::Global();
-    InputQueue::Global();
-    Loca::Global();
-    SoundSystem::Global();
-    GLState::Mirror();
-    DataTree::GetCurrentSlot();
-}
 
 double MsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -262,13 +241,10 @@ int main(int argc, char** argv) {
     GLState::UseApi(&counting);
     BenchClient client(entered, counting, trace);
 
-    ShellHooks hooks = PlatformServiceHooks();
-    hooks.updateScripts = [&client](float frameMs) {
+    ShellHooks hooks = GameShellHooks();
+    hooks.updateScripts = [&client, scripts = std::move(hooks.updateScripts)](float frameMs) {
         client.BeginFrame();
-        Vrel::ScriptVM::Global().Update(frameMs);
-    };
-    hooks.updateGui = [](double totalMs, double frameMs) {
-        halvo::GuiMain::Global().GetRoot()->Update(totalMs, frameMs);
+        scripts(frameMs);
     };
     ShellEnvironment environment = ShellEnvironment::System();
     environment.milliseconds = [&client] { return client.Milliseconds(); };

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "game/GameProcess.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
 #include "platform/GLState.h"
-#include "platform/PlatformServices.h"
 #include "platform/UserFolder.h"
 #include "platform/os/Random.h"
 #include "script/runtime/FunctionAdapter.h"
@@ -148,11 +148,7 @@ bool HeadlessGame::Start() {
     vm.AddCFunction(kRecordFunction, Vrel::detail::AdapterFor<&HeadlessGame::RecordNative>());
     GLState::UseApi(&gl_);
 
-    hooks_ = PlatformServiceHooks();
-    hooks_.updateScripts = [](float frameMs) { Vrel::ScriptVM::Global().Update(frameMs); };
-    hooks_.updateGui = [](double totalMs, double frameMs) {
-        halvo::GuiMain::Global().GetRoot()->Update(totalMs, frameMs);
-    };
+    hooks_ = GameShellHooks();
     client_.CreateGame();
     started_ = true;
     userFolder_ = PrepareUserFolder(documents_.Path());
