@@ -15,6 +15,7 @@
 #include "game/SceneFile.h"
 #include "game/SceneObject.h"
 #include "game/SceneViewMask.h"
+#include "game/ScnMarkerFX.h"
 #include "platform/Color.h"
 #include "platform/GLImage.h"
 #include "platform/Math.h"
@@ -95,6 +96,8 @@ public:
     double timeLimit = 0;
     SceneImageSet dissolveImages, hintImages, markerImages, exitImages;
     halvo::AutoRefVector<SceneFX> effects;
+    // Finished markers kept for reuse, at most kMaxSpareMarkers.
+    halvo::AutoRefVector<ScnMarkerFX> spareMarkers;
     Color overlayColor{0, 0, 0, 0};
     std::string backgroundFile;
     halvo::AutoRef<GLImage> background;
@@ -139,6 +142,11 @@ private:
     void UpdateExit(SceneObject& object);
     // A marker spark drifting from the centre to a random point of the ellipse.
     void AddMarker(SceneObject& object, float lifeRange);
+    // A finished marker that nothing else holds any more, or a new one: the
+    // exit marker comes back every 1.5 s, and a steady frame should not
+    // allocate for it.
+    halvo::AutoRef<ScnMarkerFX> ReuseOrNewMarker();
+    void KeepSpareMarker(SceneFX& finished);
     void RemoveEffectEverywhere(const SceneObject* target, const ClassRecord* kind);
     void DrawOverlay(const Matrix4& matrix);
     void DrawHotspots(const Matrix4& matrix);

@@ -12,7 +12,10 @@ halvo::RefObj* SceneFX::Create() { return new SceneFX; }
 
 void SceneFX::Init(SceneObject* target, const SceneImageSet& images, Vec2 at, float lifetime) {
     object = target;
+    // Assigned in place, so that a reused effect keeps its capacity.
     frames.assign(images.begin(), images.end());
+    progress = 0;
+    frame = 0;
     rate = lifetime == 0 ? 0.0f : 1.0f / lifetime;
     // A negative or non-finite lifetime would never finish.
     if (!(rate > 0) || !std::isfinite(rate)) rate = 0;

@@ -20,6 +20,9 @@ constexpr float kAttentionLifeRange = 2.0f;
 constexpr float kAdventureLifeRange = 3.0f;
 constexpr float kExitArrowLife = 3.0f;
 constexpr float kExitMarkerLife = 1.5f;
+// More markers than this are never alive at once in a scene of sensible size;
+// a spare beyond it is simply let go.
+constexpr size_t kMaxSpareMarkers = 64;
 
 }  // namespace
 
@@ -41,8 +44,12 @@ void Scene::UpdateEffectsAndFades(double totalMs, double stepMs) {
     // effects the two share.
     for (size_t i = 0; i < effects.size();) {
         if (!IsHalf()) effects[i]->Advance(totalMs, stepMs);
-        if (effects[i]->IsFinished()) effects.erase(effects.begin() + static_cast<std::ptrdiff_t>(i));
-        else ++i;
+        if (!effects[i]->IsFinished()) {
+            ++i;
+            continue;
+        }
+        if (!IsHalf()) KeepSpareMarker(*effects[i]);
+        effects.erase(effects.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
 
@@ -66,10 +73,28 @@ void Scene::AddMarker(SceneObject& object, float lifeRange) {
     if (markerImages.empty() || sparks < 1) return;
     const Vec2 point = EllipsePoint(centre, axes, os::Rand() % sparks, sparks);
     const float lifetime = kMarkerMinLife + lifeRange * RandomFraction();
-    halvo::AutoRef<ScnMarkerFX> marker(new ScnMarkerFX());
+    halvo::AutoRef<ScnMarkerFX> marker = ReuseOrNewMarker();
     marker->InitFlight(&object, markerImages, centre, point, lifetime);
     marker->frame = RandomFrame(markerImages.size());
     effects.push_back(marker);
+}
+
+void Scene::KeepSpareMarker(SceneFX& finished) {
+    if (finished.GetClassInfo() != &ScnMarkerFX::kClassRecord) return;
+    if (spareMarkers.size() >= kMaxSpareMarkers) return;
+    spareMarkers.push_back(static_cast<ScnMarkerFX*>(&finished));
+}
+
+halvo::AutoRef<ScnMarkerFX> Scene::ReuseOrNewMarker() {
+    // A spare still listed by a half (which drops it on its own next step)
+    // must not be started again under it.
+    for (size_t i = spareMarkers.size(); i-- > 0;) {
+        if (spareMarkers[i]->GetRefCount() != 1) continue;
+        halvo::AutoRef<ScnMarkerFX> reused = spareMarkers[i];
+        spareMarkers.erase(spareMarkers.begin() + static_cast<std::ptrdiff_t>(i));
+        return reused;
+    }
+    return halvo::AutoRef<ScnMarkerFX>(new ScnMarkerFX());
 }
 
 void Scene::UpdateExit(SceneObject& object) {
@@ -88,7 +113,7 @@ void Scene::UpdateExit(SceneObject& object) {
     } else {
         RemoveEffectEverywhere(&object, &ScnExitFX::kClassRecord);
         if (FindEffect(&object, &ScnMarkerFX::kClassRecord) || markerImages.empty()) return;
-        halvo::AutoRef<ScnMarkerFX> marker(new ScnMarkerFX());
+        halvo::AutoRef<ScnMarkerFX> marker = ReuseOrNewMarker();
         marker->InitFlight(&object, markerImages, centre, centre, kExitMarkerLife);
         added = marker;
     }

@@ -311,7 +311,9 @@ void SearchScreen::ShowPenalty(int32_t seconds) {
     Put(properties, halvo::GuiWidget::kPropYPos, 0.0f);
     Put(properties, GuiText::kPropFont, kTimerFont);
     Put(properties, GuiText::kPropSize, kPenaltyTextSize);
-    Put(properties, GuiText::kPropText, ("-" + std::to_string(rounded) + "s").c_str());
+    char text[32];
+    std::snprintf(text, sizeof text, "-%llds", static_cast<long long>(rounded));
+    Put(properties, GuiText::kPropText, text);
     Put(properties, GuiText::kPropOutline, kPenaltyOutline);
     Put(properties, GuiText::kPropColor, AsInt(kPenaltyColour));
     Put(properties, GuiText::kPropOutlineColor, AsInt(kOutlineColour));

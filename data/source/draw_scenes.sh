@@ -13,7 +13,8 @@
 #   shelf      spot the difference (shelf_left.xml, shelf_right.xml)
 #   study      cutscene (with a candle texture strip)
 #   study_02   adventure in the same study: a key and a door (Scenes/study)
-#   map        the travel map, one hotspot per place
+#   map        the travel map, one hotspot per place (the garden plot goes
+#              back to the first search, the cottage to its shapes)
 #
 # With DRAW_PREVIEW=folder set, each scene is also composed into a PNG there
 # (background and objects) for a look at the result.
@@ -65,14 +66,17 @@ object() {
   local var="size_${file//[^A-Za-z0-9]/_}"
   read -r w h <<<"${!var}"
   local cx=$((w / 5)) cy=$((h / 5))
-  echo "    <object label=\"$label\" file=\"$file\" posx=\"$x\" posy=\"$y\"${*:+ $*}>"
+  # The shell has taken the quotes off name="value" arguments: put them back.
+  local attributes="" attribute
+  for attribute in "$@"; do attributes+=" ${attribute%%=*}=\"${attribute#*=}\""; done
+  echo "    <object label=\"$label\" file=\"$file\" posx=\"$x\" posy=\"$y\"$attributes>"
   local points="$((x + cx)),$y $((x + w - cx)),$y $((x + w)),$((y + cy)) $((x + w)),$((y + h - cy))"
   points="$points $((x + w - cx)),$((y + h)) $((x + cx)),$((y + h)) $x,$((y + h - cy)) $x,$((y + cy))"
   for p in $points; do
     echo "      <Point x=\"${p%,*}\" y=\"${p#*,}\" />"
   done
   echo "    </object>"
-  case " $* " in *'ignore="1"'*) ;; *) placed+=("$work/$file.tga" -geometry "+$x+$y" -composite) ;; esac
+  case " $* " in *' ignore=1 '*) ;; *) placed+=("$work/$file.tga" -geometry "+$x+$y" -composite) ;; esac
 }
 
 # preview NAME BACKGROUND: the objects placed since the last preview, on the
@@ -332,9 +336,9 @@ half() {
   for entry in clock_01:clock:200:372 vase_01:vase:600:360 candle_01:candle:420:352 \
                teapot_01:teapot:520:552 jar_01:jar:260:556; do
     IFS=: read -r label file x y <<<"$entry"
-    local flags='forceuse="1"'
-    case " ${!missing} " in *" $label "*) flags="$flags ignore=\"1\"" ;; esac
-    object "$label" "$file" "$x" "$y" "$flags"
+    local flags=(forceuse=1)
+    case " ${!missing} " in *" $label "*) flags+=(ignore=1) ;; esac
+    object "$label" "$file" "$x" "$y" "${flags[@]}"
   done
   echo '  </objects>'
   echo '</scene>'
@@ -445,12 +449,12 @@ preview study_02 study_bg
 
 # ------------------------------------------------------------------- map --
 map=$scenes/map
-# route DOTS x0 y0 x1 y1 x2 y2: dots along a quadratic curve, for the paths
-# between the places.
+# route x0 y0 x1 y1 x2 y2 [STEP]: dots along a quadratic curve, for the paths
+# between the places; a short path takes a larger STEP (in hundredths).
 route_dots=()
 route() {
-  local x0=$1 y0=$2 x1=$3 y1=$4 x2=$5 y2=$6 t x y
-  for t in $(seq 0 4 100); do
+  local x0=$1 y0=$2 x1=$3 y1=$4 x2=$5 y2=$6 step=${7:-4} t x y
+  for t in $(seq 0 "$step" 100); do
     x=$(((100 - t) * (100 - t) * x0 + 2 * t * (100 - t) * x1 + t * t * x2))
     y=$(((100 - t) * (100 - t) * y0 + 2 * t * (100 - t) * y1 + t * t * y2))
     route_dots+=(-draw "circle $((x / 10000)),$((y / 10000)) $((x / 10000 + 5)),$((y / 10000))")
@@ -459,6 +463,7 @@ route() {
 route 650 330 760 560 940 740
 route 1010 740 1250 620 1420 420
 route 720 300 1040 180 1380 320
+route 610 380 590 470 540 560 12
 convert -size 1920x1080 gradient:'#efe0b4'-'#d8bd82' \
   -fill '#7fb0d0' -stroke '#4a7a9a' -strokewidth 4 \
   -draw "path 'M 0,0 L 420,0 C 380,160 460,260 380,400 C 300,540 420,700 330,860 C 280,960 300,1020 260,1080 L 0,1080 Z'" \
@@ -490,13 +495,20 @@ picture stall 180 150 -stroke '#4a2e16' -strokewidth 3 -fill '#a8744a' -draw 're
   -fill '#c0392b' -draw 'polygon 6,72 26,12 154,12 174,72' \
   -stroke none -fill '#f8f8f4' -draw 'polygon 46,12 66,12 62,72 38,72' -draw 'polygon 106,12 126,12 134,72 110,72' \
   -fill '#3f7fc8' -draw 'circle 70,108 70,118' -fill '#c74f7c' -draw 'circle 110,108 110,118'
-for name in cottage manor stall; do store $name "$map/ObjectGfx/$name.cbi"; done
+picture plot 170 140 -stroke '#2f4a1e' -strokewidth 3 -fill '#8cc46a' -draw 'ellipse 85,104 80,32 0,360' \
+  -fill '#7a5230' -draw 'rectangle 112,44 122,104' -fill '#4f8a44' -draw 'circle 117,36 117,6' \
+  -fill '#c0392b' -stroke none -draw 'circle 106,30 106,35' -draw 'circle 128,42 128,47' \
+  -stroke '#f3ead2' -strokewidth 4 -draw 'line 14,96 14,130' -draw 'line 38,100 38,136' -draw 'line 62,102 62,138' \
+  -draw 'line 10,110 66,118' -stroke none -fill '#f7c948' -draw 'circle 44,80 44,86' \
+  -fill '#d65a9a' -draw 'circle 70,84 70,90' -fill '#9a6ad6' -draw 'circle 30,70 30,75'
+for name in cottage manor stall plot; do store $name "$map/ObjectGfx/$name.cbi"; done
 {
   echo '<?xml version="1.0" encoding="utf-8" ?>'
   echo '<scene>'
-  echo '  <gameinfo gametype="Map" objectcnt="3" />'
+  echo '  <gameinfo gametype="Map" objectcnt="4" />'
   echo '  <background file="map" />'
   echo '  <objects>'
+  object garden plot 440 560 forceuse="1"
   object garden_02 cottage 560 220 forceuse="1"
   object study_03 manor 1360 230 forceuse="1"
   object shelf stall 880 700 forceuse="1"

@@ -108,6 +108,31 @@ protected:
         }
         return most;
     }
+    // The study: two speakers talk, the player clicks each line away. Then
+    // the study by hand: the key is taken, the door opens with it onto the
+    // map.
+    void PlayTheStudyToTheMap() {
+        auto* study = CastTo<CutsceneScreen>(Current());
+        ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
+        EXPECT_EQ(PlayCutscene(*study), 2);
+
+        auto* room = CastTo<AdventureScreen>(Current());
+        ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
+        const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
+        const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
+        ClickAndSettle(door);  // locked: nothing happens
+        EXPECT_EQ(Current(), room);
+        ClickAndSettle(key);
+        ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
+        EXPECT_EQ(room->GetScene()->viewMask->position, key);
+        EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
+        EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
+        ClickAndSettle(door);
+        ASSERT_TRUE(StepUntilLeft(room)) << Messages();
+
+        ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
+        Step(60);
+    }
     std::string Messages() const {
         std::string text;
         for (const std::string& message : harness.Messages()) text += message + "\n";
@@ -139,29 +164,9 @@ TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatist
     FindEverything(*garden);
     ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
 
-    // The study: two speakers talk, the player clicks each line away.
-    auto* study = CastTo<CutsceneScreen>(Current());
-    ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
-    EXPECT_EQ(PlayCutscene(*study), 2);
-
-    // The study by hand: the key is taken, the door opens with it.
-    auto* room = CastTo<AdventureScreen>(Current());
-    ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
-    const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
-    const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
-    ClickAndSettle(door);  // locked: nothing happens
-    EXPECT_EQ(Current(), room);
-    ClickAndSettle(key);
-    ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
-    EXPECT_EQ(room->GetScene()->viewMask->position, key);
-    EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
-    EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
-    ClickAndSettle(door);
-    ASSERT_TRUE(StepUntilLeft(room)) << Messages();
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
 
     // The map: the cottage leads to the garden's shapes.
-    ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
-    Step(60);
     const GameScreen* map = Current();
     ClickAndSettle({645, 295});
     ASSERT_TRUE(StepUntilLeft(map)) << Messages();
@@ -221,10 +226,11 @@ std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
 }
 
 // A garden left half played through its exit is kept in the player's file:
-// the game goes on to the study, and the next visit to the garden (here
-// through "New game", as the campaign starts there) brings back the objects
-// still to find, hides the found ones and counts down from the time left.
-TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackWithItsObjectsAndTimeLeft) {
+// the story goes on to the study, and once the map is open its garden plot
+// brings back the objects still to find, hides the found ones and counts
+// down from the time left. "New game" then asks before it throws that game
+// away, and starts the garden afresh under the same name.
+TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGame) {
     ClickAndSettle({960, 540});
     ClickAndSettle({960, 340});
     for (char16_t c : u"Ada") if (c) harness.Character(c);
@@ -268,18 +274,42 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackWithItsObjectsAndTimeL
     game().ShowMainMenu(nullptr);
     Step(30);
     ClickAndSettle({960, 412});  // "Continue": where the game went on to
-    ASSERT_STREQ(Current()->GetClassInfo()->name, "CutsceneScreen") << harness.ScreenTree();
-    game().ShowMainMenu(nullptr);
-    Step(30);
-    harness.Click({960, 504});  // "New game"
-    for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+    const GameScreen* map = Current();
+    ClickAndSettle({525, 630});  // the garden plot
+    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
     auto* again = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(again) << harness.ScreenTree() << Messages();
     Scene& restored = *again->GetScene();
+    EXPECT_EQ(restored.name, "garden");
     EXPECT_EQ(Labels(restored.searchList), chosen);
     EXPECT_EQ(Labels(restored.remaining), left);
     for (const std::string& label : found) EXPECT_FALSE(restored.FindObject(label)->visible) << label;
     EXPECT_NEAR(restored.timeLimit, timeLeft, 1000);
+
+    // Leaving it again goes back to the map now, where it waits.
+    for (const auto& object : restored.remaining) if (object->isExit) exit = object.Get();
+    harness.Click(exit->hotSpot.BoundsCenter());
+    Step();
+    harness.Click(exit->hotSpot.BoundsCenter());
+    ASSERT_TRUE(StepUntilLeft(again)) << Messages();
+    ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
+
+    // "New game" asks first; "Start again" begins in a fresh garden.
+    game().ShowMainMenu(nullptr);
+    Step(30);
+    ClickAndSettle({960, 504});
+    ASSERT_TRUE(Find(MenuFrame(), "name", "ask")) << harness.ScreenTree() << Messages();
+    harness.Click({960, 730});  // "Start again"
+    for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
+    auto* fresh = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(fresh) << harness.ScreenTree() << Messages();
+    EXPECT_GE(fresh->GetScene()->timeLimit, fullTime);  // the first visit had begun counting
+    for (const auto& object : fresh->GetScene()->searchList) EXPECT_TRUE(object->visible) << object->label;
+    const std::string restarted = harness.ReadSavedFile("data0.xml");
+    for (const char* part : {"<SceneState", "<Tobin", "<study_02", "<map "})
+        EXPECT_FALSE(Has(restarted, part)) << part << "\n" << restarted;
+    EXPECT_TRUE(Has(harness.ReadSavedFile("gamedata.xml"), "name=\"Ada\""));
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 

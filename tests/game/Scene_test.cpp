@@ -258,6 +258,42 @@ TEST_F(SceneTest, ExitsShowAMarkerUntilArmedThenTheArrow) {
     EXPECT_GT(game->playTimeMs + game->playSeconds * 1000.0, 50);
 }
 
+// The exit's marker comes back every 1.5 s for as long as the search lasts:
+// a finished one is started again instead of a new one, but never while
+// something else (a difference half) still lists it.
+TEST_F(SceneTest, FinishedExitMarkersAreStartedAgainWhenNothingElseHoldsThem) {
+    WriteScene("porch", Description("Search", Object("exit_gate", "forceuse=\"1\"")), {"exit_gate"});
+    halvo::AutoRef<Scene> scene = LoadScene("porch");
+    SceneObject* gate = scene->FindObject("exit_gate");
+    // Steps until the marker on the gate is another one or has started over.
+    auto runOut = [&](SceneFX* marker) {
+        for (int step = 0; step < 200; ++step) {
+            const float before = marker->progress;
+            scene->UpdateMarkers(step * 17.0, 17);
+            if (scene->FindEffect(gate, &ScnMarkerFX::kClassRecord) != marker || marker->progress < before) return;
+        }
+    };
+    scene->UpdateMarkers(0, 17);
+    halvo::AutoRef<SceneFX> first = scene->FindEffect(gate, &ScnMarkerFX::kClassRecord);
+    ASSERT_TRUE(first);
+    first->frame = 5;
+    SceneFX* firstRaw = first.Get();
+    first.Reset();
+    runOut(firstRaw);
+    SceneFX* second = scene->FindEffect(gate, &ScnMarkerFX::kClassRecord);
+    ASSERT_EQ(second, firstRaw);
+    EXPECT_LT(second->progress, 0.1f);
+    EXPECT_FALSE(second->IsFinished());
+    EXPECT_EQ(second->frame, 0u);
+
+    halvo::AutoRef<SceneFX> heldElsewhere = second;
+    runOut(second);
+    SceneFX* third = scene->FindEffect(gate, &ScnMarkerFX::kClassRecord);
+    ASSERT_TRUE(third);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(scene->effects.size(), 1u);
+}
+
 TEST_F(SceneTest, EmptySparkSetsMakeNoEffects) {
     WriteScene("bare_hall", Description("Search", Object("exit_door", "forceuse=\"1\"") + Object("HOG", "forceuse=\"1\"")),
                {"exit_door", "HOG"});
