@@ -13,6 +13,7 @@
 #include "game/Game.h"
 #include "game/MenuScreen.h"
 #include "game/SearchScreen.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
@@ -92,6 +93,30 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ClickAndSettle({960, 830});
     EXPECT_FALSE(Find(MenuFrame(), "name", "about"));
     EXPECT_TRUE(board->ReadBool(halvo::GuiWidget::kPropShow));
+    EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
+}
+
+// The button below the board names the loaded language; a click switches to
+// the next listed one, builds the menu again in it and keeps the choice, and
+// the next click comes back round to the first.
+TEST_F(SampleGameTest, TheMenusLanguageButtonGoesRoundTheListedLanguages) {
+    ASSERT_TRUE(harness.RunUntilFadeEnds());
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"Ada"));
+    ClickAndSettle({960, 540});
+    auto shownName = [&]() -> std::u16string {
+        halvo::AutoRef<halvo::GuiWidget> button = Find(MenuFrame(), "name", "language");
+        if (!button) return u"(no button)";
+        auto* label = CastTo<halvo::GuiText>(button->GetFirstChild());
+        if (!label) return u"(no label)";
+        return label->GetLineCount() ? label->GetLineText(0) : u"";
+    };
+    EXPECT_EQ(shownName(), u"English");
+    ClickAndSettle({1640, 1000});
+    EXPECT_EQ(shownName(), u"Deutsch");
+    EXPECT_STREQ(DataTree::GetString("[SETTINGS]/language"), "german");
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    ClickAndSettle({1640, 1000});
+    EXPECT_EQ(shownName(), u"English");
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
 }
 
