@@ -21,6 +21,7 @@
 #include "game/SceneViewMask.h"
 #include "game/MenuScreen.h"
 #include "game/SearchScreen.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
@@ -310,6 +311,88 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
     for (const char* part : {"<SceneState", "<Tobin", "<study_02", "<map "})
         EXPECT_FALSE(Has(restarted, part)) << part << "\n" << restarted;
     EXPECT_TRUE(Has(harness.ReadSavedFile("gamedata.xml"), "name=\"Ada\""));
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+}
+
+// The HUD says what to look for: the garden's strip lists the names of the
+// objects to find and drops a found one, the study shows the key in the
+// inventory once it is taken, the shapes search lists its silhouettes and
+// the shelf counts the differences left.
+TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
+    ClickAndSettle({960, 540});
+    ClickAndSettle({960, 340});
+    for (char16_t c : u"Ada") if (c) harness.Character(c);
+    harness.Key(13);
+    Step(30);
+    ClickAndSettle({960, 504});  // "New game"
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+
+    halvo::AutoRef<halvo::GuiWidget> list = Find(game().GetHudGui(), "name", "hud_items");
+    ASSERT_TRUE(list) << Messages();
+    EXPECT_TRUE(list->ReadBool(halvo::GuiWidget::kPropShow));
+    EXPECT_TRUE(Find(game().GetHudGui(), "name", "hud_hint"));
+    SceneObject* first = nullptr;
+    for (const auto& object : garden->GetScene()->searchList) {
+        if (object->isExit) continue;
+        if (!first) first = object.Get();
+        EXPECT_TRUE(Find(list.Get(), "name", ("item_" + object->baseName).c_str())) << object->label;
+    }
+    ASSERT_TRUE(first);
+    // A group of two (the apples) is one entry that needs both found.
+    const bool alone = std::count_if(garden->GetScene()->searchList.begin(), garden->GetScene()->searchList.end(),
+                                     [&](const auto& o) { return o->baseName == first->baseName; }) == 1;
+    const std::string entry = "item_" + first->baseName;
+    ClickAndSettle(first->hotSpot.BoundsCenter(), 60);
+    EXPECT_EQ(!Find(list.Get(), "name", entry.c_str()), alone) << entry;
+    FindEverything(*garden);
+    ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
+
+    // The study: no tray before the key is taken, the key in it after.
+    auto* study = CastTo<CutsceneScreen>(Current());
+    ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
+    PlayCutscene(*study);
+    auto* room = CastTo<AdventureScreen>(Current());
+    ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
+    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_items"));
+    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_inventory"));
+    ClickAndSettle(room->GetScene()->FindObject("key")->hotSpot.BoundsCenter());
+    halvo::AutoRef<halvo::GuiWidget> tray = Find(game().GetHudGui(), "name", "hud_inventory");
+    ASSERT_TRUE(tray) << Messages();
+    EXPECT_TRUE(Find(tray.Get(), "name", "key"));
+    ClickAndSettle(room->GetScene()->FindObject("door")->hotSpot.BoundsCenter());
+    ASSERT_TRUE(StepUntilLeft(room)) << Messages();
+    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_inventory"));
+    Step(60);
+    const GameScreen* map = Current();
+    ClickAndSettle({645, 295});
+    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
+
+    // The shapes: one silhouette per shape to find.
+    auto* shapes = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(shapes) << harness.ScreenTree() << Messages();
+    list = Find(game().GetHudGui(), "name", "hud_items");
+    ASSERT_TRUE(list) << Messages();
+    int silhouettes = 0;
+    for (halvo::GuiWidget* child = list->GetFirstChild(); child; child = child->GetNextSibling()) ++silhouettes;
+    int wanted = 0;
+    for (const auto& object : shapes->GetScene()->searchList) wanted += !object->shapeName.empty();
+    EXPECT_GT(wanted, 0);
+    EXPECT_EQ(silhouettes, wanted);
+    FindEverything(*shapes);
+    ASSERT_TRUE(StepUntilLeft(shapes)) << Messages();
+
+    // The shelf counts down as the differences are spotted.
+    auto* shelf = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(shelf) << harness.ScreenTree() << Messages();
+    halvo::AutoRef<halvo::GuiWidget> left = Find(game().GetHudGui(), "name", "left");
+    ASSERT_TRUE(left) << Messages();
+    auto* count = CastTo<halvo::GuiText>(left.Get());
+    ASSERT_TRUE(count);
+    const int before = shelf->GetScene()->CountRemaining();
+    EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before)));
+    ClickAndSettle(shelf->GetScene()->remaining.front()->hotSpot.BoundsCenter());
+    EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before - 1)));
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 
