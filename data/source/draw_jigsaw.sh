@@ -6,8 +6,8 @@
 #   data/source/draw_jigsaw.sh [path/to/tavrin-data]
 #
 #   sample.tga       a lighthouse on a cliff at dusk, 720 x 540, 32 bits,
-#                    rows from the top; the cuts are traced on it thinly,
-#                    so a piece keeps its edge against the table
+#                    rows from the top; the cuts are traced on it in a
+#                    light line, so a piece keeps its edge on the table
 #   sample_mask.tga  8 bits, rows from the top: each pixel holds the id of
 #                    its piece, 1 to 12, four across and three down, 180
 #                    pixels a side, each inner edge with a round knob
@@ -135,15 +135,22 @@ for r in 0 1 2; do
 done
 convert -size ${W}x${H} xc:black +antialias "${mask[@]}" -colorspace Gray -depth 8 "$work/mask.png"
 
-# The cuts traced on the picture: a pixel whose right or lower neighbour
-# lies in another piece is darkened a little.
-convert "$work/mask.png" \( +clone -roll +1+0 \) -compose Difference -composite -threshold 0 "$work/cut_x.png"
-convert "$work/mask.png" \( +clone -roll +0+1 \) -compose Difference -composite -threshold 0 "$work/cut_y.png"
-convert "$work/cut_x.png" "$work/cut_y.png" -compose Lighten -composite \
-  -fill black -draw 'rectangle 0,0 0,539' -draw 'rectangle 0,0 719,0' "$work/cuts.png"
+# The cuts traced on the picture: every pixel beside another piece (and
+# the picture's own border) is lightened, like the cardboard showing at a
+# real piece's edge, so a piece stands out from the table it lies on.
+convert "$work/mask.png" \( +clone -roll +1+0 \) -compose Difference -composite -threshold 0 "$work/cut_r.png"
+convert "$work/mask.png" \( +clone -roll -1+0 \) -compose Difference -composite -threshold 0 "$work/cut_l.png"
+convert "$work/mask.png" \( +clone -roll +0+1 \) -compose Difference -composite -threshold 0 "$work/cut_d.png"
+convert "$work/mask.png" \( +clone -roll +0-1 \) -compose Difference -composite -threshold 0 "$work/cut_u.png"
+convert "$work/cut_r.png" "$work/cut_l.png" -compose Lighten -composite \
+  "$work/cut_d.png" -compose Lighten -composite "$work/cut_u.png" -compose Lighten -composite \
+  -fill black -draw 'rectangle 0,0 719,0' -draw 'rectangle 0,539 719,539' \
+  -draw 'rectangle 0,0 0,539' -draw 'rectangle 719,0 719,539' \
+  -fill white -draw 'rectangle 0,0 719,1' -draw 'rectangle 0,538 719,539' \
+  -draw 'rectangle 0,0 1,539' -draw 'rectangle 718,0 719,539' "$work/cuts.png"
 convert "$work/lighthouse.png" \
-  \( -size ${W}x${H} xc:'rgba(20,12,6,0.5)' "$work/cuts.png" -alpha off -compose CopyOpacity -composite \
-     -channel A -evaluate multiply 0.5 +channel \) -compose Over -composite \
+  \( -size ${W}x${H} xc:'#fff4dc' "$work/cuts.png" -alpha off -compose CopyOpacity -composite \
+     -channel A -evaluate multiply 0.55 +channel \) -compose Over -composite \
   -alpha set -channel A -evaluate set 100% +channel "$work/picture.png"
 tga_top_left "$work/picture.png" "$puzzle/sample.tga"
 tga_top_left "$work/mask.png" "$puzzle/sample_mask.tga" 8
@@ -152,8 +159,9 @@ tga_top_left "$work/mask.png" "$puzzle/sample_mask.tga" 8
 # The screen's top is 162 down the picture: the texts' window and the felt
 # go there. The felt marks the tray's middle, where the finished picture
 # comes to lie, and a small print of it lies in the top corner as on a box lid.
+# A lighter wood than the other games': the cliff's pieces are dark.
 table_top "$work/table.png"
-convert "$work/table.png" -gravity north -background '#5e3f26' -splice 0x162 -gravity northwest \
+convert "$work/table.png" -modulate 150,85 -gravity north -background '#5e3f26' -splice 0x162 -gravity northwest \
   -fill '#23402e' -stroke '#17291d' -strokewidth 6 -draw "roundrectangle 560,$((459 + 162 - 300)) 1360,$((459 + 162 + 300)) 24,24" \
   -fill none -stroke 'rgba(200,230,190,0.18)' -strokewidth 2 \
   -draw "roundrectangle 590,$((459 + 162 - 270)) 1330,$((459 + 162 + 270)) 16,16" \
