@@ -15,11 +15,15 @@
 #   Draehte   wire connection: square stone plates with a coloured stripe on
 #             each side (sides counted clockwise from the top), the wire
 #             pictures in each colour for a horizontal and a vertical gap
-#   Zielscheiben  target shooting: a range of 1040 x 800 with room for the
-#             three by three targets of 180 x 180 that Zielscheiben/sample.xml
-#             places (cell centres from 300, 200, every 220 across and 200
-#             down), the target's back and empty face, two friends (an owl
-#             and a hare) and one enemy (a crow)
+#   Zielscheiben  target shooting: a range filling the screen with room for
+#             the three by three targets of 180 x 180 that
+#             Zielscheiben/sample.xml places (cell centres from 740, 340,
+#             every 220 across and 200 down), the target's back and empty
+#             face, two friends (an owl and a hare) and one enemy (a crow)
+#
+# Each game's background fills the screen (see table_top.sh) and leaves the
+# host's texts a window at the top right; the lock's panel only reaches
+# the lower part, where the game draws it.
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,6 +34,7 @@ serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
 [ -x "$tool" ] || { echo "draw_minigames: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+. "$here/table_top.sh"
 [ -f "$serif" ] || { echo "draw_minigames: needs fonts-dejavu-core" >&2; exit 1; }
 
 work=$(mktemp -d)
@@ -52,8 +57,22 @@ for s in 0 1 2 3 4 5 6 7; do
   slots+=(-fill '#262019' -draw "rectangle $((x - 55)),0 $((x + 55)),40")
   slots+=(-fill '#3b3228' -draw "roundrectangle $((x - 70)),52 $((x + 100)),84 10,10")
 done
-convert -size 1920x500 gradient:'#8a7456'-'#5a4a36' \
-  -fill '#6e5c44' -stroke '#3a2f22' -strokewidth 6 -draw 'roundrectangle 300,10 1620,480 30,30' \
+# The panel lies on the lower part of the table the other games fill the
+# screen with; the game draws nothing above y 580 but its bolts.
+table_top "$work/table.png"
+convert -size 1320x470 gradient:'#857056'-'#5c4b37' \
+  \( -size 1320x470 xc:none -fill white -draw 'roundrectangle 0,0 1319,469 30,30' \) \
+  -compose DstIn -composite -compose Over \
+  -fill none -stroke '#3a2f22' -strokewidth 6 -draw 'roundrectangle 3,3 1316,466 28,28' \
+  -stroke 'rgba(255,240,210,0.25)' -strokewidth 2 -draw 'line 34,9 1286,9' \
+  -stroke '#3a2f22' -strokewidth 2 -fill '#b9a27a' \
+  -draw 'circle 30,30 30,21' -draw 'circle 1290,30 1290,21' \
+  -draw 'circle 30,440 30,431' -draw 'circle 1290,440 1290,431' \
+  "$work/lock_panel.png"
+convert "$work/table.png" -crop 1920x500+0+580 +repage \
+  \( "$work/lock_panel.png" -alpha extract -background black -alpha shape -channel A -evaluate multiply 0.5 \
+     +channel -blur 0x8 \) -geometry +306+20 -compose Over -composite \
+  "$work/lock_panel.png" -geometry +300+10 -compose Over -composite \
   -stroke none "${slots[@]}" \
   -fill '#3b3228' -draw 'roundrectangle 1150,210 1540,246 12,12' \
   -fill '#2a231b' -draw 'circle 960,180 960,262' \
@@ -76,19 +95,36 @@ done
 
 for i in 1 2 3 4 5 6 7 8 9 10; do
   name=$(printf 'Bolt%02d' "$i")
-  convert -size 100x300 xc:none -fill '#c9c2b4' -stroke '#4d473d' -strokewidth 4 \
-    -draw 'roundrectangle 10,4 90,296 18,18' -fill '#a39c8e' -stroke none -draw 'rectangle 22,200 78,290' \
-    -font "$serif" -pointsize 44 -fill '#2c2820' -gravity north -annotate +0+30 "$i" "$work/$name.tga"
+  # Drawn from 52 down a picture of 300: the game centres a bolt on its
+  # position, and a waiting bolt's top then stays below the host's timer.
+  convert -size 100x300 xc:none -fill 'rgba(0,0,0,0.3)' -draw 'roundrectangle 16,60 96,300 18,18' \
+    -fill '#c9c2b4' -stroke '#4d473d' -strokewidth 4 \
+    -draw 'roundrectangle 10,52 90,296 18,18' -fill '#a39c8e' -stroke none -draw 'rectangle 22,210 78,290' \
+    -fill 'rgba(255,255,255,0.35)' -draw 'roundrectangle 18,60 30,200 5,5' \
+    -font "$serif" -pointsize 44 -fill '#2c2820' -gravity north -annotate +0+74 "$i" "$work/$name.tga"
   store "$name" "$lock/$name.cbi"
 done
 
 # ---- Abfolge ----------------------------------------------------------------
 sequence=$games/Abfolge
-convert -size 600x600 xc:none -fill '#2c2f3a' -stroke '#14161c' -strokewidth 8 \
-  -draw 'circle 300,300 300,8' -stroke none \
-  -fill '#5a1c1c' -draw 'circle 300,130 300,60' -fill '#1c5a26' -draw 'circle 470,300 470,230' \
-  -fill '#1c2c5a' -draw 'circle 300,470 300,400' -fill '#5a4c1c' -draw 'circle 130,300 130,230' \
-  "$work/Background.tga"
+# The round panel lies on the table at (660, 240): its buttons are centred
+# at (960, 370), (1130, 540), (960, 710) and (790, 540).
+convert -size 600x600 xc:none -fill '#b48a3e' -stroke '#5a3e16' -strokewidth 6 \
+  -draw 'circle 300,300 300,6' -fill '#2c2f3a' -stroke '#14161c' -strokewidth 6 \
+  -draw 'circle 300,300 300,30' -stroke none \
+  -fill 'rgba(255,255,255,0.06)' -draw 'circle 270,260 270,60' \
+  -fill '#14161c' -draw 'circle 300,130 300,54' -draw 'circle 470,300 470,224' \
+  -draw 'circle 300,470 300,394' -draw 'circle 130,300 130,224' \
+  -fill '#7a2620' -draw 'circle 300,130 300,64' -fill '#22702e' -draw 'circle 470,300 470,234' \
+  -fill '#24387a' -draw 'circle 300,470 300,404' -fill '#7a6620' -draw 'circle 130,300 130,234' \
+  -fill 'rgba(255,255,255,0.18)' -draw 'circle 286,112 286,100' -draw 'circle 456,282 456,270' \
+  -draw 'circle 286,452 286,440' -draw 'circle 116,282 116,270' \
+  -fill '#5a3e16' -draw 'circle 300,300 300,268' -fill '#d8b460' -draw 'circle 300,300 300,276' \
+  -fill '#d8b460' -draw 'circle 300,20 300,14' -draw 'circle 580,300 580,294' \
+  -draw 'circle 300,580 300,574' -draw 'circle 20,300 20,294' \
+  "$work/sequence_panel.png"
+table_with "$work/sequence_panel.png" 660 240 "$work/sequence_table.png"
+table_plate "$work/sequence_table.png" "$work/Background.tga" clock
 store Background "$sequence/Background.cbi"
 for button in Red:'#ff4a3a' Green:'#4aff6a' Blue:'#4a7aff' Yellow:'#ffe04a'; do
   name=${button%%:*} colour=${button#*:}
@@ -110,8 +146,9 @@ keep() {
 }
 
 # ---- Rohre ------------------------------------------------------------------
-# The board: cells of 96 centred from (160, 100), six across and five down.
-picture board 760 580 -fill '#27313d' -draw 'roundrectangle 0,0 759,579 24,24' \
+# The board lies on the table at (580, 250): cells of 96 centred from
+# (740, 350), six across and five down.
+picture pipes_board 760 580 -fill '#27313d' -draw 'roundrectangle 0,0 759,579 24,24' \
   -fill '#36414f' -draw 'roundrectangle 104,44 696,540 12,12' \
   -stroke '#2b3440' -strokewidth 2 \
   -draw 'line 208,52 208,532' -draw 'line 304,52 304,532' -draw 'line 400,52 400,532' \
@@ -149,18 +186,24 @@ picture inlet_mask 56 96 -fill white -draw 'roundrectangle 10,18 32,78 4,4' $liq
 picture outlet 96 96 $shell -draw 'line 0,48 44,48' $inner -draw 'line 0,48 44,48' \
   -fill '#6f7b8a' -stroke '#465261' -strokewidth 3 -draw 'circle 62,48 62,16'
 picture outlet_mask 96 96 $liquid -draw 'line 0,48 44,48' -fill white -stroke none -draw 'circle 62,48 62,26'
+table_with "$work/pipes_board.tga" 580 250 "$work/pipes_table.png"
+table_plate "$work/pipes_table.png" "$work/board.tga" clock
 for name in board straight straight_mask straight_mask2 bend bend_mask bend_mask2 cross cross_mask1 \
     cross_mask2 inlet inlet_mask outlet outlet_mask; do
   keep Rohre "$name"
 done
 
 # ---- Draehte ----------------------------------------------------------------
-# Places at x 200, 450, 700 and y 180, 420; plates 160 square.
-picture wireboard 900 600 -fill '#3a2f27' -draw 'roundrectangle 0,0 899,599 28,28' \
+# The board lies on the table at (510, 240): places at x 710, 960, 1210 and
+# y 420, 660; plates 160 square.
+picture wire_panel 900 600 -fill '#3a2f27' -draw 'roundrectangle 0,0 899,599 28,28' \
   -fill '#2a221c' -stroke '#54463a' -strokewidth 4 \
   -draw 'roundrectangle 116,96 284,264 10,10' -draw 'roundrectangle 366,96 534,264 10,10' \
   -draw 'roundrectangle 616,96 784,264 10,10' -draw 'roundrectangle 116,336 284,504 10,10' \
   -draw 'roundrectangle 366,336 534,504 10,10' -draw 'roundrectangle 616,336 784,504 10,10'
+
+table_with "$work/wire_panel.tga" 510 240 "$work/wire_table.png"
+table_plate "$work/wire_table.png" "$work/wireboard.tga" moves
 
 declare -A hue=([red]='#d8413a' [blue]='#3d6fd8' [green]='#3fae4a' [yellow]='#e8c53a')
 # plate NAME TOP RIGHT BOTTOM LEFT: a stone plate with its side colours.
@@ -202,22 +245,41 @@ face() {
   store "$name" "$targets/$name.cbi"
 }
 
+# The range fills the screen: the board's cells are centred from (740, 340),
+# every 220 across and 200 down, as Zielscheiben/sample.xml places them.
 posts=()
-for x in 300 520 740; do
-  for y in 200 400 600; do
+for x in 740 960 1180; do
+  for y in 340 540 740; do
     posts+=(-draw "rectangle $((x - 8)),$((y + 80)) $((x + 8)),$((y + 100))")
   done
 done
-convert -size 1040x800 gradient:'#9ccbe8'-'#e8f2f7' \
-  -fill '#c9b48a' -draw 'rectangle 0,640 1040,800' \
+trees=()
+for t in 110,600,70 300,640,54 1620,610,64 1800,650,80 1460,668,40 470,676,38; do
+  IFS=, read -r tx ty tr <<<"$t"
+  trees+=(-fill '#4d3a1e' -draw "rectangle $((tx - 8)),$ty $((tx + 8)),$((ty + tr + 30))"
+          -fill '#3f7a3a' -stroke '#24451f' -strokewidth 3 -draw "circle $tx,$ty $tx,$((ty - tr))" -stroke none
+          -fill 'rgba(255,255,255,0.12)' -draw "circle $((tx - tr / 3)),$((ty - tr / 3)) $((tx - tr / 3)),$((ty - tr * 2 / 3))")
+done
+convert -size 1920x1080 gradient:'#7fb6e0'-'#e8f2f7' \
+  -fill '#fff8d8' -draw 'circle 300,180 300,130' -fill 'rgba(255,248,216,0.3)' -draw 'circle 300,180 300,90' \
+  -fill 'rgba(255,255,255,0.85)' -draw 'ellipse 1500,300 120,30 0,360' -draw 'ellipse 1580,280 80,26 0,360' \
+  -draw 'ellipse 420,380 100,24 0,360' -draw 'ellipse 360,366 60,20 0,360' \
+  -fill '#8fb36a' -draw "path 'M 0,720 Q 300,600 640,700 Q 1000,620 1340,690 Q 1660,610 1920,700 L 1920,1080 L 0,1080 Z'" \
+  -fill '#c9b48a' -draw 'rectangle 0,760 1920,1080' \
+  -fill '#b39e72' -draw 'rectangle 0,940 1920,1080' \
+  "${trees[@]}" \
+  -fill '#6b4a22' -draw 'rectangle 620,840 650,960' -draw 'rectangle 1270,840 1300,960' \
   -fill '#8a6a3e' -stroke '#4d3a1e' -strokewidth 4 \
-  -draw 'rectangle 150,90 890,720' \
-  -fill '#a7854f' -stroke none -draw 'rectangle 170,110 870,700' \
+  -draw 'rectangle 590,230 1330,860' \
+  -fill '#a7854f' -stroke none -draw 'rectangle 610,250 1310,840' \
   -stroke '#8a6a3e' -strokewidth 3 \
-  -draw 'line 170,300 870,300' -draw 'line 170,500 870,500' \
+  -draw 'line 610,440 1310,440' -draw 'line 610,640 1310,640' \
   -fill '#4d3a1e' -stroke none "${posts[@]}" \
-  -fill '#6b4a22' -draw 'rectangle 120,720 920,750' \
-  "$work/range.tga"
+  -fill '#6b4a22' -stroke '#3a2a12' -strokewidth 3 -draw 'rectangle 560,860 1360,890' \
+  -fill '#8a6a3e' -draw 'rectangle 560,200 1360,230' -stroke none \
+  -fill 'rgba(0,0,0,0.18)' -draw 'rectangle 560,890 1360,910' \
+  "$work/range_open.png"
+table_plate "$work/range_open.png" "$work/range.tga" clock target
 store range "$targets/range.cbi"
 
 convert -size 180x180 xc:none -stroke '#3a2a12' -strokewidth 4 \

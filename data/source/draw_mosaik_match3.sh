@@ -7,11 +7,15 @@
 #
 #   data/source/draw_mosaik_match3.sh [path/to/tavrin-data]
 #
-#   Mosaik/Background.cbi   600 x 600 frame around a 480 x 480 picture
+#   Mosaik/Background.cbi   the table, 1920 x 1080, with a 600 x 600 frame
+#                           in its middle around the 480 x 480 picture that
+#                           the game centres on it
 #   Mosaik/Sample.tga       the picture: 32 bits, rows from the top (the
 #                           game cuts its pieces from the pixels as stored)
-#   Match3/Background.cbi   1280 x 900 board of 8 x 7 cells 100 apart, the
-#                           first centred at (130, 170), and four stack rails
+#   Match3/Background.cbi   the table, 1920 x 1080, with a board of 8 x 7
+#                           cells 100 apart, the first centred at (450, 290),
+#                           and four stack rails at x 1280 to 1550, their
+#                           lowest places at y 890
 #   Match3/Gem1..4.cbi      the four tile types, 84 x 84, with Gem1grey..4grey
 set -eu
 
@@ -22,6 +26,7 @@ games=$root/data/Data/Shared/MiniGames
 
 [ -x "$tool" ] || { echo "draw_mosaik_match3: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+. "$here/table_top.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -53,7 +58,9 @@ convert -size 600x600 gradient:'#8a5a32'-'#5a3518' \
   -stroke none -fill '#2a1808' -draw 'rectangle 56,56 543,543' \
   -fill '#d8b27a' -draw 'circle 30,30 30,36' -draw 'circle 570,30 570,36' \
   -draw 'circle 30,570 30,576' -draw 'circle 570,570 570,576' \
-  "$work/mosaik_bg.tga"
+  "$work/mosaik_frame.png"
+table_with "$work/mosaik_frame.png" 660 240 "$work/mosaik_table.png"
+table_plate "$work/mosaik_table.png" "$work/mosaik_bg.tga" moves
 to_cbi "$work/mosaik_bg.tga" "$mosaik/Background.cbi"
 
 # A harbour at dusk: every part of the picture differs from its neighbours,
@@ -81,22 +88,30 @@ tga_top_left "$work/picture.png" "$mosaik/Sample.tga"
 # ---------------------------------------------------------------- Match3 --
 match3=$games/Match3
 mkdir -p "$match3"
+# The panel lies on the table from (320, 200) down to the screen's bottom,
+# clear of the host's timer at the top right.
 cells=()
 for y in $(seq 0 6); do
   for x in $(seq 0 7); do
-    cx=$((130 + 100 * x)) cy=$((170 + 100 * y))
+    cx=$((130 + 100 * x)) cy=$((90 + 100 * y))
     cells+=(-draw "roundrectangle $((cx - 46)),$((cy - 46)) $((cx + 46)),$((cy + 46)) 12,12")
   done
 done
 rails=()
 for x in 960 1050 1140 1230; do
-  rails+=(-draw "roundrectangle $((x - 48)),$((770 - 92 * 3 - 48)) $((x + 48)),$((770 + 48)) 14,14")
+  rails+=(-draw "roundrectangle $((x - 48)),$((690 - 92 * 3 - 48)) $((x + 48)),$((690 + 48)) 14,14")
 done
-convert -size 1280x900 gradient:'#24355c'-'#121b30' \
-  -fill '#0c1222' -stroke '#6f86b8' -strokewidth 4 -draw 'roundrectangle 70,110 890,830 24,24' \
+convert -size 1280x880 xc:none -fill '#24355c' -stroke '#0c1222' -strokewidth 6 \
+  -draw 'roundrectangle 3,3 1276,876 30,30' \
+  \( -size 1280x880 gradient:'rgba(255,255,255,0.10)'-'rgba(0,0,0,0.25)' \) -compose Atop -composite -compose Over \
+  -fill '#0c1222' -stroke '#6f86b8' -strokewidth 4 -draw 'roundrectangle 70,30 890,750 24,24' \
   -stroke none -fill '#1b2746' "${cells[@]}" \
   -fill '#0c1222' -stroke '#6f86b8' -strokewidth 3 "${rails[@]}" \
-  "$work/match3_bg.tga"
+  -fill '#6f86b8' -stroke none -draw 'circle 24,24 24,18' -draw 'circle 1256,24 1256,18' \
+  -draw 'circle 24,856 24,850' -draw 'circle 1256,856 1256,850' \
+  "$work/match3_panel.png"
+table_with "$work/match3_panel.png" 320 200 "$work/match3_table.png"
+table_plate "$work/match3_table.png" "$work/match3_bg.tga" clock
 to_cbi "$work/match3_bg.tga" "$match3/Background.cbi"
 
 # gem NAME DRAWING...: one tile type in colour, and its grey twin for the

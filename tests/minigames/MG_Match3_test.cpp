@@ -45,16 +45,16 @@ TEST_F(MG_Match3Test, DragPicksTheNeighbourAndAReleaseOutsideKeepsTheDrag) {
     MG_Match3* game = Play("Sample");
     ASSERT_NE(game, nullptr);
     const Match3Rules& rules = *game->GetRules();
-    PointerAt(*game, {330, 470});  // cell (2, 3)
+    PointerAt(*game, {650, 590});  // cell (2, 3)
     h.game.Press();
-    PointerAt(*game, {400, 470});  // past half a spacing to the right
+    PointerAt(*game, {720, 590});  // past half a spacing to the right
     EXPECT_EQ(rules.GetFirst(), 3 * 8 + 2);
     EXPECT_EQ(rules.GetSecond(), 3 * 8 + 3);
-    PointerAt(*game, {-20, 470});
+    PointerAt(*game, {-20, 590});  // off the table, which fills the screen
     h.game.Release();
     h.game.Step();
     EXPECT_TRUE(rules.IsDragging());
-    PointerAt(*game, {330, 470});
+    PointerAt(*game, {650, 590});
     h.game.Press();  // swallowed while the drag is on
     h.game.Release();
     h.game.Step();

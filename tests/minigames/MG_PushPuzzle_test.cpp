@@ -45,7 +45,7 @@ TEST_F(MG_PushPuzzleTest, ClicksSlideByTruncatedCellAndAutoplayWinsWithoutCounti
     MG_PushPuzzle* game = Play(3);
     ASSERT_NE(game, nullptr);
     const PushPuzzleRules& rules = *game->GetRules();
-    EXPECT_EQ(game->GetSize(), (Point2i{600, 600}));
+    EXPECT_EQ(game->GetSize(), (Point2i{1920, 1080}));
     const float row = float(Gap(rules) / 3) + 0.5f;
     if (Gap(rules) % 3 != 1) ClickCell(*game, 1.5f, row);  // the gap to the middle column
     ASSERT_EQ(Gap(rules) % 3, 1);

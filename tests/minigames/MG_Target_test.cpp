@@ -48,7 +48,7 @@ protected:
         ASSERT_EQ(game.GetRules()->GetPhase(), kTargetShooting);
         for (const TargetTile& t : game.GetRules()->GetTiles()) {
             if (t.kind != kTargetEmpty) continue;
-            h.game.Click(game.GetPosition() + Vec2{300.0f + 220.0f * float(t.column), 200.0f + 200.0f * float(t.row)});
+            h.game.Click(game.GetPosition() + Vec2{740.0f + 220.0f * float(t.column), 340.0f + 200.0f * float(t.row)});
             h.game.Step();
             return;
         }
@@ -61,7 +61,7 @@ TEST_F(MG_TargetTest, TheAutoplayCheatWinsAddsTheWholeScoreOnceAndHelpSkips) {
     h.game.GetGame().cheatAutoPlay = true;
     MG_Target* game = Play();
     ASSERT_NE(game, nullptr);
-    EXPECT_EQ(game->GetSize(), (Point2i{1040, 800}));
+    EXPECT_EQ(game->GetSize(), (Point2i{1920, 1080}));
     EXPECT_STREQ(h.Host()->GetScoreText(), "0 / 50");
     size_t numbers = 0;  // the cheat's shots show their points like clicks
     for (int i = 0; i < 20000 && h.Host(); ++i, h.game.Step()) numbers = std::max(numbers, game->GetFloatingTextCount());
