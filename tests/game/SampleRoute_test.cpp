@@ -300,7 +300,7 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
     Step(30);
     ClickAndSettle({960, 504});
     ASSERT_TRUE(Find(MenuFrame(), "name", "ask")) << harness.ScreenTree() << Messages();
-    harness.Click({960, 730});  // "Start again"
+    harness.Click({960, 780});  // "Start again"
     for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
     auto* fresh = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(fresh) << harness.ScreenTree() << Messages();
