@@ -142,7 +142,7 @@ store menupanel
 # The statistics page, 680 x 660, between the board's top ornament and its
 # "Close": deep blue, lighter towards the middle, framed in gold, so that
 # light lines read on it.
-convert -size 680x660 radial-gradient:'#2a4264'-'#15233a' -attenuate 0.3 +noise Uniform \
+convert -size 680x660 radial-gradient:'#2a4264'-'#15233a' -seed 12 -attenuate 0.3 +noise Uniform \
   \( -size 680x660 xc:black -fill white -draw 'roundrectangle 0,0 679,659 18,18' \) \
   -alpha off -compose copy-opacity -composite \
   -fill none -stroke '#c9a44e' -strokewidth 3 -draw 'roundrectangle 2,2 677,657 17,17' \
@@ -155,7 +155,7 @@ store menupage
 # fine grain so that its wide, soft steps do not show as bands.
 convert -size 1920x1080 xc: -sparse-color barycentric '0,0 gray(0%) 960,0 gray(100%)' \
   \( +clone -flop \) -compose darken -composite \
-  -fx '0.5 + 0.36 * (3 * u * u - 2 * u * u * u)' -attenuate 0.25 +noise Uniform \
+  -fx '0.5 + 0.36 * (3 * u * u - 2 * u * u * u)' -seed 11 -attenuate 0.25 +noise Uniform \
   "$work/band_alpha.png"
 convert -size 1920x1080 xc:'#0d1422' "$work/band_alpha.png" -alpha off \
   -compose copy-opacity -composite "$work/creditsband.tga"
