@@ -117,10 +117,12 @@ picture marker2 40 40 -fill 'rgba(255,255,255,0.6)' -draw 'circle 20,20 20,8' -b
   -fill '#e8fbff' -draw 'polygon 20,6 22,18 34,20 22,22 20,34 18,22 6,20 18,18'
 picture marker3 40 40 -fill 'rgba(190,240,255,0.8)' -draw 'circle 20,20 20,12' -blur 0x2 \
   -fill white -draw 'circle 20,20 20,16'
+# The exit arrow is drawn centred on the exit's hotspot: arrow and glow are
+# centred in the picture.
 picture exit 128 128 -fill 'rgba(255,255,255,0.5)' -stroke none \
-  -draw 'polygon 14,44 70,44 70,14 120,64 70,114 70,84 14,84' -blur 0x4 \
+  -draw 'polygon 11,44 67,44 67,14 117,64 67,114 67,84 11,84' -blur 0x4 \
   -fill '#3fae4a' -stroke white -strokewidth 5 \
-  -draw 'polygon 18,48 74,48 74,24 114,64 74,104 74,80 18,80'
+  -draw 'polygon 16,48 72,48 72,24 112,64 72,104 72,80 16,80'
 mkdir -p "$all"
 to_frames "$all/DissolveSpark" "$work/dissolve1.tga" "$work/dissolve2.tga" "$work/dissolve3.tga"
 to_frames "$all/HintSpark" "$work/hint1.tga" "$work/hint2.tga" "$work/hint3.tga"
@@ -464,11 +466,45 @@ route 650 330 760 560 940 740
 route 1010 740 1250 620 1420 420
 route 720 300 1040 180 1380 320
 route 610 380 590 470 540 560 12
+# boat X Y: adds to `boats` a small sailing boat on the sea, its hull's
+# deck line centred on X, Y.
+boats=()
+boat() {
+  local x=$1 y=$2
+  boats+=(-stroke 'rgba(255,255,255,0.7)' -strokewidth 2 -fill none
+    -draw "line $((x - 40)),$((y + 17)) $((x - 22)),$((y + 17))" -draw "line $((x + 18)),$((y + 19)) $((x + 38)),$((y + 19))"
+    -stroke '#3f2612' -strokewidth 2 -fill '#7a4b2a'
+    -draw "polygon $((x - 32)),$y $((x + 32)),$y $((x + 21)),$((y + 13)) $((x - 21)),$((y + 13))"
+    -strokewidth 3 -draw "line $x,$y $x,$((y - 54))"
+    -stroke '#8a7a60' -strokewidth 2 -fill '#f8f2e4'
+    -draw "polygon $((x + 3)),$((y - 50)) $((x + 3)),$((y - 6)) $((x + 30)),$((y - 6))"
+    -draw "polygon $((x - 3)),$((y - 42)) $((x - 3)),$((y - 6)) $((x - 22)),$((y - 6))"
+    -stroke none -fill '#c0392b' -draw "polygon $x,$((y - 56)) $((x + 13)),$((y - 52)) $x,$((y - 48))")
+}
+boat 150 610
+boat 120 270
+# The river runs from a lake below the mountains into the sea. Its banks are
+# a wide dark stroke under the sea and the lake; its water is drawn over
+# both, so that it flows into them without a seam. It is drawn as a
+# polyline through points of its curves: this ImageMagick closes an open
+# path when it strokes it.
+river=polyline$(awk 'BEGIN {
+  n = split("300 436 600 470 700 392 900 480 1100 570 1200 512 1400 612 1490 656 1560 662 1650 652", p, " ")
+  for (s = 0; s + 7 < n; s += 6)
+    for (i = (s == 0 ? 0 : 1); i <= 20; i++) {
+      t = i / 20; u = 1 - t
+      x = u*u*u*p[s+1] + 3*u*u*t*p[s+3] + 3*u*t*t*p[s+5] + t*t*t*p[s+7]
+      y = u*u*u*p[s+2] + 3*u*u*t*p[s+4] + 3*u*t*t*p[s+6] + t*t*t*p[s+8]
+      printf " %d,%d", x, y
+    }
+}')
 convert -size 1920x1080 gradient:'#efe0b4'-'#d8bd82' \
+  -fill none -stroke '#4a7a9a' -strokewidth 26 -draw "stroke-linecap round stroke-linejoin round $river" \
+  -fill '#7fb0d0' -stroke '#4a7a9a' -strokewidth 3 -draw 'ellipse 1730,650 95,48 0,360' \
   -fill '#7fb0d0' -stroke '#4a7a9a' -strokewidth 4 \
   -draw "path 'M 0,0 L 420,0 C 380,160 460,260 380,400 C 300,540 420,700 330,860 C 280,960 300,1020 260,1080 L 0,1080 Z'" \
-  -fill '#6fa4c8' -stroke '#4a7a9a' -strokewidth 2 \
-  -draw "path 'M 380,420 C 600,460 700,380 900,470 C 1100,560 1200,500 1400,600 C 1560,680 1700,640 1920,720 L 1920,744 C 1700,664 1560,704 1400,622 C 1200,522 1100,582 900,492 C 700,402 600,482 380,440 Z'" \
+  -fill none -stroke '#7fb0d0' -strokewidth 20 -draw "stroke-linecap round stroke-linejoin round $river" \
+  "${boats[@]}" \
   -fill '#8a6a3a' -stroke none "${route_dots[@]}" \
   -fill '#9a8a70' -stroke '#5a4a30' -strokewidth 3 \
   -draw 'polygon 1180,250 1260,110 1340,250' -draw 'polygon 1290,250 1380,80 1470,250' -draw 'polygon 1420,250 1500,140 1580,250' \
@@ -476,7 +512,11 @@ convert -size 1920x1080 gradient:'#efe0b4'-'#d8bd82' \
   -fill '#4f8a44' -stroke '#2f5a28' -strokewidth 3 \
   -draw 'circle 1000,900 1000,860' -draw 'circle 1060,930 1060,885' -draw 'circle 1120,890 1120,850' -draw 'circle 1180,940 1180,900' \
   -draw 'circle 1240,900 1240,862' -draw 'circle 1300,950 1300,905' -draw 'circle 1360,910 1360,872' \
-  -fill '#6a5a3a' -stroke none -draw 'polygon 140,600 200,590 190,610' -draw 'polygon 120,260 170,250 165,268' \
+  "$work/map_land.png"
+# Outside the frame the map is bare parchment: the land and sea above are
+# shown through a mask of the frame's inside only.
+convert -size 1920x1080 xc:black -fill white -draw 'rectangle 20,20 1900,1060' "$work/map_mask.png"
+convert -size 1920x1080 gradient:'#efe0b4'-'#d8bd82' "$work/map_land.png" "$work/map_mask.png" -composite \
   -fill none -stroke '#6a4a2a' -strokewidth 6 -draw 'rectangle 20,20 1900,1060' -strokewidth 2 -draw 'rectangle 34,34 1886,1046' \
   -fill '#b3262b' -stroke '#5a1010' -strokewidth 3 -draw 'polygon 1720,860 1736,920 1720,908 1704,920' \
   -fill '#f3ead2' -draw 'polygon 1720,980 1736,920 1720,932 1704,920' \

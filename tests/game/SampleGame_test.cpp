@@ -90,7 +90,7 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ClickAndSettle({960, 780});
     EXPECT_FALSE(board->ReadBool(halvo::GuiWidget::kPropShow));
     ASSERT_TRUE(Find(MenuFrame(), "name", "about"));
-    ClickAndSettle({960, 830});
+    ClickAndSettle({960, 872});
     EXPECT_FALSE(Find(MenuFrame(), "name", "about"));
     EXPECT_TRUE(board->ReadBool(halvo::GuiWidget::kPropShow));
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
