@@ -362,7 +362,10 @@ convert -size 1920x1080 xc:'#5e7f6a' \
   -stroke '#6a4226' -strokewidth 3 "${planks[@]}" \
   -draw 'line 0,830 1920,830' -draw 'line 0,920 1920,920' -draw 'line 0,1020 1920,1020' \
   -fill '#4a3020' -stroke none -draw 'rectangle 0,740 1920,768' \
-  -fill '#f3ead2' -draw 'rectangle 0,0 1920,40' \
+  -fill '#3a2412' -draw 'rectangle 0,0 1920,22' \
+  -fill '#8a5a34' -stroke '#3a2412' -strokewidth 3 -draw 'rectangle -4,20 1924,46' \
+  -fill '#a8764a' -stroke none -draw 'rectangle 0,24 1920,30' \
+  -fill '#6a4226' -draw 'rectangle 0,46 1920,58' -fill 'rgba(0,0,0,0.18)' -draw 'rectangle 0,58 1920,70' \
   -fill '#1f2f5a' -stroke '#5a3a1e' -strokewidth 14 -draw 'rectangle 760,150 1100,470' \
   -fill '#f6f0c8' -stroke none -draw 'circle 1010,230 1010,262' -fill '#1f2f5a' -draw 'circle 996,222 996,256' \
   -fill '#fff8d0' -draw 'circle 820,210 820,213' -draw 'circle 900,300 900,303' -draw 'circle 1050,380 1050,383' -draw 'circle 860,400 860,402' \

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "game/CutsceneScreen.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "tests/game/CutsceneTestSupport.h"
 
@@ -66,6 +67,41 @@ TEST_F(SampleCutsceneTest, TheSampleModulesCompileAndTheBubbleHoldsItsLine) {
     harness.Click({960, 540});
     harness.Step(2);
     EXPECT_EQ(harness.Calls().back(), "said Hello");
+}
+
+// A line longer than the bubble is wide wraps inside it, and the bubble grows
+// to hold every line; beside a speaker at the screen's edge it stays on the
+// screen and clear of the speaker. A short line stays on one.
+TEST_F(SampleCutsceneTest, ALongLineWrapsInsideItsBubbleOnTheScreen) {
+    ASSERT_TRUE(Include("scripts/", "cutscene"));
+    WriteScene("Cutscene", "");
+    CutsceneScreen* screen = Enter<CutsceneScreen>();
+    ASSERT_EQ(screen->AddSpeaker("Tobin", "left", "tobin_calm"), 500.0f);
+    const auto textOf = [](const halvo::GuiWidget* bubble) {
+        return bubble ? CastTo<halvo::GuiText>(bubble->GetFirstChild()) : nullptr;
+    };
+    SayLine("Tobin", "Eight puzzles wait on the study table. Play each one, or ask for help to skip it, "
+                     "and then the map shows the way back to the lighthouse.");
+    halvo::GuiWidget* bubble = screen->GetChatBubble();
+    const halvo::GuiText* text = textOf(bubble);
+    ASSERT_TRUE(text);
+    EXPECT_GT(text->GetLineCount(), 1u);
+    for (size_t line = 0; line < text->GetLineCount(); ++line)
+        EXPECT_LE(text->GetLeft() + text->GetLineWidth(line), bubble->ReadFloat(halvo::GuiWidget::kPropXSize))
+            << line;
+    EXPECT_LE(text->GetBottom(), bubble->ReadFloat(halvo::GuiWidget::kPropYSize));
+    EXPECT_GE(bubble->GetLeft(), screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft)->ReadFloat(
+                                     halvo::GuiWidget::kPropXSize));
+    EXPECT_LE(bubble->GetRight(), 1920.0f);
+    EXPECT_GE(bubble->GetTop(), 0.0f);
+    EXPECT_LE(bubble->GetBottom(), 1080.0f);
+    harness.Click({960, 540});
+    harness.Step(2);
+
+    SayLine("Tobin", "Hello");
+    text = textOf(screen->GetChatBubble());
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->GetLineCount(), 1u);
 }
 
 }  // namespace

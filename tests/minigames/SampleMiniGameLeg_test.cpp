@@ -1,7 +1,8 @@
 // The sample game's puzzle cutscene in the study starts each of the eight
 // mini-games by its script, over the cutscene, with the sample files the
-// script points them at; each one is skipped (or solved) through help and
-// the script goes on to the next, then back to the map.
+// script points them at; each one opens with its how-to, is skipped (or
+// solved) through help, closes with its own line, and the script goes on
+// in the light to the next, then back to the map.
 
 #include <gtest/gtest.h>
 
@@ -55,18 +56,45 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
     halvo::WeakRef<GameScreen> cutscene(game.currentScene.Get());
     ASSERT_TRUE(CastTo<CutsceneScreen>(cutscene.Get()));
     std::vector<std::string> played;
+    halvo::WeakRef<GameScreen> seen;
     halvo::WeakRef<GameScreen> helped;
+    halvo::WeakRef<GameScreen> closed;
+    int howTos = 0;
+    int closings = 0;
+    int linesAfterGames = 0;
     for (int pass = 0; pass < kGamePasses && cutscene.Get() && game.currentScene.Get() == cutscene.Get(); ++pass) {
         MiniGameScreen* host = Host(*cutscene.Get());
-        if (host && !host->Children().empty() && host != helped.Get()) {
-            played.push_back(host->Children().front()->GetClassInfo()->name);
-            helped = host;
-            host->OnHelp();
+        if (host && !host->Children().empty()) {
+            if (host != seen.Get()) {
+                played.push_back(host->Children().front()->GetClassInfo()->name);
+                seen = host;
+                howTos += host->IsMessageShown();
+            }
+            // Help pages through a shown message; without one it skips (the
+            // jigsaw and the sliding picture solve themselves first).
+            if (host->IsMessageShown()) {
+                if (host == helped.Get() && host != closed.Get()) {
+                    closed = host;
+                    ++closings;
+                }
+                host->OnHelp();
+            } else if (host != helped.Get()) {
+                helped = host;
+                host->OnHelp();
+            }
         } else if (!host && CastTo<CutsceneScreen>(cutscene.Get())->GetWaitingThread()) {
+            // The host leaves the screen black; the next line is seen again.
+            if (!played.empty()) {
+                EXPECT_EQ(game.fadeLevel, 0.0f) << "after " << played.back();
+                ++linesAfterGames;
+            }
             harness.Click({960, 140});
         }
         harness.Step();
     }
+    EXPECT_EQ(howTos, 8);
+    EXPECT_EQ(closings, 8);
+    EXPECT_EQ(linesAfterGames, 8);
     EXPECT_EQ(played, (std::vector<std::string>{"MG_Lock", "MG_Senso", "MG_PushPuzzle", "MG_Match3", "MG_Pipes",
                                                 "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
     ASSERT_TRUE(game.currentScene.Get()) << Messages();
