@@ -214,10 +214,12 @@ picture apple 84 90 -stroke '#6a1010' -strokewidth 3 -fill '#d8342c' \
   -fill '#ff8a7a' -draw 'ellipse 28,44 7,11 0,360' \
   -stroke '#4a2a10' -strokewidth 4 -draw 'line 42,28 46,8' \
   -stroke '#2d6a20' -strokewidth 2 -fill '#5cb043' -draw 'ellipse 58,14 14,6 0,360'
-picture signpost 150 170 -stroke '#3f2612' -strokewidth 3 -fill '#8b5a32' \
-  -draw 'rectangle 64,40 84,168' \
-  -fill '#c28a52' -draw 'polygon 6,20 112,20 144,48 112,76 6,76' \
-  -stroke '#f5e6c8' -strokewidth 6 -draw 'line 28,48 100,48' -fill none -draw 'polyline 84,32 104,48 84,64'
+# The board sits in the middle of the picture: the exit's marker and arrow
+# are drawn at the middle of its outline.
+picture signpost 150 140 -stroke '#3f2612' -strokewidth 3 -fill '#8b5a32' \
+  -draw 'rectangle 64,60 84,138' \
+  -fill '#c28a52' -draw 'polygon 6,42 112,42 144,70 112,98 6,98' \
+  -stroke '#f5e6c8' -strokewidth 6 -draw 'line 28,70 100,70' -fill none -draw 'polyline 84,54 104,70 84,86'
 for f in 1 2 3; do
   half=$((f == 1 ? 34 : f == 2 ? 22 : 8))
   picture "wing_0$f" 96 72 -stroke '#5a2a6a' -strokewidth 2 -fill '#f08a3c' \
@@ -251,7 +253,7 @@ done
   object can_01 can 780 760 enabled="1"
   object apple_1 apple 180 700 enabled="1"
   object apple_2 apple 420 980 enabled="1"
-  object exit_gate signpost 1750 840 forceuse="1"
+  object exit_gate signpost 1750 860 forceuse="1"
   echo '    <texturestrip label="butterfly" file="butterfly" fps="8">'
   for f in 1 2 3 2; do
     echo "      <object label=\"wing_$f\" file=\"wing_0$f\" posx=\"900\" posy=\"560\" />"
