@@ -299,7 +299,13 @@ convert -size 960x1080 xc:'#f1e4c8' -fill '#e6d3ae' "${stripes[@]}" \
   -fill '#f8f8f4' -stroke '#3a5fa0' -strokewidth 4 -draw 'circle 300,250 300,170' -draw 'circle 660,250 660,170' \
   -fill none -strokewidth 3 -draw 'circle 300,250 300,196' -draw 'circle 660,250 660,196' \
   -fill '#6a3f22' -stroke '#3a2412' -strokewidth 3 -draw 'polygon 60,120 900,120 880,80 80,80' \
-  -fill '#c9d9e6' -stroke '#7a8a98' -draw 'rectangle 150,610 270,690' -draw 'rectangle 690,600 800,690' \
+  -stroke '#2a1a10' -strokewidth 3 \
+  -fill '#7a2a2a' -draw 'rectangle 146,664 256,690' -fill '#2f5a7a' -draw 'rectangle 154,638 250,664' \
+  -fill '#4a6a34' -draw 'rectangle 148,614 244,638' \
+  -fill '#a0522d' -draw 'rectangle 716,606 738,690' -fill '#3a6a8a' -draw 'rectangle 738,598 764,690' \
+  -fill '#c9a23a' -draw 'rectangle 764,612 784,690' -fill '#6a3a6a' -draw 'polygon 786,690 806,690 830,622 810,614' \
+  -stroke '#e8d08a' -strokewidth 2 -draw 'line 160,677 244,677' -draw 'line 166,651 238,651' -draw 'line 160,626 232,626' \
+  -draw 'line 720,620 734,620' -draw 'line 742,612 760,612' -draw 'line 768,626 780,626' \
   "$work/shelf_bg.tga"
 to_cbi "$work/shelf_bg.tga" "$shelf/shelf.cbi"
 picture clock 130 150 -stroke '#3a2412' -strokewidth 3 -fill '#7a4a26' -draw 'roundrectangle 8,10 122,146 14,14' \
