@@ -133,6 +133,8 @@ protected:
 
         ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
         Step(60);
+        for (const char* place : {"#place_garden", "#place_cottage", "#place_manor", "#place_stall"})
+            EXPECT_TRUE(Find(game().GetHudGui(), "name", place)) << place;  // each place is named
     }
     std::string Messages() const {
         std::string text;
