@@ -19,11 +19,9 @@ tool=${1:-$root/build/tools/tavrin-data}
 out=$root/data/Data/Shared/Characters
 gui=$root/data/Data/Shared/gui
 
-[ -x "$tool" ] || { echo "draw_characters: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+begin_drawing draw_characters
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$out" "$gui"
 
 ink='#2b2420'

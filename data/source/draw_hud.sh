@@ -22,26 +22,11 @@ root=$(cd "$here/../.." && pwd)
 tool=${1:-$root/build/tools/tavrin-data}
 gui=$root/data/Data/Shared/gui
 
-[ -x "$tool" ] || { echo "draw_hud: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
-   [ ! -s "$work/probe.tga" ]; then
-  echo "draw_hud: needs convert with drawing (apt-get install imagemagick)" >&2
-  exit 1
-fi
+begin_drawing draw_hud
 
 # store NAME: one drawn picture into the GUI folder (and the preview).
-store() {
-  mkdir -p "$gui"
-  to_cbi "$work/$1.tga" "$gui/$1.cbi"
-  if [ -n "${DRAW_PREVIEW:-}" ]; then
-    mkdir -p "$DRAW_PREVIEW"
-    convert "$work/$1.tga" "$DRAW_PREVIEW/$1.png"
-  fi
-}
+store() { store_with_preview "$work/$1.tga" "$gui/$1.cbi"; }
 
 # board W H NAME: a rounded wooden board with darker grain and a soft drop
 # shadow, the base of the panel, the plaque and the tray.

@@ -24,27 +24,11 @@ tool=${1:-$root/build/tools/tavrin-data}
 puzzle=$root/data/Data/Shared/MiniGames/Puzzle
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
-[ -x "$tool" ] || { echo "draw_jigsaw: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+begin_drawing draw_jigsaw
 . "$here/table_top.sh"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$puzzle"
-
-# tga_top_left IN OUT [DEPTH]: an uncompressed TGA with its rows from the
-# top, written by hand: 32-bit colour (B G R A) or, with DEPTH 8, grey.
-tga_top_left() {
-  local w h type=2 bits=32 descriptor='\050' body=bgra
-  w=$(identify -format '%w' "$1")
-  h=$(identify -format '%h' "$1")
-  if [ "${3:-32}" = 8 ]; then type=3 bits=8 descriptor='\040' body=gray; fi
-  printf "\\000\\000\\$(printf %03o $type)\\000\\000\\000\\000\\000\\000\\000\\000\\000" >"$2"
-  printf "\\$(printf %03o $((w & 255)))\\$(printf %03o $((w >> 8)))" >>"$2"
-  printf "\\$(printf %03o $((h & 255)))\\$(printf %03o $((h >> 8)))" >>"$2"
-  printf "\\$(printf %03o $bits)$descriptor" >>"$2"
-  convert "$1" -depth 8 "$body:-" >>"$2"
-}
 
 # ---- the picture -------------------------------------------------------------
 W=720 H=540

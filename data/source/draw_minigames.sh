@@ -32,13 +32,10 @@ tool=${1:-$root/build/tools/tavrin-data}
 games=$root/data/Data/Shared/MiniGames
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
-[ -x "$tool" ] || { echo "draw_minigames: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+begin_drawing draw_minigames
 . "$here/table_top.sh"
 [ -f "$serif" ] || { echo "draw_minigames: needs fonts-dejavu-core" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
 # store NAME DEST.cbi: one drawn picture into the data folder.
 store() {

@@ -24,30 +24,9 @@ root=$(cd "$here/../.." && pwd)
 tool=${1:-$root/build/tools/tavrin-data}
 games=$root/data/Data/Shared/MiniGames
 
-[ -x "$tool" ] || { echo "draw_mosaik_match3: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+begin_drawing draw_mosaik_match3
 . "$here/table_top.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
-   [ ! -s "$work/probe.tga" ]; then
-  echo "draw_mosaik_match3: needs convert with drawing (apt-get install imagemagick)" >&2
-  exit 1
-fi
-
-# tga_top_left IN OUT: a 32-bit TGA with its rows from the top, written by
-# hand: the header (type 2, 32 bits, descriptor 0x28) and B G R A rows.
-tga_top_left() {
-  local w h
-  w=$(identify -format '%w' "$1")
-  h=$(identify -format '%h' "$1")
-  printf '\000\000\002\000\000\000\000\000\000\000\000\000' >"$2"
-  printf "\\$(printf %03o $((w & 255)))\\$(printf %03o $((w >> 8)))" >>"$2"
-  printf "\\$(printf %03o $((h & 255)))\\$(printf %03o $((h >> 8)))" >>"$2"
-  printf '\040\050' >>"$2"
-  convert "$1" -depth 8 bgra:- >>"$2"
-}
 
 # ---------------------------------------------------------------- Mosaik --
 mosaik=$games/Mosaik

@@ -26,17 +26,9 @@ tool=${1:-$root/build/tools/tavrin-data}
 scenes=$root/data/Data/Shared/Scenes
 serif=/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf
 
-[ -x "$tool" ] || { echo "draw_scenes: build the data tool first ($tool)" >&2; exit 1; }
 . "$here/to_cbi.sh"
+begin_drawing draw_scenes
 [ -f "$serif" ] || { echo "draw_scenes: needs fonts-dejavu-core" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
-   [ ! -s "$work/probe.tga" ]; then
-  echo "draw_scenes: needs convert with drawing (apt-get install imagemagick)" >&2
-  exit 1
-fi
 
 # picture NAME W H [convert drawing options...]: a transparent canvas.
 picture() {
