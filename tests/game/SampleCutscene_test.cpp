@@ -9,6 +9,7 @@
 #include "game/CutsceneScreen.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
+#include "support/SourceFiles.h"
 #include "tests/game/CutsceneTestSupport.h"
 
 namespace {
@@ -30,14 +31,7 @@ protected:
         return Vrel::ScriptVM::Global().CompileBuffer(ReadSample(folder + module + ".cis").c_str(), module);
     }
     static std::string ReadSample(const std::string& relative) {
-        std::string text;
-        if (FILE* file = std::fopen((std::string(std::getenv("TAVRIN_SOURCE_DIR")) + "/data/Data/Shared/" +
-                                     relative).c_str(), "rb")) {
-            char buffer[4096];
-            for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-            std::fclose(file);
-        }
-        return text;
+        return testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/" + relative));
     }
 };
 

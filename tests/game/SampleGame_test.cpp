@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "game/CutsceneScreen.h"
@@ -16,23 +15,13 @@
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
+#include "tests/game/SampleTestSupport.h"
 #include "platform/DataTree.h"
-#include "script/runtime/t_Named.h"
 
 namespace {
 
-std::string SampleData() {
-    const char* source = std::getenv("TAVRIN_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/data";
-}
-
-// The first widget under `root` whose property `name` is the text `value`.
-halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char* name, const char* value) {
-    if (!root) return {};
-    Vrel::t_Named criteria;
-    *criteria.GetOrAddMember(name) = Vrel::Var(value);
-    return root->FindFirst(criteria);
-}
+using sampletest::Find;
+using sampletest::SampleData;
 
 std::string AllMessages(const testsupport::HeadlessGame& harness) {
     std::string text;

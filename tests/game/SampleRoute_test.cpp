@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,8 @@
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
+#include "tests/game/SampleTestSupport.h"
 #include "platform/DataTree.h"
-#include "script/runtime/t_Named.h"
 
 namespace {
 
@@ -34,17 +33,8 @@ constexpr int kLegPasses = 3000;
 // Where no scene object and no menu button lies.
 constexpr Vec2 kEmptySpot{960, 140};
 
-std::string SampleData() {
-    const char* source = std::getenv("TAVRIN_SOURCE_DIR");
-    return std::string(source ? source : ".") + "/data";
-}
-
-halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char* name, const char* value) {
-    if (!root) return {};
-    Vrel::t_Named criteria;
-    *criteria.GetOrAddMember(name) = Vrel::Var(value);
-    return root->FindFirst(criteria);
-}
+using sampletest::Find;
+using sampletest::SampleData;
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -81,6 +71,17 @@ protected:
     halvo::GuiWidget* MenuFrame() {
         auto* menu = CastTo<MenuScreen>(Current());
         return menu ? menu->GetGuiFrame() : nullptr;
+    }
+    // Splash, the profile board, a player named "Ada" in the first slot,
+    // the menu, a new game.
+    void NameAdaAndStartANewGame() {
+        ClickAndSettle({960, 540});
+        ClickAndSettle({960, 340});
+        for (char16_t c : u"Ada") if (c) harness.Character(c);
+        harness.Key(13);
+        Step(30);
+        ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
+        ClickAndSettle({960, 504});  // "New game"
     }
     // Clicks the middle of every object still to find, exits aside.
     void FindEverything(SearchScreen& screen) {
@@ -148,13 +149,7 @@ protected:
 
 TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatistics) {
     // Splash, the profile board, a named player, the menu, a new game.
-    ClickAndSettle({960, 540});
-    ClickAndSettle({960, 340});
-    for (char16_t c : u"Ada") if (c) harness.Character(c);
-    harness.Key(13);
-    Step(30);
-    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
-    ClickAndSettle({960, 504});  // "New game"
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
 
     // The garden: a timed search with an exit, every object found.
     auto* garden = CastTo<SearchScreen>(Current());
@@ -240,12 +235,7 @@ std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
 // down from the time left. "New game" then asks before it throws that game
 // away, and starts the garden afresh under the same name.
 TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGame) {
-    ClickAndSettle({960, 540});
-    ClickAndSettle({960, 340});
-    for (char16_t c : u"Ada") if (c) harness.Character(c);
-    harness.Key(13);
-    Step(30);
-    ClickAndSettle({960, 504});  // "New game"
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
     Scene& visit = *garden->GetScene();
@@ -327,12 +317,7 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
 // inventory once it is taken, the shapes search lists its silhouettes and
 // the shelf counts the differences left.
 TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
-    ClickAndSettle({960, 540});
-    ClickAndSettle({960, 340});
-    for (char16_t c : u"Ada") if (c) harness.Character(c);
-    harness.Key(13);
-    Step(30);
-    ClickAndSettle({960, 504});  // "New game"
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
 

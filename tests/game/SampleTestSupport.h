@@ -1,0 +1,26 @@
+#pragma once
+// What the suites that play the sample game in data/ share: where the sample
+// lies, and finding a widget of its scripts by one property.
+
+#include <string>
+
+#include "gui/GuiWidget.h"
+#include "platform/RefObj.h"
+#include "script/runtime/t_Named.h"
+#include "support/SourceFiles.h"
+
+namespace sampletest {
+
+// The sample game's data folder in the source tree.
+inline std::string SampleData() { return testsupport::SourceFolder("data").string(); }
+
+// The first widget under `root` whose property `name` is the text `value`;
+// null without a root.
+inline halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char* name, const char* value) {
+    if (!root) return {};
+    Vrel::t_Named criteria;
+    *criteria.GetOrAddMember(name) = Vrel::Var(value);
+    return root->FindFirst(criteria);
+}
+
+}  // namespace sampletest
