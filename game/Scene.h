@@ -96,8 +96,6 @@ public:
     double timeLimit = 0;
     SceneImageSet dissolveImages, hintImages, markerImages, exitImages;
     halvo::AutoRefVector<SceneFX> effects;
-    // Finished markers kept for reuse, at most kMaxSpareMarkers.
-    halvo::AutoRefVector<ScnMarkerFX> spareMarkers;
     Color overlayColor{0, 0, 0, 0};
     std::string backgroundFile;
     halvo::AutoRef<GLImage> background;
@@ -150,6 +148,9 @@ private:
     void RemoveEffectEverywhere(const SceneObject* target, const ClassRecord* kind);
     void DrawOverlay(const Matrix4& matrix);
     void DrawHotspots(const Matrix4& matrix);
+
+    // Finished markers kept for reuse, at most kMaxSpareMarkers.
+    halvo::AutoRefVector<ScnMarkerFX> spareMarkers;
 };
 
 // The time limit in ms that a description gives for a "[SETTINGS]/difficulty"
