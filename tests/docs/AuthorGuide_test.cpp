@@ -205,7 +205,8 @@ Names BoundFunctions() {
     testsupport::HeadlessGame harness;
     EXPECT_TRUE(harness.Start());
     Names names;
-    Vrel::BinCode* binds = Vrel::ToBinCode(*Vrel::ScriptVM::Global().GetRootModule()->GetMember("~bind"));
+    const Vrel::Var* bind = Vrel::ScriptVM::Global().GetRootModule()->GetMember("~bind");
+    Vrel::BinCode* binds = bind ? Vrel::ToBinCode(*bind) : nullptr;
     if (!binds) return names;
     for (const auto& [name, value] : binds->GetMembers().GetMembers())
         if (value.GetBind()) names.insert(name);
