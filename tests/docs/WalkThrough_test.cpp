@@ -1,0 +1,181 @@
+// The guide's walk-through played as written: the cellar's description, the
+// cutscene after it and its script are taken from docs/11-walkthrough.md,
+// the campaign is the sample's with the two changes the page makes, and the
+// game runs on a copy of the sample's data. Finding the lantern, or leaving
+// by the stairs, must lead through the match-three game into the garden.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "game/SearchScreen.h"
+#include "harness/HeadlessGame.h"
+#include "minigames/MiniGameScreen.h"
+#include "minigames/MiniGames.h"
+#include "platform/DataTree.h"
+#include "script/runtime/ScriptVM.h"
+#include "support/SourceFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bubbles, the mini-game's messages and its fade; a few seconds of game time.
+constexpr int kLegPasses = 3000;
+
+// The fenced blocks of a page whose opening fence is "```" + info, in order.
+std::vector<std::string> CodeBlocks(const std::string& page, const std::string& info) {
+    std::vector<std::string> blocks;
+    std::string block;
+    bool inside = false, wanted = false;
+    size_t start = 0;
+    while (start < page.size()) {
+        size_t end = page.find('\n', start);
+        if (end == std::string::npos) end = page.size();
+        const std::string line = page.substr(start, end - start);
+        start = end + 1;
+        if (line.rfind("```", 0) != 0) {
+            if (inside && wanted) block += line + "\n";
+            continue;
+        }
+        if (inside && wanted) blocks.push_back(block);
+        wanted = !inside && line.substr(3) == info;
+        inside = !inside;
+        block.clear();
+    }
+    return blocks;
+}
+
+// `text` with `from` replaced by `to` once; a missing `from` fails the test.
+std::string Changed(const std::string& text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << "the sample's campaign no longer has: " << from;
+    if (at == std::string::npos) return text;
+    return text.substr(0, at) + to + text.substr(at + from.size());
+}
+
+class WalkThroughTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // The sample's data is copied into the test's own folder rather than
+        // mounted beside it: the file manager keeps every folder a game in this
+        // process mounted, and a folder mounted for an earlier test would hide
+        // this test's cellar behind the sample's own campaign.
+        for (const char* root : {"data/Data/Shared", "data/Data/Global"}) {
+            fs::copy(testsupport::SourceFolder(root), harness.DataFolder().Path(),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        }
+        const std::string page = testsupport::ReadWholeFile(testsupport::SourceFolder("docs/11-walkthrough.md"));
+        const std::vector<std::string> scenes = CodeBlocks(page, "xml");
+        const std::vector<std::string> scripts = CodeBlocks(page, "");
+        ASSERT_EQ(scenes.size(), 2u);
+        ASSERT_GE(scripts.size(), 1u);
+        harness.WriteDataFile("Scenes/cellar/cellar.xml", scenes[0]);
+        harness.WriteDataFile("Scenes/cellar/cellar_02.xml", scenes[1]);
+        harness.WriteScript("cellar_02", scripts[0], "scripts/scenes/");
+        // The garden's pictures stand in for the painted ones, at their sizes.
+        const std::pair<const char*, const char*> pictures[] = {{"cellar.cbi", "garden.cbi"},
+                                                                {"ObjectGfx/lantern.cbi", "ObjectGfx/lamp.cbi"},
+                                                                {"ObjectGfx/stairs.cbi", "ObjectGfx/signpost.cbi"}};
+        for (const auto& [picture, garden] : pictures) {
+            const std::string bytes = testsupport::ReadWholeFile(
+                testsupport::SourceFolder(std::string("data/Data/Shared/Scenes/garden/") + garden));
+            ASSERT_FALSE(bytes.empty()) << garden;
+            harness.WriteDataFile(std::string("Scenes/cellar/") + picture, bytes);
+        }
+        std::string campaign = testsupport::ReadWholeFile(
+            testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
+        campaign = Changed(campaign, "const string kFirstScene = \"garden\";", "const string kFirstScene = \"cellar\";");
+        campaign = Changed(campaign, "function string NextScene(string scene) {\n",
+                           "function string NextScene(string scene) {\n  if (scene == \"cellar\") return \"cellar_02\";\n");
+        harness.WriteScript("campain", campaign);
+
+        RegisterMiniGames();
+        ASSERT_TRUE(harness.Start());
+        ASSERT_TRUE(harness.RunUntilFadeEnds());
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
+        ASSERT_TRUE(DataTree::OpenProfile(0));
+        // The splash goes with its waiting script, as the main menu's
+        // "New game" would have it; then the campaign begins.
+        Game& game = harness.GetGame();
+        game.currentScene->RemoveFromParent();
+        Vrel::ScriptVM::Global().StopAllThreads();
+        Game::CallScript("NewGame", "campain");
+    }
+    GameScreen* Current() const { return harness.GetGame().currentScene.Get(); }
+    std::string SceneName() const {
+        const auto* screen = CastTo<SceneScreen>(Current());
+        return screen && screen->GetScene() ? screen->GetScene()->name : std::string();
+    }
+    std::string Messages() const {
+        std::string text;
+        for (const std::string& message : harness.Messages()) text += message + "\n";
+        return text;
+    }
+    void ClickObject(SearchScreen& cellar, const std::string& label) {
+        for (const auto& object : cellar.GetScene()->remaining)
+            if (object->label == label) harness.Click(object->hotSpot.BoundsCenter());
+        harness.Step(5);
+    }
+    // Steps until the cellar has given way to the cutscene.
+    void UntilCutscene() {
+        for (int pass = 0; pass < kLegPasses && !CastTo<CutsceneScreen>(Current()); ++pass) harness.Step();
+    }
+    // Clicks the bubbles away, pages through the mini-game's messages and
+    // skips it with help, until the cutscene has moved on.
+    void PlayCutscene() {
+        halvo::WeakRef<GameScreen> cutscene(Current());
+        for (int pass = 0; pass < kLegPasses && cutscene.Get() && Current() == cutscene.Get(); ++pass) {
+            const auto& children = cutscene->Children();
+            auto* host = children.empty() ? nullptr : CastTo<MiniGameScreen>(children.front().Get());
+            if (host) {
+                if (!host->Children().empty() || host->IsMessageShown()) host->OnHelp();
+            } else if (CastTo<CutsceneScreen>(cutscene.Get())->GetWaitingThread()) {
+                harness.Click({960, 140});
+            }
+            harness.Step();
+        }
+    }
+    void ExpectTheMiniGameAndThenTheGarden() {
+        UntilCutscene();
+        ASSERT_TRUE(CastTo<CutsceneScreen>(Current())) << Messages();
+        EXPECT_EQ(SceneName(), "cellar_02");
+        PlayCutscene();
+        EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);
+        EXPECT_EQ(DataTree::GetInt("[PLAYER]/minigame_result"), 2);  // skipped by help
+        ASSERT_TRUE(CastTo<SearchScreen>(Current())) << Messages();
+        EXPECT_EQ(SceneName(), "garden");
+        EXPECT_TRUE(harness.Messages().empty()) << Messages();
+    }
+
+    testsupport::HeadlessGame harness;
+};
+
+TEST_F(WalkThroughTest, TheLanternFoundLeadsThroughTheMiniGameIntoTheGarden) {
+    auto* cellar = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(cellar) << Messages();
+    EXPECT_EQ(SceneName(), "cellar");
+    ASSERT_EQ(cellar->GetScene()->remaining.size(), 2u);  // the lantern and the stairs
+    ClickObject(*cellar, "lamp_01");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/search_found"), 1);
+    ExpectTheMiniGameAndThenTheGarden();
+}
+
+TEST_F(WalkThroughTest, TheStairsTakenTwiceLeaveTheCellarHalfSearchedAndGoOn) {
+    auto* cellar = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(cellar) << Messages();
+    ClickObject(*cellar, "exit_stairs");
+    ASSERT_EQ(Current(), cellar);  // the first click only arms the way out
+    ClickObject(*cellar, "exit_stairs");
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/SceneState/cellar/"));
+    ExpectTheMiniGameAndThenTheGarden();
+}
+
+}  // namespace
+
+
