@@ -13,6 +13,10 @@
 #   hud_hint_glow   the same lantern lit, laid over the face as it charges
 #   hud_tray        the inventory's tray of three slots in an adventure
 #   hud_item_key    the key as the inventory shows it
+#   hud_menu        the way back to the main menu in the top left corner,
+#                   with the Hover and Pressed sets the button looks for
+#   hud_question    the board that asks before a scene is left for the menu
+#   hud_done        the seal on a place of the map that is done
 #
 # With DRAW_PREVIEW=folder set, each picture is also written as a PNG there.
 set -eu
@@ -28,10 +32,11 @@ begin_drawing draw_hud
 # store NAME: one drawn picture into the GUI folder (and the preview).
 store() { store_with_preview "$work/$1.tga" "$gui/$1.cbi"; }
 
-# board W H NAME: a rounded wooden board with darker grain and a soft drop
-# shadow, the base of the panel, the plaque and the tray.
+# board W H NAME [R]: a rounded wooden board with darker grain and a soft
+# drop shadow, the base of the panel, the plaque, the tray and the HUD's
+# menu parts; its corners are rounded by R, a third of its height unless given.
 board() {
-  local w=$1 h=$2 out=$3 r=$(( $2 / 3 ))
+  local w=$1 h=$2 out=$3 r=${4:-$(( $2 / 3 ))}
   local grain=()
   for y in $(seq 14 11 $((h - 14))); do
     grain+=(-draw "path 'M 18,$y C $((w / 4)),$((y - 3)) $((w / 2)),$((y + 4)) $((w - 18)),$((y - 1))'")
@@ -133,5 +138,32 @@ convert -size 96x96 xc:none \
   -fill 'rgba(255,255,255,0.55)' -stroke none -draw 'ellipse 20,40 6,3 -30,210' \
   "$work/hud_item_key.tga"
 store hud_item_key
+
+# ------------------------------------------------------------------ menu --
+# The button's label is the script's; only the parchment changes with the
+# state, lighter under the pointer and darker while pressed.
+board 176 68 "$work/menu_board.png" 20
+for state in ':#f3e4c0' 'Hover:#fff4d8' 'Pressed:#d8c49a'; do
+  convert "$work/menu_board.png" \
+    -fill "${state#*:}" -stroke '#5a3a20' -strokewidth 3 -draw 'roundrectangle 12,10 163,55 10,10' \
+    "$work/hud_menu${state%%:*}.tga"
+  store "hud_menu${state%%:*}"
+done
+
+# The question, 760 x 600: a title, two or three lines of text and two menu
+# buttons one above the other on the parchment, as on the main menu's board.
+board 760 600 "$work/question_board.png" 40
+inlay "$work/question_board.png" 26 24 730 566 "$work/hud_question.tga"
+store hud_question
+
+# ------------------------------------------------------------------ done --
+# A red wax seal with a cream tick, 64 x 64.
+convert -size 64x64 xc:none \
+  -fill 'rgba(0,0,0,0.35)' -stroke none -draw 'circle 33,35 33,61' \
+  -fill '#a8322a' -stroke '#5e1410' -strokewidth 3 -draw 'circle 31,31 31,57' \
+  -fill none -stroke 'rgba(255,190,170,0.45)' -strokewidth 2 -draw 'arc 13,13 49,49 200,290' \
+  -stroke '#f6e6c4' -strokewidth 7 -draw "polyline 18,32 28,42 45,20" \
+  "$work/hud_done.tga"
+store hud_done
 
 echo "draw_hud: done"

@@ -1,226 +1,24 @@
-// The sample game in data/ played from the splash to the credits and back
-// to the main menu's statistics, headless and by input alone: a timed search
-// with an exit, the study cutscene with two speakers, the study adventure
-// by the light of a cone (the key taken, the door opened with it), the map, the garden's shapes,
-// the shelf's differences and the farewell with the credits. The screens
-// pass in order, the profile's files say what was played, and no script
-// reports an error on the way.
+// The sample game in data/ played headless by input alone, up to the map
+// and around it (the manor's puzzles and the farewell after them are the
+// mini-game suite's): a garden left half played comes back from the map,
+// the HUD lists what to find and shows what is carried, every place of the
+// map but the manor leads back to it and is marked done, the menu button
+// asks before a search is left, and the study's hint lantern points the way.
+// No script reports an error on the way.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "game/AdventureScreen.h"
-#include "game/CutsceneScreen.h"
-#include "game/Game.h"
-#include "game/Scene.h"
-#include "game/SceneObject.h"
-#include "game/SceneViewMask.h"
-#include "game/MenuScreen.h"
-#include "game/SearchScreen.h"
 #include "gui/GuiText.h"
-#include "gui/GuiWidget.h"
-#include "harness/HeadlessGame.h"
-#include "tests/game/SampleTestSupport.h"
-#include "platform/DataTree.h"
+#include "tests/game/SampleRouteFixture.h"
 
 namespace {
 
-// Far beyond what any leg takes; a leg that needs more is stuck.
-constexpr int kLegPasses = 3000;
-// Where no scene object and no menu button lies.
-constexpr Vec2 kEmptySpot{960, 140};
-
 using sampletest::Find;
-using sampletest::SampleData;
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-class SampleRouteTest : public testing::Test {
-protected:
-    void SetUp() override {
-        harness.MountGameData(SampleData());
-        ASSERT_TRUE(harness.Start());
-        ASSERT_TRUE(harness.RunUntilFadeEnds());
-    }
-    Game& game() { return harness.GetGame(); }
-    GameScreen* Current() { return game().currentScene.Get(); }
-    std::string CurrentName() {
-        GameScreen* screen = Current();
-        return screen ? screen->GetClassInfo()->name + (":" + screen->GetName()) : "";
-    }
-    // One pass, noting each new current screen as "Class:module".
-    void Step(int passes = 1) {
-        for (int i = 0; i < passes; ++i) {
-            harness.Step();
-            const std::string now = CurrentName();
-            if (route.empty() || route.back() != now) route.push_back(now);
-        }
-    }
-    void ClickAndSettle(Vec2 design, int passes = 30) {
-        harness.Click(design);
-        Step(passes);
-    }
-    // Steps until the current screen is another one.
-    bool StepUntilLeft(const GameScreen* screen, int maxPasses = kLegPasses) {
-        for (int i = 0; i < maxPasses && Current() == screen; ++i) Step();
-        return Current() != screen;
-    }
-    halvo::GuiWidget* MenuFrame() {
-        auto* menu = CastTo<MenuScreen>(Current());
-        return menu ? menu->GetGuiFrame() : nullptr;
-    }
-    // Splash, the profile board, a player named "Ada" in the first slot,
-    // the menu, a new game.
-    void NameAdaAndStartANewGame() {
-        ClickAndSettle({960, 540});
-        ClickAndSettle({960, 340});
-        for (char16_t c : u"Ada") if (c) harness.Character(c);
-        harness.Key(13);
-        Step(30);
-        ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
-        ClickAndSettle({960, 504});  // "New game"
-    }
-    // Clicks the middle of every object still to find, exits aside.
-    void FindEverything(SearchScreen& screen) {
-        halvo::WeakRef<GameScreen> alive(&screen);
-        for (int i = 0; i < 60 && alive.Get() && !screen.HasEnded(); ++i) {
-            for (const auto& object : screen.GetScene()->remaining) {
-                if (object->isExit) continue;
-                harness.Click(object->hotSpot.BoundsCenter());
-                break;
-            }
-            Step(10);
-        }
-    }
-    // Clicks bubbles away until the cutscene has moved on; notes the most
-    // speakers that stood at once.
-    int PlayCutscene(CutsceneScreen& cutscene) {
-        halvo::WeakRef<GameScreen> alive(&cutscene);
-        int most = 0;
-        for (int i = 0; i < kLegPasses && alive.Get() && Current() == &cutscene; ++i) {
-            int standing = 0;
-            for (int slot = 0; slot < CutsceneScreen::kSlotCount; ++slot)
-                standing += !cutscene.GetSpeakerName(slot).empty();
-            most = std::max(most, standing);
-            if (cutscene.GetWaitingThread()) harness.Click(kEmptySpot);
-            Step();
-        }
-        return most;
-    }
-    // The study: two speakers talk, the player clicks each line away. Then
-    // the study by hand: the key is taken, the door opens with it onto the
-    // map.
-    void PlayTheStudyToTheMap() {
-        auto* study = CastTo<CutsceneScreen>(Current());
-        ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
-        EXPECT_EQ(PlayCutscene(*study), 2);
-
-        auto* room = CastTo<AdventureScreen>(Current());
-        ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
-        const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
-        const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
-        ClickAndSettle(door);  // locked: nothing happens
-        EXPECT_EQ(Current(), room);
-        ClickAndSettle(key);
-        ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
-        EXPECT_EQ(room->GetScene()->viewMask->position, key);
-        EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
-        EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
-        ClickAndSettle(door);
-        ASSERT_TRUE(StepUntilLeft(room)) << Messages();
-
-        ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
-        Step(60);
-        for (const char* place : {"#place_garden", "#place_cottage", "#place_manor", "#place_stall"})
-            EXPECT_TRUE(Find(game().GetHudGui(), "name", place)) << place;  // each place is named
-    }
-    std::string Messages() const {
-        std::string text;
-        for (const std::string& message : harness.Messages()) text += message + "\n";
-        return text;
-    }
-
-    testsupport::HeadlessGame harness;
-    std::vector<std::string> route;
-};
-
-TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatistics) {
-    // Splash, the profile board, a named player, the menu, a new game.
-    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
-
-    // The garden: a timed search with an exit, every object found.
-    auto* garden = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
-    EXPECT_GT(garden->GetScene()->timeLimit, 0);
-    EXPECT_TRUE(garden->GetTimerText());
-    bool hasExit = false;
-    for (const auto& object : garden->GetScene()->remaining) hasExit |= object->isExit;
-    EXPECT_TRUE(hasExit);
-    FindEverything(*garden);
-    ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
-
-    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
-
-    // The map: the cottage leads to the garden's shapes.
-    const GameScreen* map = Current();
-    ClickAndSettle({645, 295});
-    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
-
-    for (const char* name : {"garden_02", "shelf"}) {
-        auto* search = CastTo<SearchScreen>(Current());
-        ASSERT_TRUE(search) << name << harness.ScreenTree() << Messages();
-        EXPECT_EQ(search->GetScene()->name, name);
-        FindEverything(*search);
-        ASSERT_TRUE(StepUntilLeft(search)) << name << Messages();
-    }
-
-    // The farewell, the credits rising over it, and the main menu again.
-    auto* farewell = CastTo<CutsceneScreen>(Current());
-    ASSERT_TRUE(farewell) << harness.ScreenTree() << Messages();
-    halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
-    for (int i = 0; i < kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
-        if (farewell->GetWaitingThread()) harness.Click(kEmptySpot);
-        Step();
-    }
-    halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
-    ASSERT_TRUE(credits) << Messages();
-    Step(100);
-    EXPECT_TRUE(credits->GetFirstChild());  // the first lines have risen into view
-    PlayCutscene(*farewell);
-    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness.ScreenTree() << Messages();
-
-    EXPECT_EQ(route, (std::vector<std::string>{
-                         "MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study", "AdventureScreen:study_02",
-                         "MapScreen:map", "SearchScreen:garden_02", "SearchScreen:shelf", "CutsceneScreen:study_04",
-                         "MenuScreen:"}));
-
-    // The statistics page rises while the menu is read, so a player who asks
-    // for it after a few seconds finds its upper half filled already; its
-    // lines are cut off at its edges.
-    Step(360);
-    ClickAndSettle({960, 688});
-    halvo::AutoRef<halvo::GuiWidget> page = Find(MenuFrame(), "name", "statistics_page");
-    ASSERT_TRUE(page) << Messages();
-    EXPECT_TRUE(page->ReadBool(halvo::GuiWidget::kPropClip));
-    float highest = page->ReadFloat(halvo::GuiWidget::kPropYSize);
-    for (halvo::GuiWidget* line = page->GetFirstChild(); line; line = line->GetNextSibling())
-        highest = std::min(highest, line->ReadFloat(halvo::GuiWidget::kPropYPos));
-    EXPECT_LT(highest, page->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f);
-
-    const std::string settings = harness.ReadSavedFile("gamedata.xml");
-    for (const char* part : {"name=\"Ada\"", "transits=\"7\"", "search_found=", "clicks=", "time=", "<options volume_music="})
-        EXPECT_TRUE(Has(settings, part)) << part << "\n" << settings;
-    const std::string player = harness.ReadSavedFile("data0.xml");
-    for (const char* part : {"LastScene=\"study_04\"", "CurrentChar=\"0\"", "<Tobin", "<inv", "<garden enter=\"1\"",
-                             "<study_02 ", "key=\"0\"", "door=\"1\"", "<shelf enter=\"1\""})
-        EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
-    EXPECT_FALSE(Has(player, "<SceneState")) << player;  // every search was finished
-    EXPECT_TRUE(harness.Messages().empty()) << Messages();
-}
-
+using sampletest::Has;
+using SampleRouteTest = sampletest::SampleRouteFixture;
 
 // Which objects of the visit are still to find, and which were found.
 std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
@@ -237,7 +35,7 @@ std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
 TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGame) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
     Scene& visit = *garden->GetScene();
     const double fullTime = visit.timeLimit;
 
@@ -246,7 +44,7 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
         for (const auto& object : visit.remaining) {
             if (object->isExit) continue;
             found.push_back(object->label);
-            harness.Click(object->hotSpot.BoundsCenter());
+            harness->Click(object->hotSpot.BoundsCenter());
             break;
         }
         Step(10);
@@ -260,25 +58,24 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
     ASSERT_TRUE(exit);
     const double timeLeft = visit.timeLimit;
     ASSERT_LT(timeLeft, fullTime - 5000);
-    harness.Click(exit->hotSpot.BoundsCenter());  // the first click only marks the way out
+    harness->Click(exit->hotSpot.BoundsCenter());  // the first click only marks the way out
     Step();
-    harness.Click(exit->hotSpot.BoundsCenter());
+    harness->Click(exit->hotSpot.BoundsCenter());
     ASSERT_TRUE(StepUntilLeft(garden)) << Messages();
     ASSERT_STREQ(Current()->GetClassInfo()->name, "CutsceneScreen");
-    const std::string player = harness.ReadSavedFile("data0.xml");
+    const std::string player = harness->ReadSavedFile("data0.xml");
     for (const char* part : {"LastScene=\"study\"", "<SceneState>", "<garden Time=\"", "<ObjectList "})
         EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
 
     // Back in the menu, which reads the profile from its file again.
     game().ShowMainMenu(nullptr);
     Step(30);
-    ClickAndSettle({960, 412});  // "Continue": where the game went on to
+    ClickAndSettle(sampletest::kContinue);  // where the game went on to
     ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
-    const GameScreen* map = Current();
-    ClickAndSettle({525, 630});  // the garden plot
-    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
+    EXPECT_FALSE(OnHud("done_garden"));  // left half searched, so not done
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kGardenPlot));
     auto* again = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(again) << harness.ScreenTree() << Messages();
+    ASSERT_TRUE(again) << harness->ScreenTree() << Messages();
     Scene& restored = *again->GetScene();
     EXPECT_EQ(restored.name, "garden");
     EXPECT_EQ(Labels(restored.searchList), chosen);
@@ -288,43 +85,46 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
 
     // Leaving it again goes back to the map now, where it waits.
     for (const auto& object : restored.remaining) if (object->isExit) exit = object.Get();
-    harness.Click(exit->hotSpot.BoundsCenter());
+    harness->Click(exit->hotSpot.BoundsCenter());
     Step();
-    harness.Click(exit->hotSpot.BoundsCenter());
+    harness->Click(exit->hotSpot.BoundsCenter());
     ASSERT_TRUE(StepUntilLeft(again)) << Messages();
     ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
 
     // "New game" asks first; "Start again" begins in a fresh garden.
     game().ShowMainMenu(nullptr);
     Step(30);
-    ClickAndSettle({960, 504});
-    ASSERT_TRUE(Find(MenuFrame(), "name", "ask")) << harness.ScreenTree() << Messages();
-    harness.Click({960, 780});  // "Start again"
+    ClickAndSettle(sampletest::kNewGame);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "ask")) << harness->ScreenTree() << Messages();
+    harness->Click({960, 780});  // "Start again"
     for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
     auto* fresh = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(fresh) << harness.ScreenTree() << Messages();
+    ASSERT_TRUE(fresh) << harness->ScreenTree() << Messages();
     EXPECT_GE(fresh->GetScene()->timeLimit, fullTime);  // the first visit had begun counting
     for (const auto& object : fresh->GetScene()->searchList) EXPECT_TRUE(object->visible) << object->label;
-    const std::string restarted = harness.ReadSavedFile("data0.xml");
+    const std::string restarted = harness->ReadSavedFile("data0.xml");
     for (const char* part : {"<SceneState", "<Tobin", "<study_02", "<map "})
         EXPECT_FALSE(Has(restarted, part)) << part << "\n" << restarted;
-    EXPECT_TRUE(Has(harness.ReadSavedFile("gamedata.xml"), "name=\"Ada\""));
-    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+    EXPECT_TRUE(Has(harness->ReadSavedFile("gamedata.xml"), "name=\"Ada\""));
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
 // The HUD says what to look for: the garden's strip lists the names of the
 // objects to find and drops a found one, the study shows the key in the
 // inventory once it is taken, the shapes search lists its silhouettes and
-// the shelf counts the differences left.
-TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
+// the shelf counts the differences left. The map is the hub between them:
+// the cottage and the stall each lead back to it, a place done bears its
+// seal and leads nowhere any more, and the story does not end while the
+// manor waits.
+TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
 
-    halvo::AutoRef<halvo::GuiWidget> list = Find(game().GetHudGui(), "name", "hud_items");
+    halvo::AutoRef<halvo::GuiWidget> list = OnHud("hud_items");
     ASSERT_TRUE(list) << Messages();
     EXPECT_TRUE(list->ReadBool(halvo::GuiWidget::kPropShow));
-    EXPECT_TRUE(Find(game().GetHudGui(), "name", "hud_hint"));
+    EXPECT_TRUE(OnHud("hud_hint"));
     SceneObject* first = nullptr;
     for (const auto& object : garden->GetScene()->searchList) {
         if (object->isExit) continue;
@@ -343,28 +143,32 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
 
     // The study: no tray before the key is taken, the key in it after.
     auto* study = CastTo<CutsceneScreen>(Current());
-    ASSERT_TRUE(study) << harness.ScreenTree() << Messages();
+    ASSERT_TRUE(study) << harness->ScreenTree() << Messages();
     PlayCutscene(*study);
     auto* room = CastTo<AdventureScreen>(Current());
-    ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
-    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_items"));
-    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_inventory"));
+    ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
+    EXPECT_FALSE(OnHud("hud_items"));
+    EXPECT_FALSE(OnHud("hud_inventory"));
     ClickAndSettle(room->GetScene()->FindObject("key")->hotSpot.BoundsCenter());
-    halvo::AutoRef<halvo::GuiWidget> tray = Find(game().GetHudGui(), "name", "hud_inventory");
+    halvo::AutoRef<halvo::GuiWidget> tray = OnHud("hud_inventory");
     ASSERT_TRUE(tray) << Messages();
     EXPECT_TRUE(Find(tray.Get(), "name", "key"));
+    // Beside the lantern, not under it.
+    halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+    ASSERT_TRUE(lantern);
+    EXPECT_GE(tray->GetLeft(), lantern->GetRight());
     ClickAndSettle(room->GetScene()->FindObject("door")->hotSpot.BoundsCenter());
     ASSERT_TRUE(StepUntilLeft(room)) << Messages();
-    EXPECT_FALSE(Find(game().GetHudGui(), "name", "hud_inventory"));
+    EXPECT_FALSE(OnHud("hud_inventory"));
     Step(60);
-    const GameScreen* map = Current();
-    ClickAndSettle({645, 295});
-    ASSERT_TRUE(StepUntilLeft(map)) << Messages();
+    EXPECT_TRUE(OnHud("done_garden"));
+    for (const char* place : {"done_garden_02", "done_study_03", "done_shelf"}) EXPECT_FALSE(OnHud(place)) << place;
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kCottage));
 
     // The shapes: one silhouette per shape to find.
     auto* shapes = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(shapes) << harness.ScreenTree() << Messages();
-    list = Find(game().GetHudGui(), "name", "hud_items");
+    ASSERT_TRUE(shapes) << harness->ScreenTree() << Messages();
+    list = OnHud("hud_items");
     ASSERT_TRUE(list) << Messages();
     int silhouettes = 0;
     for (halvo::GuiWidget* child = list->GetFirstChild(); child; child = child->GetNextSibling()) ++silhouettes;
@@ -375,10 +179,19 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
     FindEverything(*shapes);
     ASSERT_TRUE(StepUntilLeft(shapes)) << Messages();
 
+    // Back on the map, the cottage done; a click on it keeps the player there.
+    ASSERT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
+    Step(30);
+    EXPECT_TRUE(OnHud("done_garden_02"));
+    const GameScreen* map = Current();
+    ClickAndSettle(sampletest::kCottage, 60);
+    EXPECT_EQ(Current(), map);
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kStall));
+
     // The shelf counts down as the differences are spotted.
     auto* shelf = CastTo<SearchScreen>(Current());
-    ASSERT_TRUE(shelf) << harness.ScreenTree() << Messages();
-    halvo::AutoRef<halvo::GuiWidget> left = Find(game().GetHudGui(), "name", "left");
+    ASSERT_TRUE(shelf) << harness->ScreenTree() << Messages();
+    halvo::AutoRef<halvo::GuiWidget> left = OnHud("left");
     ASSERT_TRUE(left) << Messages();
     auto* count = CastTo<halvo::GuiText>(left.Get());
     ASSERT_TRUE(count);
@@ -386,7 +199,103 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndShowsWhatIsCarried) {
     EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before)));
     ClickAndSettle(shelf->GetScene()->remaining.front()->hotSpot.BoundsCenter());
     EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before - 1)));
-    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+    FindEverything(*shelf);
+    ASSERT_TRUE(StepUntilLeft(shelf)) << Messages();
+
+    // The manor's puzzles are still to play: the map again, not the farewell.
+    ASSERT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
+    Step(30);
+    EXPECT_TRUE(OnHud("done_shelf"));
+    EXPECT_FALSE(OnHud("done_study_03"));
+    EXPECT_EQ(route, (std::vector<std::string>{"MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study",
+                                               "AdventureScreen:study_02", "MapScreen:map", "SearchScreen:garden_02",
+                                               "MapScreen:map", "SearchScreen:shelf", "MapScreen:map"}));
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// The menu button of a search asks before it leaves, says what would be
+// lost, and holds the game still meanwhile; "Keep playing" and Escape take
+// the question back, Escape also asks. "To the menu" drops the search, and
+// Continue starts it again. In a cutscene nothing is lost: the button opens
+// the menu at once.
+TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
+    Step(60);
+    SceneObject* first = nullptr;
+    for (const auto& object : garden->GetScene()->remaining) if (!first && !object->isExit) first = object.Get();
+    ASSERT_TRUE(first);
+    const std::string firstLabel = first->label;
+    ClickAndSettle(first->hotSpot.BoundsCenter(), 60);
+    ASSERT_FALSE(garden->GetScene()->FindRemaining(firstLabel));
+
+    halvo::AutoRef<halvo::GuiWidget> button = OnHud("hud_menu");
+    ASSERT_TRUE(button) << Messages();
+    ClickOn(*button);
+    halvo::AutoRef<halvo::GuiWidget> question = OnHud("hud_leave");
+    ASSERT_TRUE(question) << Messages();
+    auto* told = CastTo<halvo::GuiText>(Find(question.Get(), "name", "question").Get());
+    ASSERT_TRUE(told);
+    EXPECT_EQ(told->GetLineText(0).substr(0, 12), u"What you did");  // what leaving would lose
+    EXPECT_TRUE(game().paused);
+    const double timeLeft = garden->GetScene()->timeLimit;
+    ClickAndSettle(garden->GetScene()->remaining.front()->hotSpot.BoundsCenter(), 120);
+    EXPECT_EQ(garden->GetScene()->timeLimit, timeLeft);  // the countdown stands
+    EXPECT_EQ(Current(), garden);
+    ClickOn(*Button(question.Get(), "stay"));
+    EXPECT_FALSE(OnHud("hud_leave"));
+    EXPECT_FALSE(game().paused);
+
+    harness->Character(27);  // Escape asks as well, and takes it back
+    Step(10);
+    ASSERT_TRUE(OnHud("hud_leave")) << Messages();
+    harness->Character(27);
+    Step(10);
+    EXPECT_FALSE(OnHud("hud_leave"));
+
+    ClickOn(*OnHud("hud_menu"));
+    ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+    EXPECT_FALSE(game().paused);
+    ClickAndSettle(sampletest::kContinue);
+    auto* again = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(again) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(again->GetScene()->name, "garden");
+    EXPECT_TRUE(again->GetScene()->FindObject(firstLabel)->visible);  // found before, lost with the leaving
+
+    FindEverything(*again);
+    ASSERT_TRUE(StepUntilLeft(again)) << Messages();
+    ASSERT_TRUE(CastTo<CutsceneScreen>(Current())) << harness->ScreenTree() << Messages();
+    Step(30);
+    ClickOn(*OnHud("hud_menu"));
+    EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// The study searched by hand shows the hint lantern, which help time lights
+// within a minute; a click on the lit lantern sends the hint's sparks to the
+// key and puts the lantern out again.
+TEST_F(SampleRouteTest, TheStudysLanternLightsAndPointsAtTheKey) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    auto* study = CastTo<CutsceneScreen>(Current());
+    ASSERT_TRUE(study) << harness->ScreenTree() << Messages();
+    PlayCutscene(*study);
+    auto* room = CastTo<AdventureScreen>(Current());
+    ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
+    halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+    ASSERT_TRUE(lantern) << Messages();
+    ClickOn(*lantern);  // unlit: nothing yet
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 0);
+
+    Step(60000 / 17);
+    ClickOn(*lantern);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    EXPECT_FALSE(room->GetScene()->effects.empty());  // the sparks fly to the key
+    ClickOn(*lantern);  // out again
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
 }  // namespace

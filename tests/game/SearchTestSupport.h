@@ -54,6 +54,10 @@ protected:
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
         ASSERT_TRUE(DataTree::OpenProfile(0));
         for (const char* module : {"character", "help", "itemview", "scene"}) ASSERT_TRUE(Game::RunInclude(module));
+        // The sample's help builds the HUD's way back to the menu as well.
+        if (sampleModules) {
+            ASSERT_TRUE(Game::RunInclude("hudmenu"));
+        }
     }
     // The HUD modules as quiet scripts, the item list recording its calls.
     void WriteQuietModules() {

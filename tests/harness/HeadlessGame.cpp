@@ -151,7 +151,7 @@ bool HeadlessGame::Start() {
     hooks_ = GameShellHooks();
     client_.CreateGame();
     started_ = true;
-    userFolder_ = PrepareUserFolder(documents_.Path());
+    userFolder_ = PrepareUserFolder(documentsFolder_.empty() ? documents_.Path() : documentsFolder_);
     client_.SetUserFolder(userFolder_);
     hooks_.initDataTree();
     hooks_.mountDataRoot(data_.Path().c_str());

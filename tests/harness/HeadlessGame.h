@@ -66,6 +66,10 @@ public:
     // "Global") after the test's own data folder, which still wins: for
     // playing the sample game in data/.
     void MountGameData(const std::string& folder);
+    // The documents folder that holds the user folder, in place of the
+    // harness's own: a later harness given the same one starts the game
+    // again over the files an earlier run saved.
+    void UseDocumentsFolder(const std::string& folder) { documentsFolder_ = folder; }
 
     // Start-up as the program does it, up to Game::Init. False when the
     // game did not come up (no root screen).
@@ -117,6 +121,7 @@ private:
     TempFolder data_;
     std::vector<std::string> gameRoots_;
     TempFolder documents_;
+    std::string documentsFolder_;
     std::string userFolder_;
     GameShellClient client_;
     ShellHooks hooks_;

@@ -1,0 +1,190 @@
+#pragma once
+// The sample game in data/ played headless by input alone, as the route
+// suites share it: a player named, a new game started, searches cleared,
+// cutscenes clicked through, the study played to the map, buttons of the
+// HUD clicked, and the game started again over the files it saved.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/AdventureScreen.h"
+#include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "game/MapScreen.h"
+#include "game/MenuScreen.h"
+#include "game/Scene.h"
+#include "game/SceneObject.h"
+#include "game/SceneViewMask.h"
+#include "game/SearchScreen.h"
+#include "gui/GuiWidget.h"
+#include "harness/HeadlessGame.h"
+#include "platform/DataTree.h"
+#include "support/TempFolder.h"
+#include "tests/game/SampleTestSupport.h"
+
+namespace sampletest {
+
+// Far beyond what any leg takes; a leg that needs more is stuck.
+constexpr int kLegPasses = 3000;
+// Where no scene object and no button lies.
+constexpr Vec2 kEmptySpot{960, 140};
+// The map's places, in design units.
+constexpr Vec2 kGardenPlot{525, 630};
+constexpr Vec2 kCottage{645, 295};
+constexpr Vec2 kManor{1440, 325};
+constexpr Vec2 kStall{970, 775};
+// The main menu's "Continue" and "New game".
+constexpr Vec2 kContinue{960, 412};
+constexpr Vec2 kNewGame{960, 504};
+
+inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class SampleRouteFixture : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartTheGame()); }
+
+    // The program started anew, as after quitting it, over the files the
+    // earlier run saved in the same documents folder.
+    void StartTheGame() {
+        harness.reset();
+        harness = std::make_unique<testsupport::HeadlessGame>();
+        harness->UseDocumentsFolder(documents.Path());
+        harness->MountGameData(SampleData());
+        ASSERT_TRUE(harness->Start());
+        ASSERT_TRUE(harness->RunUntilFadeEnds());
+    }
+
+    Game& game() { return harness->GetGame(); }
+    GameScreen* Current() { return game().currentScene.Get(); }
+    std::string CurrentName() {
+        GameScreen* screen = Current();
+        return screen ? screen->GetClassInfo()->name + (":" + screen->GetName()) : "";
+    }
+    // One pass, noting each new current screen as "Class:module".
+    void Step(int passes = 1) {
+        for (int i = 0; i < passes; ++i) {
+            harness->Step();
+            const std::string now = CurrentName();
+            if (route.empty() || route.back() != now) route.push_back(now);
+        }
+    }
+    void ClickAndSettle(Vec2 design, int passes = 30) {
+        harness->Click(design);
+        Step(passes);
+    }
+    // Steps until the current screen is another one.
+    bool StepUntilLeft(const GameScreen* screen, int maxPasses = kLegPasses) {
+        for (int i = 0; i < maxPasses && Current() == screen; ++i) Step();
+        return Current() != screen;
+    }
+    halvo::GuiWidget* MenuFrame() {
+        auto* menu = CastTo<MenuScreen>(Current());
+        return menu ? menu->GetGuiFrame() : nullptr;
+    }
+    halvo::AutoRef<halvo::GuiWidget> OnHud(const char* name) { return Find(game().GetHudGui(), "name", name); }
+    // A click on the middle of a widget, wherever it hangs.
+    void ClickOn(const halvo::GuiWidget& widget, int passes = 30) {
+        const Vec2 middle{widget.ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
+                          widget.ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f};
+        ClickAndSettle(widget.LocalToScreen(middle), passes);
+    }
+    // The first button under `root` whose action is `action`.
+    halvo::AutoRef<halvo::GuiWidget> Button(halvo::GuiWidget* root, const char* action) {
+        return Find(root, "action", action);
+    }
+    // Splash, the profile board, a player named "Ada" in the first slot,
+    // the menu, a new game.
+    void NameAdaAndStartANewGame() {
+        ClickAndSettle({960, 540});
+        ClickAndSettle({960, 340});
+        for (char16_t c : u"Ada") if (c) harness->Character(c);
+        harness->Key(13);
+        Step(30);
+        ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
+        ClickAndSettle(kNewGame);
+    }
+    // Clicks the middle of every object still to find, exits aside.
+    void FindEverything(SearchScreen& screen) {
+        halvo::WeakRef<GameScreen> alive(&screen);
+        for (int i = 0; i < 60 && alive.Get() && !screen.HasEnded(); ++i) {
+            for (const auto& object : screen.GetScene()->remaining) {
+                if (object->isExit) continue;
+                harness->Click(object->hotSpot.BoundsCenter());
+                break;
+            }
+            Step(10);
+        }
+    }
+    // The current search cleared, and the steps until it has gone.
+    void ClearTheSearch(const char* name) {
+        auto* search = CastTo<SearchScreen>(Current());
+        ASSERT_TRUE(search) << name << harness->ScreenTree() << Messages();
+        EXPECT_EQ(search->GetScene()->name, name);
+        FindEverything(*search);
+        ASSERT_TRUE(StepUntilLeft(search)) << name << Messages();
+    }
+    // Clicks bubbles away until the cutscene has moved on; notes the most
+    // speakers that stood at once.
+    int PlayCutscene(CutsceneScreen& cutscene) {
+        halvo::WeakRef<GameScreen> alive(&cutscene);
+        int most = 0;
+        for (int i = 0; i < kLegPasses && alive.Get() && Current() == &cutscene; ++i) {
+            int standing = 0;
+            for (int slot = 0; slot < CutsceneScreen::kSlotCount; ++slot)
+                standing += !cutscene.GetSpeakerName(slot).empty();
+            most = std::max(most, standing);
+            if (cutscene.GetWaitingThread()) harness->Click(kEmptySpot);
+            Step();
+        }
+        return most;
+    }
+    // The study: two speakers talk, the player clicks each line away. Then
+    // the study by hand: the key is taken, the door opens with it onto the
+    // map, whose places are named.
+    void PlayTheStudyToTheMap() {
+        auto* study = CastTo<CutsceneScreen>(Current());
+        ASSERT_TRUE(study) << harness->ScreenTree() << Messages();
+        EXPECT_EQ(PlayCutscene(*study), 2);
+
+        auto* room = CastTo<AdventureScreen>(Current());
+        ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
+        const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
+        const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
+        ClickAndSettle(door);  // locked: nothing happens
+        EXPECT_EQ(Current(), room);
+        ClickAndSettle(key);
+        ASSERT_TRUE(room->GetScene()->viewMask);  // a light cone that follows the pointer
+        EXPECT_EQ(room->GetScene()->viewMask->position, key);
+        EXPECT_TRUE(DataTree::Exists("[PLAYER]/Tobin/inv/key"));
+        EXPECT_EQ(room->PickHotspot(key.x, key.y), "");  // taken away
+        ClickAndSettle(door);
+        ASSERT_TRUE(StepUntilLeft(room)) << Messages();
+
+        ASSERT_STREQ(Current()->GetClassInfo()->name, "MapScreen") << Messages();
+        Step(60);
+        for (const char* place : {"#place_garden", "#place_cottage", "#place_manor", "#place_stall"})
+            EXPECT_TRUE(OnHud(place)) << place;  // each place is named
+    }
+    // A place of the map clicked, and the steps until its scene has come.
+    void TravelTo(Vec2 place) {
+        const GameScreen* map = Current();
+        ASSERT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
+        ClickAndSettle(place);
+        ASSERT_TRUE(StepUntilLeft(map)) << Messages();
+    }
+    std::string Messages() const {
+        std::string text;
+        for (const std::string& message : harness->Messages()) text += message + "\n";
+        return text;
+    }
+
+    testsupport::TempFolder documents;
+    std::unique_ptr<testsupport::HeadlessGame> harness;
+    std::vector<std::string> route;
+};
+
+}  // namespace sampletest

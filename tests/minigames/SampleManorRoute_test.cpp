@@ -1,0 +1,190 @@
+// The sample game's story played headless by clicks alone, the manor's
+// eight puzzles with it: each one skipped through the lantern the mini-game
+// shows once help time has lit it, the map between the places, the farewell
+// only once the manor is done, then the credits and the main menu's
+// statistics. And the manor left midway: the game saved after every puzzle,
+// so Continue after starting the program again goes on with the next one,
+// the time and clicks played kept. No script reports an error on the way.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "minigames/MiniGameScreen.h"
+#include "minigames/MiniGames.h"
+#include "tests/game/SampleRouteFixture.h"
+
+namespace {
+
+using sampletest::Find;
+using sampletest::Has;
+
+// Half a minute of help time lights a mini-game's skip; the sliding
+// picture and the jigsaw then solve themselves, and every game fades out.
+constexpr int kPuzzlePasses = 4000;
+constexpr int kSkipClickEvery = 30;
+
+class SampleManorRouteTest : public sampletest::SampleRouteFixture {
+protected:
+    void SetUp() override {
+        RegisterMiniGames();
+        SampleRouteFixture::SetUp();
+    }
+    MiniGameScreen* Host() {
+        GameScreen* cutscene = CastTo<CutsceneScreen>(Current());
+        if (!cutscene || cutscene->Children().empty()) return nullptr;
+        return CastTo<MiniGameScreen>(cutscene->Children().front().Get());
+    }
+    // One pass of the manor played by clicks: lines and how-tos are
+    // clicked away, and with `skip` each game's lantern is clicked now and
+    // then, which takes once help time has lit it. Notes each game's class.
+    void PlayTheManor(bool skip) {
+        auto* cutscene = CastTo<CutsceneScreen>(Current());
+        MiniGameScreen* host = Host();
+        ++passes;
+        if (host && !host->Children().empty()) {
+            if (host != seen.Get()) {
+                played.push_back(host->Children().front()->GetClassInfo()->name);
+                seen = host;
+            }
+            if (host->IsMessageShown()) {
+                harness->Click(sampletest::kEmptySpot);
+            } else if (skip && passes % kSkipClickEvery == 0) {
+                halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+                ASSERT_TRUE(lantern) << played.back();
+                harness->Click(lantern->LocalToScreen({lantern->ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
+                                                       lantern->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f}));
+            }
+        } else if (cutscene && cutscene->GetWaitingThread()) {
+            harness->Click(sampletest::kEmptySpot);
+        }
+        Step();
+    }
+    // Until `count` more puzzles are over.
+    void SkipPuzzles(int count) {
+        const int done = DataTree::GetInt("[STATS]/mini") + count;
+        for (int i = 0; i < count * kPuzzlePasses && DataTree::GetInt("[STATS]/mini") < done; ++i)
+            ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
+    }
+    // Until the manor's scene is left, every puzzle on the way skipped.
+    void SkipTheRestOfTheManor() {
+        const auto inTheManor = [&] { return Current() && Current()->GetName() == "study_03"; };
+        for (int i = 0; i < 9 * kPuzzlePasses && inTheManor(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
+    }
+
+    int passes = 0;
+    halvo::WeakRef<GameScreen> seen;
+    std::vector<std::string> played;
+};
+
+TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAndReadsTheStatistics) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+
+    // The garden: a timed search with an exit, every object found.
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
+    EXPECT_GT(garden->GetScene()->timeLimit, 0);
+    EXPECT_TRUE(garden->GetTimerText());
+    bool hasExit = false;
+    for (const auto& object : garden->GetScene()->remaining) hasExit |= object->isExit;
+    EXPECT_TRUE(hasExit);
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+
+    // The cottage and the stall, each back to the map.
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kCottage));
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden_02"));
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kStall));
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("shelf"));
+
+    // The manor: eight puzzles, each skipped through its own lantern.
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kManor));
+    ASSERT_NO_FATAL_FAILURE(SkipTheRestOfTheManor());
+    EXPECT_EQ(played, (std::vector<std::string>{"MG_Lock", "MG_Senso", "MG_PushPuzzle", "MG_Match3", "MG_Pipes",
+                                                "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
+
+    // Every place done: the farewell, the credits rising over it, and the
+    // main menu again.
+    auto* farewell = CastTo<CutsceneScreen>(Current());
+    ASSERT_TRUE(farewell) << harness->ScreenTree() << Messages() << testing::PrintToString(route);
+    halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+    for (int i = 0; i < sampletest::kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
+        if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
+        Step();
+    }
+    halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
+    ASSERT_TRUE(credits) << Messages();
+    Step(100);
+    EXPECT_TRUE(credits->GetFirstChild());  // the first lines have risen into view
+    PlayCutscene(*farewell);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+
+    EXPECT_EQ(route, (std::vector<std::string>{"MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study",
+                                               "AdventureScreen:study_02", "MapScreen:map", "SearchScreen:garden_02",
+                                               "MapScreen:map", "SearchScreen:shelf", "MapScreen:map",
+                                               "CutsceneScreen:study_03", "CutsceneScreen:study_04", "MenuScreen:"}));
+
+    // The statistics page rises while the menu is read, so a player who asks
+    // for it after a few seconds finds its upper half filled already; its
+    // lines are cut off at its edges.
+    Step(360);
+    ClickAndSettle({960, 688});
+    halvo::AutoRef<halvo::GuiWidget> page = Find(MenuFrame(), "name", "statistics_page");
+    ASSERT_TRUE(page) << Messages();
+    EXPECT_TRUE(page->ReadBool(halvo::GuiWidget::kPropClip));
+    float highest = page->ReadFloat(halvo::GuiWidget::kPropYSize);
+    for (halvo::GuiWidget* line = page->GetFirstChild(); line; line = line->GetNextSibling())
+        highest = std::min(highest, line->ReadFloat(halvo::GuiWidget::kPropYPos));
+    EXPECT_LT(highest, page->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f);
+
+    // One transit per scene change, the manor's nine visits among them.
+    const std::string settings = harness->ReadSavedFile("gamedata.xml");
+    for (const char* part : {"name=\"Ada\"", "transits=\"18\"", "search_found=", "clicks=", "time=",
+                             "mini_skipped=\"8\"", "<options volume_music="})
+        EXPECT_TRUE(Has(settings, part)) << part << "\n" << settings;
+    const std::string player = harness->ReadSavedFile("data0.xml");
+    for (const char* part : {"LastScene=\"study_04\"", "CurrentChar=\"0\"", "<Tobin", "<inv", "<garden enter=\"1\"",
+                             "<study_02 ", "key=\"0\"", "door=\"1\"", "<shelf enter=\"1\"", "played=\"8\"",
+                             "study_03=\"1\""})
+        EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
+    EXPECT_FALSE(Has(player, "<SceneState")) << player;  // every search was finished
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// Three puzzles skipped and the fourth begun, then the program ends without
+// another word. Started again, Continue goes on with the fourth, the time
+// and clicks played in the manor kept; the rest skipped, the manor is done
+// and leads back to the map, where the two other places still wait.
+TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kManor));
+    const int timeAtTheManor = DataTree::GetInt("[STATS]/time");
+    const int clicksAtTheManor = DataTree::GetInt("[STATS]/clicks");
+    ASSERT_NO_FATAL_FAILURE(SkipPuzzles(3));
+    for (int i = 0; i < sampletest::kLegPasses && played.size() < 4; ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+    ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(played.back(), "MG_Match3");
+    ASSERT_TRUE(harness->Messages().empty()) << Messages();
+
+    ASSERT_NO_FATAL_FAILURE(StartTheGame());
+    ClickAndSettle({960, 540});
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+    ClickAndSettle(sampletest::kContinue);
+    EXPECT_GT(DataTree::GetInt("[STATS]/time"), timeAtTheManor + 90);  // three half minutes at least
+    EXPECT_GT(DataTree::GetInt("[STATS]/clicks"), clicksAtTheManor);
+    played.clear();
+    ASSERT_NO_FATAL_FAILURE(SkipTheRestOfTheManor());
+    EXPECT_EQ(played, (std::vector<std::string>{"MG_Match3", "MG_Pipes", "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
+
+    ASSERT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
+    Step(30);
+    EXPECT_TRUE(OnHud("done_study_03"));
+    EXPECT_FALSE(OnHud("done_shelf"));
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+}  // namespace
