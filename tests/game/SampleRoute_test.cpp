@@ -38,6 +38,17 @@ using sampletest::SampleData;
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// Whether a text under `root` shows a first line that begins with `start`.
+bool Shows(halvo::GuiWidget* root, const std::u16string& start) {
+    if (!root) return false;
+    for (halvo::GuiWidget* child = root->GetFirstChild(); child; child = child->GetNextSibling()) {
+        const auto* text = CastTo<halvo::GuiText>(child);
+        if (text && text->GetLineCount() > 0 && text->GetLineText(0).rfind(start, 0) == 0) return true;
+        if (Shows(child, start)) return true;
+    }
+    return false;
+}
+
 class SampleRouteTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -120,6 +131,8 @@ protected:
 
         auto* room = CastTo<AdventureScreen>(Current());
         ASSERT_TRUE(room) << harness.ScreenTree() << Messages();
+        // The first time in, the script asks which hotspot lies where the key is.
+        EXPECT_TRUE(Shows(room->GetGuiFrame(), u"Something glints")) << Messages();
         const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
         const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
         ClickAndSettle(door);  // locked: nothing happens
@@ -146,6 +159,20 @@ protected:
     testsupport::HeadlessGame harness;
     std::vector<std::string> route;
 };
+
+// The garden's own script speaks the first time a player stands in it and
+// when the key is found.
+TEST_F(SampleRouteTest, TheGardenGreetsANewPlayerAndNoticesTheKey) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness.ScreenTree() << Messages();
+    // A search has no GUI frame of its own: the lines stand on the HUD's.
+    EXPECT_TRUE(Shows(game().GetHudGui(), u"Maren's garden")) << Messages();
+    EXPECT_FALSE(Shows(game().GetHudGui(), u"A key!"));
+    ClickAndSettle(garden->GetScene()->FindObject("key_01")->hotSpot.BoundsCenter(), 5);
+    EXPECT_TRUE(Shows(game().GetHudGui(), u"A key!")) << Messages();
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+}
 
 TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatistics) {
     // Splash, the profile board, a named player, the menu, a new game.
@@ -181,10 +208,18 @@ TEST_F(SampleRouteTest, ANewPlayerPlaysEveryScreenToTheCreditsAndReadsTheStatist
     auto* farewell = CastTo<CutsceneScreen>(Current());
     ASSERT_TRUE(farewell) << harness.ScreenTree() << Messages();
     halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+    // Before the credits the lighthouse fills the screen, then the script
+    // fades to black and back.
+    bool pictured = false, black = false;
     for (int i = 0; i < kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
         if (farewell->GetWaitingThread()) harness.Click(kEmptySpot);
         Step();
+        pictured |= farewell->HasImage();
+        black |= pictured && game().fadeLevel >= 1.0f;
     }
+    EXPECT_TRUE(pictured);
+    EXPECT_TRUE(black);
+    EXPECT_LT(game().fadeLevel, 1.0f);
     halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
     ASSERT_TRUE(credits) << Messages();
     Step(100);

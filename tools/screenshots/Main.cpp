@@ -110,7 +110,8 @@ private:
         Click(960, 872);   // its "Close"
         Click(960, 504);   // "New game": the garden
         Wait([this] { return InScene<SearchScreen>() && !GetGame()->IsFading(); });
-        Settle(90);
+        // Until the garden's greeting has faded.
+        Settle(180);
         Shot("search");
         Script("Study");
         Wait([this] {
