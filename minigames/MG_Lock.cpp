@@ -161,6 +161,10 @@ void MG_Lock::DragTo(Vec2 p) {
     at.x = std::clamp(at.x, kDragMinX, kDragMaxX);
     at.y = std::max(at.y, kDragMinY);
     at.y = std::min(at.y, static_cast<float>(piece.image->size.y) + kDragBelowPieceHeight);
+    // A bolt left at the top right would hide the timer: it stays below.
+    const Vec2 half = {static_cast<float>(piece.image->size.x) / 2, static_cast<float>(piece.image->size.y) / 2};
+    if (at.x + half.x > MiniGameScreen::kTextDisplayMin.x)
+        at.y = std::max(at.y, MiniGameScreen::kTextDisplayMax.y + half.y);
     piece.position = at;
 }
 

@@ -8,7 +8,9 @@
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGame.h"
+#include "platform/Color.h"
 #include "platform/DataTree.h"
+#include "platform/GLState.h"
 #include "platform/Loca.h"
 #include "platform/Sound.h"
 #include "script/runtime/Thread.h"
@@ -29,6 +31,7 @@ constexpr int32_t kTextSize = 40;
 constexpr float kTextBox = 100.0f;
 constexpr int32_t kTextColour = -1;  // opaque white
 constexpr int32_t kTextCentred = halvo::GuiText::kAlignCentre;
+constexpr Color kDisplayColour{0x1e, 0x2a, 0x24, 0xff};
 constexpr int32_t kTextMiddle = halvo::GuiText::kAlignMiddle;
 // Carries the data-tree key the widget's value is committed into.
 constexpr const char* kPropOptionName = "option_name";
@@ -126,8 +129,23 @@ void MiniGameScreen::OnUpdate(double, double stepMs) {
 void MiniGameScreen::OnRender(const Matrix4& matrix) {
     const std::pair<bool, halvo::GuiWidget*> texts[] = {
         {timerShown_, timerWidget_.Get()}, {counterShown_, counterWidget_.Get()}, {scoreShown_, scoreWidget_.Get()}};
-    for (const auto& [shown, widget] : texts)
-        if (shown && widget) widget->Render(textOffset_.x, textOffset_.y, 1.0f, 1.0f, matrix);
+    bool backed = false;
+    for (const auto& [shown, widget] : texts) {
+        if (!shown || !widget) continue;
+        if (!backed) DrawTextDisplay(matrix);
+        backed = true;
+        widget->Render(textOffset_.x, textOffset_.y, 1.0f, 1.0f, matrix);
+    }
+}
+
+// The games draw over the texts and leave a window for them; without this
+// the screen the game was started from would show through that window
+// around the white figures.
+void MiniGameScreen::DrawTextDisplay(const Matrix4& matrix) {
+    GLState::SetModelview(matrix);
+    GLState::SetColor(kDisplayColour);
+    GLState::DrawRect(kTextDisplayMin + textOffset_, kTextDisplayMax + textOffset_);
+    GLState::SetColor(Color::White);
 }
 
 // ---- start and end ---------------------------------------------------------------

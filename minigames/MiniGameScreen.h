@@ -38,6 +38,11 @@ public:
     static constexpr float kTextAloneY = 70.0f;
     static constexpr float kTextUpperY = 45.0f;
     static constexpr float kTextLowerY = 95.0f;
+    // The dark display the texts stand on: 120 either side of their
+    // column's middle, from above the upper line to below the lower one.
+    // Games keep what they move off it.
+    static constexpr Vec2 kTextDisplayMin{1430.0f, 80.0f};
+    static constexpr Vec2 kTextDisplayMax{1670.0f, 192.0f};
     // The score's printf buffer; a longer text is cut.
     static constexpr size_t kScoreTextSize = 1024;
 
@@ -99,6 +104,7 @@ private:
     void RunScriptSetup();
     halvo::WeakRef<halvo::GuiWidget> CreateText(const char* text, const char* statisticsKey);
     void PlaceTexts(halvo::GuiWidget* lower);
+    void DrawTextDisplay(const Matrix4& matrix);
 
     halvo::WeakRef<MiniGame> game_;
     Vec2 textOffset_;

@@ -146,4 +146,35 @@ convert -size 1920x1080 xc:'#0d1422' "$work/band_alpha.png" -alpha off \
   -compose copy-opacity -composite "$work/creditsband.tga"
 store creditsband
 
+# The options board's controls. A slider's track, 520 x 24: a groove cut
+# into the paper, dark brown with a lighter lower lip.
+convert -size 520x24 xc:none \
+  -fill '#6b4a2b' -draw 'roundrectangle 0,4 519,19 8,8' \
+  -fill '#3d2a18' -draw 'roundrectangle 3,6 516,15 6,6' \
+  -fill 'rgba(255,240,210,0.5)' -draw 'rectangle 10,18 509,19' \
+  "$work/slider_track.tga"
+store slider_track
+# Its knob, 48 x 48: a brass boss, brighter while it is held.
+knob() {
+  convert -size 48x48 xc:none \
+    -fill 'rgba(0,0,0,0.35)' -draw 'circle 25,27 25,47' \
+    -fill "$1" -stroke '#6b4a2b' -strokewidth 3 -draw 'circle 23,23 23,43' \
+    -fill "$2" -stroke none -draw 'circle 20,19 20,27' \
+    "$work/$3.tga"
+  store "$3"
+}
+knob '#c9a44e' '#ecd38e' slider_knob
+knob '#e0bb5c' '#fff0b8' slider_knobPressed
+# The fullscreen toggle, 56 x 56: an empty paper box, and the same box
+# ticked.
+box() {
+  convert -size 56x56 xc:none \
+    -fill '#fbf4e2' -stroke '#6b4a2b' -strokewidth 4 -draw 'roundrectangle 4,4 51,51 8,8' \
+    "$@"
+}
+box "$work/checkboxOff.tga"
+store checkboxOff
+box -fill none -stroke '#2b6b3a' -strokewidth 7 -draw 'polyline 14,29 24,40 43,15' "$work/checkboxOn.tga"
+store checkboxOn
+
 echo "draw_gui: done"

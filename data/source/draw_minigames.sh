@@ -46,13 +46,18 @@ store() {
 # ---- Schloss ----------------------------------------------------------------
 # The panel is drawn at y 580 of the game: slot s is centred at x 400 + 160 s,
 # its lights at y 648 - 580 = 68, the check button at (960, 180), the try
-# lights from x 1169 at y 228.
+# lights from x 1169 at y 228. The game centres a slot's red light 36 left
+# of the slot's middle, its yellow one 2 right and its green one 40 right,
+# so each slot has a row of three sockets there.
 lock=$games/Schloss
 slots=()
 for s in 0 1 2 3 4 5 6 7; do
   x=$((400 + 160 * s))
   slots+=(-fill '#262019' -draw "rectangle $((x - 55)),0 $((x + 55)),40")
-  slots+=(-fill '#3b3228' -draw "roundrectangle $((x - 70)),52 $((x + 100)),84 10,10")
+  slots+=(-fill '#3b3228' -draw "roundrectangle $((x - 62)),52 $((x + 66)),84 10,10")
+  for socket in -36 2 40; do
+    slots+=(-fill '#1c1712' -draw "circle $((x + socket)),68 $((x + socket)),83")
+  done
 done
 # The panel lies on the lower part of the table the other games fill the
 # screen with; the game draws nothing above y 580 but its bolts.

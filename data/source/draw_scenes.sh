@@ -260,13 +260,14 @@ preview garden garden_bg
 {
   echo '<?xml version="1.0" encoding="utf-8" ?>'
   echo '<scene>'
+  # Everything lies above the HUD's strip along the bottom edge.
   echo '  <gameinfo gametype="ShapeSearch" objectcnt="3" />'
   echo '  <background file="garden" />'
   echo '  <objects>'
   object key_01 key 300 780 forceuse="1"
-  object cup_01 cup 1080 900 forceuse="1"
+  object cup_01 cup 1080 820 forceuse="1"
   object lamp_01 lamp 1300 560 forceuse="1"
-  object book_01 book 560 940 enabled="1"
+  object book_01 book 560 830 enabled="1"
   echo '  </objects>'
   echo '  <shapes>'
   echo '    <shape label="key_01" file="key_01" />'

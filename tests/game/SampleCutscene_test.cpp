@@ -7,7 +7,10 @@
 #include <string>
 
 #include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "gui/GuiMain.h"
 #include "gui/GuiText.h"
+#include "platform/Loca.h"
 #include "gui/GuiWidget.h"
 #include "support/SourceFiles.h"
 #include "tests/game/CutsceneTestSupport.h"
@@ -96,6 +99,53 @@ TEST_F(SampleCutsceneTest, ALongLineWrapsInsideItsBubbleOnTheScreen) {
     text = textOf(screen->GetChatBubble());
     ASSERT_TRUE(text);
     EXPECT_EQ(text->GetLineCount(), 1u);
+}
+
+// Target shooting's generic variant announces the round's enemy through the
+// bubble function with a seventh argument: the picture shows below the text,
+// inside the card, and the text is the key the engine names, looked up in
+// both language tables.
+TEST_F(SampleCutsceneTest, AnEnemyAnnouncementShowsItsPictureAndItsLookedUpText) {
+    ASSERT_TRUE(Include("scripts/", "cutscene"));
+    ASSERT_TRUE(Vrel::ScriptVM::Global().CompileBuffer(
+        "auto shown = 0;\n"
+        "function void Announce() {\n"
+        "  shown = cutscene::CreateChatBubble(GetWidgetRoot(), 0xFF000000, \"minigame_zielscheiben_enemy\",\n"
+        "                                     960.0, 540.0, 500.0, \"#MiniGames/Zielscheiben/enemy_crow.cbi\");\n"
+        "  GuiSetValue(shown, \"name\", \"announcement\");\n"
+        "}\n",
+        "probe"));
+    FileManager::Global().AddRoot((testsupport::SourceFolder("data/Data/Global")).c_str());
+    FileManager::Global().ResetDirectoryCaches();
+    ASSERT_TRUE(Loca::Global().Load("english"));
+    WriteScene("Cutscene", "");
+    Enter<CutsceneScreen>();
+    Game::CallScript("Announce", "probe");
+    harness.Step(2);
+    for (const std::string& message : harness.Messages())
+        EXPECT_EQ(message.find("cutscene"), std::string::npos) << message;
+    halvo::GuiWidget* root = halvo::GuiMain::Global().GetRoot();
+    Vrel::t_Named byName;
+    *byName.GetOrAddMember("name") = Vrel::Var("announcement");
+    halvo::AutoRef<halvo::GuiWidget> bubble = root->FindFirst(byName);
+    ASSERT_TRUE(bubble);
+    halvo::GuiText* text = CastTo<halvo::GuiText>(bubble->GetFirstChild());
+    ASSERT_TRUE(text);
+    // Looked up, not shown as the bare key.
+    std::string shown;
+    for (char16_t c : text->GetLineText(0)) shown += static_cast<char>(c);
+    EXPECT_EQ(shown.rfind("This round", 0), 0u) << shown;
+    *byName.GetOrAddMember("name") = Vrel::Var("bubble_picture");
+    halvo::AutoRef<halvo::GuiWidget> picture = bubble->FindFirst(byName);
+    ASSERT_TRUE(picture);
+    EXPECT_GE(picture->GetTop(), text->GetBottom());
+    EXPECT_LE(picture->GetBottom(), bubble->ReadFloat(halvo::GuiWidget::kPropYSize));
+    EXPECT_LE(picture->GetRight(), bubble->ReadFloat(halvo::GuiWidget::kPropXSize));
+    for (const char* language : {"english", "german"})
+        EXPECT_NE(ReadSample("../../source/loca/" + std::string(language) + ".txt")
+                      .find("\nminigame_zielscheiben_enemy = "),
+                  std::string::npos)
+            << language;
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "game/SceneObject.h"
 #include "game/SceneViewMask.h"
 #include "game/SearchScreen.h"
+#include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
@@ -42,6 +43,17 @@ constexpr Vec2 kContinue{960, 412};
 constexpr Vec2 kNewGame{960, 504};
 
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Whether a text under `root` shows a first line that begins with `start`.
+inline bool Shows(halvo::GuiWidget* root, const std::u16string& start) {
+    if (!root) return false;
+    for (halvo::GuiWidget* child = root->GetFirstChild(); child; child = child->GetNextSibling()) {
+        const auto* text = CastTo<halvo::GuiText>(child);
+        if (text && text->GetLineCount() > 0 && text->GetLineText(0).rfind(start, 0) == 0) return true;
+        if (Shows(child, start)) return true;
+    }
+    return false;
+}
 
 class SampleRouteFixture : public testing::Test {
 protected:
@@ -152,6 +164,8 @@ protected:
 
         auto* room = CastTo<AdventureScreen>(Current());
         ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
+        // The first time in, the script asks which hotspot lies where the key is.
+        EXPECT_TRUE(Shows(room->GetGuiFrame(), u"Something glints")) << Messages();
         const Vec2 key = room->GetScene()->FindObject("key")->hotSpot.BoundsCenter();
         const Vec2 door = room->GetScene()->FindObject("door")->hotSpot.BoundsCenter();
         ClickAndSettle(door);  // locked: nothing happens

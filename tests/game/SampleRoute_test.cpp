@@ -18,6 +18,7 @@ namespace {
 
 using sampletest::Find;
 using sampletest::Has;
+using sampletest::Shows;
 using SampleRouteTest = sampletest::SampleRouteFixture;
 
 // Which objects of the visit are still to find, and which were found.
@@ -25,6 +26,20 @@ std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
     std::vector<std::string> labels;
     for (const auto& object : list) labels.push_back(object->label);
     return labels;
+}
+
+// The garden's own script speaks the first time a player stands in it and
+// when the key is found.
+TEST_F(SampleRouteTest, TheGardenGreetsANewPlayerAndNoticesTheKey) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
+    // A search has no GUI frame of its own: the lines stand on the HUD's.
+    EXPECT_TRUE(Shows(game().GetHudGui(), u"Maren's garden")) << Messages();
+    EXPECT_FALSE(Shows(game().GetHudGui(), u"A key!"));
+    ClickAndSettle(garden->GetScene()->FindObject("key_01")->hotSpot.BoundsCenter(), 5);
+    EXPECT_TRUE(Shows(game().GetHudGui(), u"A key!")) << Messages();
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
 // A garden left half played through its exit is kept in the player's file:

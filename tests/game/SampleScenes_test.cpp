@@ -9,6 +9,10 @@
 #include "gui/Font.h"
 #include "gui/GuiText.h"
 #include "script/runtime/BinCode.h"
+#include "game/ModuleCall.h"
+#include "platform/Loca.h"
+#include "support/SourceFiles.h"
+#include "tests/game/SampleTestSupport.h"
 #include "tests/game/SearchTestSupport.h"
 
 namespace {
@@ -136,6 +140,39 @@ TEST_F(SampleModulesTest, TheHudModulesCompileAndFollowADifferenceSearch) {
     EXPECT_TRUE(harness.Messages().empty()) << harness.Messages().front();
 }
 
+// The strip of things to find keeps each name on one line, a long one in a
+// smaller size, and gives a tall silhouette room to rise above it instead of
+// shrinking it to a sliver.
+TEST_F(SampleModulesTest, TheItemStripKeepsNamesOnOneLineAndTallShapesVisible) {
+    FileManager::Global().AddRoot(testsupport::SourceFolder("data/Data/Global").c_str());
+    FileManager::Global().ResetDirectoryCaches();
+    ASSERT_TRUE(Loca::Global().Load("english"));
+    Enter("garden");
+    for (const char* name : {"can", "apple", "book", "cup", "lamp", "key"}) {
+        const Vrel::Var item(name);
+        CallModuleFunction("itemview", "AddItemText", &item, 1);
+    }
+    CallModuleFunction("itemview", "AddItemEnd", nullptr, 0);
+    halvo::GuiWidget* hud = harness.GetGame().GetHudGui();
+    auto* can = CastTo<halvo::GuiText>(sampletest::Find(sampletest::Find(hud, "name", "item_can").Get(), "name",
+                                                       "label").Get());
+    ASSERT_TRUE(can);
+    EXPECT_EQ(can->GetLineCount(), 1u);
+    EXPECT_LE(can->GetLineWidth(0), can->ReadFloat(halvo::GuiWidget::kPropXSize));
+
+    Enter("garden_02");
+    hud = harness.GetGame().GetHudGui();
+    halvo::AutoRef<halvo::GuiWidget> lamp = sampletest::Find(sampletest::Find(hud, "name", "item_lamp_Shape").Get(),
+                                                             "name", "label");
+    halvo::AutoRef<halvo::GuiWidget> key = sampletest::Find(sampletest::Find(hud, "name", "item_key_Shape").Get(),
+                                                            "name", "label");
+    ASSERT_TRUE(lamp && key);
+    const auto shownWidth = [](const halvo::GuiWidget& shape) {
+        return shape.ReadFloat("natural_x") * shape.ReadFloat("scale");
+    };
+    EXPECT_GT(shownWidth(*lamp), shownWidth(*key) * 0.3f);
+    EXPECT_TRUE(harness.Messages().empty()) << harness.Messages().front();
+}
 
 // The countdown's digits are rendered before each is first shown and let go
 // with the screen, in its plain font and in its outline.

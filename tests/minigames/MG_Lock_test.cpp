@@ -82,6 +82,19 @@ TEST_F(MG_LockTest, TenFailedChecksLoseAndASecondPressWhileDraggingIsSwallowed) 
     EXPECT_EQ(DataTree::GetInt(MG_Lock::kTriesKey), LockRules::kTries);
 }
 
+// A bolt dropped at the top right stays below the host's timer display;
+// elsewhere at the top it stays where it was dropped.
+TEST_F(MG_LockTest, ABoltDroppedAtTheTopRightStaysClearOfTheTimer) {
+    ASSERT_TRUE(h.StartPlaying("Schloss"));
+    MG_Lock* lock = Lock();
+    Drag(lock->GetPiecePosition(0), {1000, 100});
+    EXPECT_EQ(lock->GetPiecePosition(0), (Vec2{1000, 100}));
+    Drag(lock->GetPiecePosition(0), {1580, 100});
+    const float halfHeight = 150;  // of the sample's bolt, 300 high
+    EXPECT_EQ(lock->GetPiecePosition(0).x, 1580);
+    EXPECT_GE(lock->GetPiecePosition(0).y - halfHeight, MiniGameScreen::kTextDisplayMax.y);
+}
+
 TEST_F(MG_LockTest, EveryPresetSlotOpensTheLockAtTheFirstStep) {
     DataTree::SetInt(MG_Lock::kSolvedKey, 12);
     ASSERT_TRUE(h.StartPlaying("Schloss"));

@@ -114,6 +114,17 @@ TEST_F(MiniGameScreenTest, TextsShowTimeCounterAndScoreInTheirPlaces) {
     // The score's buffer cuts a long text instead of overrunning.
     host->SetScoreText("%s %i", std::string(2000, 'x').c_str(), 5);
     EXPECT_EQ(std::string(host->GetScoreText()), std::string(MiniGameScreen::kScoreTextSize - 1, 'x'));
+
+    // The texts stand on a dark display of their own, drawn once a frame
+    // whatever the game leaves open around them, and only while one shows.
+    const std::string display = "Color4ub(30,42,36,255)";
+    h.game.Gl().Clear();
+    h.game.Step();
+    EXPECT_EQ(h.game.Gl().Count(display), 1u);
+    host->CreateCounter(false, nullptr);
+    h.game.Gl().Clear();
+    h.game.Step();
+    EXPECT_EQ(h.game.Gl().Count(display), 0u);
 }
 
 TEST_F(MiniGameScreenTest, TutorialComesFromTheKeyItsNumberedPartsOrItsOwnText) {

@@ -110,10 +110,18 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
     auto* farewell = CastTo<CutsceneScreen>(Current());
     ASSERT_TRUE(farewell) << harness->ScreenTree() << Messages() << testing::PrintToString(route);
     halvo::WeakRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+    // Before the credits the lighthouse fills the screen, then the script
+    // fades to black and back.
+    bool pictured = false, black = false;
     for (int i = 0; i < sampletest::kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
         if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
         Step();
+        pictured |= farewell->HasImage();
+        black |= pictured && game().fadeLevel >= 1.0f;
     }
+    EXPECT_TRUE(pictured);
+    EXPECT_TRUE(black);
+    EXPECT_LT(game().fadeLevel, 1.0f);
     halvo::AutoRef<halvo::GuiWidget> credits = Find(frame.Get(), "name", "credits");
     ASSERT_TRUE(credits) << Messages();
     Step(100);

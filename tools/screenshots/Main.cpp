@@ -1,0 +1,272 @@
+// tavrin-screenshots OUT_FOLDER USER_FOLDER: the sample game as the program
+// runs it (run in the folder that holds Data/), driven by injected input and
+// a few script transits from the splash through the main menu, its options
+// board, the first search, the study's cutscene, the map and the manor's
+// puzzles, writing one picture of each as OUT_FOLDER/NAME.ppm (binary RGB).
+// USER_FOLDER stands in for the documents folder and should start empty,
+// so that the player is new. The shell's clock gives one 17 ms step per
+// frame, and the random generator is seeded from that clock, so every run
+// shows the same pictures. scripts/screenshots.sh runs it under Xvfb and
+// turns the pictures into the README's PNGs.
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/CutsceneScreen.h"
+#include "game/Game.h"
+#include "game/GameProcess.h"
+#include "game/GameShellClient.h"
+#include "game/MapScreen.h"
+#include "game/MenuScreen.h"
+#include "game/Scene.h"
+#include "game/SearchScreen.h"
+#include "gui/GuiWidget.h"
+#include "minigames/MiniGameScreen.h"
+#include "minigames/MiniGames.h"
+#include "platform/AppShell.h"
+#include "platform/InputQueue.h"
+#include "script/runtime/ScriptVM.h"
+#include "script/runtime/t_Named.h"
+
+namespace {
+
+constexpr uint32_t kStepMs = 17;
+// A route that takes longer than this has lost its way.
+constexpr int kFrameLimit = 20000;
+// Frames after each injected click: boards fade and slide in.
+constexpr int kSettleFrames = 40;
+// The splash: a shooting star is halfway across the sky then.
+constexpr int kSplashFrame = 240;
+constexpr uint16_t kEnterKey = 13;
+constexpr const char16_t* kPlayerName = u"Ada";
+// The transits the route takes through scripts, as a content author would.
+constexpr const char* kRouteModule = "screenshots";
+constexpr const char* kRouteScript =
+    "function void Study() { Transit(\"study\"); }\n"
+    "function void Map() { Transit(\"map\"); }\n"
+    "function void Manor() { Transit(\"study_03\"); }\n";
+
+// The widget named `name` under `root`, or null.
+halvo::GuiWidget* Named(halvo::GuiWidget* root, const char* name) {
+    if (!root) return nullptr;
+    Vrel::t_Named criteria;
+    *criteria.GetOrAddMember("name") = Vrel::Var(name);
+    return root->FindFirst(criteria).Get();
+}
+
+// The first child screen of `screen` that is a mini-game host.
+MiniGameScreen* HostOf(GameScreen* screen) {
+    if (!screen) return nullptr;
+    for (const auto& child : screen->Children())
+        if (auto* host = CastTo<MiniGameScreen>(child.Get())) return host;
+    return nullptr;
+}
+
+class ScreenshotClient : public GameShellClient {
+public:
+    explicit ScreenshotClient(std::string outFolder) : out_(std::move(outFolder)) { BuildRoute(); }
+
+    uint32_t Milliseconds() { return virtualMs_ += kStepMs; }
+
+    void ProcessInput() override {
+        Drive();
+        GameShellClient::ProcessInput();
+    }
+
+    void Render() override {
+        GameShellClient::Render();
+        ++frame_;
+        if (!pendingShot_.empty()) {
+            Save(pendingShot_);
+            pendingShot_.clear();
+        }
+    }
+
+    bool IsQuitRequested() const override { return done_ || GameShellClient::IsQuitRequested(); }
+    const std::string& Failure() const { return failure_; }
+
+private:
+    // One step of the route: true when it is done and the next may begin.
+    using Step = std::function<bool()>;
+
+    void BuildRoute() {
+        Wait([this] { return frame_ >= kSplashFrame; });
+        Shot("splash");
+        Click(960, 540);   // the splash opens the profiles
+        Click(960, 340);   // the first slot, empty
+        Act([this] {
+            for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0);
+            Queue(InputEvent::kKey, kEnterKey, 0, 0);
+        });
+        Settle();
+        Shot("menu");
+        Click(280, 1000);  // "Options", below the board
+        Shot("options");
+        Click(960, 872);   // its "Close"
+        Click(960, 504);   // "New game": the garden
+        Wait([this] { return InScene<SearchScreen>() && !GetGame()->IsFading(); });
+        // Until the garden's greeting has faded.
+        Settle(180);
+        Shot("search");
+        Script("Study");
+        Wait([this] {
+            auto* cutscene = CastTo<CutsceneScreen>(GetGame()->currentScene.Get());
+            return cutscene && cutscene->GetChatBubble() && !GetGame()->IsFading();
+        });
+        Settle(20);
+        Shot("cutscene");
+        Script("Map");
+        Wait([this] { return InScene<MapScreen>() && !GetGame()->IsFading(); });
+        Settle(30);
+        Shot("map");
+        Script("Manor");
+        PlayUntil("MG_Lock", [](MiniGameScreen&) { return true; });
+        Settle(30);
+        Shot("minigame_lock");
+        // The generic target shooting names its enemy before each round.
+        PlayUntil("MG_Target", [this](MiniGameScreen&) { return Named(GetGame()->GetHudGui(), "bubble_picture"); });
+        Settle(20);
+        Shot("minigame_targets");
+    }
+
+    void Drive() {
+        if (done_) return;
+        if (frame_ >= kFrameLimit) return Fail("the route never reached its end");
+        while (next_ < route_.size() && route_[next_]()) ++next_;
+        if (next_ == route_.size() && pendingShot_.empty()) done_ = true;
+    }
+
+    void Wait(std::function<bool()> until) { route_.push_back(std::move(until)); }
+    // Waits `frames` frames from the moment the step is reached.
+    void Settle(int frames = kSettleFrames) {
+        auto start = std::make_shared<int>(-1);
+        route_.push_back([this, start, frames] {
+            if (*start < 0) *start = frame_;
+            return frame_ - *start >= frames;
+        });
+    }
+    void Act(std::function<void()> action) {
+        route_.push_back([action = std::move(action)] {
+            action();
+            return true;
+        });
+    }
+    void Click(float x, float y) {
+        Act([this, x, y] { ClickAt(x, y); });
+        Settle();
+    }
+    void Script(const char* function) {
+        Act([function] {
+            if (!Vrel::ScriptVM::Global().FindModule(kRouteModule))
+                Vrel::ScriptVM::Global().CompileBuffer(kRouteScript, kRouteModule);
+            Game::CallScript(function, kRouteModule);
+        });
+    }
+    void Shot(const char* name) {
+        Act([this, name] { pendingShot_ = name; });
+        Wait([this] { return pendingShot_.empty(); });
+    }
+
+    // The manor's cutscene: its lines are clicked away, the mini-games'
+    // messages paged and every other game skipped with help, until the game
+    // of class `game` is shown without a message and `ready` holds.
+    void PlayUntil(const char* game, std::function<bool(MiniGameScreen&)> ready) {
+        auto lastAction = std::make_shared<int>(-kSettleFrames);
+        route_.push_back([this, game, ready = std::move(ready), lastAction] {
+            if (GetGame()->IsFading() || frame_ - *lastAction < kSettleFrames) return false;
+            auto* cutscene = CastTo<CutsceneScreen>(GetGame()->currentScene.Get());
+            MiniGameScreen* host = HostOf(cutscene);
+            if (host && !host->Children().empty()) {
+                const bool wanted = std::string(host->Children().front()->GetClassInfo()->name) == game;
+                if (wanted && !host->IsMessageShown() && ready(*host)) return true;
+                if (!wanted || host->IsMessageShown()) {
+                    *lastAction = frame_;
+                    host->OnHelp();
+                }
+            } else if (cutscene && cutscene->GetWaitingThread()) {
+                *lastAction = frame_;
+                ClickAt(960, 540);
+            }
+            return false;
+        });
+    }
+
+    template <class T>
+    bool InScene() const {
+        return CastTo<T>(GetGame()->currentScene.Get()) != nullptr;
+    }
+
+    void Fail(const char* why) {
+        failure_ = why;
+        done_ = true;
+    }
+
+    void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+    }
+
+    // As the window procedure reports one: the pointer moves there, then the
+    // left button goes down and up in place. The window is the design size.
+    void ClickAt(float x, float y) {
+        UpdateMousePosition(static_cast<int32_t>(x), static_cast<int32_t>(y));
+        Queue(InputEvent::kPointer, 0, 0, 0);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
+    }
+
+    // The frame just drawn, before it is shown, rows from the top.
+    void Save(const std::string& name) {
+        const int w = GetGame()->windowSize.x, h = GetGame()->windowSize.y;
+        std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        const std::string path = out_ + "/" + name + ".ppm";
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file) return Fail("cannot write a picture");
+        std::fprintf(file, "P6\n%d %d\n255\n", w, h);
+        for (int row = h - 1; row >= 0; --row)
+            std::fwrite(pixels.data() + static_cast<size_t>(row) * w * 3, 1, static_cast<size_t>(w) * 3, file);
+        std::fclose(file);
+        std::printf("screenshots: %s at frame %d\n", name.c_str(), frame_);
+    }
+
+    std::string out_;
+    std::vector<Step> route_;
+    size_t next_ = 0;
+    uint32_t virtualMs_ = 0;
+    int frame_ = 0;
+    std::string pendingShot_;
+    bool done_ = false;
+    std::string failure_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: tavrin-screenshots OUT_FOLDER USER_FOLDER\n");
+        return 2;
+    }
+    const std::string userFolder = argv[2];
+    ConstructProcessWideObjects();
+    RegisterMiniGames();
+    ScreenshotClient client(argv[1]);
+    ShellEnvironment environment = ShellEnvironment::System();
+    environment.milliseconds = [&client] { return client.Milliseconds(); };
+    environment.debuggerAttached = [] { return false; };
+    environment.documentsFolder = [userFolder] { return userFolder; };
+    {
+        AppShell shell(GameShellHooks(), std::move(environment));
+        shell.Run(client);
+    }
+    if (!client.Failure().empty()) {
+        std::fprintf(stderr, "screenshots: %s\n", client.Failure().c_str());
+        return 1;
+    }
+    return 0;
+}
