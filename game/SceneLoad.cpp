@@ -55,10 +55,8 @@ void LoadNumberedSet(SceneImageSet& set, const char* stem) {
     }
 }
 
-// A picture that stays (empty) when it does not load: a missing background
-// is not an error.
-// An empty name or a picture that does not load leave an empty picture:
-// the scene plays without one.
+// A picture that stays empty when the name is empty or the file does not
+// load: the scene plays without a background, which is no error.
 halvo::AutoRef<GLImage> LoadBackground(const char* folder, const std::string& file) {
     halvo::AutoRef<GLImage> image;
     if (file.empty()) {
