@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/Game.h"
+#include "game/ModuleCall.h"
 #include "game/Scene.h"
 #include "game/Statistics.h"
 #include "gui/GuiAlpha.h"
@@ -52,7 +53,10 @@ void AdventureScreen::OnUpdate(double totalMs, double stepMs) {
 
 void AdventureScreen::OnHelp() {
     AddToStatistic(kStatHints);
-    CallSceneScript(kHelpFunction);
+    // The scene's module is named after the scene; a module or handler that
+    // is missing is reported by the runtime's call, as for the HUD modules.
+    const std::string& module = GetScene() ? GetScene()->name : GetName();
+    CallModuleFunction(module.c_str(), kHelpFunction);
 }
 
 bool AdventureScreen::SetScene(Scene* scene) {

@@ -120,9 +120,8 @@ const char* ReadSceneFile(const TiXmlDocument& document, bool isHalf, SceneDescr
     ReadDifficulty(root, out);
     // A half takes its background from the left file: read it, require it
     // only of a whole scene.
-    // An empty name names no picture either.
-    Required(root->FirstChildElement("background"), "file", out.backgroundFile);
-    if (!isHalf && out.backgroundFile.empty()) return "no background file";
+    out.hasBackground = Required(root->FirstChildElement("background"), "file", out.backgroundFile);
+    if (!isHalf && !out.hasBackground) return "no background file";
     out.hasLightCone = Required(root->FirstChildElement("lightcone"), "file", out.lightConeFile);
     const TiXmlElement* objects = root->FirstChildElement("objects");
     if (!objects) return "no objects element";

@@ -64,7 +64,9 @@ struct SceneDescription {
     // Seconds per difficulty (low, med, high); a missing entry is untimed.
     bool hasTime[3] = {false, false, false};
     float time[3] = {0, 0, 0};
-    // Empty when the file names none (allowed only in a half).
+    // A whole scene needs the attribute (a half takes the left file's); an
+    // empty name gives a scene without a background picture.
+    bool hasBackground = false;
     std::string backgroundFile;
     bool hasLightCone = false;
     std::string lightConeFile;

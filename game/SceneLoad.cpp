@@ -55,10 +55,15 @@ void LoadNumberedSet(SceneImageSet& set, const char* stem) {
     }
 }
 
-// A picture that stays (empty) when it does not load: a missing background
-// is not an error.
+// A picture that stays empty when the name is empty or the file does not
+// load: the scene plays without a background, which is no error.
 halvo::AutoRef<GLImage> LoadBackground(const char* folder, const std::string& file) {
-    halvo::AutoRef<GLImage> image = LoadPlaced(Join({folder, "/", file, ".cbi"}), kTopLeft);
+    halvo::AutoRef<GLImage> image;
+    if (file.empty()) {
+        halvo::LogMessage("Scene::Load - the scene has no background (%s)", folder);
+    } else {
+        image = LoadPlaced(Join({folder, "/", file, ".cbi"}), kTopLeft);
+    }
     if (image) return image;
     image = new GLImage();
     image->anchor = kTopLeft;
@@ -138,7 +143,6 @@ bool Scene::Parse(const SceneDescription& description, const char* folder) {
 
 void Scene::LoadSceneImages(const SceneDescription& description, const char* folder) {
     backgroundFile = description.backgroundFile;
-    // A background that does not load leaves an empty picture: not an error.
     background = LoadBackground(folder, backgroundFile);
     closeUpOffset = {description.closeUpOffset, 0};
     if (!description.hasLightCone) return;
@@ -217,7 +221,7 @@ bool Scene::LoadDifferences(const char* folder, const char* sceneName) {
         halvo::LogMessage("Scene::LoadDifferences - no usable %s%s.xml in %s", sceneName, suffix, folder);
         return false;
     }
-    if (left.backgroundFile.empty()) {
+    if (!left.hasBackground) {
         halvo::LogMessage("Scene::LoadDifferences - no background file (%s/%s_left.xml)", folder, sceneName);
         return false;
     }

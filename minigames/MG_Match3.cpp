@@ -82,8 +82,8 @@ bool MG_Match3::OnInput(const InputEvent& event) {
     switch (event.kind) {
     case InputEvent::kButtonDown:
         if (!IsInside(event)) return false;
-        // Nothing is picked up while the game stands still.
-        if (!IsFrozen() && rules_->Press(event.x, event.y) == Match3Press::kPicked) PlayMiniGameSound(kPickSound);
+        // Nothing is picked up once the game has its result.
+        if (!IsFinished() && rules_->Press(event.x, event.y) == Match3Press::kPicked) PlayMiniGameSound(kPickSound);
         return true;
     case InputEvent::kPointer:
         if (!rules_->IsDragging()) return false;

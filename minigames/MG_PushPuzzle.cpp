@@ -115,7 +115,7 @@ bool MG_PushPuzzle::OnInput(const InputEvent& event) {
     if (!rules_ || !(event.x >= 0 && event.x < float(size.x) && event.y >= 0 && event.y < float(size.y)))
         return false;
     // A slide during the help's solve would leave the picture unsolved.
-    if (IsFrozen() || rules_->IsAutoSolved()) return true;
+    if (IsFinished() || rules_->IsAutoSolved()) return true;
     const Point2i cell = CellFromEvent(event);
     if (!rules_->Slide(cell.x, cell.y)) return true;
     Sound::Play(1.0f, false, "%s", kSlideSound);

@@ -17,8 +17,12 @@ MiniGameScreen* MiniGame::GetHost() const { return CastTo<MiniGameScreen>(GetPar
 bool MiniGame::IsFrozen() const {
     const Game* game = Game::Current();
     if (game && game->paused) return true;
+    return IsFinished() || IsMessageShown();
+}
+
+bool MiniGame::IsFinished() const {
     const MiniGameScreen* host = GetHost();
-    return host && (host->IsFinished() || host->IsMessageShown());
+    return host && host->IsFinished();
 }
 
 bool MiniGame::IsMessageShown() const {

@@ -36,6 +36,9 @@ protected:
     // The game's clock and moves stop while the game is paused by script,
     // the host has a result, or a message is shown.
     bool IsFrozen() const;
+    // The host has its result: input makes no more moves. A pause by
+    // script stops the clock and the animations, not the player's input.
+    bool IsFinished() const;
     bool IsMessageShown() const;
     // A button release while a message is shown shows the next message;
     // true when it did.

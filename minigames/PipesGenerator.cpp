@@ -9,6 +9,9 @@ namespace {
 constexpr int32_t kProbeColour = 127;
 constexpr int32_t kExitSwaps = 16;
 constexpr int32_t kTurnsPerCircle = 4;
+// A piece tried in one rotation (a copy, its openings, a colouring) costs
+// about as much as three random draws.
+constexpr int32_t kTrialWork = 3;
 
 constexpr int32_t kStepX[kPipesSides] = {0, 1, 0, -1};
 constexpr int32_t kStepY[kPipesSides] = {-1, 0, 1, 0};
@@ -17,7 +20,7 @@ constexpr int32_t kStepY[kPipesSides] = {-1, 0, 1, 0};
 
 const char* PipesGenerator::Generate() {
     for (;;) {
-        if (attempts_ >= kMaxAttempts || searchEntries_ >= kMaxSearchEntries) {
+        if (attempts_ >= kMaxAttempts || OutOfWork()) {
             return "no board could be generated (the paths cannot be carved)";
         }
         ++attempts_;
@@ -43,6 +46,7 @@ PipesGenerator::Attempt PipesGenerator::TryOnce() {
 }
 
 void PipesGenerator::ResetBoard() {
+    work_ += static_cast<int64_t>(board_.board.size());
     for (int32_t y = 0; y < board_.GetCountY(); ++y) {
         for (int32_t x = 0; x < board_.GetCountX(); ++x) {
             PipesTile& tile = board_.TileAt(x, y);
@@ -59,6 +63,7 @@ void PipesGenerator::ResetBoard() {
 
 // i mod the colour count, then 2 x count swaps of two random positions.
 std::vector<int32_t> PipesGenerator::ShuffledColours(int32_t count) {
+    work_ += 3 * count;
     std::vector<int32_t> order(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) order[i] = i % board_.GetColourCount();
     for (int32_t swap = 0; swap < 2 * count; ++swap) {
@@ -107,9 +112,12 @@ bool PipesGenerator::CarvePaths() {
     for (const PipesTile& outlet : board_.outlets) {
         const int32_t colour = board_.PortColour(outlet);
         if (colour == kPipesNoColour) continue;
+        work_ += static_cast<int64_t>(board_.inletSlots.size());
         for (size_t j = 0; j < board_.inletSlots.size(); ++j) {
             const PipesTile& slot = board_.inletSlots[j];
             if (board_.PortColour(slot) != colour) continue;
+            if (OutOfWork()) return false;
+            work_ += static_cast<int64_t>(board_.board.size());
             for (PipesTile& tile : board_.board) tile.visited = 0;
             const Point2i start = board_.inletAccess[j];
             const int32_t entry = PipesBoard::OppositeBit(board_.OpeningBit(slot));
@@ -120,7 +128,8 @@ bool PipesGenerator::CarvePaths() {
 }
 
 bool PipesGenerator::SearchPath(int32_t x, int32_t y, int32_t colour, int32_t entryBit, const PipesTile& outlet) {
-    if (searchEntries_++ >= kMaxSearchEntries) return false;
+    if (OutOfWork()) return false;
+    work_ += 1 + kExitSwaps;
     PipesTile& tile = board_.TileAt(x, y);
     if (tile.visited & entryBit) return false;
     tile.visited |= entryBit;
@@ -144,7 +153,7 @@ bool PipesGenerator::SearchPath(int32_t x, int32_t y, int32_t colour, int32_t en
 
 bool PipesGenerator::TryExit(int32_t x, int32_t y, int32_t colour, int32_t entryBit, int32_t exitBit,
                              const PipesTile& outlet) {
-    if (exitBit == entryBit) return false;
+    if (exitBit == entryBit || OutOfWork()) return false;
     const int32_t exitSide = PipesBoard::SideOfBit(exitBit);
     const int32_t nx = x + kStepX[exitSide], ny = y + kStepY[exitSide];
     if (!board_.IsOnBoard(nx, ny)) return false;
@@ -169,16 +178,18 @@ bool PipesGenerator::TryExit(int32_t x, int32_t y, int32_t colour, int32_t entry
 // at the entry also opens at the exit; the tile keeps it.
 bool PipesGenerator::FitUntypedTile(PipesTile& tile, int32_t entryBit, int32_t exitBit) {
     const int32_t typeCount = board_.GetPlainTypeCount();
-    std::vector<int32_t> types(static_cast<size_t>(typeCount));
-    for (int32_t i = 0; i < typeCount; ++i) types[i] = i;
+    for (int32_t i = 0; i < typeCount; ++i) typeOrder_[i] = i;
     for (int32_t swap = 0; swap < 2 * typeCount; ++swap) {
         const int32_t p = random_.NextIndex(typeCount);
         const int32_t q = random_.NextIndex(typeCount);
-        std::swap(types[p], types[q]);
+        std::swap(typeOrder_[p], typeOrder_[q]);
     }
+    work_ += 2 * typeCount;
     const PipesTile saved = tile;
     const int32_t exitSide = PipesBoard::SideOfBit(exitBit);
-    for (int32_t type : types) {
+    for (int32_t i = 0; i < typeCount; ++i) {
+        const int32_t type = typeOrder_[i];
+        work_ += kTrialWork * kTurnsPerCircle;
         for (int32_t rotation = 0; rotation < kTurnsPerCircle; ++rotation) {
             tile = saved;
             tile.typeIndex = type;

@@ -8,6 +8,7 @@
 #include "minigames/MersenneTwister.h"
 #include "minigames/PipesBoard.h"
 
+#include <array>
 #include <cstdint>
 
 class PipesGenerator {
@@ -17,10 +18,12 @@ public:
     // most 120 over 20: this stops configurations that can never be carved
     // (an outlet boxed in, no bending piece).
     static constexpr int32_t kMaxAttempts = 5000;
-    // Cells entered by the path search, summed over all attempts: the sample
-    // needed at most 2,356, the 16 x 16 board 134,000. An impossible 32 x 32
-    // board reaches this in under two seconds.
-    static constexpr int64_t kMaxSearchEntries = 5'000'000;
+    // Work summed over all attempts, in units of about one random draw:
+    // cells cleared, draws, pairings and piece trials. The sample needs at
+    // most 50,000; a board that cannot be carved, of any size up to the
+    // largest with 128 kinds of piece, gives up within about 30 ms in a
+    // release build.
+    static constexpr int64_t kMaxWork = 1'500'000;
 
     PipesGenerator(PipesBoard& board, MersenneTwister& random) : board_(board), random_(random) {}
 
@@ -28,7 +31,7 @@ public:
     const char* Generate();
 
     int32_t GetAttempts() const { return attempts_; }
-    int64_t GetSearchEntries() const { return searchEntries_; }
+    int64_t GetWork() const { return work_; }
 
 private:
     enum class Attempt { Laid, Retry, Impossible };
@@ -41,11 +44,14 @@ private:
     bool CarvePaths();
     bool SearchPath(int32_t x, int32_t y, int32_t colour, int32_t entryBit, const PipesTile& outlet);
     bool TryExit(int32_t x, int32_t y, int32_t colour, int32_t entryBit, int32_t exitBit, const PipesTile& outlet);
+    bool OutOfWork() const { return work_ >= kMaxWork; }
     bool FitUntypedTile(PipesTile& tile, int32_t entryBit, int32_t exitBit);
     void FillAndScramble();
 
     PipesBoard& board_;
     MersenneTwister& random_;
     int32_t attempts_ = 0;
-    int64_t searchEntries_ = 0;
+    int64_t work_ = 0;
+    // The kinds in the order the current fit tries them.
+    std::array<int32_t, PipesConfig::kMaxPlainTypes> typeOrder_{};
 };

@@ -8,7 +8,7 @@ std::unique_ptr<PipesRules> PipesRules::Create(const PipesConfig& config, uint32
     PipesGenerator generator(rules->board_, rules->random_);
     const char* failure = generator.Generate();
     rules->attempts_ = generator.GetAttempts();
-    rules->searchEntries_ = generator.GetSearchEntries();
+    rules->generatorWork_ = generator.GetWork();
     if (why) *why = failure;
     if (failure) return nullptr;
     return rules;

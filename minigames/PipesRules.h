@@ -47,7 +47,7 @@ public:
     bool AreOutletsFilled() const;
     // Attempts and search work the generator needed for this board.
     int32_t GetGeneratorAttempts() const { return attempts_; }
-    int64_t GetGeneratorSearchEntries() const { return searchEntries_; }
+    int64_t GetGeneratorWork() const { return generatorWork_; }
 
     PipesTurn TryTurn(int32_t x, int32_t y);
     // One 17 ms step: turn animations run on; when the last one ends, the
@@ -63,5 +63,5 @@ private:
     MersenneTwister random_;
     bool won_ = false;
     int32_t attempts_ = 0;
-    int64_t searchEntries_ = 0;
+    int64_t generatorWork_ = 0;
 };

@@ -37,7 +37,9 @@ const char* ReadHotspot(const TiXmlElement* element, WirePuzzleConfig& config) {
     if (!ReadName(element, "label", label)) return "a hotspot has no label";
     std::vector<WirePoint> points;
     for (const TiXmlElement* p = element->FirstChildElement("point"); p; p = p->NextSiblingElement("point")) {
-        if (static_cast<int32_t>(points.size()) >= WirePuzzleConfig::kMaxPoints) return "a hotspot has over 256 points";
+        if (static_cast<int32_t>(points.size()) >= WirePuzzleConfig::kMaxPoints) {
+            return "a hotspot has over 100,000 points";
+        }
         WirePoint point;
         if (const char* why = ReadPosition(p, "x", "y", point)) return why;
         points.push_back(point);
@@ -113,36 +115,48 @@ const char* ReadConnection(const TiXmlElement* element, WirePuzzleConfig& config
     return nullptr;
 }
 
-bool HasPlate(const WirePuzzleConfig& config, const std::string& place) {
+// The plate at home on the place, or null.
+const WireTileConfig* PlateAtHome(const WirePuzzleConfig& config, const std::string& place) {
     for (const WireTileConfig& tile : config.tiles) {
-        if (tile.homePlace == place) return true;
+        if (tile.homePlace == place) return &tile;
     }
-    return false;
+    return nullptr;
 }
 
-bool HasFixedPlate(const WirePuzzleConfig& config, const std::string& place) {
-    for (const WireTileConfig& tile : config.tiles) {
-        if (tile.homePlace == place && tile.fixed) return true;
+// A polygon of fewer than three points encloses nothing: no click finds it.
+bool IsClickable(const WirePuzzleConfig& config, const WirePlace& place) {
+    const auto polygon = config.hotspots.find(place.hotspotName);
+    return polygon != config.hotspots.end() && polygon->second.size() >= 3;
+}
+
+// The scramble swaps plates that move among their homes, so every such
+// home must take clicks, and a swapped plate goes home only through a free
+// place that a drop can reach. A fixed plate and a free place may lie where
+// no click comes.
+const char* CheckClickable(const WirePuzzleConfig& config) {
+    int32_t movable = 0;
+    bool anyFree = false, anyClickableFree = false;
+    for (const auto& [label, place] : config.places) {
+        const WireTileConfig* plate = PlateAtHome(config, label);
+        const bool clickable = IsClickable(config, place);
+        if (plate && !plate->fixed && !clickable) return "a place with a plate that moves has no hotspot polygon";
+        movable += plate && !plate->fixed;
+        anyFree = anyFree || !plate;
+        anyClickableFree = anyClickableFree || (!plate && clickable);
     }
-    return false;
+    if (movable >= 2 && anyFree && !anyClickableFree) return "no free place has a hotspot polygon";
+    return nullptr;
 }
 
 const char* CheckWhole(const WirePuzzleConfig& config) {
     if (config.tiles.empty()) return "no plate";
     if (config.connections.empty()) return "no connection";
     for (const WireConnectionConfig& connection : config.connections) {
-        if (!HasPlate(config, connection.fromPlace) || !HasPlate(config, connection.toPlace)) {
+        if (!PlateAtHome(config, connection.fromPlace) || !PlateAtHome(config, connection.toPlace)) {
             return "a connection names a place without a plate";
         }
     }
-    // A plate that comes to rest where no click can reach could never be
-    // turned or moved again; only a fixed plate's place may go without.
-    for (const auto& [label, place] : config.places) {
-        const auto polygon = config.hotspots.find(place.hotspotName);
-        const bool hittable = polygon != config.hotspots.end() && polygon->second.size() >= 3;
-        if (!hittable && !HasFixedPlate(config, label)) return "a place has no hotspot polygon";
-    }
-    return nullptr;
+    return CheckClickable(config);
 }
 
 }  // namespace

@@ -55,9 +55,11 @@ struct WirePuzzleConfig {
     static constexpr int32_t kMaxConnections = 256;
     // Wire pictures per connection: one per colour and a default.
     static constexpr int32_t kMaxImagesPerConnection = 64;
-    // Polygons and their points: outlines are drawn with one-byte indices.
+    // Polygons: four times the places. Points per polygon: a click tests
+    // every place's, and outlines drawn on a board picture take tens or
+    // hundreds; 100,000 is some 3 MB of XML, which no board carries.
     static constexpr int32_t kMaxHotspots = 256;
-    static constexpr int32_t kMaxPoints = 256;
+    static constexpr int32_t kMaxPoints = 100'000;
     // Positions stay within a few design areas.
     static constexpr float kMaxCoordinate = 16384.0f;
 

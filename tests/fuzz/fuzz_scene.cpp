@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (bool half : {false, true}) {
         SceneDescription description;
         if (ReadSceneFile(document, half, description)) continue;
-        if (!half) Check(!description.backgroundFile.empty());
+        if (!half) Check(description.hasBackground);
         const int32_t type = description.typeNamed ? description.type : kSceneSearch;
         Exercise(description, type);
         if (description.type == kSceneSearch) Exercise(description, kSceneAdventure);

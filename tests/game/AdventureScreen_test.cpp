@@ -124,6 +124,24 @@ TEST_F(AdventureScreenTest, SwitchedBackOnAHotspotReturnsBetweenItsNeighboursAnd
     EXPECT_EQ(DataTree::GetInt(Key("chest").c_str()), 0);
 }
 
+TEST_F(AdventureScreenTest, HelpCountsAndAsksTheSceneScriptWhichReportsAMissingHandler) {
+    EnterScene();
+    harness.ClearMessages();
+    screen->OnHelp();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    ASSERT_EQ(harness.Messages().size(), 1u);
+    EXPECT_NE(harness.Messages()[0].find("Script function test::OnHelp not found"), std::string::npos)
+        << harness.Messages()[0];
+
+    harness.WriteScript("test", "function void OnHelp() { RecordCall(\"help\"); }\n");
+    ASSERT_TRUE(Game::RunInclude("test"));
+    harness.ClearMessages();
+    screen->OnHelp();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 2);
+    EXPECT_EQ(harness.Calls(), (std::vector<std::string>{"help"}));
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
 TEST_F(AdventureScreenTest, PickHotspotNamesTheTopmostHotspotWithTheScrollAdded) {
     EnterScene();
     EXPECT_EQ(screen->PickHotspot(330, 110), "rug");

@@ -47,7 +47,6 @@ TEST_F(SceneTest, EveryRequiredPartMissingFailsTheLoad) {
         {"no gametype", "<scene><gameinfo/><background file=\"bg\"/><objects/></scene>"},
         {"no background", "<scene><gameinfo gametype=\"Search\"/><objects/></scene>"},
         {"no background file", "<scene><gameinfo gametype=\"Search\"/><background/><objects/></scene>"},
-        {"empty background file", "<scene><gameinfo gametype=\"Search\"/><background file=\"\"/><objects/></scene>"},
         {"no objects", "<scene><gameinfo gametype=\"Search\"/><background file=\"bg\"/></scene>"},
         {"broken xml", "<scene><gameinfo gametype=\"Search\"/><background file=\"bg\"/><objects>"},
     };
@@ -63,6 +62,20 @@ TEST_F(SceneTest, EveryRequiredPartMissingFailsTheLoad) {
     // An empty objects element is enough.
     WriteScene("bare", "<scene><gameinfo gametype=\"Other\"/><background file=\"bg\"/><objects/></scene>", {});
     EXPECT_EQ(LoadScene("bare")->type, kSceneNone);
+}
+
+TEST_F(SceneTest, AnEmptyBackgroundNameGivesASceneWithoutPicture) {
+    std::string xml = Description("Search", Object("cup", "forceuse=\"1\""), "", 1);
+    xml.replace(xml.find("file=\"bg\""), 9, "file=\"\"");
+    WriteScene("bare", xml, {"cup"});
+    halvo::AutoRef<Scene> scene = LoadScene("bare");
+    EXPECT_EQ(scene->type, kSceneSearch);
+    EXPECT_EQ(scene->backgroundFile, "");
+    ASSERT_TRUE(scene->background);
+    EXPECT_EQ(scene->background->size, (Point2i{0, 0}));
+    EXPECT_EQ(Labels(scene->remaining), "cup");
+    EXPECT_EQ(Calls(), "character.Create;help.Create;itemview.Create 2.5 4;help.ResetTime;AddItemText cup;AddItemEnd;");
+    scene->Draw(Matrix4::Identity());
 }
 
 TEST_F(SceneTest, DifficultyChoosesTheTimeLimit) {

@@ -60,10 +60,19 @@ TEST_F(MG_Match3Test, DragPicksTheNeighbourAndAReleaseOutsideKeepsTheDrag) {
     h.game.Step();
     EXPECT_FALSE(rules.IsDragging());
 
-    h.game.GetGame().paused = true;  // nothing is picked up while paused
+    // A pause by script stops the clock and the drag's following, not the
+    // player's press; the swap shows once the game runs again.
+    h.game.GetGame().paused = true;
+    const double time = h.Host()->GetTime();
     h.game.Press();
+    PointerAt(*game, {720, 590});
+    EXPECT_TRUE(rules.IsDragging());
+    EXPECT_EQ(rules.GetFirst(), 3 * 8 + 2);
+    EXPECT_EQ(rules.GetSecond(), -1);
+    EXPECT_EQ(h.Host()->GetTime(), time);
+    h.game.GetGame().paused = false;
     h.game.Step();
-    EXPECT_FALSE(rules.IsDragging());
+    EXPECT_EQ(rules.GetSecond(), 3 * 8 + 3);
 }
 
 TEST_F(MG_Match3Test, AutoplayWinsOnceAndCommitsTheTime) {

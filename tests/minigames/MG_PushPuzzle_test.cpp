@@ -68,6 +68,29 @@ TEST_F(MG_PushPuzzleTest, ClicksSlideByTruncatedCellAndAutoplayWinsWithoutCounti
     EXPECT_EQ(h.CountCalls("resumed"), 1);
 }
 
+// A pause by script stops the clock and the sliding, not the player's clicks.
+TEST_F(MG_PushPuzzleTest, AClickWhilePausedSlidesOnceTheGameRunsAgain) {
+    MG_PushPuzzle* game = Play(3);
+    ASSERT_NE(game, nullptr);
+    const PushPuzzleRules& rules = *game->GetRules();
+    h.game.Step(20);  // the opening slides come to rest
+    ASSERT_TRUE(rules.IsAtRest());
+    const int32_t gap = Gap(rules);
+    const int32_t beside = gap % 3 == 0 ? gap + 1 : gap - 1;
+    h.game.GetGame().paused = true;
+    const double time = h.Host()->GetTime();
+    ClickCell(*game, float(beside % 3) + 0.5f, float(beside / 3) + 0.5f);
+    h.game.Step(20);
+    EXPECT_EQ(Gap(rules), beside);
+    EXPECT_EQ(rules.GetMoves(), 1);
+    EXPECT_EQ(h.Host()->GetCounter(), 1);
+    EXPECT_FALSE(rules.IsAtRest());
+    EXPECT_EQ(h.Host()->GetTime(), time);
+    h.game.GetGame().paused = false;
+    h.game.Step(20);
+    EXPECT_TRUE(rules.IsAtRest());
+}
+
 TEST_F(MG_PushPuzzleTest, HelpSlidesThePiecesHomeIgnoringClicksAndEndsSkipped) {
     MG_PushPuzzle* game = Play(4);
     ASSERT_NE(game, nullptr);

@@ -7,6 +7,10 @@
 #include "gui/GuiTexture.h"
 #include "platform/GLImage.h"
 #include "platform/os/Random.h"
+#include "support/SourceFiles.h"
+
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -95,6 +99,44 @@ TEST_F(MG_WirePuzzleTest, FifteenPixelsAreAClickSixteenADragAndOnlyRealMovesCoun
     EXPECT_EQ(DataTree::GetInt(MG_WirePuzzle::kMovesKey), 2);
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);
     EXPECT_EQ(h.CountCalls("resumed"), 1);
+}
+
+// The sample with every place's square outline replaced by a ring of
+// 10,000 points inside it: a click at a plate's centre turns it, one in a
+// corner of the old square, outside the ring, finds nothing.
+TEST_F(MG_WirePuzzleTest, AFinelyDrawnOutlineTakesClicksInsideItOnly) {
+    std::string sample = testsupport::ReadWholeFile(
+        testsupport::SourceFolder("data/Data/Shared/MiniGames/Draehte/sample.xml"));
+    const size_t from = sample.find("<point"), to = sample.find("</hotspot>");
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+    std::string ring;
+    for (int i = 0; i < 10000; ++i) {
+        const double angle = 2 * 3.14159265358979 * i / 10000;
+        ring += "<point x='" + std::to_string(60 * std::cos(angle)) + "' y='" + std::to_string(60 * std::sin(angle)) +
+                "'/>";
+    }
+    h.game.WriteDataFile("MiniGames/Draehte/ring.xml", sample.replace(from, to - from, ring));
+    DataTree::SetString(MG_WirePuzzle::kConfigKey, "ring");
+    MG_WirePuzzle* game = Start();
+    ASSERT_NE(game, nullptr);
+    const Rules& rules = *game->GetRules();
+    int32_t plate = 0;
+    while (rules.TileAtPlace(plate) == Rules::kNoPlate || rules.GetTile(rules.TileAtPlace(plate)).fixed) ++plate;
+    const WireTile& tile = rules.GetTile(rules.TileAtPlace(plate));
+    const int32_t sides = static_cast<int32_t>(tile.sides.size());
+    const int32_t rotation = tile.rotation;
+    auto click = [&](Vec2 at) {
+        h.game.MovePointer(at);
+        h.game.Press();
+        h.game.Release();
+        h.game.Step(Rules::kAnimationSteps + 1);
+    };
+    click(PlaceCentre(*game, plate) + Vec2{70, 70});
+    EXPECT_EQ(tile.rotation, rotation);
+    EXPECT_EQ(game->GetMoveCount(), 0);
+    click(PlaceCentre(*game, plate) + Vec2{40, 40});
+    EXPECT_EQ(tile.rotation, (rotation + sides - 1) % sides);
+    EXPECT_EQ(game->GetMoveCount(), 1);
 }
 
 TEST_F(MG_WirePuzzleTest, ARefusedConfigurationReturnsSkippedWithNoStatistics) {

@@ -226,6 +226,7 @@ TEST(PipesGenerator, SameSeedGivesTheSameBoardAndTimeZeroItsOwnSeed) {
 TEST(PipesGenerator, SampleBoardsAreWinnableAndScrambled) {
     const PipesConfig config = SampleConfig();
     int plain = 0, kept = 0, maxAttempts = 0;
+    int64_t maxWork = 0;
     for (uint32_t seed = 1; seed <= 1000; ++seed) {
         PipesBoard board(config);
         MersenneTwister random;
@@ -233,6 +234,7 @@ TEST(PipesGenerator, SampleBoardsAreWinnableAndScrambled) {
         PipesGenerator generator(board, random);
         ASSERT_EQ(generator.Generate(), nullptr) << seed;
         maxAttempts = std::max(maxAttempts, generator.GetAttempts());
+        maxWork = std::max(maxWork, generator.GetWork());
         for (const PipesTile& tile : board.board) {
             if (!board.IsPlain(tile)) continue;
             ++plain;
@@ -256,6 +258,27 @@ TEST(PipesGenerator, SampleBoardsAreWinnableAndScrambled) {
     }
     EXPECT_NEAR(static_cast<double>(kept) / plain, 0.25, 0.03);
     EXPECT_LE(maxAttempts * 100, PipesGenerator::kMaxAttempts) << "the bound must sit far above need";
+    EXPECT_LE(maxWork * 20, PipesGenerator::kMaxWork) << "the bound must sit far above need";
+}
+
+// A sample board with a few bytes changed: the straight piece opens on one
+// side only and both inlets pour into the same cell, so no attempt can
+// carve. Once the attempts spent seconds; the work bound ends them.
+TEST(PipesGenerator, AnUncarvableBoardGivesUpWithinItsWork) {
+    const std::string text = testsupport::ReadWholeFile(
+        testsupport::SourceFolder("tests/fuzz/corpus/fuzz_config_pipes/slow_generation.xml"));
+    ASSERT_FALSE(text.empty());
+    const PipesConfig config = ReadOrFail(text);
+    for (uint32_t seed : {1u, 2u, 77u}) {
+        PipesBoard board(config);
+        MersenneTwister random;
+        random.Seed(seed);
+        PipesGenerator generator(board, random);
+        EXPECT_STREQ(generator.Generate(), "no board could be generated (the paths cannot be carved)");
+        EXPECT_LT(generator.GetAttempts(), PipesGenerator::kMaxAttempts) << "the work bound ends it first";
+        // The last search entry may overshoot by one piece's trials.
+        EXPECT_LE(generator.GetWork(), PipesGenerator::kMaxWork + 4 * 1024) << seed;
+    }
 }
 
 TEST(PipesGenerator, ABoxedInOutletFailsFastInsteadOfHanging) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -263,6 +264,56 @@ TEST(WirePuzzleRules, SampleNeverStartsSolvedAndTheSelfPlaySolvesEveryScramble) 
     }
     RecordProperty("most_scramble_attempts", mostAttempts);
     RecordProperty("most_selfplay_steps", mostSteps);
+}
+
+// A place's outline may be as fine as its picture needs, and a place no
+// click can find is fine wherever no plate that moves must ever lie.
+TEST(WirePuzzleConfig, PolygonsOfAnySizeLoadAndUnclickablePlacesOnlyWhereTheGameStaysWinnable) {
+    std::string ring = "<hotspots><hotspot label='ring'>";
+    for (int i = 0; i < 10000; ++i) {
+        const double angle = 2 * 3.14159265358979 * i / 10000;
+        ring += "<point x='" + std::to_string(80 * std::cos(angle)) + "' y='" + std::to_string(80 * std::sin(angle)) +
+                "'/>";
+    }
+    ring += "</hotspot><hotspot label='line'><point x='0' y='0'/><point x='9' y='9'/></hotspot></hotspots>";
+    // A second group of polygons beside the square of the other places.
+    auto puzzle = [&](const std::string& tiles, const std::string& connections) {
+        return "<wires><background file='bg'/>" + kSquare + ring + "<tiles>" + tiles + "</tiles><connections>" +
+               connections + "</connections></wires>";
+    };
+    const WirePuzzleConfig fine = ReadOrFail(puzzle(Plate("a", 0, "r") + Plate("b", 50, "r") + Place("c", 100),
+                                                    Wire("a", 0, "b", 0)));
+    EXPECT_EQ(fine.hotspots.at("ring").size(), 10000u);
+
+    auto place = [](const std::string& label, const std::string& hotspot, const std::string& plate = "") {
+        const std::string start = "<tile label='" + label + "' hotspot='" + hotspot + "' posx='300' posy='0'";
+        return plate.empty() ? start + "/>" : start + plate + "</tile>";
+    };
+    const std::string fixedPlate = " file='p' fixed='1'><side color='r'/>";
+    const std::string movingPlate = " file='p'><side color='r'/>";
+    const std::string pair = Plate("a", 0, "r") + Plate("b", 50, "r");
+    const struct { const char* what; std::string tiles; const char* why; } cases[] = {
+        {"a free place without polygon beside a clickable one", pair + Place("c", 100) + place("d", "none"), nullptr},
+        {"a free place with two points beside a clickable one", pair + Place("c", 100) + place("d", "line"), nullptr},
+        {"a fixed plate without polygon", pair + Place("c", 100) + place("f", "line", fixedPlate), nullptr},
+        {"one plate that moves, the free place without polygon", Plate("a", 0, "r") + place("f", "none", fixedPlate) +
+                                                                     place("d", "none"), nullptr},
+        {"a plate that moves on a place without polygon", pair + Place("c", 100) + place("m", "line", movingPlate),
+         "a place with a plate that moves has no hotspot polygon"},
+        {"plates that swap and no free place a drop can reach", pair + place("d", "none"),
+         "no free place has a hotspot polygon"},
+    };
+    for (const auto& c : cases) {
+        WirePuzzleConfig config;
+        const std::string wire = c.tiles.find("label='f'") != std::string::npos ? Wire("a", 0, "f", 0)
+                                                                                : Wire("a", 0, "b", 0);
+        const char* why = ReadText(puzzle(c.tiles, wire), config);
+        if (c.why) {
+            EXPECT_STREQ(why, c.why) << c.what;
+        } else {
+            EXPECT_EQ(why, nullptr) << c.what << ": " << why;
+        }
+    }
 }
 
 }  // namespace
