@@ -31,7 +31,7 @@ public:
     int64_t GetSearchEntries() const { return searchEntries_; }
 
 private:
-    enum class Attempt { Laid, Retry, Impossible };
+    enum class Attempt { kLaid, kRetry, kImpossible };
 
     Attempt TryOnce();
     void ResetBoard();
