@@ -71,6 +71,9 @@ public:
 
     // The player asked for a hint.
     virtual void OnHelp() {}
+    // The player left the scene this screen shows through one of its exits:
+    // the scene model tells its screen here, knowing it only as a GameScreen.
+    virtual void OnSceneExit() {}
 
     virtual void SetPosition(Vec2 position);
     virtual Vec2 GetPosition() const { return position_; }

@@ -11,7 +11,6 @@
 #include "game/Scene.h"
 #include "game/SceneSparks.h"
 #include "game/ScnDisslvFX.h"
-#include "game/SearchScreen.h"
 #include "game/Statistics.h"
 #include "platform/os/Random.h"
 #include "script/runtime/Thread.h"
@@ -83,8 +82,8 @@ void Scene::HandleHit(SceneObject& object, const halvo::AutoRefVector<SceneObjec
         OnObjectFound(object.label, FoundDissolveSeconds());
     } else if (!object.exitArmed) {
         object.exitArmed = true;
-    } else if (auto* screen = ClassRecord::CastWeak(owner, &SearchScreen::kClassRecord)) {
-        static_cast<SearchScreen*>(screen)->EndScene(SearchScreen::kEndAborted);
+    } else if (GameScreen* screen = owner.Get()) {
+        screen->OnSceneExit();
     }
 }
 

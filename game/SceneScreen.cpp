@@ -6,7 +6,6 @@
 #include "game/Game.h"
 #include "game/SceneSparks.h"
 #include "game/ScnHelpFX.h"
-#include "game/SearchScreen.h"
 #include "game/Statistics.h"
 #include "platform/Color.h"
 #include "platform/GLState.h"
@@ -186,7 +185,9 @@ bool SceneScreen::SetSceneRef(Scene* scene) {
 }
 
 void SceneScreen::MakeHalfScreen(Scene* half, bool left) {
-    halvo::AutoRef<SearchScreen> screen(new SearchScreen());
+    // A half is a screen of the whole's own class, made through its record:
+    // the halves of a search screen search too.
+    halvo::AutoRef<SceneScreen> screen(static_cast<SceneScreen*>(GetClassInfo()->factory()));
     half->owner = screen.Get();
     screen->SetSceneRef(half);
     const Point2i logical = LogicalSize();

@@ -60,6 +60,8 @@ public:
     void OnUpdate(double totalMs, double stepMs) override;
     // Zoom limits 1 to 2.5, and the countdown for a timed scene.
     bool SetScene(Scene* scene) override;
+    // Ends the scene as aborted, its state saved.
+    void OnSceneExit() override { EndScene(kEndAborted); }
 
     // The first call records statistics and the scene's state and calls the
     // scene script's event; later calls do nothing.

@@ -60,7 +60,11 @@ bool MG_Lock::LoadConfig(const Vec2& centre) {
     LockConfig config;
     config.solved = DataTree::GetInt(kSolvedKey);
     ReadLockConfig(config);
-    if (!LoadImages()) return false;
+    std::string file;
+    if (const char* why = LoadImages(file)) {
+        halvo::LogMessage("MG_Lock::LoadConfig - %s (%s)", why, file.c_str());
+        return false;
+    }
     CentreOn(centre, {background_->size.x, kGameHeight});
     rules_ = std::make_unique<LockRules>(config);
     SettlePieces();
@@ -68,21 +72,17 @@ bool MG_Lock::LoadConfig(const Vec2& centre) {
     return true;
 }
 
-bool MG_Lock::LoadImages() {
+const char* MG_Lock::LoadImages(std::string& file) {
+    file = std::string(kFolder) + "Background.cbi";
     background_ = LoadMiniGameImage(kFolder, "Background");
-    if (!background_) {
-        halvo::LogMessage("MG_Lock::LoadConfig - no background (%sBackground.cbi)", kFolder);
-        return false;
-    }
+    if (!background_) return "no background";
     background_->anchor = {0.0f, 0.0f};
     for (int32_t i = 0; i < LockRules::kPieceCount; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "Bolt%02d", i + 1);
+        file = std::string(kFolder) + name + ".cbi";
         pieces_[i].image = LoadMiniGameImage(kFolder, name);
-        if (!pieces_[i].image) {
-            halvo::LogMessage("MG_Lock::LoadConfig - no bolt picture (%s%s.cbi)", kFolder, name);
-            return false;
-        }
+        if (!pieces_[i].image) return "no bolt picture";
         pieces_[i].position = {kPieceStartX + kPieceStartStep * static_cast<float>(i), kPieceStartY};
     }
     // Without these the lock still plays; what is missing is not drawn.
@@ -92,7 +92,7 @@ bool MG_Lock::LoadImages() {
     lightRed_ = LoadMiniGameImage(kFolder, "LightRed");
     lightYellow_ = LoadMiniGameImage(kFolder, "LightYellow");
     lightGreen_ = LoadMiniGameImage(kFolder, "LightGreen");
-    return true;
+    return nullptr;
 }
 
 // ---- input -------------------------------------------------------------------------

@@ -42,7 +42,8 @@ private:
         Vec2 position;
     };
 
-    bool LoadImages();
+    // Null when it went well, else why not; `file` names the missing picture.
+    const char* LoadImages(std::string& file);
     void PressAt(Vec2 p);
     void Push(int32_t piece);
     void DragTo(Vec2 p);

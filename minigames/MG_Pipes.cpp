@@ -97,8 +97,8 @@ const char* MG_Pipes::LoadImages() {
 halvo::AutoRef<GLImage> MG_Pipes::LoadShared(const std::string& name) {
     for (const auto& [loadedName, image] : loaded_)
         if (loadedName == name) return image;
-    halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", kFolder, name.c_str())) return {};
+    halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, name);
+    if (!image) return {};
     loaded_.emplace_back(name, image);
     return image;
 }
@@ -119,9 +119,9 @@ bool MG_Pipes::OnInput(const InputEvent& event) {
     Point2i cell;
     if (!rules_ || !CellFromEvent(event, cell)) return true;
     const PipesTurn turn = rules_->TryTurn(cell.x, cell.y);
-    if (turn == PipesTurn::Refused) return true;
+    if (turn == PipesTurn::kRefused) return true;
     PlayMiniGameSound(kTurnSound);
-    if (turn == PipesTurn::TurnedAndDrained) PlayMiniGameSound(kDrainSound);
+    if (turn == PipesTurn::kTurnedAndDrained) PlayMiniGameSound(kDrainSound);
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include "platform/GLState.h"
 #include "platform/Log.h"
 #include "platform/PixelRect.h"
-#include "platform/Sound.h"
 #include "platform/TgaFile.h"
 
 namespace {
@@ -43,7 +42,7 @@ MG_PushPuzzle::~MG_PushPuzzle() = default;
 bool MG_PushPuzzle::LoadConfig(const Vec2& centre) {
     std::string file;
     std::unique_ptr<uint8_t[]> picture;
-    const char* why = GatherConfig(file, picture);
+    const char* why = ReadConfig(file, picture);
     if (!why) why = ReadPushPuzzleConfig(config_);
     if (!why) {
         rules_ = std::make_unique<PushPuzzleRules>(config_);
@@ -62,14 +61,16 @@ bool MG_PushPuzzle::LoadConfig(const Vec2& centre) {
     return true;
 }
 
-const char* MG_PushPuzzle::GatherConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture) {
-    file = FileOf(DataTree::GetString(kBackgroundKey), ".cbi");
+const char* MG_PushPuzzle::ReadConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture) {
+    const char* background = DataTree::GetString(kBackgroundKey);
+    file = FileOf(background, ".cbi");
     if (file.empty()) {
         file = kBackgroundKey;
         return "no background named";
     }
-    background_ = new GLImage();
-    if (!background_->Load("%s", file.c_str())) return "the background is missing or unreadable";
+    // The rules check the picture against the background's size.
+    background_ = LoadMiniGameImage(kFolder, background);
+    if (!background_) return "the background is missing or unreadable";
     background_->anchor = {0.0f, 0.0f};
     config_.backgroundWidth = background_->size.x;
     config_.backgroundHeight = background_->size.y;
@@ -118,7 +119,7 @@ bool MG_PushPuzzle::OnInput(const InputEvent& event) {
     if (IsFinished() || rules_->IsAutoSolved()) return true;
     const Point2i cell = CellFromEvent(event);
     if (!rules_->Slide(cell.x, cell.y)) return true;
-    Sound::Play(1.0f, false, "%s", kSlideSound);
+    PlayMiniGameSound(kSlideSound);
     if (MiniGameScreen* host = GetHost()) host->SetCounter(rules_->GetMoves());
     return true;
 }

@@ -46,7 +46,7 @@ public:
 private:
     // Each null when it went well, else why not; `file` names the file
     // the refusal is about.
-    const char* GatherConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture);
+    const char* ReadConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture);
     const char* CutPieces(const uint8_t* picture);
     // The grid cell under a point of the game, truncated toward zero.
     Point2i CellFromEvent(const InputEvent& event) const;

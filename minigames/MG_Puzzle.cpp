@@ -7,7 +7,6 @@
 #include "platform/GLImage.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
-#include "platform/Sound.h"
 #include "platform/TgaFile.h"
 
 namespace {
@@ -39,7 +38,7 @@ MG_Puzzle::~MG_Puzzle() = default;
 
 bool MG_Puzzle::LoadConfig(const Vec2& centre) {
     const char* why = ReadConfig();
-    if (!why) why = LoadBackground();
+    if (!why) why = LoadImages();
     if (!why) {
         PlaceTray(centre);
         rules_ = std::make_unique<PuzzleRules>(config_);
@@ -76,10 +75,10 @@ const char* MG_Puzzle::ReadConfig() {
     return ReadPuzzleConfig(picture_, mask, config_);
 }
 
-const char* MG_Puzzle::LoadBackground() {
+const char* MG_Puzzle::LoadImages() {
     if (!DataTree::Exists(kBackgroundKey)) return nullptr;
-    background_ = halvo::AutoRef<GLImage>(new GLImage());
-    if (!background_->Load("%s%s.cbi", kFolder, config_.background.c_str())) return "no background picture";
+    background_ = LoadMiniGameImage(kFolder, config_.background);
+    if (!background_) return "no background picture";
     background_->position = {static_cast<float>(config_.trayWidth) * 0.5f, static_cast<float>(config_.trayHeight) * 0.5f};
     background_->matrixDirty = true;
     return nullptr;
@@ -120,19 +119,19 @@ bool MG_Puzzle::OnInput(const InputEvent& event) {
     }
     const Game* game = Game::Current();
     const double now = game ? game->totalTime : 0.0;
-    PuzzleMove move = PuzzleMove::Ignored;
+    PuzzleMove move = PuzzleMove::kIgnored;
     if (event.kind == InputEvent::kButtonDown) move = rules_->Press(TruncatedPosition(event), now);
     if (event.kind == InputEvent::kPointer) move = rules_->MovePointer(TruncatedPosition(event));
     if (event.kind == InputEvent::kButtonUp) move = rules_->Release(now);
     PlayMoveSounds(move);
     // A release always belongs to the puzzle; a move only while pressed.
-    return move != PuzzleMove::Ignored || event.kind == InputEvent::kButtonUp;
+    return move != PuzzleMove::kIgnored || event.kind == InputEvent::kButtonUp;
 }
 
 void MG_Puzzle::PlayMoveSounds(PuzzleMove move) {
-    if (move == PuzzleMove::Turned) PlayMiniGameSound(kTurnSound);
-    if (move == PuzzleMove::Joined) PlayMiniGameSound(kJoinSound);
-    if (move == PuzzleMove::Joined || move == PuzzleMove::Placed) PlayMiniGameSound(kDownSound);
+    if (move == PuzzleMove::kTurned) PlayMiniGameSound(kTurnSound);
+    if (move == PuzzleMove::kJoined) PlayMiniGameSound(kJoinSound);
+    if (move == PuzzleMove::kJoined || move == PuzzleMove::kPlaced) PlayMiniGameSound(kDownSound);
 }
 
 bool MG_Puzzle::SolveOnHelp() {
@@ -151,8 +150,8 @@ void MG_Puzzle::OnUpdate(double, double stepMs) {
 }
 
 void MG_Puzzle::Report(PuzzleResult result) {
-    if (result == PuzzleResult::Won) Finish(kMiniGameWon);
-    if (result == PuzzleResult::Skipped) Finish(kMiniGameSkipped);
+    if (result == PuzzleResult::kWon) Finish(kMiniGameWon);
+    if (result == PuzzleResult::kSkipped) Finish(kMiniGameSkipped);
 }
 
 void MG_Puzzle::OnRender(const Matrix4& matrix) {

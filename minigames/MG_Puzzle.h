@@ -48,7 +48,7 @@ public:
 
 private:
     const char* ReadConfig();
-    const char* LoadBackground();
+    const char* LoadImages();
     // Sizes and places the game after the tray, a little above the centre.
     void PlaceTray(const Vec2& centre);
     const char* CutPieceImages();

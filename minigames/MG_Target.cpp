@@ -177,8 +177,8 @@ bool MG_Target::OnInput(const InputEvent& event) {
 }
 
 void MG_Target::ShowShot(const TargetClick& click) {
-    if (click.shot == TargetShot::None) return;
-    PlayMiniGameSound(click.shot == TargetShot::Enemy ? kHitSound : kMissSound);
+    if (click.shot == TargetShot::kNone) return;
+    PlayMiniGameSound(click.shot == TargetShot::kEnemy ? kHitSound : kMissSound);
     ShowPoints(click.tile, TargetRules::PointsFor(click.shot));
     ShowScore();
 }
@@ -229,7 +229,7 @@ void MG_Target::OnUpdate(double, double stepMs) {
     // The round waits until its enemy has been seen.
     if (IsEnemyAnnounced() || IsFrozen()) return;
     AddTime(stepMs);
-    Report(game && game->cheatAutoPlay ? rules_->AutoPlayStep() : rules_->Step());
+    Report(rules_->Step(game && game->cheatAutoPlay));
 }
 
 void MG_Target::StepFloatingTexts() {

@@ -156,7 +156,7 @@ void MG_WirePuzzle::Release() {
     if (rules_->GetGrabbed() != WirePuzzleRules::kNoPlate) {
         if (dragMoved_) {
             PlayMiniGameSound(kDropSound);
-            if (rules_->DropGrabbed(PlaceAt(pointerPos_)) == WireDrop::Moved) ++moveCount_;
+            if (rules_->DropGrabbed(PlaceAt(pointerPos_)) == WireDrop::kMoved) ++moveCount_;
         } else if (rules_->TurnGrabbed()) {
             PlayMiniGameSound(kTurnSound);
             rules_->AllConnected();

@@ -25,9 +25,9 @@ const char* PipesGenerator::Generate() {
         }
         ++attempts_;
         switch (TryOnce()) {
-        case Attempt::Laid: return nullptr;
-        case Attempt::Impossible: return "an outlet lies off the board";
-        case Attempt::Retry: break;
+        case Attempt::kLaid: return nullptr;
+        case Attempt::kImpossible: return "an outlet lies off the board";
+        case Attempt::kRetry: break;
         }
     }
 }
@@ -36,13 +36,13 @@ PipesGenerator::Attempt PipesGenerator::TryOnce() {
     ResetBoard();
     PlaceInlets(ShuffledColours(static_cast<int32_t>(board_.inletSlots.size())));
     const Attempt placed = PlaceOutlets(ShuffledColours(static_cast<int32_t>(board_.outlets.size())));
-    if (placed != Attempt::Laid) return placed;
-    if (!CarvePaths()) return Attempt::Retry;
+    if (placed != Attempt::kLaid) return placed;
+    if (!CarvePaths()) return Attempt::kRetry;
     FillAndScramble();
     board_.ComputeFlow();
     for (PipesTile& slot : board_.inletSlots) board_.UpdateChannelColors(slot);
     for (PipesTile& tile : board_.board) board_.UpdateChannelColors(tile);
-    return Attempt::Laid;
+    return Attempt::kLaid;
 }
 
 void PipesGenerator::ResetBoard() {
@@ -98,14 +98,14 @@ PipesGenerator::Attempt PipesGenerator::PlaceOutlets(const std::vector<int32_t>&
     }
     for (size_t i = 0; i < board_.outlets.size(); ++i) {
         const PipesTile& outlet = board_.outlets[i];
-        if (!board_.IsOnBoard(outlet.cellX, outlet.cellY)) return Attempt::Impossible;
+        if (!board_.IsOnBoard(outlet.cellX, outlet.cellY)) return Attempt::kImpossible;
         PipesTile& tile = board_.TileAt(outlet.cellX, outlet.cellY);
         tile = board_.outlets[order[i]];
         tile.cellX = outlet.cellX;
         tile.cellY = outlet.cellY;
         tile.rotation = outlet.rotation;
     }
-    return Attempt::Laid;
+    return Attempt::kLaid;
 }
 
 bool PipesGenerator::CarvePaths() {

@@ -34,7 +34,7 @@ public:
     int64_t GetWork() const { return work_; }
 
 private:
-    enum class Attempt { Laid, Retry, Impossible };
+    enum class Attempt { kLaid, kRetry, kImpossible };
 
     Attempt TryOnce();
     void ResetBoard();

@@ -30,7 +30,7 @@ bool PipesRules::AreOutletsFilled() const {
 }
 
 PipesTurn PipesRules::TryTurn(int32_t x, int32_t y) {
-    if (won_ || !board_.IsOnBoard(x, y) || board_.IsOutletCell(x, y)) return PipesTurn::Refused;
+    if (won_ || !board_.IsOnBoard(x, y) || board_.IsOutletCell(x, y)) return PipesTurn::kRefused;
     PipesTile& tile = board_.TileAt(x, y);
     PipesBoard::TurnOnce(tile);
     tile.turnSteps = kTurnSteps;
@@ -38,9 +38,9 @@ PipesTurn PipesRules::TryTurn(int32_t x, int32_t y) {
     board_.ComputeFlow();
     const std::vector<uint8_t> after = OutletFills();
     for (size_t i = 0; i < before.size(); ++i) {
-        if (before[i] & ~after[i]) return PipesTurn::TurnedAndDrained;
+        if (before[i] & ~after[i]) return PipesTurn::kTurnedAndDrained;
     }
-    return PipesTurn::Turned;
+    return PipesTurn::kTurned;
 }
 
 PipesStepReport PipesRules::Step() {

@@ -15,9 +15,9 @@
 #include <vector>
 
 enum class PipesTurn {
-    Refused,          // off the board, an outlet's cell, or the game is won
-    Turned,           // the piece turns
-    TurnedAndDrained  // it turns and some outlet lost its liquid
+    kRefused,          // off the board, an outlet's cell, or the game is won
+    kTurned,           // the piece turns
+    kTurnedAndDrained  // it turns and some outlet lost its liquid
 };
 
 struct PipesStepReport {

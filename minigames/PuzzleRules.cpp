@@ -96,53 +96,53 @@ bool PuzzleRules::IsSolved() const {
 }
 
 PuzzleMove PuzzleRules::Press(Point2i point, double timeMs) {
-    if (autoSolve_) return PuzzleMove::Ignored;
+    if (autoSolve_) return PuzzleMove::kIgnored;
     pressed_ = true;
     pressPoint_ = currentPoint_ = point;
     pressTime_ = timeMs;
-    mode_ = Mode::None;
+    mode_ = Mode::kNone;
     return HandlePointer();
 }
 
 PuzzleMove PuzzleRules::MovePointer(Point2i point) {
-    if (autoSolve_ || !pressed_) return PuzzleMove::Ignored;
+    if (autoSolve_ || !pressed_) return PuzzleMove::kIgnored;
     currentPoint_ = point;
     const int64_t dx = static_cast<int64_t>(point.x) - pressPoint_.x;
     const int64_t dy = static_cast<int64_t>(point.y) - pressPoint_.y;
-    if (mode_ == Mode::None && dx * dx + dy * dy > kDragDistanceSquared) {
+    if (mode_ == Mode::kNone && dx * dx + dy * dy > kDragDistanceSquared) {
         lastPoint_ = currentPoint_;
-        mode_ = Mode::Drag;
+        mode_ = Mode::kDrag;
     }
     return HandlePointer();
 }
 
 PuzzleMove PuzzleRules::Release(double timeMs) {
-    if (autoSolve_) return PuzzleMove::Ignored;
-    if (!pressed_) return PuzzleMove::Nothing;
+    if (autoSolve_) return PuzzleMove::kIgnored;
+    if (!pressed_) return PuzzleMove::kNothing;
     currentPoint_ = pressPoint_;
-    mode_ = mode_ == Mode::None && timeMs - pressTime_ < kClickMs ? Mode::Click : Mode::None;
+    mode_ = mode_ == Mode::kNone && timeMs - pressTime_ < kClickMs ? Mode::kClick : Mode::kNone;
     const PuzzleMove move = HandlePointer();
     pressed_ = false;
     return move;
 }
 
 PuzzleMove PuzzleRules::Drop() {
-    if (dragged_ == kNone) return PuzzleMove::Nothing;
+    if (dragged_ == kNone) return PuzzleMove::kNothing;
     const int32_t partner = FindSnapPartner(dragged_);
     const int32_t held = dragged_;
     dragged_ = kNone;
     if (partner == kNone) {
         Attach(held, kTray, false);
-        return PuzzleMove::Placed;
+        return PuzzleMove::kPlaced;
     }
     const int32_t root = GetGroupRoot(partner);
     Attach(held, root, true);
     ClampGroup(root);
-    return PuzzleMove::Joined;
+    return PuzzleMove::kJoined;
 }
 
 PuzzleResult PuzzleRules::Step(bool autoPlay) {
-    if (result_ != PuzzleResult::None) return PuzzleResult::None;
+    if (result_ != PuzzleResult::kNone) return PuzzleResult::kNone;
     if (autoSolve_ || autoPlay) return AutoSolveStep();
     if (dragged_ == kNone && trayFirst_ != kNone && tiles_[trayFirst_].next == kNone &&
         tiles_[trayFirst_].rotation != 0) {
@@ -151,7 +151,7 @@ PuzzleResult PuzzleRules::Step(bool autoPlay) {
         const Point2i middle = Half({trayWidth_, trayHeight_});
         MoveGroupBy(g, Point2i::Subtract(middle, GetGroupCentre(g)));
     }
-    return IsSolved() ? ReportSolved() : PuzzleResult::None;
+    return IsSolved() ? ReportSolved() : PuzzleResult::kNone;
 }
 
 void PuzzleRules::StartAutoSolve() {
@@ -164,20 +164,20 @@ void PuzzleRules::StartAutoSolve() {
 }
 
 PuzzleResult PuzzleRules::AutoSolveStep() {
-    if (result_ != PuzzleResult::None) return PuzzleResult::None;
-    if (--autoSolveDelay_ >= 1) return PuzzleResult::None;
+    if (result_ != PuzzleResult::kNone) return PuzzleResult::kNone;
+    if (--autoSolveDelay_ >= 1) return PuzzleResult::kNone;
     autoSolveDelay_ = kAutoSolvePace;
     // The only group may be held (the cheat leaves dragging to the player).
     const int32_t g = trayFirst_;
-    if (g == kNone) return PuzzleResult::None;
+    if (g == kNone) return PuzzleResult::kNone;
     if (tiles_[g].rotation != 0) {
         tiles_[g].rotation = (tiles_[g].rotation + 1) % kTurnsPerCircle;
-        return PuzzleResult::None;
+        return PuzzleResult::kNone;
     }
     const Point2i d = Point2i::Subtract(Half({trayWidth_, trayHeight_}), GetGroupCentre(g));
     if (static_cast<int64_t>(d.x) * d.x + static_cast<int64_t>(d.y) * d.y > kCentredSquared) {
         MoveGroupBy(g, d);
-        return PuzzleResult::None;
+        return PuzzleResult::kNone;
     }
     const int32_t g2 = tiles_[g].next;
     if (g2 != kNone) {
@@ -187,9 +187,9 @@ PuzzleResult PuzzleRules::AutoSolveStep() {
             Attach(g2, g, true);
             ClampGroup(g);
         }
-        return PuzzleResult::None;
+        return PuzzleResult::kNone;
     }
-    if (!IsSolved()) return PuzzleResult::None;
+    if (!IsSolved()) return PuzzleResult::kNone;
     const PuzzleResult result = ReportSolved();
     autoSolve_ = false;
     return result;
@@ -382,25 +382,25 @@ void PuzzleRules::AppendGroupOrder(int32_t root) {
 PuzzleMove PuzzleRules::HandlePointer() {
     const int32_t picked = Pick(currentPoint_);
     switch (mode_) {
-    case Mode::Click:
-        if (picked == kNone) return PuzzleMove::Nothing;
+    case Mode::kClick:
+        if (picked == kNone) return PuzzleMove::kNothing;
         TurnGroupAt(picked, currentPoint_);
-        return PuzzleMove::Turned;
-    case Mode::Drag:
+        return PuzzleMove::kTurned;
+    case Mode::kDrag:
         if (dragged_ == kNone && picked != kNone) {
             dragged_ = picked;
             Unlink(picked);
         }
-        if (dragged_ == kNone) return PuzzleMove::Nothing;
+        if (dragged_ == kNone) return PuzzleMove::kNothing;
         MoveGroupBy(dragged_, Point2i::Subtract(currentPoint_, lastPoint_));
         lastPoint_ = currentPoint_;
-        return PuzzleMove::Dragging;
-    case Mode::None: break;
+        return PuzzleMove::kDragging;
+    case Mode::kNone: break;
     }
     return Drop();
 }
 
 PuzzleResult PuzzleRules::ReportSolved() {
-    result_ = autoSolve_ ? PuzzleResult::Skipped : PuzzleResult::Won;
+    result_ = autoSolve_ ? PuzzleResult::kSkipped : PuzzleResult::kWon;
     return result_;
 }

@@ -28,18 +28,18 @@ struct PuzzleTile {
 };
 
 enum class PuzzleMove {
-    Ignored,  // the event is not the puzzle's: no press held, or it solves itself
-    Nothing,  // handled, nothing changed that the player hears
-    Turned,   // a group turned a quarter clockwise
-    Dragging, // a group is held or moved
-    Placed,   // a held group was put down alone
-    Joined    // a held group was put down and joined a neighbour's group
+    kIgnored,   // the event is not the puzzle's: no press held, or it solves itself
+    kNothing,   // handled, nothing changed that the player hears
+    kTurned,    // a group turned a quarter clockwise
+    kDragging,  // a group is held or moved
+    kPlaced,    // a held group was put down alone
+    kJoined     // a held group was put down and joined a neighbour's group
 };
 
 enum class PuzzleResult {
-    None,    // still playing
-    Won,     // the player finished it (or the autoplay cheat did)
-    Skipped  // help solved it
+    kNone,    // still playing
+    kWon,     // the player finished it (or the autoplay cheat did)
+    kSkipped  // help solved it
 };
 
 class PuzzleRules {
@@ -129,8 +129,8 @@ private:
     bool pressed_ = false;
     Point2i pressPoint_, lastPoint_, currentPoint_;
     double pressTime_ = 0;
-    enum class Mode { None, Click, Drag } mode_ = Mode::None;
+    enum class Mode { kNone, kClick, kDrag } mode_ = Mode::kNone;
     bool autoSolve_ = false;
     int32_t autoSolveDelay_ = 0;
-    PuzzleResult result_ = PuzzleResult::None;
+    PuzzleResult result_ = PuzzleResult::kNone;
 };

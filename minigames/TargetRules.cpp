@@ -19,10 +19,10 @@ constexpr float kPi = 3.1415927f;
 
 int32_t TargetRules::PointsFor(TargetShot shot) {
     switch (shot) {
-    case TargetShot::Friend: return kFriendPoints;
-    case TargetShot::Empty: return kEmptyPoints;
-    case TargetShot::Enemy: return kEnemyPoints;
-    case TargetShot::None: break;
+    case TargetShot::kFriend: return kFriendPoints;
+    case TargetShot::kEmpty: return kEmptyPoints;
+    case TargetShot::kEnemy: return kEnemyPoints;
+    case TargetShot::kNone: break;
     }
     return 0;
 }
@@ -83,24 +83,20 @@ TargetClick TargetRules::Click(Point2i point) {
 
 TargetShot TargetRules::ScoreHit(int32_t index) {
     if (won_ || phase_ != kTargetShooting || index < 0 || index >= static_cast<int32_t>(tiles_.size())) {
-        return TargetShot::None;
+        return TargetShot::kNone;
     }
     TargetTile& t = tiles_[index];
-    if (t.downLeft > 0) return TargetShot::None;
-    const TargetShot shot = t.kind == kTargetEnemy ? TargetShot::Enemy
-                            : t.kind == kTargetFriend ? TargetShot::Friend
-                                                      : TargetShot::Empty;
+    if (t.downLeft > 0) return TargetShot::kNone;
+    const TargetShot shot = t.kind == kTargetEnemy ? TargetShot::kEnemy
+                            : t.kind == kTargetFriend ? TargetShot::kFriend
+                                                      : TargetShot::kEmpty;
     score_ += PointsFor(shot);
     if (score_ < 0) score_ = 0;
     t.upLeft = t.upTotal = t.showLeft = t.showTotal = t.downLeft = t.downTotal = kFlipSteps;
     return shot;
 }
 
-TargetStepReport TargetRules::Step() { return Advance(false); }
-
-TargetStepReport TargetRules::AutoPlayStep() { return Advance(true); }
-
-TargetStepReport TargetRules::Advance(bool autoPlay) {
+TargetStepReport TargetRules::Step(bool autoPlay) {
     TargetStepReport report;
     if (won_) return report;
     bool active = false, done = false;

@@ -37,14 +37,14 @@ struct TargetTile {
 };
 
 enum class TargetShot {
-    None,    // not a shot: another phase, no target, or a target up or moving
-    Friend,  // cost kFriendPoints
-    Empty,   // cost kEmptyPoints
-    Enemy    // won kEnemyPoints
+    kNone,    // not a shot: another phase, no target, or a target up or moving
+    kFriend,  // cost kFriendPoints
+    kEmpty,   // cost kEmptyPoints
+    kEnemy    // won kEnemyPoints
 };
 
 struct TargetClick {
-    TargetShot shot = TargetShot::None;
+    TargetShot shot = TargetShot::kNone;
     int32_t tile = -1;  // the target shot at
 };
 
@@ -92,14 +92,12 @@ public:
     TargetShot ScoreHit(int32_t tile);
 
     // One 17 ms step of a running game (the screen holds it back while the
-    // enemy is announced, a message shows or the game is paused).
-    TargetStepReport Step();
-    // The same step with the autoplay cheat: shorter pauses, and an enemy is
-    // shot whenever the targets rest.
-    TargetStepReport AutoPlayStep();
+    // enemy is announced, a message shows or the game is paused). With the
+    // autoplay cheat the pauses are shorter, and an enemy is shot whenever
+    // the targets rest.
+    TargetStepReport Step(bool autoPlay);
 
 private:
-    TargetStepReport Advance(bool autoPlay);
     void NewRound(TargetStepReport& report);
     void PickEnemyPicture();
     void Place(int32_t count, int32_t kind);

@@ -104,14 +104,14 @@ bool WirePuzzleRules::TurnGrabbed() {
 }
 
 WireDrop WirePuzzleRules::DropGrabbed(int32_t place) {
-    if (grabbed_ == kNoPlate) return WireDrop::Returned;
+    if (grabbed_ == kNoPlate) return WireDrop::kReturned;
     WireTile& tile = tiles_[grabbed_];
     if (place >= 0 && place < GetPlaceCount() && IsPlaceFree(place) && !won_) {
         MoveTo(tile, place, false);
-        return WireDrop::Moved;
+        return WireDrop::kMoved;
     }
     MoveTo(tile, tile.currentPlace, false);
-    return WireDrop::Returned;
+    return WireDrop::kReturned;
 }
 
 bool WirePuzzleRules::AllConnected() {

@@ -35,8 +35,8 @@ struct WireCnnct {
 };
 
 enum class WireDrop {
-    Moved,    // onto a free place: one move
-    Returned  // no place, an occupied one, its own, or the game is won: slides back
+    kMoved,    // onto a free place: one move
+    kReturned  // no place, an occupied one, its own, or the game is won: slides back
 };
 
 struct WireStepReport {

@@ -45,7 +45,7 @@ void TurnHome(PipesRules& rules) {
             for (int turn = 0; turn < 4 && !rules.IsWon(); ++turn) {
                 const PipesTile& tile = rules.TileAt(x, y);
                 if (tile.rotation == tile.solvedRotation || rules.IsOutletCell(x, y)) break;
-                Check(rules.TryTurn(x, y) != PipesTurn::Refused);
+                Check(rules.TryTurn(x, y) != PipesTurn::kRefused);
                 for (int step = 0; step < PipesRules::kTurnSteps; ++step) rules.Step();
             }
         }

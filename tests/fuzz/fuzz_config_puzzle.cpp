@@ -46,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(rules.GetDrawOrder().size() == rules.GetTiles().size());
     rules.StartAutoSolve();
-    PuzzleResult result = PuzzleResult::None;
+    PuzzleResult result = PuzzleResult::kNone;
     const int32_t bound = SolveBound(rules.GetTiles().size());
-    for (int32_t step = 0; step < bound && result == PuzzleResult::None; ++step) result = rules.Step(false);
-    Check(result == PuzzleResult::Skipped);
+    for (int32_t step = 0; step < bound && result == PuzzleResult::kNone; ++step) result = rules.Step(false);
+    Check(result == PuzzleResult::kSkipped);
     Check(rules.IsSolved());
     return 0;
 }

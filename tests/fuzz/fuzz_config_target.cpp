@@ -50,10 +50,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TargetRules rules(config, {64, 64}, true);
     const int64_t bound = WinBound(config);
     for (int64_t step = 0; step < bound && !rules.IsWon(); ++step) {
-        const TargetClick shot = rules.AutoPlayStep().shot;
+        const TargetClick shot = rules.Step(true).shot;
         // The cheat shoots only enemies, and the screen looks its target up.
-        Check(shot.shot == TargetShot::None ||
-              (shot.shot == TargetShot::Enemy && shot.tile >= 0 &&
+        Check(shot.shot == TargetShot::kNone ||
+              (shot.shot == TargetShot::kEnemy && shot.tile >= 0 &&
                static_cast<size_t>(shot.tile) < rules.GetTiles().size()));
         for (const TargetTile& t : rules.GetTiles()) {
             Check(t.upLeft >= 0 && t.downLeft >= 0 && t.upLeft <= t.upTotal + 15);

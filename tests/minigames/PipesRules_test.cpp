@@ -73,7 +73,7 @@ PipesStepReport FinishTurns(PipesRules& rules) {
 
 void TurnHome(PipesRules& rules, int x, int y) {
     while (rules.TileAt(x, y).rotation != rules.TileAt(x, y).solvedRotation) {
-        ASSERT_NE(rules.TryTurn(x, y), PipesTurn::Refused);
+        ASSERT_NE(rules.TryTurn(x, y), PipesTurn::kRefused);
         FinishTurns(rules);
     }
 }
@@ -305,7 +305,7 @@ TEST(PipesRules, FourTurnsAreTheIdentity) {
     std::unique_ptr<PipesRules> rules = SecondRowOpen();
     const PipesTile start = rules->TileAt(0, 0);
     for (int turn = 1; turn <= 4; ++turn) {
-        ASSERT_NE(rules->TryTurn(0, 0), PipesTurn::Refused);
+        ASSERT_NE(rules->TryTurn(0, 0), PipesTurn::kRefused);
         EXPECT_EQ(rules->TileAt(0, 0).turnSteps, PipesRules::kTurnSteps);
         EXPECT_EQ(rules->TileAt(0, 0).prevRotation, (start.rotation + turn - 1) % 4);
         FinishTurns(*rules);
@@ -316,10 +316,10 @@ TEST(PipesRules, FourTurnsAreTheIdentity) {
 
 TEST(PipesRules, OutletsAndCellsOffTheBoardDoNotTurn) {
     std::unique_ptr<PipesRules> rules = Build(ReadOrFail(TwoRows(kStraight)), 7u);
-    EXPECT_EQ(rules->TryTurn(1, 0), PipesTurn::Refused);
-    EXPECT_EQ(rules->TryTurn(-1, 0), PipesTurn::Refused) << "the inlet's own cell";
-    EXPECT_EQ(rules->TryTurn(2, 0), PipesTurn::Refused);
-    EXPECT_EQ(rules->TryTurn(0, 2), PipesTurn::Refused);
+    EXPECT_EQ(rules->TryTurn(1, 0), PipesTurn::kRefused);
+    EXPECT_EQ(rules->TryTurn(-1, 0), PipesTurn::kRefused) << "the inlet's own cell";
+    EXPECT_EQ(rules->TryTurn(2, 0), PipesTurn::kRefused);
+    EXPECT_EQ(rules->TryTurn(0, 2), PipesTurn::kRefused);
     EXPECT_FALSE(rules->IsTurning());
 }
 
@@ -330,22 +330,22 @@ TEST(PipesRules, TurningAConnectedPieceDrainsAndTheWinWaitsForTheAnimation) {
     ASSERT_FALSE(rules->IsWon());
     const PipesTile& outlet0 = rules->TileAt(1, 0);
     ASSERT_TRUE(outlet0.channelFilled[0]);
-    EXPECT_EQ(rules->TryTurn(0, 0), PipesTurn::TurnedAndDrained);
+    EXPECT_EQ(rules->TryTurn(0, 0), PipesTurn::kTurnedAndDrained);
     EXPECT_FALSE(outlet0.channelFilled[0]) << "a turning piece blocks the liquid at once";
     FinishTurns(*rules);
     EXPECT_FALSE(outlet0.channelFilled[0]);
-    ASSERT_EQ(rules->TryTurn(0, 0), PipesTurn::Turned);
+    ASSERT_EQ(rules->TryTurn(0, 0), PipesTurn::kTurned);
     FinishTurns(*rules);
     EXPECT_TRUE(outlet0.channelFilled[0]) << "a straight piece connects again after two turns";
     // One turn joins the second row: the win comes with the animation's end.
-    ASSERT_EQ(rules->TryTurn(0, 1), PipesTurn::Turned);
+    ASSERT_EQ(rules->TryTurn(0, 1), PipesTurn::kTurned);
     for (int step = 1; step < PipesRules::kTurnSteps; ++step) ASSERT_FALSE(rules->Step().won) << step;
     const PipesStepReport last = rules->Step();
     EXPECT_TRUE(last.won);
     EXPECT_TRUE(last.outletFilled);
     EXPECT_TRUE(rules->IsWon());
     EXPECT_FALSE(rules->Step().won) << "the win is reported once";
-    EXPECT_EQ(rules->TryTurn(0, 0), PipesTurn::Refused);
+    EXPECT_EQ(rules->TryTurn(0, 0), PipesTurn::kRefused);
 }
 
 // A hand-laid board for the flow rules: inlet slots coloured as given.

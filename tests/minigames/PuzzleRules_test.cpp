@@ -58,8 +58,8 @@ Point2i Inside(const PuzzleRules& rules, int piece) { return rules.GetPieceCentr
 
 void TurnUpright(PuzzleRules& rules, int piece, int rotation = 0) {
     for (int guard = 0; rules.GetGroupRotation(piece) != rotation && guard < 4; ++guard) {
-        ASSERT_EQ(rules.Press(Inside(rules, piece), 0.0), PuzzleMove::Nothing);
-        ASSERT_EQ(rules.Release(100.0), PuzzleMove::Turned);
+        ASSERT_EQ(rules.Press(Inside(rules, piece), 0.0), PuzzleMove::kNothing);
+        ASSERT_EQ(rules.Release(100.0), PuzzleMove::kTurned);
     }
     ASSERT_EQ(rules.GetGroupRotation(piece), rotation);
 }
@@ -69,7 +69,7 @@ PuzzleMove DragBy(PuzzleRules& rules, int piece, Point2i delta) {
     const Point2i start = Inside(rules, piece);
     rules.Press(start, 0.0);
     const Point2i grab = {start.x + 16, start.y};
-    EXPECT_EQ(rules.MovePointer(grab), PuzzleMove::Dragging);
+    EXPECT_EQ(rules.MovePointer(grab), PuzzleMove::kDragging);
     rules.MovePointer({grab.x + delta.x, grab.y + delta.y});
     return rules.Release(1000.0);
 }
@@ -92,9 +92,9 @@ PuzzleRules UprightApart() {
     TurnUpright(rules, rules.GetTileOfId(2));
     const int right = rules.GetTileOfId(2), left = rules.GetTileOfId(1);
     Point2i at = rules.GetWorldPosition(right);
-    EXPECT_EQ(DragBy(rules, right, {500 - at.x, 400 - at.y}), PuzzleMove::Placed);
+    EXPECT_EQ(DragBy(rules, right, {500 - at.x, 400 - at.y}), PuzzleMove::kPlaced);
     at = rules.GetWorldPosition(left);
-    EXPECT_NE(DragBy(rules, left, {200 - at.x, 200 - at.y}), PuzzleMove::Joined);
+    EXPECT_NE(DragBy(rules, left, {200 - at.x, 200 - at.y}), PuzzleMove::kJoined);
     return rules;
 }
 
@@ -224,13 +224,13 @@ TEST(PuzzleRules, AQuickClickTurnsAboutThePressedPointAndASlowOneDoesNot) {
     const Point2i point = Inside(rules, piece);
     const Point2i root = rules.GetWorldPosition(piece);
     rules.Press(point, 1000.0);
-    EXPECT_EQ(rules.Release(1499.0), PuzzleMove::Turned);
+    EXPECT_EQ(rules.Release(1499.0), PuzzleMove::kTurned);
     EXPECT_EQ(rules.GetGroupRotation(piece), 0);
     EXPECT_EQ(rules.Pick(point), piece) << "the pressed point stays on the piece";
     EXPECT_EQ(rules.GetTopGroups().back(), piece) << "a turned group is drawn on top";
     EXPECT_NE(rules.GetWorldPosition(piece), root);
     rules.Press(point, 2000.0);
-    EXPECT_EQ(rules.Release(2500.0), PuzzleMove::Nothing);
+    EXPECT_EQ(rules.Release(2500.0), PuzzleMove::kNothing);
     EXPECT_EQ(rules.GetGroupRotation(piece), 0);
 }
 
@@ -240,21 +240,21 @@ TEST(PuzzleRules, ADragStartsOnlyPastFifteenUnits) {
     const int piece = rules.GetTileOfId(1);
     const Point2i start = Inside(rules, piece);
     rules.Press(start, 0.0);
-    EXPECT_EQ(rules.MovePointer({start.x + 15, start.y}), PuzzleMove::Nothing);
+    EXPECT_EQ(rules.MovePointer({start.x + 15, start.y}), PuzzleMove::kNothing);
     EXPECT_EQ(rules.GetDragged(), PuzzleRules::kNone);
-    EXPECT_EQ(rules.MovePointer({start.x + 15, start.y + 1}), PuzzleMove::Dragging);
+    EXPECT_EQ(rules.MovePointer({start.x + 15, start.y + 1}), PuzzleMove::kDragging);
     EXPECT_EQ(rules.GetDragged(), piece);
-    EXPECT_EQ(rules.Press(start, 10.0), PuzzleMove::Placed) << "a press while holding drops";
+    EXPECT_EQ(rules.Press(start, 10.0), PuzzleMove::kPlaced) << "a press while holding drops";
     EXPECT_EQ(rules.GetDragged(), PuzzleRules::kNone);
     rules.Release(20.0);
-    EXPECT_EQ(rules.MovePointer({0, 0}), PuzzleMove::Ignored) << "moves after a release belong to nobody";
+    EXPECT_EQ(rules.MovePointer({0, 0}), PuzzleMove::kIgnored) << "moves after a release belong to nobody";
 }
 
 TEST(PuzzleRules, ADropJoinsInsideTheSnapDistanceAndNotAtIt) {
     PuzzleRules atThreshold = UprightApart();
-    EXPECT_EQ(DropWithError(atThreshold, {5, 1}), PuzzleMove::Placed) << "26 is not below 26";
+    EXPECT_EQ(DropWithError(atThreshold, {5, 1}), PuzzleMove::kPlaced) << "26 is not below 26";
     PuzzleRules inside = UprightApart();
-    EXPECT_EQ(DropWithError(inside, {5, 0}), PuzzleMove::Joined);
+    EXPECT_EQ(DropWithError(inside, {5, 0}), PuzzleMove::kJoined);
     EXPECT_EQ(inside.GetTopGroups().size(), 1u);
     const int left = inside.GetTileOfId(1), right = inside.GetTileOfId(2);
     EXPECT_EQ(inside.GetGroupRoot(left), right);
@@ -269,7 +269,7 @@ TEST(PuzzleRules, GroupsTurnedDifferentlyNeverJoin) {
     TurnUpright(rules, right, 1);
     TurnUpright(rules, right, 0);
     TurnUpright(rules, right, 3);
-    EXPECT_EQ(DropWithError(rules, {0, 0}), PuzzleMove::Placed);
+    EXPECT_EQ(DropWithError(rules, {0, 0}), PuzzleMove::kPlaced);
 }
 
 TEST(PuzzleRules, AGroupPushedOffTheTrayComesBackWithItsCentreOnTheEdge) {
@@ -281,15 +281,15 @@ TEST(PuzzleRules, AGroupPushedOffTheTrayComesBackWithItsCentreOnTheEdge) {
 
 TEST(PuzzleRules, AJoinedTurnedGroupRightsItselfAndWins) {
     PuzzleRules rules = UprightApart();
-    ASSERT_EQ(DropWithError(rules, {0, 0}), PuzzleMove::Joined);
+    ASSERT_EQ(DropWithError(rules, {0, 0}), PuzzleMove::kJoined);
     const int right = rules.GetTileOfId(2);
     TurnUpright(rules, right, 1);
     EXPECT_FALSE(rules.IsSolved());
-    EXPECT_EQ(rules.Step(false), PuzzleResult::Won);
+    EXPECT_EQ(rules.Step(false), PuzzleResult::kWon);
     EXPECT_EQ(rules.GetGroupRotation(right), 0);
     EXPECT_EQ(rules.GetGroupCentre(right), (Point2i{500, 400}));
-    EXPECT_EQ(rules.Step(false), PuzzleResult::None) << "the result comes once";
-    EXPECT_EQ(rules.GetResult(), PuzzleResult::Won);
+    EXPECT_EQ(rules.Step(false), PuzzleResult::kNone) << "the result comes once";
+    EXPECT_EQ(rules.GetResult(), PuzzleResult::kWon);
 }
 
 TEST(PuzzleRules, HelpSolvesEveryScatterStepByStep) {
@@ -302,14 +302,14 @@ TEST(PuzzleRules, HelpSolvesEveryScatterStepByStep) {
         rules.MovePointer({start.x + 30, start.y});
         rules.StartAutoSolve();
         EXPECT_EQ(rules.GetDragged(), PuzzleRules::kNone) << "help drops what is held";
-        EXPECT_EQ(rules.Press(start, 0.0), PuzzleMove::Ignored);
-        PuzzleResult result = PuzzleResult::None;
+        EXPECT_EQ(rules.Press(start, 0.0), PuzzleMove::kIgnored);
+        PuzzleResult result = PuzzleResult::kNone;
         int steps = 0;
-        while (result == PuzzleResult::None && steps < 10000) {
+        while (result == PuzzleResult::kNone && steps < 10000) {
             result = rules.Step(false);
             ++steps;
         }
-        ASSERT_EQ(result, PuzzleResult::Skipped) << seed;
+        ASSERT_EQ(result, PuzzleResult::kSkipped) << seed;
         EXPECT_TRUE(rules.IsSolved());
         EXPECT_FALSE(rules.IsAutoSolving());
         // Each of 24 groups needs at most three turns and a join, the first
@@ -321,21 +321,21 @@ TEST(PuzzleRules, HelpSolvesEveryScatterStepByStep) {
 TEST(PuzzleRules, TheAutoplayCheatWinsAndSkipsAStepWhileTheOnlyGroupIsHeld) {
     os::SeedRand(4);
     PuzzleRules rules(Read(TwoPieces()));
-    PuzzleResult result = PuzzleResult::None;
-    for (int step = 0; step < 100 && result == PuzzleResult::None; ++step) {
+    PuzzleResult result = PuzzleResult::kNone;
+    for (int step = 0; step < 100 && result == PuzzleResult::kNone; ++step) {
         if (rules.GetTopGroups().size() == 1 && rules.GetDragged() == PuzzleRules::kNone) {
             const int root = rules.GetTopGroups()[0];
             const Point2i at = Inside(rules, root);
             rules.Press(at, 0.0);
             rules.MovePointer({at.x + 20, at.y});
             ASSERT_NE(rules.GetDragged(), PuzzleRules::kNone);
-            EXPECT_EQ(rules.Step(true), PuzzleResult::None);
-            EXPECT_EQ(rules.Step(true), PuzzleResult::None);
+            EXPECT_EQ(rules.Step(true), PuzzleResult::kNone);
+            EXPECT_EQ(rules.Step(true), PuzzleResult::kNone);
             rules.Release(10.0);
         }
         result = rules.Step(true);
     }
-    EXPECT_EQ(result, PuzzleResult::Won) << "the cheat's result is a win";
+    EXPECT_EQ(result, PuzzleResult::kWon) << "the cheat's result is a win";
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ const Point2i kBack = {80, 80};
 bool StepUntil(TargetRules& rules, int phase, int limit = 5000) {
     for (int i = 0; i < limit; ++i) {
         if (rules.GetPhase() == phase) return true;
-        rules.Step();
+        rules.Step(false);
     }
     return rules.GetPhase() == phase;
 }
@@ -146,10 +146,10 @@ TEST(TargetRules, ARoundPlacesItsFriendsAndEnemiesAndLeavesTheRestEmpty) {
 TEST(TargetRules, AllTargetsFlipInThePreviewThenShootingBegins) {
     os::SeedRand(2);
     TargetRules rules(Sample(), kBack, false);
-    ASSERT_EQ(rules.Click({0, 0}).shot, TargetShot::None);
+    ASSERT_EQ(rules.Click({0, 0}).shot, TargetShot::kNone);
     EXPECT_EQ(rules.GetWaitFrames(), 1) << "a click ends the pause";
-    rules.Step();
-    rules.Step();
+    rules.Step(false);
+    rules.Step(false);
     for (size_t i = 0; i < rules.GetTiles().size(); ++i) EXPECT_GT(rules.GetFlip(static_cast<int>(i)), 0.0f);
     ASSERT_TRUE(StepUntil(rules, kTargetShooting, 200));
     for (const TargetTile& t : rules.GetTiles()) {
@@ -166,20 +166,20 @@ TEST(TargetRules, HitsScoreAndTheScoreNeverFallsBelowZero) {
     const int empty = FirstOfKind(rules, kTargetEmpty), friendly = FirstOfKind(rules, kTargetFriend);
     const int enemy = FirstOfKind(rules, kTargetEnemy);
     TargetClick click = rules.Click(CentreOf(config, rules.GetTiles()[empty]));
-    EXPECT_EQ(click.shot, TargetShot::Empty);
+    EXPECT_EQ(click.shot, TargetShot::kEmpty);
     EXPECT_EQ(click.tile, empty);
     EXPECT_EQ(rules.GetScore(), 0) << "a miss at 0 stays 0";
-    EXPECT_EQ(rules.ScoreHit(empty), TargetShot::None) << "a target that is up cannot be hit";
-    EXPECT_EQ(rules.ScoreHit(friendly), TargetShot::Friend);
+    EXPECT_EQ(rules.ScoreHit(empty), TargetShot::kNone) << "a target that is up cannot be hit";
+    EXPECT_EQ(rules.ScoreHit(friendly), TargetShot::kFriend);
     EXPECT_EQ(rules.GetScore(), 0);
     EXPECT_EQ(rules.Click({-1000, -1000}).tile, -1);
     // The friend flips back down and can be hit again, and costs again.
-    for (int i = 0; i < 60 && rules.GetTiles()[friendly].downLeft > 0; ++i) rules.Step();
+    for (int i = 0; i < 60 && rules.GetTiles()[friendly].downLeft > 0; ++i) rules.Step(false);
     ASSERT_EQ(rules.GetPhase(), kTargetShooting);
-    EXPECT_EQ(rules.ScoreHit(enemy), TargetShot::Enemy);
-    EXPECT_EQ(rules.ScoreHit(enemy), TargetShot::None) << "a hit enemy stays hit";
+    EXPECT_EQ(rules.ScoreHit(enemy), TargetShot::kEnemy);
+    EXPECT_EQ(rules.ScoreHit(enemy), TargetShot::kNone) << "a hit enemy stays hit";
     EXPECT_EQ(rules.GetScore(), 5);
-    EXPECT_EQ(rules.ScoreHit(friendly), TargetShot::Friend);
+    EXPECT_EQ(rules.ScoreHit(friendly), TargetShot::kFriend);
     EXPECT_EQ(rules.GetScore(), 0);
 }
 
@@ -191,10 +191,10 @@ TEST(TargetRules, TheRevealFollowsTheLastEnemyAndTheWinIsJudgedAtItsEnd) {
     for (int step = 0; step < 100000 && !won; ++step) {
         if (rules.GetPhase() == kTargetShooting) {
             const int enemy = FirstOfKind(rules, kTargetEnemy);
-            if (rules.ScoreHit(enemy) == TargetShot::Enemy) {
+            if (rules.ScoreHit(enemy) == TargetShot::kEnemy) {
                 // One enemy per round: the reveal comes once it stands up.
-                for (int i = 1; i < TargetRules::kFlipSteps; ++i) EXPECT_EQ(rules.Step().flipSound, false);
-                const TargetStepReport report = rules.Step();
+                for (int i = 1; i < TargetRules::kFlipSteps; ++i) EXPECT_EQ(rules.Step(false).flipSound, false);
+                const TargetStepReport report = rules.Step(false);
                 EXPECT_EQ(rules.GetPhase(), kTargetReveal);
                 EXPECT_TRUE(report.flipSound);
                 EXPECT_EQ(rules.GetShowFrames(), TargetRules::kRevealFrames);
@@ -203,7 +203,7 @@ TEST(TargetRules, TheRevealFollowsTheLastEnemyAndTheWinIsJudgedAtItsEnd) {
             }
         }
         const int phase = rules.GetPhase();
-        const TargetStepReport report = rules.Step();
+        const TargetStepReport report = rules.Step(false);
         won = report.won;
         if (phase == kTargetReveal && rules.GetPhase() == kTargetPreview) {
             EXPECT_EQ(won, rules.GetScore() >= TargetRules::kGoal);
@@ -220,11 +220,11 @@ TEST(TargetRules, AClickDuringAFullRevealShortensEveryShow) {
     os::SeedRand(12);
     TargetRules rules(Sample(), kBack, false);
     ASSERT_TRUE(StepUntil(rules, kTargetShooting));
-    ASSERT_EQ(rules.ScoreHit(FirstOfKind(rules, kTargetEnemy)), TargetShot::Enemy);
+    ASSERT_EQ(rules.ScoreHit(FirstOfKind(rules, kTargetEnemy)), TargetShot::kEnemy);
     ASSERT_TRUE(StepUntil(rules, kTargetReveal));
     bool allUp = false;
     for (int i = 0; i < 100 && !allUp; ++i) {
-        rules.Step();
+        rules.Step(false);
         allUp = true;
         for (const TargetTile& t : rules.GetTiles()) allUp &= t.upLeft <= 0 && t.downLeft >= t.downTotal;
     }
@@ -242,7 +242,7 @@ TEST(TargetRules, TheGenericEnemyChangesEveryRound) {
     TargetRules rules(config, kBack, true);
     int previous = rules.GetRoundEnemy(), rounds = 0;
     for (int step = 0; step < 200000 && !rules.IsWon(); ++step) {
-        const TargetStepReport report = rules.AutoPlayStep();
+        const TargetStepReport report = rules.Step(true);
         if (report.newRound) {
             ++rounds;
             EXPECT_NE(rules.GetRoundEnemy(), previous);
@@ -268,7 +268,7 @@ TEST(TargetRules, AutoplayWinsFromEverySeedWithinItsBound) {
         TargetRules rules(config, kBack, true);
         int steps = 0;
         while (!rules.IsWon() && steps < 20000) {
-            rules.AutoPlayStep();
+            rules.Step(true);
             ++steps;
         }
         ASSERT_TRUE(rules.IsWon()) << seed;

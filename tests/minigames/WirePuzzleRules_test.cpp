@@ -195,14 +195,14 @@ TEST(WirePuzzleRules, AClickTurnsBackAStepTheShortWayAndDropsOnlyLandOnFreePlace
     for (int32_t target : {occupied, place, Rules::kNoPlace}) {
         ASSERT_TRUE(rules.Grab(place));
         rules.DragGrabbedTo({500, 500});
-        EXPECT_EQ(rules.DropGrabbed(target), WireDrop::Returned) << target;
+        EXPECT_EQ(rules.DropGrabbed(target), WireDrop::kReturned) << target;
         EXPECT_EQ(rules.GetTile(0).currentPlace, place);
         EXPECT_EQ(Rules::ShownPosition(rules.GetTile(0)).x, 500.0f) << "slides back from where it was dropped";
         rules.Release();
         PlayOut(rules, false, Rules::kAnimationSteps);
     }
     ASSERT_TRUE(rules.Grab(place));
-    EXPECT_EQ(rules.DropGrabbed(free), WireDrop::Moved);
+    EXPECT_EQ(rules.DropGrabbed(free), WireDrop::kMoved);
     EXPECT_EQ(rules.TileAtPlace(free), 0);
     rules.Release();
 }
