@@ -62,6 +62,8 @@ public:
                          const std::string& folder = "scripts/") const;
     static std::string StubModuleSource(const std::string& module,
                                         std::initializer_list<std::string> functions);
+    // A file of the user folder as an earlier run left it ("gamedata.xml").
+    void WriteSavedFile(const std::string& name, const std::string& bytes) const;
     // Mounts a game's data folders ("<folder>/Data/Windows", "Shared",
     // "Global") after the test's own data folder, which still wins: for
     // playing the sample game in data/.
@@ -117,6 +119,7 @@ private:
     TempFolder data_;
     std::vector<std::string> gameRoots_;
     TempFolder documents_;
+    // Made with the harness, so that saved files can be written before Start.
     std::string userFolder_;
     GameShellClient client_;
     ShellHooks hooks_;
