@@ -116,6 +116,7 @@ constexpr GameBuiltin kTable[] = {
     {"ToggleCheatHotspots", &AdapterFor<&GameFlagFunctions::ToggleCheatHotspots>},
     {"ToggleCheatQuickHelp", &AdapterFor<&GameFlagFunctions::ToggleCheatQuickHelp>},
     {"LogTime", &AdapterFor<&SystemFunctions::LogTime>},
+    {"TakeDamagedSave", &AdapterFor<&ProfileFunctions::TakeDamagedSave>},
 };
 
 

@@ -132,6 +132,13 @@ bool CreateProfile(Vrel::t_Interface& call) {
     return true;
 }
 
+const char* TakeDamagedSave() {
+    // The adapter copies the text at once.
+    static std::string name;
+    name = DataTree::TakeDamagedFile();
+    return name.c_str();
+}
+
 // ---- languages --------------------------------------------------------------------
 
 bool CanChangeLanguage() { return DataTree::CanChangeLanguage(); }

@@ -36,6 +36,11 @@ bool DeleteProfile(int32_t slot);
 // name given as text; the new profile is the open one.
 bool CreateProfile(Vrel::t_Interface& call);
 
+// The name of a saved file that could not be read and was kept aside as
+// "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the
+// oldest first; empty text when the player has been told of all of them.
+const char* TakeDamagedSave();
+
 bool CanChangeLanguage();
 const char* GetLanguageByPos(int32_t position);
 bool ChangeLanguage(const char* language);

@@ -43,6 +43,9 @@ public:
 struct ShellHooks {
     std::function<void()> initDataTree;                   // defaults of the data tree
     std::function<void(const char* root)> mountDataRoot;  // in search order
+    // True when the mounted roots hold the game's data; without it the
+    // program stops before its window opens.
+    std::function<bool()> gameDataFound;
     // The version document, the saved data in the user folder, the last profile.
     std::function<void(const std::string& userFolder)> loadDataTree;
     std::function<bool()> readFullscreenSetting;

@@ -1,5 +1,6 @@
 #include "platform/AppShell.h"
 
+#include "platform/DataTree.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
 #include "platform/MainLoop.h"
@@ -11,6 +12,8 @@
 #include "platform/os/MessagePump.h"
 #include "platform/os/Random.h"
 #include "platform/os/Window.h"
+
+#include <optional>
 
 namespace {
 
@@ -56,7 +59,7 @@ void CallIfPresent(const Hook& hook, Args&&... args) {
 
 ShellEnvironment ShellEnvironment::System() {
     return {os::Milliseconds, os::IsDebuggerPresent, os::GetUserDefaultUILanguage,
-            os::DocumentsFolder};
+            os::DocumentsFolder, os::WorkingFolder};
 }
 
 void AppShell::PrepareUserFolder(AppClient& client) {
@@ -72,16 +75,32 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     client.SetUserFolder(userFolder_);
 }
 
-void AppShell::LoadData() {
+bool AppShell::LoadData() {
     CallIfPresent(hooks_.initDataTree);
     for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
+    if (hooks_.gameDataFound && !hooks_.gameDataFound()) {
+        ReportMissingGameData();
+        return false;
+    }
     CallIfPresent(hooks_.loadDataTree, userFolder_);
+    return true;
+}
+
+// Whoever started the program from the wrong folder would otherwise face a
+// black window: one line says what is missing, where, and how to start.
+void AppShell::ReportMissingGameData() const {
+    std::string roots;
+    for (const char* root : kDataRoots) roots += std::string(roots.empty() ? "" : ", ") + root;
+    halvo::LogMessage("AppShell::Run - No game data: found '%s' in none of %s below '%s'. "
+                      "Start the game with scripts/play, or from the folder that holds Data/.",
+                      DataTree::kVersionFile, roots.c_str(), environment_.workingFolder().c_str());
 }
 
 int AppShell::Run(AppClient& client) {
     // Declaration order is teardown order in reverse: the game goes first,
-    // then the GL context and window, then SDL itself.
-    os::VideoSession video;
+    // then the GL context and window, then SDL itself. Video starts only once
+    // the game data is known to be there.
+    std::optional<os::VideoSession> video;
     os::Window window;
     // Textures released after this point (caches emptied during static
     // destruction) must not reach a context that no longer exists.
@@ -90,11 +109,12 @@ int AppShell::Run(AppClient& client) {
 
     client.CreateGame();
     PrepareUserFolder(client);
-    LoadData();
+    if (!LoadData()) return kExitNoGameData;
+    video.emplace();
     ShellState& shell = ShellState::Global();
     const bool developer = environment_.debuggerAttached();
     shell.fullscreen = !developer && hooks_.readFullscreenSetting && hooks_.readFullscreenSetting();
-    if (!video.IsOpen() || !OpenWindow(window, developer)) return 0;
+    if (!video->IsOpen() || !OpenWindow(window, developer)) return 0;
 
     os::SeedRand(environment_.milliseconds());
     CallIfPresent(hooks_.resetGlState);

@@ -13,6 +13,7 @@ struct ShellEnvironment {
     std::function<bool()> debuggerAttached;
     std::function<int()> uiLanguage;
     std::function<std::string()> documentsFolder;
+    std::function<std::string()> workingFolder;
 
     static ShellEnvironment System();
 };
@@ -31,15 +32,22 @@ public:
     explicit AppShell(ShellHooks hooks = {}, ShellEnvironment environment = ShellEnvironment::System())
         : hooks_(std::move(hooks)), environment_(std::move(environment)) {}
 
+    // Started where no game data can be found (any other folder than the
+    // one that holds "Data/"), the program says so and ends with this code.
+    static constexpr int kExitNoGameData = 1;
+
     // Runs the program; the exit code. Start-up failures (no video, no window,
-    // no GL context) answer 0 after releasing the game.
+    // no GL context) answer 0 after releasing the game; missing game data
+    // answers kExitNoGameData before any window opens.
     int Run(AppClient& client);
 
     const ShellHooks& Hooks() const { return hooks_; }
 
 private:
     void PrepareUserFolder(AppClient& client);
-    void LoadData();
+    // False, with a line on the error output, when the data roots hold no game.
+    bool LoadData();
+    void ReportMissingGameData() const;
 
     ShellHooks hooks_;
     std::string userFolder_;

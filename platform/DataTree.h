@@ -93,6 +93,10 @@ void Init();
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
+// The name within the user folder of a saved file that could not be read
+// and was kept aside as "<name>.bad" since Load, the oldest first; each is
+// handed out once, so that the player is told once. Empty when none is left.
+std::string TakeDamagedFile();
 
 // Writes "gamedata.xml" / the current player document; false on failure,
 // which leaves the previous file in place.

@@ -30,13 +30,13 @@ std::string SlotPath(int32_t slot, const char* rest) {
     return "[ROOT]/profiles/" + SlotName(slot) + "/" + rest;
 }
 
-std::string PlayerFile(int32_t slot) {
+std::string PlayerFileName(int32_t slot) {
     char name[32];
     std::snprintf(name, sizeof name, kPlayerFileFormat, slot);
-    return GetState().userFolder + name;
+    return name;
 }
 
-std::string GameDataFile() { return GetState().userFolder + kGameDataFile; }
+std::string UserFile(const std::string& name) { return GetState().userFolder + name; }
 
 std::unique_ptr<TiXmlDocument> NewDocument() {
     auto document = std::make_unique<TiXmlDocument>();
@@ -49,16 +49,18 @@ TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
-// Reads into a document of its own, so that a damaged file never empties
-// the one in use. `needsElement`: a document without an element is damaged.
-DocumentLoad LoadSavedDocument(const std::string& path, TiXmlDocument& into, bool needsElement) {
+// Reads the user folder's file `name` into a document of its own, so that a
+// damaged file never empties the one in use. `needsElement`: a document
+// without an element is damaged.
+DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into, bool needsElement) {
+    const std::string path = UserFile(name);
     std::string bytes;
     SavedFile::ReadResult read = SavedFile::ReadWhole(path, bytes);
     if (read == SavedFile::ReadResult::kMissing) return DocumentLoad::kMissing;
     if (read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
         (!needsElement || into.FirstChildElement()))
         return DocumentLoad::kLoaded;
-    SavedFile::KeepAsDamaged(path);
+    if (SavedFile::KeepAsDamaged(path)) GetState().damagedFiles.push_back(name);
     return DocumentLoad::kDamaged;
 }
 
@@ -92,7 +94,7 @@ void WriteDefaults(TiXmlElement* globalOptions) {
 
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(GameDataFile(), *loaded, true) != DocumentLoad::kLoaded) {
+    if (LoadSavedDocument(kGameDataFile, *loaded, true) != DocumentLoad::kLoaded) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
         return;
     }
@@ -123,6 +125,7 @@ void Load(const std::string& userFolder) {
     state.userFolder = userFolder;
     if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
     state.version.Clear();
+    state.damagedFiles.clear();
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -131,12 +134,20 @@ void Load(const std::string& userFolder) {
 
 const std::string& GetUserFolder() { return GetState().userFolder; }
 
-bool SaveGameData() { return SaveDocument(*GetState().gameData, GameDataFile()); }
+std::string TakeDamagedFile() {
+    std::deque<std::string>& damaged = GetState().damagedFiles;
+    if (damaged.empty()) return {};
+    std::string name = std::move(damaged.front());
+    damaged.pop_front();
+    return name;
+}
+
+bool SaveGameData() { return SaveDocument(*GetState().gameData, UserFile(kGameDataFile)); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
-    return SaveDocument(*state.player, PlayerFile(state.currentSlot));
+    return SaveDocument(*state.player, UserFile(PlayerFileName(state.currentSlot)));
 }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
@@ -173,7 +184,7 @@ bool OpenProfile(int32_t slot) {
     state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
     state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
     auto player = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(PlayerFile(slot), *player, false) != DocumentLoad::kLoaded) return false;
+    if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
     state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
     SetCurrentSlot(slot);

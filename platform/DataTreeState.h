@@ -6,6 +6,7 @@
 
 #include "platform/DataTree.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,8 @@ struct State {
     TiXmlElement* playerRoot = nullptr;
     int32_t currentSlot = kNoSlot;
     std::string userFolder;
+    // Saved files kept aside as damaged that the player has not been told of.
+    std::deque<std::string> damagedFiles;
     VolumeListener volumeListener;
 };
 

@@ -9,6 +9,13 @@ ShellHooks PlatformServiceHooks() {
     ShellHooks hooks;
     hooks.initDataTree = [] { DataTree::Init(); };
     hooks.mountDataRoot = [](const char* root) { FileManager::Global().AddRoot(root); };
+    // The version file is the one file every game ships and reads first.
+    hooks.gameDataFound = [] {
+        FileHandle* version = FileManager::Global().OpenFile("%s", DataTree::kVersionFile);
+        if (!version) return false;
+        FileManager::Close(version);
+        return true;
+    };
     hooks.loadDataTree = [](const std::string& userFolder) { DataTree::Load(userFolder); };
     hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
     hooks.resetGlState = [] { GLState::Reset(); };

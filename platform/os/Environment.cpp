@@ -99,6 +99,13 @@ std::string DocumentsFolder() {
     return folder;
 }
 
+std::string WorkingFolder() {
+    char* path = getcwd(nullptr, 0);
+    std::string folder = path ? path : "";
+    std::free(path);
+    return folder;
+}
+
 bool CreateFolders(const std::string& path) {
     if (path.empty()) return false;
     for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {

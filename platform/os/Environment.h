@@ -1,7 +1,8 @@
 #pragma once
 // What the program asks of the system about its surroundings: an attached
-// debugger, the user's language and documents folder. Each query has a pure
-// parsing half so that it can be tested without touching the real system.
+// debugger, the user's language, the documents and working folders. The
+// queries that parse system text have a pure parsing half, so that it can be
+// tested without touching the real system.
 
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ std::string DocumentsFolder();
 // The documents folder named by a user-dirs file's XDG_DOCUMENTS_DIR line
 // ("$HOME/..." or an absolute path), else home + "/Documents".
 std::string DocumentsFolderFrom(std::string_view home, std::string_view userDirsText);
+
+// The process's working folder; empty when it cannot be named.
+std::string WorkingFolder();
 
 // Creates a folder and its missing parents; true when it exists afterwards.
 bool CreateFolders(const std::string& path);

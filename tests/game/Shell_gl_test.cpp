@@ -1,9 +1,12 @@
 // The whole program under a real display: the shell with the game in
-// process, and the built binary as a separate process.
+// process, and the built binary as a separate process, started from the
+// sample's data folder as scripts/play does, and from a folder without game
+// data.
 
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +18,8 @@
 #include "platform/AppShell.h"
 #include "platform/os/Clock.h"
 #include "support/GlDriverResident.h"
+#include "support/SourceFiles.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -97,19 +102,43 @@ TEST(Shell, OpensRendersBlackAndExitsCleanlyWhenTheWindowCloses) {
     EXPECT_EQ(client.GetGame(), nullptr);  // released before the shell returned
 }
 
-TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+// Far longer than the program needs to give up.
+constexpr uint32_t kPatienceMs = 10000;
+
+// What a process writes to `fd` until it closes it, or until `limitMs` passed.
+std::string ReadUntilClosed(int fd, uint32_t limitMs) {
+    std::string said;
+    char chunk[4096];
+    for (uint32_t start = os::Milliseconds(); os::Milliseconds() - start < limitMs;) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0) continue;
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got <= 0) break;
+        said.append(chunk, static_cast<size_t>(got));
+    }
+    return said;
+}
+
+// Starts the built program in `folder` with a fresh home; its error output
+// goes to `errorOutput` when that is not negative.
+pid_t StartProgramIn(const std::string& folder, int errorOutput = -1) {
     const std::string home = MakeTempHome();
     const pid_t child = fork();
+    if (child != 0) return child;
+    setenv("HOME", home.c_str(), 1);
+    // The driver unloads at exit with allocations the leak checker cannot
+    // attribute; our own code's leaks are checked by the in-process test.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    if (errorOutput >= 0) dup2(errorOutput, STDERR_FILENO);
+    execl(TAVRIN_BINARY, TAVRIN_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    const pid_t child = StartProgramIn(testsupport::SourceFolder("data").string());
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        setenv("HOME", home.c_str(), 1);
-        // The driver unloads at exit with allocations the leak checker cannot
-        // attribute; our own code's leaks are checked by the in-process test.
-        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-        execl(TAVRIN_BINARY, TAVRIN_BINARY, static_cast<char*>(nullptr));
-        _exit(127);
-    }
     // Still running after a while: the window opened and the loop runs (a
     // failed start-up ends at once).
     int status = 0;
@@ -120,6 +149,42 @@ TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Run from a folder that holds no "Data/", the program ends on its own at
+// once, non-zero, with one line on its error output that says where it
+// looked and how to start it.
+TEST(Shell, ProgramWithoutGameDataSaysHowToStartAndEndsNonZero) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    testsupport::TempFolder empty;
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = StartProgramIn(empty.Path(), pipeEnds[1]);
+    ASSERT_GE(child, 0);
+    close(pipeEnds[1]);
+    const std::string said = ReadUntilClosed(pipeEnds[0], kPatienceMs);
+    close(pipeEnds[0]);
+    // The error output closes as the program ends; a program that opened a
+    // window instead would still be running.
+    int status = 0;
+    pid_t ended = 0;
+    for (uint32_t start = os::Milliseconds(); ended == 0 && os::Milliseconds() - start < kPatienceMs;) {
+        ended = waitpid(child, &status, WNOHANG);
+        if (ended == 0) os::SleepMs(20);
+    }
+    if (ended == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_EQ(ended, child) << "the program kept running";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), AppShell::kExitNoGameData);
+    EXPECT_NE(WEXITSTATUS(status), 0);
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    for (const char* part : {"No game data", "logo/version.xml", "scripts/play", "holds Data/"})
+        EXPECT_NE(said.find(part), std::string::npos) << part << " in: " << said;
+    EXPECT_NE(said.find("'" + empty.Path() + "'"), std::string::npos) << said;
 }
 
 }  // namespace

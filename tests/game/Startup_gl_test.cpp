@@ -1,6 +1,7 @@
 // Start-up with the real platform services: data folders mounted from the
 // working folder, the data tree's defaults and user folder, the window mode
-// from the saved setting, the sound thread, and the language choice.
+// from the saved setting, the sound thread, and the language choice; and no
+// window at all where the working folder holds no game.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "platform/Loca.h"
 #include "platform/PlatformServices.h"
 #include "platform/WindowProc.h"
+#include "support/ArchiveWriter.h"
 #include "support/GlDriverResident.h"
 #include "support/LocaTableWriter.h"
 #include "support/TempFolder.h"
@@ -41,8 +43,13 @@ public:
     int frames = 0;
 };
 
+struct ShellRun {
+    int exitCode = -1;
+    int frames = 0;
+};
+
 // Runs the program's start-up in `dataFolder` with the given system language.
-int RunShellIn(const testsupport::TempFolder& dataFolder, const std::string& documents, int uiLanguage) {
+ShellRun RunShellIn(const testsupport::TempFolder& dataFolder, const std::string& documents, int uiLanguage) {
     char* previous = getcwd(nullptr, 0);
     EXPECT_EQ(chdir(dataFolder.Path().c_str()), 0);
     ShellEnvironment environment = ShellEnvironment::System();
@@ -54,8 +61,7 @@ int RunShellIn(const testsupport::TempFolder& dataFolder, const std::string& doc
     const int exitCode = shell.Run(client);
     EXPECT_EQ(chdir(previous), 0);
     std::free(previous);
-    EXPECT_GE(client.frames, 3);
-    return exitCode;
+    return {exitCode, client.frames};
 }
 
 TEST(Startup, PlatformServicesChooseFoldersWindowAndLanguage) {
@@ -67,7 +73,9 @@ TEST(Startup, PlatformServicesChooseFoldersWindowAndLanguage) {
     data.WriteFile("Data/Shared/loca/loca_german.bin", german.Build());
     data.MakeFolder("Data/Windows");
 
-    EXPECT_EQ(RunShellIn(data, home / "Documents", 0x0407), 0);
+    const ShellRun run = RunShellIn(data, home / "Documents", 0x0407);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_GE(run.frames, 3);
 
     // The version file was read from the mounted roots, the system language
     // had a table, and the defaults ask for a fullscreen window.
@@ -76,6 +84,30 @@ TEST(Startup, PlatformServicesChooseFoldersWindowAndLanguage) {
     EXPECT_TRUE(ShellState::Global().fullscreen);
     EXPECT_EQ(DataTree::GetUserFolder(), home / "Documents/Tavrin/");
     EXPECT_EQ(access((home / "Documents/Tavrin").c_str(), F_OK), 0);
+}
+
+// Without the version file in any data folder the start ends before its
+// window opens and before anything is read as if the game were there; the
+// version file packed in an archive is game data as much as one in a folder.
+TEST(Startup, WithoutGameDataItOpensNoWindow) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    testsupport::TempFolder data, home;
+    data.WriteFile("Data/Shared/scripts/maininclude.cis", "// no version file beside it\n");
+
+    testing::internal::CaptureStderr();
+    const ShellRun missing = RunShellIn(data, home / "Documents", 0x0409);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(missing.exitCode, AppShell::kExitNoGameData);
+    EXPECT_EQ(missing.frames, 0);
+    EXPECT_EQ(said.find("Unable to load"), std::string::npos) << said;
+
+    testsupport::ArchiveWriter logo;
+    logo.Add("version.xml", kVersionXml);
+    data.WriteFile("Data/Global/logo.tvk", logo.Build());
+    const ShellRun packed = RunShellIn(data, home / "Documents", 0x0409);
+    EXPECT_EQ(packed.exitCode, 0);
+    EXPECT_GE(packed.frames, 3);
+    EXPECT_STREQ(DataTree::GetString("[VERSION]/language/default"), "english");
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ void HeadlessGame::RecordNative(Vrel::t_Interface& call) {
     active->calls_.push_back(line);
 }
 
-HeadlessGame::HeadlessGame() : platform_(std::make_unique<Platform>()) {
+HeadlessGame::HeadlessGame()
+    : userFolder_(PrepareUserFolder(documents_.Path())), platform_(std::make_unique<Platform>()) {
     active = this;
     InputQueue::Global().Clear();
     UpdateMousePosition(0, 0);
@@ -134,6 +135,13 @@ std::string HeadlessGame::StubModuleSource(const std::string& module,
     return source;
 }
 
+void HeadlessGame::UseDocumentsFolder(const std::string& folder) { userFolder_ = PrepareUserFolder(folder); }
+
+void HeadlessGame::WriteSavedFile(const std::string& name, const std::string& bytes) const {
+    std::ofstream file(userFolder_ + name, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 void HeadlessGame::MountGameData(const std::string& folder) {
     for (const char* root : {"Windows", "Shared", "Global"}) gameRoots_.push_back(folder + "/Data/" + root);
 }
@@ -151,7 +159,6 @@ bool HeadlessGame::Start() {
     hooks_ = GameShellHooks();
     client_.CreateGame();
     started_ = true;
-    userFolder_ = PrepareUserFolder(documentsFolder_.empty() ? documents_.Path() : documentsFolder_);
     client_.SetUserFolder(userFolder_);
     hooks_.initDataTree();
     hooks_.mountDataRoot(data_.Path().c_str());

@@ -62,14 +62,16 @@ public:
                          const std::string& folder = "scripts/") const;
     static std::string StubModuleSource(const std::string& module,
                                         std::initializer_list<std::string> functions);
+    // A file of the user folder as an earlier run left it ("gamedata.xml").
+    void WriteSavedFile(const std::string& name, const std::string& bytes) const;
     // Mounts a game's data folders ("<folder>/Data/Windows", "Shared",
     // "Global") after the test's own data folder, which still wins: for
     // playing the sample game in data/.
     void MountGameData(const std::string& folder);
     // The documents folder that holds the user folder, in place of the
     // harness's own: a later harness given the same one starts the game
-    // again over the files an earlier run saved.
-    void UseDocumentsFolder(const std::string& folder) { documentsFolder_ = folder; }
+    // again over the files an earlier run saved. Before Start only.
+    void UseDocumentsFolder(const std::string& folder);
 
     // Start-up as the program does it, up to Game::Init. False when the
     // game did not come up (no root screen).
@@ -121,7 +123,7 @@ private:
     TempFolder data_;
     std::vector<std::string> gameRoots_;
     TempFolder documents_;
-    std::string documentsFolder_;
+    // Made with the harness, so that saved files can be written before Start.
     std::string userFolder_;
     GameShellClient client_;
     ShellHooks hooks_;

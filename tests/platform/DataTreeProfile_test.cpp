@@ -160,6 +160,9 @@ TEST_F(DataTreeTest, UnusablePlayerFileOpensOnlyTheSlotsSettings) {
         if (damaged) {
             EXPECT_EQ(ReadFile(UserFile("data0.xml.bad")), "<root><scenes>");
         }
+        // Only a file kept aside is one to tell the player of, and only once.
+        EXPECT_EQ(DataTree::TakeDamagedFile(), damaged ? "data0.xml" : "");
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "");
         ::unlink(UserFile("data0.xml.bad").c_str());
     }
 }
@@ -195,8 +198,11 @@ TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
 
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
         EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "");
         Restart();
         EXPECT_EQ(NameOf(0), u"Fresh");
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "");
     }
 }
 
