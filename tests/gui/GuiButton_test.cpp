@@ -29,15 +29,20 @@ class GuiButtonTest : public testsupport::GuiFakeGlFixture {
 protected:
     void SetUp() override {
         GuiFakeGlFixture::SetUp();
-        gui.InstallSoundModule(new SoundLog(&log));
+        gui.InstallSoundModule(sound.Get());
         frame = testsupport::MakeFrame(root, "frame", 0, 0, -1, -1, false);
         frame->AddListener(new RecordingListener(&log, "frame"));
+    }
+    void TearDown() override {
+        gui.RemoveSoundModule(sound.Get());
+        GuiFakeGlFixture::TearDown();
     }
     GuiButton* Make(std::initializer_list<std::pair<const char*, Vrel::Var>> params) {
         AutoRef<GuiWidget> made = halvo::GuiCreateWidget("Button", *Params(params), frame.Get());
         return static_cast<GuiButton*>(made.Get());
     }
     std::vector<std::string> log;
+    AutoRef<halvo::GuiSound> sound{new SoundLog(&log)};
     AutoRef<GuiWidget> frame;
 };
 

@@ -116,6 +116,8 @@ private:
 
     TempFolder data_;
     std::vector<std::string> gameRoots_;
+    // Mounted before Start took them down; mounted again at the end.
+    std::vector<std::string> earlierRoots_;
     TempFolder documents_;
     std::string userFolder_;
     GameShellClient client_;
