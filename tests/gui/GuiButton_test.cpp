@@ -140,4 +140,27 @@ TEST_F(GuiButtonTest, OnButtonThatDestroysItsButtonOutlivesTheClick) {
     EXPECT_EQ(log.back(), "sound b");
 }
 
+// Released off the button after a press, the click still comes, and the
+// button survives a handler that lets go of it while nothing else holds it
+// (the address-checking build sees a use of the freed button).
+TEST_F(GuiButtonTest, AReleaseOffTheButtonClicksAndTheButtonOutlivesAHandlerDroppingItsLastReference) {
+    GuiButton* button = Make({{"name", Vrel::Var("b")}, {"color", Vrel::Var(-1)}, {"xsize", Vrel::Var(20)},
+                              {"ysize", Vrel::Var(20)}});
+    ASSERT_TRUE(button);
+    AutoRef<RecordingListener> dropper(new RecordingListener(&log, "own"));
+    dropper->answer = true;
+    dropper->action = [](int32_t id, GuiWidget* sender) {
+        if (id == halvo::kEventButton) sender->RemoveAndDetach();
+    };
+    button->AddListener(dropper.Get());
+    frame->RouteInput(testsupport::Move(5, 5));
+    frame->RouteInput(testsupport::Press(5, 5));
+    frame->RouteInput(testsupport::Move(100, 100));
+    log.clear();
+    // Handed over straight, as by a caller holding no reference of its own.
+    button->OnInput(testsupport::Release(100, 100));
+    EXPECT_EQ(frame->GetFirstChild(), nullptr);
+    EXPECT_EQ(log, (std::vector<std::string>{"own:0 b", "own:remove b", "sound b"}));
+}
+
 }  // namespace
