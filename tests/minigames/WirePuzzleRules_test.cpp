@@ -255,6 +255,22 @@ TEST(WirePuzzleRules, BoardsThatCannotBeScrambledStillLoadWithoutHanging) {
     EXPECT_FALSE(none.AutoPlayMove());
 }
 
+// Three plates filling every place: three swaps always leave some plate
+// away from home (two plates would come back after their two swaps and hide
+// a scramble that swaps where no plate could ever be moved back).
+TEST(WirePuzzleRules, PlatesFillingEveryPlaceAreOnlyTurnedWhateverTheDraws) {
+    const WirePuzzleConfig config =
+        ReadOrFail(Puzzle(Plate("a", 0, "r g b y") + Plate("b", 100, "q w e r") + Plate("c", 200, "r t u v"),
+                          Wire("a", 1, "b", 3) + Wire("b", 0, "c", 1)));
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        os::SeedRand(seed);
+        Rules rules(config);
+        for (int32_t i = 0; i < rules.GetTileCount(); ++i)
+            EXPECT_EQ(rules.GetTile(i).currentPlace, rules.GetTile(i).homePlace) << "seed " << seed;
+        EXPECT_FALSE(rules.AllConnected()) << "seed " << seed;
+    }
+}
+
 TEST(WirePuzzleRules, SampleNeverStartsSolvedAndTheSelfPlaySolvesEveryScramble) {
     const WirePuzzleConfig config = SampleConfig();
     int32_t mostAttempts = 0, mostSteps = 0;
