@@ -62,6 +62,8 @@ Game* Game::Current() { return currentGame; }
 
 Game::Game() {
     currentGame = this;
+    // A game before this one in the process marked the end when it went.
+    halvo::ClearProcessShuttingDown();
     // Input discarded during a fade must not leave a widget hovered or pressed.
     inputHooks.clearHover = [] { halvo::GuiMain::Global().ClearHover(); };
     inputHooks.countStatistics = CountInputStatistics;

@@ -157,7 +157,8 @@ void Scene::OnObjectFound(const std::string& foundLabel, float dissolveSeconds) 
 void Scene::MakeFoundSparks(SceneObject& object) {
     const Vec2 centre = object.hotSpot.BoundsCenter();
     const Vec2 axes = object.hotSpot.HalfSize();
-    const int32_t count = SparkCount(axes);
+    // Without pictures a spark would be an effect that draws nothing.
+    const int32_t count = dissolveImages.empty() ? 0 : SparkCount(axes);
     for (int32_t i = 0; i < count; ++i) {
         halvo::AutoRef<ScnDisslvFX> spark(new ScnDisslvFX());
         const float lifetime = kSparkMinLife + kSparkLifeRange * RandomFraction();

@@ -268,6 +268,10 @@ void GuiMain::InstallSoundModule(GuiSound* module) {
     if (module) soundModules_.emplace_back(module);
 }
 
+void GuiMain::RemoveSoundModule(GuiSound* module) {
+    std::erase_if(soundModules_, [module](const AutoRef<GuiSound>& installed) { return installed.Get() == module; });
+}
+
 void GuiMain::PlaySound(int32_t kind, GuiWidget* widget) {
     if (kind != kSoundButton && kind != kSoundRadio) return;
     AutoRef<GuiWidget> held(widget);

@@ -42,6 +42,10 @@ void FileManager::AddRoot(const char* path) {
     root->Scan();
 }
 
+void FileManager::RemoveRoot(const std::string& path) {
+    std::erase_if(roots_, [&path](const halvo::AutoRef<_DirInfo>& root) { return root->GetName() == path; });
+}
+
 void FileManager::MountDataRoots() {
     for (const char* root : kDataRoots) AddRoot(root);
 }

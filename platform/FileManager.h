@@ -30,6 +30,8 @@ public:
 
     // Mounts a root and lists it at once; mount order is search order.
     void AddRoot(const char* path);
+    // Unmounts every root mounted under exactly that path.
+    void RemoveRoot(const std::string& path);
     // The game's data roots: "Data/Windows", "Data/Shared", "Data/Global".
     void MountDataRoots();
     // For the sound thread's own instance: mounts, in order, the roots of

@@ -12,5 +12,6 @@ bool& ShuttingDown() {
 
 void MarkProcessShuttingDown() { ShuttingDown() = true; }
 bool IsProcessShuttingDown() { return ShuttingDown(); }
+void ClearProcessShuttingDown() { ShuttingDown() = false; }
 
 }  // namespace halvo

@@ -81,6 +81,9 @@ void ScriptVM::FillTypeRegistry() {
 void ScriptVM::IgnoreText(const char*) {}
 
 void ScriptVM::Initialize(ICompiler* compiler) {
+    // Threads still waiting from the run before (a game ended without a
+    // shutdown) would wake inside the new one.
+    scheduler_.Clear();
     firstCallback_ = &IgnoreText;
     secondCallback_ = &IgnoreText;
     compiler_.reset(compiler);

@@ -47,8 +47,9 @@ public:
 
     static ScriptVM& Global();
 
-    // Takes the compiler (may be null), installs the ignoring callbacks,
-    // fills the type registry and registers the core built-ins.
+    // Drops the threads still listed, takes the compiler (may be null),
+    // installs the ignoring callbacks, fills the type registry and registers
+    // the core built-ins.
     void Initialize(ICompiler* compiler);
     // Search paths, debug handler, compiler, listed threads and every module
     // go; the machine is left with an empty root as after construction.

@@ -255,6 +255,18 @@ TEST_F(GameTest, DestructorReleasesHudBeforeMarkingShutdownAndRootAfter) {
     EXPECT_TRUE(halvo::IsProcessShuttingDown());
 }
 
+// A game that went marked the end; the next game in the same process lives
+// as the first did, its screens going without the late mark.
+TEST_F(GameTest, AGameStartedAfterAnotherEndedIsNotShuttingDown) {
+    game.Reset();
+    ASSERT_TRUE(halvo::IsProcessShuttingDown());
+    game = new Game();
+    EXPECT_FALSE(halvo::IsProcessShuttingDown());
+    game->rootScreen = new ProbeScreen(log, "root");
+    game->Shutdown();
+    EXPECT_EQ(log, (std::vector<std::string>{"~root"}));
+}
+
 }  // namespace
 
 TEST(GameCurrentTest, NamesTheLivingGameAndNothingAfterIt) {

@@ -56,6 +56,7 @@ protected:
     void TearDown() override {
         scene.Reset();
         game.Reset();
+        FileManager::Global().RemoveRoot(testsupport::SourceFolder("data/Data/Shared").string());
     }
 
     // The scene drawn shifted so that the design point lands in the middle

@@ -12,6 +12,7 @@
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
 #include "platform/GLState.h"
+#include "platform/os/Random.h"
 #include "script/runtime/ScriptVM.h"
 #include "support/CbsiWriter.h"
 #include "support/FakeGlFixture.h"
@@ -77,8 +78,13 @@ inline void ScriptMessage(const char* text) { ScriptMessages().push_back(text); 
 
 class SceneFixture : public FakeGlFixture {
 protected:
+    static constexpr uint32_t kRandomSeed = 1;
+
     void SetUp() override {
         FakeGlFixture::SetUp();
+        // Markers and sparks draw random numbers: each test draws the same
+        // ones whatever ran before it.
+        os::SeedRand(kRandomSeed);
         GLState::SetAlpha(0);
         DataTree::Init();
         DataTree::Load(user.Path());
@@ -99,6 +105,8 @@ protected:
     }
     void TearDown() override {
         game.Reset();
+        // The stubs and scene modules of this test must not answer the next.
+        Vrel::ScriptVM::Global().Shutdown();
         FakeGlFixture::TearDown();
     }
 

@@ -1,6 +1,7 @@
 #include "gui/GuiButton.h"
 #include "gui/GuiSound.h"
 #include "gui/GuiSprite.h"
+#include "gui/GuiTextureSet.h"
 #include "gui/GuiTextureFiles.h"
 
 #include <gtest/gtest.h>
@@ -29,15 +30,20 @@ class GuiButtonTest : public testsupport::GuiFakeGlFixture {
 protected:
     void SetUp() override {
         GuiFakeGlFixture::SetUp();
-        gui.InstallSoundModule(new SoundLog(&log));
+        gui.InstallSoundModule(sound.Get());
         frame = testsupport::MakeFrame(root, "frame", 0, 0, -1, -1, false);
         frame->AddListener(new RecordingListener(&log, "frame"));
+    }
+    void TearDown() override {
+        gui.RemoveSoundModule(sound.Get());
+        GuiFakeGlFixture::TearDown();
     }
     GuiButton* Make(std::initializer_list<std::pair<const char*, Vrel::Var>> params) {
         AutoRef<GuiWidget> made = halvo::GuiCreateWidget("Button", *Params(params), frame.Get());
         return static_cast<GuiButton*>(made.Get());
     }
     std::vector<std::string> log;
+    AutoRef<halvo::GuiSound> sound{new SoundLog(&log)};
     AutoRef<GuiWidget> frame;
 };
 
@@ -133,6 +139,76 @@ TEST_F(GuiButtonTest, OnButtonThatDestroysItsButtonOutlivesTheClick) {
     testsupport::Click(frame.Get(), 5, 5);
     EXPECT_EQ(frame->GetFirstChild(), nullptr);
     EXPECT_EQ(log.back(), "sound b");
+}
+
+// Each state's set takes the animation properties when the button comes to
+// show it, starting from its first frame; a change of the properties waits
+// for the next change of state.
+TEST_F(GuiButtonTest, AStateSetTakesTheAnimationPropertiesWhenTheStateChanges) {
+    for (int i = 0; i < 4; ++i) {
+        WriteGuiImage("spin_S0" + std::to_string(i), 40, 20);
+        WriteGuiImage("spinHover_S0" + std::to_string(i), 40, 20);
+    }
+    GuiButton* button = Make({{"name", Vrel::Var("b")}, {"texture", Vrel::Var("spin_S00")},
+                              {"ani_fps", Vrel::Var(0.1f)}, {"ani_loops", Vrel::Var(2)}});
+    ASSERT_TRUE(button);
+    const halvo::GuiTextureSet& normal = button->GetTextureSet(GuiButton::kStateNormal);
+    const halvo::GuiTextureSet& hover = button->GetTextureSet(GuiButton::kStateHover);
+    ASSERT_EQ(normal.GetMode(), halvo::GuiTextureSet::kModeAnimation);
+    ASSERT_EQ(hover.GetFrameCount(), 4u);
+    frame->Update(0, 17);
+    EXPECT_FLOAT_EQ(normal.GetFrameSpeed(), 0.1f);
+    EXPECT_EQ(normal.GetLoopsLeft(), 2);
+    EXPECT_FLOAT_EQ(normal.GetPosition(), 1.7f);
+
+    // New values while the state stays: the running set keeps its own.
+    button->WriteFloat("ani_fps", 0.05f);
+    button->WriteBool("ani_bounce", true);
+    button->WriteInt("ani_loops", 0);
+    frame->Update(17, 17);
+    EXPECT_FLOAT_EQ(normal.GetFrameSpeed(), 0.1f);
+    EXPECT_FLOAT_EQ(normal.GetPosition(), 3.4f);
+
+    // Hovered: the hover set starts over with them, and bounces at its end
+    // (0.85 frames a step: 4.25 comes back to 2.75 instead of wrapping to 0.25).
+    frame->RouteInput(testsupport::Move(5, 5));
+    ASSERT_EQ(button->GetDisplayState(), GuiButton::kStateHover);
+    for (int step = 2; step < 7; ++step) frame->Update(step * 17.0, 17);
+    EXPECT_FLOAT_EQ(hover.GetFrameSpeed(), -0.05f);  // on its way back
+    EXPECT_NEAR(hover.GetPosition(), 2.75f, 1e-4f);
+
+    // Back to normal with one loop and no bounce: the set plays once and stops.
+    button->WriteBool("ani_bounce", false);
+    button->WriteInt("ani_loops", 1);
+    frame->RouteInput(testsupport::Move(100, 100));
+    frame->Update(7 * 17.0, 17);
+    EXPECT_NEAR(normal.GetPosition(), 0.85f, 1e-4f);
+    for (int step = 8; step < 14; ++step) frame->Update(step * 17.0, 17);
+    EXPECT_EQ(normal.GetFrameSpeed(), 0.0f);
+    EXPECT_EQ(normal.GetShownFrame(), 3u);
+}
+
+// Released off the button after a press, the click still comes, and the
+// button survives a handler that lets go of it while nothing else holds it
+// (the address-checking build sees a use of the freed button).
+TEST_F(GuiButtonTest, AReleaseOffTheButtonClicksAndTheButtonOutlivesAHandlerDroppingItsLastReference) {
+    GuiButton* button = Make({{"name", Vrel::Var("b")}, {"color", Vrel::Var(-1)}, {"xsize", Vrel::Var(20)},
+                              {"ysize", Vrel::Var(20)}});
+    ASSERT_TRUE(button);
+    AutoRef<RecordingListener> dropper(new RecordingListener(&log, "own"));
+    dropper->answer = true;
+    dropper->action = [](int32_t id, GuiWidget* sender) {
+        if (id == halvo::kEventButton) sender->RemoveAndDetach();
+    };
+    button->AddListener(dropper.Get());
+    frame->RouteInput(testsupport::Move(5, 5));
+    frame->RouteInput(testsupport::Press(5, 5));
+    frame->RouteInput(testsupport::Move(100, 100));
+    log.clear();
+    // Handed over straight, as by a caller holding no reference of its own.
+    button->OnInput(testsupport::Release(100, 100));
+    EXPECT_EQ(frame->GetFirstChild(), nullptr);
+    EXPECT_EQ(log, (std::vector<std::string>{"own:0 b", "own:remove b", "sound b"}));
 }
 
 }  // namespace

@@ -117,6 +117,24 @@ TEST_F(GuiMainTest, SoundsGoToEveryModuleInOrderForTheTwoKinds) {
     EXPECT_EQ(log, (std::vector<std::string>{"1 button", "2 button", "1 radio", "2 radio"}));
 }
 
+TEST_F(GuiMainTest, ATakenBackSoundModuleIsAskedNoMore) {
+    struct Counter : halvo::GuiSound {
+        int clicks = 0;
+        void PlayButtonSound(halvo::GuiWidget*) override { ++clicks; }
+        void PlayRadioSound(halvo::GuiWidget*) override { ++clicks; }
+    };
+    GuiMain local;
+    AutoRef<Counter> kept(new Counter), taken(new Counter);
+    local.InstallSoundModule(kept.Get());
+    local.InstallSoundModule(taken.Get());
+    local.RemoveSoundModule(taken.Get());
+    local.RemoveSoundModule(nullptr);
+    local.PlaySound(0, nullptr);
+    EXPECT_EQ(kept->clicks, 1);
+    EXPECT_EQ(taken->clicks, 0);
+    EXPECT_EQ(taken->GetRefCount(), 1) << "the manager let go of it";
+}
+
 TEST_F(GuiMainTest, ErrorTextIsKeptAndNamesNeverFormat) {
     GuiMain local;
     EXPECT_FALSE(local.HasError());

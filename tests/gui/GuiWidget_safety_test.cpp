@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
 using halvo::AutoRef;
@@ -145,6 +147,65 @@ TEST_F(GuiSafetyTest, EndedAnimatorsAreErasedByIdentityWhenTheListChanges) {
     EXPECT_EQ(second->steps, 1);
     EXPECT_EQ(added->steps, 1);
     EXPECT_EQ(log, (std::vector<std::string>{"w:14 w"}));
+}
+
+// Names the animator of every end report it hears.
+class EndListener : public halvo::GuiListener {
+public:
+    std::map<const halvo::GuiAnimator*, std::string> names;
+    std::vector<std::string> ended;
+    void OnAnimationEnd(GuiWidget*, halvo::GuiAnimator* animator) override { ended.push_back(names[animator]); }
+};
+
+// A step that stops every animator and starts others shifts the list under
+// the stepping one: only that animator leaves the list, by identity, and an
+// animator the stop already reported is never reported a second time.
+TEST_F(GuiSafetyTest, AStepThatShiftsTheListErasesTheEndedAnimatorOnlyAndReportsEachEndOnce) {
+    AutoRef<GuiWidget> w = MakeFrame(nullptr, "w", 0, 0, 10, 10);
+    AutoRef<EndListener> ends(new EndListener);
+    w->AddListener(ends.Get());
+    auto make = [&](const char* name) {
+        AutoRef<ScriptedAnimator> animator(new ScriptedAnimator);
+        animator->Init(w.Get(), Vrel::t_Named());
+        animator->step = [](ScriptedAnimator&) { return true; };
+        ends->names[animator.Get()] = name;
+        return animator;
+    };
+    AutoRef<ScriptedAnimator> a = make("a"), b = make("b"), x = make("x"), y = make("y");
+    // b, second in the list, stops both and starts x and y before it ends.
+    b->step = [&](ScriptedAnimator&) {
+        w->StopAllAnimators(false);
+        w->AddAnimator(x.Get());
+        w->AddAnimator(y.Get());
+        return false;
+    };
+    w->AddAnimator(a.Get());
+    w->AddAnimator(b.Get());
+    w->Update(0, 17);
+    EXPECT_EQ(ends->ended, (std::vector<std::string>{"a", "b"}));
+    w->Update(17, 17);
+    EXPECT_EQ(x->steps, 1) << "x was dropped in b's place";
+    EXPECT_EQ(y->steps, 2);  // it came after b's place and stepped in b's update too
+
+    // a, first, stops everything, starts z and then itself again, and ends:
+    // the a now second in the list goes, z stays.
+    AutoRef<ScriptedAnimator> z = make("z");
+    w->StopAllAnimators(false);
+    ends->ended.clear();
+    a->step = [&](ScriptedAnimator&) {
+        w->StopAllAnimators(false);
+        w->AddAnimator(z.Get());
+        w->AddAnimator(a.Get());
+        return false;
+    };
+    w->AddAnimator(a.Get());
+    w->Update(34, 17);
+    EXPECT_EQ(ends->ended, (std::vector<std::string>{"a", "a"}));  // stopped, then ended when added again
+    ASSERT_TRUE(w->HasAnimators());
+    const int stepsOfA = a->steps;
+    w->Update(51, 17);
+    EXPECT_EQ(z->steps, 1) << "z was erased in a's place";
+    EXPECT_EQ(a->steps, stepsOfA) << "the ended a is still listed";
 }
 
 TEST_F(GuiSafetyTest, AnimatorEndingForeverFromItsEndEventCannotHoldTheFrame) {

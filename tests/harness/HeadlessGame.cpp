@@ -8,6 +8,7 @@
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
+#include "platform/FileManager.h"
 #include "platform/GLState.h"
 #include "platform/UserFolder.h"
 #include "platform/os/Random.h"
@@ -97,6 +98,13 @@ HeadlessGame::~HeadlessGame() {
     MusicTracks.Clear();
     AmbientTracks.Clear();
     InputQueue::Global().Clear();
+    // Folders mounted for this game (by the harness or the test) would
+    // shadow the next test's own: the mounts go back to what they were.
+    if (started_) {
+        FileManager& files = FileManager::Global();
+        for (const std::string& root : files.GetRootPaths()) files.RemoveRoot(root);
+        for (const std::string& root : earlierRoots_) files.AddRoot(root.c_str());
+    }
     Vrel::ScriptVM::Global().Shutdown();
     GLState::SetContextAlive(false);
     GLState::UseApi(nullptr);
@@ -161,6 +169,11 @@ bool HeadlessGame::Start() {
     started_ = true;
     client_.SetUserFolder(userFolder_);
     hooks_.initDataTree();
+    // As in a program of its own, no folder another test mounted (and may
+    // have left files in) is searched before the game's.
+    FileManager& files = FileManager::Global();
+    earlierRoots_ = files.GetRootPaths();
+    for (const std::string& root : earlierRoots_) files.RemoveRoot(root);
     hooks_.mountDataRoot(data_.Path().c_str());
     for (const std::string& root : gameRoots_) hooks_.mountDataRoot(root.c_str());
     hooks_.loadDataTree(userFolder_);

@@ -122,6 +122,8 @@ private:
 
     TempFolder data_;
     std::vector<std::string> gameRoots_;
+    // Mounted before Start took them down; mounted again at the end.
+    std::vector<std::string> earlierRoots_;
     TempFolder documents_;
     // Made with the harness, so that saved files can be written before Start.
     std::string userFolder_;

@@ -114,35 +114,44 @@ TEST(Match3RulesTest, ReaderTakesTypesAndTheBoard) {
 }
 
 TEST(Match3RulesTest, ReaderRefusesWhatCannotBePlayedOrWouldNeverSettle) {
-    const struct { const char* what; std::string xml; } cases[] = {
-        {"empty document", ""},
-        {"no background", "<m><tile file='a'/><tile file='b'/><tilecount countx='5' county='5'/></m>"},
-        {"background without file", "<m><background/><tile file='a'/><tile file='b'/></m>"},
-        {"no tile", Board(0, 5, 5)},
-        {"one tile type (every refill makes lines)", Board(1, 5, 5)},
-        {"33 tile types", Board(33, 5, 5)},
-        {"tile without file", "<m><background file='bg'/><tile/><tile file='b'/>"
-                              "<tilecount countx='5' county='5'/><tilespacing spcx='9' spcy='9'/></m>"},
-        {"no tilecount", "<m><background file='bg'/><tile file='a'/><tile file='b'/>"
-                         "<tilespacing spcx='9' spcy='9'/></m>"},
-        {"board 2 x 2", Board(3, 2, 2)},
-        {"board 3 x 1", Board(3, 3, 1)},
-        {"board 1 x 3", Board(3, 1, 3)},
-        {"board 65 wide", Board(3, 65, 5)},
-        {"huge board", Board(3, 100000, 100000)},
-        {"negative count", Board(3, -5, 5)},
-        {"zero spacing", Board(3, 5, 5, "0")},
-        {"negative spacing", Board(3, 5, 5, "-20")},
-        {"huge spacing", Board(3, 5, 5, "2000000000")},
-        {"stack at infinity", "<m><background file='bg'/><tile file='a' stackposx='inf'/><tile file='b'/>"
-                              "<tilecount countx='5' county='5'/><tilespacing spcx='9' spcy='9'/></m>"},
-        {"stack step not a number", "<m><background file='bg'/><tile file='a' stackstepy='nan'/>"
-                                    "<tile file='b'/><tilecount countx='5' county='5'/>"
-                                    "<tilespacing spcx='9' spcy='9'/></m>"},
+    const struct {
+        const char* what;
+        const char* reason;
+        std::string xml;
+    } cases[] = {
+        {"empty document", "parse", ""},
+        {"no background", "no background file",
+         "<m><tile file='a'/><tile file='b'/><tilecount countx='5' county='5'/></m>"},
+        {"background without file", "no background file", "<m><background/><tile file='a'/><tile file='b'/></m>"},
+        {"no tile", "fewer than two tile types", Board(0, 5, 5)},
+        {"one tile type (every refill makes lines)", "fewer than two tile types", Board(1, 5, 5)},
+        {"33 tile types", "more than 32 tile types", Board(33, 5, 5)},
+        {"tile without file", "a tile without a file",
+         "<m><background file='bg'/><tile/><tile file='b'/>"
+         "<tilecount countx='5' county='5'/><tilespacing spcx='9' spcy='9'/></m>"},
+        {"no tilecount", "no board (tilecount)",
+         "<m><background file='bg'/><tile file='a'/><tile file='b'/>"
+         "<tilespacing spcx='9' spcy='9'/></m>"},
+        {"board 2 x 2", "board too small for any line", Board(3, 2, 2)},
+        {"board 3 x 1", "board too small for any line", Board(3, 3, 1)},
+        {"board 1 x 3", "board too small for any line", Board(3, 1, 3)},
+        {"board 65 wide", "board larger than 64 by 64", Board(3, 65, 5)},
+        {"huge board", "board larger than 64 by 64", Board(3, 100000, 100000)},
+        {"negative count", "no board (tilecount)", Board(3, -5, 5)},
+        {"zero spacing", "tile spacing not positive", Board(3, 5, 5, "0")},
+        {"negative spacing", "tile spacing not positive", Board(3, 5, 5, "-20")},
+        {"huge spacing", "board placed far outside the game", Board(3, 5, 5, "2000000000")},
+        {"stack at infinity", "a tile's stack placed far outside the game",
+         "<m><background file='bg'/><tile file='a' stackposx='inf'/><tile file='b'/>"
+         "<tilecount countx='5' county='5'/><tilespacing spcx='9' spcy='9'/></m>"},
+        {"stack step not a number", "a tile's stack placed far outside the game",
+         "<m><background file='bg'/><tile file='a' stackstepy='nan'/>"
+         "<tile file='b'/><tilecount countx='5' county='5'/>"
+         "<tilespacing spcx='9' spcy='9'/></m>"},
     };
     for (const auto& c : cases) {
         Match3Config config;
-        EXPECT_NE(Read(c.xml, config), nullptr) << c.what;
+        EXPECT_STREQ(Read(c.xml, config), c.reason) << c.what;
     }
     for (auto [x, y] : {std::pair{4, 1}, std::pair{1, 4}, std::pair{3, 2}, std::pair{2, 3}, std::pair{64, 64}}) {
         Match3Config config;

@@ -132,49 +132,63 @@ TEST(PipesConfig, RefusesWhatCannotGiveAPlayableBoard) {
     const std::string outlet = Outlet(1, 0);
     const struct {
         const char* what;
+        const char* reason;
         std::string xml;
     } kCases[] = {
-        {"no root element", "<!-- nothing -->"},
-        {"no background", "<pipes>" + kColours + kStraight + inlets2 + outlet + Board(2, 2) + "</pipes>"},
-        {"no color", Pipes(kStraight + inlets2 + outlet + Board(2, 2))},
-        {"no tile", Pipes(kColours + inlets2 + outlet + Board(2, 2))},
-        {"tile without a mask", Pipes(kColours + "<tile basefile='s' colormask1='m' up='1'/>" + inlets2 + outlet +
-                                      Board(2, 2))},
-        {"channel 3", Pipes(kColours + "<tile basefile='s' colormask1='m' colormask2='n' up='3'/>" + inlets2 +
-                            outlet + Board(2, 2))},
-        {"negative channel", Pipes(kColours + "<tile basefile='s' colormask1='m' colormask2='n' up='-1'/>" +
-                                   inlets2 + outlet + Board(2, 2))},
-        {"inlet without basefile", Pipes(kColours + kStraight + "<inlet right='1'/>" + outlet + Board(2, 2))},
-        {"inlet with no opening", Pipes(kColours + kStraight + "<inlet basefile='i'/>" + outlet + Board(2, 2))},
-        {"outlet with two openings", Pipes(kColours + kStraight + inlets2 +
-                                           "<outlet basefile='o' left='1' up='1' fieldx='1'/>" + Board(2, 2))},
-        {"no outlet", Pipes(kColours + kStraight + inlets2 + Board(2, 2))},
-        {"more outlets than inlets", Pipes(kColours + kStraight + Inlet(-1, 0, 0, 0, 0) + Outlet(1, 0) +
-                                           Outlet(1, 1) + Board(2, 2))},
-        {"more inlets than colours", Pipes("<color/>" + kStraight + inlets2 + outlet + Board(2, 2))},
-        {"no tilecount", Pipes(kColours + kStraight + inlets2 + outlet)},
-        {"board 33 wide", Pipes(kColours + kStraight + inlets2 + outlet + Board(33, 2))},
-        {"board 0 high", Pipes(kColours + kStraight + inlets2 + outlet + Board(2, 0))},
-        {"zero spacing", Pipes(kColours + kStraight + inlets2 + outlet +
-                               "<tilecount countx='2' county='2'/><tilespacing spcx='0' spcy='10'/>")},
-        {"offset far out", Pipes(kColours + kStraight + inlets2 + outlet +
-                                 "<tilecount countx='2' county='2'/><tileoffset offx='-2147483648'/>"
-                                 "<tilespacing spcx='10' spcy='10'/>")},
-        {"access off the board", Pipes(kColours + kStraight + Inlet(-1, 0, 0, 2, 0) + outlet + Board(2, 2))},
-        {"inlet far away", Pipes(kColours + kStraight + Inlet(-9, 0, 0, 0, 0) + outlet + Board(2, 2))},
-        {"inlet offset not finite", Pipes(kColours + kStraight +
-                                          "<inlet basefile='i' right='1' fieldx='-1' offsetx='nan'/>" + outlet +
-                                          Board(2, 2))},
-        {"outlet off the board", Pipes(kColours + kStraight + inlets2 + Outlet(2, 0) + Board(2, 2))},
-        {"outlets opening on different sides", Pipes(kColours + kStraight + inlets2 + Outlet(1, 0) +
-                                                     "<outlet basefile='o' up='1' fieldx='1' fieldy='1'/>" +
-                                                     Board(2, 2))},
-        {"two outlets on one cell", Pipes(kColours + kStraight + inlets2 + Outlet(1, 0) + Outlet(1, 0) +
-                                          Board(2, 2))},
+        {"no root element", "the file has no root element", "<!-- nothing -->"},
+        {"no background", "no background file",
+         "<pipes>" + kColours + kStraight + inlets2 + outlet + Board(2, 2) + "</pipes>"},
+        {"no color", "no color", Pipes(kStraight + inlets2 + outlet + Board(2, 2))},
+        {"no tile", "no tile", Pipes(kColours + inlets2 + outlet + Board(2, 2))},
+        {"tile without a mask", "a tile lacks basefile, colormask1 or colormask2",
+         Pipes(kColours + "<tile basefile='s' colormask1='m' up='1'/>" + inlets2 + outlet + Board(2, 2))},
+        {"channel 3", "a side names a channel other than 0, 1 or 2",
+         Pipes(kColours + "<tile basefile='s' colormask1='m' colormask2='n' up='3'/>" + inlets2 + outlet +
+               Board(2, 2))},
+        {"negative channel", "a side names a channel other than 0, 1 or 2",
+         Pipes(kColours + "<tile basefile='s' colormask1='m' colormask2='n' up='-1'/>" + inlets2 + outlet +
+               Board(2, 2))},
+        {"inlet without basefile", "an inlet or outlet lacks basefile",
+         Pipes(kColours + kStraight + "<inlet right='1'/>" + outlet + Board(2, 2))},
+        {"inlet with no opening", "an inlet or outlet does not open on exactly one side",
+         Pipes(kColours + kStraight + "<inlet basefile='i'/>" + outlet + Board(2, 2))},
+        {"outlet with two openings", "an inlet or outlet does not open on exactly one side",
+         Pipes(kColours + kStraight + inlets2 + "<outlet basefile='o' left='1' up='1' fieldx='1'/>" + Board(2, 2))},
+        {"no outlet", "no outlet", Pipes(kColours + kStraight + inlets2 + Board(2, 2))},
+        {"more outlets than inlets", "more outlets than inlets",
+         Pipes(kColours + kStraight + Inlet(-1, 0, 0, 0, 0) + Outlet(1, 0) + Outlet(1, 1) + Board(2, 2))},
+        {"more inlets than colours", "more inlets than colours",
+         Pipes("<color/>" + kStraight + inlets2 + outlet + Board(2, 2))},
+        {"no tilecount", "the board is not 1 to 32 cells a side", Pipes(kColours + kStraight + inlets2 + outlet)},
+        {"board 33 wide", "the board is not 1 to 32 cells a side",
+         Pipes(kColours + kStraight + inlets2 + outlet + Board(33, 2))},
+        {"board 0 high", "the board is not 1 to 32 cells a side",
+         Pipes(kColours + kStraight + inlets2 + outlet + Board(2, 0))},
+        {"zero spacing", "the tile spacing is not 1 to 1024",
+         Pipes(kColours + kStraight + inlets2 + outlet +
+               "<tilecount countx='2' county='2'/><tilespacing spcx='0' spcy='10'/>")},
+        {"offset far out", "the tile offset lies too far out",
+         Pipes(kColours + kStraight + inlets2 + outlet +
+               "<tilecount countx='2' county='2'/><tileoffset offx='-2147483648'/>"
+               "<tilespacing spcx='10' spcy='10'/>")},
+        {"access off the board", "an inlet pours into a cell off the board",
+         Pipes(kColours + kStraight + Inlet(-1, 0, 0, 2, 0) + outlet + Board(2, 2))},
+        {"inlet far away", "an inlet lies too far from the board",
+         Pipes(kColours + kStraight + Inlet(-9, 0, 0, 0, 0) + outlet + Board(2, 2))},
+        {"inlet offset not finite", "an inlet offset is not a sane number",
+         Pipes(kColours + kStraight + "<inlet basefile='i' right='1' fieldx='-1' offsetx='nan'/>" + outlet +
+               Board(2, 2))},
+        {"outlet off the board", "an outlet lies off the board",
+         Pipes(kColours + kStraight + inlets2 + Outlet(2, 0) + Board(2, 2))},
+        {"outlets opening on different sides", "the outlets do not all open on the same side",
+         Pipes(kColours + kStraight + inlets2 + Outlet(1, 0) + "<outlet basefile='o' up='1' fieldx='1' fieldy='1'/>" +
+               Board(2, 2))},
+        {"two outlets on one cell", "two outlets share a cell",
+         Pipes(kColours + kStraight + inlets2 + Outlet(1, 0) + Outlet(1, 0) + Board(2, 2))},
     };
     for (const auto& c : kCases) {
         PipesConfig config;
-        EXPECT_NE(ReadText(c.xml, config), nullptr) << c.what;
+        EXPECT_STREQ(ReadText(c.xml, config), c.reason) << c.what;
     }
 }
 

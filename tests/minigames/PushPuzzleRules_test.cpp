@@ -57,21 +57,25 @@ int32_t GapCell(const PushPuzzleRules& rules) {
 }  // namespace
 
 TEST(PushPuzzleRulesTest, ReaderRefusesWhatCannotBePlayed) {
-    const struct { const char* what; PushPuzzleConfig config; } cases[] = {
-        {"grid size 1 (the shuffle would never end)", {1, 400, 300, 240, 240, 32}},
-        {"grid size 0", {0, 400, 300, 240, 240, 32}},
-        {"negative grid size", {-3, 400, 300, 240, 240, 32}},
-        {"grid size 33", {33, 400, 300, 2400, 2400, 32}},
-        {"picture narrower than the grid", {5, 400, 300, 4, 240, 32}},
-        {"picture lower than the grid", {5, 400, 300, 240, 4, 32}},
-        {"24-bit picture", {3, 400, 300, 240, 240, 24}},
-        {"8-bit picture", {3, 400, 300, 240, 240, 8}},
-        {"no background", {3, 0, 300, 240, 240, 32}},
-        {"negative picture", {3, 400, 300, -240, 240, 32}},
-        {"huge background", {3, 400, 70000, 240, 240, 32}},
+    const struct {
+        const char* what;
+        const char* reason;
+        PushPuzzleConfig config;
+    } cases[] = {
+        {"grid size 1 (the shuffle would never end)", "grid size below 2", {1, 400, 300, 240, 240, 32}},
+        {"grid size 0", "grid size below 2", {0, 400, 300, 240, 240, 32}},
+        {"negative grid size", "grid size below 2", {-3, 400, 300, 240, 240, 32}},
+        {"grid size 33", "grid size above 32", {33, 400, 300, 2400, 2400, 32}},
+        {"picture narrower than the grid", "picture smaller than one pixel per piece", {5, 400, 300, 4, 240, 32}},
+        {"picture lower than the grid", "picture smaller than one pixel per piece", {5, 400, 300, 240, 4, 32}},
+        {"24-bit picture", "picture is not 32 bits per pixel", {3, 400, 300, 240, 240, 24}},
+        {"8-bit picture", "picture is not 32 bits per pixel", {3, 400, 300, 240, 240, 8}},
+        {"no background", "background size out of range", {3, 0, 300, 240, 240, 32}},
+        {"negative picture", "picture size out of range", {3, 400, 300, -240, 240, 32}},
+        {"huge background", "background size out of range", {3, 400, 70000, 240, 240, 32}},
     };
     for (const auto& c : cases) {
-        EXPECT_NE(ReadPushPuzzleConfig(c.config), nullptr) << c.what;
+        EXPECT_STREQ(ReadPushPuzzleConfig(c.config), c.reason) << c.what;
         PushPuzzleRules rules(c.config);
         EXPECT_FALSE(rules.IsReady()) << c.what;
         EXPECT_FALSE(rules.Slide(0, 0)) << c.what;

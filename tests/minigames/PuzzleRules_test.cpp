@@ -122,23 +122,32 @@ TEST(PuzzleConfig, RefusesImagesThatGiveNoPuzzle) {
     PuzzleConfig badSnap = Configured(1000, 800, NAN);
     const struct {
         const char* what;
+        const char* reason;
         PuzzleImage picture, mask;
         PuzzleConfig config;
     } kCases[] = {
-        {"picture unread", {good.size, 32, nullptr}, good.Mask(), Configured()},
-        {"mask unread", good.Picture(), {good.size, 8, nullptr}, Configured()},
-        {"sizes differ", good.Picture(), other.Mask(), Configured()},
-        {"8-bit picture", {good.size, 8, good.picture.data()}, good.Mask(), Configured()},
-        {"32-bit mask", good.Picture(), {good.size, 32, good.picture.data()}, Configured()},
-        {"mask without a piece", blank.Picture(), blank.Mask(), Configured()},
-        {"picture too wide", huge.Picture(), huge.Mask(), Configured()},
-        {"no mask named", good.Picture(), good.Mask(), unnamed},
-        {"tray of no width", good.Picture(), good.Mask(), noTray},
-        {"snap distance not a number", good.Picture(), good.Mask(), badSnap},
+        {"picture unread", "the picture could not be read", {good.size, 32, nullptr}, good.Mask(), Configured()},
+        {"mask unread", "the mask could not be read", good.Picture(), {good.size, 8, nullptr}, Configured()},
+        {"sizes differ", "the picture and the mask differ in size", good.Picture(), other.Mask(), Configured()},
+        {"8-bit picture",
+         "the picture is not 24 or 32 bits per pixel",
+         {good.size, 8, good.picture.data()},
+         good.Mask(),
+         Configured()},
+        {"32-bit mask",
+         "the mask is not 8 bits per pixel",
+         good.Picture(),
+         {good.size, 32, good.picture.data()},
+         Configured()},
+        {"mask without a piece", "the mask holds no piece", blank.Picture(), blank.Mask(), Configured()},
+        {"picture too wide", "the picture is not 1 to 4096 pixels a side", huge.Picture(), huge.Mask(), Configured()},
+        {"no mask named", "no picture or mask named", good.Picture(), good.Mask(), unnamed},
+        {"tray of no width", "the tray has no sane size", good.Picture(), good.Mask(), noTray},
+        {"snap distance not a number", "the snap distance is not finite", good.Picture(), good.Mask(), badSnap},
     };
     for (const auto& c : kCases) {
         PuzzleConfig config = c.config;
-        EXPECT_NE(ReadPuzzleConfig(c.picture, c.mask, config), nullptr) << c.what;
+        EXPECT_STREQ(ReadPuzzleConfig(c.picture, c.mask, config), c.reason) << c.what;
     }
 }
 

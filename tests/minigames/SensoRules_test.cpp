@@ -53,27 +53,37 @@ void StepUntilNotInput(SensoRules& rules) {
 
 
 TEST(SensoRulesTest, ReaderRefusesWhatCannotBePlayed) {
-    const struct { const char* what; std::string xml; int32_t minLength, maxLength; } cases[] = {
-        {"empty document", "", 1, 3},
-        {"no background", "<s><button image='a'/></s>", 1, 3},
-        {"background without file", "<s><background/><button image='a'/></s>", 1, 3},
-        {"no button", "<s><background file='bg'/></s>", 1, 3},
-        {"button without image", "<s><background file='bg'/><button x='1'/></s>", 1, 3},
-        {"button far away", "<s><background file='bg'/><button image='a' x='2000000000'/></s>", 1, 3},
-        {"huge first length", kThreeButtons, 1001, 2000},
-        {"huge last length", kThreeButtons, 1, 2147483647},
-        {"too many buttons", "<s><background file='bg'/>" + [] {
-             std::string buttons;
-             for (int i = 0; i < 65; ++i) buttons += "<button image='a'/>";
-             return buttons;
-         }() + "</s>", 1, 3},
+    const struct {
+        const char* what;
+        const char* reason;
+        std::string xml;
+        int32_t minLength, maxLength;
+    } cases[] = {
+        {"empty document", "parse", "", 1, 3},
+        {"no background", "no background file", "<s><button image='a'/></s>", 1, 3},
+        {"background without file", "no background file", "<s><background/><button image='a'/></s>", 1, 3},
+        {"no button", "no button", "<s><background file='bg'/></s>", 1, 3},
+        {"button without image", "a button without an image", "<s><background file='bg'/><button x='1'/></s>", 1, 3},
+        {"button far away", "a button placed far outside the game",
+         "<s><background file='bg'/><button image='a' x='2000000000'/></s>", 1, 3},
+        {"huge first length", "first sequence longer than a player can repeat", kThreeButtons, 1001, 2000},
+        {"huge last length", "last sequence longer than a player can repeat", kThreeButtons, 1, 2147483647},
+        {"too many buttons", "more buttons than the game can show",
+         "<s><background file='bg'/>" +
+             [] {
+                 std::string buttons;
+                 for (int i = 0; i < 65; ++i) buttons += "<button image='a'/>";
+                 return buttons;
+             }() +
+             "</s>",
+         1, 3},
     };
     for (const auto& c : cases) {
         SensoConfig config;
         config.minLength = c.minLength;
         config.maxLength = c.maxLength;
         const char* why = Read(c.xml, config);
-        EXPECT_NE(why, nullptr) << c.what;
+        EXPECT_STREQ(why, c.reason) << c.what;
     }
 }
 

@@ -92,32 +92,43 @@ TEST(TargetConfig, RefusesWhatCannotGiveAFiniteGame) {
     const std::string generic = "<tile_generic file='a'/>";
     const struct {
         const char* what;
+        const char* reason;
         std::string xml;
         TargetConfig tree;
     } kCases[] = {
-        {"no root", "<!-- -->", FromTree(170, 1, 1)},
-        {"no background", Targets("<tileback file='b'/><tilefront file='f'/>" + kFaces + Grid(3, 3)),
+        {"no root", "the file has no root element", "<!-- -->", FromTree(170, 1, 1)},
+        {"no background", "no background file",
+         Targets("<tileback file='b'/><tilefront file='f'/>" + kFaces + Grid(3, 3)), FromTree(170, 1, 1)},
+        {"tileback without file", "no tileback file",
+         Targets("<background file='bg'/><tileback/><tilefront file='f'/>" + kFaces + Grid(3, 3)), FromTree(170, 1, 1)},
+        {"no enemy picture", "no tile_friend or no tile_enemy",
+         Targets(kPictures + "<tile_friend file='f'/>" + Grid(3, 3)), FromTree(170, 1, 1)},
+        {"friend without file", "a tile_friend has no file",
+         Targets(kPictures + "<tile_friend/>" + kFaces + Grid(3, 3)), FromTree(170, 1, 1)},
+        {"generic without file", "a tile_generic has no file", Targets(kPictures + "<tile_generic/>" + Grid(3, 3)),
+         FromTree(170, 0, 1)},
+        {"no tilecount", "the grid is not 1 to 16 targets a side", Targets(kPictures + kFaces), FromTree(170, 1, 1)},
+        {"17 columns", "the grid is not 1 to 16 targets a side", Targets(kPictures + kFaces + Grid(17, 1)),
          FromTree(170, 1, 1)},
-        {"tileback without file", Targets("<background file='bg'/><tileback/><tilefront file='f'/>" + kFaces +
-                                          Grid(3, 3)),
+        {"stacked columns", "targets of the grid lie on top of each other", Targets(kPictures + kFaces + Grid(3, 3, 0)),
          FromTree(170, 1, 1)},
-        {"no enemy picture", Targets(kPictures + "<tile_friend file='f'/>" + Grid(3, 3)), FromTree(170, 1, 1)},
-        {"friend without file", Targets(kPictures + "<tile_friend/>" + kFaces + Grid(3, 3)), FromTree(170, 1, 1)},
-        {"generic without file", Targets(kPictures + "<tile_generic/>" + Grid(3, 3)), FromTree(170, 0, 1)},
-        {"no tilecount", Targets(kPictures + kFaces), FromTree(170, 1, 1)},
-        {"17 columns", Targets(kPictures + kFaces + Grid(17, 1)), FromTree(170, 1, 1)},
-        {"stacked columns", Targets(kPictures + kFaces + Grid(3, 3, 0)), FromTree(170, 1, 1)},
-        {"grid far out", Targets(kPictures + kFaces + Grid(3, 3, 2000000)), FromTree(170, 1, 1)},
-        {"more than fit", Targets(kPictures + kFaces + Grid(2, 2)), FromTree(170, 3, 2)},
-        {"no enemy", Targets(kPictures + kFaces + Grid(3, 3)), FromTree(170, 2, 0)},
-        {"negative friends", Targets(kPictures + kFaces + Grid(3, 3)), FromTree(170, -1, 1)},
-        {"one generic with friends", Targets(kPictures + generic + Grid(3, 3)), FromTree(170, 1, 1)},
-        {"delay not a number", Targets(kPictures + kFaces + Grid(3, 3)), FromTree(NAN, 1, 1)},
-        {"delay of hours", Targets(kPictures + kFaces + Grid(3, 3)), FromTree(1e9f, 1, 1)},
+        {"grid far out", "the grid lies too far out", Targets(kPictures + kFaces + Grid(3, 3, 2000000)),
+         FromTree(170, 1, 1)},
+        {"more than fit", "more friends and enemies than targets", Targets(kPictures + kFaces + Grid(2, 2)),
+         FromTree(170, 3, 2)},
+        {"no enemy", "no enemy per round", Targets(kPictures + kFaces + Grid(3, 3)), FromTree(170, 2, 0)},
+        {"negative friends", "a negative number of friends", Targets(kPictures + kFaces + Grid(3, 3)),
+         FromTree(170, -1, 1)},
+        {"one generic with friends", "friends need a second tile_generic", Targets(kPictures + generic + Grid(3, 3)),
+         FromTree(170, 1, 1)},
+        {"delay not a number", "the delay is not a sane number of milliseconds",
+         Targets(kPictures + kFaces + Grid(3, 3)), FromTree(NAN, 1, 1)},
+        {"delay of hours", "the delay is not a sane number of milliseconds", Targets(kPictures + kFaces + Grid(3, 3)),
+         FromTree(1e9f, 1, 1)},
     };
     for (const auto& c : kCases) {
         TargetConfig config = c.tree;
-        EXPECT_NE(ReadText(c.xml, config), nullptr) << c.what;
+        EXPECT_STREQ(ReadText(c.xml, config), c.reason) << c.what;
     }
 }
 

@@ -96,36 +96,52 @@ TEST(WirePuzzleConfig, SampleIsAcceptedAndTheRefusalsNameWhatIsWrong) {
     EXPECT_EQ(sample.places.size(), 6u);
     EXPECT_EQ(sample.connections.size(), 5u);
 
-    const struct { const char* what; std::string xml; } damages[] = {
-        {"no root", ""},
-        {"no background", "<wires>" + kSquare + "</wires>"},
-        {"hotspot without label", "<wires><background file='bg'/><hotspots><hotspot/></hotspots></wires>"},
-        {"tile without label", Puzzle("<tile hotspot='sq'/>", "")},
-        {"tile without hotspot", Puzzle("<tile label='a'/>", "")},
-        {"plate without file", Puzzle("<tile label='a' hotspot='sq'><side color='r'/></tile>", "")},
-        {"side without color", Puzzle("<tile label='a' hotspot='sq' file='p'><side index='0'/></tile>", "")},
-        {"negative side index", Puzzle(Plate("a", 0, "r") + "<tile label='b' hotspot='sq' file='p'><side index='-1' "
-                                       "color='r'/></tile>", Wire("a", 0, "b", 0))},
-        {"huge side index", Puzzle("<tile label='a' hotspot='sq' file='p'><side index='64' color='r'/></tile>", "")},
-        {"connection without to", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"),
-                                         "<connection><from tile='a'/></connection>")},
-        {"to without tile", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"),
-                                   "<connection><from tile='a'/><to/></connection>")},
-        {"image without file", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"),
-                                      "<connection><from tile='a'/><to tile='b'/><image/></connection>")},
-        {"two plates at home on one place", Puzzle(Plate("a", 0, "r") + Plate("a", 50, "g"), Wire("a", 0, "a", 0))},
-        {"no plate", Puzzle(Place("a", 0), Wire("a", 0, "a", 0))},
-        {"no connection", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "g"), "")},
-        {"connection to an empty place", Puzzle(Plate("a", 0, "r") + Place("b", 50), Wire("a", 0, "b", 0))},
-        {"connection to no place", Puzzle(Plate("a", 0, "r"), Wire("a", 0, "nowhere", 0))},
-        {"place with no polygon", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r") +
-                                         "<tile label='c' hotspot='none' posx='9' posy='9'/>", Wire("a", 0, "b", 0))},
-        {"position not a number", Puzzle(Plate("a", 0, "r", " posy='nan'") + Plate("b", 50, "r"),
-                                         Wire("a", 0, "b", 0))},
+    const struct {
+        const char* what;
+        const char* reason;
+        std::string xml;
+    } damages[] = {
+        {"no root", "the text is not XML", ""},
+        {"no background", "no background file", "<wires>" + kSquare + "</wires>"},
+        {"hotspot without label", "a hotspot has no label",
+         "<wires><background file='bg'/><hotspots><hotspot/></hotspots></wires>"},
+        {"tile without label", "a tile lacks label or hotspot", Puzzle("<tile hotspot='sq'/>", "")},
+        {"tile without hotspot", "a tile lacks label or hotspot", Puzzle("<tile label='a'/>", "")},
+        {"plate without file", "a plate has no file",
+         Puzzle("<tile label='a' hotspot='sq'><side color='r'/></tile>", "")},
+        {"side without color", "a side has no color",
+         Puzzle("<tile label='a' hotspot='sq' file='p'><side index='0'/></tile>", "")},
+        {"negative side index", "a side index is not 0 to 63",
+         Puzzle(Plate("a", 0, "r") + "<tile label='b' hotspot='sq' file='p'><side index='-1' "
+                                     "color='r'/></tile>",
+                Wire("a", 0, "b", 0))},
+        {"huge side index", "a side index is not 0 to 63",
+         Puzzle("<tile label='a' hotspot='sq' file='p'><side index='64' color='r'/></tile>", "")},
+        {"connection without to", "a connection lacks from or to, or its tile",
+         Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"), "<connection><from tile='a'/></connection>")},
+        {"to without tile", "a connection lacks from or to, or its tile",
+         Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"), "<connection><from tile='a'/><to/></connection>")},
+        {"image without file", "a wire image has no file",
+         Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r"),
+                "<connection><from tile='a'/><to tile='b'/><image/></connection>")},
+        {"two plates at home on one place", "two plates share a home place",
+         Puzzle(Plate("a", 0, "r") + Plate("a", 50, "g"), Wire("a", 0, "a", 0))},
+        {"no plate", "no plate", Puzzle(Place("a", 0), Wire("a", 0, "a", 0))},
+        {"no connection", "no connection", Puzzle(Plate("a", 0, "r") + Plate("b", 50, "g"), "")},
+        {"connection to an empty place", "a connection names a place without a plate",
+         Puzzle(Plate("a", 0, "r") + Place("b", 50), Wire("a", 0, "b", 0))},
+        {"connection to no place", "a connection names a place without a plate",
+         Puzzle(Plate("a", 0, "r"), Wire("a", 0, "nowhere", 0))},
+        {"the only free place with no polygon", "no free place has a hotspot polygon",
+         Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r") + "<tile label='c' hotspot='none' posx='9' posy='9'/>",
+                Wire("a", 0, "b", 0))},
+        {"position not a number", "a position is not a sane number",
+         Puzzle(Plate("a", 0, "r") + Plate("b", 50, "r") + "<tile label='c' hotspot='sq' posx='nan' posy='0'/>",
+                Wire("a", 0, "b", 0))},
     };
     for (const auto& damage : damages) {
         WirePuzzleConfig config;
-        EXPECT_NE(ReadText(damage.xml, config), nullptr) << damage.what;
+        EXPECT_STREQ(ReadText(damage.xml, config), damage.reason) << damage.what;
     }
 
     // A later element of a label replaces the place; with one plate between
@@ -238,6 +254,22 @@ TEST(WirePuzzleRules, BoardsThatCannotBeScrambledStillLoadWithoutHanging) {
     Rules none(empty);
     none.StartAutoPlay();
     EXPECT_FALSE(none.AutoPlayMove());
+}
+
+// Three plates filling every place: three swaps always leave some plate
+// away from home (two plates would come back after their two swaps and hide
+// a scramble that swaps where no plate could ever be moved back).
+TEST(WirePuzzleRules, PlatesFillingEveryPlaceAreOnlyTurnedWhateverTheDraws) {
+    const WirePuzzleConfig config =
+        ReadOrFail(Puzzle(Plate("a", 0, "r g b y") + Plate("b", 100, "q w e r") + Plate("c", 200, "r t u v"),
+                          Wire("a", 1, "b", 3) + Wire("b", 0, "c", 1)));
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        os::SeedRand(seed);
+        Rules rules(config);
+        for (int32_t i = 0; i < rules.GetTileCount(); ++i)
+            EXPECT_EQ(rules.GetTile(i).currentPlace, rules.GetTile(i).homePlace) << "seed " << seed;
+        EXPECT_FALSE(rules.AllConnected()) << "seed " << seed;
+    }
 }
 
 TEST(WirePuzzleRules, SampleNeverStartsSolvedAndTheSelfPlaySolvesEveryScramble) {

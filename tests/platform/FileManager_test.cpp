@@ -55,6 +55,16 @@ TEST_F(FileManagerTest, EarlierRootWinsAndLaterRootsAreAsked) {
     EXPECT_EQ(Load("gui/c.txt"), "<missing>");
 }
 
+TEST_F(FileManagerTest, AnUnmountedRootIsNoLongerAskedAndTheOthersStay) {
+    data.WriteFile("Windows/gui/a.txt", "windows");
+    data.WriteFile("Global/gui/a.txt", "global");
+    MountAll();
+    files.RemoveRoot(data / "Windows");
+    EXPECT_EQ(Load("gui/a.txt"), "global");
+    files.RemoveRoot(data / "Elsewhere");  // never mounted: nothing changes
+    EXPECT_EQ(files.GetRootPaths(), (std::vector<std::string>{data / "Shared", data / "Global"}));
+}
+
 TEST_F(FileManagerTest, SeparatorsAreNormalised) {
     data.WriteFile("Global/gui/fonts/f.ttf", "font");
     Mount("Global");

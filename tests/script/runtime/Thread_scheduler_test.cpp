@@ -68,6 +68,18 @@ TEST_F(SchedulerTest, SleepWakesInTheRightPass) {
     EXPECT_TRUE(Messages().empty());
 }
 
+// A machine started again (the next game of the process) must not wake the
+// threads the last run left sleeping.
+TEST_F(SchedulerTest, InitialisingTheMachineAgainDropsTheWaitingThreads) {
+    halvo::AutoRef<BinCode> f = Sleeper("f", 1, 17, 2);
+    halvo::AutoRef<Thread> thread = Start(f.Get());
+    ASSERT_EQ(vm.GetScheduler().GetCount(), 1u);
+    vm.Initialize(nullptr);
+    EXPECT_EQ(vm.GetScheduler().GetCount(), 0u);
+    for (int pass = 0; pass < 3; ++pass) vm.Update(17.0f);
+    EXPECT_EQ(marks, std::vector<int>{1});
+}
+
 TEST_F(SchedulerTest, ZeroTimerWaitsForAPositiveFrameTime) {
     halvo::AutoRef<BinCode> f = Sleeper("f", 1, 0, 2);
     halvo::AutoRef<Thread> thread = Start(f.Get());
