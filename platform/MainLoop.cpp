@@ -29,10 +29,10 @@ bool MainLoop::TakeResetRequest() {
     return client_.TakeResetRequest() || taken;
 }
 
-// The next frame is due once the accumulator, which stands below zero after
-// every pass, reaches zero: after minus its value in milliseconds from this
-// pass's clock reading. A message ends the wait early and is taken by the
-// next pass, so input reaches the game no later than it would unwaited.
+// The accumulator stands below zero after every pass; the next frame is due
+// as many milliseconds after this pass's clock reading as it stands below.
+// A message ends the wait early and is taken by the next pass, so input
+// reaches the game no later than it would in a loop that never waited.
 void MainLoop::WaitUntilFrameDue(uint32_t passTime) {
     // A reset or a quit asked for in this pass's frame is acted on at once
     // in the next pass.

@@ -4,7 +4,9 @@
 // through the profile board to the main menu, and left there. Over 5 s of
 // wall time the main thread's processor time is read from the system, as a
 // percentage of one core; the whole process's share (sound thread, the
-// driver's threads) is printed beside it.
+// driver's threads) is printed beside it, and so is how often the loop read
+// its clock, once or twice a pass: a loop that spins reads it thousands of
+// times a second.
 //
 // bench_idle USER_FOLDER: run in the folder that holds Data/; USER_FOLDER
 // stands in for the documents folder and should start empty, so that the
@@ -17,9 +19,11 @@
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGames.h"
 #include "platform/AppShell.h"
+#include "platform/os/Clock.h"
 #include "script/runtime/t_Named.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -50,9 +54,11 @@ struct Reading {
     double mainThread = 0;
     double process = 0;
     int frames = 0;
+    uint64_t clockReadings = 0;
 
-    static Reading Take(int frames) {
-        return {WallSeconds(), SecondsOf(CLOCK_THREAD_CPUTIME_ID), SecondsOf(CLOCK_PROCESS_CPUTIME_ID), frames};
+    static Reading Take(int frames, uint64_t clockReadings) {
+        return {WallSeconds(), SecondsOf(CLOCK_THREAD_CPUTIME_ID), SecondsOf(CLOCK_PROCESS_CPUTIME_ID), frames,
+                clockReadings};
     }
 };
 
@@ -69,13 +75,19 @@ public:
         ++framesDrawn_;
         if (done_) return;
         if (!measuring_) return StartWhenOnTheMenu();
-        const Reading now = Reading::Take(framesDrawn_);
+        const Reading now = Reading::Take(framesDrawn_, clockReadings_);
         if (now.wall - start_.wall < kMeasuredSeconds) return;
         end_ = now;
         done_ = true;
     }
 
     bool IsQuitRequested() const override { return done_ || GameShellClient::IsQuitRequested(); }
+
+    // The shell's clock, counted.
+    uint32_t Milliseconds() {
+        ++clockReadings_;
+        return os::Milliseconds();
+    }
 
     bool Failed() const { return !failure_.empty(); }
     const std::string& Failure() const { return failure_; }
@@ -87,7 +99,7 @@ private:
         if (framesDrawn_ >= kRouteFrameLimit) return Fail("the main menu never settled");
         if (!route_.Finished(*GetGame(), framesDrawn_)) return;
         if (!OnTheMainMenu()) return Fail("the route did not end on the main menu");
-        start_ = Reading::Take(framesDrawn_);
+        start_ = Reading::Take(framesDrawn_, clockReadings_);
         measuring_ = true;
     }
 
@@ -106,6 +118,7 @@ private:
 
     bench::MenuRoute route_{bench::MenuRoute::kNamePlayer};
     int framesDrawn_ = 0;
+    uint64_t clockReadings_ = 0;
     bool measuring_ = false;
     bool done_ = false;
     std::string failure_;
@@ -130,6 +143,9 @@ int Report(const IdleClient& client) {
                 mainThread * 1e3, 100 * mainThread / wall, mainThread * 1e3 / frames);
     std::printf("whole process      %.1f ms of processor time, %.1f%% of one core\n", process * 1e3,
                 100 * process / wall);
+    std::printf("loop clock         read %llu times, %.1f per frame\n",
+                static_cast<unsigned long long>(end.clockReadings - start.clockReadings),
+                static_cast<double>(end.clockReadings - start.clockReadings) / frames);
     std::printf("idle: main-thread %.1f%%\n", 100 * mainThread / wall);
     return 0;
 }
@@ -147,6 +163,7 @@ int main(int argc, char** argv) {
     RegisterMiniGames();
     IdleClient client;
     ShellEnvironment environment = ShellEnvironment::System();
+    environment.milliseconds = [&client] { return client.Milliseconds(); };
     environment.debuggerAttached = [] { return false; };
     environment.documentsFolder = [userFolder] { return userFolder; };
     {
