@@ -140,7 +140,9 @@ private:
     Clock::time_point entered_;
     CountingGlApi& gl_;
     bool trace_;
-    uint32_t virtualMs_ = 0;
+    // One step in: the random generator is seeded from the first reading,
+    // and this seed is the one the figures were always taken with.
+    uint32_t virtualMs_ = kStepMs;
     int framesAtLastStep_ = 0;
     double startupMs_ = -1;
     int framesDrawn_ = 0;
