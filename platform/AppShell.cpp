@@ -26,6 +26,7 @@ public:
     bool IsWindowActive() const override { return ShellState::Global().active; }
     void Present() override { window_.SwapBuffers(); }
     void Sleep(uint32_t milliseconds) override { os::SleepMs(milliseconds); }
+    void WaitForMessage(uint32_t milliseconds) override { pump_.WaitForEvent(milliseconds); }
 
 private:
     os::Window& window_;

@@ -1,6 +1,9 @@
 #pragma once
 // The fixed-step main loop: one pass takes at most one message, measures the
 // time since the previous pass and runs as many 17 ms game steps as are due.
+// Between frames it waits for the next message, at most until the next frame
+// is due: nothing of the game changes in the passes between, so passing round
+// empty would only hold a processor core.
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +26,10 @@ public:
         virtual bool IsWindowActive() const = 0;
         virtual void Present() = 0;
         virtual void Sleep(uint32_t milliseconds) = 0;
+        // Returns once a message is waiting or the time is up, whichever
+        // comes first, and leaves the message for the next pass. A platform
+        // that cannot wait returns at once, and the loop polls.
+        virtual void WaitForMessage(uint32_t milliseconds) { (void)milliseconds; }
     };
 
     MainLoop(AppClient& client, const ShellHooks& hooks, Platform& platform,
@@ -37,11 +44,16 @@ public:
     int Run();
 
 private:
+    bool TakeResetRequest();
     void RunFrame();
+    void WaitUntilFrameDue(uint32_t passTime);
 
     AppClient& client_;
     const ShellHooks& hooks_;
     Platform& platform_;
     std::function<uint32_t()> clock_;
     uint32_t previous_ = 0;
+    // A reset asked for in the last frame, taken early so that the loop does
+    // not wait for a frame whose measured time will be dropped anyway.
+    bool resetTaken_ = false;
 };

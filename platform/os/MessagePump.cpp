@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace os {
 namespace {
 
@@ -41,6 +44,14 @@ bool MessagePump::PumpOne(int& exitCode) {
         procedure_(window_, message.message, message.wParam, message.lParam);
     }
     return true;
+}
+
+void MessagePump::WaitForEvent(uint32_t milliseconds) {
+    if (PendingQuit().posted || milliseconds == 0) return;
+    // A negative timeout would wait for ever.
+    const int timeout = static_cast<int>(std::min<uint32_t>(milliseconds, INT32_MAX));
+    // Without an event to fill, SDL only looks into its queue.
+    SDL_WaitEventTimeout(nullptr, timeout);
 }
 
 }  // namespace os

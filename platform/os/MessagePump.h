@@ -24,6 +24,10 @@ public:
     // Takes at most one event and dispatches what it became. False when the
     // loop must end, with the exit code in `exitCode`.
     bool PumpOne(int& exitCode);
+    // Sleeps until an event is waiting, a quit has been posted or
+    // `milliseconds` have passed; takes no event, so the next PumpOne
+    // dispatches what woke it.
+    void WaitForEvent(uint32_t milliseconds);
 
 private:
     SDL_Window* window_;

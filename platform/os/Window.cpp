@@ -56,6 +56,11 @@ bool Window::CreateGlContext() {
         halvo::LogMessage("Window::CreateGlContext - %s", SDL_GetError());
         return false;
     }
+    // No swap interval is asked for: the main loop sets the pace itself, one
+    // frame per 17 ms step, and rests between frames. A swap that waited for
+    // the display's refresh would beat against that step (and on a 50 Hz
+    // display hold every frame past the next one's time); the driver's own
+    // setting, which a player may choose, stays as it is.
     return SDL_GL_MakeCurrent(window_, glContext_) == 0;
 }
 

@@ -245,4 +245,31 @@ TEST_F(EventTranslation, WindowStateAndClosing) {
     EXPECT_EQ(exitCode, 0);
 }
 
+// The main loop's wait between frames ends at once for an event that is
+// already queued, or for a posted quit, and leaves both to the next pass;
+// with nothing queued it lasts its time.
+TEST_F(EventTranslation, TheWaitForAnEventEndsAtOnceAndLeavesTheEventToThePump) {
+    constexpr uint32_t kLongWaitMs = 10000;
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20);
+    Uint64 start = SDL_GetTicks64();
+    pump_.WaitForEvent(kLongWaitMs);
+    EXPECT_LT(SDL_GetTicks64() - start, kLongWaitMs / 2);
+    ASSERT_TRUE(PumpAll());
+    const std::vector<InputEvent> events = Drain();
+    ASSERT_EQ(events.size(), 2u);  // position, then the press
+    EXPECT_EQ(events[1].kind, InputEvent::kButtonDown);
+
+    os::PostQuitMessage(4);
+    start = SDL_GetTicks64();
+    pump_.WaitForEvent(kLongWaitMs);
+    EXPECT_LT(SDL_GetTicks64() - start, kLongWaitMs / 2);
+    int exitCode = -1;
+    EXPECT_FALSE(pump_.PumpOne(exitCode));
+    EXPECT_EQ(exitCode, 4);
+
+    start = SDL_GetTicks64();
+    pump_.WaitForEvent(20);
+    EXPECT_GE(SDL_GetTicks64() - start, 20u);
+}
+
 }  // namespace

@@ -1,0 +1,76 @@
+#pragma once
+// The sample game's menus as a new player goes through them, by injected
+// clicks and keys: the splash, the profile board, a name for the first slot,
+// then "New game" on the main menu. One action per settled frame; the
+// benchmarks that start the whole program stop the route where they need.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "game/Game.h"
+#include "platform/InputQueue.h"
+
+namespace bench {
+
+class MenuRoute {
+public:
+    // The actions in route order; a route stops after the one it is given.
+    enum Action { kOpenProfiles, kPickFirstSlot, kNamePlayer, kNewGame };
+    // Frames after each action: the menu's boards fade and slide.
+    static constexpr int kSettleFrames = 30;
+    static constexpr uint16_t kEnterKey = 13;
+    static constexpr const char16_t* kPlayerName = u"Ada";
+
+    explicit MenuRoute(Action last) : actionCount_(last + 1) {}
+
+    // Called at the start of each frame's input: the next action, once the
+    // game has settled from the previous one.
+    void Drive(const Game& game, int frame) {
+        if (!Settled(game, frame)) return;
+        if (actionsDone_ == actionCount_) return;
+        switch (actionsDone_++) {
+        case kOpenProfiles: Click(game, 960, 540); break;
+        case kPickFirstSlot: Click(game, 960, 340); break;  // empty for a new player
+        case kNamePlayer:
+            for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0);
+            Queue(InputEvent::kKey, kEnterKey, 0, 0);
+            break;
+        case kNewGame: Click(game, 960, 504); break;
+        default: break;
+        }
+        nextActionFrame_ = frame + kSettleFrames;
+    }
+
+    // Every action made and the game at rest after the last.
+    bool Finished(const Game& game, int frame) const {
+        return actionsDone_ == actionCount_ && Settled(game, frame);
+    }
+
+private:
+    bool Settled(const Game& game, int frame) const { return !game.IsFading() && frame >= nextActionFrame_; }
+
+    static void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+    }
+
+    // As the window procedure reports one: the pointer moves there, then the
+    // left button goes down and up in place.
+    static void Click(const Game& game, float designX, float designY) {
+        const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
+                                 static_cast<float>(game.windowSize.y) / game.designSize.y);
+        const float left = (game.windowSize.x - game.designSize.x * k) / 2;
+        const float top = (game.windowSize.y - game.designSize.y * k) / 2;
+        UpdateMousePosition(static_cast<int32_t>(std::lround(left + designX * k)),
+                            static_cast<int32_t>(std::lround(top + designY * k)));
+        Queue(InputEvent::kPointer, 0, 0, 0);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
+    }
+
+    int actionCount_;
+    int actionsDone_ = 0;
+    int nextActionFrame_ = 0;
+};
+
+}  // namespace bench
