@@ -17,14 +17,16 @@ if(TAVRIN_FUZZ)
 endif()
 
 # tavrin_library(NAME DIRS dir... DEPS target...)
-# One static library per subsystem folder, made of every .cpp below its folders.
+# One static library per subsystem folder, made of every .cpp below its folders
+# and their sub-folders (a folder listed with its parent counts once).
 function(tavrin_library name)
   cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
-    file(GLOB dir_sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+    file(GLOB_RECURSE dir_sources CONFIGURE_DEPENDS ${dir}/*.cpp)
     list(APPEND sources ${dir_sources})
   endforeach()
+  list(REMOVE_DUPLICATES sources)
   if(NOT sources)
     set(stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
     file(WRITE ${stub} "// this subsystem has no sources yet\n")

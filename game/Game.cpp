@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "game/GameBuiltins.h"
+#include "game/functions/GameBuiltins.h"
 #include "game/GuiSoundModule.h"
-#include "game/HudScreen.h"
-#include "game/MenuScreen.h"
+#include "game/screens/HudScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "game/Statistics.h"
 #include "gui/GuiMain.h"
 #include "platform/Color.h"
@@ -22,9 +22,9 @@
 #include "platform/ShutdownFlag.h"
 #include "platform/Sound.h"
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 
 namespace {
 

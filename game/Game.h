@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "game/GameScreen.h"
+#include "game/screens/GameScreen.h"
 #include "game/TrackList.h"
 #include "platform/InputQueue.h"
 #include "platform/Math.h"

@@ -7,14 +7,14 @@
 #include <string>
 #include <tinyxml.h>
 
-#include "game/AdventureScreen.h"
+#include "game/screens/AdventureScreen.h"
 #include "game/Game.h"
-#include "game/Scene.h"
-#include "game/SceneScreen.h"
+#include "game/scene/Scene.h"
+#include "game/screens/SceneScreen.h"
 #include "gui/GuiWidget.h"
 #include "platform/DataTree.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 
 namespace {
 

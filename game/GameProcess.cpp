@@ -9,8 +9,8 @@
 #include "platform/Loca.h"
 #include "platform/PlatformServices.h"
 #include "platform/SoundSystem.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/TypeRegistry.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/TypeRegistry.h"
 
 void ConstructProcessWideObjects() {
     Vrel::ScriptVM::Global();

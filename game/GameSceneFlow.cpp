@@ -4,21 +4,21 @@
 
 #include <string>
 
-#include "game/AdventureScreen.h"
-#include "game/CutsceneScreen.h"
+#include "game/screens/AdventureScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/PoseCache.h"
-#include "game/HudScreen.h"
-#include "game/MapScreen.h"
-#include "game/Scene.h"
-#include "game/SearchScreen.h"
+#include "game/screens/HudScreen.h"
+#include "game/screens/MapScreen.h"
+#include "game/scene/Scene.h"
+#include "game/screens/SearchScreen.h"
 #include "game/Statistics.h"
 #include "gui/GuiWidget.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
 #include "platform/Log.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "game/ModuleCall.h"
 
 #include "gui/GuiWidget.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/Thread.h"
 
 float CallModuleFunction(const char* module, const char* function, const Vrel::Var* arguments, int count) {
     halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());

@@ -4,7 +4,7 @@
 // finishes or its thread starts to wait (the scheduler then keeps it).
 
 #include "platform/RefObj.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/values/Var.h"
 
 namespace halvo {
 class GuiWidget;

@@ -7,7 +7,7 @@
 
 #include "platform/ClassRecord.h"
 #include "platform/RefObj.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/t_Named.h"
 
 namespace halvo {
 

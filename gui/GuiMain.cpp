@@ -16,7 +16,7 @@
 #include "gui/GuiZoomer.h"
 #include "platform/GLState.h"
 #include "platform/Log.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 #include <GL/gl.h>
 #include <ft2build.h>

@@ -1,7 +1,7 @@
 #include "gui/GuiScriptArgs.h"
 
 #include "gui/GuiWidget.h"
-#include "script/runtime/BuiltinSupport.h"
+#include "script/runtime/library/BuiltinSupport.h"
 
 namespace halvo {
 

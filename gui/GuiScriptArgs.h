@@ -5,9 +5,9 @@
 // answers "nothing" for what does not fit and reports nothing: the
 // functions turn that into their neutral results.
 
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/Var.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/values/Var.h"
+#include "script/runtime/values/t_Named.h"
 
 namespace halvo {
 

@@ -8,11 +8,11 @@
 #include "gui/GuiXml.h"
 #include "gui/LScript.h"
 #include "platform/Loca.h"
-#include "script/runtime/BuiltinSupport.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/TypeRegistry.h"
-#include "script/runtime/VarUnicode.h"
+#include "script/runtime/library/BuiltinSupport.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/TypeRegistry.h"
+#include "script/runtime/values/VarUnicode.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 #include "platform/GLState.h"
 #include "platform/Loca.h"
 #include "platform/WindowProc.h"
-#include "script/runtime/VarUnicode.h"
+#include "script/runtime/values/VarUnicode.h"
 
 #include <GL/gl.h>
 

@@ -3,7 +3,7 @@
 #include "gui/GuiAnimator.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiXml.h"
-#include "script/runtime/Op.h"
+#include "script/runtime/values/Op.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,7 +12,7 @@
 #include "platform/InputQueue.h"
 #include "platform/Math.h"
 #include "platform/RefObj.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/t_Named.h"
 
 #include <cstdint>
 #include <span>

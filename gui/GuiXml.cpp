@@ -1,7 +1,7 @@
 #include "gui/GuiXml.h"
 
 #include "platform/XmlUtil.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/values/Var.h"
 
 #include <tinyxml.h>
 

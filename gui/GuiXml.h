@@ -6,8 +6,8 @@
 // A declared but never loaded document has no content: it matches nothing.
 
 #include "platform/ClassRecord.h"
-#include "script/runtime/VarExtension.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/VarExtension.h"
+#include "script/runtime/values/t_Named.h"
 
 #include <memory>
 

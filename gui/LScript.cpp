@@ -2,8 +2,8 @@
 
 #include "gui/GuiAnimator.h"
 #include "gui/GuiWidget.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 namespace halvo {
 

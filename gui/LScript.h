@@ -12,8 +12,8 @@
 #include "gui/GuiListener.h"
 #include "platform/ClassRecord.h"
 #include "platform/RefObj.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/Var.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "game/GameScreen.h"
+#include "game/screens/GameScreen.h"
 #include "platform/GLImage.h"
 #include "platform/Math.h"
 #include "platform/RefObj.h"

@@ -1,6 +1,6 @@
 #include "minigames/MiniGameScreen.h"
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/ModuleCall.h"
 #include "game/Statistics.h"
@@ -13,8 +13,8 @@
 #include "platform/GLState.h"
 #include "platform/Loca.h"
 #include "platform/Sound.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/VarUnicode.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/VarUnicode.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,11 +6,11 @@
 // game's own solve), records the result once, fades out and removes itself.
 // Its destruction commits the timer and counter and wakes the caller.
 
-#include "game/GameScreen.h"
+#include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGame.h"
 #include "platform/RefObj.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/Thread.h"
 
 #include <cstdint>
 #include <deque>

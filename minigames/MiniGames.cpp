@@ -1,14 +1,14 @@
 #include "minigames/MiniGames.h"
 
 #include "game/Game.h"
-#include "minigames/MG_Lock.h"
-#include "minigames/MG_Match3.h"
-#include "minigames/MG_Pipes.h"
-#include "minigames/MG_PushPuzzle.h"
-#include "minigames/MG_Puzzle.h"
-#include "minigames/MG_Senso.h"
-#include "minigames/MG_Target.h"
-#include "minigames/MG_WirePuzzle.h"
+#include "minigames/lock/MG_Lock.h"
+#include "minigames/match3/MG_Match3.h"
+#include "minigames/pipes/MG_Pipes.h"
+#include "minigames/pushpuzzle/MG_PushPuzzle.h"
+#include "minigames/puzzle/MG_Puzzle.h"
+#include "minigames/senso/MG_Senso.h"
+#include "minigames/target/MG_Target.h"
+#include "minigames/wirepuzzle/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
 
 #include <cstring>

@@ -17,7 +17,7 @@
 //
 // Values written by the typed setters are plain "%d" / "%f" text. Values
 // written from script values carry a type prefix ("~i_", "~f_", "~b_",
-// "~s_", "~u_"); see script/runtime/DataTreeVar.h. Every getter reads both.
+// "~s_", "~u_"); see script/runtime/library/DataTreeVar.h. Every getter reads both.
 // Numbers are written and read the same way whatever the process locale.
 //
 // Main thread only. Texts handed out point into the tree: they stay valid

@@ -15,12 +15,12 @@
 #include "MenuRoute.h"
 #include "game/GameProcess.h"
 #include "game/GameShellClient.h"
-#include "game/MenuScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGames.h"
 #include "platform/AppShell.h"
 #include "platform/os/Clock.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/t_Named.h"
 
 #include <chrono>
 #include <cstdint>

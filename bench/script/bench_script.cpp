@@ -16,9 +16,9 @@
 //       compiles FILE and nothing else.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/Var.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -1,8 +1,8 @@
 #include "script/compiler/Assembler.h"
 
 #include "script/compiler/HiGrammar.h"
-#include "script/runtime/Opcode.h"
-#include "script/runtime/Vocabulary.h"
+#include "script/runtime/execution/Opcode.h"
+#include "script/runtime/values/Vocabulary.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,8 +6,8 @@
 #include "platform/RefObj.h"
 #include "script/compiler/SNode.h"
 #include "script/compiler/Vocals.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/values/Var.h"
 
 #include <map>
 #include <string>

@@ -4,9 +4,9 @@
 #include "script/compiler/HiGrammar.h"
 #include "script/compiler/Lexer.h"
 #include "script/compiler/Parser.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/VarString.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/VarString.h"
 
 #include <sys/stat.h>
 

@@ -4,7 +4,7 @@
 // script machine's root module, running each top-level statement as soon
 // as it is compiled. Requests answer the codes of ICompiler.
 
-#include "script/runtime/ICompiler.h"
+#include "script/runtime/machine/ICompiler.h"
 
 #include <cstdint>
 #include <set>

@@ -2,9 +2,9 @@
 
 #include "script/compiler/Assembler.h"
 #include "script/compiler/Compiler.h"
-#include "script/runtime/Opcode.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/VarBinary.h"
+#include "script/runtime/execution/Opcode.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/VarBinary.h"
 
 #include <algorithm>
 #include <cstdarg>

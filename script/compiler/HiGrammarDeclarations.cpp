@@ -5,8 +5,8 @@
 #include "script/compiler/Assembler.h"
 #include "script/compiler/Compiler.h"
 #include "script/compiler/HiGrammar.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 
 #include <cstdio>
 #include <cstring>

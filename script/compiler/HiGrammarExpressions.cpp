@@ -5,9 +5,9 @@
 #include "script/compiler/Assembler.h"
 #include "script/compiler/Compiler.h"
 #include "script/compiler/HiGrammar.h"
-#include "script/runtime/Opcode.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/VarBinary.h"
+#include "script/runtime/execution/Opcode.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/VarBinary.h"
 
 #include <array>
 #include <map>

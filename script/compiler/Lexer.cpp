@@ -2,7 +2,7 @@
 
 #include "script/compiler/Ascii.h"
 #include "script/compiler/Compiler.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "script/compiler/SNode.h"
 
 #include "platform/BlockPool.h"
-#include "script/runtime/Opcode.h"
+#include "script/runtime/execution/Opcode.h"
 
 #include <utility>
 

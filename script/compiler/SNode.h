@@ -11,7 +11,7 @@
 
 #include "platform/RefObj.h"
 #include "script/compiler/OpTable.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/values/Var.h"
 
 #include <cstdio>
 #include <string>

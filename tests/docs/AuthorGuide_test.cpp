@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "harness/HeadlessGame.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/SourceFiles.h"
 
 namespace {
@@ -62,7 +62,7 @@ const std::regex kFunctionRow(R"(\n\|\s*`([A-Za-z_][A-Za-z0-9_]*)\()");
 const std::regex kKeyRow(R"(\n\|\s*`([A-Za-z_][A-Za-z0-9_]*)`\s*\|)");
 const std::regex kTreeKeyRow(R"(\n\|\s*`(\[PLAYER\]/Data/Minigames/[^`]*)`\s*\|)");
 // The source files a section of the guide says it describes.
-const std::regex kSourceMention(R"(((?:game|minigames)/[A-Za-z0-9_]+\.(?:h|cpp)))");
+const std::regex kSourceMention(R"(((?:game|minigames)/(?:[a-z0-9]+/)?[A-Za-z0-9_]+\.(?:h|cpp)))");
 
 // The page cut at its second-level headings; the text before the first
 // heading is a section too.
@@ -129,11 +129,14 @@ Names TreeKeys(const std::string& relativePath) {
     return Names(found.begin(), found.end());
 }
 
+// The files below `folder`, its sub-folders too, whose names match.
 std::vector<std::string> SourceFiles(const std::string& folder, const std::regex& name) {
     std::vector<std::string> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(testsupport::SourceFolder(folder))) {
+    const fs::path top = testsupport::SourceFolder(folder);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(top)) {
         const std::string file = entry.path().filename().string();
-        if (std::regex_match(file, name)) files.push_back(folder + "/" + file);
+        if (entry.is_regular_file() && std::regex_match(file, name))
+            files.push_back(folder + "/" + fs::relative(entry.path(), top).generic_string());
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -252,17 +255,17 @@ TEST(AuthorGuide, ListsEveryDataTreeValueTheMiniGamesRead) {
 TEST(AuthorGuide, ListsEveryElementAndAttributeOfASceneDescription) {
     const Page page = GuidePage("03-scenes.md");
     ASSERT_FALSE(page.text.empty());
-    ExpectKeysDocumented(page, {"game/SceneFile.cpp"}, &ReaderKeys, kKeyRow);
+    ExpectKeysDocumented(page, {"game/scene/SceneFile.cpp"}, &ReaderKeys, kKeyRow);
 }
 
 // The checks above must see what they check: a reader's key literal, a
 // data-tree literal and a row of each kind.
 TEST(AuthorGuide, TheChecksSeeKeysAndRows) {
-    const Names match3 = ReaderKeys("minigames/Match3Config.cpp");
+    const Names match3 = ReaderKeys("minigames/match3/Match3Config.cpp");
     EXPECT_TRUE(match3.count("stackposx"));
     EXPECT_TRUE(match3.count("tilecount"));
     EXPECT_FALSE(match3.count("no background file"));
-    EXPECT_TRUE(TreeKeys("minigames/MG_Match3.h").count("[PLAYER]/Data/Minigames/Match3/Config"));
+    EXPECT_TRUE(TreeKeys("minigames/match3/MG_Match3.h").count("[PLAYER]/Data/Minigames/Match3/Config"));
     EXPECT_EQ(Captures("\n| `Transit(scene)` | x |\n| `help.Create()` | y |", kFunctionRow),
               std::vector<std::string>{"Transit"});
     EXPECT_EQ(Captures("\n| `countx` | x |\n| `Scenes/F/S.xml` | y |", kKeyRow), std::vector<std::string>{"countx"});

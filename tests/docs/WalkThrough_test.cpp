@@ -11,14 +11,14 @@
 #include <utility>
 #include <vector>
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/SearchScreen.h"
+#include "game/screens/SearchScreen.h"
 #include "harness/HeadlessGame.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "platform/DataTree.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/SourceFiles.h"
 
 namespace {

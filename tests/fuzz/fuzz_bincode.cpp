@@ -2,9 +2,9 @@
 // without crashing, leaking or keeping an address from the file. What it
 // accepts is written out again.
 
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ModuleFile.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ModuleFile.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "tests/support/MemoryScriptIO.h"
 
 #include <cstddef>

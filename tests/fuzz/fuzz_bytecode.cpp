@@ -3,12 +3,12 @@
 // second function, under a step limit so that loops end and large values
 // cannot pile up.
 
-#include "script/runtime/BinCode.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/VarArray.h"
-#include "script/runtime/Vocabulary.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/VarArray.h"
+#include "script/runtime/values/Vocabulary.h"
 
 #include <cstddef>
 #include <cstdint>

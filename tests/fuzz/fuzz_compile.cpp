@@ -4,8 +4,8 @@
 // write files are taken out.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/FuzzScripts.h"
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 // play itself for a while: types inside the tile list, stacks never over
 // full, the picked tiles on the board.
 
-#include "minigames/Match3Rules.h"
+#include "minigames/match3/Match3Rules.h"
 #include "platform/XmlUtil.h"
 #include "platform/os/Random.h"
 

@@ -5,8 +5,8 @@
 // colours, and turning every plain piece back to the rotation it was laid
 // with ends with every animation finished.
 
-#include "minigames/PipesConfig.h"
-#include "minigames/PipesRules.h"
+#include "minigames/pipes/PipesConfig.h"
+#include "minigames/pipes/PipesRules.h"
 #include "platform/XmlUtil.h"
 
 #include <algorithm>

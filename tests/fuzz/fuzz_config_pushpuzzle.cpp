@@ -5,7 +5,7 @@
 // itself (by autoplay, or by help when the last byte is odd) within the
 // steps one arrival per piece needs; boards beyond 16 x 16 are only loaded.
 
-#include "minigames/PushPuzzleRules.h"
+#include "minigames/pushpuzzle/PushPuzzleRules.h"
 #include "platform/os/Random.h"
 
 #include <cstddef>

@@ -3,8 +3,8 @@
 // scattered group has its centre on the tray; the drawing order holds every
 // piece once; and help solves the puzzle within a bounded number of steps.
 
-#include "minigames/PuzzleConfig.h"
-#include "minigames/PuzzleRules.h"
+#include "minigames/puzzle/PuzzleConfig.h"
+#include "minigames/puzzle/PuzzleRules.h"
 #include "platform/TgaFile.h"
 #include "platform/os/Random.h"
 

@@ -4,7 +4,7 @@
 // rules that play themselves to the win under autoplay, with every button
 // index inside the panel and every highlight inside 0..1.
 
-#include "minigames/SensoRules.h"
+#include "minigames/senso/SensoRules.h"
 #include "platform/XmlUtil.h"
 #include "platform/os/Random.h"
 

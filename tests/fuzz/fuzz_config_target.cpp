@@ -5,8 +5,8 @@
 // above the goal, every target's counts in range, and each shot of the
 // cheat at an enemy of the grid.
 
-#include "minigames/TargetConfig.h"
-#include "minigames/TargetRules.h"
+#include "minigames/target/TargetConfig.h"
+#include "minigames/target/TargetRules.h"
 #include "platform/XmlUtil.h"
 #include "platform/os/Random.h"
 

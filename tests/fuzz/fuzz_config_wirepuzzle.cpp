@@ -5,8 +5,8 @@
 // cheat starts it, wins or runs out of moves within a bounded number of
 // steps without ever putting two plates on one place.
 
-#include "minigames/WirePuzzleConfig.h"
-#include "minigames/WirePuzzleRules.h"
+#include "minigames/wirepuzzle/WirePuzzleConfig.h"
+#include "minigames/wirepuzzle/WirePuzzleRules.h"
 #include "platform/XmlUtil.h"
 #include "platform/os/Random.h"
 

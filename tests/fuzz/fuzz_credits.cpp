@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/CreditsPage.h"
+#include "game/screens/CreditsPage.h"
 #include "platform/XmlUtil.h"
 
 namespace {

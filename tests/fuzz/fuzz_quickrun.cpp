@@ -6,9 +6,9 @@
 // included), or the input is a fault.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 #include "support/FuzzScripts.h"
 
 #include <cctype>

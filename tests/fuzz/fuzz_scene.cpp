@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/Scene.h"
+#include "game/scene/Scene.h"
 #include "platform/XmlUtil.h"
 
 namespace {

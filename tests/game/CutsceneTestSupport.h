@@ -10,16 +10,16 @@
 
 #include <string>
 
-#include "game/AdventureScreen.h"
-#include "game/CutsceneScreen.h"
+#include "game/screens/AdventureScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/Scene.h"
+#include "game/scene/Scene.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 #include "support/CbsiWriter.h"
 
 namespace cutscenetest {

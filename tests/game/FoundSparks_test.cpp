@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "game/ScnDisslvFX.h"
-#include "game/ScnMarkerFX.h"
-#include "game/SceneSparks.h"
+#include "game/effects/ScnDisslvFX.h"
+#include "game/effects/ScnMarkerFX.h"
+#include "game/effects/SceneSparks.h"
 #include "tests/game/SceneTestSupport.h"
 
 namespace {

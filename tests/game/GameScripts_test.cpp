@@ -9,8 +9,8 @@
 #include "game/Game.h"
 #include "harness/HeadlessGame.h"
 #include "platform/FileManager.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
 
 namespace {
 

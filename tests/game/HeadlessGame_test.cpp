@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/DataTree.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/Thread.h"
 
 namespace {
 

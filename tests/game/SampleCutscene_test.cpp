@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiText.h"

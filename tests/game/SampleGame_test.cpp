@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/MenuScreen.h"
-#include "game/SearchScreen.h"
+#include "game/screens/MenuScreen.h"
+#include "game/screens/SearchScreen.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/Game.h"
-#include "game/MenuScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "game/TrackList.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"

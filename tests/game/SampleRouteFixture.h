@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "game/AdventureScreen.h"
-#include "game/CutsceneScreen.h"
+#include "game/screens/AdventureScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/MapScreen.h"
-#include "game/MenuScreen.h"
-#include "game/Scene.h"
-#include "game/SceneObject.h"
-#include "game/SceneViewMask.h"
-#include "game/SearchScreen.h"
+#include "game/screens/MapScreen.h"
+#include "game/screens/MenuScreen.h"
+#include "game/scene/Scene.h"
+#include "game/scene/SceneObject.h"
+#include "game/scene/SceneViewMask.h"
+#include "game/screens/SearchScreen.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"

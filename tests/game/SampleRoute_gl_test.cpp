@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "game/Game.h"
-#include "game/Scene.h"
-#include "game/SceneObject.h"
+#include "game/scene/Scene.h"
+#include "game/scene/SceneObject.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
 #include "platform/GLState.h"

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "game/MenuScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "harness/HeadlessGame.h"

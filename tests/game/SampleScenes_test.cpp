@@ -8,7 +8,7 @@
 
 #include "gui/Font.h"
 #include "gui/GuiText.h"
-#include "script/runtime/BinCode.h"
+#include "script/runtime/execution/BinCode.h"
 #include "game/ModuleCall.h"
 #include "platform/Loca.h"
 #include "support/SourceFiles.h"

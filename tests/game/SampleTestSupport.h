@@ -6,7 +6,7 @@
 
 #include "gui/GuiWidget.h"
 #include "platform/RefObj.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/t_Named.h"
 #include "support/SourceFiles.h"
 
 namespace sampletest {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/HudScreen.h"
+#include "game/screens/HudScreen.h"
 #include "gui/GuiWidget.h"
 #include "tests/game/SearchTestSupport.h"
 

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Scene.h"
+#include "game/scene/Scene.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
 #include "platform/GLState.h"
 #include "platform/os/Random.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/CbsiWriter.h"
 #include "support/FakeGlFixture.h"
 #include "support/GlobalDataRoot.h"

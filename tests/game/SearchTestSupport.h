@@ -10,13 +10,13 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Scene.h"
-#include "game/SearchScreen.h"
+#include "game/scene/Scene.h"
+#include "game/screens/SearchScreen.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/CbsiWriter.h"
 
 namespace searchtest {

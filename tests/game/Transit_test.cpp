@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "game/MenuScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "gui/GuiWidget.h"
-#include "script/runtime/Thread.h"
+#include "script/runtime/execution/Thread.h"
 #include "tests/game/SearchTestSupport.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "gui/LScript.h"
 #include "gui/TextTestSupport.h"
 #include "platform/FileManager.h"
-#include "script/runtime/TypeRegistry.h"
+#include "script/runtime/values/TypeRegistry.h"
 #include "support/GlobalDataRoot.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "gui/GuiScriptFunctions.h"
 #include "gui/GuiTestSupport.h"
-#include "script/runtime/VarArray.h"
+#include "script/runtime/values/VarArray.h"
 #include "tests/script/compiler/BackEnd.h"
 
 #include <string>

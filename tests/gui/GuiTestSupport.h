@@ -9,8 +9,8 @@
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/InputQueue.h"
-#include "script/runtime/Var.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/Var.h"
+#include "script/runtime/values/t_Named.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "gui/GuiTestSupport.h"
 #include "gui/GuiText.h"
 #include "platform/FileManager.h"
-#include "script/runtime/VarUnicode.h"
+#include "script/runtime/values/VarUnicode.h"
 #include "support/GlobalDataRoot.h"
 
 #include <gtest/gtest.h>

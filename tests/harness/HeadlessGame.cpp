@@ -12,8 +12,8 @@
 #include "platform/GLState.h"
 #include "platform/UserFolder.h"
 #include "platform/os/Random.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/QuietDebugHandler.h"
 
 namespace testsupport {

@@ -7,14 +7,14 @@
 
 #include "harness/HeadlessGame.h"
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "gui/GuiMain.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "platform/DataTree.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
 #include "support/SourceFiles.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 
 #include "minigames/MiniGameHarness.h"
 
-#include "game/AdventureScreen.h"
+#include "game/screens/AdventureScreen.h"
 #include "gui/GuiText.h"
 #include "platform/Loca.h"
-#include "script/runtime/VarUnicode.h"
+#include "script/runtime/values/VarUnicode.h"
 #include "support/LocaTableWriter.h"
 
 #include <cmath>

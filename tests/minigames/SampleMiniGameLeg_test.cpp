@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "harness/HeadlessGame.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "platform/DataTree.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 namespace {
 

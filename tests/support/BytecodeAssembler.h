@@ -3,9 +3,9 @@
 // jump patching, switch tables and line maps, so that the interpreter can be
 // driven without the compiler. Never linked into the program.
 
-#include "script/runtime/BinCode.h"
-#include "script/runtime/Opcode.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/execution/Opcode.h"
+#include "script/runtime/values/Var.h"
 
 #include <cstdint>
 #include <initializer_list>

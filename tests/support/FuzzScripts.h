@@ -4,8 +4,8 @@
 // way to start each input without the modules of the inputs before.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 #include <iterator>
 

@@ -2,7 +2,7 @@
 // Test-only module file stream over bytes in memory, so that module files
 // can be compared byte for byte and read back from crafted bytes.
 
-#include "script/runtime/ScriptIO.h"
+#include "script/runtime/machine/ScriptIO.h"
 
 #include <cstdint>
 #include <cstring>

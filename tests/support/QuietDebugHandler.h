@@ -2,7 +2,7 @@
 // A debug handler that does nothing and counts as the error channel; tests
 // override only the hooks they watch.
 
-#include "script/runtime/DebugHandler.h"
+#include "script/runtime/execution/DebugHandler.h"
 
 class QuietDebugHandler : public Vrel::DebugHandler {
 public:

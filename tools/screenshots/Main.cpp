@@ -17,21 +17,21 @@
 #include <string>
 #include <vector>
 
-#include "game/CutsceneScreen.h"
+#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
 #include "game/GameProcess.h"
 #include "game/GameShellClient.h"
-#include "game/MapScreen.h"
-#include "game/MenuScreen.h"
-#include "game/Scene.h"
-#include "game/SearchScreen.h"
+#include "game/screens/MapScreen.h"
+#include "game/screens/MenuScreen.h"
+#include "game/scene/Scene.h"
+#include "game/screens/SearchScreen.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "platform/AppShell.h"
 #include "platform/InputQueue.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/t_Named.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 // module released afterwards.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/BinCode.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/Var.h"
 
 #include <gtest/gtest.h>
 

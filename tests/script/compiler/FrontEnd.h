@@ -4,7 +4,7 @@
 #include "script/compiler/CompileContext.h"
 #include "script/compiler/Lexer.h"
 #include "script/compiler/Parser.h"
-#include "script/runtime/ScriptVM.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 #include <pthread.h>
 

@@ -5,7 +5,7 @@
 
 #include "BackEnd.h"
 
-#include "script/runtime/VarBinary.h"
+#include "script/runtime/values/VarBinary.h"
 #include "tests/support/TempFolder.h"
 
 #include <unistd.h>

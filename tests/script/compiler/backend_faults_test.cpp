@@ -5,8 +5,8 @@
 
 #include "script/compiler/Assembler.h"
 #include "script/compiler/HiGrammar.h"
-#include "script/runtime/Opcode.h"
-#include "script/runtime/VarString.h"
+#include "script/runtime/execution/Opcode.h"
+#include "script/runtime/values/VarString.h"
 #include "tests/support/TempFolder.h"
 
 #include <string>

@@ -9,9 +9,9 @@
 // message line.
 
 #include "script/compiler/Compiler.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/Var.h"
 
 #include <cstdio>
 #include <string>

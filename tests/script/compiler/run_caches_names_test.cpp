@@ -4,8 +4,8 @@
 
 #include "BackEnd.h"
 
-#include "script/runtime/VarBinary.h"
-#include "script/runtime/t_Named.h"
+#include "script/runtime/values/VarBinary.h"
+#include "script/runtime/values/t_Named.h"
 
 #include <string>
 

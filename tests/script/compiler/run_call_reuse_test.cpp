@@ -8,7 +8,7 @@
 
 #include "BackEnd.h"
 
-#include "script/runtime/VarArray.h"
+#include "script/runtime/values/VarArray.h"
 
 #include <string>
 

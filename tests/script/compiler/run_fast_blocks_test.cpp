@@ -7,7 +7,7 @@
 
 #include "QuickAndStepped.h"
 
-#include "script/runtime/CallFrame.h"
+#include "script/runtime/execution/CallFrame.h"
 
 #include <string>
 

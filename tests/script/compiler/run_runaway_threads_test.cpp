@@ -4,7 +4,7 @@
 
 #include "BackEnd.h"
 
-#include "script/runtime/Scheduler.h"
+#include "script/runtime/execution/Scheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The operator table, node links, copies, dumps and release of long chains.
 
 #include "script/compiler/SNode.h"
-#include "script/runtime/VarString.h"
+#include "script/runtime/values/VarString.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // Calls of the core built-ins by name, straight through their adapters, with
 // arguments built in the test.
 
-#include "script/runtime/Builtins.h"
-#include "script/runtime/VarArray.h"
+#include "script/runtime/library/Builtins.h"
+#include "script/runtime/values/VarArray.h"
 #include "tests/script/runtime/ScriptTestSupport.h"
 
 #include <vector>

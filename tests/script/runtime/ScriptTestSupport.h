@@ -3,11 +3,11 @@
 // machine with one module, recorded messages, natives made from lambdas and
 // short ways to run assembled functions.
 
-#include "script/runtime/BinCode.h"
-#include "script/runtime/FunctionAdapter.h"
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Thread.h"
-#include "script/runtime/Var.h"
+#include "script/runtime/execution/BinCode.h"
+#include "script/runtime/library/FunctionAdapter.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/execution/Thread.h"
+#include "script/runtime/values/Var.h"
 #include "tests/support/BytecodeAssembler.h"
 
 #include <gtest/gtest.h>

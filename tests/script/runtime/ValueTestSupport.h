@@ -2,10 +2,10 @@
 // Shared by the value tests: a script machine with its types registered,
 // and short ways to make values.
 
-#include "script/runtime/ScriptVM.h"
-#include "script/runtime/Var.h"
-#include "script/runtime/VarArray.h"
-#include "script/runtime/VarString.h"
+#include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/Var.h"
+#include "script/runtime/values/VarArray.h"
+#include "script/runtime/values/VarString.h"
 
 #include <initializer_list>
 #include <string>

@@ -1,8 +1,0 @@
-#include "game/SceneFlightFX.h"
-
-void SceneFlightFX::InitFlight(SceneObject* targetObject, const SceneImageSet& images, Vec2 from,
-                               Vec2 to, float lifetime) {
-    Init(targetObject, images, from, lifetime);
-    start = from;
-    target = to;
-}

@@ -1,0 +1,55 @@
+#pragma once
+// The script functions that keep the player's progress and choices in the
+// data tree: values stored by scripts, settings by path, the profiles in
+// their four slots, the language and the states of adventure hotspots.
+// Nothing here saves a file unless it says so.
+
+#include "script/runtime/library/FunctionAdapter.h"
+
+namespace ProfileFunctions {
+
+// The profile slots scripts may create: 0 to 3.
+inline constexpr int32_t kSlotCount = 4;
+
+// "SetValue"(key, value): exactly two arguments, the key a text; stores the
+// value under "[PLAYER]/Data/<key>" (a key with '/' nests elements).
+void SetValue(Vrel::t_Interface& call);
+// "GetValue"(key): the stored value, nil when there is none.
+Vrel::Var GetValue(Vrel::t_Interface& call);
+
+// Settings by their whole data-tree path; missing values read as 0, 0.0 or
+// empty text, and a path the tree cannot hold is not stored (false).
+float OptionsGetFloat(const char* path);
+bool OptionsSetFloat(const char* path, float value);
+int32_t OptionsGetInt(const char* path);
+bool OptionsSetInt(const char* path, int32_t value);
+const char* OptionsGetString(const char* path);
+bool OptionsSetString(const char* path, const char* value);
+// Saves the settings file; the argument is ignored.
+void OptionsSave(int32_t ignored);
+
+Vrel::Var GetPlayerName(int32_t slot);
+int32_t GetCurrentProfileSlot();
+bool SetCurrentProfileSlot(int32_t slot);
+bool DeleteProfile(int32_t slot);
+// "CreateProfile"(slot, name): exactly two arguments, a slot of 0 to 3 and a
+// name given as text; the new profile is the open one.
+bool CreateProfile(Vrel::t_Interface& call);
+
+// The name of a saved file that could not be read and was kept aside as
+// "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the
+// oldest first; empty text when the player has been told of all of them.
+const char* TakeDamagedSave();
+
+bool CanChangeLanguage();
+const char* GetLanguageByPos(int32_t position);
+bool ChangeLanguage(const char* language);
+const char* GetLoadedLanguage();
+
+// "GetHotspotState"(name, [scene]) and "SetHotspotState"(name, value,
+// [scene]): "[PLAYER]/scenes/<scene>/<name>", the scene being the shown
+// adventure scene when none is given.
+bool GetHotspotState(Vrel::t_Interface& call);
+void SetHotspotState(Vrel::t_Interface& call);
+
+}  // namespace ProfileFunctions

@@ -1,0 +1,27 @@
+#pragma once
+// The script functions that move the player between scenes and menus:
+// transit with its saving, the way back to the main menu, ending or
+// continuing the game, and quitting. Each checks its arguments and leaves
+// the work to the game.
+
+#include "script/runtime/library/FunctionAdapter.h"
+
+namespace TransitFunctions {
+
+// "Transit"(scene): Game::Transit; further arguments are ignored. Script
+// after the call never runs.
+void Transit(Vrel::t_Interface& call);
+// "ShowMainMenu" and "GameOver" (arguments ignored): Game::ShowMainMenu.
+// Script after the call never runs.
+void ShowMainMenu(Vrel::t_Interface& call);
+// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame.
+void GameStateEnd();
+void ContinueGame();
+// True with an open profile whose "[PLAYER]/LastScene" has two or more
+// characters.
+bool CanContinueGame();
+// Ends the main loop at its next pass and saves the settings (not the
+// player document).
+void QuitGame();
+
+}  // namespace TransitFunctions

@@ -1,0 +1,165 @@
+#include "game/screens/CreditsWidget.h"
+
+#include <cmath>
+#include <vector>
+
+#include "gui/GuiText.h"
+#include "gui/GuiWidget.h"
+#include "platform/DataTree.h"
+#include "platform/Loca.h"
+#include "platform/Log.h"
+#include "platform/XmlUtil.h"
+#include "script/runtime/values/VarUnicode.h"
+#include "script/runtime/values/t_Named.h"
+
+using halvo::GuiText;
+using halvo::GuiWidget;
+
+namespace {
+
+// The lines are "Text" widgets; "type" records that in their properties.
+constexpr const char* kLineType = "Text";
+constexpr const char* kPropType = "type";
+
+// The words that follow a move count and an attempt count.
+constexpr const char* kStepsKey = "stats_mini_steps";
+constexpr const char* kAttemptsKey = "stats_mini_attempts";
+
+// Look of a line by depth (1 to 4): the gap left above it, its colour
+// (alpha in the top byte) and how far each depth is indented.
+constexpr float kGapAbove[CreditsPage::kMaxDepth] = {32.0f, 16.0f, 0.0f, 0.0f};
+constexpr uint32_t kColor[CreditsPage::kMaxDepth] = {0xFF000000u, 0xFFBFBFBFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+constexpr float kIndentPerDepth = 50.0f;
+// The value column ends as far from the frame's right edge as the label
+// starts from its left.
+constexpr float kValueInsetPerDepth = 100.0f;
+
+Vrel::Var WideText(const std::u16string& text) {
+    std::vector<char16_t> units(text.begin(), text.end());
+    units.push_back(0);
+    return Vrel::Var(static_cast<Vrel::VarExtension*>(new Vrel::VarUnicode(units)));
+}
+
+void SetMember(Vrel::t_Named& table, const char* name, const Vrel::Var& value) {
+    table.GetOrAddMember(name)->Assign(value);
+}
+
+}  // namespace
+
+bool CreditsWidget::Create(GuiWidget* frame) {
+    if (!frame) return false;
+    halvo::AutoRef<CreditsWidget> page(new CreditsWidget());
+    if (!page->Load(frame)) return false;
+    frame->AddListener(page.Get());
+    return true;
+}
+
+CreditsWidget::~CreditsWidget() = default;
+
+void CreditsWidget::OnUpdate(double /*timeMs*/, double dtMs) {
+    GuiWidget* frame = frame_.Get();
+    const float rise = static_cast<float>(dtMs * kRiseSpeed);
+    if (!frame || !std::isfinite(rise)) return;
+    // A removed line's listeners may run script that ends the page.
+    halvo::AutoRef<CreditsWidget> self(this);
+    halvo::AutoRef<GuiWidget> holdFrame(frame);
+    if (!frame->GetFirstChild()) Restart();
+    else RiseChildren(*frame, rise);
+    nextY_ -= rise;
+    EmitDueLines(*frame);
+}
+
+float CreditsWidget::FadeAlpha(float y) const {
+    if (y < 0) return 0.0f;
+    if (y < kFadeBand) return y / kFadeBand;
+    if (y <= height_ - kFadeBand) return 1.0f;
+    if (y >= height_) return 0.0f;
+    return (height_ - y) / kFadeBand;
+}
+
+bool CreditsWidget::Load(GuiWidget* frame) {
+    frame_ = frame;
+    isCredits_ = frame->ReadBool(kPropCredits);
+    const char* file = isCredits_ ? kCreditsFile : kStatisticsFile;
+    TiXmlDocument document;
+    if (!XmlLoadFile(document, file)) {
+        halvo::LogMessage("CreditsWidget::Load - cannot read %s", file);
+        return false;
+    }
+    if (const char* refusal = ReadCreditsPage(document, page_)) {
+        halvo::LogMessage("CreditsWidget::Load - %s (%s)", refusal, file);
+        return false;
+    }
+    height_ = frame->ReadFloat(GuiWidget::kPropYSize);
+    Restart();
+    EmitDueLines(*frame);
+    return true;
+}
+
+void CreditsWidget::Restart() {
+    next_ = 0;
+    nextY_ = height_;
+}
+
+void CreditsWidget::EmitDueLines(GuiWidget& frame) {
+    while (next_ < page_.lines.size() && nextY_ < height_) EmitLine(frame, page_.lines[next_++]);
+}
+
+void CreditsWidget::EmitLine(GuiWidget& frame, const CreditsLine& line) {
+    nextY_ += kGapAbove[line.depth - 1];
+    Vrel::t_Named table;
+    FillLineTable(line, table);
+    const halvo::AutoRef<GuiWidget> made = halvo::GuiCreateWidget(kLineType, table, &frame);
+    if (line.value != CreditsValue::kNone) EmitValue(frame, line, table);
+    if (made) {
+        nextY_ += std::fmax(made->ReadFloat(GuiWidget::kPropYSize), 0.0f);
+    } else if (!reportedFailure_) {
+        // The page goes on: the line keeps only its gap.
+        reportedFailure_ = true;
+        halvo::LogMessage("CreditsWidget::EmitLine - a line could not be made (font %s)", kLineFont);
+    }
+}
+
+void CreditsWidget::FillLineTable(const CreditsLine& line, Vrel::t_Named& table) const {
+    std::u16string text;
+    if (line.hasText) Loca::AssignUtf8(line.text.c_str(), text);
+    else if (line.hasLabel) Loca::Global().Translate(line.label.c_str(), text);
+    if (line.hasText || line.hasLabel) SetMember(table, GuiText::kPropText, WideText(text));
+    SetMember(table, kPropType, Vrel::Var(kLineType));
+    SetMember(table, GuiText::kPropFont, Vrel::Var(kLineFont));
+    SetMember(table, GuiText::kPropColor, Vrel::Var(static_cast<int>(kColor[line.depth - 1])));
+    SetMember(table, GuiText::kPropSize, Vrel::Var(static_cast<int>(page_.sizes[line.depth - 1])));
+    SetMember(table, GuiWidget::kPropXPos, Vrel::Var(static_cast<float>(line.depth) * kIndentPerDepth));
+    SetMember(table, GuiWidget::kPropYPos, Vrel::Var(nextY_));
+    SetMember(table, GuiWidget::kPropAlpha, Vrel::Var(FadeAlpha(nextY_)));
+}
+
+void CreditsWidget::EmitValue(GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const {
+    std::u16string steps, attempts;
+    if (line.value == CreditsValue::kSteps) Loca::Global().Translate(kStepsKey, steps);
+    if (line.value == CreditsValue::kAttempts) Loca::Global().Translate(kAttemptsKey, attempts);
+    const int32_t value = line.key.empty() ? 0 : DataTree::GetInt(line.key.c_str());
+    const float width =
+        frame.ReadFloat(GuiWidget::kPropXSize) - static_cast<float>(line.depth) * kValueInsetPerDepth;
+    SetMember(table, GuiWidget::kPropXSize, Vrel::Var(width));
+    SetMember(table, GuiText::kPropXAlign, Vrel::Var(static_cast<int>(GuiText::kAlignRight)));
+    SetMember(table, GuiText::kPropText, WideText(CreditsValueText(line.value, value, steps, attempts)));
+    halvo::GuiCreateWidget(kLineType, table, &frame);
+}
+
+void CreditsWidget::RiseChildren(GuiWidget& frame, float rise) {
+    rising_.clear();
+    for (GuiWidget* child = frame.GetFirstChild(); child; child = child->GetNextSibling())
+        rising_.emplace_back(child);
+    for (const halvo::AutoRef<GuiWidget>& child : rising_) {
+        if (child->GetParent() != &frame) continue;
+        const float y = child->ReadFloat(GuiWidget::kPropYPos) - rise;
+        if (y >= kRemoveAbove) {
+            child->WriteFloat(GuiWidget::kPropYPos, y);
+            child->WriteFloat(GuiWidget::kPropAlpha, FadeAlpha(y));
+        } else {
+            child->RemoveAndDetach();
+        }
+    }
+    rising_.clear();
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Turns a GUI frame into a slowly rising page of text lines: the credits when
+// the frame's "credits" property is true, else the player's statistics. As a
+// listener of the frame it moves the frame's children up on every update,
+// fades them in at the bottom and out at the top, removes those that have
+// left, makes the next lines of the page as room opens at the bottom, and
+// starts again from the first line once the frame is empty. The frame owns
+// it; the page ends with the frame or its listeners.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/screens/CreditsPage.h"
+#include "gui/GuiListener.h"
+#include "platform/RefObj.h"
+
+namespace halvo {
+class GuiWidget;
+}
+namespace Vrel {
+class t_Named;
+}
+
+class CreditsWidget : public halvo::GuiListener {
+public:
+    static constexpr const char* kCreditsFile = "loca/credits.xml";
+    static constexpr const char* kStatisticsFile = "loca/statistics.xml";
+    // The frame property that chooses the credits page.
+    static constexpr const char* kPropCredits = "credits";
+    static constexpr const char* kLineFont = "gui/verdana.ttf";
+    // Lines rise this many units per millisecond (70 per second)...
+    static constexpr double kRiseSpeed = 0.07;
+    // ...fade over this many units at either edge...
+    static constexpr float kFadeBand = 128.0f;
+    // ...and are removed this far above the top.
+    static constexpr float kRemoveAbove = -50.0f;
+
+    // False for no frame or a page that cannot be read; otherwise the frame
+    // holds a new page as its listener.
+    static bool Create(halvo::GuiWidget* frame);
+
+    CreditsWidget() = default;
+    ~CreditsWidget() override;
+
+    void OnUpdate(double timeMs, double dtMs) override;
+
+    // 0 above the top and from the bottom down, 1 in between, ramping over
+    // the fade band at both edges.
+    float FadeAlpha(float y) const;
+
+private:
+    bool Load(halvo::GuiWidget* frame);
+    void Restart();
+    void EmitDueLines(halvo::GuiWidget& frame);
+    void EmitLine(halvo::GuiWidget& frame, const CreditsLine& line);
+    void FillLineTable(const CreditsLine& line, Vrel::t_Named& table) const;
+    // The value column: a second text in the line's row, right-aligned.
+    void EmitValue(halvo::GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const;
+    void RiseChildren(halvo::GuiWidget& frame, float rise);
+
+    halvo::WeakRef<halvo::GuiWidget> frame_;
+    CreditsPage page_;
+    // The page's next line to make; past the end once it is exhausted.
+    size_t next_ = 0;
+    float nextY_ = 0;
+    float height_ = 0;
+    bool isCredits_ = false;
+    // A line that cannot be made is reported once per page.
+    bool reportedFailure_ = false;
+    // The frame's children during a rise, kept for the next frame's.
+    std::vector<halvo::AutoRef<halvo::GuiWidget>> rising_;
+};

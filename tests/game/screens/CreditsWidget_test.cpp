@@ -1,0 +1,245 @@
+#include "game/screens/CreditsWidget.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "gui/GuiMain.h"
+#include "gui/GuiText.h"
+#include "platform/Loca.h"
+#include "platform/XmlUtil.h"
+#include "script/runtime/values/VarUnicode.h"
+#include "support/LocaTableWriter.h"
+#include "support/SourceFiles.h"
+#include "tests/game/SceneTestSupport.h"
+
+namespace {
+
+using halvo::AutoRef;
+using halvo::GuiWidget;
+using namespace scenetest;
+
+constexpr const char* kFontPath = "gui/verdana.ttf";
+
+std::u16string TextOf(GuiWidget* widget) {
+    Vrel::Var* value = widget->GetMember("text");
+    Vrel::VarUnicode* unicode = value ? Vrel::ToVarUnicode(*value) : nullptr;
+    return unicode ? std::u16string(unicode->GetText()) : u"<none>";
+}
+
+class CreditsWidgetTest : public SceneFixture {
+protected:
+    void SetUp() override {
+        SceneFixture::SetUp();
+        std::ifstream font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+        ASSERT_TRUE(font) << "install fonts-dejavu-core (scripts/setup.sh)";
+        WriteFile(kFontPath, std::string(std::istreambuf_iterator<char>(font), {}));
+        testsupport::LocaTableWriter table;
+        table.Add("credits_code", "Code");
+        table.Add("stats_time", "Time played");
+        table.Add("stats_mini_steps", "moves");
+        table.Add("stats_mini_attempts", "attempts");
+        WriteFile("loca/loca_test.bin", table.Build());
+        FileManager::Global().ResetDirectoryCaches();
+        ASSERT_TRUE(Loca::Global().Load("test"));
+    }
+    void TearDown() override {
+        if (frame) frame->RemoveAndDetach();
+        frame.Reset();
+        SceneFixture::TearDown();
+    }
+    // A frame of 800 x `height` under the GUI root, on the credits page or not.
+    bool Open(const char* credits, float height = 300, const char* statistics = nullptr) {
+        if (frame) frame->RemoveAndDetach();
+        if (credits) WriteFile(CreditsWidget::kCreditsFile, credits);
+        if (statistics) WriteFile(CreditsWidget::kStatisticsFile, statistics);
+        Vrel::t_Named table;
+        table.GetOrAddMember("xsize")->SetFloat(800);
+        table.GetOrAddMember("ysize")->SetFloat(height);
+        if (credits) table.GetOrAddMember(CreditsWidget::kPropCredits)->SetBool(true);
+        frame = halvo::GuiCreateWidget("Frame", table, halvo::GuiMain::Global().GetRoot());
+        return CreditsWidget::Create(frame.Get());
+    }
+    std::vector<GuiWidget*> Lines() const {
+        std::vector<GuiWidget*> lines;
+        for (GuiWidget* child = frame->GetFirstChild(); child; child = child->GetNextSibling())
+            lines.push_back(child);
+        return lines;
+    }
+    // Updates (17 ms each) until the frame has `count` children; false after 5000.
+    bool UpdateUntil(size_t count) {
+        for (int i = 0; i < 5000; ++i) {
+            frame->Update(0, 17);
+            if (Lines().size() == count) return true;
+        }
+        return false;
+    }
+    GuiWidget* AddChildAt(float y) {
+        Vrel::t_Named table;
+        table.GetOrAddMember("ypos")->SetFloat(y);
+        return halvo::GuiCreateWidget("Frame", table, frame.Get()).Get();
+    }
+
+    AutoRef<GuiWidget> frame;
+};
+
+TEST_F(CreditsWidgetTest, LinesRiseOneAfterAnotherAndThePageStartsAgain) {
+    ASSERT_TRUE(Open("<credits size1=\"30\" size2=\"x\"><head text=\"Tavrin\" label=\"credits_code\">"
+                     "<role label=\"#credits_code\"><name text=\"Tavrin t\xC3\xA4" "am\"/></role></head></credits>"));
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_TRUE(UpdateUntil(1));
+    GuiWidget* head = Lines()[0];
+    ASSERT_TRUE(CastTo<halvo::GuiText>(head));
+    EXPECT_EQ(TextOf(head), u"Tavrin");  // "text" wins over "label"
+    EXPECT_FLOAT_EQ(head->ReadFloat("ypos"), 300 - 1.19f + 32);
+    EXPECT_EQ(head->ReadFloat("alpha"), 0);
+    EXPECT_EQ(head->ReadInt("size"), 30);
+    frame->Update(0, 17);
+    EXPECT_NEAR(head->ReadFloat("ypos"), 300 - 2 * 1.19f + 32, 1e-3);
+
+    // Each line starts below the one before: its height, then the gap of its depth.
+    ASSERT_TRUE(UpdateUntil(3));
+    GuiWidget* role = Lines()[1];
+    GuiWidget* name = Lines()[2];
+    EXPECT_EQ(TextOf(role), u"Code");
+    EXPECT_EQ(role->ReadInt("size"), 44);  // "x" keeps the default
+    EXPECT_EQ(static_cast<uint32_t>(role->ReadInt("color")), 0xFFBFBFBFu);
+    EXPECT_NEAR(role->ReadFloat("ypos") - head->ReadFloat("ypos"), head->ReadFloat("ysize") + 16, 1e-3);
+    EXPECT_EQ(TextOf(name), u"Tavrin t\u00E4am");
+    EXPECT_EQ(name->ReadFloat("xpos"), 150);
+    EXPECT_NEAR(name->ReadFloat("ypos") - role->ReadFloat("ypos"), role->ReadFloat("ysize"), 1e-3);
+
+    // All gone above the top: the next update makes the first line again.
+    ASSERT_TRUE(UpdateUntil(0));
+    frame->Update(0, 17);
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(TextOf(Lines()[0]), u"Tavrin");
+    EXPECT_FLOAT_EQ(Lines()[0]->ReadFloat("ypos"), 300 - 1.19f + 32);
+}
+
+TEST_F(CreditsWidgetTest, LinesFadeAtBothEdgesAndGoFiftyUnitsAboveTheTop) {
+    ASSERT_TRUE(Open("<credits/>"));
+    const float rise = 1.19f;
+    GuiWidget* low = AddChildAt(64 + rise);
+    GuiWidget* high = AddChildAt(236 + rise);
+    GuiWidget* middle = AddChildAt(150 + rise);
+    GuiWidget* above = AddChildAt(-10 + rise);
+    AddChildAt(-50.5f + rise);
+    AddChildAt(-50.4f + rise);  // removed in the same pass as its neighbour
+    frame->Update(0, 17);
+    EXPECT_EQ(Lines(), (std::vector<GuiWidget*>{low, high, middle, above}));
+    EXPECT_NEAR(low->ReadFloat("alpha"), 0.5f, 1e-5);
+    EXPECT_NEAR(high->ReadFloat("alpha"), 0.5f, 1e-5);
+    EXPECT_EQ(middle->ReadFloat("alpha"), 1);
+    EXPECT_EQ(above->ReadFloat("alpha"), 0);
+}
+
+TEST_F(CreditsWidgetTest, TheStatisticsPageShowsValuesBesideTheirLines) {
+    DataTree::SetInt("[STATS]/time", 3725);
+    DataTree::SetInt("[STATS]/mosaik", 12);
+    DataTree::SetInt("[STATS]/schloss_trys", 3);
+    DataTree::SetInt("[STATS]/transits", 7);
+    ASSERT_TRUE(Open(nullptr, 3000,
+                     "<statistics><time label=\"stats_time\" type=\"time\" key=\"[STATS]/time\"/>"
+                     "<a text=\"Moves\" type=\"steps\" key=\"[STATS]/mosaik\"/>"
+                     "<a text=\"Tries\" type=\"trys\" key=\"[STATS]/schloss_trys\"/>"
+                     "<a text=\"Odd\" type=\"weird\" key=\"[STATS]/time\"/><a text=\"No key\" type=\"count\"/>"
+                     "<a text=\"1\"><b text=\"2\"><c text=\"3\"><d text=\"4\">"
+                     "<e text=\"5\" type=\"count\" key=\"[STATS]/transits\"/></d></c></b></a></statistics>"));
+    ASSERT_TRUE(UpdateUntil(16));
+    const std::vector<GuiWidget*> lines = Lines();
+    std::vector<std::u16string> texts;
+    for (GuiWidget* line : lines) texts.push_back(TextOf(line));
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"Time played", u"01:02:05", u"Moves", u"12 moves", u"Tries",
+                                                  u"3 attempts", u"Odd", u"(missing)", u"No key", u"0", u"1",
+                                                  u"2", u"3", u"4", u"5", u"7"}));
+    // The value shares its line's row and ends as far from the right edge
+    // as the line starts from the left.
+    EXPECT_EQ(lines[1]->ReadFloat("ypos"), lines[0]->ReadFloat("ypos"));
+    EXPECT_EQ(lines[1]->ReadFloat("xpos"), 50);
+    EXPECT_EQ(lines[1]->ReadFloat("xsize"), 700);
+    EXPECT_EQ(lines[1]->ReadInt("x_align"), halvo::GuiText::kAlignRight);
+    // Deeper than four levels looks like the fourth.
+    EXPECT_EQ(lines[14]->ReadFloat("xpos"), 200);
+    EXPECT_EQ(lines[14]->ReadInt("size"), 36);
+    EXPECT_EQ(lines[15]->ReadFloat("xsize"), 400);
+}
+
+TEST_F(CreditsWidgetTest, PagesThatCannotBeReadOpenNothing) {
+    EXPECT_FALSE(CreditsWidget::Create(nullptr));
+    std::remove((testsupport::GlobalDataRoot() / CreditsWidget::kStatisticsFile).c_str());
+    FileManager::Global().ResetDirectoryCaches();
+    EXPECT_FALSE(Open(nullptr));  // no statistics page
+    EXPECT_FALSE(Open("<credits><a text=\"x\"></credits>"));
+    EXPECT_EQ(frame->GetListenerCount(), 0u);
+
+    CreditsPage page;
+    TiXmlDocument sizes, huge;
+    std::string text = "<p size1=\"0\" size2=\"1001\" size3=\"12abc\"/>";
+    ASSERT_TRUE(XmlParseText(sizes, text.data()));
+    EXPECT_EQ(ReadCreditsPage(sizes, page), nullptr);
+    EXPECT_EQ(page.sizes, (std::array<int32_t, 4>{48, 44, 12, 36}));
+    text = "<p>";
+    for (size_t i = 0; i <= CreditsPage::kMaxLines; ++i) text += "<a/>";
+    ASSERT_TRUE(XmlParseText(huge, (text += "</p>").data()));
+    EXPECT_NE(ReadCreditsPage(huge, page), nullptr);
+}
+
+TEST(CreditsPageTest, TheSamplePagesReadAndEveryLabelIsInBothTables) {
+    const std::string tables[] = {
+        testsupport::ReadWholeFile(testsupport::SourceFolder("data/source/loca/english.txt")),
+        testsupport::ReadWholeFile(testsupport::SourceFolder("data/source/loca/german.txt"))};
+    for (const char* file : {CreditsWidget::kCreditsFile, CreditsWidget::kStatisticsFile}) {
+        std::string text = testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Global/") / file);
+        TiXmlDocument document;
+        CreditsPage page;
+        ASSERT_TRUE(XmlParseText(document, text.data())) << file;
+        ASSERT_EQ(ReadCreditsPage(document, page), nullptr) << file;
+        EXPECT_GT(page.lines.size(), 5u);
+        for (const CreditsLine& line : page.lines) {
+            EXPECT_TRUE(line.hasText || line.hasLabel) << file;
+            const std::string entry = "\n" + line.label.substr(line.hasLabel ? 1 : 0) + " = ";
+            for (const std::string& table : tables) {
+                EXPECT_TRUE(!line.hasLabel || table.find(entry) != std::string::npos) << line.label;
+            }
+            if (line.value != CreditsValue::kNone) {
+                EXPECT_EQ(line.key.rfind("[STATS]/", 0), 0u) << line.key;
+            }
+        }
+    }
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST_F(CreditsWidgetTest, ALineWhoseFontFailsKeepsItsGapAndThePageGoesOn) {
+    std::remove((testsupport::GlobalDataRoot() / kFontPath).c_str());
+    FileManager::Global().ResetDirectoryCaches();
+    ASSERT_TRUE(Open("<credits><a text=\"one\"/><a text=\"two\"/><a text=\"three\"/></credits>"));
+    GuiWidget* keeper = AddChildAt(10000);  // keeps the page from starting again
+    // The first line fails and leaves only its gap, so the next is not due
+    // for another 26 updates; the page still reaches its end.
+    const std::string attempt = "Font::Load - cannot read 'gui/verdana.ttf'";
+    const std::string message = "CreditsWidget::EmitLine - a line could not be made (font gui/verdana.ttf)";
+    testing::internal::CaptureStderr();
+    frame->Update(0, 17);
+    const std::string first = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(first, attempt), 1) << first;
+    EXPECT_EQ(Count(first, message), 1) << first;
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 200; ++i) frame->Update(0, 17);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Count(log, attempt), 2) << log;
+    EXPECT_EQ(Count(log, message), 0) << log;  // told once, at the first
+    EXPECT_EQ(Lines(), std::vector<GuiWidget*>{keeper});
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+#include "game/screens/CutsceneScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "gui/GuiWidget.h"
+#include "platform/Loca.h"
+#include "support/LocaTableWriter.h"
+#include "tests/game/CutsceneTestSupport.h"
+
+namespace {
+
+using cutscenetest::CutsceneFixture;
+using halvo::GuiWidget;
+
+// 500 ms of animation ends within the 30th step of 17 ms.
+constexpr int kAnimationSteps = 30;
+
+class CutsceneScreenTest : public CutsceneFixture {
+protected:
+    void SetUp() override {
+        CutsceneFixture::SetUp();
+        WriteScene("Cutscene", "");
+        screen = Enter<CutsceneScreen>();
+        ASSERT_TRUE(screen->GetGuiFrame());
+    }
+    int FrameChildren() const {
+        int count = 0;
+        for (GuiWidget* child = screen->GetGuiFrame()->GetFirstChild(); child; child = child->GetNextSibling())
+            ++count;
+        return count;
+    }
+    int Count(const std::string& call) const {
+        return static_cast<int>(std::count(harness.Calls().begin(), harness.Calls().end(), call));
+    }
+
+    CutsceneScreen* screen = nullptr;
+};
+
+TEST_F(CutsceneScreenTest, SpeakersSlideInFromTheirSideAndStandOnTheBottomEdge) {
+    EXPECT_EQ(screen->GetSize(), (Point2i{1920, 1080}));
+    EXPECT_EQ(screen->AddSpeaker("Tobin", "left", "tobin_calm"), 500.0f);
+    GuiWidget* left = screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->GetPosition(), (Vec2{-kPoseSide, 1080 - kPoseSide}));
+    EXPECT_EQ(screen->AddSpeaker("Maren", "center", "maren_calm"), 500.0f);
+    EXPECT_EQ(screen->GetSpeakerSprite(CutsceneScreen::kSlotCenter)->GetPosition(),
+              (Vec2{(1920 - kPoseSide) / 2, 1080}));
+    EXPECT_EQ(screen->AddSpeaker("Ida", "right", "maren_calm"), 500.0f);
+    EXPECT_EQ(screen->GetSpeakerSprite(CutsceneScreen::kSlotRight)->GetPosition(), (Vec2{1920, 1080 - kPoseSide}));
+
+    harness.Step(kAnimationSteps - 2);
+    EXPECT_LT(left->GetPosition().x, 0);
+    harness.Step(2);
+    EXPECT_EQ(left->GetPosition(), (Vec2{0, 1080 - kPoseSide}));
+    EXPECT_EQ(screen->GetSpeakerSprite(CutsceneScreen::kSlotCenter)->GetPosition(),
+              (Vec2{(1920 - kPoseSide) / 2, 1080 - kPoseSide}));
+    EXPECT_EQ(screen->GetSpeakerSprite(CutsceneScreen::kSlotRight)->GetPosition(),
+              (Vec2{1920 - kPoseSide, 1080 - kPoseSide}));
+
+    // Position words are exact; anything else changes nothing.
+    EXPECT_EQ(screen->AddSpeaker("Tobin", "Left", "tobin_calm"), 0.0f);
+    EXPECT_EQ(screen->AddSpeaker("Tobin", "middle", "tobin_calm"), 0.0f);
+    EXPECT_EQ(FrameChildren(), 3);
+    // Adding to an occupied slot replaces its speaker at once.
+    EXPECT_EQ(screen->AddSpeaker("Ida", "left", "maren_calm"), 500.0f);
+    EXPECT_EQ(screen->GetSpeakerName(CutsceneScreen::kSlotLeft), "Ida");
+    EXPECT_EQ(FrameChildren(), 3);
+}
+
+TEST_F(CutsceneScreenTest, RemovalByNameOrPositionWordFreesTheSlotAtOnceAndTheSpriteAfterItsSlide) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    screen->AddSpeaker("Maren", "right", "maren_calm");
+    harness.Step(kAnimationSteps);
+    EXPECT_EQ(screen->RemoveSpeaker("Tobin"), 500.0f);
+    EXPECT_EQ(screen->RemoveSpeaker("right"), 500.0f);
+    EXPECT_EQ(screen->GetSpeakerName(CutsceneScreen::kSlotRight), "");
+    EXPECT_FALSE(screen->GetSpeakerSprite(CutsceneScreen::kSlotRight));
+    EXPECT_EQ(screen->RemoveSpeaker("Nobody"), 0.0f);
+    // A free slot by its word still answers the time, with nothing to move.
+    EXPECT_EQ(screen->RemoveSpeaker("center"), 500.0f);
+
+    // A newcomer during the slide-out does not keep the old sprite alive.
+    harness.Step(10);
+    screen->AddSpeaker("Ida", "right", "maren_calm");
+    EXPECT_EQ(FrameChildren(), 3);
+    harness.Step(kAnimationSteps - 10);
+    EXPECT_EQ(FrameChildren(), 1);
+    EXPECT_EQ(screen->GetSpeakerName(CutsceneScreen::kSlotRight), "Ida");
+}
+
+TEST_F(CutsceneScreenTest, ANewPoseCrossFadesAndAPoseThatDoesNotLoadKeepsTheOldOne) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    harness.Step(kAnimationSteps);
+    GuiWidget* calm = screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft);
+    EXPECT_EQ(screen->SetPose("Tobin", "tobin_glad"), 500.0f);
+    GuiWidget* glad = screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft);
+    ASSERT_NE(glad, calm);
+    EXPECT_EQ(glad->GetPosition(), (Vec2{0, 1080 - kPoseSide}));
+    harness.Step(kAnimationSteps / 2);
+    EXPECT_EQ(FrameChildren(), 2);
+    EXPECT_GT(glad->GetAlpha(), 0.2f);
+    EXPECT_LT(glad->GetAlpha(), 0.8f);
+    harness.Step(kAnimationSteps / 2);
+    EXPECT_EQ(FrameChildren(), 1);
+    EXPECT_EQ(glad->GetAlpha(), 1.0f);
+
+    // The sprite on screen stays the slot's, so a later pose still fades it.
+    EXPECT_EQ(screen->SetPose("left", "missing_pose"), 500.0f);
+    EXPECT_EQ(screen->GetSpeakerSprite(CutsceneScreen::kSlotLeft), glad);
+    EXPECT_EQ(screen->SetPose("Tobin", "tobin_calm"), 500.0f);
+    harness.Step(kAnimationSteps);
+    EXPECT_EQ(FrameChildren(), 1);
+    EXPECT_EQ(screen->SetPose("Nobody", "tobin_calm"), 0.0f);
+
+    // A speaker whose first pose does not load is named but not shown.
+    EXPECT_EQ(screen->AddSpeaker("Maren", "right", "missing_pose"), 0.0f);
+    EXPECT_EQ(screen->GetSpeakerName(CutsceneScreen::kSlotRight), "Maren");
+    EXPECT_FALSE(screen->GetSpeakerSprite(CutsceneScreen::kSlotRight));
+}
+
+TEST_F(CutsceneScreenTest, ABubblePausesItsScriptUntilAClickAndTheScriptGoesOnAtTheNextPass) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    harness.ClearCalls();
+    harness.Click({500, 500});
+    harness.Step();
+    EXPECT_TRUE(harness.Calls().empty());  // nobody waits: the click is not the cutscene's
+
+    SayLine("Tobin", "Hello");
+    ASSERT_EQ(harness.Calls().size(), 1u);
+    EXPECT_EQ(harness.Calls()[0], "bubble uni(Hello) 672.000000 540.000000");
+    ASSERT_TRUE(screen->GetWaitingThread());
+    GuiWidget* bubble = screen->GetChatBubble();
+    ASSERT_TRUE(bubble);
+    harness.Step(100);
+    EXPECT_EQ(Count("said Hello"), 0);
+
+    harness.Click({500, 500});
+    harness.Step();  // the release removes the bubble and yields the script...
+    EXPECT_FALSE(screen->GetChatBubble());
+    EXPECT_FALSE(screen->GetWaitingThread());
+    EXPECT_EQ(Count("said Hello"), 0);
+    harness.Step();  // ...which the scheduler resumes at its next pass
+    EXPECT_EQ(Count("said Hello"), 1);
+
+    // An unknown speaker shows nothing and the script runs on.
+    SayLine("Nobody", "Hm");
+    EXPECT_EQ(Count("said Hm"), 1);
+    EXPECT_FALSE(screen->GetWaitingThread());
+}
+
+TEST_F(CutsceneScreenTest, ASecondBubbleWhileOneWaitsDismissesTheFirstAndResumesItsScript) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    screen->AddSpeaker("Maren", "right", "maren_calm");
+    SayLine("Tobin", "One");
+    GuiWidget* first = screen->GetChatBubble();
+    ASSERT_TRUE(first);
+    halvo::AutoRef<GuiWidget> hold(first);
+    SayLine("right", "Two");
+    EXPECT_FALSE(first->GetParent());
+    harness.Step(2);
+    EXPECT_EQ(Count("said One"), 1);
+    EXPECT_EQ(Count("said Two"), 0);
+    harness.Click({500, 500});
+    harness.Step(2);
+    EXPECT_EQ(Count("said Two"), 1);
+}
+
+TEST_F(CutsceneScreenTest, AutoplayDismissesEachBubbleOnTheThirtiethStep) {
+    harness.GetGame().cheatAutoPlay = true;
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    harness.Step(50);  // no bubble: autoplay clicks go nowhere
+    SayLine("Tobin", "Auto");
+    harness.Step(kAnimationSteps - 1);
+    EXPECT_TRUE(screen->GetWaitingThread());
+    harness.Step();
+    EXPECT_FALSE(screen->GetWaitingThread());
+    harness.Step();
+    EXPECT_EQ(Count("said Auto"), 1);
+}
+
+TEST_F(CutsceneScreenTest, AKnownLocalisationKeyIsShownTranslatedAndOtherTextAsItIs) {
+    testsupport::LocaTableWriter table;
+    table.Add("greeting", "Good day");
+    harness.WriteDataFile("loca/loca_test.bin", table.Build());
+    FileManager::Global().ResetDirectoryCaches();
+    ASSERT_TRUE(Loca::Global().Load("test"));
+    screen->AddSpeaker("Tobin", "center", "tobin_calm");
+    SayLine("center", "#greeting");
+    harness.Click({1, 1});
+    harness.Step(2);
+    SayLine("Tobin", "#unknown");
+    ASSERT_EQ(harness.Calls().size(), 3u);
+    EXPECT_EQ(harness.Calls()[0], "bubble uni(Good day) 960.000000 540.000000");
+    EXPECT_EQ(harness.Calls()[2], "bubble uni(#unknown) 960.000000 540.000000");
+}
+
+}  // namespace
