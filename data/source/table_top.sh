@@ -38,8 +38,12 @@ table_top() {
 }
 
 # table_plate IN OUT SIGNS...: cuts the texts' window into the table (or any
-# full-screen picture) IN and frames it. Each SIGN (clock, moves, target)
-# goes beside one line: one sign beside the single line, two beside the two.
+# full-screen picture) IN and frames it. The window is cut without the
+# signs' stroke, which convert would carry into the cut and widen it by two
+# pixels all round, and its far corner is the last pixel the host's display
+# covers, so that nothing of the screen beneath shows around the display.
+# Each SIGN (clock, moves, target) goes beside one line: one sign beside the
+# single line, two beside the two.
 table_plate() {
   local in=$1 out=$2
   shift 2
@@ -69,8 +73,8 @@ table_plate() {
     -fill '#d8b460' -stroke none -draw "circle 1362,$((plate_y0 + 2)) 1362,$((plate_y0 - 2))" \
     -draw "circle 1362,$((plate_y1 - 2)) 1362,$((plate_y1 - 6))" \
     "${draw[@]}" \
-    \( -size ${table_w}x${table_h} xc:none -fill black \
-       -draw "roundrectangle $plate_x0,$plate_y0 $plate_x1,$plate_y1 10,10" \) \
+    \( -size ${table_w}x${table_h} xc:none -fill black -stroke none \
+       -draw "roundrectangle $plate_x0,$plate_y0 $((plate_x1 - 1)),$((plate_y1 - 1)) 10,10" \) \
     -compose DstOut -composite "$out"
 }
 

@@ -20,6 +20,8 @@ constexpr int32_t kGameHeight = 1080;
 constexpr Vec2 kButtonPosition{960.0f, 760.0f};
 constexpr Vec2 kButtonHalfBox{80.0f, 80.0f};
 constexpr float kPieceStartX = 380.0f, kPieceStartStep = 130.0f, kPieceStartY = 260.0f;
+// Bolts wider than the room left of the timer overlap rather than pile up.
+constexpr float kPieceMinStep = 40.0f;
 constexpr Vec2 kPieceHalfBox{60.0f, 160.0f};
 constexpr float kSlotX = 400.0f, kSlotStep = 160.0f;
 constexpr float kSlotDropY = 580.0f, kSlotPlacedY = 500.0f, kSlotPushedY = 600.0f;
@@ -83,8 +85,8 @@ const char* MG_Lock::LoadImages(std::string& file) {
         file = std::string(kFolder) + name + ".cbi";
         pieces_[i].image = LoadMiniGameImage(kFolder, name);
         if (!pieces_[i].image) return "no bolt picture";
-        pieces_[i].position = {kPieceStartX + kPieceStartStep * static_cast<float>(i), kPieceStartY};
     }
+    PlaceWaitingRow();
     // Without these the lock still plays; what is missing is not drawn.
     buttonOut_ = LoadMiniGameImage(kFolder, "ButtonOut");
     buttonIn_ = LoadMiniGameImage(kFolder, "ButtonIn");
@@ -166,6 +168,18 @@ void MG_Lock::DragTo(Vec2 p) {
     if (at.x + half.x > MiniGameScreen::kTextDisplayMin.x)
         at.y = std::max(at.y, MiniGameScreen::kTextDisplayMax.y + half.y);
     piece.position = at;
+}
+
+// The bolts wait in one even row, closed up where its right end would
+// reach under the timer (dropped there, a bolt would go below it).
+void MG_Lock::PlaceWaitingRow() {
+    float widest = 0;
+    for (const Piece& piece : pieces_) widest = std::max(widest, static_cast<float>(piece.image->size.x));
+    const float lastX = MiniGameScreen::kTextDisplayMin.x - widest / 2;
+    const float room = (lastX - kPieceStartX) / static_cast<float>(LockRules::kPieceCount - 1);
+    const float step = std::clamp(room, kPieceMinStep, kPieceStartStep);
+    for (int32_t i = 0; i < LockRules::kPieceCount; ++i)
+        pieces_[i].position = {kPieceStartX + step * static_cast<float>(i), kPieceStartY};
 }
 
 void MG_Lock::DropDragged() {

@@ -47,6 +47,7 @@ private:
     void PressAt(Vec2 p);
     void Push(int32_t piece);
     void DragTo(Vec2 p);
+    void PlaceWaitingRow();
     void DropDragged();
     void CheckCode();
     // Every bolt in a slot rests where its slot's state puts it.

@@ -172,9 +172,10 @@ private:
         Wait([this] { return pendingShot_.empty(); });
     }
 
-    // The manor's cutscene: its lines are clicked away, the mini-games'
-    // messages paged and every other game skipped with help, until the game
-    // of class `game` is shown without a message and `ready` holds.
+    // The manor's cutscene, entered again for each of its puzzles: its lines
+    // are clicked away, the mini-games' messages paged and every other game
+    // skipped with help (its skip lantern, whatever its light), until the
+    // game of class `game` is shown without a message and `ready` holds.
     void PlayUntil(const char* game, std::function<bool(MiniGameScreen&)> ready) {
         auto lastAction = std::make_shared<int>(-kSettleFrames);
         route_.push_back([this, game, ready = std::move(ready), lastAction] {

@@ -95,6 +95,21 @@ TEST_F(MG_LockTest, ABoltDroppedAtTheTopRightStaysClearOfTheTimer) {
     EXPECT_GE(lock->GetPiecePosition(0).y - halfHeight, MiniGameScreen::kTextDisplayMax.y);
 }
 
+// The sample's row of ten at its usual spacing would reach under the timer:
+// it closes up, evenly, and ends left of it.
+TEST_F(MG_LockTest, TheWaitingRowStandsEvenAndLeftOfTheTimer) {
+    ASSERT_TRUE(h.StartPlaying("Schloss"));
+    MG_Lock* lock = Lock();
+    const float halfWidth = 50;  // of the sample's bolt, 100 wide
+    const float step = lock->GetPiecePosition(1).x - lock->GetPiecePosition(0).x;
+    EXPECT_GT(step, 2 * 45.0f) << "the bolts' visible 90 pixels stay apart";
+    for (int32_t i = 1; i < LockRules::kPieceCount; ++i) {
+        EXPECT_NEAR(lock->GetPiecePosition(i).x - lock->GetPiecePosition(i - 1).x, step, 0.01f) << "bolt " << i;
+        EXPECT_EQ(lock->GetPiecePosition(i).y, lock->GetPiecePosition(0).y) << "bolt " << i;
+    }
+    EXPECT_LE(lock->GetPiecePosition(LockRules::kPieceCount - 1).x + halfWidth, MiniGameScreen::kTextDisplayMin.x);
+}
+
 TEST_F(MG_LockTest, EveryPresetSlotOpensTheLockAtTheFirstStep) {
     DataTree::SetInt(MG_Lock::kSolvedKey, 12);
     ASSERT_TRUE(h.StartPlaying("Schloss"));
