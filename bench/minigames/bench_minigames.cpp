@@ -59,9 +59,7 @@ const char* LoadPipes(const std::string& bytes) {
     if (const char* why = Parsed(document, bytes)) return why;
     PipesConfig config;
     if (const char* why = ReadPipesConfig(document, config)) return why;
-    const char* why = nullptr;
-    PipesRules::Create(config, kSeed, &why);
-    return why;
+    return PipesRules(config, kSeed).GetRefusal();
 }
 
 const char* LoadMatch3(const std::string& bytes) {

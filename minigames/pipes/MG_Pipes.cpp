@@ -50,7 +50,8 @@ bool MG_Pipes::LoadConfig(const Vec2& centre) {
     if (!why) {
         const Game* game = Game::Current();
         const uint32_t seed = MersenneTwister::SeedWordFromTime(game ? game->totalTime : 0.0);
-        rules_ = PipesRules::Create(config_, seed, &why);
+        rules_ = std::make_unique<PipesRules>(config_, seed);
+        why = rules_->GetRefusal();
     }
     if (why) {
         halvo::LogMessage("MG_Pipes::LoadConfig - %s (%s)", why, file.c_str());

@@ -2,16 +2,12 @@
 
 #include "minigames/pipes/PipesGenerator.h"
 
-std::unique_ptr<PipesRules> PipesRules::Create(const PipesConfig& config, uint32_t seedWord, const char** why) {
-    std::unique_ptr<PipesRules> rules(new PipesRules(config));
-    rules->random_.Seed(seedWord);
-    PipesGenerator generator(rules->board_, rules->random_);
-    const char* failure = generator.Generate();
-    rules->attempts_ = generator.GetAttempts();
-    rules->generatorWork_ = generator.GetWork();
-    if (why) *why = failure;
-    if (failure) return nullptr;
-    return rules;
+PipesRules::PipesRules(const PipesConfig& config, uint32_t seedWord) : board_(config) {
+    random_.Seed(seedWord);
+    PipesGenerator generator(board_, random_);
+    refusal_ = generator.Generate();
+    attempts_ = generator.GetAttempts();
+    generatorWork_ = generator.GetWork();
 }
 
 bool PipesRules::IsTurning() const {

@@ -31,9 +31,12 @@ public:
     static constexpr int32_t kTurnSteps = 15;
 
     // Generates the board from the seed word (MersenneTwister::
-    // SeedWordFromTime of the game's total time). Null, with the reason in
-    // `why`, when no board can be laid out.
-    static std::unique_ptr<PipesRules> Create(const PipesConfig& config, uint32_t seedWord, const char** why);
+    // SeedWordFromTime of the game's total time); not ready, with the
+    // reason, when no board can be laid out.
+    PipesRules(const PipesConfig& config, uint32_t seedWord);
+    bool IsReady() const { return refusal_ == nullptr; }
+    // Null when ready, else why no board could be laid out.
+    const char* GetRefusal() const { return refusal_; }
 
     int32_t GetCountX() const { return board_.GetCountX(); }
     int32_t GetCountY() const { return board_.GetCountY(); }
@@ -55,12 +58,11 @@ public:
     PipesStepReport Step();
 
 private:
-    explicit PipesRules(const PipesConfig& config) : board_(config) {}
-
     std::vector<uint8_t> OutletFills() const;
 
     PipesBoard board_;
     MersenneTwister random_;
+    const char* refusal_ = nullptr;
     bool won_ = false;
     int32_t attempts_ = 0;
     int64_t generatorWork_ = 0;

@@ -61,10 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!XmlParseText(document, text.data())) return 0;
     PipesConfig config;
     if (ReadPipesConfig(document, config)) return 0;
-    const char* why = nullptr;
-    std::unique_ptr<PipesRules> rules = PipesRules::Create(config, static_cast<uint32_t>(size) + 1u, &why);
-    Check((rules == nullptr) == (why != nullptr));
-    if (!rules) return 0;
+    auto rules = std::make_unique<PipesRules>(config, static_cast<uint32_t>(size) + 1u);
+    if (!rules->IsReady()) return 0;
     Check(rules->GetCountX() == config.countX && rules->GetCountY() == config.countY);
     CheckBoard(*rules, config);
     TurnHome(*rules);

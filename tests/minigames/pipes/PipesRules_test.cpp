@@ -58,9 +58,8 @@ PipesConfig ReadOrFail(const std::string& xml) {
 }
 
 std::unique_ptr<PipesRules> Build(const PipesConfig& config, uint32_t seed) {
-    const char* why = nullptr;
-    std::unique_ptr<PipesRules> rules = PipesRules::Create(config, seed, &why);
-    EXPECT_NE(rules, nullptr) << why;
+    auto rules = std::make_unique<PipesRules>(config, seed);
+    EXPECT_TRUE(rules->IsReady()) << rules->GetRefusal();
     return rules;
 }
 
@@ -299,9 +298,9 @@ TEST(PipesGenerator, ABoxedInOutletFailsFastInsteadOfHanging) {
     // The outlet at (0, 0) opens left, off the board: no path can reach it.
     const PipesConfig config = ReadOrFail(Pipes(kColours + kStraight + kBend + Inlet(1, -1, 1, 1, 0) +
                                                 "<outlet basefile='o' left='1'/>" + Board(2, 2)));
-    const char* why = nullptr;
-    EXPECT_EQ(PipesRules::Create(config, 99u, &why), nullptr);
-    EXPECT_STREQ(why, "no board could be generated (the paths cannot be carved)");
+    const PipesRules rules(config, 99u);
+    EXPECT_FALSE(rules.IsReady());
+    EXPECT_STREQ(rules.GetRefusal(), "no board could be generated (the paths cannot be carved)");
 }
 
 // A two-row board whose second row starts disconnected, so that no turn of
