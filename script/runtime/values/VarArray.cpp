@@ -51,6 +51,7 @@ bool VarArray::Resize(int n) {
     std::unique_ptr<Var[]> old = std::move(elements_);
     elements_ = std::move(fresh);
     count_ = static_cast<uint32_t>(n);
+    capacity_ = count_;
     RetireStorage(std::move(old));
     return true;
 }

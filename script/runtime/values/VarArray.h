@@ -41,6 +41,9 @@ public:
     // Argument arrays are reused: Empty releases the elements as the
     // array's end would (last first), Reuse makes it count nil elements that
     // take any type. Reuse refuses (false) while storage is pinned or kept.
+    // A count within the storage the array ever had takes no new storage,
+    // so calls with two and three arguments in turn allocate nothing: the
+    // places past the count were emptied when the count was larger.
     void Empty() {
         for (uint32_t i = count_; i > 0; --i) {
             Var& element = elements_[i - 1];
@@ -51,7 +54,8 @@ public:
     }
     bool Reuse(int count) {
         if (storagePins_ > 0 || !retired_.empty()) return false;
-        if (static_cast<uint32_t>(count) != count_) return Resize(count);
+        if (count < 0 || static_cast<uint32_t>(count) > capacity_) return Resize(count);
+        count_ = static_cast<uint32_t>(count);
         return true;
     }
 
@@ -65,6 +69,8 @@ private:
 
     std::unique_ptr<Var[]> elements_;
     uint32_t count_ = 0;
+    // Places in elements_; only a reused argument array has more than count_.
+    uint32_t capacity_ = 0;
     int storagePins_ = 0;
     std::vector<std::unique_ptr<Var[]>> retired_;
 };

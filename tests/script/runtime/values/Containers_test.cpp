@@ -1,3 +1,4 @@
+#include "script/runtime/values/VarArray.h"
 #include "script/runtime/values/VarTable.h"
 #include "script/runtime/values/Vocabulary.h"
 #include "script/runtime/values/t_Named.h"
@@ -21,6 +22,36 @@ class ContainerTest : public ::testing::Test {
 protected:
     void SetUp() override { EnsureTypes(); }
 };
+
+// Calls of two and three arguments in turn reuse one argument array: its
+// storage stays, and a place it takes back holds nil again, never what an
+// earlier call left there.
+TEST_F(ContainerTest, ReusedArgumentArrayKeepsItsStorageAndShowsOnlyNil) {
+    halvo::AutoRef<VarArray> array(VarArray::CreateWithCount(3));
+    ASSERT_TRUE(array);
+    const Var* storage = array->GetAt(0);
+    for (int i = 0; i < 3; ++i) *array->GetAt(i) = Var(10 + i);
+    array->Empty();
+    ASSERT_TRUE(array->Reuse(2));
+    EXPECT_EQ(array->GetCount(), 2);
+    EXPECT_EQ(array->GetAt(2), nullptr);
+    EXPECT_EQ(array->GetAt(0), storage);
+    *array->GetAt(1) = Var(7);
+    array->Empty();
+    ASSERT_TRUE(array->Reuse(3));
+    EXPECT_EQ(array->GetAt(0), storage);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(array->GetAt(i)->GetTag(), kTagNil) << i;
+        EXPECT_TRUE(array->GetAt(i)->HasAutoFlag()) << i;
+    }
+    // Past what it ever held it grows, and a resize keeps what it holds.
+    ASSERT_TRUE(array->Reuse(4));
+    EXPECT_EQ(array->GetCount(), 4);
+    *array->GetAt(0) = Var(5);
+    ASSERT_TRUE(array->Resize(6));
+    EXPECT_EQ(array->GetAt(0)->AsInt(), 5);
+    EXPECT_FALSE(array->Reuse(-1));
+}
 
 TEST_F(ContainerTest, VocabularyStoresEachTextOnce) {
     halvo::AutoRef<Vocabulary> words(new Vocabulary);
