@@ -40,7 +40,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr uint32_t kStepMs = 17;
-constexpr int kWarmFrames = 120;
+// Past the search's opening: the garden greets a new player with a line
+// that stands 2.6 s and is then taken away.
+constexpr int kWarmFrames = 240;
 constexpr int kMeasuredFrames = 1000;
 // Long enough for every screen change and fade of the route; a route that
 // takes longer has lost its way.

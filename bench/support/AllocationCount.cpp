@@ -3,35 +3,35 @@
 #include <execinfo.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-std::atomic<uint64_t> gAllocations{0};
-std::atomic<bool> gTracing{false};
+// Plain data, so that reading it never allocates, even in a new thread.
+thread_local uint64_t tAllocations = 0;
+thread_local bool tTracing = false;
 // Deep enough to get from the allocation out of the library into the engine.
 constexpr int kTraceDepth = 24;
 
 void Count() {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (!gTracing.load(std::memory_order_relaxed)) return;
+    ++tAllocations;
+    if (!tTracing) return;
     // The stack printer allocates on its first use; no trace of that.
-    gTracing.store(false, std::memory_order_relaxed);
+    tTracing = false;
     void* frames[kTraceDepth];
     const int depth = backtrace(frames, kTraceDepth);
     backtrace_symbols_fd(frames, depth, 2);
     static const char kEnd[] = "----\n";
     (void)!write(2, kEnd, sizeof kEnd - 1);
-    gTracing.store(true, std::memory_order_relaxed);
+    tTracing = true;
 }
 
 }  // namespace
 
 namespace bench {
 
-uint64_t AllocationCount() { return gAllocations.load(std::memory_order_relaxed); }
+uint64_t AllocationCount() { return tAllocations; }
 
 void TraceAllocations(bool on) {
     if (on) {
@@ -39,7 +39,7 @@ void TraceAllocations(bool on) {
         void* frame[1];
         backtrace(frame, 1);
     }
-    gTracing.store(on, std::memory_order_relaxed);
+    tTracing = on;
 }
 
 }  // namespace bench
