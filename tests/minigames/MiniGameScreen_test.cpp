@@ -89,9 +89,15 @@ protected:
         button->SetParent(Game::Current()->GetHudGui(), false);
     }
 
+    static void TakeTheHostAway(halvo::GuiWidget* bubble) {
+        fixture->madeBubble = bubble;
+        fixture->h.cutscene->RemoveAllChildren();
+    }
+
     static inline MiniGameScreenTest* fixture = nullptr;
     MiniGameHarness h;
     halvo::AutoRef<StubGame> stub;
+    halvo::AutoRef<halvo::GuiWidget> madeBubble;
 };
 
 TEST_F(MiniGameScreenTest, TextsShowTimeCounterAndScoreInTheirPlaces) {
@@ -165,6 +171,24 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
     stub->solves = false;
     host->OnHelp();
     EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
+}
+
+// The "cutscene" script's bubble may end the mini-game while its thread
+// still runs (a scene change, say). Help reaches the host from anywhere,
+// here with nothing but the tree holding it: the host must live until it
+// has taken the bubble, and then takes it down as it goes.
+TEST_F(MiniGameScreenTest, ABubbleThatTakesTheHostAwayWhileItIsBuiltLeavesNothingDangling) {
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    halvo::WeakRef<MiniGameScreen> host(BeginWithStub());
+    testsupport::onBubbleMade = &TakeTheHostAway;
+    host->OnHelp();
+    testsupport::onBubbleMade = nullptr;
+    EXPECT_EQ(h.CountCalls("bubble uni(second) 960.000000 -50.000000 700.000000"), 1);
+    EXPECT_EQ(host.Get(), nullptr);
+    ASSERT_TRUE(madeBubble);
+    EXPECT_EQ(madeBubble->GetParent(), nullptr);
+    h.game.Step(2);
+    EXPECT_EQ(h.CountCalls("resumed"), 1);
 }
 
 TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessages) {
