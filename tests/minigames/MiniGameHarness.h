@@ -25,14 +25,9 @@
 
 namespace testsupport {
 
-// Called with each stub bubble while the script thread that makes it still
-// runs, so a test can pull the ground from under the caller there.
-inline void (*onBubbleMade)(halvo::GuiWidget* bubble) = nullptr;
-
 inline halvo::GuiWidget* MakeBubble() {
     halvo::AutoRef<halvo::GuiWidget> bubble = halvo::GuiMain::Global().CreateWidget("Frame");
     bubble->SetParent(halvo::GuiMain::Global().GetRoot(), false);
-    if (onBubbleMade) onBubbleMade(bubble.Get());
     return bubble.Get();
 }
 
@@ -56,8 +51,6 @@ public:
                                  "RecordCall(\"resumed\"); }\n");
         game.WriteDataFile("gui/DAYROM__.ttf", ReadWholeFile(SourceFolder("data/Data/Shared/gui/DAYROM__.ttf")));
     }
-
-    ~MiniGameHarness() { onBubbleMade = nullptr; }
 
     // Profile 0 open, the fade-in over, the stand-in cutscene under the root.
     bool Start() {
