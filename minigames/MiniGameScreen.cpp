@@ -365,6 +365,9 @@ bool MiniGameScreen::ShowNextMessage() {
     arguments[3].SetFloat(halfWidth);
     arguments[4].SetFloat(kBubbleY);
     arguments[5].SetFloat(kBubbleWidth);
+    // The bubble's script may end the game and take this host away while it
+    // runs; the bubble is still to be noted, and taken down as the host goes.
+    halvo::AutoRef<MiniGameScreen> self(this);
     if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
                                                                    CutsceneScreen::kBubbleFunction, arguments, 6))
         bubble_ = made.Get();

@@ -59,6 +59,13 @@ protected:
         h.game.WriteScript("help", HeadlessGame::StubModuleSource("help", {"IncHelpTime(float scaled, float step)"}) +
                                        "function void Create() { AddHelpButton(); }\n");
         Vrel::ScriptVM::Global().AddCFunction("AddHelpButton", Vrel::detail::AdapterFor<&AddHelpButton>());
+        // The harness's bubble, with a say for the test while its thread runs.
+        h.game.WriteScript("cutscene",
+                           "function auto CreateChatBubble(auto hud, int colour, auto text, float x, float y, "
+                           "float width) { RecordCall(\"bubble\", text, x, y, width); auto bubble = MakeBubble(); "
+                           "WhileTheBubbleIsBuilt(bubble); return bubble; }\n");
+        Vrel::ScriptVM::Global().AddCFunction("WhileTheBubbleIsBuilt",
+                                              Vrel::detail::AdapterFor<&WhileTheBubbleIsBuilt>());
         ASSERT_TRUE(h.Start());
         ASSERT_TRUE(Loca::Global().Load("english"));
         Vrel::ScriptVM::Global().AddCFunction("BeginStubHost", Vrel::detail::AdapterFor<&BeginStubHost>());
@@ -89,9 +96,25 @@ protected:
         button->SetParent(Game::Current()->GetHudGui(), false);
     }
 
+    // What the bubble's script does before it answers the bubble.
+    enum class BubbleScript { kJustBuilds, kTakesTheHostAway, kLetsTheBubbleGo };
+
+    static void WhileTheBubbleIsBuilt(Vrel::t_Interface& call) {
+        const Vrel::Var* argument = call.GetArg(0);
+        Vrel::VarExtension* object = argument ? argument->GetObject() : nullptr;
+        halvo::GuiWidget* bubble = object ? CastTo<halvo::GuiWidget>(object) : nullptr;
+        if (!bubble) return;
+        fixture->madeBubble = bubble;
+        if (fixture->bubbleScript == BubbleScript::kTakesTheHostAway) fixture->h.cutscene->RemoveAllChildren();
+        // Only the script's own hold is left.
+        if (fixture->bubbleScript == BubbleScript::kLetsTheBubbleGo) bubble->RemoveAndDetach();
+    }
+
     static inline MiniGameScreenTest* fixture = nullptr;
     MiniGameHarness h;
     halvo::AutoRef<StubGame> stub;
+    BubbleScript bubbleScript = BubbleScript::kJustBuilds;
+    halvo::WeakRef<halvo::GuiWidget> madeBubble;
 };
 
 TEST_F(MiniGameScreenTest, TextsShowTimeCounterAndScoreInTheirPlaces) {
@@ -165,6 +188,37 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
     stub->solves = false;
     host->OnHelp();
     EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
+}
+
+// The "cutscene" script's bubble may end the mini-game while its thread
+// still runs (a scene change, say). Help reaches the host from anywhere,
+// here with nothing but the tree holding it: the host must live until it
+// has taken the bubble, and then takes it down as it goes.
+TEST_F(MiniGameScreenTest, ABubbleScriptThatTakesTheHostAwayLeavesNoBubbleBehind) {
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    halvo::WeakRef<MiniGameScreen> host(BeginWithStub());
+    bubbleScript = BubbleScript::kTakesTheHostAway;
+    host->OnHelp();
+    EXPECT_EQ(h.CountCalls("bubble uni(second) 960.000000 -50.000000 700.000000"), 1);
+    EXPECT_EQ(host.Get(), nullptr);
+    EXPECT_EQ(madeBubble.Get(), nullptr);  // not left standing on the screen
+    h.game.Step(2);
+    EXPECT_EQ(h.CountCalls("resumed"), 1);
+}
+
+// A bubble whose script let it go from the tree lives only as long as its
+// finished thread's answer: the host holds it while it takes note, and no
+// message counts as shown.
+TEST_F(MiniGameScreenTest, ABubbleHeldOnlyByItsThreadIsNotedSafelyAndNotShown) {
+    bubbleScript = BubbleScript::kLetsTheBubbleGo;
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    MiniGameScreen* host = BeginWithStub();
+    EXPECT_EQ(h.CountCalls("bubble uni(first) 960.000000 -50.000000 700.000000"), 1);
+    EXPECT_EQ(madeBubble.Get(), nullptr);
+    EXPECT_EQ(host->GetBubble(), nullptr);
+    EXPECT_FALSE(host->IsMessageShown());
+    h.game.Step(2);
+    EXPECT_GT(host->GetTime(), 0);
 }
 
 TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessages) {
