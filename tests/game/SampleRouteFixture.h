@@ -38,9 +38,6 @@ constexpr Vec2 kGardenPlot{525, 630};
 constexpr Vec2 kCottage{645, 295};
 constexpr Vec2 kManor{1440, 325};
 constexpr Vec2 kStall{970, 775};
-// The main menu's "Continue" and "New game".
-constexpr Vec2 kContinue{960, 412};
-constexpr Vec2 kNewGame{960, 504};
 
 inline bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -111,8 +108,8 @@ protected:
     // Splash, the profile board, a player named "Ada" in the first slot,
     // the menu, a new game.
     void NameAdaAndStartANewGame() {
-        ClickAndSettle({960, 540});
-        ClickAndSettle({960, 340});
+        ClickAndSettle(kSplash);
+        ClickAndSettle(kFirstSlot);
         for (char16_t c : u"Ada") if (c) harness->Character(c);
         harness->Key(13);
         Step(30);

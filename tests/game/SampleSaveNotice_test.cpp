@@ -20,15 +20,13 @@ namespace {
 
 using sampletest::Find;
 using sampletest::SampleData;
-
-// Where the buttons of the menu's boards lie.
-constexpr Vec2 kSplash{960, 540};
-constexpr Vec2 kClose{960, 872};
-constexpr Vec2 kPlayers{960, 596};
-constexpr Vec2 kFirstSlot{960, 340};
-constexpr Vec2 kSecondSlot{960, 432};
-constexpr Vec2 kNewGame{960, 504};
-constexpr Vec2 kLanguage{1640, 1000};
+using sampletest::kClose;
+using sampletest::kFirstSlot;
+using sampletest::kLanguage;
+using sampletest::kNewGame;
+using sampletest::kPlayers;
+using sampletest::kSecondSlot;
+using sampletest::kSplash;
 
 // Two players: Ada, who plays in German and played last, and Bea.
 constexpr const char* kTwoPlayers =
