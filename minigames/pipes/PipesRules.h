@@ -11,7 +11,6 @@
 #include "minigames/pipes/PipesConfig.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 enum class PipesTurn {
