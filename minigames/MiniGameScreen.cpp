@@ -210,7 +210,7 @@ void MiniGameScreen::CommitStatistics() {
     halvo::RemoveObservedWidget(counterWidget_);
     halvo::RemoveObservedWidget(scoreWidget_);
     halvo::RemoveObservedWidget(bubble_);
-    if (Vrel::Thread* caller = caller_.Get()) caller->Yield();
+    if (Vrel::Thread* caller = caller_.Get()) caller->Resume();
     caller_.Reset();
     if (Game* game = Game::Current()) game->RebuildHudFrame();
 }

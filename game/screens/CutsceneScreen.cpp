@@ -256,7 +256,7 @@ void CutsceneScreen::Says(Vrel::Thread* caller, const char* speaker, const char*
 void CutsceneScreen::DismissBubble() {
     halvo::AutoRef<CutsceneScreen> self(this);
     RemoveFromTree(chatBubble_.Get());
-    if (Vrel::Thread* thread = waitingThread_.Get()) thread->Yield();
+    if (Vrel::Thread* thread = waitingThread_.Get()) thread->Resume();
     waitingThread_ = nullptr;
 }
 

@@ -421,7 +421,7 @@ void SceneScreen::ShowImage(const char* name, Vrel::Thread* thread) {
 
 void SceneScreen::ResumeImageThread() {
     if (!imageThread_) return;
-    imageThread_->Yield();
+    imageThread_->Resume();
     imageThread_.Reset();
 }
 

@@ -195,4 +195,58 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
+// In each of the eight puzzles the player asks for the menu: "Keep playing"
+// returns to the running game, "To the menu" opens the main menu and leaves
+// it there. The puzzle left counts neither as solved nor as skipped, and
+// Continue offers the same one again; it is then skipped to reach the next.
+TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) {
+    const std::vector<std::string> puzzles{"MG_Lock",   "MG_Senso",      "MG_PushPuzzle", "MG_Match3",
+                                           "MG_Pipes",  "MG_WirePuzzle", "MG_Puzzle",     "MG_Target"};
+    const char* counters[] = {"[STATS]/mini", "[STATS]/mini_won", "[STATS]/mini_lost", "[STATS]/mini_skipped",
+                              "[PLAYER]/Data/manor/played"};
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kManor));
+    for (size_t puzzle = 0; puzzle < puzzles.size(); ++puzzle) {
+        const std::string& name = puzzles[puzzle];
+        const size_t offered = played.size();
+        for (int i = 0; i < sampletest::kLegPasses && played.size() == offered; ++i)
+            ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+        ASSERT_EQ(played.size(), offered + 1) << name << harness->ScreenTree() << Messages();
+        ASSERT_EQ(played.back(), name);
+        Step(30);
+        std::vector<int> before;
+        for (const char* key : counters) before.push_back(DataTree::GetInt(key));
+
+        halvo::WeakRef<GameScreen> host(Host());
+        ClickOn(*OnHud("hud_menu"));
+        ASSERT_TRUE(OnHud("hud_leave")) << name << Messages();
+        ClickOn(*Button(OnHud("hud_leave").Get(), "stay"));
+        EXPECT_FALSE(OnHud("hud_leave")) << name;
+        ASSERT_TRUE(host.Get()) << name;
+        EXPECT_EQ(Host(), host.Get()) << name;
+        EXPECT_FALSE(CastTo<MiniGameScreen>(host.Get())->IsFinished()) << name;
+
+        ClickOn(*OnHud("hud_menu"));
+        ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+        ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
+        Step(300);
+        EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
+        for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(DataTree::GetInt(counters[i]), before[i]) << name;
+
+        ClickAndSettle(sampletest::kContinue);
+        for (int i = 0; i < sampletest::kLegPasses && played.size() == offered + 1; ++i)
+            ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+        ASSERT_EQ(played.size(), offered + 2) << name << harness->ScreenTree() << Messages();
+        EXPECT_EQ(played.back(), name);
+        for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(DataTree::GetInt(counters[i]), before[i]) << name;
+        ASSERT_NO_FATAL_FAILURE(SkipPuzzles(1));
+        played.pop_back();
+    }
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+
 }  // namespace

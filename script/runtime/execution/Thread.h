@@ -72,6 +72,11 @@ public:
     void Reset();
     void Sleep(float milliseconds);
     void Yield() { Sleep(0.0f); }
+    // Wakes a paused thread at the scheduler's next pass. A thread stopped
+    // or ended while it waited stays so: the scene it served may be gone.
+    void Resume() {
+        if (state_ == kThreadPaused) Yield();
+    }
     // Reports a message at the frame's position (see the implementation).
     void Error(const CallFrame* frame, const char* format, ...) __attribute__((format(printf, 3, 4)));
     void ErrorV(const CallFrame* frame, const char* format, va_list args) __attribute__((format(printf, 3, 0)));

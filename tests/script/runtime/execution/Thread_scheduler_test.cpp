@@ -183,6 +183,26 @@ TEST_F(SchedulerTest, StoppedAndEndedThreadsLeaveTheList) {
     EXPECT_EQ(marks, (std::vector<int>{1, 1}));
 }
 
+// A screen that held a paused thread wakes it when it goes; a thread the
+// scene's leaving stopped meanwhile must not run on after its scene.
+TEST_F(SchedulerTest, ResumeWakesAPausedThreadButNotAStoppedOne) {
+    Assembler a;
+    a.Op(kOpParamCopy).CallNamed("Mark", {1}).Eoc().CallNamed("Pause").Eoc();
+    a.CallNamed("Mark", {2}).Eoc().Op(kOpStop);
+    halvo::AutoRef<BinCode> f = AddFunction(module, "f", a);
+    halvo::AutoRef<Thread> stopped = Start(f.Get());
+    vm.StopAllThreads();
+    halvo::AutoRef<Thread> waiting = Start(f.Get());
+    ASSERT_EQ(waiting->GetState(), kThreadPaused);
+    waiting->Resume();
+    stopped->Resume();
+    EXPECT_EQ(stopped->GetState(), kThreadIdle);
+    Passes(17.0f, 2);
+    EXPECT_EQ(marks, (std::vector<int>{1, 1, 2}));
+    waiting->Resume();  // ended: stays so
+    EXPECT_NE(waiting->GetState(), kThreadSleeping);
+}
+
 TEST_F(SchedulerTest, ReturnedToNativeThreadsStayListed) {
     halvo::AutoRef<BinCode> f = Sleeper("f", 1, 0, 2);
     halvo::AutoRef<Thread> thread = NewThread();
