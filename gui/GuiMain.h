@@ -105,8 +105,9 @@ public:
     // Click sounds: kind 0 the button click, 1 the radio click, on every
     // installed module in order; other kinds play nothing.
     void InstallSoundModule(GuiSound* module);
-    // Takes back a module its installer is done with (a game that ends, a
-    // test whose recorder dies); a module never installed changes nothing.
+    // Takes back a module its installer is done with (a test whose recorder
+    // dies; the game's own click sound stays for the whole process); a
+    // module never installed changes nothing.
     void RemoveSoundModule(GuiSound* module);
     void PlaySound(int32_t kind, GuiWidget* widget);
 

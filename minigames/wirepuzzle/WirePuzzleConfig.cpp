@@ -3,6 +3,7 @@
 #include "platform/XmlUtil.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -32,14 +33,20 @@ const char* ReadEach(const TiXmlElement* root, const char* group, const char* na
     return nullptr;
 }
 
+// Spelt from the bound itself, so that the refusal still names it after
+// the bound moves.
+const char* TooManyPoints() {
+    static const std::string reason =
+        "a hotspot has over " + std::to_string(WirePuzzleConfig::kMaxPoints) + " points";
+    return reason.c_str();
+}
+
 const char* ReadHotspot(const TiXmlElement* element, WirePuzzleConfig& config) {
     std::string label;
     if (!ReadName(element, "label", label)) return "a hotspot has no label";
     std::vector<WirePoint> points;
     for (const TiXmlElement* p = element->FirstChildElement("point"); p; p = p->NextSiblingElement("point")) {
-        if (static_cast<int32_t>(points.size()) >= WirePuzzleConfig::kMaxPoints) {
-            return "a hotspot has over 100,000 points";
-        }
+        if (static_cast<int32_t>(points.size()) >= WirePuzzleConfig::kMaxPoints) return TooManyPoints();
         WirePoint point;
         if (const char* why = ReadPosition(p, "x", "y", point)) return why;
         points.push_back(point);

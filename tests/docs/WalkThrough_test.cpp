@@ -25,7 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Bubbles, the mini-game's messages and its fade; a few seconds of game time.
+// Bubbles, the mini-game's messages and its fade take a few seconds of game
+// time; 3,000 steps are 51 seconds, room to spare.
 constexpr int kLegPasses = 3000;
 
 // The fenced blocks of a page whose opening fence is "```" + info, in order.
@@ -62,10 +63,9 @@ std::string Changed(const std::string& text, const std::string& from, const std:
 class WalkThroughTest : public testing::Test {
 protected:
     void SetUp() override {
-        // The sample's data is copied into the test's own folder rather than
-        // mounted beside it: the file manager keeps every folder a game in this
-        // process mounted, and a folder mounted for an earlier test would hide
-        // this test's cellar behind the sample's own campaign.
+        // The sample's data is copied into the test's own folder, where the
+        // page's cellar and the changed campaign written below take the place
+        // of the sample's own files.
         for (const char* root : {"data/Data/Shared", "data/Data/Global"}) {
             fs::copy(testsupport::SourceFolder(root), harness.DataFolder().Path(),
                      fs::copy_options::recursive | fs::copy_options::overwrite_existing);

@@ -348,4 +348,26 @@ TEST(WirePuzzleConfig, PolygonsOfAnySizeLoadAndUnclickablePlacesOnlyWhereTheGame
     }
 }
 
+// Every click tests every place's outline, so the reader bounds the points
+// of one: 100,000 is some 3 MB of XML, far beyond what a board picture
+// needs. The number is the test's own: a bound raised in the reader fails
+// here rather than loading outlines of any length.
+TEST(WirePuzzleConfig, AnOutlineAtTheBoundIsTakenAndOnePointMoreIsRefusedNamingTheBound) {
+    constexpr int32_t kBound = 100'000;
+    auto withOutline = [](int32_t points) {
+        std::string outline = "<hotspots><hotspot label='fine'>";
+        for (int32_t i = 0; i < points; ++i) outline += "<point x='1' y='2'/>";
+        outline += "</hotspot></hotspots>";
+        return "<wires><background file='bg'/>" + kSquare + outline + "<tiles>" + Plate("a", 0, "r") +
+               Plate("b", 50, "r") + Place("c", 100) + "</tiles><connections>" + Wire("a", 0, "b", 0) +
+               "</connections></wires>";
+    };
+    WirePuzzleConfig taken;
+    EXPECT_EQ(ReadText(withOutline(kBound), taken), nullptr);
+    ASSERT_EQ(taken.hotspots.count("fine"), 1u);
+    EXPECT_EQ(taken.hotspots.at("fine").size(), static_cast<size_t>(kBound));
+    WirePuzzleConfig refused;
+    EXPECT_STREQ(ReadText(withOutline(kBound + 1), refused), "a hotspot has over 100000 points");
+}
+
 }  // namespace
