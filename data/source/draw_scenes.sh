@@ -456,7 +456,9 @@ preview study_02 study_bg
 # ------------------------------------------------------------------- map --
 map=$scenes/map
 # route x0 y0 x1 y1 x2 y2 [STEP]: dots along a quadratic curve, for the paths
-# between the places; a short path takes a larger STEP (in hundredths).
+# between the places; a short path takes a larger STEP (in hundredths). The
+# places' names stand above the pictures, clear of these paths
+# (scripts/scenes/map.cis); the map's tests read the route lines below.
 route_dots=()
 route() {
   local x0=$1 y0=$2 x1=$3 y1=$4 x2=$5 y2=$6 step=${7:-4} t x y

@@ -99,8 +99,7 @@ const char* ReadCreditsPage(const TiXmlDocument& document, CreditsPage& page) {
     return nullptr;
 }
 
-std::u16string CreditsValueText(CreditsValue kind, int32_t value, const std::u16string& steps,
-                                const std::u16string& attempts) {
+std::u16string CreditsValueText(CreditsValue kind, int32_t value, const std::u16string& word) {
     // Room for three numbers of eleven characters and their separators.
     char text[48] = "";
     switch (kind) {
@@ -115,7 +114,7 @@ std::u16string CreditsValueText(CreditsValue kind, int32_t value, const std::u16
     case CreditsValue::kSteps:
     case CreditsValue::kAttempts:
         std::snprintf(text, sizeof text, "%d ", value);
-        return WidenBytes(text) + (kind == CreditsValue::kSteps ? steps : attempts);
+        return WidenBytes(text) + word;
     case CreditsValue::kUnknown:
         break;
     }

@@ -57,7 +57,7 @@ struct CreditsPage {
 // the page is left empty then.
 const char* ReadCreditsPage(const TiXmlDocument& document, CreditsPage& page);
 
-// The value column's text for a value read from the data tree; `steps` and
-// `attempts` are the translated words (UTF-16) that follow their numbers.
-std::u16string CreditsValueText(CreditsValue kind, int32_t value, const std::u16string& steps,
-                                const std::u16string& attempts);
+// The value column's text for a value read from the data tree; `word` is the
+// translated word (UTF-16) that follows the number of a "steps" or "trys"
+// value, in the number's form.
+std::u16string CreditsValueText(CreditsValue kind, int32_t value, const std::u16string& word);

@@ -1,6 +1,7 @@
 #include "game/screens/CreditsWidget.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "gui/GuiText.h"
@@ -21,18 +22,21 @@ namespace {
 constexpr const char* kLineType = "Text";
 constexpr const char* kPropType = "type";
 
-// The words that follow a move count and an attempt count.
+// The words that follow a move count and an attempt count, and what their
+// singular's key adds (0 and 2 take the plural in both sample languages).
 constexpr const char* kStepsKey = "stats_mini_steps";
 constexpr const char* kAttemptsKey = "stats_mini_attempts";
+constexpr const char* kSingularSuffix = "_one";
 
 // Look of a line by depth (1 to 4): the gap left above it, its colour
 // (alpha in the top byte) and how far each depth is indented.
 constexpr float kGapAbove[CreditsPage::kMaxDepth] = {32.0f, 16.0f, 0.0f, 0.0f};
 constexpr uint32_t kColor[CreditsPage::kMaxDepth] = {0xFF000000u, 0xFFBFBFBFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
 constexpr float kIndentPerDepth = 50.0f;
-// The value column ends as far from the frame's right edge as the label
-// starts from its left.
-constexpr float kValueInsetPerDepth = 100.0f;
+// Every value ends at one column, whatever its line's depth, as far from
+// the frame's right edge as the entries of the third depth start from its
+// left: values of one page read down a single edge.
+constexpr float kValueRightInset = 3 * kIndentPerDepth;
 
 Vrel::Var WideText(const std::u16string& text) {
     std::vector<char16_t> units(text.begin(), text.end());
@@ -42,6 +46,22 @@ Vrel::Var WideText(const std::u16string& text) {
 
 void SetMember(Vrel::t_Named& table, const char* name, const Vrel::Var& value) {
     table.GetOrAddMember(name)->Assign(value);
+}
+
+// The word after a count, in the count's form: the key with kSingularSuffix
+// for exactly one where the table holds it, else the plain key, the plural
+// (a table made before the singular existed keeps showing "1 moves" rather
+// than a bare key).
+std::u16string CountWord(CreditsValue kind, int32_t value) {
+    std::u16string word;
+    const char* key = nullptr;
+    if (kind == CreditsValue::kSteps) key = kStepsKey;
+    if (kind == CreditsValue::kAttempts) key = kAttemptsKey;
+    if (!key) return word;
+    const Loca& table = Loca::Global();
+    if (value == 1 && table.Translate((std::string(key) + kSingularSuffix).c_str(), word) >= 0) return word;
+    table.Translate(key, word);
+    return word;
 }
 
 }  // namespace
@@ -135,15 +155,13 @@ void CreditsWidget::FillLineTable(const CreditsLine& line, Vrel::t_Named& table)
 }
 
 void CreditsWidget::EmitValue(GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const {
-    std::u16string steps, attempts;
-    if (line.value == CreditsValue::kSteps) Loca::Global().Translate(kStepsKey, steps);
-    if (line.value == CreditsValue::kAttempts) Loca::Global().Translate(kAttemptsKey, attempts);
     const int32_t value = line.key.empty() ? 0 : DataTree::GetInt(line.key.c_str());
-    const float width =
-        frame.ReadFloat(GuiWidget::kPropXSize) - static_cast<float>(line.depth) * kValueInsetPerDepth;
+    const float left = static_cast<float>(line.depth) * kIndentPerDepth;
+    const float width = frame.ReadFloat(GuiWidget::kPropXSize) - kValueRightInset - left;
     SetMember(table, GuiWidget::kPropXSize, Vrel::Var(width));
     SetMember(table, GuiText::kPropXAlign, Vrel::Var(static_cast<int>(GuiText::kAlignRight)));
-    SetMember(table, GuiText::kPropText, WideText(CreditsValueText(line.value, value, steps, attempts)));
+    const std::u16string text = CreditsValueText(line.value, value, CountWord(line.value, value));
+    SetMember(table, GuiText::kPropText, WideText(text));
     halvo::GuiCreateWidget(kLineType, table, &frame);
 }
 

@@ -55,7 +55,8 @@ private:
     void EmitDueLines(halvo::GuiWidget& frame);
     void EmitLine(halvo::GuiWidget& frame, const CreditsLine& line);
     void FillLineTable(const CreditsLine& line, Vrel::t_Named& table) const;
-    // The value column: a second text in the line's row, right-aligned.
+    // The value column: a second text in the line's row, right-aligned to
+    // the one edge all values of the page share.
     void EmitValue(halvo::GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const;
     void RiseChildren(halvo::GuiWidget& frame, float rise);
 

@@ -2,16 +2,23 @@
 // and around it (the manor's puzzles and the farewell after them are the
 // mini-game suite's): a garden left half played comes back from the map,
 // the HUD lists what to find and shows what is carried, every place of the
-// map but the manor leads back to it and is marked done, the menu button
-// asks before a search is left, and the study's hint lantern points the way.
-// No script reports an error on the way.
+// map but the manor leads back to it and is marked done, the map names its
+// places clear of its paths, the menu button asks before a search is left,
+// and the study's hint lantern points the way. No script reports an error
+// on the way.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "gui/GuiText.h"
+#include "platform/Loca.h"
+#include "support/SourceFiles.h"
 #include "tests/game/SampleRouteFixture.h"
 
 namespace {
@@ -26,6 +33,37 @@ std::vector<std::string> Labels(const halvo::AutoRefVector<SceneObject>& list) {
     std::vector<std::string> labels;
     for (const auto& object : list) labels.push_back(object->label);
     return labels;
+}
+
+// A dotted path of the map's picture: a quadratic curve between two places.
+struct MapPath {
+    Vec2 from, bend, to;
+    Vec2 At(float t) const {
+        const float u = 1 - t;
+        return {u * u * from.x + 2 * t * u * bend.x + t * t * to.x,
+                u * u * from.y + 2 * t * u * bend.y + t * t * to.y};
+    }
+};
+
+// The paths as the script that draws the map's picture lays its dots
+// ("route x0 y0 x1 y1 x2 y2 [step]"), so a path drawn anew is checked anew.
+std::vector<MapPath> DrawnMapPaths() {
+    std::istringstream script(testsupport::ReadWholeFile(testsupport::SourceFolder("data/source/draw_scenes.sh")));
+    std::vector<MapPath> paths;
+    for (std::string line; std::getline(script, line);) {
+        MapPath path;
+        if (std::sscanf(line.c_str(), "route %f %f %f %f %f %f", &path.from.x, &path.from.y, &path.bend.x,
+                        &path.bend.y, &path.to.x, &path.to.y) == 6)
+            paths.push_back(path);
+    }
+    return paths;
+}
+
+// How far `point` lies outside the box from `low` to `high`; 0 inside.
+float DistanceToBox(Vec2 point, Vec2 low, Vec2 high) {
+    const float dx = std::fmax(std::fmax(low.x - point.x, point.x - high.x), 0.0f);
+    const float dy = std::fmax(std::fmax(low.y - point.y, point.y - high.y), 0.0f);
+    return std::hypot(dx, dy);
 }
 
 // The garden's own script speaks the first time a player stands in it and
@@ -225,6 +263,55 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     EXPECT_EQ(route, (std::vector<std::string>{"MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study",
                                                "AdventureScreen:study_02", "MapScreen:map", "SearchScreen:garden_02",
                                                "MapScreen:map", "SearchScreen:shelf", "MapScreen:map"}));
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// Every place of the map is named on the same side of its picture and close
+// to it, in English and in German, and no name stands on a dotted path: a
+// path's dots (radius 5) and the name's outline keep 10 units apart.
+TEST_F(SampleRouteTest, TheMapNamesEveryPlaceOnOneSideOfItsPictureClearOfThePaths) {
+    constexpr float kClearance = 10;
+    constexpr float kMostGap = 50;
+    const std::vector<MapPath> paths = DrawnMapPaths();
+    ASSERT_EQ(paths.size(), 4u);
+    const std::pair<const char*, const char*> kPlaces[] = {
+        {"garden", "#place_garden"}, {"garden_02", "#place_cottage"}, {"study_03", "#place_manor"},
+        {"shelf", "#place_stall"}};
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    std::vector<bool> above;
+    for (const char* language : {"english", "german"}) {
+        DataTree::SetString("[SETTINGS]/language", language);
+        ASSERT_TRUE(Loca::Global().Load(language));
+        game().Transit("map", nullptr);
+        Step(30);
+        auto* map = CastTo<MapScreen>(Current());
+        ASSERT_TRUE(map) << harness->ScreenTree() << Messages();
+        for (const auto& [label, key] : kPlaces) {
+            const SceneObject* place = map->GetScene()->FindObject(label);
+            const auto* name = CastTo<halvo::GuiText>(OnHud(key).Get());
+            ASSERT_TRUE(place && name && name->GetLineCount() == 1) << language << " " << key;
+            const Vec2 corner = name->LocalToScreen({0, 0});
+            const float middle = corner.x + name->ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f;
+            const float halfWidth = name->GetLineWidth(0) * 0.5f;
+            const Vec2 low{middle - halfWidth, corner.y};
+            const Vec2 high{middle + halfWidth, corner.y + name->ReadFloat(halvo::GuiWidget::kPropYSize)};
+            const Vec2 pictureLow = place->position;
+            const Vec2 pictureHigh = Vec2::Add(place->position, place->size);
+            EXPECT_TRUE(middle > pictureLow.x && middle < pictureHigh.x) << key;
+            above.push_back(high.y <= pictureLow.y);
+            const float gap = above.back() ? pictureLow.y - high.y : low.y - pictureHigh.y;
+            EXPECT_TRUE(gap >= 0 && gap < kMostGap) << language << " " << key << " stands " << gap << " away";
+            for (const MapPath& path : paths) {
+                for (int step = 0; step <= 100; ++step) {
+                    const Vec2 dot = path.At(static_cast<float>(step) / 100);
+                    ASSERT_GE(DistanceToBox(dot, low, high), kClearance)
+                        << language << " " << key << " on the path through " << dot.x << "," << dot.y;
+                }
+            }
+        }
+    }
+    ASSERT_EQ(above.size(), 2 * std::size(kPlaces));
+    EXPECT_TRUE(std::all_of(above.begin(), above.end(), [&](bool side) { return side == above.front(); }));
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -158,16 +159,108 @@ TEST_F(CreditsWidgetTest, TheStatisticsPageShowsValuesBesideTheirLines) {
     EXPECT_EQ(texts, (std::vector<std::u16string>{u"Time played", u"01:02:05", u"Moves", u"12 moves", u"Tries",
                                                   u"3 attempts", u"Odd", u"(missing)", u"No key", u"0", u"1",
                                                   u"2", u"3", u"4", u"5", u"7"}));
-    // The value shares its line's row and ends as far from the right edge
-    // as the line starts from the left.
+    // The value shares its line's row and ends 150 units from the right
+    // edge, at any depth.
     EXPECT_EQ(lines[1]->ReadFloat("ypos"), lines[0]->ReadFloat("ypos"));
     EXPECT_EQ(lines[1]->ReadFloat("xpos"), 50);
-    EXPECT_EQ(lines[1]->ReadFloat("xsize"), 700);
+    EXPECT_EQ(lines[1]->ReadFloat("xsize"), 600);
     EXPECT_EQ(lines[1]->ReadInt("x_align"), halvo::GuiText::kAlignRight);
     // Deeper than four levels looks like the fourth.
     EXPECT_EQ(lines[14]->ReadFloat("xpos"), 200);
     EXPECT_EQ(lines[14]->ReadInt("size"), 36);
-    EXPECT_EQ(lines[15]->ReadFloat("xsize"), 400);
+    EXPECT_EQ(lines[15]->ReadFloat("xsize"), 450);
+}
+
+TEST_F(CreditsWidgetTest, ACountOfOneTakesTheSingularWhereTheTableHasOne) {
+    testsupport::LocaTableWriter table;
+    table.Add("stats_mini_steps", "moves");
+    table.Add("stats_mini_steps_one", "move");
+    table.Add("stats_mini_attempts", "attempts");  // a table made before singulars
+    WriteFile("loca/loca_test.bin", table.Build());
+    FileManager::Global().ResetDirectoryCaches();
+    ASSERT_TRUE(Loca::Global().Load("test"));
+    std::vector<std::u16string> texts;
+    for (int32_t count : {1, -1, 0}) {
+        DataTree::SetInt("[STATS]/n", count);
+        ASSERT_TRUE(Open(nullptr, 3000,
+                         "<statistics><a text=\"Moves\" type=\"steps\" key=\"[STATS]/n\"/>"
+                         "<a text=\"Tries\" type=\"trys\" key=\"[STATS]/n\"/></statistics>"));
+        ASSERT_TRUE(UpdateUntil(4));
+        texts.push_back(TextOf(Lines()[1]));
+        texts.push_back(TextOf(Lines()[3]));
+    }
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"1 move", u"1 attempts", u"-1 moves", u"-1 attempts",
+                                                  u"0 moves", u"0 attempts"}));
+}
+
+// The sample's own page, fonts and tables: every line as the player reads
+// it with all counters at 0, 1 and 2, in English and German. Moves and
+// attempts take the singular for one only, and every value, the code lock's
+// under their own heading too, ends at the one edge, clear of its label.
+TEST_F(CreditsWidgetTest, TheSampleStatisticsReadRightForNoneOneAndTwoInBothLanguages) {
+    struct Words {
+        const char* language;
+        std::u16string move, moves, attempt, attempts;
+    };
+    const Words kWords[] = {{"english", u"move", u"moves", u"attempt", u"attempts"},
+                            {"german", u"Zug", u"Z\u00FCge", u"Versuch", u"Versuche"}};
+    const std::filesystem::path global = testsupport::SourceFolder("data/Data/Global");
+    const std::string page = testsupport::ReadWholeFile(global / CreditsWidget::kStatisticsFile);
+    WriteFile(kFontPath, testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared") / kFontPath));
+    TiXmlDocument document;
+    CreditsPage described;
+    std::string parsed = page;
+    ASSERT_TRUE(XmlParseText(document, parsed.data()));
+    ASSERT_EQ(ReadCreditsPage(document, described), nullptr);
+    size_t widgets = described.lines.size();
+    for (const CreditsLine& line : described.lines) widgets += line.value != CreditsValue::kNone;
+
+    for (const Words& words : kWords) {
+        const std::string table = "loca/loca_" + std::string(words.language) + ".bin";
+        WriteFile(table, testsupport::ReadWholeFile(global / table));
+        FileManager::Global().ResetDirectoryCaches();
+        ASSERT_TRUE(Loca::Global().Load(words.language));
+        for (int32_t count : {0, 1, 2}) {
+            const std::u16string number(1, static_cast<char16_t>(u'0' + count));
+            std::vector<std::u16string> expected;
+            for (const CreditsLine& line : described.lines) {
+                if (!line.key.empty()) DataTree::SetInt(line.key.c_str(), count);
+                switch (line.value) {
+                case CreditsValue::kTime: expected.push_back(u"00:00:0" + number); break;
+                case CreditsValue::kCount: expected.push_back(number); break;
+                case CreditsValue::kSteps:
+                    expected.push_back(number + u" " + (count == 1 ? words.move : words.moves));
+                    break;
+                case CreditsValue::kAttempts:
+                    expected.push_back(number + u" " + (count == 1 ? words.attempt : words.attempts));
+                    break;
+                default: break;
+                }
+            }
+            ASSERT_TRUE(Open(nullptr, 5000, page.c_str()));
+            ASSERT_TRUE(UpdateUntil(widgets)) << words.language;
+            const std::vector<GuiWidget*> lines = Lines();
+            std::vector<std::u16string> values;
+            std::vector<float> rightEdges;
+            for (size_t i = 1; i < lines.size(); ++i) {
+                if (lines[i]->ReadInt("x_align") != halvo::GuiText::kAlignRight) continue;
+                values.push_back(TextOf(lines[i]));
+                rightEdges.push_back(lines[i]->ReadFloat("xpos") + lines[i]->ReadFloat("xsize"));
+                const auto* label = CastTo<halvo::GuiText>(lines[i - 1]);
+                const auto* value = CastTo<halvo::GuiText>(lines[i]);
+                ASSERT_TRUE(label && value && label->GetLineCount() == 1 && value->GetLineCount() == 1)
+                    << words.language << " " << Loca::WideToUtf8(TextOf(lines[i - 1]));
+                EXPECT_EQ(value->ReadFloat("ypos"), label->ReadFloat("ypos"));
+                EXPECT_LT(label->ReadFloat("xpos") + label->GetLineWidth(0),
+                          rightEdges.back() - value->GetLineWidth(0) - 20)
+                    << words.language << ": " << Loca::WideToUtf8(TextOf(lines[i - 1])) << " runs into "
+                    << Loca::WideToUtf8(values.back());
+            }
+            EXPECT_EQ(values, expected) << words.language << " " << count;
+            ASSERT_FALSE(rightEdges.empty());
+            for (float edge : rightEdges) EXPECT_EQ(edge, rightEdges.front()) << words.language;
+        }
+    }
 }
 
 TEST_F(CreditsWidgetTest, PagesThatCannotBeReadOpenNothing) {
