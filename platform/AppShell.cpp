@@ -76,13 +76,15 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     client.SetUserFolder(userFolder_);
 }
 
-bool AppShell::LoadData() {
+bool AppShell::LoadData(AppClient& client) {
     CallIfPresent(hooks_.initDataTree);
     for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
     if (hooks_.gameDataFound && !hooks_.gameDataFound()) {
         ReportMissingGameData();
         return false;
     }
+    // Only now: a start from the wrong folder must leave no empty user folder.
+    PrepareUserFolder(client);
     CallIfPresent(hooks_.loadDataTree, userFolder_);
     return true;
 }
@@ -109,8 +111,7 @@ int AppShell::Run(AppClient& client) {
     halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
 
     client.CreateGame();
-    PrepareUserFolder(client);
-    if (!LoadData()) return kExitNoGameData;
+    if (!LoadData(client)) return kExitNoGameData;
     video.emplace();
     ShellState& shell = ShellState::Global();
     const bool developer = environment_.debuggerAttached();

@@ -38,15 +38,17 @@ public:
 
     // Runs the program; the exit code. Start-up failures (no video, no window,
     // no GL context) answer 0 after releasing the game; missing game data
-    // answers kExitNoGameData before any window opens.
+    // answers kExitNoGameData before any window opens or the user folder is
+    // made.
     int Run(AppClient& client);
 
     const ShellHooks& Hooks() const { return hooks_; }
 
 private:
     void PrepareUserFolder(AppClient& client);
-    // False, with a line on the error output, when the data roots hold no game.
-    bool LoadData();
+    // False, with a line on the error output, when the data roots hold no
+    // game; the user folder is prepared only once the game is known to be there.
+    bool LoadData(AppClient& client);
     void ReportMissingGameData() const;
 
     ShellHooks hooks_;
