@@ -60,7 +60,7 @@ void CallIfPresent(const Hook& hook, Args&&... args) {
 
 ShellEnvironment ShellEnvironment::System() {
     return {os::Milliseconds, os::IsDebuggerPresent, os::GetUserDefaultUILanguage,
-            os::DocumentsFolder, os::WorkingFolder};
+            os::DocumentsFolder, os::WorkingFolder, os::DisplayAvailable};
 }
 
 void AppShell::PrepareUserFolder(AppClient& client) {
@@ -110,6 +110,13 @@ int AppShell::Run(AppClient& client) {
     halvo::ScopeGuard contextGone([] { GLState::SetContextAlive(false); });
     halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
 
+    // Without a display the window library would show an invisible window
+    // that nobody can close; better one line and an end before any work.
+    if (environment_.displayAvailable && !environment_.displayAvailable()) {
+        halvo::LogMessage("AppShell::Run - No display: set DISPLAY or WAYLAND_DISPLAY "
+                          "(or SDL_VIDEODRIVER to choose a video driver)");
+        return kExitNoDisplay;
+    }
     client.CreateGame();
     if (!LoadData(client)) return kExitNoGameData;
     video.emplace();
