@@ -60,7 +60,7 @@ void CallIfPresent(const Hook& hook, Args&&... args) {
 
 ShellEnvironment ShellEnvironment::System() {
     return {os::Milliseconds, os::IsDebuggerPresent, os::GetUserDefaultUILanguage,
-            os::DocumentsFolder, os::WorkingFolder};
+            os::DocumentsFolder, os::WorkingFolder, os::DisplayAvailable};
 }
 
 void AppShell::PrepareUserFolder(AppClient& client) {
@@ -76,13 +76,15 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     client.SetUserFolder(userFolder_);
 }
 
-bool AppShell::LoadData() {
+bool AppShell::LoadData(AppClient& client) {
     CallIfPresent(hooks_.initDataTree);
     for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
     if (hooks_.gameDataFound && !hooks_.gameDataFound()) {
         ReportMissingGameData();
         return false;
     }
+    // Only now: a start from the wrong folder must leave no empty user folder.
+    PrepareUserFolder(client);
     CallIfPresent(hooks_.loadDataTree, userFolder_);
     return true;
 }
@@ -108,9 +110,15 @@ int AppShell::Run(AppClient& client) {
     halvo::ScopeGuard contextGone([] { GLState::SetContextAlive(false); });
     halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
 
+    // Without a display the window library would show an invisible window
+    // that nobody can close; better one line and an end before any work.
+    if (environment_.displayAvailable && !environment_.displayAvailable()) {
+        halvo::LogMessage("AppShell::Run - No display: set DISPLAY or WAYLAND_DISPLAY "
+                          "(or SDL_VIDEODRIVER to choose a video driver)");
+        return kExitNoDisplay;
+    }
     client.CreateGame();
-    PrepareUserFolder(client);
-    if (!LoadData()) return kExitNoGameData;
+    if (!LoadData(client)) return kExitNoGameData;
     video.emplace();
     ShellState& shell = ShellState::Global();
     const bool developer = environment_.debuggerAttached();

@@ -14,6 +14,7 @@ struct ShellEnvironment {
     std::function<int()> uiLanguage;
     std::function<std::string()> documentsFolder;
     std::function<std::string()> workingFolder;
+    std::function<bool()> displayAvailable;
 
     static ShellEnvironment System();
 };
@@ -35,18 +36,24 @@ public:
     // Started where no game data can be found (any other folder than the
     // one that holds "Data/"), the program says so and ends with this code.
     static constexpr int kExitNoGameData = 1;
+    // Started where there is no display and no video driver was chosen, the
+    // program says so and ends with this code before it reads anything.
+    static constexpr int kExitNoDisplay = 1;
 
-    // Runs the program; the exit code. Start-up failures (no video, no window,
-    // no GL context) answer 0 after releasing the game; missing game data
-    // answers kExitNoGameData before any window opens.
+    // Runs the program; the exit code. No display answers kExitNoDisplay
+    // before the game is made; missing game data answers kExitNoGameData
+    // before any window opens or the user folder is made. Other start-up
+    // failures (no video, no window, no GL context) answer 0 after releasing
+    // the game.
     int Run(AppClient& client);
 
     const ShellHooks& Hooks() const { return hooks_; }
 
 private:
     void PrepareUserFolder(AppClient& client);
-    // False, with a line on the error output, when the data roots hold no game.
-    bool LoadData();
+    // False, with a line on the error output, when the data roots hold no
+    // game; the user folder is prepared only once the game is known to be there.
+    bool LoadData(AppClient& client);
     void ReportMissingGameData() const;
 
     ShellHooks hooks_;

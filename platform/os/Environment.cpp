@@ -81,6 +81,11 @@ int GetUserDefaultUILanguage() {
     return kLanguageOther;
 }
 
+bool DisplayAvailable() {
+    // An empty value names no display and no driver.
+    return NonEmptyEnv("DISPLAY") || NonEmptyEnv("WAYLAND_DISPLAY") || NonEmptyEnv("SDL_VIDEODRIVER");
+}
+
 std::string DocumentsFolderFrom(std::string_view home, std::string_view userDirsText) {
     std::string folder = DocumentsEntry(home, userDirsText);
     if (folder.empty()) folder = std::string(home) + "/Documents";

@@ -1,8 +1,8 @@
 #pragma once
 // What the program asks of the system about its surroundings: an attached
-// debugger, the user's language, the documents and working folders. The
-// queries that parse system text have a pure parsing half, so that it can be
-// tested without touching the real system.
+// debugger, the user's language, whether there is a display, the documents
+// and working folders. The queries that parse system text have a pure parsing
+// half, so that it can be tested without touching the real system.
 
 #include <string>
 #include <string_view>
@@ -26,6 +26,13 @@ bool StatusShowsTracer(std::string_view statusText);
 int GetUserDefaultUILanguage();
 // "de_DE.UTF-8" gives German, "en" English; "C", "POSIX" and the rest Other.
 int LanguageFromLocaleName(std::string_view locale);
+
+// True when the window library has somewhere to show a window: an X display
+// or a Wayland compositor is named, or a video driver was chosen on purpose
+// (SDL_VIDEODRIVER, as headless tests and tools do). Without any of them the
+// library would fall back to an invisible offscreen window that nobody can
+// see or close, and the program would spin there until killed.
+bool DisplayAvailable();
 
 // The documents folder, created when missing; empty when there is no home.
 std::string DocumentsFolder();

@@ -6,12 +6,12 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "game/GameShellClient.h"
@@ -20,14 +20,9 @@
 #include "support/GlDriverResident.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
+#include "tests/game/ProgramTestSupport.h"
 
 namespace {
-
-std::string MakeTempHome() {
-    char pattern[] = "/tmp/tavrin_home_XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return dir ? dir : "";
-}
 
 // The real game, watched from outside: it reads back each frame and closes
 // the window after a few frames, as a player would.
@@ -75,7 +70,8 @@ public:
 
 TEST(Shell, OpensRendersBlackAndExitsCleanlyWhenTheWindowCloses) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
-    const std::string home = MakeTempHome();
+    const testsupport::TempFolder homeFolder;
+    const std::string home = homeFolder.Path();
     ShellEnvironment environment = ShellEnvironment::System();
     environment.debuggerAttached = [] { return false; };
     environment.documentsFolder = [home] { return home + "/Documents"; };
@@ -102,42 +98,10 @@ TEST(Shell, OpensRendersBlackAndExitsCleanlyWhenTheWindowCloses) {
     EXPECT_EQ(client.GetGame(), nullptr);  // released before the shell returned
 }
 
-// Far longer than the program needs to give up.
-constexpr uint32_t kPatienceMs = 10000;
-
-// What a process writes to `fd` until it closes it, or until `limitMs` passed.
-std::string ReadUntilClosed(int fd, uint32_t limitMs) {
-    std::string said;
-    char chunk[4096];
-    for (uint32_t start = os::Milliseconds(); os::Milliseconds() - start < limitMs;) {
-        pollfd ready{fd, POLLIN, 0};
-        if (poll(&ready, 1, 100) <= 0) continue;
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got <= 0) break;
-        said.append(chunk, static_cast<size_t>(got));
-    }
-    return said;
-}
-
-// Starts the built program in `folder` with a fresh home; its error output
-// goes to `errorOutput` when that is not negative.
-pid_t StartProgramIn(const std::string& folder, int errorOutput = -1) {
-    const std::string home = MakeTempHome();
-    const pid_t child = fork();
-    if (child != 0) return child;
-    setenv("HOME", home.c_str(), 1);
-    // The driver unloads at exit with allocations the leak checker cannot
-    // attribute; our own code's leaks are checked by the in-process test.
-    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    if (chdir(folder.c_str()) != 0) _exit(126);
-    if (errorOutput >= 0) dup2(errorOutput, STDERR_FILENO);
-    execl(TAVRIN_BINARY, TAVRIN_BINARY, static_cast<char*>(nullptr));
-    _exit(127);
-}
-
 TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
-    const pid_t child = StartProgramIn(testsupport::SourceFolder("data").string());
+    testsupport::TempFolder home;
+    const pid_t child = testsupport::StartProgram(testsupport::SourceFolder("data").string(), home.Path());
     ASSERT_GE(child, 0);
     // Still running after a while: the window opened and the loop runs (a
     // failed start-up ends at once).
@@ -153,38 +117,23 @@ TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
 
 // Run from a folder that holds no "Data/", the program ends on its own at
 // once, non-zero, with one line on its error output that says where it
-// looked and how to start it.
+// looked and how to start it, and leaves the player's home as it was.
 TEST(Shell, ProgramWithoutGameDataSaysHowToStartAndEndsNonZero) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
-    testsupport::TempFolder empty;
-    int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
-    const pid_t child = StartProgramIn(empty.Path(), pipeEnds[1]);
-    ASSERT_GE(child, 0);
-    close(pipeEnds[1]);
-    const std::string said = ReadUntilClosed(pipeEnds[0], kPatienceMs);
-    close(pipeEnds[0]);
-    // The error output closes as the program ends; a program that opened a
-    // window instead would still be running.
-    int status = 0;
-    pid_t ended = 0;
-    for (uint32_t start = os::Milliseconds(); ended == 0 && os::Milliseconds() - start < kPatienceMs;) {
-        ended = waitpid(child, &status, WNOHANG);
-        if (ended == 0) os::SleepMs(20);
-    }
-    if (ended == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &status, 0);
-    }
-    ASSERT_EQ(ended, child) << "the program kept running";
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), AppShell::kExitNoGameData);
-    EXPECT_NE(WEXITSTATUS(status), 0);
+    testsupport::TempFolder empty, home;
+    const testsupport::ProgramEnd end = testsupport::RunProgramUntilItEnds(empty.Path(), home.Path());
+    // A program that opened a window instead would still be running.
+    ASSERT_TRUE(end.ended) << "the program kept running";
+    ASSERT_TRUE(WIFEXITED(end.status));
+    EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNoGameData);
+    EXPECT_NE(WEXITSTATUS(end.status), 0);
+    const std::string& said = end.said;
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
     for (const char* part : {"No game data", "logo/version.xml", "scripts/play", "holds Data/"})
         EXPECT_NE(said.find(part), std::string::npos) << part << " in: " << said;
     EXPECT_NE(said.find("'" + empty.Path() + "'"), std::string::npos) << said;
+    EXPECT_TRUE(std::filesystem::is_empty(home.Path())) << "no documents or user folder for a game not found";
 }
 
 }  // namespace

@@ -87,8 +87,9 @@ TEST(Startup, PlatformServicesChooseFoldersWindowAndLanguage) {
 }
 
 // Without the version file in any data folder the start ends before its
-// window opens and before anything is read as if the game were there; the
-// version file packed in an archive is game data as much as one in a folder.
+// window opens, before anything is read as if the game were there and before
+// the user folder is made; the version file packed in an archive is game
+// data as much as one in a folder.
 TEST(Startup, WithoutGameDataItOpensNoWindow) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
     testsupport::TempFolder data, home;
@@ -100,6 +101,7 @@ TEST(Startup, WithoutGameDataItOpensNoWindow) {
     EXPECT_EQ(missing.exitCode, AppShell::kExitNoGameData);
     EXPECT_EQ(missing.frames, 0);
     EXPECT_EQ(said.find("Unable to load"), std::string::npos) << said;
+    EXPECT_NE(access((home / "Documents").c_str(), F_OK), 0) << "a documents folder for a game not found";
 
     testsupport::ArchiveWriter logo;
     logo.Add("version.xml", kVersionXml);

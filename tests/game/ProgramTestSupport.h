@@ -1,0 +1,106 @@
+#pragma once
+// The built program as a separate process, watched from outside as a
+// player's terminal would see it: started in a chosen folder with a home of
+// the test's own and the environment changed as asked, its error output read
+// until it closes, and its end awaited for a bounded time, so that a program
+// that never ends fails the test instead of hanging it.
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/os/Clock.h"
+
+namespace testsupport {
+
+// Far longer than the program needs to give up.
+constexpr uint32_t kProgramPatienceMs = 10000;
+
+// A variable for the program's environment; no value removes it.
+struct EnvSetting {
+    const char* name;
+    const char* value = nullptr;
+};
+
+// Starts the built program in `folder` with `home` as its HOME and the
+// settings applied; its error output goes to `errorOutput` when that is not
+// negative. The child's pid, or a negative number.
+inline pid_t StartProgram(const std::string& folder, const std::string& home, int errorOutput = -1,
+                          const std::vector<EnvSetting>& settings = {}) {
+    const pid_t child = fork();
+    if (child != 0) return child;
+    setenv("HOME", home.c_str(), 1);
+    // The driver unloads at exit with allocations the leak checker cannot
+    // attribute; our own code's leaks are checked by the in-process tests.
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    for (const EnvSetting& setting : settings) {
+        if (setting.value) setenv(setting.name, setting.value, 1);
+        else unsetenv(setting.name);
+    }
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    if (errorOutput >= 0) dup2(errorOutput, STDERR_FILENO);
+    execl(TAVRIN_BINARY, TAVRIN_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+// What a process writes to `fd` until it closes it, or until `limitMs` passed.
+inline std::string ReadUntilClosed(int fd, uint32_t limitMs) {
+    std::string said;
+    char chunk[4096];
+    for (uint32_t start = os::Milliseconds(); os::Milliseconds() - start < limitMs;) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0) continue;
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got <= 0) break;
+        said.append(chunk, static_cast<size_t>(got));
+    }
+    return said;
+}
+
+struct ProgramEnd {
+    bool ended = false;  // on its own, within the patience
+    int status = 0;      // as waitpid reports it
+    uint32_t ms = 0;     // from the start to the end, or to the kill
+    std::string said;    // on its error output
+};
+
+// Runs the program until it ends on its own, killing it when it is still
+// running after the patience.
+inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::string& home,
+                                        const std::vector<EnvSetting>& settings = {}) {
+    ProgramEnd end;
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return end;
+    const uint32_t start = os::Milliseconds();
+    const pid_t child = StartProgram(folder, home, pipeEnds[1], settings);
+    close(pipeEnds[1]);
+    if (child < 0) {
+        close(pipeEnds[0]);
+        return end;
+    }
+    end.said = ReadUntilClosed(pipeEnds[0], kProgramPatienceMs);
+    close(pipeEnds[0]);
+    // The error output closes as the program ends; give it the rest of the
+    // patience to be reaped.
+    pid_t reaped = 0;
+    while (reaped == 0 && os::Milliseconds() - start < kProgramPatienceMs) {
+        reaped = waitpid(child, &end.status, WNOHANG);
+        if (reaped == 0) os::SleepMs(20);
+    }
+    end.ms = os::Milliseconds() - start;
+    end.ended = reaped == child;
+    if (reaped == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &end.status, 0);
+    }
+    return end;
+}
+
+}  // namespace testsupport
