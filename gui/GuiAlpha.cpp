@@ -19,6 +19,10 @@ bool GuiAlpha::Init(GuiWidget* target, const Vrel::t_Named& parameters) {
 bool GuiAlpha::Update(double /*timeMs*/, double dtMs) {
     GuiWidget* target = GetTarget();
     if (done_ || !target) return false;
+    if (GetDelay() > 0) {
+        SetDelay(GetDelay() - dtMs);
+        return true;
+    }
     alpha_ += static_cast<float>(dtMs) * speed_;
     if ((speed_ > 0 && alpha_ >= targetAlpha_) || (speed_ < 0 && alpha_ <= targetAlpha_)) {
         alpha_ = targetAlpha_;

@@ -1,6 +1,7 @@
 #pragma once
-// Fades a widget's "alpha" to the parameter "alpha" over "time" ms (type
-// name "Alpha"). Refused when the widget already has that alpha.
+// Fades a widget's "alpha" to the parameter "alpha" over "time" ms after its
+// "delay" (type name "Alpha"), so that a line can stand a while and then
+// fade. Refused when the widget already has that alpha.
 
 #include "gui/GuiAnimator.h"
 

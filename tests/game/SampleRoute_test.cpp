@@ -4,8 +4,8 @@
 // the HUD lists what to find and shows what is carried, every place of the
 // map but the manor leads back to it and is marked done, the map names its
 // places clear of its paths, the menu button asks before a search is left,
-// and the study's hint lantern points the way. No script reports an error
-// on the way.
+// and the hint lantern, lit in full only once it can be used, points the
+// way. No script reports an error on the way.
 
 #include <gtest/gtest.h>
 
@@ -397,6 +397,53 @@ TEST_F(SampleRouteTest, TheStudysLanternLightsAndPointsAtTheKey) {
     EXPECT_FALSE(room->GetScene()->effects.empty());  // the sparks fly to the key
     ClickOn(*lantern);  // out again
     EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// The garden's hint lantern only glows faintly while help time gathers, and
+// answers an early click with a line above it that stands a moment and
+// fades, one line however often it is clicked. Clicked in every step, it
+// takes the first click after it lit in full, with its glass flared larger,
+// and goes out again.
+TEST_F(SampleRouteTest, TheHintLanternLightsInFullTheStepAClickTakes) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
+    halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+    ASSERT_TRUE(lantern) << Messages();
+
+    ClickOn(*lantern);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 0);
+    halvo::AutoRef<halvo::GuiWidget> said = OnHud(sampletest::kLanternNotYet);
+    ASSERT_TRUE(said) << Messages();
+    EXPECT_TRUE(Shows(lantern.Get(), u"Not ready yet"));
+    EXPECT_EQ(said->GetAlpha(), 1.0f);
+    ClickOn(*lantern);  // again: the line starts over, still one
+    int lines = 0;
+    for (halvo::GuiWidget* child = lantern->GetFirstChild(); child; child = child->GetNextSibling()) {
+        const Vrel::Var* name = child->GetMember("name");
+        lines += name && name->GetCString() && Has(name->GetCString(), sampletest::kLanternNotYet);
+    }
+    EXPECT_EQ(lines, 1);
+    said = OnHud(sampletest::kLanternNotYet);
+    ASSERT_TRUE(said);
+    Step(50);  // it stands for over a second, then fades
+    EXPECT_GT(said->GetAlpha(), 0.0f);
+    EXPECT_LT(said->GetAlpha(), 1.0f);
+    Step(20);
+    EXPECT_FALSE(OnHud(sampletest::kLanternNotYet));
+
+    const sampletest::LanternClicks seen = sampletest::ClickTheLanternUntilTaken(
+        *lantern, [&](Vec2 point) { ClickAndSettle(point, 1); },
+        [] { return DataTree::GetInt("[STATS]/tipps") > 0; }, 2 * 60000 / 17);
+    ASSERT_TRUE(seen.taken) << Messages();
+    EXPECT_EQ(seen.clicksWhileLit, 1);
+    EXPECT_GT(seen.brightestUnlit, 0.2f);  // it did gather, faintly
+    EXPECT_LE(seen.brightestUnlit, 0.3f);
+    EXPECT_GT(seen.scaleWhenLit, 1.2f);
+    EXPECT_EQ(seen.alphaAfter, 0.0f);  // out again
+    EXPECT_FALSE(garden->GetScene()->effects.empty());  // the hint's sparks
+    EXPECT_EQ(Current(), garden);
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 

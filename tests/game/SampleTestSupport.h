@@ -1,6 +1,7 @@
 #pragma once
 // What the suites that play the sample game in data/ share: where the sample
-// lies, and finding a widget of its scripts by one property.
+// lies, finding a widget of its scripts by one property, and a player who
+// clicks the hint or skip lantern until it takes.
 
 #include <string>
 
@@ -33,6 +34,47 @@ inline halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char*
     Vrel::t_Named criteria;
     *criteria.GetOrAddMember(name) = Vrel::Var(value);
     return root->FindFirst(criteria);
+}
+
+// The sample's lantern: its lit glass lies over the unlit face, and the line
+// that answers an early click hangs from it.
+constexpr const char* kLanternGlass = "hud_hint_glow";
+constexpr const char* kLanternNotYet = "hud_hint_wait";
+
+// What a player who clicks the lantern before every step met: the
+// brightest the glass glowed while a click took nothing, how many clicks met
+// a glass in full light, the glass's scale the step it lit, and how the
+// glass shone after the click that took.
+struct LanternClicks {
+    float brightestUnlit = 0;
+    int clicksWhileLit = 0;
+    float scaleWhenLit = 0;
+    float alphaAfter = -1;
+    bool taken = false;
+};
+
+// Clicks the middle of `lantern` and steps (through `clickAndStep(point)`)
+// until `taken()` holds or `maxPasses` have run.
+template <class ClickAndStep, class Taken>
+LanternClicks ClickTheLanternUntilTaken(halvo::GuiWidget& lantern, ClickAndStep clickAndStep, Taken taken,
+                                        int maxPasses) {
+    LanternClicks seen;
+    const halvo::AutoRef<halvo::GuiWidget> glass = Find(&lantern, "texture", kLanternGlass);
+    if (!glass) return seen;
+    const Vec2 middle = lantern.LocalToScreen({lantern.ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
+                                               lantern.ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f});
+    for (int i = 0; i < maxPasses && !seen.taken; ++i) {
+        const float alpha = glass->GetAlpha();
+        if (alpha >= 1.0f) {
+            if (seen.clicksWhileLit++ == 0) seen.scaleWhenLit = glass->ReadFloat(halvo::GuiWidget::kPropScale);
+        } else if (alpha > seen.brightestUnlit) {
+            seen.brightestUnlit = alpha;
+        }
+        clickAndStep(middle);
+        seen.taken = taken();
+    }
+    seen.alphaAfter = glass->GetAlpha();
+    return seen;
 }
 
 }  // namespace sampletest

@@ -59,6 +59,24 @@ TEST_F(GuiAnimatorsTest, AlphaFadesInThirtyFramesAndRefusesTheCurrentValue) {
     EXPECT_EQ(log, (std::vector<std::string>{"w:14 w", "frame:14 w"}));
 }
 
+TEST_F(GuiAnimatorsTest, AlphaWaitsItsDelayAndFinishedEarlyEndsFaded) {
+    ASSERT_TRUE(StartAnimation(w.Get(), "Alpha", *Params({{"alpha", Vrel::Var(0.0f)}, {"time", Vrel::Var(170)},
+                                                          {"delay", Vrel::Var(100)}})));
+    for (int i = 0; i < 6; ++i) Step();
+    EXPECT_EQ(Read("alpha"), -99);  // never written while it waits
+    Step();
+    EXPECT_FLOAT_EQ(Read("alpha"), 0.9f);
+    EXPECT_EQ(StepUntilEnd(20), 9);
+    EXPECT_EQ(Read("alpha"), 0.0f);
+
+    w->WriteFloat("alpha", 1.0f);
+    ASSERT_TRUE(StartAnimation(w.Get(), "Alpha", *Params({{"alpha", Vrel::Var(0.25f)}, {"time", Vrel::Var(170)},
+                                                          {"delay", Vrel::Var(1000)}})));
+    Step();
+    w->StopAllAnimators(false);
+    EXPECT_EQ(Read("alpha"), 0.25f);
+}
+
 TEST_F(GuiAnimatorsTest, MoverArrivesAtOnceWithoutTimeAndFinishChoosesTheEnd) {
     ASSERT_TRUE(StartAnimation(w.Get(), "Mover", *Params({{"xpos", Vrel::Var(100.0f)}, {"time", Vrel::Var(0)}})));
     EXPECT_EQ(StepUntilEnd(1), 1);

@@ -3,7 +3,7 @@
 // script points them at; each one opens with its how-to, is skipped (or
 // solved) through help, closes with its own line, and the scene is entered
 // anew for the next, which it offers in the light; after the eighth it goes
-// back to the map.
+// back to the map. The skip lantern shows when it can skip.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include "minigames/MiniGames.h"
 #include "platform/DataTree.h"
 #include "script/runtime/machine/ScriptVM.h"
+#include "tests/game/SampleTestSupport.h"
 
 namespace {
 
@@ -39,6 +40,16 @@ protected:
     MiniGameScreen* Host(const GameScreen& cutscene) const {
         return cutscene.Children().empty() ? nullptr : CastTo<MiniGameScreen>(cutscene.Children().front().Get());
     }
+    // The study's puzzle scene entered as the story would, its script
+    // waiting on the first mini-game's host once its lines are clicked away.
+    void EnterThePuzzleScene() {
+        Game& game = harness.GetGame();
+        // The splash goes, its waiting script with it, as a transit would do.
+        game.currentScene->RemoveFromParent();
+        Vrel::ScriptVM::Global().StopAllThreads();
+        ASSERT_TRUE(game.LoadScene("study_03"));
+        ASSERT_TRUE(CastTo<CutsceneScreen>(game.currentScene.Get()));
+    }
     std::string Messages() const {
         std::string text;
         for (const std::string& message : harness.Messages()) text += message + "\n";
@@ -50,11 +61,7 @@ protected:
 
 TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesBackToTheMap) {
     Game& game = harness.GetGame();
-    // The splash goes, its waiting script with it, as a transit would do.
-    game.currentScene->RemoveFromParent();
-    Vrel::ScriptVM::Global().StopAllThreads();
-    ASSERT_TRUE(game.LoadScene("study_03"));
-    ASSERT_TRUE(CastTo<CutsceneScreen>(game.currentScene.Get()));
+    ASSERT_NO_FATAL_FAILURE(EnterThePuzzleScene());
     std::vector<std::string> played;
     halvo::WeakRef<GameScreen> seen;
     halvo::WeakRef<GameScreen> helped;
@@ -110,6 +117,53 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
     EXPECT_STREQ(game.currentScene->GetClassInfo()->name, "MapScreen");
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 8);
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini_lost"), 0);
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
+}
+
+// The lock's skip lantern only glows faintly while help time gathers and
+// answers an early click with a line; clicked in every step once the how-to
+// is read, it skips the lock the step after it lit in full, flared larger.
+TEST_F(SampleMiniGameLegTest, TheSkipLanternLightsInFullTheStepAClickSkips) {
+    Game& game = harness.GetGame();
+    ASSERT_NO_FATAL_FAILURE(EnterThePuzzleScene());
+    auto* cutscene = CastTo<CutsceneScreen>(game.currentScene.Get());
+    MiniGameScreen* host = nullptr;
+    for (int pass = 0; pass < kGamePasses && !host; ++pass) {
+        host = Host(*cutscene);
+        if (!host && cutscene->GetWaitingThread()) harness.Click({960, 140});
+        harness.Step();
+    }
+    ASSERT_TRUE(host) << Messages();
+    halvo::AutoRef<MiniGameScreen> held(host);
+    for (int pass = 0; pass < kGamePasses && host->IsMessageShown(); ++pass) {
+        harness.Click({960, 140});
+        harness.Step(30);
+    }
+    ASSERT_FALSE(host->IsMessageShown());
+    ASSERT_STREQ(host->Children().front()->GetClassInfo()->name, "MG_Lock");
+    halvo::AutoRef<halvo::GuiWidget> lantern = sampletest::Find(game.GetHudGui(), "name", "hud_hint");
+    ASSERT_TRUE(lantern) << Messages();
+
+    const Vec2 middle = lantern->LocalToScreen({lantern->ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
+                                                lantern->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f});
+    harness.Click(middle);
+    harness.Step(30);
+    EXPECT_FALSE(host->IsFinished());
+    EXPECT_TRUE(sampletest::Find(lantern.Get(), "name", sampletest::kLanternNotYet)) << Messages();
+
+    const sampletest::LanternClicks seen = sampletest::ClickTheLanternUntilTaken(
+        *lantern,
+        [&](Vec2 point) {
+            harness.Click(point);
+            harness.Step();
+        },
+        [&] { return host->IsFinished(); }, kGamePasses);
+    ASSERT_TRUE(seen.taken) << Messages();
+    EXPECT_EQ(seen.clicksWhileLit, 1);
+    EXPECT_GT(seen.brightestUnlit, 0.2f);
+    EXPECT_LE(seen.brightestUnlit, 0.3f);
+    EXPECT_GT(seen.scaleWhenLit, 1.2f);
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/minigame_result"), kMiniGameSkipped);
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 
