@@ -11,7 +11,8 @@
 #                           in its middle around the 480 x 480 picture that
 #                           the game centres on it
 #   Mosaik/Sample.tga       the picture: 32 bits, rows from the top (the
-#                           game cuts its pieces from the pixels as stored)
+#                           game cuts its pieces from the pixels as stored),
+#                           its bottom-right ninth plain sea
 #   Match3/Background.cbi   the table, 1920 x 1080, with a board of 8 x 7
 #                           cells 100 apart, the first centred at (450, 290),
 #                           and four stack rails at x 1280 to 1550, their
@@ -43,12 +44,14 @@ table_plate "$work/mosaik_table.png" "$work/mosaik_bg.tga" moves
 to_cbi "$work/mosaik_bg.tga" "$mosaik/Background.cbi"
 
 # A harbour at dusk: every part of the picture differs from its neighbours,
-# so each piece can be told where it belongs.
+# so each piece can be told where it belongs, but for the bottom-right ninth,
+# the piece the game never shows: plain sea, so that the solved picture
+# misses nothing (the boat and the waves stay left of it).
 convert -size 480x480 gradient:'#f7b267'-'#4d6fa8' \
   -fill '#fff0b0' -draw 'circle 360,150 360,190' \
   -fill 'rgba(255,240,200,0.35)' -draw 'circle 360,150 360,230' \
   -fill '#3e5d8a' -draw 'rectangle 0,300 480,480' \
-  -fill '#5678a8' -draw 'rectangle 0,330 480,336' -draw 'rectangle 0,372 480,377' -draw 'rectangle 0,420 480,424' \
+  -fill '#5678a8' -draw 'rectangle 0,330 300,336' -draw 'rectangle 0,372 300,377' -draw 'rectangle 0,420 300,424' \
   -fill '#6b4f3a' -draw "path 'M 0,300 L 0,190 L 40,170 L 90,200 L 140,160 L 200,210 L 230,300 Z'" \
   -fill '#e9dcc0' -stroke '#5b4630' -strokewidth 3 -draw 'rectangle 40,220 120,300' \
   -fill '#b0473a' -draw 'polygon 30,222 80,180 130,222' \
@@ -56,9 +59,9 @@ convert -size 480x480 gradient:'#f7b267'-'#4d6fa8' \
   -fill '#f4efe4' -stroke '#404040' -strokewidth 3 -draw 'rectangle 400,120 430,300' \
   -fill '#c0392b' -draw 'rectangle 400,150 430,170' -draw 'rectangle 400,200 430,220' \
   -fill '#ffe68a' -draw 'polygon 396,112 434,112 424,90 406,90' \
-  -fill '#8b5a2b' -stroke '#3b2616' -draw "path 'M 180,370 L 340,370 L 320,405 L 200,405 Z'" \
-  -fill '#f6f1e1' -stroke '#6a5a40' -strokewidth 2 -draw 'polygon 262,365 262,250 322,362' \
-  -draw 'polygon 256,365 256,270 206,362' -stroke '#3b2616' -strokewidth 4 -draw 'line 259,240 259,372' \
+  -fill '#8b5a2b' -stroke '#3b2616' -draw "path 'M 140,370 L 300,370 L 280,405 L 160,405 Z'" \
+  -fill '#f6f1e1' -stroke '#6a5a40' -strokewidth 2 -draw 'polygon 222,365 222,250 282,362' \
+  -draw 'polygon 216,365 216,270 166,362' -stroke '#3b2616' -strokewidth 4 -draw 'line 219,240 219,372' \
   -stroke none -fill '#ffffff' -draw 'polygon 150,110 166,104 182,110 166,114' \
   -draw 'polygon 196,86 210,80 224,86 210,90' -draw 'polygon 300,60 312,55 324,60 312,64' \
   "$work/picture.png"
