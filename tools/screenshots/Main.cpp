@@ -25,12 +25,13 @@
 #include "game/screens/MenuScreen.h"
 #include "game/scene/Scene.h"
 #include "game/screens/SearchScreen.h"
+#include "gui/GuiWidget.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
-#include "minigames/target/MG_Target.h"
 #include "platform/AppShell.h"
 #include "platform/InputQueue.h"
 #include "script/runtime/machine/ScriptVM.h"
+#include "script/runtime/values/t_Named.h"
 
 namespace {
 
@@ -50,19 +51,13 @@ constexpr const char* kRouteScript =
     "function void Map() { Transit(\"map\"); }\n"
     "function void Manor() { Transit(\"study_03\"); }\n";
 
-// The target game's preview has turned every friend and enemy face up; the
-// faces show for well under a second, so the picture is taken at once.
-bool AreFacesShown(MiniGameScreen& host) {
-    auto* game = CastTo<MG_Target>(host.Children().front().Get());
-    const TargetRules* rules = game ? game->GetRules() : nullptr;
-    if (!rules || rules->GetPhase() != kTargetPreview) return false;
-    const std::vector<TargetTile>& tiles = rules->GetTiles();
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        if (tiles[i].kind != kTargetEmpty && rules->GetFlip(static_cast<int32_t>(i)) < 1.0f) return false;
-    }
-    return true;
+// The widget named `name` under `root`, or null.
+halvo::GuiWidget* Named(halvo::GuiWidget* root, const char* name) {
+    if (!root) return nullptr;
+    Vrel::t_Named criteria;
+    *criteria.GetOrAddMember("name") = Vrel::Var(name);
+    return root->FindFirst(criteria).Get();
 }
-
 
 // The first child screen of `screen` that is a mini-game host.
 MiniGameScreen* HostOf(GameScreen* screen) {
@@ -133,8 +128,9 @@ private:
         PlayUntil("MG_Lock", [](MiniGameScreen&) { return true; });
         Settle(30);
         Shot("minigame_lock");
-        // Target shooting's preview, while the friends and the enemy show.
-        PlayUntil("MG_Target", [](MiniGameScreen& host) { return AreFacesShown(host); });
+        // The generic target shooting names its enemy before each round.
+        PlayUntil("MG_Target", [this](MiniGameScreen&) { return Named(GetGame()->GetHudGui(), "bubble_picture"); });
+        Settle(20);
         Shot("minigame_targets");
     }
 
