@@ -1,6 +1,6 @@
 // What the manor's lines say about its puzzles holds for the games its setup
-// starts, in both languages: target shooting's enemy is the crow the lines
-// name, every tank of the pipe board has a basin of its colour, and the
+// starts, in both languages: target shooting's lines send the player to the
+// enemy each round announces, every tank of the pipe board has a basin of its colour, and the
 // sliding picture's piece that never shows holds nothing the eye misses.
 
 #include <gtest/gtest.h>
@@ -66,15 +66,20 @@ protected:
 
 struct Language {
     const char* code;
-    const char* enemies;
-    const char* friends[2];
+    const char* figures[3];  // one each, as the offer names them
+    const char* flocks[3];   // all of a kind, as fixed roles would name them
+    const char* bubble;
+    const char* onlyThisOne;
 };
 constexpr Language kLanguages[] = {
-    {"english", "crows", {"owls", "hares"}},
-    {"german", "Krähen", {"Eulen", "Hasen"}},
+    {"english", {"crow", "owl", "hare"}, {"crows", "owls", "hares"}, "bubble", "only this one"},
+    {"german", {"Krähe", "Eule", "Hase"}, {"Krähen", "Eulen", "Hasen"}, "Sprechblase", "nur dieses"},
 };
 
-TEST_F(SampleMiniGameTextsTest, TargetShootingsEnemyIsTheCrowTheLinesTellThePlayerToShoot) {
+// The range announces a new enemy every round, so the lines may name no
+// figure as always the enemy or always spared: they send the player to the
+// bubble, whose own text says to shoot only the figure it shows.
+TEST_F(SampleMiniGameTextsTest, TargetShootingsLinesSendThePlayerToTheEnemyEachRoundAnnounces) {
     TargetConfig config;
     config.delayMs = DataTree::GetFloat(MG_Target::kDelayKey);
     config.friendCount = DataTree::GetInt(MG_Target::kFriendsKey);
@@ -84,22 +89,21 @@ TEST_F(SampleMiniGameTextsTest, TargetShootingsEnemyIsTheCrowTheLinesTellThePlay
     TiXmlDocument document;
     ASSERT_TRUE(XmlLoadFile(document, file.c_str())) << file;
     ASSERT_EQ(ReadTargetConfig(document, config), nullptr) << file;
-    // Not the generic variant, whose enemy changes from round to round.
-    EXPECT_FALSE(config.IsGeneric());
-    EXPECT_EQ(config.enemyNames, std::vector<std::string>{"enemy_crow"});
-    EXPECT_EQ(config.friendNames, (std::vector<std::string>{"friend_owl", "friend_hare"}));
-    EXPECT_GE(config.friendCount, 1);
+    EXPECT_TRUE(config.IsGeneric());
+    EXPECT_EQ(config.genericNames, (std::vector<std::string>{"friend_owl", "friend_hare", "enemy_crow"}));
+    EXPECT_EQ(config.enemyCount, 1);
 
     for (const Language& language : kLanguages) {
-        const std::string howTo = Line(language.code, "games_howto_Zielscheiben");
-        EXPECT_TRUE(Says(howTo, language.enemies)) << howTo;
-        const std::string closing = Line(language.code, "games_closing_Zielscheiben");
-        EXPECT_TRUE(Says(closing, language.enemies)) << closing;
         const std::string offer = Line(language.code, "games_Zielscheiben");
-        for (const char* spared : language.friends) {
-            EXPECT_TRUE(Says(howTo, spared)) << howTo;
-            EXPECT_TRUE(Says(offer, spared)) << offer;
+        const std::string howTo = Line(language.code, "games_howto_Zielscheiben");
+        const std::string closing = Line(language.code, "games_closing_Zielscheiben");
+        for (const char* figure : language.figures) EXPECT_TRUE(Says(offer, figure)) << offer;
+        for (const char* flock : language.flocks) {
+            for (const std::string& line : {offer, howTo, closing}) EXPECT_FALSE(Says(line, flock)) << line;
         }
+        EXPECT_TRUE(Says(howTo, language.bubble)) << howTo;
+        const std::string announcement = Line(language.code, "minigame_zielscheiben_enemy");
+        EXPECT_TRUE(Says(announcement, language.onlyThisOne)) << announcement;
     }
 }
 
