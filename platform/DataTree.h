@@ -109,6 +109,10 @@ bool CreateProfile(int32_t slot, std::u16string_view name);
 // missing and the current slot unchanged, when its player file is missing
 // or damaged.
 bool OpenProfile(int32_t slot);
+// Opens the slot's profile with a new, empty player document, written at
+// once: the game starts over, the profile's settings, statistics and logs
+// stay. False without changing anything when the slot has no profile.
+bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot had a profile.

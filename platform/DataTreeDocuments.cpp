@@ -107,6 +107,19 @@ void LoadGameData() {
 
 std::string CopyOf(const char* text) { return text ? text : ""; }
 
+// Points the profile roots at the slot's settings, statistics and logs,
+// "[PLAYER]" closed; false, changing nothing, when the slot has no profile.
+bool OpenSlotRoots(int32_t slot) {
+    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
+    if (!options) return false;
+    State& state = GetState();
+    CloseProfileRoots();
+    state.settings = options;
+    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
+    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
+    return true;
+}
+
 }  // namespace
 
 void Init() {
@@ -176,17 +189,23 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
 }
 
 bool OpenProfile(int32_t slot) {
-    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
-    if (!options) return false;
+    if (!OpenSlotRoots(slot)) return false;
     State& state = GetState();
-    CloseProfileRoots();
-    state.settings = options;
-    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
-    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
     auto player = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
     state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
+    SetCurrentSlot(slot);
+    return true;
+}
+
+bool StartPlayerOver(int32_t slot) {
+    if (!OpenSlotRoots(slot)) return false;
+    State& state = GetState();
+    state.player = NewDocument();
+    state.playerRoot = state.player->FirstChildElement();
+    state.currentSlot = slot;
+    SavePlayer();
     SetCurrentSlot(slot);
     return true;
 }

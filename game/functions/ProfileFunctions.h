@@ -35,6 +35,9 @@ bool DeleteProfile(int32_t slot);
 // "CreateProfile"(slot, name): exactly two arguments, a slot of 0 to 3 and a
 // name given as text; the new profile is the open one.
 bool CreateProfile(Vrel::t_Interface& call);
+// Opens the slot's profile with its game started over: a new player file,
+// the settings and statistics kept. False for a slot without a profile.
+bool StartPlayerOver(int32_t slot);
 
 // The name of a saved file that could not be read and was kept aside as
 // "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the
