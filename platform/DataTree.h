@@ -39,6 +39,8 @@ inline constexpr size_t kMaxSegment = 512;
 // saved file may nest when it is read back.
 inline constexpr int kMaxSegments = 64;
 inline constexpr int32_t kNoSlot = -1;
+// Profiles live in slots 0 to kProfileSlots - 1.
+inline constexpr int32_t kProfileSlots = 4;
 
 inline constexpr const char* kGameDataFile = "gamedata.xml";
 inline constexpr const char* kPlayerFileFormat = "data%d.xml";
@@ -89,7 +91,8 @@ std::string DecodeName(std::string_view stored);
 void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
 // saved game data from `userFolder`, and reopens the last profile. A saved
-// file that does not parse is kept as "<name>.bad" and treated as missing.
+// file that does not parse is kept as "<name>.bad" and treated as missing;
+// without the game data, every slot's player file is read to find those.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();

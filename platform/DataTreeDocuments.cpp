@@ -92,10 +92,21 @@ void WriteDefaults(TiXmlElement* globalOptions) {
     state.settings = nullptr;
 }
 
+// Without the game data no profile leads to a player file, and a new
+// profile would write over its slot's file unread: a damaged one is kept
+// aside now, to be told after the game data.
+void KeepDamagedPlayerFiles() {
+    for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
+        TiXmlDocument probe;
+        LoadSavedDocument(PlayerFileName(slot), probe, false);
+    }
+}
+
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(kGameDataFile, *loaded, true) != DocumentLoad::kLoaded) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
+        KeepDamagedPlayerFiles();
         return;
     }
     CloseProfileRoots();  // they point into the document being replaced

@@ -4,12 +4,13 @@
 // their four slots, the language and the states of adventure hotspots.
 // Nothing here saves a file unless it says so.
 
+#include "platform/DataTree.h"
 #include "script/runtime/library/FunctionAdapter.h"
 
 namespace ProfileFunctions {
 
 // The profile slots scripts may create: 0 to 3.
-inline constexpr int32_t kSlotCount = 4;
+inline constexpr int32_t kSlotCount = DataTree::kProfileSlots;
 
 // "SetValue"(key, value): exactly two arguments, the key a text; stores the
 // value under "[PLAYER]/Data/<key>" (a key with '/' nests elements).

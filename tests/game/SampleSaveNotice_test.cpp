@@ -102,6 +102,13 @@ protected:
         std::replace(text.begin(), text.end(), u'|', u' ');
         return text.find(words) != std::u16string::npos;
     }
+    int NoticeCount() {
+        int count = 0;
+        for (halvo::GuiWidget* child = MenuFrame() ? MenuFrame()->GetFirstChild() : nullptr; child;
+             child = child->GetNextSibling())
+            count += Find(child, "name", "save_notice").Get() == child;
+        return count;
+    }
     // The two knobs of the options board, opened from the menu and closed again.
     std::pair<float, float> VolumesOnTheBoard() {
         ClickAndSettle(kOptions);
@@ -249,6 +256,39 @@ TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatisti
     EXPECT_NE(StatisticsShown().find(u"|01:0"), std::u16string::npos);
     const std::string saved = harness.ReadSavedFile("gamedata.xml");
     EXPECT_NE(saved.find("volume_music=\"0.25"), std::string::npos) << saved;
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// The game data is read first and told first; the player file it led to is
+// told only once that notice is closed, over the profiles it could not keep.
+TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst) {
+    harness.WriteSavedFile("gamedata.xml", kCutOff);
+    harness.WriteSavedFile("data0.xml", Noise());
+    OpenMainMenu();
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), kCutOff);
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_EQ(NoticeCount(), 1);
+    EXPECT_TRUE(Shows(u"|gamedata.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"The profiles, with their settings and statistics, are lost"))
+        << Loca::WideToUtf8(NoticeText());
+
+    ClickAndSettle(kClose);
+    EXPECT_EQ(NoticeCount(), 1);
+    EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"Only the game's progress")) << Loca::WideToUtf8(NoticeText());
+
+    ClickAndSettle(kClose);
+    EXPECT_EQ(NoticeCount(), 0);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "profiles"));
+    // A new player in the first slot writes a new file; the damaged one stays aside.
+    ClickAndSettle(kFirstSlot);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "naming"));
+    for (char16_t c : u"Cy") if (c) harness.Character(c);
+    harness.Key(13);
+    harness.Step(30);
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(NoticeCount(), 0);
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
     EXPECT_TRUE(harness.Messages().empty());
 }
 
