@@ -78,11 +78,12 @@ bool Game::ContinueOrNewGame() {
     halvo::AutoRef<Game> self(this);
     // Started first: a scene that fails opens the main menu, which clears it.
     gameStarted = true;
+    // Play time is a statistic of the profile: a new game counts on from it.
+    playSeconds = DataTree::GetInt(kPlayTimeKey);
     const char* saved = DataTree::GetString(kLastSceneKey);
     if (saved && *saved) {
         const std::string scene(saved);
         character = SavedCharacter();
-        playSeconds = DataTree::GetInt(kPlayTimeKey);
         if (!LoadScene(scene.c_str())) {
             halvo::LogMessage("Game::ContinueOrNewGame - unable to load scene '%s'", scene.c_str());
             OpenMainMenu();
@@ -91,7 +92,6 @@ bool Game::ContinueOrNewGame() {
     }
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
-    playSeconds = 0;
     CallScript(kNewGameFunction, kCampaignModule);
     return true;
 }

@@ -39,6 +39,8 @@ inline constexpr size_t kMaxSegment = 512;
 // saved file may nest when it is read back.
 inline constexpr int kMaxSegments = 64;
 inline constexpr int32_t kNoSlot = -1;
+// Profiles live in slots 0 to kProfileSlots - 1.
+inline constexpr int32_t kProfileSlots = 4;
 
 inline constexpr const char* kGameDataFile = "gamedata.xml";
 inline constexpr const char* kPlayerFileFormat = "data%d.xml";
@@ -89,7 +91,8 @@ std::string DecodeName(std::string_view stored);
 void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
 // saved game data from `userFolder`, and reopens the last profile. A saved
-// file that does not parse is kept as "<name>.bad" and treated as missing.
+// file that does not parse is kept as "<name>.bad" and treated as missing;
+// without the game data, every slot's player file is read to find those.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
@@ -109,6 +112,10 @@ bool CreateProfile(int32_t slot, std::u16string_view name);
 // missing and the current slot unchanged, when its player file is missing
 // or damaged.
 bool OpenProfile(int32_t slot);
+// Opens the slot's profile with a new, empty player document, written at
+// once: the game starts over, the profile's settings, statistics and logs
+// stay. False without changing anything when the slot has no profile.
+bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot had a profile.

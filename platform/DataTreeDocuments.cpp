@@ -92,10 +92,21 @@ void WriteDefaults(TiXmlElement* globalOptions) {
     state.settings = nullptr;
 }
 
+// Without the game data no profile leads to a player file, and a new
+// profile would write over its slot's file unread: a damaged one is kept
+// aside now, to be told after the game data.
+void KeepDamagedPlayerFiles() {
+    for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
+        TiXmlDocument probe;
+        LoadSavedDocument(PlayerFileName(slot), probe, false);
+    }
+}
+
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(kGameDataFile, *loaded, true) != DocumentLoad::kLoaded) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
+        KeepDamagedPlayerFiles();
         return;
     }
     CloseProfileRoots();  // they point into the document being replaced
@@ -106,6 +117,19 @@ void LoadGameData() {
 }
 
 std::string CopyOf(const char* text) { return text ? text : ""; }
+
+// Points the profile roots at the slot's settings, statistics and logs,
+// "[PLAYER]" closed; false, changing nothing, when the slot has no profile.
+bool OpenSlotRoots(int32_t slot) {
+    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
+    if (!options) return false;
+    State& state = GetState();
+    CloseProfileRoots();
+    state.settings = options;
+    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
+    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
+    return true;
+}
 
 }  // namespace
 
@@ -176,17 +200,23 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
 }
 
 bool OpenProfile(int32_t slot) {
-    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
-    if (!options) return false;
+    if (!OpenSlotRoots(slot)) return false;
     State& state = GetState();
-    CloseProfileRoots();
-    state.settings = options;
-    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
-    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
     auto player = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
     state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
+    SetCurrentSlot(slot);
+    return true;
+}
+
+bool StartPlayerOver(int32_t slot) {
+    if (!OpenSlotRoots(slot)) return false;
+    State& state = GetState();
+    state.player = NewDocument();
+    state.playerRoot = state.player->FirstChildElement();
+    state.currentSlot = slot;
+    SavePlayer();
     SetCurrentSlot(slot);
     return true;
 }

@@ -117,6 +117,7 @@ constexpr GameBuiltin kTable[] = {
     {"ToggleCheatQuickHelp", &AdapterFor<&GameFlagFunctions::ToggleCheatQuickHelp>},
     {"LogTime", &AdapterFor<&SystemFunctions::LogTime>},
     {"TakeDamagedSave", &AdapterFor<&ProfileFunctions::TakeDamagedSave>},
+    {"StartPlayerOver", &AdapterFor<&ProfileFunctions::StartPlayerOver>},
 };
 
 

@@ -132,6 +132,10 @@ bool CreateProfile(Vrel::t_Interface& call) {
     return true;
 }
 
+bool StartPlayerOver(int32_t slot) {
+    return slot >= 0 && slot < kSlotCount && DataTree::StartPlayerOver(slot);
+}
+
 const char* TakeDamagedSave() {
     // The adapter copies the text at once.
     static std::string name;

@@ -4,12 +4,13 @@
 // their four slots, the language and the states of adventure hotspots.
 // Nothing here saves a file unless it says so.
 
+#include "platform/DataTree.h"
 #include "script/runtime/library/FunctionAdapter.h"
 
 namespace ProfileFunctions {
 
 // The profile slots scripts may create: 0 to 3.
-inline constexpr int32_t kSlotCount = 4;
+inline constexpr int32_t kSlotCount = DataTree::kProfileSlots;
 
 // "SetValue"(key, value): exactly two arguments, the key a text; stores the
 // value under "[PLAYER]/Data/<key>" (a key with '/' nests elements).
@@ -35,6 +36,9 @@ bool DeleteProfile(int32_t slot);
 // "CreateProfile"(slot, name): exactly two arguments, a slot of 0 to 3 and a
 // name given as text; the new profile is the open one.
 bool CreateProfile(Vrel::t_Interface& call);
+// Opens the slot's profile with its game started over: a new player file,
+// the settings and statistics kept. False for a slot without a profile.
+bool StartPlayerOver(int32_t slot);
 
 // The name of a saved file that could not be read and was kept aside as
 // "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the

@@ -2,12 +2,18 @@
 // read: damaged settings and profiles ("gamedata.xml") or a damaged player
 // file ("data0.xml"), found at start-up or when a player is chosen. The
 // notice names the file in the player's language, over the menu's board,
-// once; the file itself is kept as "<name>.bad".
+// once, and says what was lost; the file itself is kept as "<name>.bad". A
+// player file holds only the game under way: losing it, or starting a new
+// game, keeps the profile's volumes and statistics.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 
+#include "game/Game.h"
 #include "game/screens/MenuScreen.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
@@ -38,6 +44,37 @@ constexpr const char* kTwoPlayers =
 constexpr const char* kPlayerFile = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root />\n";
 // Cut off in the middle, as by a power cut while writing without care.
 constexpr const char* kCutOff = "<root><profiles><slot0 name=\"Ada\"";
+// Ada has played: her own volumes and counters, and a game under way.
+constexpr const char* kPlayedProfile =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+    "<root><profiles><slot0 name=\"Ada\">"
+    "<options language=\"english\" volume_music=\"0.250000\" volume_sfx=\"0.400000\" animations=\"1\" />"
+    "<stats time=\"3725\" transits=\"37\" clicks=\"1234\" /><logs /></slot0></profiles>"
+    "<global last_slot=\"0\" /><options volume_music=\"0.7\" volume_sfx=\"0.7\" /></root>\n";
+constexpr const char* kGameUnderWay =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+    "<root LastScene=\"map\"><Data progress=\"~i_5\" /><scenes><map enter=\"1\" /></scenes></root>\n";
+constexpr Vec2 kStatistics{960, 688};
+constexpr Vec2 kOptions{280, 1000};
+constexpr Vec2 kHudMenu{104, 50};
+
+// 700 bytes of noise, the same in every run.
+std::string Noise() {
+    std::mt19937 random(700);
+    std::string bytes(700, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+// Every line of text under `root`, one after the other.
+std::u16string TextsUnder(halvo::GuiWidget* root) {
+    std::u16string text;
+    for (halvo::GuiWidget* child = root ? root->GetFirstChild() : nullptr; child; child = child->GetNextSibling()) {
+        auto* lines = CastTo<halvo::GuiText>(child);
+        for (size_t i = 0; lines && i < lines->GetLineCount(); ++i) text += lines->GetLineText(i) + u"|";
+    }
+    return text;
+}
 
 class SampleSaveNoticeTest : public testing::Test {
 protected:
@@ -57,17 +94,39 @@ protected:
         return menu ? menu->GetGuiFrame() : nullptr;
     }
     // Every line of text on the notice, one after the other; empty without one.
-    std::u16string NoticeText() {
-        halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", "damaged_save");
-        std::u16string text;
-        for (halvo::GuiWidget* child = board ? board->GetFirstChild() : nullptr; child;
-             child = child->GetNextSibling()) {
-            auto* lines = CastTo<halvo::GuiText>(child);
-            for (size_t i = 0; lines && i < lines->GetLineCount(); ++i) text += lines->GetLineText(i) + u"|";
-        }
+    std::u16string NoticeText() { return TextsUnder(Find(MenuFrame(), "name", "damaged_save").Get()); }
+    bool Shows(const std::u16string& part) { return NoticeText().find(part) != std::u16string::npos; }
+    // The same with the notice's line breaks read as spaces.
+    bool Says(const std::u16string& words) {
+        std::u16string text = NoticeText();
+        std::replace(text.begin(), text.end(), u'|', u' ');
+        return text.find(words) != std::u16string::npos;
+    }
+    int NoticeCount() {
+        int count = 0;
+        for (halvo::GuiWidget* child = MenuFrame() ? MenuFrame()->GetFirstChild() : nullptr; child;
+             child = child->GetNextSibling())
+            count += Find(child, "name", "save_notice").Get() == child;
+        return count;
+    }
+    // The two knobs of the options board, opened from the menu and closed again.
+    std::pair<float, float> VolumesOnTheBoard() {
+        ClickAndSettle(kOptions);
+        halvo::AutoRef<halvo::GuiWidget> music = Find(MenuFrame(), "name", "music");
+        halvo::AutoRef<halvo::GuiWidget> effects = Find(MenuFrame(), "name", "effects");
+        std::pair<float, float> volumes{-1, -1};
+        if (music && effects) volumes = {music->ReadFloat("value"), effects->ReadFloat("value")};
+        ClickAndSettle(kClose);
+        return volumes;
+    }
+    // The lines the statistics page has shown after some seconds of rising.
+    std::u16string StatisticsShown() {
+        ClickAndSettle(kStatistics);
+        harness.Step(300);
+        std::u16string text = TextsUnder(Find(MenuFrame(), "name", "statistics_page").Get());
+        ClickAndSettle(kClose);
         return text;
     }
-    bool Shows(const std::u16string& part) { return NoticeText().find(part) != std::u16string::npos; }
 
     testsupport::HeadlessGame harness;
 };
@@ -133,6 +192,103 @@ TEST_F(SampleSaveNoticeTest, APlayersDamagedFileIsToldWhenThePlayerIsChosen) {
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
     EXPECT_EQ(DataTree::GetCurrentSlot(), 1);
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu"));
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+TEST_F(SampleSaveNoticeTest, ADamagedPlayerFileKeepsTheProfilesSettingsAndStatistics) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", Noise());
+    OpenMainMenu();
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"Only the game's progress in it is lost")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"settings and statistics are kept elsewhere")) << Loca::WideToUtf8(NoticeText());
+    ClickAndSettle(kClose);
+    ClickAndSettle(kFirstSlot);
+    ASSERT_EQ(DataTree::GetCurrentSlot(), 0);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+
+    // Seen: the knobs where Ada left them, her counters on the page.
+    const std::pair<float, float> volumes = VolumesOnTheBoard();
+    EXPECT_FLOAT_EQ(volumes.first, 0.25f);
+    EXPECT_FLOAT_EQ(volumes.second, 0.4f);
+    const std::u16string statistics = StatisticsShown();
+    EXPECT_NE(statistics.find(u"|01:02:05|"), std::u16string::npos) << Loca::WideToUtf8(statistics);
+    EXPECT_NE(statistics.find(u"|37|"), std::u16string::npos) << Loca::WideToUtf8(statistics);
+    EXPECT_NE(statistics.find(u"|1234|"), std::u16string::npos) << Loca::WideToUtf8(statistics);
+    // Saved: the same, and a player file to play on from the start.
+    const std::string saved = harness.ReadSavedFile("gamedata.xml");
+    EXPECT_NE(saved.find("volume_music=\"0.25"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("volume_sfx=\"0.4"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("time=\"3725\" transits=\"37\" clicks=\"1234\""), std::string::npos) << saved;
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("<root />"), std::string::npos);
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatistics) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    OpenMainMenu();
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
+    ClickAndSettle(kNewGame);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "ask"));
+    ClickAndSettle({960, 780});  // "Start again"
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    EXPECT_FALSE(harness.ReadSavedFile("data0.xml").find("progress") != std::string::npos);
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.25f);
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.4f);
+    EXPECT_GE(DataTree::GetInt("[STATS]/time"), 3725);
+    EXPECT_GE(DataTree::GetInt("[STATS]/transits"), 38);
+
+    // Back in the menu, the board shows the volumes the player chose.
+    ClickAndSettle(kHudMenu);
+    halvo::AutoRef<halvo::GuiWidget> question = Find(harness.GetGame().GetHudGui(), "name", "hud_leave");
+    ASSERT_TRUE(question);
+    halvo::AutoRef<halvo::GuiWidget> leave = Find(question.Get(), "action", "leave");
+    ASSERT_TRUE(leave);
+    ClickAndSettle(leave->LocalToScreen({leave->ReadFloat("xsize") * 0.5f, leave->ReadFloat("ysize") * 0.5f}));
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness.ScreenTree();
+    const std::pair<float, float> volumes = VolumesOnTheBoard();
+    EXPECT_FLOAT_EQ(volumes.first, 0.25f);
+    EXPECT_FLOAT_EQ(volumes.second, 0.4f);
+    EXPECT_NE(StatisticsShown().find(u"|01:0"), std::u16string::npos);
+    const std::string saved = harness.ReadSavedFile("gamedata.xml");
+    EXPECT_NE(saved.find("volume_music=\"0.25"), std::string::npos) << saved;
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// The game data is read first and told first; the player file it led to is
+// told only once that notice is closed, over the profiles it could not keep.
+TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst) {
+    harness.WriteSavedFile("gamedata.xml", kCutOff);
+    harness.WriteSavedFile("data0.xml", Noise());
+    OpenMainMenu();
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), kCutOff);
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_EQ(NoticeCount(), 1);
+    EXPECT_TRUE(Shows(u"|gamedata.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"The profiles, with their settings and statistics, are lost"))
+        << Loca::WideToUtf8(NoticeText());
+
+    ClickAndSettle(kClose);
+    EXPECT_EQ(NoticeCount(), 1);
+    EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"Only the game's progress")) << Loca::WideToUtf8(NoticeText());
+
+    ClickAndSettle(kClose);
+    EXPECT_EQ(NoticeCount(), 0);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "profiles"));
+    // A new player in the first slot writes a new file; the damaged one stays aside.
+    ClickAndSettle(kFirstSlot);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "naming"));
+    for (char16_t c : u"Cy") if (c) harness.Character(c);
+    harness.Key(13);
+    harness.Step(30);
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(NoticeCount(), 0);
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
     EXPECT_TRUE(harness.Messages().empty());
 }
 

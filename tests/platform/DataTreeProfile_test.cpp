@@ -128,6 +128,7 @@ TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
     size_t postCount = posts.size();
     EXPECT_FALSE(DataTree::OpenProfile(3));
     EXPECT_FALSE(DataTree::OpenProfile(-1));
+    EXPECT_FALSE(DataTree::StartPlayerOver(3));
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
     EXPECT_EQ(DataTree::Resolve("[SETTINGS]/", false), settings);
