@@ -131,6 +131,16 @@ bool OpenSlotRoots(int32_t slot) {
     return true;
 }
 
+// A new, empty player document for the slot, written at once; the slot is
+// made current first, since the file's name follows it.
+void StartEmptyPlayer(int32_t slot) {
+    State& state = GetState();
+    state.player = NewDocument();
+    state.playerRoot = state.player->FirstChildElement();
+    state.currentSlot = slot;
+    SavePlayer();
+}
+
 }  // namespace
 
 void Init() {
@@ -188,11 +198,7 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     state.settings = slotElement->LinkEndChild(options->Clone())->ToElement();
     state.stats = AddChild(slotElement, "stats");
     state.log = AddChild(slotElement, "logs");
-    state.player = NewDocument();
-    state.playerRoot = state.player->FirstChildElement();
-
-    state.currentSlot = slot;
-    SavePlayer();
+    StartEmptyPlayer(slot);
     SaveGameData();
     SetCurrentSlot(slot);
     SetString("[SETTINGS]/language", Loca::Global().GetLanguageCode().c_str());
@@ -212,11 +218,7 @@ bool OpenProfile(int32_t slot) {
 
 bool StartPlayerOver(int32_t slot) {
     if (!OpenSlotRoots(slot)) return false;
-    State& state = GetState();
-    state.player = NewDocument();
-    state.playerRoot = state.player->FirstChildElement();
-    state.currentSlot = slot;
-    SavePlayer();
+    StartEmptyPlayer(slot);
     SetCurrentSlot(slot);
     return true;
 }
