@@ -96,11 +96,7 @@ protected:
     }
     halvo::AutoRef<halvo::GuiWidget> OnHud(const char* name) { return Find(game().GetHudGui(), "name", name); }
     // A click on the middle of a widget, wherever it hangs.
-    void ClickOn(const halvo::GuiWidget& widget, int passes = 30) {
-        const Vec2 middle{widget.ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
-                          widget.ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f};
-        ClickAndSettle(widget.LocalToScreen(middle), passes);
-    }
+    void ClickOn(const halvo::GuiWidget& widget, int passes = 30) { ClickAndSettle(MiddleOnScreen(widget), passes); }
     // The first button under `root` whose action is `action`.
     halvo::AutoRef<halvo::GuiWidget> Button(halvo::GuiWidget* root, const char* action) {
         return Find(root, "action", action);

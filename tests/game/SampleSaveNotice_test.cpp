@@ -248,7 +248,7 @@ TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatisti
     ASSERT_TRUE(question);
     halvo::AutoRef<halvo::GuiWidget> leave = Find(question.Get(), "action", "leave");
     ASSERT_TRUE(leave);
-    ClickAndSettle(leave->LocalToScreen({leave->ReadFloat("xsize") * 0.5f, leave->ReadFloat("ysize") * 0.5f}));
+    ClickAndSettle(sampletest::MiddleOnScreen(*leave));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness.ScreenTree();
     const std::pair<float, float> volumes = VolumesOnTheBoard();
     EXPECT_FLOAT_EQ(volumes.first, 0.25f);

@@ -36,6 +36,13 @@ inline halvo::AutoRef<halvo::GuiWidget> Find(halvo::GuiWidget* root, const char*
     return root->FindFirst(criteria);
 }
 
+// The middle of a widget in design units, wherever it hangs: where a
+// player clicks it.
+inline Vec2 MiddleOnScreen(const halvo::GuiWidget& widget) {
+    return widget.LocalToScreen({widget.ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
+                                 widget.ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f});
+}
+
 // The sample's lantern: its lit glass lies over the unlit face, and the line
 // that answers an early click hangs from it.
 constexpr const char* kLanternGlass = "hud_hint_glow";
@@ -61,8 +68,7 @@ LanternClicks ClickTheLanternUntilTaken(halvo::GuiWidget& lantern, ClickAndStep 
     LanternClicks seen;
     const halvo::AutoRef<halvo::GuiWidget> glass = Find(&lantern, "texture", kLanternGlass);
     if (!glass) return seen;
-    const Vec2 middle = lantern.LocalToScreen({lantern.ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
-                                               lantern.ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f});
+    const Vec2 middle = MiddleOnScreen(lantern);
     for (int i = 0; i < maxPasses && !seen.taken; ++i) {
         const float alpha = glass->GetAlpha();
         if (alpha >= 1.0f) {

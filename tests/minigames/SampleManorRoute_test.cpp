@@ -53,8 +53,7 @@ protected:
             } else if (skip && passes % kSkipClickEvery == 0) {
                 halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
                 ASSERT_TRUE(lantern) << played.back();
-                harness->Click(lantern->LocalToScreen({lantern->ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
-                                                       lantern->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f}));
+                harness->Click(sampletest::MiddleOnScreen(*lantern));
             }
         } else if (cutscene && cutscene->GetWaitingThread()) {
             harness->Click(sampletest::kEmptySpot);

@@ -144,9 +144,7 @@ TEST_F(SampleMiniGameLegTest, TheSkipLanternLightsInFullTheStepAClickSkips) {
     halvo::AutoRef<halvo::GuiWidget> lantern = sampletest::Find(game.GetHudGui(), "name", "hud_hint");
     ASSERT_TRUE(lantern) << Messages();
 
-    const Vec2 middle = lantern->LocalToScreen({lantern->ReadFloat(halvo::GuiWidget::kPropXSize) * 0.5f,
-                                                lantern->ReadFloat(halvo::GuiWidget::kPropYSize) * 0.5f});
-    harness.Click(middle);
+    harness.Click(sampletest::MiddleOnScreen(*lantern));
     harness.Step(30);
     EXPECT_FALSE(host->IsFinished());
     EXPECT_TRUE(sampletest::Find(lantern.Get(), "name", sampletest::kLanternNotYet)) << Messages();
