@@ -33,22 +33,28 @@ private:
     os::MessagePump pump_;
 };
 
-bool OpenWindow(os::Window& window, bool developer) {
+// The window stays hidden, windowed, until the saved settings say how it is
+// shown: they are read from the user folder, which a start that fails here
+// must not make.
+int StartVideo(std::optional<os::VideoSession>& video, os::Window& window) {
+    video.emplace();
+    const os::ClientSize size{os::DesktopSize().width, os::DesktopUsableSize().height};
+    if (!video->IsOpen() || !window.Create(AppShell::kWindowTitle, size) || !window.CreateGlContext())
+        return AppShell::kExitNoWindow;
+    return 0;
+}
+
+void ShowWindow(os::Window& window, bool developer) {
     ShellState& shell = ShellState::Global();
-    const os::ClientSize size = shell.fullscreen ? os::DesktopSize()
-                                                 : os::ClientSize{os::DesktopSize().width,
-                                                                  os::DesktopUsableSize().height};
-    if (!window.Create(AppShell::kWindowTitle, size, shell.fullscreen)) return false;
-    if (developer) window.SetClientSize({AppShell::kDeveloperWidth, AppShell::kDeveloperHeight});
-    else if (!shell.fullscreen) window.FitOuterSize(size);
-    if (!window.CreateGlContext()) return false;
+    if (shell.fullscreen) window.EnterFullscreen();
+    else if (developer) window.SetClientSize({AppShell::kDeveloperWidth, AppShell::kDeveloperHeight});
+    else window.FitOuterSize({os::DesktopSize().width, os::DesktopUsableSize().height});
     window.Show();
     // A display without a window manager may never report focus.
     shell.active = true;
     const os::ClientSize client = window.GetClientSize();
     shell.clientWidth = client.width;
     shell.clientHeight = client.height;
-    return true;
 }
 
 template <class Hook, class... Args>
@@ -76,17 +82,17 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     client.SetUserFolder(userFolder_);
 }
 
-bool AppShell::LoadData(AppClient& client) {
+bool AppShell::FindGameData() {
     CallIfPresent(hooks_.initDataTree);
     for (const char* root : kDataRoots) CallIfPresent(hooks_.mountDataRoot, root);
-    if (hooks_.gameDataFound && !hooks_.gameDataFound()) {
-        ReportMissingGameData();
-        return false;
-    }
-    // Only now: a start from the wrong folder must leave no empty user folder.
+    if (!hooks_.gameDataFound || hooks_.gameDataFound()) return true;
+    ReportMissingGameData();
+    return false;
+}
+
+void AppShell::LoadData(AppClient& client) {
     PrepareUserFolder(client);
     CallIfPresent(hooks_.loadDataTree, userFolder_);
-    return true;
 }
 
 // Whoever started the program from the wrong folder would otherwise face a
@@ -102,7 +108,8 @@ void AppShell::ReportMissingGameData() const {
 int AppShell::Run(AppClient& client) {
     // Declaration order is teardown order in reverse: the game goes first,
     // then the GL context and window, then SDL itself. Video starts only once
-    // the game data is known to be there.
+    // the game data is known to be there, the user folder only once video,
+    // window and context have started.
     std::optional<os::VideoSession> video;
     os::Window window;
     // Textures released after this point (caches emptied during static
@@ -118,12 +125,13 @@ int AppShell::Run(AppClient& client) {
         return kExitNoDisplay;
     }
     client.CreateGame();
-    if (!LoadData(client)) return kExitNoGameData;
-    video.emplace();
+    if (!FindGameData()) return kExitNoGameData;
+    if (const int failed = StartVideo(video, window)) return failed;
+    LoadData(client);
     ShellState& shell = ShellState::Global();
     const bool developer = environment_.debuggerAttached();
     shell.fullscreen = !developer && hooks_.readFullscreenSetting && hooks_.readFullscreenSetting();
-    if (!video->IsOpen() || !OpenWindow(window, developer)) return 0;
+    ShowWindow(window, developer);
 
     os::SeedRand(environment_.milliseconds());
     CallIfPresent(hooks_.resetGlState);

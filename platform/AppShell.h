@@ -33,27 +33,31 @@ public:
     explicit AppShell(ShellHooks hooks = {}, ShellEnvironment environment = ShellEnvironment::System())
         : hooks_(std::move(hooks)), environment_(std::move(environment)) {}
 
+    // A start that cannot go on says why in one line on the error output and
+    // ends with one of these, before it makes its user folder.
     // Started where no game data can be found (any other folder than the
-    // one that holds "Data/"), the program says so and ends with this code.
+    // one that holds "Data/").
     static constexpr int kExitNoGameData = 1;
-    // Started where there is no display and no video driver was chosen, the
-    // program says so and ends with this code before it reads anything.
+    // Started where there is no display and no video driver was chosen,
+    // before it reads anything.
     static constexpr int kExitNoDisplay = 1;
+    // The video, the window or its GL context cannot start.
+    static constexpr int kExitNoWindow = 1;
 
-    // Runs the program; the exit code. No display answers kExitNoDisplay
-    // before the game is made; missing game data answers kExitNoGameData
-    // before any window opens or the user folder is made. Other start-up
-    // failures (no video, no window, no GL context) answer 0 after releasing
-    // the game.
+    // Runs the program; the exit code: one of the above, in that case before
+    // the user folder is made, or the main loop's (0 when the player quits).
+    // The game is released on every path.
     int Run(AppClient& client);
 
     const ShellHooks& Hooks() const { return hooks_; }
 
 private:
+    // False, with a line on the error output, when the data roots hold no game.
+    bool FindGameData();
+    // Only once the game and its window are known to be there: a start that
+    // ends before must leave no empty user folder behind.
     void PrepareUserFolder(AppClient& client);
-    // False, with a line on the error output, when the data roots hold no
-    // game; the user folder is prepared only once the game is known to be there.
-    bool LoadData(AppClient& client);
+    void LoadData(AppClient& client);
     void ReportMissingGameData() const;
 
     ShellHooks hooks_;

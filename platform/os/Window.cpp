@@ -35,7 +35,7 @@ Window::~Window() {
     if (window_) SDL_DestroyWindow(window_);
 }
 
-bool Window::Create(const char* title, ClientSize size, bool fullscreen) {
+bool Window::Create(const char* title, ClientSize size) {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
@@ -43,9 +43,7 @@ bool Window::Create(const char* title, ClientSize size, bool fullscreen) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(title, 0, 0, size.width, size.height, flags);
+    window_ = SDL_CreateWindow(title, 0, 0, size.width, size.height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window_) halvo::LogMessage("Window::Create - %s", SDL_GetError());
     return window_ != nullptr;
 }
@@ -61,7 +59,9 @@ bool Window::CreateGlContext() {
     // the display's refresh would beat against that step (and on a 50 Hz
     // display hold every frame past the next one's time); the driver's own
     // setting, which a player may choose, stays as it is.
-    return SDL_GL_MakeCurrent(window_, glContext_) == 0;
+    if (SDL_GL_MakeCurrent(window_, glContext_) == 0) return true;
+    halvo::LogMessage("Window::CreateGlContext - %s", SDL_GetError());
+    return false;
 }
 
 void Window::FitOuterSize(ClientSize outer) {
@@ -71,6 +71,13 @@ void Window::FitOuterSize(ClientSize outer) {
         top = left = bottom = right = 0;
     SDL_SetWindowSize(window_, outer.width - left - right, outer.height - top - bottom);
     SDL_SetWindowPosition(window_, left, top);
+}
+
+void Window::EnterFullscreen() {
+    // The windowed size first, as a window made fullscreen would have it.
+    SetClientSize(DesktopSize());
+    if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+        halvo::LogMessage("Window::EnterFullscreen - %s", SDL_GetError());
 }
 
 void Window::SetClientSize(ClientSize size) { SDL_SetWindowSize(window_, size.width, size.height); }

@@ -36,9 +36,11 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    // A window titled `title` at (0, 0), not resizable, with the given client
-    // size, or covering the desktop when fullscreen. False on failure.
-    bool Create(const char* title, ClientSize size, bool fullscreen);
+    // A hidden window titled `title` at (0, 0), not resizable, with the given
+    // client size. False on failure.
+    bool Create(const char* title, ClientSize size);
+    // Covers the desktop from the moment the window is shown.
+    void EnterFullscreen();
     // RGB 8 bits, depth 24, stencil 8, double buffered, compatibility profile.
     bool CreateGlContext();
     // Shrinks the client so that the whole window, borders included, has the

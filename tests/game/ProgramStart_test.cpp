@@ -48,6 +48,21 @@ TEST(ProgramStart, WithoutADisplayItSaysSoInOneLineAndEndsWithOne) {
     }
 }
 
+// A video driver chosen that cannot start ends the start as a failure, not
+// as a player's quit, before anything is made in the player's home.
+TEST(ProgramStart, AChosenVideoDriverThatCannotStartEndsNonZeroAndMakesNoFolder) {
+    testsupport::TempFolder home;
+    const testsupport::ProgramEnd end =
+        testsupport::RunProgramUntilItEnds(testsupport::SourceFolder("data").string(), home.Path(),
+                                           {{"DISPLAY"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER", "x11"}});
+    ASSERT_TRUE(end.ended) << "the program kept running";
+    ASSERT_TRUE(WIFEXITED(end.status));
+    EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNoWindow);
+    EXPECT_NE(WEXITSTATUS(end.status), 0);
+    EXPECT_NE(end.said.find("Unable to start video"), std::string::npos) << end.said;
+    EXPECT_TRUE(std::filesystem::is_empty(home.Path())) << "a folder made for a game that could not start";
+}
+
 // A video driver chosen on purpose (as headless runs do) stands in for a
 // display: the start goes on to look for the game, and without it ends with
 // the missing data named, still leaving no documents or user folder behind.
