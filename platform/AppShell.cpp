@@ -33,11 +33,22 @@ private:
     os::MessagePump pump_;
 };
 
+// Without a display the window library would show an invisible window that
+// nobody can close; better one line and an end before any work.
+void ReportNoDisplay() {
+    halvo::LogMessage("AppShell::Run - No display: set DISPLAY or WAYLAND_DISPLAY "
+                      "(or SDL_VIDEODRIVER to choose a video driver)");
+}
+
 // The window stays hidden, windowed, until the saved settings say how it is
 // shown: they are read from the user folder, which a start that fails here
 // must not make.
 int StartVideo(std::optional<os::VideoSession>& video, os::Window& window) {
     video.emplace();
+    if (video->FoundNoDisplay()) {
+        ReportNoDisplay();
+        return AppShell::kExitNoDisplay;
+    }
     const os::ClientSize size{os::DesktopSize().width, os::DesktopUsableSize().height};
     if (!video->IsOpen() || !window.Create(AppShell::kWindowTitle, size) || !window.CreateGlContext())
         return AppShell::kExitNoWindow;
@@ -117,11 +128,8 @@ int AppShell::Run(AppClient& client) {
     halvo::ScopeGuard contextGone([] { GLState::SetContextAlive(false); });
     halvo::ScopeGuard releaseGame([&client] { client.ReleaseGame(); });
 
-    // Without a display the window library would show an invisible window
-    // that nobody can close; better one line and an end before any work.
     if (environment_.displayAvailable && !environment_.displayAvailable()) {
-        halvo::LogMessage("AppShell::Run - No display: set DISPLAY or WAYLAND_DISPLAY "
-                          "(or SDL_VIDEODRIVER to choose a video driver)");
+        ReportNoDisplay();
         return kExitNoDisplay;
     }
     client.CreateGame();

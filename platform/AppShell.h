@@ -38,8 +38,9 @@ public:
     // Started where no game data can be found (any other folder than the
     // one that holds "Data/").
     static constexpr int kExitNoGameData = 1;
-    // Started where there is no display and no video driver was chosen,
-    // before it reads anything.
+    // Started where there is no display and no video driver was chosen, or
+    // where the display named does not answer; the former before it reads
+    // anything.
     static constexpr int kExitNoDisplay = 1;
     // The video, the window or its GL context cannot start.
     static constexpr int kExitNoWindow = 1;

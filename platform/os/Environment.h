@@ -31,7 +31,8 @@ int LanguageFromLocaleName(std::string_view locale);
 // or a Wayland compositor is named, or a video driver was chosen on purpose
 // (SDL_VIDEODRIVER, as headless tests and tools do). Without any of them the
 // library would fall back to an invisible offscreen window that nobody can
-// see or close, and the program would spin there until killed.
+// see or close, and the program would spin there until killed. A display
+// named but not there shows only once video starts (VideoSession).
 bool DisplayAvailable();
 
 // The documents folder, created when missing; empty when there is no home.

@@ -2,13 +2,45 @@
 
 #include <SDL.h>
 
+#include <string_view>
+
 #include "platform/Log.h"
 
 namespace os {
+namespace {
+
+bool SameDriverName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && SDL_strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The drivers that show nothing; the library falls back to one when no
+// display answers, and the game would then run unseen until killed.
+bool ShowsNothing(std::string_view driver) {
+    return SameDriverName(driver, "offscreen") || SameDriverName(driver, "dummy");
+}
+
+// SDL_VIDEODRIVER names the driver, alone or in its comma-separated list.
+bool ChosenDriver(std::string_view driver) {
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    for (std::string_view rest = hint ? hint : ""; !rest.empty();) {
+        const size_t comma = rest.find(',');
+        if (SameDriverName(rest.substr(0, comma), driver)) return true;
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return false;
+}
+
+}  // namespace
 
 VideoSession::VideoSession() {
-    open_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
-    if (!open_) halvo::LogMessage("VideoSession - Unable to start video: %s", SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        halvo::LogMessage("VideoSession - Unable to start video: %s", SDL_GetError());
+        return;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    foundNoDisplay_ = driver && ShowsNothing(driver) && !ChosenDriver(driver);
+    open_ = !foundNoDisplay_;
+    if (foundNoDisplay_) SDL_Quit();
 }
 
 VideoSession::~VideoSession() {

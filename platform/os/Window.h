@@ -16,9 +16,15 @@ public:
     VideoSession(const VideoSession&) = delete;
     VideoSession& operator=(const VideoSession&) = delete;
     bool IsOpen() const { return open_; }
+    // The library found no display to use and fell back to a driver that
+    // shows nothing (a named display that does not answer), which nobody
+    // chose with SDL_VIDEODRIVER. The session is not open then, and nothing
+    // was said: the caller tells the player that there is no display.
+    bool FoundNoDisplay() const { return foundNoDisplay_; }
 
 private:
     bool open_ = false;
+    bool foundNoDisplay_ = false;
 };
 
 struct ClientSize {
