@@ -14,7 +14,11 @@ tool=${1:-$root/build/tools/tavrin-data}
 fonts=/usr/share/fonts/truetype/dejavu
 licence=/usr/share/doc/fonts-dejavu-core/copyright
 
-[ -x "$tool" ] || { echo "make_data: build the data tool first ($tool)" >&2; exit 1; }
+[ -x "$tool" ] || {
+  echo "make_data: build the data tool first ($tool): in $root run" \
+    "scripts/build.sh --target tavrin-data build -DCMAKE_BUILD_TYPE=RelWithDebInfo" >&2
+  exit 1
+}
 
 for source in "$here"/loca/*.txt; do
   language=$(basename "$source" .txt)

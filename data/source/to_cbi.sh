@@ -9,7 +9,11 @@
 # data tool is built and `convert` can draw; then makes the scratch folder
 # $work, removed on exit.
 begin_drawing() {
-  [ -x "$tool" ] || { echo "$1: build the data tool first ($tool)" >&2; exit 1; }
+  [ -x "$tool" ] || {
+    echo "$1: build the data tool first ($tool): in $root run" \
+      "scripts/build.sh --target tavrin-data build -DCMAKE_BUILD_TYPE=RelWithDebInfo" >&2
+    exit 1
+  }
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   if ! convert -size 4x4 xc:none -fill red -draw 'circle 2,2 2,3' "$work/probe.tga" 2>/dev/null ||
