@@ -299,6 +299,20 @@ TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnd
     EXPECT_EQ(stub->updates, updates + 1);  // walked in the same step
 }
 
+// Unknown and refused games say why, naming the name or the picture once.
+TEST_F(MiniGameScreenTest, UnknownAndRefusedGamesSayWhy) {
+    const char* const cases[][2] = {
+        {"Pipes", "MiniGames::Start - no mini-game is named 'Pipes' (the names: Abfolge, Draehte, Match3, Mosaik, "
+                  "Puzzle, Rohre, Schloss, Zielscheiben)\n"},
+        {"Schloss", "MiniGame::LoadConfig - a picture cannot be read (MiniGames/Schloss/Background.cbi)\n"
+                    "MG_Lock::LoadConfig - no background (MiniGames/Schloss/)\n"}};
+    for (const auto& [name, told] : cases) {
+        testing::internal::CaptureStderr();
+        h.StartFromScript(name);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), told);
+    }
+}
+
 TEST_F(MiniGameScreenTest, AnUnknownNameReturnsSkippedAtOnceAndOnlyACutsceneItselfTakesAGame) {
     DataTree::SetInt(MiniGameScreen::kResultKey, kMiniGameWon);
     h.StartFromScript("Nichts");
