@@ -2,12 +2,14 @@
 
 #include "game/Game.h"
 #include "minigames/MiniGameScreen.h"
+#include "platform/Log.h"
 #include "platform/Sound.h"
 
 halvo::AutoRef<GLImage> LoadMiniGameImage(const char* folder, const std::string& name) {
     halvo::AutoRef<GLImage> image(new GLImage());
-    if (!image->Load("%s%s.cbi", folder, name.c_str())) return {};
-    return image;
+    if (image->Load("%s%s.cbi", folder, name.c_str())) return image;
+    halvo::LogMessage("MiniGame::LoadConfig - a picture cannot be read (%s%s.cbi)", folder, name.c_str());
+    return {};
 }
 
 void PlayMiniGameSound(const char* name) { Sound::Play(1.0f, false, "%s", name); }

@@ -14,7 +14,9 @@
 
 class MiniGameScreen;
 
-// The picture "<folder><name>.cbi"; null when it cannot be loaded.
+// The picture "<folder><name>.cbi"; null when it cannot be loaded, which
+// is told in one line naming the file (the game's refusal, if any, names
+// its configuration and not the picture again).
 halvo::AutoRef<GLImage> LoadMiniGameImage(const char* folder, const std::string& name);
 // One sound effect at full volume; the name is data, never a format.
 void PlayMiniGameSound(const char* name);

@@ -169,6 +169,11 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     const std::string key = tutorial ? tutorial : "";
     SetMessages(key.c_str());
     if (DataTree::Exists(kTutorialKey)) DataTree::SetString(kTutorialKey, "");
+    // Taken now, whatever becomes of the game (lost, refused, left for the
+    // menu): a later game that names no closing line must show none.
+    const char* solved = DataTree::GetString(kSolvedKey);
+    closingKey_ = solved ? solved : "";
+    DataTree::Remove(kSolvedKey);
     return true;
 }
 
@@ -189,12 +194,7 @@ void MiniGameScreen::Finish(int32_t result) {
     AddToStatistic(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
     AddToStatistic(kPlayedKey);
     DataTree::SetInt(kResultKey, result);
-    if (result == kMiniGameWon || result == kMiniGameSkipped) {
-        const char* solved = DataTree::GetString(kSolvedKey);
-        const std::string key = solved ? solved : "";
-        SetMessages(key.c_str());
-        DataTree::Remove(kSolvedKey);
-    }
+    if (result == kMiniGameWon || result == kMiniGameSkipped) SetMessages(closingKey_.c_str());
     finished_ = true;
 }
 

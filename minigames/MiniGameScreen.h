@@ -59,7 +59,9 @@ public:
     void OnRender(const Matrix4& matrix) override;
 
     // Pauses the caller, starts the fade-in, gives the HUD a new frame for
-    // the help and character GUI and shows the tutorial. Always true.
+    // the help and character GUI and shows the tutorial. Empties the
+    // tutorial's key and takes the closing line's key away, so that neither
+    // outlasts this game. Always true.
     bool Begin(Vrel::Thread* caller);
     // Appends the game as the only child; the help request reaches it.
     void AddGame(MiniGame* game);
@@ -83,7 +85,8 @@ public:
     bool ShowNextMessage();
     // A bubble is shown while it lives in the widget tree.
     bool IsMessageShown() const;
-    // Only the first call counts.
+    // Only the first call counts; a win or a skip shows the closing line
+    // taken at Begin.
     void Finish(int32_t result);
     bool IsFinished() const { return finished_; }
     // Finish with "won" when the game's parent is a host.
@@ -121,4 +124,6 @@ private:
     halvo::WeakRef<halvo::GuiWidget> bubble_;
     bool finished_ = false;
     halvo::WeakRef<Vrel::Thread> caller_;
+    // The value "Solved" held at Begin.
+    std::string closingKey_;
 };

@@ -10,8 +10,10 @@
 #include "minigames/target/MG_Target.h"
 #include "minigames/wirepuzzle/MG_WirePuzzle.h"
 #include "minigames/MiniGameScreen.h"
+#include "platform/Log.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,12 +33,21 @@ constexpr MiniGameEntry kMiniGames[] = {
     {"Zielscheiben", &MG_Target::Create},
 };
 
+// An author who wrote a game's English name or a folder's case needs the
+// names there are.
+void TellUnknownName(const char* name) {
+    std::string names;
+    for (const MiniGameEntry& entry : kMiniGames) names += std::string(names.empty() ? "" : ", ") + entry.name;
+    halvo::LogMessage("MiniGames::Start - no mini-game is named '%s' (the names: %s)", name, names.c_str());
+}
+
 MiniGameStart StartOver(GameScreen& cutscene, const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<MiniGameScreen> host(new MiniGameScreen());
     cutscene.AddChild(host.Get());
     host->Begin(caller);
     halvo::AutoRef<MiniGame> game(CreateMiniGame(name));
     if (!game) {
+        TellUnknownName(name);
         host->GiveUp();
         return MiniGameStart::kUnknownName;
     }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/screens/GameScreen.h"
 #include "game/scene/SceneAnimation.h"
@@ -116,6 +117,13 @@ public:
     double penaltyTime = 0;
 
 private:
+    // The picture at `path` placed by its top-left corner; null when it
+    // cannot be read, told once per file of this load with `outcome`, what
+    // becomes of the scene without it.
+    halvo::AutoRef<GLImage> LoadPicture(const std::string& path, Vec2 position, const char* outcome);
+    void TellUnreadable(const std::string& path, const char* outcome);
+    // backgroundFile from the folder; an empty picture when there is none.
+    halvo::AutoRef<GLImage> LoadBackground(const char* folder);
     void LoadSparkImages();
     void LoadObjects(const SceneDescription& description, const char* folder);
     void LoadStrips(const SceneDescription& description, const char* folder);
@@ -151,6 +159,8 @@ private:
 
     // Finished markers kept for reuse, at most kMaxSpareMarkers.
     halvo::AutoRefVector<ScnMarkerFX> spareMarkers;
+    // The files this load named and could not read, each told once.
+    std::vector<std::string> unreadableFiles;
 };
 
 // The time limit in ms that a description gives for a "[SETTINGS]/difficulty"

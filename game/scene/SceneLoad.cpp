@@ -24,15 +24,13 @@ constexpr const char* kExitPrefix = "exit_";
 constexpr Vec2 kTopLeft{0, 0};
 constexpr Point2i kFallbackDesignSize{1920, 1080};
 
-// A picture placed by its top-left corner; null when it does not load.
-halvo::AutoRef<GLImage> LoadPlaced(const std::string& path, Vec2 position) {
-    halvo::AutoRef<GLImage> image(new GLImage());
-    image->anchor = kTopLeft;
-    image->position = position;
-    image->matrixDirty = true;
-    if (!image->Load("%s", path.c_str())) return {};
-    return image;
-}
+// What becomes of the scene without a file it names, told with the file.
+constexpr const char* kNoBackground = "the background cannot be read; the scene shows none";
+constexpr const char* kObjectLeftOut = "an object's picture cannot be read; the object is left out";
+constexpr const char* kObjectUnseen = "an object's picture cannot be read; the object is not seen";
+constexpr const char* kFrameLeftOut = "a strip's frame cannot be read; the strip plays without it";
+constexpr const char* kShapeUnlisted = "a silhouette cannot be read; its object is not listed";
+constexpr const char* kConeDark = "the light cone cannot be read; the scene stays dark";
 
 Vec2 SizeOf(const GLImage& image) {
     return {static_cast<float>(image.size.x), static_cast<float>(image.size.y)};
@@ -53,21 +51,6 @@ void LoadNumberedSet(SceneImageSet& set, const char* stem) {
         if (!image->Load("%s", path)) break;
         set.push_back(image);
     }
-}
-
-// A picture that stays empty when the name is empty or the file does not
-// load: the scene plays without a background, which is no error.
-halvo::AutoRef<GLImage> LoadBackground(const char* folder, const std::string& file) {
-    halvo::AutoRef<GLImage> image;
-    if (file.empty()) {
-        halvo::LogMessage("Scene::Load - the scene has no background (%s)", folder);
-    } else {
-        image = LoadPlaced(Join({folder, "/", file, ".cbi"}), kTopLeft);
-    }
-    if (image) return image;
-    image = new GLImage();
-    image->anchor = kTopLeft;
-    return image;
 }
 
 enum class DescriptionRead { kMissing, kRefused, kRead };
@@ -100,6 +83,38 @@ bool Contains(const halvo::AutoRefVector<SceneObject>& list, const SceneObject* 
 }
 
 }  // namespace
+
+halvo::AutoRef<GLImage> Scene::LoadPicture(const std::string& path, Vec2 position, const char* outcome) {
+    halvo::AutoRef<GLImage> image(new GLImage());
+    image->anchor = kTopLeft;
+    image->position = position;
+    image->matrixDirty = true;
+    if (image->Load("%s", path.c_str())) return image;
+    TellUnreadable(path, outcome);
+    return {};
+}
+
+void Scene::TellUnreadable(const std::string& path, const char* outcome) {
+    // Frames and objects may share a picture: one line is enough.
+    for (const std::string& told : unreadableFiles)
+        if (told == path) return;
+    unreadableFiles.push_back(path);
+    halvo::LogMessage("Scene::Load - %s (%s)", outcome, path.c_str());
+}
+
+// The scene plays on without a background, drawn empty.
+halvo::AutoRef<GLImage> Scene::LoadBackground(const char* folder) {
+    halvo::AutoRef<GLImage> image;
+    if (backgroundFile.empty()) {
+        halvo::LogMessage("Scene::Load - the scene has no background (%s)", folder);
+    } else {
+        image = LoadPicture(Join({folder, "/", backgroundFile, ".cbi"}), kTopLeft, kNoBackground);
+    }
+    if (image) return image;
+    image = new GLImage();
+    image->anchor = kTopLeft;
+    return image;
+}
 
 bool Scene::Load(const char* folder, const char* sceneName) {
     name = sceneName;
@@ -143,12 +158,13 @@ bool Scene::Parse(const SceneDescription& description, const char* folder) {
 
 void Scene::LoadSceneImages(const SceneDescription& description, const char* folder) {
     backgroundFile = description.backgroundFile;
-    background = LoadBackground(folder, backgroundFile);
+    background = LoadBackground(folder);
     closeUpOffset = {description.closeUpOffset, 0};
     if (!description.hasLightCone) return;
     viewMask = new SceneViewMask();
     viewMask->image = new GLImage();
-    viewMask->image->Load("%s", Join({description.lightConeFile, ".cbi"}).c_str());
+    const std::string cone = Join({description.lightConeFile, ".cbi"});
+    if (!viewMask->image->Load("%s", cone.c_str())) TellUnreadable(cone, kConeDark);
     const Point2i design = DesignSize();
     viewMask->position = {static_cast<float>(design.x) * 0.5f, static_cast<float>(design.y) * 0.5f};
 }
@@ -165,7 +181,8 @@ void Scene::LoadObjects(const SceneDescription& description, const char* folder)
         object->file = record.file;
         object->position = record.position;
         if (!IsHalf()) {
-            object->image = LoadPlaced(Join({folder, "/ObjectGfx/", record.file, ".cbi"}), record.position);
+            object->image =
+                LoadPicture(Join({folder, "/ObjectGfx/", record.file, ".cbi"}), record.position, kObjectLeftOut);
             if (!object->image) continue;
             object->size = SizeOf(*object->image);
         }
@@ -189,9 +206,9 @@ void Scene::LoadStrips(const SceneDescription& description, const char* folder) 
             frame->file = frameRecord.file;
             frame->position = frameRecord.position;
             if (!IsHalf()) {
-                frame->image = LoadPlaced(
+                frame->image = LoadPicture(
                     Join({folder, "/TextureStrips/", record.folder, "/", frameRecord.file, ".cbi"}),
-                    frameRecord.position);
+                    frameRecord.position, kFrameLeftOut);
                 if (!frame->image) continue;
                 frame->size = SizeOf(*frame->image);
             }
@@ -206,7 +223,7 @@ void Scene::LoadShapes(const SceneDescription& description, const char* folder) 
         SceneObject* object = FindObject(record.label);
         if (!object || object->shapeImage) continue;
         object->shapeFile = record.file;
-        object->shapeImage = LoadPlaced(Join({folder, "/Shapes/", record.file, ".cbi"}), kTopLeft);
+        object->shapeImage = LoadPicture(Join({folder, "/Shapes/", record.file, ".cbi"}), kTopLeft, kShapeUnlisted);
         if (!object->shapeImage) continue;
         const size_t cut = record.file.rfind('_');
         object->shapeName = cut == std::string::npos ? std::string() : record.file.substr(0, cut) + "_Shape";
@@ -217,8 +234,12 @@ bool Scene::LoadDifferences(const char* folder, const char* sceneName) {
     type = kSceneDifference;
     SceneDescription left, right;
     for (auto [suffix, description] : {std::pair{"_left", &left}, std::pair{"_right", &right}}) {
-        if (ReadDescription(folder, sceneName, suffix, true, *description) == DescriptionRead::kRead) continue;
-        halvo::LogMessage("Scene::LoadDifferences - no usable %s%s.xml in %s", sceneName, suffix, folder);
+        const DescriptionRead read = ReadDescription(folder, sceneName, suffix, true, *description);
+        if (read == DescriptionRead::kRead) continue;
+        // A refused half has told why already.
+        if (read == DescriptionRead::kMissing)
+            halvo::LogMessage("Scene::Load - cannot read %s/%s.xml, nor %s/%s%s.xml of a difference scene", folder,
+                              sceneName, folder, sceneName, suffix);
         return false;
     }
     if (!left.hasBackground) {
@@ -226,7 +247,7 @@ bool Scene::LoadDifferences(const char* folder, const char* sceneName) {
         return false;
     }
     backgroundFile = left.backgroundFile;
-    background = LoadBackground(folder, backgroundFile);
+    background = LoadBackground(folder);
     closeUpOffset = {left.closeUpOffset, 0};
     if (!LoadHalf(leftHalf, kSceneDifferenceLeft, left, folder) ||
         !LoadHalf(rightHalf, kSceneDifferenceRight, right, folder))
@@ -281,8 +302,8 @@ void Scene::MergeDifferences(const char* folder) {
         allObjects.push_back(right);
     }
     for (const auto& object : allObjects) {
-        // An object whose picture does not load stays, only unseen.
-        object->image = LoadPlaced(Join({folder, "/ObjectGfx/", object->file, ".cbi"}), object->position);
+        object->image =
+            LoadPicture(Join({folder, "/ObjectGfx/", object->file, ".cbi"}), object->position, kObjectUnseen);
         if (object->image) object->size = SizeOf(*object->image);
     }
     if (!LoadState()) ChooseObjects();

@@ -62,9 +62,8 @@ bool MG_Lock::LoadConfig(const Vec2& centre) {
     LockConfig config;
     config.solved = DataTree::GetInt(kSolvedKey);
     ReadLockConfig(config);
-    std::string file;
-    if (const char* why = LoadImages(file)) {
-        halvo::LogMessage("MG_Lock::LoadConfig - %s (%s)", why, file.c_str());
+    if (const char* why = LoadImages()) {
+        halvo::LogMessage("MG_Lock::LoadConfig - %s (%s)", why, kFolder);
         return false;
     }
     CentreOn(centre, {background_->size.x, kGameHeight});
@@ -74,15 +73,13 @@ bool MG_Lock::LoadConfig(const Vec2& centre) {
     return true;
 }
 
-const char* MG_Lock::LoadImages(std::string& file) {
-    file = std::string(kFolder) + "Background.cbi";
+const char* MG_Lock::LoadImages() {
     background_ = LoadMiniGameImage(kFolder, "Background");
     if (!background_) return "no background";
     background_->anchor = {0.0f, 0.0f};
     for (int32_t i = 0; i < LockRules::kPieceCount; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "Bolt%02d", i + 1);
-        file = std::string(kFolder) + name + ".cbi";
         pieces_[i].image = LoadMiniGameImage(kFolder, name);
         if (!pieces_[i].image) return "no bolt picture";
     }

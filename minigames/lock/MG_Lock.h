@@ -42,8 +42,8 @@ private:
         Vec2 position;
     };
 
-    // Null when it went well, else why not; `file` names the missing picture.
-    const char* LoadImages(std::string& file);
+    // Null when it went well, else why not.
+    const char* LoadImages();
     void PressAt(Vec2 p);
     void Push(int32_t piece);
     void DragTo(Vec2 p);

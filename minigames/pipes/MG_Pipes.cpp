@@ -98,8 +98,8 @@ const char* MG_Pipes::LoadImages() {
 halvo::AutoRef<GLImage> MG_Pipes::LoadShared(const std::string& name) {
     for (const auto& [loadedName, image] : loaded_)
         if (loadedName == name) return image;
+    // Kept when it cannot be read too: it is tried, and told, once.
     halvo::AutoRef<GLImage> image = LoadMiniGameImage(kFolder, name);
-    if (!image) return {};
     loaded_.emplace_back(name, image);
     return image;
 }

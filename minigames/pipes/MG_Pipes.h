@@ -63,6 +63,7 @@ private:
     halvo::AutoRef<GLImage> background_;
     // Indexed like the rules' piece kinds: plain pieces, inlets, outlets.
     std::vector<TypeImages> types_;
-    // Pictures by name: the sample's inlets share theirs.
+    // Pictures by name, null where one cannot be read: the sample's inlets
+    // share theirs.
     std::vector<std::pair<std::string, halvo::AutoRef<GLImage>>> loaded_;
 };

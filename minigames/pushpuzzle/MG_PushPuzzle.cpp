@@ -62,12 +62,11 @@ bool MG_PushPuzzle::LoadConfig(const Vec2& centre) {
 }
 
 const char* MG_PushPuzzle::ReadConfig(std::string& file, std::unique_ptr<uint8_t[]>& picture) {
+    // The picture is named by the loader when it cannot be read; the
+    // refusal names the key that named it.
     const char* background = DataTree::GetString(kBackgroundKey);
-    file = FileOf(background, ".cbi");
-    if (file.empty()) {
-        file = kBackgroundKey;
-        return "no background named";
-    }
+    file = kBackgroundKey;
+    if (!background || !*background) return "no background named";
     // The rules check the picture against the background's size.
     background_ = LoadMiniGameImage(kFolder, background);
     if (!background_) return "the background is missing or unreadable";

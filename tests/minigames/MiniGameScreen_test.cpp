@@ -221,7 +221,7 @@ TEST_F(MiniGameScreenTest, ABubbleHeldOnlyByItsThreadIsNotedSafelyAndNotShown) {
     EXPECT_GT(host->GetTime(), 0);
 }
 
-TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessages) {
+TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringTheClosingLineTheGameBeganWith) {
     const struct { int32_t result; const char* counted; bool closing; } cases[] = {
         {kMiniGameWon, "[STATS]/mini_won", true}, {kMiniGameLost, "[STATS]/mini_lost", false},
         {kMiniGameSkipped, "[STATS]/mini_skipped", true}, {7, "[STATS]/mini_skipped", false}};
@@ -236,9 +236,15 @@ TEST_F(MiniGameScreenTest, FinishCountsOnceAndOnlyWinsAndSkipsBringClosingMessag
         EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), ++played) << c.result;
         EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), c.result);
         EXPECT_EQ(host->IsMessageShown(), c.closing) << c.result;
-        EXPECT_EQ(DataTree::Exists(MiniGameScreen::kSolvedKey), !c.closing) << c.result;
+        EXPECT_FALSE(DataTree::Exists(MiniGameScreen::kSolvedKey)) << c.result;
         h.cutscene->RemoveAllChildren();
     }
+    // Left for the menu, a game takes its closing line along: the next shows none.
+    DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
+    BeginWithStub();
+    h.cutscene->RemoveAllChildren();
+    BeginWithStub()->Finish(kMiniGameWon);
+    EXPECT_FALSE(h.Host()->IsMessageShown());
 }
 
 TEST_F(MiniGameScreenTest, AfterTheResultTheHostFadesOutCommitsAndResumesTheCallerOnce) {
@@ -297,6 +303,23 @@ TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnd
     h.game.Step();
     EXPECT_EQ(h.Host(), nullptr);
     EXPECT_EQ(stub->updates, updates + 1);  // walked in the same step
+}
+
+// Unknown and refused games say why, naming the name or the picture once,
+// and take their closing line along.
+TEST_F(MiniGameScreenTest, UnknownAndRefusedGamesSayWhyAndTakeTheirClosingLineAlong) {
+    const char* const cases[][2] = {
+        {"Pipes", "MiniGames::Start - no mini-game is named 'Pipes' (the names: Abfolge, Draehte, Match3, Mosaik, "
+                  "Puzzle, Rohre, Schloss, Zielscheiben)\n"},
+        {"Schloss", "MiniGame::LoadConfig - a picture cannot be read (MiniGames/Schloss/Background.cbi)\n"
+                    "MG_Lock::LoadConfig - no background (MiniGames/Schloss/)\n"}};
+    for (const auto& [name, told] : cases) {
+        DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
+        testing::internal::CaptureStderr();
+        h.StartFromScript(name);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), told);
+        EXPECT_FALSE(DataTree::Exists(MiniGameScreen::kSolvedKey)) << name;
+    }
 }
 
 TEST_F(MiniGameScreenTest, AnUnknownNameReturnsSkippedAtOnceAndOnlyACutsceneItselfTakesAGame) {

@@ -21,7 +21,10 @@ TEST_F(SceneTest, SearchSceneLoadsObjectsAndFillsTheItemList) {
                                Object("nopicture", "forceuse=\"1\""),
                            "", 1),
                {"cup_1", "cup_2", "spoon", "exit_door", "gone"});
+    testing::internal::CaptureStderr();
     halvo::AutoRef<Scene> scene = LoadScene("kitchen");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Scene::Load - an object's picture cannot be read; the object "
+                                                      "is left out (Scenes/kitchen/ObjectGfx/nopicture.cbi)\n");
     EXPECT_EQ(scene->type, kSceneSearch);
     // The ignored object and the one without a picture are dropped.
     EXPECT_EQ(Labels(scene->allObjects), "cup_1 cup_2 spoon exit_door");
@@ -64,7 +67,7 @@ TEST_F(SceneTest, EveryRequiredPartMissingFailsTheLoad) {
     EXPECT_EQ(LoadScene("bare")->type, kSceneNone);
 }
 
-TEST_F(SceneTest, AnEmptyBackgroundNameGivesASceneWithoutPicture) {
+TEST_F(SceneTest, AnEmptyOrUnreadableBackgroundGivesASceneWithoutPicture) {
     std::string xml = Description("Search", Object("cup", "forceuse=\"1\""), "", 1);
     xml.replace(xml.find("file=\"bg\""), 9, "file=\"\"");
     WriteScene("bare", xml, {"cup"});
@@ -76,6 +79,13 @@ TEST_F(SceneTest, AnEmptyBackgroundNameGivesASceneWithoutPicture) {
     EXPECT_EQ(Labels(scene->remaining), "cup");
     EXPECT_EQ(Calls(), "character.Create;help.Create;itemview.Create 2.5 4;help.ResetTime;AddItemText cup;AddItemEnd;");
     scene->Draw(Matrix4::Identity());
+    // Named but unreadable, it is told.
+    xml.replace(xml.find("file=\"\""), 7, "file=\"gone\"");
+    WriteScene("bare", xml, {"cup"});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadScene("bare")->background->size, (Point2i{0, 0}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Scene::Load - the background cannot be read; the scene shows none (Scenes/bare/gone.cbi)\n");
 }
 
 TEST_F(SceneTest, DifficultyChoosesTheTimeLimit) {
@@ -227,19 +237,26 @@ TEST_F(SceneTest, DifferenceHalvesMergeByLabelIgnoringCase) {
 
     WriteFile("Scenes/lonely/lonely_left.xml", "<scene/>");
     FileManager::Global().ResetDirectoryCaches();
+    testing::internal::CaptureStderr();
     LoadScene("lonely", false);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),  // once, with its reason
+              "Scene::Load - no gameinfo element (Scenes/lonely/lonely_left.xml)\n");
 }
 
 TEST_F(SceneTest, StripsKeepTheirFramesOrOnlyTheFirstWithoutAnimations) {
     const std::string strip =
         "<texturestrip label=\"fire\" file=\"fire\" fps=\"60\"><object label=\"a\" file=\"f1\"/>"
         "<object label=\"b\" file=\"missing\"/><object label=\"c\" file=\"f2\"/><object file=\"f1\"/>"
-        "</texturestrip><texturestrip label=\"empty\" file=\"none\"/>";
+        "<object label=\"d\" file=\"missing\"/></texturestrip><texturestrip label=\"empty\" file=\"none\"/>";
     WriteScene("hearth", Description("Search", strip), {});
     WritePicture("Scenes/hearth/TextureStrips/fire/f1.cbi");
     WritePicture("Scenes/hearth/TextureStrips/fire/f2.cbi");
     FileManager::Global().ResetDirectoryCaches();
+    testing::internal::CaptureStderr();
     halvo::AutoRef<Scene> scene = LoadScene("hearth");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),  // named twice, told once
+              "Scene::Load - a strip's frame cannot be read; the strip plays without it "
+              "(Scenes/hearth/TextureStrips/fire/missing.cbi)\n");
     ASSERT_EQ(scene->animations.size(), 2u);
     EXPECT_EQ(scene->animations[0]->frames.size(), 2u);
     EXPECT_TRUE(scene->animations[1]->frames.empty());
