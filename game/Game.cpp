@@ -19,6 +19,7 @@
 #include "platform/GLState.h"
 #include "platform/GlApi.h"
 #include "platform/LoadedFile.h"
+#include "platform/Log.h"
 #include "platform/ShutdownFlag.h"
 #include "platform/Sound.h"
 #include "script/compiler/Compiler.h"
@@ -126,7 +127,11 @@ void Game::SetMiniGameStarter(MiniGameStarter starter) { miniGameStarter = start
 
 bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
     GameScreen* scene = FindSceneScreen();
-    if (!scene || std::strcmp(scene->GetClassInfo()->name, kCutsceneClass) != 0 || !miniGameStarter) return false;
+    if (!scene || std::strcmp(scene->GetClassInfo()->name, kCutsceneClass) != 0 || !miniGameStarter) {
+        // Called from a search or the map, nothing would happen and nothing tell the author why.
+        halvo::LogMessage("Game::StartMiniGame - '%s' starts only over a cutscene", name ? name : "");
+        return false;
+    }
     halvo::AutoRef<GameScreen> hold(scene);
     const MiniGameStart outcome = miniGameStarter(*scene, name ? name : "", caller);
     if (outcome == MiniGameStart::kUnknownName) return false;

@@ -82,8 +82,11 @@ TEST_F(SceneKindsTest, AnAdventureGathersHelpHalvedWhenEasyAndKeepsTheHudUsable)
     EXPECT_EQ(game().helpFactor, Game::kSceneHelpFactor * 0.5f);
     EXPECT_TRUE(game().hudInputEnabled);
     EXPECT_EQ(DataTree::GetInt("[PLAYER]/scenes/test/lamp"), 1);
-    // An adventure is no place for a mini-game.
+    // An adventure is no place for a mini-game, and the author hears why.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(game().StartMiniGame("Schloss", nullptr));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Game::StartMiniGame - 'Schloss' starts only over a cutscene\n");
 }
 
 TEST_F(SceneKindsTest, AMapGathersNoHelp) {
