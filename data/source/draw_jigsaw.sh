@@ -142,7 +142,9 @@ tga_top_left "$work/mask.png" "$puzzle/sample_mask.tga" 8
 # ---- the table ---------------------------------------------------------------------
 # The screen's top is 162 down the picture: the texts' window and the felt
 # go there. The felt marks the tray's middle, where the finished picture
-# comes to lie, and a small print of it lies in the top corner as on a box lid.
+# comes to lie, and a small print of it lies as on a box lid in the bottom
+# corner, below the tray (which ends 837 down the screen), where no piece
+# is scattered.
 # A lighter wood than the other games': the cliff's pieces are dark.
 table_top "$work/table.png"
 convert "$work/table.png" -modulate 150,85 -gravity north -background '#5e3f26' -splice 0x162 -gravity northwest \
@@ -152,7 +154,7 @@ convert "$work/table.png" -modulate 150,85 -gravity north -background '#5e3f26' 
   "$work/felt.png"
 convert "$work/picture.png" -resize 200x150 -bordercolor '#f3ead2' -border 8 \
   -bordercolor '#6b4a22' -border 2 -background none -rotate -4 "$work/lid.png"
-convert "$work/felt.png" "$work/lid.png" -geometry +70+$((162 + 70)) -compose Over -composite "$work/full.png"
+convert "$work/felt.png" "$work/lid.png" -geometry +1664+$((162 + 871)) -compose Over -composite "$work/full.png"
 convert "$work/full.png" -crop 1920x1080+0+162 +repage "$work/screen.png"
 table_plate "$work/screen.png" "$work/plated.png" clock
 convert "$work/full.png" "$work/plated.png" -geometry +0+162 -compose Copy -composite "$work/Background.png"

@@ -18,6 +18,9 @@ constexpr const char* kDownSound = "Sfx/minigame_paper_down";
 // The tray sits above the centre by this share of the room left below it.
 constexpr float kTrayLift = 0.25f;
 constexpr int32_t kTurnsPerCircle = 4;
+// Pieces are scattered this far clear of the host's timer display: the
+// frame a table draws round it, signs and all, stays free too.
+constexpr float kTimerClearance = 90.0f;
 
 const char* NameAt(const char* key) {
     const char* name = DataTree::Exists(key) ? DataTree::GetString(key) : nullptr;
@@ -25,6 +28,10 @@ const char* NameAt(const char* key) {
 }
 
 Point2i TruncatedPosition(const InputEvent& event) { return {TruncateToInt(event.x), TruncateToInt(event.y)}; }
+
+Point2i TrayPoint(Vec2 design, Vec2 trayCorner) {
+    return {TruncateToInt(design.x - trayCorner.x), TruncateToInt(design.y - trayCorner.y)};
+}
 
 }  // namespace
 
@@ -90,6 +97,9 @@ void MG_Puzzle::PlaceTray(const Vec2& centre) {
     const Game* game = Game::Current();
     const float logicalHeight = game ? static_cast<float>(game->screenSize.y) : static_cast<float>(tray.y);
     SetPosition(GetPosition() - Vec2{0.0f, (logicalHeight - static_cast<float>(tray.y)) * kTrayLift});
+    const Vec2 clearance{kTimerClearance, kTimerClearance};
+    config_.clearMin = TrayPoint(MiniGameScreen::kTextDisplayMin - clearance, GetPosition());
+    config_.clearMax = TrayPoint(MiniGameScreen::kTextDisplayMax + clearance, GetPosition());
 }
 
 const char* MG_Puzzle::CutPieceImages() {

@@ -49,7 +49,8 @@ public:
 private:
     const char* ReadConfig();
     const char* LoadImages();
-    // Sizes and places the game after the tray, a little above the centre.
+    // Sizes and places the game after the tray, a little above the centre,
+    // and tells the scatter where the host's timer stands on it.
     void PlaceTray(const Vec2& centre);
     const char* CutPieceImages();
     void PlayMoveSounds(PuzzleMove move);

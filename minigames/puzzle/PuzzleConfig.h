@@ -31,6 +31,9 @@ struct PuzzleConfig {
     std::string mask;
     int32_t trayWidth = 0, trayHeight = 0;
     float snapThreshold = 0;  // squared design units
+    // The box of the tray the scatter keeps pieces off (the host's timer
+    // display); none while it is empty, as by default.
+    Point2i clearMin, clearMax;
     // Added by the reader:
     Point2i maskSize;
     std::vector<uint8_t> maskBytes;  // row after row

@@ -3,6 +3,8 @@
 #include "platform/os/Random.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -21,12 +23,30 @@ Point2i Half(Point2i p) {
     return {TruncateToInt(static_cast<float>(p.x) * 0.5f), TruncateToInt(static_cast<float>(p.y) * 0.5f)};
 }
 
+// The far corner of a box turned about its near corner as Rotate turns it
+// by the group angle, in whole quarters: exact, as the picture is drawn.
+Point2i TurnedDiagonal(Point2i size, int32_t rotation) {
+    switch (rotation) {
+    case 1: return {size.y, -size.x};
+    case 2: return {-size.x, -size.y};
+    case 3: return {-size.y, size.x};
+    default: return size;
+    }
+}
+
+// A draw from [0, span) spread over [0, room].
+int32_t SpreadOver(int32_t drawn, int32_t span, int32_t room) {
+    return static_cast<int32_t>(static_cast<int64_t>(drawn) * (room + 1) / span);
+}
+
 }  // namespace
 
 PuzzleRules::PuzzleRules(const PuzzleConfig& config)
     : trayWidth_(config.trayWidth),
       trayHeight_(config.trayHeight),
       snapThreshold_(config.snapThreshold),
+      clearMin_(config.clearMin),
+      clearMax_(config.clearMax),
       maskSize_(config.maskSize),
       mask_(config.maskBytes) {
     std::fill(std::begin(tileOfId_), std::end(tileOfId_), kNone);
@@ -270,9 +290,37 @@ void PuzzleRules::Scatter() {
         piece.position.y = os::Rand() % trayHeight_;
         piece.position.x = os::Rand() % trayWidth_;
         piece.rotation = os::Rand() % kTurnsPerCircle;
-        ClampGroup(static_cast<int32_t>(i));
+        LayOnTray(piece);
         Attach(static_cast<int32_t>(i), kTray, true);
     }
+}
+
+// The drawn corner, spread over the room the turned piece leaves, puts it
+// wholly on the tray (at the top left when it is larger); one that falls
+// on the box to keep clear moves off it the shortest way the tray allows.
+void PuzzleRules::LayOnTray(PuzzleTile& piece) const {
+    const Point2i diagonal = TurnedDiagonal(piece.size, piece.rotation);
+    const Point2i size{std::abs(diagonal.x), std::abs(diagonal.y)};
+    const Point2i room{std::max(trayWidth_ - size.x, 0), std::max(trayHeight_ - size.y, 0)};
+    Point2i corner{SpreadOver(piece.position.x, trayWidth_, room.x),
+                   SpreadOver(piece.position.y, trayHeight_, room.y)};
+    const bool onClear = corner.x < clearMax_.x && corner.x + size.x > clearMin_.x && corner.y < clearMax_.y &&
+                         corner.y + size.y > clearMin_.y;
+    if (onClear) {
+        const Point2i ways[] = {{clearMin_.x - size.x, corner.y},
+                                {clearMax_.x, corner.y},
+                                {corner.x, clearMin_.y - size.y},
+                                {corner.x, clearMax_.y}};
+        int32_t shortest = INT32_MAX;
+        const Point2i from = corner;
+        for (const Point2i& way : ways) {
+            const int32_t length = std::abs(way.x - from.x) + std::abs(way.y - from.y);
+            if (way.x < 0 || way.y < 0 || way.x > room.x || way.y > room.y || length >= shortest) continue;
+            shortest = length;
+            corner = way;
+        }
+    }
+    piece.position = {corner.x - std::min(diagonal.x, 0), corner.y - std::min(diagonal.y, 0)};
 }
 
 bool PuzzleRules::Hits(int32_t piece, Point2i point) const {

@@ -56,7 +56,9 @@ public:
     static constexpr int32_t kCentredSquared = 15;
 
     // Cuts the pieces from the checked config's mask and scatters them
-    // (os::Rand: the shuffle, then y, x and rotation per piece).
+    // (os::Rand: the shuffle, then y, x and rotation per piece), each
+    // wholly on the tray and, where the tray leaves room, off the config's
+    // box to keep clear.
     explicit PuzzleRules(const PuzzleConfig& config);
 
     // Pieces in the shuffled order.
@@ -103,6 +105,7 @@ private:
     void FindNeighbours(const PuzzleConfig& config);
     void AddNeighbour(PuzzleTile& piece, uint8_t id) const;
     void Scatter();
+    void LayOnTray(PuzzleTile& piece) const;
     bool Hits(int32_t piece, Point2i point) const;
     int32_t& FirstChildOf(int32_t node);
     void Unlink(int32_t piece);
@@ -118,6 +121,7 @@ private:
 
     int32_t trayWidth_, trayHeight_;
     float snapThreshold_;
+    Point2i clearMin_, clearMax_;
     Point2i maskSize_;
     std::vector<uint8_t> mask_;
     std::vector<PuzzleTile> tiles_;

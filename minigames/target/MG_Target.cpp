@@ -96,7 +96,7 @@ bool MG_Target::LoadConfig(const Vec2& centre) {
     CentreOn(centre, background_->size);
     const Game* game = Game::Current();
     rules_ = std::make_unique<TargetRules>(config_, tileBack_->size, game && game->cheatAutoPlay);
-    if (config_.IsGeneric()) AnnounceEnemy();
+    enemyDue_ = config_.IsGeneric();
     CreateTimer(kTimeKey);
     if (MiniGameScreen* host = GetHost()) host->CreateScore(true);
     ShowScore();
@@ -137,6 +137,7 @@ bool MG_Target::IsEnemyAnnounced() const { return !IsDead(enemyBubble_); }
 
 void MG_Target::AnnounceEnemy() {
     RemoveEnemyBubble();
+    enemyDue_ = false;
     const int32_t enemy = rules_->GetRoundEnemy();
     if (enemy < 0) return;
     const Game* game = Game::Current();
@@ -223,11 +224,16 @@ void MG_Target::ShowScore() {
 // ---- update and drawing -------------------------------------------------------------
 
 void MG_Target::OnUpdate(double, double stepMs) {
+    // Won or skipped, the host's closing line stands alone.
+    if (IsFinished()) RemoveEnemyBubble();
     const Game* game = Game::Current();
     if (!rules_ || (game && game->paused)) return;
     StepFloatingTexts();
-    // The round waits until its enemy has been seen.
-    if (IsEnemyAnnounced() || IsFrozen()) return;
+    if (IsFrozen()) return;
+    // Announced only once the host's messages are read, and the round waits
+    // until its enemy has been seen.
+    if (enemyDue_) AnnounceEnemy();
+    if (IsEnemyAnnounced()) return;
     AddTime(stepMs);
     Report(rules_->Step(game && game->cheatAutoPlay));
 }

@@ -4,7 +4,8 @@
 // the enemies were. Each shot shows its points as a rising, fading number
 // on the HUD; the game is won at the end of the round that reached the
 // goal. In the variant with generic pictures a chat bubble announces each
-// round's enemy, and the round waits until it is clicked away. TargetRules
+// round's enemy (the first once the how-to is read), and the round waits
+// until it is clicked away; it goes when the game ends. TargetRules
 // decides; this screen loads the pictures, draws the turning targets, plays
 // the sounds, keeps the score text and reports to the host.
 
@@ -72,6 +73,8 @@ private:
     std::vector<halvo::AutoRef<GLImage>> friendImages_;
     std::vector<halvo::AutoRef<GLImage>> enemyImages_;
     halvo::WeakRef<halvo::GuiWidget> enemyBubble_;
+    // The first round's enemy waits for the host's messages to be read.
+    bool enemyDue_ = false;
     std::vector<halvo::WeakRef<halvo::GuiWidget>> floatingTexts_;
     int32_t shownScore_ = -1;
 };

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/GuiMain.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
 #include "tests/game/SampleRouteFixture.h"
@@ -49,6 +50,8 @@ protected:
                 seen = host;
             }
             if (host->IsMessageShown()) {
+                // A how-to or closing line stands alone: no round's enemy beside it.
+                EXPECT_FALSE(OnHud("bubble_picture")) << played.back();
                 harness->Click(sampletest::kEmptySpot);
             } else if (skip && passes % kSkipClickEvery == 0) {
                 halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
@@ -230,6 +233,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         ClickOn(*OnHud("hud_menu"));
         ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
+        EXPECT_FALSE(Find(halvo::GuiMain::Global().GetRoot(), "name", "bubble_picture")) << name;
         Step(300);
         EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
         for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(DataTree::GetInt(counters[i]), before[i]) << name;

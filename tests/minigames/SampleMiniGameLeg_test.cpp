@@ -13,6 +13,7 @@
 
 #include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
+#include "gui/GuiText.h"
 #include "harness/HeadlessGame.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
@@ -91,6 +92,8 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
                 if (host == helped.Get() && host != closed.Get()) {
                     closed = host;
                     ++closings;
+                    const auto* text = CastTo<halvo::GuiText>(host->GetBubble()->GetFirstChild());
+                    EXPECT_TRUE(text && text->GetLineCount() <= 2) << played.back();  // not a narrow column
                 }
                 host->OnHelp();
             } else if (host != helped.Get()) {

@@ -73,7 +73,7 @@ struct Language {
 };
 constexpr Language kLanguages[] = {
     {"english", {"crow", "owl", "hare"}, {"crows", "owls", "hares"}, "bubble", "only this one"},
-    {"german", {"Krähe", "Eule", "Hase"}, {"Krähen", "Eulen", "Hasen"}, "Sprechblase", "nur dieses"},
+    {"german", {"Krähe", "Eule", "Hase"}, {"Krähen", "Eulen", "Hasen"}, "Sprechblase", "nur auf dieses"},
 };
 
 // The range announces a new enemy every round, so the lines may name no

@@ -121,17 +121,19 @@ TEST_F(MG_TargetTest, ReleasesGoToTheMessageThenTheEnemyBubbleThenTheTargets) {
     Configure("generic", 2, 1);
     MG_Target* game = Play();
     ASSERT_NE(game, nullptr);
+    ASSERT_TRUE(h.Host()->IsMessageShown());
+    h.game.Step(5);
+    EXPECT_EQ(game->GetEnemyBubble(), nullptr);  // not beside the how-to
+    h.game.Click({10, 10});
+    h.game.Step(5);
+    EXPECT_FALSE(h.Host()->IsMessageShown());
     const char* enemies[] = {"friend_owl", "friend_hare", "enemy_crow"};
     EXPECT_EQ(h.CountCalls(std::string("bubble minigame_zielscheiben_enemy #MiniGames/Zielscheiben/") +
                            enemies[game->GetRules()->GetRoundEnemy()] + ".cbi"),
               1);
     // Held elsewhere too: once clicked away it no longer holds the round.
     halvo::AutoRef<halvo::GuiWidget> bubble(game->GetEnemyBubble());
-    ASSERT_TRUE(bubble && h.Host()->IsMessageShown());
-    h.game.Click({10, 10});
-    h.game.Step(5);
-    EXPECT_FALSE(h.Host()->IsMessageShown());
-    EXPECT_NE(bubble->GetParent(), nullptr);
+    ASSERT_TRUE(bubble && bubble->GetParent());
     EXPECT_EQ(h.Host()->GetTime(), 0);  // the round waits for its enemy to be seen
 
     h.game.Click({10, 10});
