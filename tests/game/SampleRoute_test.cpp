@@ -360,7 +360,11 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     EXPECT_FALSE(game().paused);
+    // The seconds played in the search count, and count once.
+    const int played = game().playSeconds;
+    EXPECT_EQ(DataTree::GetInt("[STATS]/time"), played);
     ClickAndSettle(sampletest::kContinue);
+    EXPECT_LE(game().playSeconds, played + 1);
     auto* again = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(again) << harness->ScreenTree() << Messages();
     EXPECT_EQ(again->GetScene()->name, "garden");

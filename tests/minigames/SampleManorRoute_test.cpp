@@ -185,10 +185,12 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
     ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
     EXPECT_EQ(played.back(), "MG_Match3");
     ASSERT_TRUE(harness->Messages().empty()) << Messages();
+    const int timeAtTheEnd = game().playSeconds;
 
     ASSERT_NO_FATAL_FAILURE(StartTheGame());
     ClickAndSettle({960, 540});
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/time"), timeAtTheEnd);  // the seconds of the fourth counted
     ClickAndSettle(sampletest::kContinue);
     EXPECT_GT(DataTree::GetInt("[STATS]/time"), timeAtTheManor + 90);  // three half minutes at least
     EXPECT_GT(DataTree::GetInt("[STATS]/clicks"), clicksAtTheManor);
@@ -239,6 +241,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         ClickOn(*OnHud("hud_menu"));
         ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
+        EXPECT_EQ(DataTree::GetInt("[STATS]/time"), game().playSeconds) << name;  // the puzzle's seconds too
         Step(300);
         EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
         for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(DataTree::GetInt(counters[i]), before[i]) << name;
