@@ -141,6 +141,7 @@ bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
 }
 
 void Game::Shutdown() {
+    if (KeepPlayTime()) DataTree::SaveGameData();
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
     hudScreen.Reset();

@@ -70,6 +70,7 @@ public:
     static Game* Current();
 
     void Init();
+    // Ended mid-game (the window closed), the game saves the time played.
     void Shutdown();
 
     void SetWindowSize(const Point2i& size);
@@ -145,10 +146,14 @@ public:
     // the caller ends. A scene that does not load leaves LastScene as it
     // was, reports why and opens the main menu.
     void Transit(const char* scene, Vrel::Thread* caller);
-    // Leaves the current scene, ends the caller, saves the settings, reads
-    // the open profile back from its file (dropping what the player gained
-    // since it was last saved) and opens the main menu.
+    // Leaves the current scene, ends the caller, saves the settings with the
+    // time played, reads the open profile back from its file (dropping what
+    // the player gained since it was last saved) and opens the main menu.
     void ShowMainMenu(Vrel::Thread* caller);
+    // While a game is under way, its seconds played into the profile's
+    // "[STATS]/time", for the caller to save; false in the menus, whose time
+    // belongs to no game (nor, after a change of profile, to the open one).
+    bool KeepPlayTime();
     // Leaves the current scene and stops every scheduled thread; nothing is
     // saved.
     void EndGameState();

@@ -285,10 +285,16 @@ void Game::ShowMainMenu(Vrel::Thread* caller) {
     halvo::AutoRef<Vrel::Thread> held(caller);
     LeaveCurrentScene();
     StopCaller(caller);
+    KeepPlayTime();
     DataTree::SaveGameData();
     const int32_t slot = DataTree::GetCurrentSlot();
     if (slot >= 0) DataTree::OpenProfile(slot);
     OpenMainMenu();
+}
+
+bool Game::KeepPlayTime() {
+    if (gameStarted) DataTree::SetInt(kPlayTimeKey, playSeconds);
+    return gameStarted;
 }
 
 void Game::EndGameState() {

@@ -83,8 +83,8 @@ void CreditsWidget::OnUpdate(double /*timeMs*/, double dtMs) {
     // A removed line's listeners may run script that ends the page.
     halvo::AutoRef<CreditsWidget> self(this);
     halvo::AutoRef<GuiWidget> holdFrame(frame);
-    if (!frame->GetFirstChild()) Restart();
-    else RiseChildren(*frame, rise);
+    if (frame->GetFirstChild()) RiseChildren(*frame, rise);
+    else if (!isCredits_) Restart();
     nextY_ -= rise;
     EmitDueLines(*frame);
 }

@@ -3,8 +3,10 @@
 // the frame's "credits" property is true, else the player's statistics. As a
 // listener of the frame it moves the frame's children up on every update,
 // fades them in at the bottom and out at the top, removes those that have
-// left, makes the next lines of the page as room opens at the bottom, and
-// starts again from the first line once the frame is empty. The frame owns
+// left, and makes the next lines of the page as room opens at the bottom.
+// The credits roll once: after their last line the frame stays empty, so a
+// script knows they are over. The statistics page starts again from its
+// first line once the frame is empty, to be read at any time. The frame owns
 // it; the page ends with the frame or its listeners.
 
 #include <cstdint>

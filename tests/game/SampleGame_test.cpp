@@ -82,6 +82,13 @@ TEST_F(SampleGameTest, TheSplashFadesInAndAClickOpensTheMainMenu) {
     ClickAndSettle({960, 872});
     EXPECT_FALSE(Find(MenuFrame(), "name", "about"));
     EXPECT_TRUE(board->ReadBool(halvo::GuiWidget::kPropShow));
+    // Escape closes a board as its button does, the players' page too.
+    ClickAndSettle({960, 596});
+    ASSERT_TRUE(Find(MenuFrame(), "name", "profiles"));
+    harness.Character(27);
+    harness.Step(30);
+    EXPECT_FALSE(Find(MenuFrame(), "name", "profiles"));
+    EXPECT_TRUE(Find(MenuFrame(), "name", "menu"));
     EXPECT_TRUE(harness.Messages().empty()) << AllMessages(harness);
 }
 

@@ -102,8 +102,8 @@ protected:
         return Find(root, "action", action);
     }
     // Splash, the profile board, a player named "Ada" in the first slot,
-    // the menu, a new game.
-    void NameAdaAndStartANewGame() {
+    // the menu, a new game: the garden, its greeting clicked away unless `greeted` is false.
+    void NameAdaAndStartANewGame(bool greeted = true) {
         ClickAndSettle(kSplash);
         ClickAndSettle(kFirstSlot);
         for (char16_t c : u"Ada") if (c) harness->Character(c);
@@ -111,6 +111,7 @@ protected:
         Step(30);
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << Messages();
         ClickAndSettle(kNewGame);
+        if (greeted) ClickAndSettle(kEmptySpot);
     }
     // Clicks the middle of every object still to find, exits aside.
     void FindEverything(SearchScreen& screen) {

@@ -67,15 +67,24 @@ float DistanceToBox(Vec2 point, Vec2 low, Vec2 high) {
 }
 
 // The garden's own script speaks the first time a player stands in it and
-// when the key is found.
+// when the key is found; the countdown starts as the greeting is clicked away.
 TEST_F(SampleRouteTest, TheGardenGreetsANewPlayerAndNoticesTheKey) {
-    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame(false));
     auto* garden = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
     // A search has no GUI frame of its own: the lines stand on the HUD's.
     EXPECT_TRUE(Shows(game().GetHudGui(), u"Maren's garden")) << Messages();
     EXPECT_FALSE(Shows(game().GetHudGui(), u"A key!"));
-    ClickAndSettle(garden->GetScene()->FindObject("key_01")->hotSpot.BoundsCenter(), 5);
+    const double fullTime = garden->GetScene()->timeLimit;
+    const Vec2 key = garden->GetScene()->FindObject("key_01")->hotSpot.BoundsCenter();
+    harness->Character(27);  // the menu's question taken back leaves it held
+    Step(10);
+    harness->Character(27);
+    Step(300);
+    ClickAndSettle(key, 60);  // taken by the greeting
+    EXPECT_LT(garden->GetScene()->timeLimit, fullTime - 500);
+    EXPECT_GT(garden->GetScene()->timeLimit, fullTime - 1500);
+    ClickAndSettle(key, 5);
     EXPECT_TRUE(Shows(game().GetHudGui(), u"A key!")) << Messages();
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
@@ -360,7 +369,11 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     EXPECT_FALSE(game().paused);
+    // The seconds played in the search count, and count once.
+    const int played = game().playSeconds;
+    EXPECT_EQ(DataTree::GetInt("[STATS]/time"), played);
     ClickAndSettle(sampletest::kContinue);
+    EXPECT_LE(game().playSeconds, played + 1);
     auto* again = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(again) << harness->ScreenTree() << Messages();
     EXPECT_EQ(again->GetScene()->name, "garden");

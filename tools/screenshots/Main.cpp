@@ -110,8 +110,7 @@ private:
         Click(960, 872);   // its "Close"
         Click(960, 504);   // "New game": the garden
         Wait([this] { return InScene<SearchScreen>() && !GetGame()->IsFading(); });
-        // Until the garden's greeting has faded.
-        Settle(180);
+        Click(960, 140);   // the garden's greeting clicked away: its countdown starts
         Shot("search");
         Script("Study");
         Wait([this] {

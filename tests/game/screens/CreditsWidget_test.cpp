@@ -89,8 +89,10 @@ protected:
     AutoRef<GuiWidget> frame;
 };
 
+// The statistics page; the credits roll once (the sample route holds that).
 TEST_F(CreditsWidgetTest, LinesRiseOneAfterAnotherAndThePageStartsAgain) {
-    ASSERT_TRUE(Open("<credits size1=\"30\" size2=\"x\"><head text=\"Tavrin\" label=\"credits_code\">"
+    ASSERT_TRUE(Open(nullptr, 300,
+                     "<credits size1=\"30\" size2=\"x\"><head text=\"Tavrin\" label=\"credits_code\">"
                      "<role label=\"#credits_code\"><name text=\"Tavrin t\xC3\xA4" "am\"/></role></head></credits>"));
     EXPECT_TRUE(Lines().empty());
     ASSERT_TRUE(UpdateUntil(1));
