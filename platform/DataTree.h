@@ -106,6 +106,9 @@ std::string TakeDamagedFile();
 bool SaveGameData();
 bool SavePlayer();
 
+// Makes a new profile in the slot and opens it, its empty player file written
+// first: false, changing nothing, when that file cannot be written; false
+// too when the game data cannot be saved, the profile then open unsaved.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
@@ -114,7 +117,8 @@ bool CreateProfile(int32_t slot, std::u16string_view name);
 bool OpenProfile(int32_t slot);
 // Opens the slot's profile with a new, empty player document, written at
 // once: the game starts over, the profile's settings, statistics and logs
-// stay. False without changing anything when the slot has no profile.
+// stay. False without changing anything when the slot has no profile or
+// the new player file cannot be written.
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();

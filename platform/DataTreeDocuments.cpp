@@ -131,14 +131,22 @@ bool OpenSlotRoots(int32_t slot) {
     return true;
 }
 
-// A new, empty player document for the slot, written at once; the slot is
-// made current first, since the file's name follows it.
-void StartEmptyPlayer(int32_t slot) {
+bool HasProfile(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false) != nullptr; }
+
+// A new, empty player document for the slot, already on disk before anything
+// changes; null, changing nothing, when its file could not be written.
+std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
+    std::unique_ptr<TiXmlDocument> player = NewDocument();
+    if (!SaveDocument(*player, UserFile(PlayerFileName(slot)))) return nullptr;
+    return player;
+}
+
+// Makes `player` the open player document and its slot the current one.
+void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
     State& state = GetState();
-    state.player = NewDocument();
+    state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
-    state.currentSlot = slot;
-    SavePlayer();
+    SetCurrentSlot(slot);
 }
 
 }  // namespace
@@ -189,6 +197,8 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     TiXmlElement* profiles = Resolve("[ROOT]/profiles/", true);
     TiXmlElement* options = Resolve("[ROOT]/options/", true);
     if (!profiles || !options) return false;
+    std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
+    if (!player) return false;
     if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) detail::DeleteElement(old);
     TiXmlElement* slotElement = AddChild(profiles, SlotName(slot).c_str());
     slotElement->SetAttribute("name", Loca::WideToUtf8(name).c_str());
@@ -198,28 +208,25 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     state.settings = slotElement->LinkEndChild(options->Clone())->ToElement();
     state.stats = AddChild(slotElement, "stats");
     state.log = AddChild(slotElement, "logs");
-    StartEmptyPlayer(slot);
-    SaveGameData();
-    SetCurrentSlot(slot);
+    OpenPlayer(std::move(player), slot);
     SetString("[SETTINGS]/language", Loca::Global().GetLanguageCode().c_str());
-    return true;
+    return SaveGameData();
 }
 
 bool OpenProfile(int32_t slot) {
     if (!OpenSlotRoots(slot)) return false;
-    State& state = GetState();
     auto player = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
-    state.player = std::move(player);
-    state.playerRoot = state.player->FirstChildElement();
-    SetCurrentSlot(slot);
+    OpenPlayer(std::move(player), slot);
     return true;
 }
 
 bool StartPlayerOver(int32_t slot) {
-    if (!OpenSlotRoots(slot)) return false;
-    StartEmptyPlayer(slot);
-    SetCurrentSlot(slot);
+    if (!HasProfile(slot)) return false;
+    std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
+    if (!player) return false;
+    OpenSlotRoots(slot);
+    OpenPlayer(std::move(player), slot);
     return true;
 }
 

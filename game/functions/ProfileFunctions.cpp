@@ -128,8 +128,7 @@ bool CreateProfile(Vrel::t_Interface& call) {
         Vrel::builtins::Report(call, "CreateProfile(int slot, unicode name) - bad parameter");
         return false;
     }
-    DataTree::CreateProfile(slot, name);
-    return true;
+    return DataTree::CreateProfile(slot, name);
 }
 
 bool StartPlayerOver(int32_t slot) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <utility>
@@ -57,6 +58,7 @@ constexpr const char* kGameUnderWay =
 constexpr Vec2 kStatistics{960, 688};
 constexpr Vec2 kOptions{280, 1000};
 constexpr Vec2 kHudMenu{104, 50};
+constexpr Vec2 kStartAgain{960, 780};
 
 // 700 bytes of noise, the same in every run.
 std::string Noise() {
@@ -87,6 +89,12 @@ protected:
     }
     void ClickAndSettle(Vec2 design) {
         harness.Click(design);
+        harness.Step(30);
+    }
+    // Types a new player's name on the naming board and ends it with Enter.
+    void NamePlayer(const std::u16string& name) {
+        for (char16_t c : name) harness.Character(c);
+        harness.Key(13);
         harness.Step(30);
     }
     halvo::GuiWidget* MenuFrame() {
@@ -234,7 +242,7 @@ TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatisti
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
     ClickAndSettle(kNewGame);
     ASSERT_TRUE(Find(MenuFrame(), "name", "ask"));
-    ClickAndSettle({960, 780});  // "Start again"
+    ClickAndSettle(kStartAgain);
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
     EXPECT_FALSE(harness.ReadSavedFile("data0.xml").find("progress") != std::string::npos);
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.25f);
@@ -283,12 +291,33 @@ TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst
     // A new player in the first slot writes a new file; the damaged one stays aside.
     ClickAndSettle(kFirstSlot);
     ASSERT_TRUE(Find(MenuFrame(), "name", "naming"));
-    for (char16_t c : u"Cy") if (c) harness.Character(c);
-    harness.Key(13);
-    harness.Step(30);
+    NamePlayer(u"Cy");
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_EQ(NoticeCount(), 0);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// What cannot be written does not happen, and the player is told so.
+TEST_F(SampleSaveNoticeTest, ANewGameOrPlayerThatCannotBeWrittenIsToldAndNotMade) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    for (const char* file : {"data0.xml.tmp", "data1.xml.tmp"})
+        std::filesystem::create_directory(harness.UserFolder() + file);
+    OpenMainMenu();
+    ClickAndSettle(kNewGame);
+    ClickAndSettle(kStartAgain);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved")) << harness.ScreenTree();
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
+
+    ClickAndSettle(kClose);
+    ClickAndSettle(kPlayers);
+    ClickAndSettle(kSecondSlot);
+    NamePlayer(u"Cy");
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_TRUE(Find(MenuFrame(), "name", "profiles"));
+    EXPECT_FALSE(DataTree::Exists("[ROOT]/profiles/slot1/"));
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml").find("Cy"), std::string::npos);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

@@ -184,6 +184,22 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
 }
 
+// A new player file that cannot be written is answered so, and nothing changes.
+TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/progress", 3));
+    ASSERT_TRUE(DataTree::SavePlayer());
+    user.MakeFolder("data0.xml.tmp");
+    user.MakeFolder("data1.xml.tmp");
+    EXPECT_FALSE(DataTree::CreateProfile(1, u"B"));
+    EXPECT_FALSE(DataTree::StartPlayerOver(0));
+    EXPECT_EQ(NameOf(1), u"<none>");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
+    EXPECT_NE(ReadFile(UserFile("data0.xml")).find("progress"), std::string::npos);
+}
+
 TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
