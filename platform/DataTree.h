@@ -91,15 +91,21 @@ std::string DecodeName(std::string_view stored);
 void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
 // saved game data from `userFolder`, and reopens the last profile. A saved
-// file that does not parse is kept as "<name>.bad" and treated as missing;
-// without the game data, every slot's player file is read to find those.
+// file that does not parse is kept aside as "<name>.bad" ("<name>.bad2" and
+// on when older copies are there) and treated as missing; one that cannot
+// be moved aside stays, and no save writes over it. Without the game data,
+// every slot's player file is read to find those.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
 // The name within the user folder of a saved file that could not be read
-// and was kept aside as "<name>.bad" since Load, the oldest first; each is
-// handed out once, so that the player is told once. Empty when none is left.
+// since Load, the oldest first; each is handed out once, so that the player
+// is told once. Empty when none is left.
 std::string TakeDamagedFile();
+// The name in the user folder the damaged file `name` was last kept aside
+// as ("data0.xml.bad2"); empty when it could not be moved and stays as it
+// is, or was not found damaged.
+std::string GetDamagedCopy(const std::string& name);
 
 // Writes "gamedata.xml" / the current player document; false on failure,
 // which leaves the previous file in place.

@@ -49,26 +49,51 @@ TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
+// A damaged file that could not be moved aside: it stays where it is.
+bool IsHeldDamaged(const std::string& name) {
+    const auto& copies = GetState().damagedCopies;
+    auto found = copies.find(name);
+    return found != copies.end() && found->second.empty();
+}
+
+// Keeps the damaged file aside under a name of its own and queues it to be
+// told. One that cannot be moved stays, is told once, and no save writes
+// over it until it reads again or is gone.
+void KeepDamaged(const std::string& name) {
+    State& state = GetState();
+    const bool toldHeld = IsHeldDamaged(name);
+    std::string kept = SavedFile::KeepAsDamaged(UserFile(name));
+    if (!kept.empty()) kept.erase(0, state.userFolder.size());
+    state.damagedCopies[name] = kept;
+    if (!kept.empty() || !toldHeld) state.damagedFiles.push_back(name);
+}
+
 // Reads the user folder's file `name` into a document of its own, so that a
 // damaged file never empties the one in use. `needsElement`: a document
 // without an element is damaged.
 DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into, bool needsElement) {
-    const std::string path = UserFile(name);
     std::string bytes;
-    SavedFile::ReadResult read = SavedFile::ReadWhole(path, bytes);
-    if (read == SavedFile::ReadResult::kMissing) return DocumentLoad::kMissing;
-    if (read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
-        (!needsElement || into.FirstChildElement()))
-        return DocumentLoad::kLoaded;
-    if (SavedFile::KeepAsDamaged(path)) GetState().damagedFiles.push_back(name);
-    return DocumentLoad::kDamaged;
+    SavedFile::ReadResult read = SavedFile::ReadWhole(UserFile(name), bytes);
+    const bool parsed = read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
+                        (!needsElement || into.FirstChildElement());
+    if (!parsed && read != SavedFile::ReadResult::kMissing) {
+        KeepDamaged(name);
+        return DocumentLoad::kDamaged;
+    }
+    if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // mended or gone
+    return parsed ? DocumentLoad::kLoaded : DocumentLoad::kMissing;
 }
 
-bool SaveDocument(const TiXmlDocument& document, const std::string& path) {
+bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
     if (GetState().userFolder.empty()) return false;
+    if (IsHeldDamaged(name)) {
+        halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
+                          name.c_str());
+        return false;
+    }
     TiXmlPrinter printer;
     document.Accept(&printer);
-    return SavedFile::WriteAtomically(path, std::string_view(printer.CStr(), printer.Size()));
+    return SavedFile::WriteAtomically(UserFile(name), std::string_view(printer.CStr(), printer.Size()));
 }
 
 void CloseProfileRoots() {
@@ -137,7 +162,7 @@ bool HasProfile(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(
 // changes; null, changing nothing, when its file could not be written.
 std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    if (!SaveDocument(*player, UserFile(PlayerFileName(slot)))) return nullptr;
+    if (!SaveDocument(*player, PlayerFileName(slot))) return nullptr;
     return player;
 }
 
@@ -168,6 +193,7 @@ void Load(const std::string& userFolder) {
     if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
     state.version.Clear();
     state.damagedFiles.clear();
+    state.damagedCopies.clear();
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -184,12 +210,18 @@ std::string TakeDamagedFile() {
     return name;
 }
 
-bool SaveGameData() { return SaveDocument(*GetState().gameData, UserFile(kGameDataFile)); }
+std::string GetDamagedCopy(const std::string& name) {
+    const auto& copies = GetState().damagedCopies;
+    auto found = copies.find(name);
+    return found != copies.end() ? found->second : std::string();
+}
+
+bool SaveGameData() { return SaveDocument(*GetState().gameData, kGameDataFile); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
-    return SaveDocument(*state.player, UserFile(PlayerFileName(state.currentSlot)));
+    return SaveDocument(*state.player, PlayerFileName(state.currentSlot));
 }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {

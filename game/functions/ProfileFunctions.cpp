@@ -142,6 +142,13 @@ const char* TakeDamagedSave() {
     return name.c_str();
 }
 
+const char* GetDamagedSaveCopy(const char* name) {
+    // The adapter copies the text at once.
+    static std::string copy;
+    copy = name ? DataTree::GetDamagedCopy(name) : std::string();
+    return copy.c_str();
+}
+
 // ---- languages --------------------------------------------------------------------
 
 bool CanChangeLanguage() { return DataTree::CanChangeLanguage(); }

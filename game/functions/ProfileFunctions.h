@@ -42,10 +42,14 @@ bool CreateProfile(Vrel::t_Interface& call);
 // without a profile or when the new file cannot be written.
 bool StartPlayerOver(int32_t slot);
 
-// The name of a saved file that could not be read and was kept aside as
-// "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the
-// oldest first; empty text when the player has been told of all of them.
+// The name of a saved file that could not be read ("gamedata.xml",
+// "data2.xml"), each handed out once, the oldest first; empty text when the
+// player has been told of all of them.
 const char* TakeDamagedSave();
+// "GetDamagedSaveCopy"(name): the name that damaged file was kept aside as
+// ("data2.xml.bad"); empty text when it could not be moved and stays as it
+// is, never written over.
+const char* GetDamagedSaveCopy(const char* name);
 
 bool CanChangeLanguage();
 const char* GetLanguageByPos(int32_t position);

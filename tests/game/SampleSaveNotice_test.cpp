@@ -2,7 +2,8 @@
 // read: damaged settings and profiles ("gamedata.xml") or a damaged player
 // file ("data0.xml"), found at start-up or when a player is chosen. The
 // notice names the file in the player's language, over the menu's board,
-// once, and says what was lost; the file itself is kept as "<name>.bad". A
+// once, and says what was lost; the file itself is kept as "<name>.bad",
+// numbered after the first, and the notice names the copy. A
 // player file holds only the game under way: losing it, or starting a new
 // game, keeps the profile's volumes and statistics.
 
@@ -21,6 +22,7 @@
 #include "harness/HeadlessGame.h"
 #include "platform/Loca.h"
 #include "platform/DataTree.h"
+#include "platform/SavedFile.h"
 #include "tests/game/SampleTestSupport.h"
 
 namespace {
@@ -141,11 +143,13 @@ protected:
 
 TEST_F(SampleSaveNoticeTest, DamagedGameDataIsToldOnceOverTheProfiles) {
     harness.WriteSavedFile("gamedata.xml", kCutOff);
+    harness.WriteSavedFile("gamedata.xml.bad", "an older copy");
     OpenMainMenu();
-    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), kCutOff);
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), "an older copy");
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad2"), kCutOff);
     EXPECT_TRUE(Shows(u"A damaged save|")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Shows(u"|gamedata.xml|")) << Loca::WideToUtf8(NoticeText());
-    EXPECT_TRUE(Shows(u".bad")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Shows(u"|gamedata.xml.bad2|")) << Loca::WideToUtf8(NoticeText());
     halvo::AutoRef<halvo::GuiWidget> profiles = Find(MenuFrame(), "name", "profiles");
     ASSERT_TRUE(profiles);
 
@@ -295,6 +299,24 @@ TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_EQ(NoticeCount(), 0);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// With every name for a copy taken, the damaged file stays as it is: the
+// player is told, and the slot is not played over it.
+TEST_F(SampleSaveNoticeTest, ADamagedFileThatCannotBeMovedIsToldAndLeftAsItIs) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kCutOff);
+    for (int n = 1; n <= SavedFile::kMaxCopies; ++n)
+        harness.WriteSavedFile("data0.xml.bad" + (n > 1 ? std::to_string(n) : std::string()), "older");
+    OpenMainMenu();
+    EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Says(u"could not be moved aside, so it stays as it is")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_FALSE(Find(MenuFrame(), "name", "kept_copy"));
+    ClickAndSettle(kClose);
+    ClickAndSettle(kFirstSlot);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kCutOff);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

@@ -1,5 +1,6 @@
 #include "platform/DataTree.h"
 #include "platform/Loca.h"
+#include "platform/SavedFile.h"
 #include "tests/platform/DataTreeFixture.h"
 
 #include <tinyxml.h>
@@ -184,6 +185,25 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
 }
 
+// With every name for a copy taken, a damaged player file stays as it is,
+// told once, and neither a new game nor a new profile writes over it.
+TEST_F(DataTreeTest, ADamagedFileThatCannotBeMovedStaysAsItIs) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    for (int n = 1; n <= SavedFile::kMaxCopies; ++n)
+        user.MakeFolder("data0.xml.bad" + (n > 1 ? std::to_string(n) : std::string()));
+    user.WriteFile("data0.xml", "<root><scenes>");
+    EXPECT_FALSE(DataTree::OpenProfile(0));
+    EXPECT_FALSE(DataTree::OpenProfile(0));
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "data0.xml");
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_EQ(DataTree::GetDamagedCopy("data0.xml"), "");
+    EXPECT_FALSE(DataTree::StartPlayerOver(0));
+    EXPECT_FALSE(DataTree::CreateProfile(0, u"B"));
+    EXPECT_EQ(ReadFile(UserFile("data0.xml")), "<root><scenes>");
+    EXPECT_EQ(NameOf(0), u"A");
+}
+
 // A new player file that cannot be written is answered so, and nothing changes.
 TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
     Restart();
@@ -200,21 +220,27 @@ TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
     EXPECT_NE(ReadFile(UserFile("data0.xml")).find("progress"), std::string::npos);
 }
 
+// Each damage is kept beside the earlier ones: ".bad", then ".bad2" and on.
 TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
-    for (std::string damaged : {std::string("<root><profiles><slot0 name=\"A\">"),
-                                std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
+    const std::string first = "<root><profiles><slot0 name=\"A\">";
+    int count = 0;
+    for (std::string damaged :
+         {first, std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
         SCOPED_TRACE(damaged.substr(0, 40));
+        const std::string copy = "gamedata.xml.bad" + (++count > 1 ? std::to_string(count) : "");
         user.WriteFile("gamedata.xml", damaged);
         Restart();
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/fullscreen"), 1);
         EXPECT_FALSE(FileExists(UserFile("gamedata.xml")));
-        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
+        EXPECT_EQ(DataTree::GetDamagedCopy("gamedata.xml"), copy);
 
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
-        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
+        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), first);
         EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
         EXPECT_EQ(DataTree::TakeDamagedFile(), "");
         Restart();
