@@ -113,8 +113,10 @@ bool SaveGameData();
 bool SavePlayer();
 
 // Makes a new profile in the slot and opens it, its empty player file written
-// first: false, changing nothing, when that file cannot be written; false
-// too when the game data cannot be saved, the profile then open unsaved.
+// first, after a file already in the slot was kept aside as
+// "data<slot>.xml.old" (numbered after the first): false, with no profile
+// made, when that cannot be done; false too when the game data cannot be saved,
+// the profile then open unsaved.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"

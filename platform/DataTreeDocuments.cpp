@@ -229,6 +229,10 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     TiXmlElement* profiles = Resolve("[ROOT]/profiles/", true);
     TiXmlElement* options = Resolve("[ROOT]/options/", true);
     if (!profiles || !options) return false;
+    // A file in the slot is not the new profile's own: it is a lost or
+    // deleted profile's game, kept aside rather than written over.
+    const std::string file = PlayerFileName(slot);
+    if (IsHeldDamaged(file) || !SavedFile::KeepAsOld(UserFile(file))) return false;
     std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
     if (!player) return false;
     if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) detail::DeleteElement(old);

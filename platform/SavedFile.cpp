@@ -119,4 +119,16 @@ std::string KeepAsDamaged(const std::string& path) {
     return kept;
 }
 
+bool KeepAsOld(const std::string& path) {
+    struct stat entry;
+    if (::lstat(path.c_str(), &entry) != 0 && errno == ENOENT) return true;
+    std::string why;
+    std::string kept = MoveAside(path, ".old", why);
+    if (kept.empty())
+        halvo::LogMessage("SavedFile::KeepAsOld - Unable to move '%s' aside: %s", path.c_str(), why.c_str());
+    else
+        halvo::LogMessage("SavedFile::KeepAsOld - '%s' was kept as '%s'", path.c_str(), kept.c_str());
+    return !kept.empty();
+}
+
 }  // namespace SavedFile

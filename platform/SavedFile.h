@@ -27,5 +27,9 @@ inline constexpr int kMaxCopies = 99;
 // Renames the file to the first free name of "<path>.bad", "<path>.bad2",
 // ...; that name, or empty when it could not be moved (it then stays).
 std::string KeepAsDamaged(const std::string& path);
+// Moves a readable file that a new one would replace aside the same way, as
+// "<path>.old", "<path>.old2", ...; true when nothing stands at `path` any
+// more, false (the file untouched) when it could not be moved.
+bool KeepAsOld(const std::string& path);
 
 }  // namespace SavedFile

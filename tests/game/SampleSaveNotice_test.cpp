@@ -144,6 +144,7 @@ protected:
 TEST_F(SampleSaveNoticeTest, DamagedGameDataIsToldOnceOverTheProfiles) {
     harness.WriteSavedFile("gamedata.xml", kCutOff);
     harness.WriteSavedFile("gamedata.xml.bad", "an older copy");
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);  // without its profile now
     OpenMainMenu();
     EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), "an older copy");
     EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad2"), kCutOff);
@@ -164,6 +165,10 @@ TEST_F(SampleSaveNoticeTest, DamagedGameDataIsToldOnceOverTheProfiles) {
     EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
     EXPECT_TRUE(Find(MenuFrame(), "name", "profiles"));
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
+    // A new player in the first slot keeps the game found there aside.
+    ClickAndSettle(kFirstSlot);
+    NamePlayer(u"Cy");
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.old"), kGameUnderWay);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

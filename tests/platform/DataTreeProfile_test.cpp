@@ -105,7 +105,7 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.9f);
     EXPECT_TRUE(posts.empty());
     EXPECT_EQ(NameOf(0), u"<none>");
-    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // overwritten only when the slot is created again
+    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // kept aside when the slot is created again
 
     EXPECT_TRUE(DataTree::DeleteProfile(1));
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
@@ -221,6 +221,7 @@ TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
 }
 
 // Each damage is kept beside the earlier ones: ".bad", then ".bad2" and on.
+// A player file left without its profile is kept aside by the next one.
 TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
@@ -229,8 +230,10 @@ TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     for (std::string damaged :
          {first, std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
         SCOPED_TRACE(damaged.substr(0, 40));
-        const std::string copy = "gamedata.xml.bad" + (++count > 1 ? std::to_string(count) : "");
+        const std::string number = ++count > 1 ? std::to_string(count) : "";
+        const std::string copy = "gamedata.xml.bad" + number, game = "<root progress=\"" + number + "\" />";
         user.WriteFile("gamedata.xml", damaged);
+        user.WriteFile("data0.xml", game);
         Restart();
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/fullscreen"), 1);
@@ -241,6 +244,7 @@ TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
         EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
         EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), first);
+        EXPECT_EQ(ReadFile(UserFile(("data0.xml.old" + number).c_str())), game);
         EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
         EXPECT_EQ(DataTree::TakeDamagedFile(), "");
         Restart();
