@@ -185,11 +185,17 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
 }
 
-// With every name for a copy taken, a damaged player file stays as it is,
-// told once, and neither a new game nor a new profile writes over it.
-TEST_F(DataTreeTest, ADamagedFileThatCannotBeMovedStaysAsItIs) {
+// A player file that cannot be written, or a damaged one that cannot be
+// moved aside (every name for a copy taken), makes no profile and no new
+// game; the damaged one is told once and stays as it is.
+TEST_F(DataTreeTest, APlayerFileThatCannotBeWrittenMakesNothing) {
     Restart();
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    user.MakeFolder("data1.xml.tmp");
+    EXPECT_FALSE(DataTree::CreateProfile(1, u"B"));
+    EXPECT_EQ(NameOf(1), u"<none>");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+
     for (int n = 1; n <= SavedFile::kMaxCopies; ++n)
         user.MakeFolder("data0.xml.bad" + (n > 1 ? std::to_string(n) : std::string()));
     user.WriteFile("data0.xml", "<root><scenes>");
@@ -199,25 +205,8 @@ TEST_F(DataTreeTest, ADamagedFileThatCannotBeMovedStaysAsItIs) {
     EXPECT_EQ(DataTree::TakeDamagedFile(), "");
     EXPECT_EQ(DataTree::GetDamagedCopy("data0.xml"), "");
     EXPECT_FALSE(DataTree::StartPlayerOver(0));
-    EXPECT_FALSE(DataTree::CreateProfile(0, u"B"));
+    EXPECT_FALSE(DataTree::CreateProfile(0, u"C"));
     EXPECT_EQ(ReadFile(UserFile("data0.xml")), "<root><scenes>");
-    EXPECT_EQ(NameOf(0), u"A");
-}
-
-// A new player file that cannot be written is answered so, and nothing changes.
-TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
-    Restart();
-    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
-    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/progress", 3));
-    ASSERT_TRUE(DataTree::SavePlayer());
-    user.MakeFolder("data0.xml.tmp");
-    user.MakeFolder("data1.xml.tmp");
-    EXPECT_FALSE(DataTree::CreateProfile(1, u"B"));
-    EXPECT_FALSE(DataTree::StartPlayerOver(0));
-    EXPECT_EQ(NameOf(1), u"<none>");
-    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
-    EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
-    EXPECT_NE(ReadFile(UserFile("data0.xml")).find("progress"), std::string::npos);
 }
 
 // Each damage is kept beside the earlier ones: ".bad", then ".bad2" and on.
@@ -225,10 +214,9 @@ TEST_F(DataTreeTest, AnUnwrittenPlayerFileMakesNoProfileAndKeepsTheGame) {
 TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
-    const std::string first = "<root><profiles><slot0 name=\"A\">";
     int count = 0;
-    for (std::string damaged :
-         {first, std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
+    for (std::string damaged : {std::string("<root><profiles><slot0 name=\"A\">"),
+                                std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
         SCOPED_TRACE(damaged.substr(0, 40));
         const std::string number = ++count > 1 ? std::to_string(count) : "";
         const std::string copy = "gamedata.xml.bad" + number, game = "<root progress=\"" + number + "\" />";
@@ -243,7 +231,6 @@ TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
 
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
         EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
-        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), first);
         EXPECT_EQ(ReadFile(UserFile(("data0.xml.old" + number).c_str())), game);
         EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
         EXPECT_EQ(DataTree::TakeDamagedFile(), "");
