@@ -90,7 +90,8 @@ std::string DecodeName(std::string_view stored);
 // Empties the profile state and builds fresh game data with its defaults.
 void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
-// saved game data from `userFolder`, and reopens the last profile. A saved
+// saved game data from `userFolder`, and reopens the last profile, with its
+// game started over when its player file is missing or damaged. A saved
 // file that does not parse is kept aside as "<name>.bad" ("<name>.bad2" and
 // on when older copies are there) and treated as missing; one that cannot
 // be moved aside stays, and no save writes over it. Without the game data,

@@ -137,8 +137,11 @@ void LoadGameData() {
     CloseProfileRoots();  // they point into the document being replaced
     GetState().currentSlot = kNoSlot;
     GetState().gameData = std::move(loaded);
+    // A last player whose file is missing or damaged (kept aside, and told)
+    // is still the last player: the profile opens with its game started
+    // over, as choosing it in the menu would.
     int32_t slot = GetInt("[ROOT]/global/last_slot");
-    if (slot != kNoSlot) OpenProfile(slot);
+    if (slot != kNoSlot && !OpenProfile(slot)) StartPlayerOver(slot);
 }
 
 std::string CopyOf(const char* text) { return text ? text : ""; }

@@ -182,8 +182,9 @@ TEST_F(SampleSaveNoticeTest, TheLastPlayersDamagedFileIsToldInTheirLanguage) {
     ClickAndSettle(kClose);
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
 
-    // Chosen again, the player plays on from the start under the same name.
-    ClickAndSettle(kFirstSlot);
+    // Still the last player: her menu, not the players, and a new game from
+    // the start under the same name.
+    EXPECT_FALSE(Find(MenuFrame(), "name", "profiles"));
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
     ClickAndSettle(kNewGame);
@@ -220,7 +221,6 @@ TEST_F(SampleSaveNoticeTest, ADamagedPlayerFileKeepsTheProfilesSettingsAndStatis
     EXPECT_TRUE(Says(u"Only the game's progress in it is lost")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Says(u"settings and statistics are kept elsewhere")) << Loca::WideToUtf8(NoticeText());
     ClickAndSettle(kClose);
-    ClickAndSettle(kFirstSlot);
     ASSERT_EQ(DataTree::GetCurrentSlot(), 0);
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
 
