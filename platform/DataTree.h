@@ -90,22 +90,34 @@ std::string DecodeName(std::string_view stored);
 // Empties the profile state and builds fresh game data with its defaults.
 void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
-// saved game data from `userFolder`, and reopens the last profile. A saved
-// file that does not parse is kept as "<name>.bad" and treated as missing;
-// without the game data, every slot's player file is read to find those.
+// saved game data from `userFolder`, and reopens the last profile, with its
+// game started over when its player file is missing or damaged. A saved
+// file that does not parse is kept aside as "<name>.bad" ("<name>.bad2" and
+// on when older copies are there) and treated as missing; one that cannot
+// be moved aside stays, and no save writes over it. Without the game data,
+// every slot's player file is read to find those.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
 // The name within the user folder of a saved file that could not be read
-// and was kept aside as "<name>.bad" since Load, the oldest first; each is
-// handed out once, so that the player is told once. Empty when none is left.
+// since Load, the oldest first; each is handed out once, so that the player
+// is told once. Empty when none is left.
 std::string TakeDamagedFile();
+// The name in the user folder the damaged file `name` was last kept aside
+// as ("data0.xml.bad2"); empty when it could not be moved and stays as it
+// is, or was not found damaged.
+std::string GetDamagedCopy(const std::string& name);
 
 // Writes "gamedata.xml" / the current player document; false on failure,
 // which leaves the previous file in place.
 bool SaveGameData();
 bool SavePlayer();
 
+// Makes a new profile in the slot and opens it, its empty player file written
+// first, after a file already in the slot was kept aside as
+// "data<slot>.xml.old" (numbered after the first): false, with no profile
+// made, when that cannot be done; false too when the game data cannot be saved,
+// the profile then open unsaved.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
@@ -114,7 +126,8 @@ bool CreateProfile(int32_t slot, std::u16string_view name);
 bool OpenProfile(int32_t slot);
 // Opens the slot's profile with a new, empty player document, written at
 // once: the game starts over, the profile's settings, statistics and logs
-// stay. False without changing anything when the slot has no profile.
+// stay. False without changing anything when the slot has no profile or
+// the new player file cannot be written.
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();

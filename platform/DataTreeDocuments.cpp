@@ -49,26 +49,51 @@ TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
+// A damaged file that could not be moved aside: it stays where it is.
+bool IsHeldDamaged(const std::string& name) {
+    const auto& copies = GetState().damagedCopies;
+    auto found = copies.find(name);
+    return found != copies.end() && found->second.empty();
+}
+
+// Keeps the damaged file aside under a name of its own and queues it to be
+// told. One that cannot be moved stays, is told once, and no save writes
+// over it until it reads again or is gone.
+void KeepDamaged(const std::string& name) {
+    State& state = GetState();
+    const bool toldHeld = IsHeldDamaged(name);
+    std::string kept = SavedFile::KeepAsDamaged(UserFile(name));
+    if (!kept.empty()) kept.erase(0, state.userFolder.size());
+    state.damagedCopies[name] = kept;
+    if (!kept.empty() || !toldHeld) state.damagedFiles.push_back(name);
+}
+
 // Reads the user folder's file `name` into a document of its own, so that a
 // damaged file never empties the one in use. `needsElement`: a document
 // without an element is damaged.
 DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into, bool needsElement) {
-    const std::string path = UserFile(name);
     std::string bytes;
-    SavedFile::ReadResult read = SavedFile::ReadWhole(path, bytes);
-    if (read == SavedFile::ReadResult::kMissing) return DocumentLoad::kMissing;
-    if (read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
-        (!needsElement || into.FirstChildElement()))
-        return DocumentLoad::kLoaded;
-    if (SavedFile::KeepAsDamaged(path)) GetState().damagedFiles.push_back(name);
-    return DocumentLoad::kDamaged;
+    SavedFile::ReadResult read = SavedFile::ReadWhole(UserFile(name), bytes);
+    const bool parsed = read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
+                        (!needsElement || into.FirstChildElement());
+    if (!parsed && read != SavedFile::ReadResult::kMissing) {
+        KeepDamaged(name);
+        return DocumentLoad::kDamaged;
+    }
+    if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // mended or gone
+    return parsed ? DocumentLoad::kLoaded : DocumentLoad::kMissing;
 }
 
-bool SaveDocument(const TiXmlDocument& document, const std::string& path) {
+bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
     if (GetState().userFolder.empty()) return false;
+    if (IsHeldDamaged(name)) {
+        halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
+                          name.c_str());
+        return false;
+    }
     TiXmlPrinter printer;
     document.Accept(&printer);
-    return SavedFile::WriteAtomically(path, std::string_view(printer.CStr(), printer.Size()));
+    return SavedFile::WriteAtomically(UserFile(name), std::string_view(printer.CStr(), printer.Size()));
 }
 
 void CloseProfileRoots() {
@@ -112,8 +137,11 @@ void LoadGameData() {
     CloseProfileRoots();  // they point into the document being replaced
     GetState().currentSlot = kNoSlot;
     GetState().gameData = std::move(loaded);
+    // A last player whose file is missing or damaged (kept aside, and told)
+    // is still the last player: the profile opens with its game started
+    // over, as choosing it in the menu would.
     int32_t slot = GetInt("[ROOT]/global/last_slot");
-    if (slot != kNoSlot) OpenProfile(slot);
+    if (slot != kNoSlot && !OpenProfile(slot)) StartPlayerOver(slot);
 }
 
 std::string CopyOf(const char* text) { return text ? text : ""; }
@@ -131,14 +159,22 @@ bool OpenSlotRoots(int32_t slot) {
     return true;
 }
 
-// A new, empty player document for the slot, written at once; the slot is
-// made current first, since the file's name follows it.
-void StartEmptyPlayer(int32_t slot) {
+bool HasProfile(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false) != nullptr; }
+
+// A new, empty player document for the slot, already on disk before anything
+// changes; null, changing nothing, when its file could not be written.
+std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
+    std::unique_ptr<TiXmlDocument> player = NewDocument();
+    if (!SaveDocument(*player, PlayerFileName(slot))) return nullptr;
+    return player;
+}
+
+// Makes `player` the open player document and its slot the current one.
+void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
     State& state = GetState();
-    state.player = NewDocument();
+    state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
-    state.currentSlot = slot;
-    SavePlayer();
+    SetCurrentSlot(slot);
 }
 
 }  // namespace
@@ -160,6 +196,7 @@ void Load(const std::string& userFolder) {
     if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
     state.version.Clear();
     state.damagedFiles.clear();
+    state.damagedCopies.clear();
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -176,12 +213,18 @@ std::string TakeDamagedFile() {
     return name;
 }
 
-bool SaveGameData() { return SaveDocument(*GetState().gameData, UserFile(kGameDataFile)); }
+std::string GetDamagedCopy(const std::string& name) {
+    const auto& copies = GetState().damagedCopies;
+    auto found = copies.find(name);
+    return found != copies.end() ? found->second : std::string();
+}
+
+bool SaveGameData() { return SaveDocument(*GetState().gameData, kGameDataFile); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
-    return SaveDocument(*state.player, UserFile(PlayerFileName(state.currentSlot)));
+    return SaveDocument(*state.player, PlayerFileName(state.currentSlot));
 }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
@@ -189,6 +232,12 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     TiXmlElement* profiles = Resolve("[ROOT]/profiles/", true);
     TiXmlElement* options = Resolve("[ROOT]/options/", true);
     if (!profiles || !options) return false;
+    // A file in the slot is not the new profile's own: it is a lost or
+    // deleted profile's game, kept aside rather than written over.
+    const std::string file = PlayerFileName(slot);
+    if (IsHeldDamaged(file) || !SavedFile::KeepAsOld(UserFile(file))) return false;
+    std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
+    if (!player) return false;
     if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) detail::DeleteElement(old);
     TiXmlElement* slotElement = AddChild(profiles, SlotName(slot).c_str());
     slotElement->SetAttribute("name", Loca::WideToUtf8(name).c_str());
@@ -198,28 +247,25 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     state.settings = slotElement->LinkEndChild(options->Clone())->ToElement();
     state.stats = AddChild(slotElement, "stats");
     state.log = AddChild(slotElement, "logs");
-    StartEmptyPlayer(slot);
-    SaveGameData();
-    SetCurrentSlot(slot);
+    OpenPlayer(std::move(player), slot);
     SetString("[SETTINGS]/language", Loca::Global().GetLanguageCode().c_str());
-    return true;
+    return SaveGameData();
 }
 
 bool OpenProfile(int32_t slot) {
     if (!OpenSlotRoots(slot)) return false;
-    State& state = GetState();
     auto player = std::make_unique<TiXmlDocument>();
     if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
-    state.player = std::move(player);
-    state.playerRoot = state.player->FirstChildElement();
-    SetCurrentSlot(slot);
+    OpenPlayer(std::move(player), slot);
     return true;
 }
 
 bool StartPlayerOver(int32_t slot) {
-    if (!OpenSlotRoots(slot)) return false;
-    StartEmptyPlayer(slot);
-    SetCurrentSlot(slot);
+    if (!HasProfile(slot)) return false;
+    std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
+    if (!player) return false;
+    OpenSlotRoots(slot);
+    OpenPlayer(std::move(player), slot);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/DataTree.h"
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -22,8 +23,11 @@ struct State {
     TiXmlElement* playerRoot = nullptr;
     int32_t currentSlot = kNoSlot;
     std::string userFolder;
-    // Saved files kept aside as damaged that the player has not been told of.
+    // Saved files found damaged that the player has not been told of.
     std::deque<std::string> damagedFiles;
+    // Each damaged file met since Load, with the name of its last copy kept
+    // aside; empty while it could not be moved and stays, never written over.
+    std::map<std::string, std::string> damagedCopies;
     VolumeListener volumeListener;
 };
 

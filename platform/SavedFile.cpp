@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace SavedFile {
@@ -33,6 +34,32 @@ bool WriteAndSync(FILE* file, std::string_view bytes) {
     written = ::fsync(fileno(file)) == 0 && written;
     written = !std::ferror(file) && written;
     return std::fclose(file) == 0 && written;
+}
+
+// The first of "<path><suffix>", "<path><suffix>2", ... under which nothing
+// stands; empty when every one is taken.
+std::string FreeCopyName(const std::string& path, const char* suffix) {
+    for (int number = 1; number <= kMaxCopies; ++number) {
+        std::string name = path + suffix + (number > 1 ? std::to_string(number) : std::string());
+        struct stat entry;
+        if (::lstat(name.c_str(), &entry) != 0 && errno == ENOENT) return name;
+    }
+    return {};
+}
+
+// Renames the file to the first free copy name: that name, or empty with
+// the reason in `why`.
+std::string MoveAside(const std::string& path, const char* suffix, std::string& why) {
+    std::string kept = FreeCopyName(path, suffix);
+    if (kept.empty()) {
+        why = "every name for a copy is taken";
+    } else if (std::rename(path.c_str(), kept.c_str()) != 0) {
+        why = std::strerror(errno);
+        kept.clear();
+    } else {
+        SyncFolder(path);
+    }
+    return kept;
 }
 
 }  // namespace
@@ -80,17 +107,28 @@ ReadResult ReadWhole(const std::string& path, std::string& out) {
     return ok ? ReadResult::kLoaded : ReadResult::kUnreadable;
 }
 
-bool KeepAsDamaged(const std::string& path) {
-    std::string kept = path + ".bad";
-    if (std::rename(path.c_str(), kept.c_str()) != 0) {
-        halvo::LogMessage("SavedFile::KeepAsDamaged - Unable to move '%s' aside: %s", path.c_str(),
-                          std::strerror(errno));
-        return false;
-    }
-    halvo::LogMessage("SavedFile::KeepAsDamaged - '%s' is damaged and was kept as '%s'", path.c_str(),
-                      kept.c_str());
-    SyncFolder(path);
-    return true;
+std::string KeepAsDamaged(const std::string& path) {
+    std::string why;
+    std::string kept = MoveAside(path, ".bad", why);
+    if (kept.empty())
+        halvo::LogMessage("SavedFile::KeepAsDamaged - Unable to move '%s' aside, so it stays as it is: %s",
+                          path.c_str(), why.c_str());
+    else
+        halvo::LogMessage("SavedFile::KeepAsDamaged - '%s' is damaged and was kept as '%s'", path.c_str(),
+                          kept.c_str());
+    return kept;
+}
+
+bool KeepAsOld(const std::string& path) {
+    struct stat entry;
+    if (::lstat(path.c_str(), &entry) != 0 && errno == ENOENT) return true;
+    std::string why;
+    std::string kept = MoveAside(path, ".old", why);
+    if (kept.empty())
+        halvo::LogMessage("SavedFile::KeepAsOld - Unable to move '%s' aside: %s", path.c_str(), why.c_str());
+    else
+        halvo::LogMessage("SavedFile::KeepAsOld - '%s' was kept as '%s'", path.c_str(), kept.c_str());
+    return !kept.empty();
 }
 
 }  // namespace SavedFile

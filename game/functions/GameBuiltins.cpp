@@ -118,6 +118,7 @@ constexpr GameBuiltin kTable[] = {
     {"LogTime", &AdapterFor<&SystemFunctions::LogTime>},
     {"TakeDamagedSave", &AdapterFor<&ProfileFunctions::TakeDamagedSave>},
     {"StartPlayerOver", &AdapterFor<&ProfileFunctions::StartPlayerOver>},
+    {"GetDamagedSaveCopy", &AdapterFor<&ProfileFunctions::GetDamagedSaveCopy>},
 };
 
 

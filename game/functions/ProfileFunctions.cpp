@@ -128,8 +128,7 @@ bool CreateProfile(Vrel::t_Interface& call) {
         Vrel::builtins::Report(call, "CreateProfile(int slot, unicode name) - bad parameter");
         return false;
     }
-    DataTree::CreateProfile(slot, name);
-    return true;
+    return DataTree::CreateProfile(slot, name);
 }
 
 bool StartPlayerOver(int32_t slot) {
@@ -141,6 +140,13 @@ const char* TakeDamagedSave() {
     static std::string name;
     name = DataTree::TakeDamagedFile();
     return name.c_str();
+}
+
+const char* GetDamagedSaveCopy(const char* name) {
+    // The adapter copies the text at once.
+    static std::string copy;
+    copy = name ? DataTree::GetDamagedCopy(name) : std::string();
+    return copy.c_str();
 }
 
 // ---- languages --------------------------------------------------------------------

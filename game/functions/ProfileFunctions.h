@@ -34,16 +34,22 @@ int32_t GetCurrentProfileSlot();
 bool SetCurrentProfileSlot(int32_t slot);
 bool DeleteProfile(int32_t slot);
 // "CreateProfile"(slot, name): exactly two arguments, a slot of 0 to 3 and a
-// name given as text; the new profile is the open one.
+// name given as text; the new profile is the open one. False when it could
+// not be saved (see DataTree::CreateProfile).
 bool CreateProfile(Vrel::t_Interface& call);
 // Opens the slot's profile with its game started over: a new player file,
-// the settings and statistics kept. False for a slot without a profile.
+// the settings and statistics kept. False, changing nothing, for a slot
+// without a profile or when the new file cannot be written.
 bool StartPlayerOver(int32_t slot);
 
-// The name of a saved file that could not be read and was kept aside as
-// "<name>.bad" ("gamedata.xml", "data2.xml"), each handed out once, the
-// oldest first; empty text when the player has been told of all of them.
+// The name of a saved file that could not be read ("gamedata.xml",
+// "data2.xml"), each handed out once, the oldest first; empty text when the
+// player has been told of all of them.
 const char* TakeDamagedSave();
+// "GetDamagedSaveCopy"(name): the name that damaged file was kept aside as
+// ("data2.xml.bad"); empty text when it could not be moved and stays as it
+// is, never written over.
+const char* GetDamagedSaveCopy(const char* name);
 
 bool CanChangeLanguage();
 const char* GetLanguageByPos(int32_t position);

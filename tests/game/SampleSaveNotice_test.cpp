@@ -2,13 +2,15 @@
 // read: damaged settings and profiles ("gamedata.xml") or a damaged player
 // file ("data0.xml"), found at start-up or when a player is chosen. The
 // notice names the file in the player's language, over the menu's board,
-// once, and says what was lost; the file itself is kept as "<name>.bad". A
+// once, and says what was lost; the file itself is kept as "<name>.bad",
+// numbered after the first, and the notice names the copy. A
 // player file holds only the game under way: losing it, or starting a new
 // game, keeps the profile's volumes and statistics.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <utility>
@@ -20,6 +22,7 @@
 #include "harness/HeadlessGame.h"
 #include "platform/Loca.h"
 #include "platform/DataTree.h"
+#include "platform/SavedFile.h"
 #include "tests/game/SampleTestSupport.h"
 
 namespace {
@@ -89,6 +92,12 @@ protected:
         harness.Click(design);
         harness.Step(30);
     }
+    // Types a new player's name on the naming board and ends it with Enter.
+    void NamePlayer(const std::u16string& name) {
+        for (char16_t c : name) harness.Character(c);
+        harness.Key(13);
+        harness.Step(30);
+    }
     halvo::GuiWidget* MenuFrame() {
         auto* menu = CastTo<MenuScreen>(harness.GetGame().currentScene.Get());
         return menu ? menu->GetGuiFrame() : nullptr;
@@ -133,11 +142,14 @@ protected:
 
 TEST_F(SampleSaveNoticeTest, DamagedGameDataIsToldOnceOverTheProfiles) {
     harness.WriteSavedFile("gamedata.xml", kCutOff);
+    harness.WriteSavedFile("gamedata.xml.bad", "an older copy");
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);  // without its profile now
     OpenMainMenu();
-    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), kCutOff);
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad"), "an older copy");
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml.bad2"), kCutOff);
     EXPECT_TRUE(Shows(u"A damaged save|")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Shows(u"|gamedata.xml|")) << Loca::WideToUtf8(NoticeText());
-    EXPECT_TRUE(Shows(u".bad")) << Loca::WideToUtf8(NoticeText());
+    EXPECT_TRUE(Shows(u"|gamedata.xml.bad2|")) << Loca::WideToUtf8(NoticeText());
     halvo::AutoRef<halvo::GuiWidget> profiles = Find(MenuFrame(), "name", "profiles");
     ASSERT_TRUE(profiles);
 
@@ -152,6 +164,10 @@ TEST_F(SampleSaveNoticeTest, DamagedGameDataIsToldOnceOverTheProfiles) {
     EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
     EXPECT_TRUE(Find(MenuFrame(), "name", "profiles"));
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
+    // A new player in the first slot keeps the game found there aside.
+    ClickAndSettle(kFirstSlot);
+    NamePlayer(u"Cy");
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml.old"), kGameUnderWay);
     EXPECT_TRUE(harness.Messages().empty());
 }
 
@@ -166,8 +182,9 @@ TEST_F(SampleSaveNoticeTest, TheLastPlayersDamagedFileIsToldInTheirLanguage) {
     ClickAndSettle(kClose);
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
 
-    // Chosen again, the player plays on from the start under the same name.
-    ClickAndSettle(kFirstSlot);
+    // Still the last player: her menu, not the players, and a new game from
+    // the start under the same name.
+    EXPECT_FALSE(Find(MenuFrame(), "name", "profiles"));
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
     ClickAndSettle(kNewGame);
@@ -204,7 +221,6 @@ TEST_F(SampleSaveNoticeTest, ADamagedPlayerFileKeepsTheProfilesSettingsAndStatis
     EXPECT_TRUE(Says(u"Only the game's progress in it is lost")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Says(u"settings and statistics are kept elsewhere")) << Loca::WideToUtf8(NoticeText());
     ClickAndSettle(kClose);
-    ClickAndSettle(kFirstSlot);
     ASSERT_EQ(DataTree::GetCurrentSlot(), 0);
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
 
@@ -283,12 +299,34 @@ TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst
     // A new player in the first slot writes a new file; the damaged one stays aside.
     ClickAndSettle(kFirstSlot);
     ASSERT_TRUE(Find(MenuFrame(), "name", "naming"));
-    for (char16_t c : u"Cy") if (c) harness.Character(c);
-    harness.Key(13);
-    harness.Step(30);
+    NamePlayer(u"Cy");
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_EQ(NoticeCount(), 0);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml.bad"), Noise());
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// A damaged file that cannot be moved aside (every name for a copy taken)
+// is told and stays as it is; a player or game that cannot be written is
+// not made, and the player is told so.
+TEST_F(SampleSaveNoticeTest, WhatCannotBeKeptOrWrittenIsToldAndNothingIsWrittenOver) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kCutOff);
+    for (int n = 1; n <= SavedFile::kMaxCopies; ++n)
+        harness.WriteSavedFile("data0.xml.bad" + (n > 1 ? std::to_string(n) : std::string()), "older");
+    std::filesystem::create_directory(harness.UserFolder() + "data1.xml.tmp");
+    OpenMainMenu();
+    EXPECT_TRUE(Says(u"data0.xml It could not be moved aside")) << Loca::WideToUtf8(NoticeText());
+    ClickAndSettle(kClose);
+    ClickAndSettle(kFirstSlot);  // Ada, whose file stays damaged
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kCutOff);
+
+    ClickAndSettle(kClose);
+    ClickAndSettle(kSecondSlot);
+    NamePlayer(u"Cy");
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_FALSE(DataTree::Exists("[ROOT]/profiles/slot1/"));
     EXPECT_TRUE(harness.Messages().empty());
 }
 

@@ -1,5 +1,6 @@
 #include "platform/DataTree.h"
 #include "platform/Loca.h"
+#include "platform/SavedFile.h"
 #include "tests/platform/DataTreeFixture.h"
 
 #include <tinyxml.h>
@@ -104,7 +105,7 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.9f);
     EXPECT_TRUE(posts.empty());
     EXPECT_EQ(NameOf(0), u"<none>");
-    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // overwritten only when the slot is created again
+    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // kept aside when the slot is created again
 
     EXPECT_TRUE(DataTree::DeleteProfile(1));
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
@@ -184,21 +185,53 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
 }
 
+// A player file that cannot be written, or a damaged one that cannot be
+// moved aside (every name for a copy taken), makes no profile and no new
+// game; the damaged one is told once and stays as it is.
+TEST_F(DataTreeTest, APlayerFileThatCannotBeWrittenMakesNothing) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    user.MakeFolder("data1.xml.tmp");
+    EXPECT_FALSE(DataTree::CreateProfile(1, u"B"));
+    EXPECT_EQ(NameOf(1), u"<none>");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+
+    for (int n = 1; n <= SavedFile::kMaxCopies; ++n)
+        user.MakeFolder("data0.xml.bad" + (n > 1 ? std::to_string(n) : std::string()));
+    user.WriteFile("data0.xml", "<root><scenes>");
+    EXPECT_FALSE(DataTree::OpenProfile(0));
+    EXPECT_FALSE(DataTree::OpenProfile(0));
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "data0.xml");
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_EQ(DataTree::GetDamagedCopy("data0.xml"), "");
+    EXPECT_FALSE(DataTree::StartPlayerOver(0));
+    EXPECT_FALSE(DataTree::CreateProfile(0, u"C"));
+    EXPECT_EQ(ReadFile(UserFile("data0.xml")), "<root><scenes>");
+}
+
+// Each damage is kept beside the earlier ones: ".bad", then ".bad2" and on.
+// A player file left without its profile is kept aside by the next one.
 TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
+    int count = 0;
     for (std::string damaged : {std::string("<root><profiles><slot0 name=\"A\">"),
                                 std::string("<?xml version=\"1.0\" ?><!-- no element -->"), std::string(), deep}) {
         SCOPED_TRACE(damaged.substr(0, 40));
+        const std::string number = ++count > 1 ? std::to_string(count) : "";
+        const std::string copy = "gamedata.xml.bad" + number, game = "<root progress=\"" + number + "\" />";
         user.WriteFile("gamedata.xml", damaged);
+        user.WriteFile("data0.xml", game);
         Restart();
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/last_slot"), -1);
         EXPECT_EQ(DataTree::GetInt("[ROOT]/global/fullscreen"), 1);
         EXPECT_FALSE(FileExists(UserFile("gamedata.xml")));
-        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
+        EXPECT_EQ(DataTree::GetDamagedCopy("gamedata.xml"), copy);
 
         ASSERT_TRUE(DataTree::CreateProfile(0, u"Fresh"));
-        EXPECT_EQ(ReadFile(UserFile("gamedata.xml.bad")), damaged);
+        EXPECT_EQ(ReadFile(UserFile(copy.c_str())), damaged);
+        EXPECT_EQ(ReadFile(UserFile(("data0.xml.old" + number).c_str())), game);
         EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
         EXPECT_EQ(DataTree::TakeDamagedFile(), "");
         Restart();
