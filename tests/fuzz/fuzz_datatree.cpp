@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -29,6 +30,9 @@ void CheckNameRoundTrip(const std::string& key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static testsupport::TempFolder user;
+    // Each damaged input is kept aside under a new number; emptied each run,
+    // the folder keeps every input on the path that moves the file aside.
+    for (const auto& entry : std::filesystem::directory_iterator(user.Path())) std::filesystem::remove_all(entry);
     const std::string text(reinterpret_cast<const char*>(data), size);
     user.WriteFile("gamedata.xml", text);
     user.WriteFile("data0.xml", text);
