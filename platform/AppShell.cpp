@@ -40,6 +40,9 @@ void ReportNoDisplay() {
                       "(or SDL_VIDEODRIVER to choose a video driver)");
 }
 
+// A window as wide as the desktop and as tall as what its panels leave.
+os::ClientSize WindowedSize() { return {os::DesktopSize().width, os::DesktopUsableSize().height}; }
+
 // The window stays hidden, windowed, until the saved settings say how it is
 // shown: they are read from the user folder, which a start that fails here
 // must not make.
@@ -49,8 +52,8 @@ int StartVideo(std::optional<os::VideoSession>& video, os::Window& window) {
         ReportNoDisplay();
         return AppShell::kExitNoDisplay;
     }
-    const os::ClientSize size{os::DesktopSize().width, os::DesktopUsableSize().height};
-    if (!video->IsOpen() || !window.Create(AppShell::kWindowTitle, size) || !window.CreateGlContext())
+    if (!video->IsOpen() || !window.Create(AppShell::kWindowTitle, WindowedSize()) ||
+        !window.CreateGlContext())
         return AppShell::kExitNoWindow;
     return 0;
 }
@@ -59,7 +62,7 @@ void ShowWindow(os::Window& window, bool developer) {
     ShellState& shell = ShellState::Global();
     if (shell.fullscreen) window.EnterFullscreen();
     else if (developer) window.SetClientSize({AppShell::kDeveloperWidth, AppShell::kDeveloperHeight});
-    else window.FitOuterSize({os::DesktopSize().width, os::DesktopUsableSize().height});
+    else window.FitOuterSize(WindowedSize());
     window.Show();
     // A display without a window manager may never report focus.
     shell.active = true;

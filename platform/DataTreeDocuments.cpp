@@ -146,10 +146,15 @@ void LoadGameData() {
 
 std::string CopyOf(const char* text) { return text ? text : ""; }
 
+// The slot's settings; null when the slot has no profile.
+TiXmlElement* SlotOptions(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false); }
+
+bool HasProfile(int32_t slot) { return SlotOptions(slot) != nullptr; }
+
 // Points the profile roots at the slot's settings, statistics and logs,
 // "[PLAYER]" closed; false, changing nothing, when the slot has no profile.
 bool OpenSlotRoots(int32_t slot) {
-    TiXmlElement* options = Resolve(SlotPath(slot, "options/").c_str(), false);
+    TiXmlElement* options = SlotOptions(slot);
     if (!options) return false;
     State& state = GetState();
     CloseProfileRoots();
@@ -158,8 +163,6 @@ bool OpenSlotRoots(int32_t slot) {
     state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
     return true;
 }
-
-bool HasProfile(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false) != nullptr; }
 
 // A new, empty player document for the slot, already on disk before anything
 // changes; null, changing nothing, when its file could not be written.

@@ -36,13 +36,19 @@ bool WriteAndSync(FILE* file, std::string_view bytes) {
     return std::fclose(file) == 0 && written;
 }
 
+// Not even a dangling link or a folder stands under the name; any other
+// failure to look counts as taken.
+bool NothingAt(const std::string& path) {
+    struct stat entry;
+    return ::lstat(path.c_str(), &entry) != 0 && errno == ENOENT;
+}
+
 // The first of "<path><suffix>", "<path><suffix>2", ... under which nothing
 // stands; empty when every one is taken.
 std::string FreeCopyName(const std::string& path, const char* suffix) {
     for (int number = 1; number <= kMaxCopies; ++number) {
         std::string name = path + suffix + (number > 1 ? std::to_string(number) : std::string());
-        struct stat entry;
-        if (::lstat(name.c_str(), &entry) != 0 && errno == ENOENT) return name;
+        if (NothingAt(name)) return name;
     }
     return {};
 }
@@ -120,8 +126,7 @@ std::string KeepAsDamaged(const std::string& path) {
 }
 
 bool KeepAsOld(const std::string& path) {
-    struct stat entry;
-    if (::lstat(path.c_str(), &entry) != 0 && errno == ENOENT) return true;
+    if (NothingAt(path)) return true;
     std::string why;
     std::string kept = MoveAside(path, ".old", why);
     if (kept.empty())
