@@ -56,24 +56,39 @@ const char* ReadHotspot(const TiXmlElement* element, WirePuzzleConfig& config) {
     return nullptr;
 }
 
-const char* ReadSides(const TiXmlElement* element, WireTileConfig& tile) {
+// A tile is told by its label, or by its number in the file (from 1)
+// when it has none.
+const char* RefuseTile(WirePuzzleConfig& config, const std::string& label, int32_t number,
+                       const char* what) {
+    const std::string tile = label.empty() ? std::to_string(number) : "'" + label + "'";
+    config.refusal = "tile " + tile + " " + what;
+    return config.refusal.c_str();
+}
+
+const char* ReadSides(const TiXmlElement* element, WireTileConfig& tile, WirePuzzleConfig& config,
+                      int32_t number) {
     for (const TiXmlElement* s = element->FirstChildElement("side"); s; s = s->NextSiblingElement("side")) {
         const int32_t index = XmlGetAttributeInt(s, "index");
         if (index < 0 || index >= WirePuzzleConfig::kMaxSides) return "a side index is not 0 to 63";
         std::string colour;
-        if (!ReadName(s, "color", colour)) return "a side has no color";
+        if (!ReadName(s, "color", colour)) {
+            return RefuseTile(config, tile.homePlace, number, "has a side without color");
+        }
         if (static_cast<int32_t>(tile.sides.size()) <= index) tile.sides.resize(index + 1);
         tile.sides[index] = colour;
     }
     return nullptr;
 }
 
-const char* ReadTile(const TiXmlElement* element, WirePuzzleConfig& config) {
+const char* ReadTile(const TiXmlElement* element, WirePuzzleConfig& config, int32_t number) {
     std::string label;
     WirePlace place;
-    if (!ReadName(element, "label", label) || !ReadName(element, "hotspot", place.hotspotName)) {
-        return "a tile lacks label or hotspot";
+    const bool hasLabel = ReadName(element, "label", label);
+    const bool hasHotspot = ReadName(element, "hotspot", place.hotspotName);
+    if (!hasLabel) {
+        return RefuseTile(config, "", number, hasHotspot ? "has no label" : "has no label and no hotspot");
     }
+    if (!hasHotspot) return RefuseTile(config, label, number, "has no hotspot");
     if (const char* why = ReadPosition(element, "posx", "posy", place.position)) return why;
     config.places[label] = place;
     if (static_cast<int32_t>(config.places.size()) > WirePuzzleConfig::kMaxPlaces) return "over 64 places";
@@ -81,9 +96,9 @@ const char* ReadTile(const TiXmlElement* element, WirePuzzleConfig& config) {
     WireTileConfig tile;
     tile.homePlace = label;
     tile.position = place.position;
-    if (!ReadName(element, "file", tile.file)) return "a plate has no file";
+    if (!ReadName(element, "file", tile.file)) return RefuseTile(config, label, number, "has sides and no file");
     tile.fixed = XmlGetAttributeInt(element, "fixed") != 0;
-    if (const char* why = ReadSides(element, tile)) return why;
+    if (const char* why = ReadSides(element, tile, config, number)) return why;
     // Two plates could never both be at home: the self-play would shuttle.
     for (const WireTileConfig& other : config.tiles) {
         if (other.homePlace == label) return "two plates share a home place";
@@ -176,7 +191,9 @@ const char* ReadWirePuzzleConfig(const TiXmlDocument& file, WirePuzzleConfig& co
                                    [&](const TiXmlElement* e) { return ReadHotspot(e, config); })) {
         return why;
     }
-    if (const char* why = ReadEach(root, "tiles", "tile", [&](const TiXmlElement* e) { return ReadTile(e, config); })) {
+    int32_t tileNumber = 0;
+    if (const char* why = ReadEach(root, "tiles", "tile",
+                                   [&](const TiXmlElement* e) { return ReadTile(e, config, ++tileNumber); })) {
         return why;
     }
     if (const char* why = ReadEach(root, "connections", "connection",

@@ -68,6 +68,9 @@ struct WirePuzzleConfig {
     std::map<std::string, WirePlace> places;  // by label, byte-wise order; a later one replaces
     std::vector<WireTileConfig> tiles;        // in file order
     std::vector<WireConnectionConfig> connections;
+    // A refusal spelt from the file (naming the tile it is about); the
+    // reader's answer then points here.
+    std::string refusal;
 };
 
 // Fills `config` from the file: null when it gives a playable, finite game,

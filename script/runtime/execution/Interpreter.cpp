@@ -200,6 +200,7 @@ private:
     void SettleEntryLine(CallFrame& frame);
     bool Step(uint8_t opcode);
     bool Fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    bool FailAt(const CallFrame& frame, const char* format, ...) __attribute__((format(printf, 3, 4)));
     bool Push(const Var& value);
     bool StepLimitReached() { return Fail("Fatal: execution step limit reached"); }
     // Under a step limit, large results cost steps by their size, so that
@@ -256,6 +257,14 @@ bool Interpreter::Fail(const char* format, ...) {
     va_list args;
     va_start(args, format);
     thread_.ErrorV(frame_, format, args);
+    va_end(args);
+    return false;
+}
+
+bool Interpreter::FailAt(const CallFrame& frame, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    thread_.ErrorV(&frame, format, args);
     va_end(args);
     return false;
 }
@@ -1133,8 +1142,12 @@ bool Interpreter::ParamCopy() {
     const int passed = arguments.GetCount();
     // The name only for messages: finding it walks the parent's members.
     auto name = [function] { return TextOrUnknown(function->GetName()); };
+    // Values that do not fit are the call's fault: its messages name the
+    // line that makes it, where the callee has not run a line yet. A call
+    // from native code has no line; there the callee's frame stands.
+    const CallFrame& site = caller->GetFunction() ? *caller : *frame_;
     if (passed > parameters) {
-        vm_.Error(thread_.GetSourceName(), frame_->GetLine(),
+        vm_.Error(site.GetFunction()->GetSourceName(), site.GetLine(),
                   "Try to call the function '%s' which is defined with %d paramters with %d values.", name(), parameters,
                   passed);
         return false;
@@ -1146,13 +1159,14 @@ bool Interpreter::ParamCopy() {
             const Var* argument = arguments.GetElement(i);
             if (argument && AssignParameterNumber(*local, *argument)) continue;
             if (!argument || !local->AssignTyped(*argument)) {
-                return Fail(
-                    "Unable to initialize the parameter %d of function call of '%s'. A parameter from the type '%s' "
-                    "was expected, but it was found a value of the type '%s'",
-                    i + 1, name(), local->GetTypeName(), argument ? argument->GetTypeName() : "(null)");
+                return FailAt(site,
+                              "Unable to initialize the parameter %d of function call of '%s'. A parameter from the "
+                              "type '%s' was expected, but it was found a value of the type '%s'",
+                              i + 1, name(), local->GetTypeName(), argument ? argument->GetTypeName() : "(null)");
             }
         } else if (local->IsDeclaration()) {
-            return Fail("Missing parameters at function call of '%s'. The parameter %d is missing.", name(), i + 1);
+            return FailAt(site, "Missing parameters at function call of '%s'. The parameter %d is missing.", name(),
+                          i + 1);
         }
     }
     return true;

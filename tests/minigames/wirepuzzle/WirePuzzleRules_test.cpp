@@ -105,11 +105,17 @@ TEST(WirePuzzleConfig, SampleIsAcceptedAndTheRefusalsNameWhatIsWrong) {
         {"no background", "no background file", "<wires>" + kSquare + "</wires>"},
         {"hotspot without label", "a hotspot has no label",
          "<wires><background file='bg'/><hotspots><hotspot/></hotspots></wires>"},
-        {"tile without label", "a tile lacks label or hotspot", Puzzle("<tile hotspot='sq'/>", "")},
-        {"tile without hotspot", "a tile lacks label or hotspot", Puzzle("<tile label='a'/>", "")},
-        {"plate without file", "a plate has no file",
+        // A tile is named by its label, else by its number counted over
+        // every tiles element, and the refusal names the key it lacks.
+        {"tile without label", "tile 1 has no label", Puzzle("<tile hotspot='sq'/>", "")},
+        {"tile without hotspot", "tile 'a' has no hotspot", Puzzle("<tile label='a'/>", "")},
+        {"third tile bare", "tile 3 has no label and no hotspot",
+         "<wires><background file='bg'/><tiles>" + Place("a", 0) + "</tiles><tiles>" + Place("b", 9) +
+             "<tile/></tiles></wires>"},
+        {"empty label, no hotspot", "tile 2 has no hotspot", Puzzle(Place("a", 0) + "<tile label=''/>", "")},
+        {"plate without file", "tile 'a' has sides and no file",
          Puzzle("<tile label='a' hotspot='sq'><side color='r'/></tile>", "")},
-        {"side without color", "a side has no color",
+        {"side without color", "tile 'a' has a side without color",
          Puzzle("<tile label='a' hotspot='sq' file='p'><side index='0'/></tile>", "")},
         {"negative side index", "a side index is not 0 to 63",
          Puzzle(Plate("a", 0, "r") + "<tile label='b' hotspot='sq' file='p'><side index='-1' "
