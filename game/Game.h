@@ -150,6 +150,10 @@ public:
     // time played, reads the open profile back from its file (dropping what
     // the player gained since it was last saved) and opens the main menu.
     void ShowMainMenu(Vrel::Thread* caller);
+    // As ShowMainMenu, and the story is over: the reopened profile's
+    // "[PLAYER]/LastScene" is removed and the player file saved, so that
+    // nothing is left to continue and a new game needs no question.
+    void EndStory(Vrel::Thread* caller);
     // While a game is under way, its seconds played into the profile's
     // "[STATS]/time", for the caller to save; false in the menus, whose time
     // belongs to no game (nor, after a change of profile, to the open one).
@@ -236,6 +240,8 @@ private:
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.
     void LeaveCurrentScene();
+    // ShowMainMenu's work; `storyOver` for EndStory.
+    void LeaveForTheMenu(Vrel::Thread* caller, bool storyOver);
     // Into the tree under the HUD as the current scene, its view centred.
     void EnterSceneScreen(GameScreen& screen, const Scene& scene);
     void ClearLetterbox() { letterboxBuilt = false; }

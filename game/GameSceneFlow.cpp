@@ -279,7 +279,11 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     if (!loaded) OpenMainMenu();
 }
 
-void Game::ShowMainMenu(Vrel::Thread* caller) {
+void Game::ShowMainMenu(Vrel::Thread* caller) { LeaveForTheMenu(caller, false); }
+
+void Game::EndStory(Vrel::Thread* caller) { LeaveForTheMenu(caller, true); }
+
+void Game::LeaveForTheMenu(Vrel::Thread* caller, bool storyOver) {
     halvo::AutoRef<Game> self(this);
     // Held: the thread may be the last thing that keeps its own screen.
     halvo::AutoRef<Vrel::Thread> held(caller);
@@ -288,7 +292,11 @@ void Game::ShowMainMenu(Vrel::Thread* caller) {
     KeepPlayTime();
     DataTree::SaveGameData();
     const int32_t slot = DataTree::GetCurrentSlot();
-    if (slot >= 0) DataTree::OpenProfile(slot);
+    // A story played to its end leaves nothing to continue: the scene it
+    // ended in would only play that end again. The rest of the player's
+    // file stays as it was saved, and "New game" throws it away unasked.
+    if (slot >= 0 && DataTree::OpenProfile(slot) && storyOver && DataTree::Remove(kLastSceneKey))
+        DataTree::SavePlayer();
     OpenMainMenu();
 }
 

@@ -74,7 +74,7 @@ constexpr GameBuiltin kTable[] = {
     {"FadeOut", &AdapterFor<&FadeFunctions::FadeOut>},
     {"FadeIn", &AdapterFor<&FadeFunctions::FadeIn>},
     {"GroessterSuperGAU", &AdapterFor<&ScreenFunctions::GroessterSuperGAU>},
-    {"GameOver", &AdapterFor<&TransitFunctions::ShowMainMenu>},
+    {"GameOver", &AdapterFor<&TransitFunctions::GameOver>},
     {"SetActiveCharacter", &AdapterFor<&CharacterFunctions::SetActiveCharacter>},
     {"PreloadPose", &AdapterFor<&CutsceneFunctions::PreloadPose>},
     {"UnloadAllPoses", &AdapterFor<&CutsceneFunctions::UnloadAllPoses>},

@@ -29,6 +29,10 @@ void ShowMainMenu(Vrel::t_Interface& call) {
     if (Game* game = Game::Current()) game->ShowMainMenu(call.thread);
 }
 
+void GameOver(Vrel::t_Interface& call) {
+    if (Game* game = Game::Current()) game->EndStory(call.thread);
+}
+
 void GameStateEnd() {
     if (Game* game = Game::Current()) game->EndGameState();
 }

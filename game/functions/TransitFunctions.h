@@ -11,14 +11,17 @@ namespace TransitFunctions {
 // "Transit"(scene): Game::Transit; further arguments are ignored. Script
 // after the call never runs.
 void Transit(Vrel::t_Interface& call);
-// "ShowMainMenu" and "GameOver" (arguments ignored): Game::ShowMainMenu.
-// Script after the call never runs.
+// "ShowMainMenu" (arguments ignored): Game::ShowMainMenu. Script after the
+// call never runs.
 void ShowMainMenu(Vrel::t_Interface& call);
+// "GameOver" (arguments ignored): the end of the story, Game::EndStory.
+// Script after the call never runs.
+void GameOver(Vrel::t_Interface& call);
 // "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame.
 void GameStateEnd();
 void ContinueGame();
 // True with an open profile whose "[PLAYER]/LastScene" has two or more
-// characters.
+// characters; a story ended by "GameOver" has none.
 bool CanContinueGame();
 // Ends the main loop at its next pass and saves the settings (not the
 // player document).

@@ -5,7 +5,8 @@
 // once, and says what was lost; the file itself is kept as "<name>.bad",
 // numbered after the first, and the notice names the copy. A
 // player file holds only the game under way: losing it, or starting a new
-// game, keeps the profile's volumes and statistics.
+// game, keeps the profile's volumes and statistics. The players' board marks
+// the chosen player and asks before it deletes one.
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,9 @@ constexpr const char* kGameUnderWay =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
     "<root LastScene=\"map\"><Data progress=\"~i_5\" /><scenes><map enter=\"1\" /></scenes></root>\n";
 constexpr Vec2 kStatistics{960, 688};
+// "Delete player" on the players' board, and "Delete" on its question.
+constexpr Vec2 kDeletePlayer{960, 780};
+constexpr Vec2 kDeleteYes{960, 780};
 constexpr Vec2 kOptions{280, 1000};
 constexpr Vec2 kHudMenu{104, 50};
 
@@ -137,6 +141,44 @@ protected:
         return text;
     }
 
+    // The slot whose button the gold frame surrounds on the players' board;
+    // -1 without a frame.
+    int MarkedSlot() {
+        halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", "profiles");
+        halvo::AutoRef<halvo::GuiWidget> mark = Find(board.Get(), "name", "chosen_mark");
+        if (!mark) return -1;
+        const float markTop = mark->LocalToScreen({0, 0}).y;
+        for (halvo::GuiWidget* child = board->GetFirstChild(); child; child = child->GetNextSibling()) {
+            if (!child->HasProperty("slot")) continue;
+            const float top = child->LocalToScreen({0, 0}).y;
+            if (markTop < top && markTop > top - 2 * kMarkGap) return child->ReadInt("slot");
+        }
+        return -2;
+    }
+    // The colour of the name on a slot's button.
+    int32_t NameInk(int slot) {
+        halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", "profiles");
+        for (halvo::GuiWidget* child = board ? board->GetFirstChild() : nullptr; child; child = child->GetNextSibling())
+            if (child->HasProperty("slot") && child->ReadInt("slot") == slot && child->GetFirstChild())
+                return child->GetFirstChild()->ReadInt("color");
+        return 0;
+    }
+    // The lines of the question before a player is deleted; empty without it.
+    std::u16string DeleteQuestion() { return TextsUnder(Find(MenuFrame(), "name", "ask_delete").Get()); }
+    // Whether the question's paragraph shows all its lines within its box.
+    bool DeleteQuestionFits() {
+        auto* text = CastTo<halvo::GuiText>(Find(MenuFrame(), "name", "delete_question").Get());
+        return text && text->GetLineCount() > 1 &&
+               text->GetLineCount() * text->GetMainFont()->GetLineHeight() <=
+                   text->ReadFloat(halvo::GuiWidget::kPropYSize);
+    }
+    bool ProfilesShown() {
+        halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", "profiles");
+        return board && board->ReadBool(halvo::GuiWidget::kPropShow);
+    }
+
+    // Where the frame stands from the button's face, at most.
+    static constexpr float kMarkGap = 10;
     testsupport::HeadlessGame harness;
 };
 
@@ -272,6 +314,62 @@ TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatisti
     EXPECT_NE(StatisticsShown().find(u"|01:0"), std::u16string::npos);
     const std::string saved = harness.ReadSavedFile("gamedata.xml");
     EXPECT_NE(saved.find("volume_music=\"0.25"), std::string::npos) << saved;
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// The players' board frames the chosen player's button in gold, the name on
+// it in gold too. "Delete player" asks first, in the player's language,
+// naming the player and what goes with them; "Close" and Escape take the
+// question back with nothing deleted, and only its "Delete" deletes, the
+// very player it named, with their statistics.
+TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
+    harness.WriteSavedFile("gamedata.xml", kTwoPlayers);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    harness.WriteSavedFile("data1.xml", kPlayerFile);
+    OpenMainMenu();
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));  // Ada's, in German
+    ClickAndSettle(kPlayers);
+    ASSERT_TRUE(ProfilesShown());
+    EXPECT_EQ(MarkedSlot(), 0);
+    EXPECT_NE(NameInk(0), NameInk(1));
+
+    ClickAndSettle(kDeletePlayer);
+    EXPECT_FALSE(ProfilesShown());
+    const std::u16string german = DeleteQuestion();
+    for (const std::u16string part : {u"Spieler löschen|", u"Ada|", u"Statistik"})
+        EXPECT_NE(german.find(part), std::u16string::npos) << testing::PrintToString(part);
+    EXPECT_TRUE(DeleteQuestionFits());
+    ClickAndSettle(kClose);
+    EXPECT_TRUE(DeleteQuestion().empty());
+    EXPECT_TRUE(ProfilesShown());
+    ClickAndSettle(kDeletePlayer);
+    harness.Character(27);
+    harness.Step(30);
+    EXPECT_TRUE(DeleteQuestion().empty());
+    EXPECT_TRUE(ProfilesShown());
+    EXPECT_TRUE(DataTree::Exists("[ROOT]/profiles/slot0/"));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+
+    // Bea chosen, in English; her question names her, and its yes deletes her.
+    ClickAndSettle(kSecondSlot);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    ClickAndSettle(kPlayers);
+    EXPECT_EQ(MarkedSlot(), 1);
+    ClickAndSettle(kDeletePlayer);
+    const std::u16string english = DeleteQuestion();
+    for (const std::u16string part : {u"Delete player|", u"Bea|", u"their game, their settings"})
+        EXPECT_NE(english.find(part), std::u16string::npos) << testing::PrintToString(part);
+    EXPECT_TRUE(DeleteQuestionFits());
+    ClickAndSettle(kDeleteYes);
+    EXPECT_TRUE(DeleteQuestion().empty());
+    EXPECT_TRUE(ProfilesShown());
+    EXPECT_EQ(MarkedSlot(), -1);
+    EXPECT_FALSE(DataTree::Exists("[ROOT]/profiles/slot1/"));
+    EXPECT_TRUE(DataTree::Exists("[ROOT]/profiles/slot0/"));
+    const std::string saved = harness.ReadSavedFile("gamedata.xml");
+    EXPECT_EQ(saved.find("Bea"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("name=\"Ada\""), std::string::npos) << saved;
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"map\""), std::string::npos);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

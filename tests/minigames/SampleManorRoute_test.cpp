@@ -2,7 +2,8 @@
 // eight puzzles with it: each one skipped through the lantern the mini-game
 // shows once help time has lit it, the map between the places, the farewell
 // only once the manor is done, then the credits and the main menu's
-// statistics. And the manor left midway: the game saved after every puzzle,
+// statistics; a story so ended leaves nothing to continue, and a new game
+// starts without asking, the statistics kept. And the manor left midway: the game saved after every puzzle,
 // so Continue after starting the program again goes on with the next one,
 // the time and clicks played kept. No script reports an error on the way.
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/GuiButton.h"
 #include "gui/GuiMain.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
@@ -164,11 +166,35 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
                              "mini_skipped=\"8\"", "<options volume_music="})
         EXPECT_TRUE(Has(settings, part)) << part << "\n" << settings;
     const std::string player = harness->ReadSavedFile("data0.xml");
-    for (const char* part : {"LastScene=\"study_04\"", "CurrentChar=\"0\"", "<Tobin", "<inv", "<garden enter=\"1\"",
+    EXPECT_FALSE(Has(player, "LastScene")) << player;  // the story is over
+    for (const char* part : {"CurrentChar=\"0\"", "<Tobin", "<inv", "<garden enter=\"1\"",
                              "<study_02 ", "key=\"0\"", "door=\"1\"", "<shelf enter=\"1\"", "played=\"8\"",
                              "study_03=\"1\""})
         EXPECT_TRUE(Has(player, part)) << part << "\n" << player;
     EXPECT_FALSE(Has(player, "<SceneState")) << player;  // every search was finished
+
+    // Over, also for the program started again: Continue cannot play the
+    // farewell again, and "New game" asks nothing and starts in the garden,
+    // the statistics of the story played kept.
+    ClickAndSettle(sampletest::kClose);
+    halvo::AutoRef<halvo::GuiWidget> resume = Button(MenuFrame(), "continue");
+    ASSERT_TRUE(resume) << harness->ScreenTree() << Messages();
+    EXPECT_TRUE(resume->ReadBool(halvo::GuiButton::kPropDeactivated));
+    ASSERT_NO_FATAL_FAILURE(StartTheGame());
+    ClickAndSettle(sampletest::kSplash);
+    resume = Button(MenuFrame(), "continue");
+    ASSERT_TRUE(resume) << harness->ScreenTree() << Messages();
+    EXPECT_TRUE(resume->ReadBool(halvo::GuiButton::kPropDeactivated));
+    ClickAndSettle(sampletest::kContinue);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree();
+    ClickAndSettle(sampletest::kNewGame);
+    EXPECT_FALSE(Find(MenuFrame(), "name", "ask"));
+    auto* fresh = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(fresh) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(fresh->GetScene()->name, "garden");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 19);
+    EXPECT_FALSE(Has(harness->ReadSavedFile("data0.xml"), "<Tobin"));  // the old story's things are gone
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 

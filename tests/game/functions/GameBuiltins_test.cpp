@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "game/functions/TransitFunctions.h"
 #include "game/Game.h"
 #include "game/screens/HudScreen.h"
 #include "game/screens/MenuScreen.h"
@@ -29,7 +30,8 @@ constexpr const char* kProbeModule =
     "function void Later() { Sleep(0.5); RecordCall(\"later\"); }\n"
     "function void LeaveAfterANap() { Sleep(0.05); RecordCall(\"leaving\"); ShowMainMenu(); "
     "RecordCall(\"never\"); }\n"
-    "function void LeaveNow() { GameOver(1, 2); RecordCall(\"never\"); }\n";
+    "function void LeaveNow() { GameOver(1, 2); RecordCall(\"never\"); }\n"
+    "function void Leave() { ShowMainMenu(); }\n";
 
 class GameBuiltinsTest : public testing::Test {
 protected:
@@ -137,6 +139,31 @@ TEST_F(GameBuiltinsTest, GameOverSavesTheSettingsAndDropsWhatThePlayerGainedSinc
     EXPECT_EQ(DataTree::GetInt("[PLAYER]/gained"), 0);
     EXPECT_NE(harness.ReadSavedFile("gamedata.xml").find("kept=\"7\""), std::string::npos);
     EXPECT_FALSE(GetGame().gameStarted);
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// "GameOver" ends the story: the profile, reopened from its file, keeps no
+// scene to continue with, on disk too, and the rest of its file stays;
+// "ShowMainMenu" leaves the scene to continue with.
+TEST_F(GameBuiltinsTest, GameOverLeavesNothingToContinueWhereShowMainMenuKeepsTheScene) {
+    Start();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
+    ASSERT_TRUE(DataTree::OpenProfile(0));
+    DataTree::SetString("[PLAYER]/LastScene", "farewell");
+    DataTree::SetInt("[PLAYER]/progress", 3);
+    ASSERT_TRUE(DataTree::SavePlayer());
+
+    Game::CallScript("Leave", "probe");
+    EXPECT_TRUE(TransitFunctions::CanContinueGame());
+    EXPECT_TRUE(harness.ReadSavedFile("data0.xml").find("LastScene=\"farewell\"") != std::string::npos);
+
+    Game::CallScript("LeaveNow", "probe");
+    EXPECT_EQ(harness.Calls(), (Calls{"mainmenu.Create", "mainmenu.Create"}));
+    EXPECT_FALSE(TransitFunctions::CanContinueGame());
+    const std::string saved = harness.ReadSavedFile("data0.xml");
+    EXPECT_EQ(saved.find("LastScene"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("progress=\"3\""), std::string::npos) << saved;
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_TRUE(harness.Messages().empty());
 }
 
