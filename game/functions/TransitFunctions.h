@@ -14,9 +14,11 @@ void Transit(Vrel::t_Interface& call);
 // "ShowMainMenu" and "GameOver" (arguments ignored): Game::ShowMainMenu.
 // Script after the call never runs.
 void ShowMainMenu(Vrel::t_Interface& call);
-// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame.
+// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame,
+// false when the saved game could not go on (the main menu is then shown
+// afresh, for the caller to tell the player).
 void GameStateEnd();
-void ContinueGame();
+bool ContinueGame();
 // True with an open profile whose "[PLAYER]/LastScene" has two or more
 // characters.
 bool CanContinueGame();
