@@ -100,7 +100,7 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     const std::string documents = environment_.documentsFolder();
     if (documents.empty()) {
         // Never the file system's root, nor the game's own folder: the game
-        // runs, but cannot save, and the player is told at once.
+        // runs but cannot save; the screen tells the player at the first save.
         halvo::LogMessage("AppShell - No documents folder (HOME is not set): the game cannot save, "
                           "and nothing of this run will be kept");
         client.SetUserFolder("");
@@ -172,7 +172,7 @@ int AppShell::Run(AppClient& client) {
     MainLoop loop(client, hooks_, platform, environment_.milliseconds);
     const int exitCode = loop.Run();
     CallIfPresent(hooks_.stopSound);
-    // The game saves as it goes.
+    // Released now, not on the way out: its last save is part of the verdict.
     client.ReleaseGame();
     return JudgeLastSave(exitCode);
 }
