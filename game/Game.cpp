@@ -9,10 +9,13 @@
 
 #include "game/functions/GameBuiltins.h"
 #include "game/GuiSoundModule.h"
+#include "game/ModuleCall.h"
 #include "game/screens/HudScreen.h"
 #include "game/screens/MenuScreen.h"
+#include "game/screens/ScreenFrame.h"
 #include "game/Statistics.h"
 #include "gui/GuiMain.h"
+#include "gui/GuiWidget.h"
 #include "platform/Color.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
@@ -43,6 +46,8 @@ constexpr const char* kHelpFunction = "IncHelpTime";
 constexpr const char* kSearchClass = "SearchScreen";
 constexpr const char* kDifficultyKey = "[SETTINGS]/difficulty";
 constexpr int32_t kEasyDifficulty = 1;
+constexpr const char* kSaveNoticeModule = "savenotice";
+constexpr const char* kSaveFailedFunction = "ShowSaveFailed";
 
 Game* currentGame = nullptr;
 MiniGameStarter miniGameStarter = nullptr;
@@ -76,6 +81,7 @@ Game::~Game() {
     halvo::MarkProcessShuttingDown();
     currentScene.Reset();
     ClearLetterbox();
+    if (rootScreen) ScreenFrame::Drop(*rootScreen);
     rootScreen.Reset();
 }
 
@@ -145,6 +151,7 @@ void Game::Shutdown() {
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
     hudScreen.Reset();
+    if (rootScreen) ScreenFrame::Drop(*rootScreen);
     rootScreen.Reset();
 }
 
@@ -247,6 +254,28 @@ void Game::Update(double stepMs) {
     }
     PollTracks(stepMs);
     if (rootScreen) rootScreen->Update(totalTime, kScreenStepMs);
+    TellFailedSave();
+}
+
+void Game::TellFailedSave() {
+    if (!rootScreen || !DataTree::TakeSaveFailure() || !RunInclude(kSaveNoticeModule)) return;
+    halvo::AutoRef<halvo::GuiWidget> frame(NoticeFrame());
+    if (!frame) return;
+    Vrel::Var argument;
+    argument.SetObject(frame.Get());
+    CallModuleFunction(kSaveNoticeModule, kSaveFailedFunction, &argument, 1);
+}
+
+halvo::GuiWidget* Game::NoticeFrame() {
+    if (halvo::GuiWidget* frame = rootScreen->GetGuiFrame()) return frame;
+    halvo::AutoRef<halvo::GuiWidget> frame = ScreenFrame::Create(*this);
+    if (!frame) return nullptr;
+    // Where the HUD stands in the root, so that both share one layout.
+    const Vec2 corner = rootScreen->GetScreenRectMin();
+    frame->WriteFloat(halvo::GuiWidget::kPropXPos, corner.x);
+    frame->WriteFloat(halvo::GuiWidget::kPropYPos, corner.y);
+    rootScreen->SetGuiFrame(frame.Get());
+    return frame.Get();
 }
 
 void Game::PollTracks(double stepMs) {

@@ -108,12 +108,19 @@ public:
     // The screen before it stays: callers take it out first.
     bool OpenSplash();
     bool OpenMainMenu();
+    // Once per run of failed saves, "savenotice"."ShowSaveFailed"(frame)
+    // tells the player over whatever shows: the frame is the root screen's
+    // own, drawn over every scene, menu, HUD and mini-game and never rebuilt
+    // with them, made the first time it is needed. Without that module
+    // nobody is told.
+    void TellFailedSave();
 
     // ---- scenes (GameSceneFlow.cpp) ----
     // False without an open profile. Loads "[PLAYER]/LastScene" with the
     // saved character and play time, or starts "campain"."NewGame" with the
     // first character. A saved scene that no longer loads opens the main
-    // menu instead of leaving the player before a black screen.
+    // menu instead of leaving the player before a black screen, and answers
+    // false.
     bool ContinueOrNewGame();
     // Reads "Scenes/<folder>/<name>.xml" (the folder is the name cut before
     // a '_' that is its third-last character), puts the screen its type asks
@@ -161,8 +168,8 @@ public:
     // Leaves the current scene and stops every scheduled thread; nothing is
     // saved.
     void EndGameState();
-    // As EndGameState, then ContinueOrNewGame.
-    void ContinueGame();
+    // As EndGameState, then ContinueOrNewGame, with its answer.
+    bool ContinueGame();
 
     // ---- characters and inventory (GameInventory.cpp) ----
     // False for an index outside 0..3; "character"/"inventory"
@@ -237,6 +244,8 @@ private:
     halvo::AutoRef<Vrel::Thread> helpThread_;
 
     bool OpenMenu(bool (MenuScreen::*build)());
+    // The root screen's frame, made on first use; null when the GUI refuses.
+    halvo::GuiWidget* NoticeFrame();
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.
     void LeaveCurrentScene();

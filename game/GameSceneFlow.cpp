@@ -87,6 +87,7 @@ bool Game::ContinueOrNewGame() {
         if (!LoadScene(scene.c_str())) {
             halvo::LogMessage("Game::ContinueOrNewGame - unable to load scene '%s'", scene.c_str());
             OpenMainMenu();
+            return false;
         }
         return true;
     }
@@ -310,8 +311,8 @@ void Game::EndGameState() {
     LeaveCurrentScene();
 }
 
-void Game::ContinueGame() {
+bool Game::ContinueGame() {
     halvo::AutoRef<Game> self(this);
     LeaveCurrentScene();
-    ContinueOrNewGame();
+    return ContinueOrNewGame();
 }

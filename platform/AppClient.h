@@ -22,7 +22,8 @@ public:
     // The game's own start (screens, scripts, the splash menu).
     virtual void Init() = 0;
     // Shuts the game down and lets go of it. Called on every path out of the
-    // shell, also when start-up failed, while the GL context still exists.
+    // shell, also when start-up failed, while the GL context still exists;
+    // a second call finds nothing left to do.
     virtual void ReleaseGame() = 0;
 
     // The frame.
@@ -48,6 +49,9 @@ struct ShellHooks {
     std::function<bool()> gameDataFound;
     // The version document, the saved data in the user folder, the last profile.
     std::function<void(const std::string& userFolder)> loadDataTree;
+    // True when the data tree's last save did not reach the disk; asked once
+    // the game has gone, so that its last save counts.
+    std::function<bool()> lastSaveFailed;
     std::function<bool()> readFullscreenSetting;
     std::function<void()> resetGlState;
     // Starts the sound thread and waits until it reports its device state.

@@ -40,6 +40,19 @@ void ReportNoDisplay() {
                       "(or SDL_VIDEODRIVER to choose a video driver)");
 }
 
+// A display was named but did not answer: the line names it, for the player
+// who believes it set.
+void ReportSilentDisplay() {
+    const std::string named = os::NamedDisplays();
+    if (named.empty()) {
+        ReportNoDisplay();
+        return;
+    }
+    halvo::LogMessage("AppShell::Run - No display: %s did not answer; set DISPLAY or WAYLAND_DISPLAY "
+                      "to one that runs (or SDL_VIDEODRIVER to choose a video driver)",
+                      named.c_str());
+}
+
 // A window as wide as the desktop and as tall as what its panels leave.
 os::ClientSize WindowedSize() { return {os::DesktopSize().width, os::DesktopUsableSize().height}; }
 
@@ -49,7 +62,7 @@ os::ClientSize WindowedSize() { return {os::DesktopSize().width, os::DesktopUsab
 int StartVideo(std::optional<os::VideoSession>& video, os::Window& window) {
     video.emplace();
     if (video->FoundNoDisplay()) {
-        ReportNoDisplay();
+        ReportSilentDisplay();
         return AppShell::kExitNoDisplay;
     }
     if (!video->IsOpen() || !window.Create(AppShell::kWindowTitle, WindowedSize()) ||
@@ -86,8 +99,10 @@ ShellEnvironment ShellEnvironment::System() {
 void AppShell::PrepareUserFolder(AppClient& client) {
     const std::string documents = environment_.documentsFolder();
     if (documents.empty()) {
-        // Never the file system's root: saves go to the working folder.
-        halvo::LogMessage("AppShell - No documents folder; saving in the working folder");
+        // Never the file system's root, nor the game's own folder: the game
+        // runs but cannot save; the screen tells the player at the first save.
+        halvo::LogMessage("AppShell - No documents folder (HOME is not set): the game cannot save, "
+                          "and nothing of this run will be kept");
         client.SetUserFolder("");
         return;
     }
@@ -157,5 +172,19 @@ int AppShell::Run(AppClient& client) {
     MainLoop loop(client, hooks_, platform, environment_.milliseconds);
     const int exitCode = loop.Run();
     CallIfPresent(hooks_.stopSound);
-    return exitCode;
+    // Released now, not on the way out: its last save is part of the verdict.
+    client.ReleaseGame();
+    return JudgeLastSave(exitCode);
+}
+
+int AppShell::JudgeLastSave(int loopExitCode) const {
+    if (loopExitCode != 0 || !hooks_.lastSaveFailed || !hooks_.lastSaveFailed()) return loopExitCode;
+    if (userFolder_.empty())
+        halvo::LogMessage("AppShell::Run - Not saved: there was no folder to save in, so nothing of this "
+                          "run was kept");
+    else
+        halvo::LogMessage("AppShell::Run - Not saved: the last save to '%s' failed, so what changed since "
+                          "the last good save is lost",
+                          userFolder_.c_str());
+    return kExitNotSaved;
 }

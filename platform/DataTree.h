@@ -112,6 +112,14 @@ std::string GetDamagedCopy(const std::string& name);
 // which leaves the previous file in place.
 bool SaveGameData();
 bool SavePlayer();
+// True while the last save of a document (the game data, a player file) did
+// not reach the disk: what changed since the last good save is not kept.
+bool LastSaveFailed();
+// True once per run of failed saves, the first time it is asked after one
+// failed (even when a good save followed); false again until a save
+// succeeds and a later one fails, so that the player is told once and not
+// at every save.
+bool TakeSaveFailure();
 
 // Makes a new profile in the slot and opens it, its empty player file written
 // first, after a file already in the slot was kept aside as

@@ -72,6 +72,9 @@ void KeepDamaged(const std::string& name) {
 // damaged file never empties the one in use. `needsElement`: a document
 // without an element is damaged.
 DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into, bool needsElement) {
+    // Without a user folder nothing is saved, and nothing in the working
+    // folder is taken for the player's files.
+    if (GetState().userFolder.empty()) return DocumentLoad::kMissing;
     std::string bytes;
     SavedFile::ReadResult read = SavedFile::ReadWhole(UserFile(name), bytes);
     const bool parsed = read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
@@ -94,6 +97,16 @@ bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
     TiXmlPrinter printer;
     document.Accept(&printer);
     return SavedFile::WriteAtomically(UserFile(name), std::string_view(printer.CStr(), printer.Size()));
+}
+
+// Every document save ends here, so that the player can be told of a save
+// that did not reach the disk, once until one does again.
+bool NoteSave(bool saved) {
+    State& state = GetState();
+    state.lastSaveFailed = !saved;
+    if (saved) state.failureRunTold = false;
+    else if (!state.failureRunTold) state.saveFailureUntold = true;
+    return saved;
 }
 
 void CloseProfileRoots() {
@@ -168,7 +181,7 @@ bool OpenSlotRoots(int32_t slot) {
 // changes; null, changing nothing, when its file could not be written.
 std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    if (!SaveDocument(*player, PlayerFileName(slot))) return nullptr;
+    if (!NoteSave(SaveDocument(*player, PlayerFileName(slot)))) return nullptr;
     return player;
 }
 
@@ -200,6 +213,7 @@ void Load(const std::string& userFolder) {
     state.version.Clear();
     state.damagedFiles.clear();
     state.damagedCopies.clear();
+    state.lastSaveFailed = state.saveFailureUntold = state.failureRunTold = false;
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -222,12 +236,23 @@ std::string GetDamagedCopy(const std::string& name) {
     return found != copies.end() ? found->second : std::string();
 }
 
-bool SaveGameData() { return SaveDocument(*GetState().gameData, kGameDataFile); }
+bool SaveGameData() { return NoteSave(SaveDocument(*GetState().gameData, kGameDataFile)); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
-    return SaveDocument(*state.player, PlayerFileName(state.currentSlot));
+    return NoteSave(SaveDocument(*state.player, PlayerFileName(state.currentSlot)));
+}
+
+bool LastSaveFailed() { return GetState().lastSaveFailed; }
+
+bool TakeSaveFailure() {
+    State& state = GetState();
+    if (!state.saveFailureUntold) return false;
+    state.saveFailureUntold = false;
+    // A failure already followed by a good save ended its run: the next one is told again.
+    state.failureRunTold = state.lastSaveFailed;
+    return true;
 }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {

@@ -28,6 +28,12 @@ struct State {
     // Each damaged file met since Load, with the name of its last copy kept
     // aside; empty while it could not be moved and stays, never written over.
     std::map<std::string, std::string> damagedCopies;
+    // The last document save did not reach the disk.
+    bool lastSaveFailed = false;
+    // A save failed that the player has not been told of; the run of
+    // failures it belongs to was told (until a save succeeds again).
+    bool saveFailureUntold = false;
+    bool failureRunTold = false;
     VolumeListener volumeListener;
 };
 

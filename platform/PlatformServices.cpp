@@ -17,6 +17,7 @@ ShellHooks PlatformServiceHooks() {
         return true;
     };
     hooks.loadDataTree = [](const std::string& userFolder) { DataTree::Load(userFolder); };
+    hooks.lastSaveFailed = [] { return DataTree::LastSaveFailed(); };
     hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
     hooks.resetGlState = [] { GLState::Reset(); };
     hooks.startSound = [] {

@@ -119,6 +119,7 @@ constexpr GameBuiltin kTable[] = {
     {"TakeDamagedSave", &AdapterFor<&ProfileFunctions::TakeDamagedSave>},
     {"StartPlayerOver", &AdapterFor<&ProfileFunctions::StartPlayerOver>},
     {"GetDamagedSaveCopy", &AdapterFor<&ProfileFunctions::GetDamagedSaveCopy>},
+    {"TakeSaveFailure", &AdapterFor<&ProfileFunctions::TakeSaveFailure>},
 };
 
 

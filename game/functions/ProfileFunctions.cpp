@@ -142,6 +142,8 @@ const char* TakeDamagedSave() {
     return name.c_str();
 }
 
+bool TakeSaveFailure() { return DataTree::TakeSaveFailure(); }
+
 const char* GetDamagedSaveCopy(const char* name) {
     // The adapter copies the text at once.
     static std::string copy;

@@ -50,6 +50,10 @@ const char* TakeDamagedSave();
 // ("data2.xml.bad"); empty text when it could not be moved and stays as it
 // is, never written over.
 const char* GetDamagedSaveCopy(const char* name);
+// True once per run of failed saves (see DataTree::TakeSaveFailure): a
+// script that tells the player of a failed save takes it, so that the game
+// does not tell the same failure again.
+bool TakeSaveFailure();
 
 bool CanChangeLanguage();
 const char* GetLanguageByPos(int32_t position);

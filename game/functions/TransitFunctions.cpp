@@ -37,8 +37,9 @@ void GameStateEnd() {
     if (Game* game = Game::Current()) game->EndGameState();
 }
 
-void ContinueGame() {
-    if (Game* game = Game::Current()) game->ContinueGame();
+bool ContinueGame() {
+    Game* game = Game::Current();
+    return game && game->ContinueGame();
 }
 
 bool CanContinueGame() {

@@ -17,9 +17,11 @@ void ShowMainMenu(Vrel::t_Interface& call);
 // "GameOver" (arguments ignored): the end of the story, Game::EndStory.
 // Script after the call never runs.
 void GameOver(Vrel::t_Interface& call);
-// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame.
+// "GameStateEnd": Game::EndGameState; "ContinueGame": Game::ContinueGame,
+// false when the saved game could not go on (the main menu is then shown
+// afresh, for the caller to tell the player).
 void GameStateEnd();
-void ContinueGame();
+bool ContinueGame();
 // True with an open profile whose "[PLAYER]/LastScene" has two or more
 // characters; a story ended by "GameOver" has none.
 bool CanContinueGame();

@@ -86,6 +86,17 @@ bool DisplayAvailable() {
     return NonEmptyEnv("DISPLAY") || NonEmptyEnv("WAYLAND_DISPLAY") || NonEmptyEnv("SDL_VIDEODRIVER");
 }
 
+std::string NamedDisplays() {
+    std::string named;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = NonEmptyEnv(name);
+        if (!value) continue;
+        if (!named.empty()) named += " and ";
+        named += std::string(name) + "='" + value + "'";
+    }
+    return named;
+}
+
 std::string DocumentsFolderFrom(std::string_view home, std::string_view userDirsText) {
     std::string folder = DocumentsEntry(home, userDirsText);
     if (folder.empty()) folder = std::string(home) + "/Documents";

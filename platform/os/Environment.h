@@ -34,6 +34,9 @@ int LanguageFromLocaleName(std::string_view locale);
 // see or close, and the program would spin there until killed. A display
 // named but not there shows only once video starts (VideoSession).
 bool DisplayAvailable();
+// The displays named, as the variables give them: "DISPLAY=':1'",
+// "WAYLAND_DISPLAY='wayland-0'" or both joined by " and "; empty for none.
+std::string NamedDisplays();
 
 // The documents folder, created when missing; empty when there is no home.
 std::string DocumentsFolder();

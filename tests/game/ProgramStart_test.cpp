@@ -24,6 +24,8 @@ constexpr uint32_t kQuickEndMs = 5000;
 struct DisplayCase {
     const char* name;
     std::vector<EnvSetting> settings;
+    // The display named that did not answer, as the line must name it.
+    const char* named = nullptr;
 };
 
 // Started from the sample's data folder as scripts/play does, but with no
@@ -36,8 +38,10 @@ TEST(ProgramStart, WithoutADisplayItSaysSoInOneLineAndEndsWithOne) {
     const std::vector<DisplayCase> noDisplay = {
         {"unset", {{"DISPLAY"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER"}}},
         {"set empty", {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}}},
-        {"X display not there", {{"DISPLAY", ":987"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER"}}},
-        {"Wayland display not there", {{"DISPLAY"}, {"WAYLAND_DISPLAY", "tavrin-none"}, {"SDL_VIDEODRIVER"}}},
+        {"X display not there", {{"DISPLAY", ":987"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER"}}, "DISPLAY=':987'"},
+        {"Wayland display not there",
+         {{"DISPLAY"}, {"WAYLAND_DISPLAY", "tavrin-none"}, {"SDL_VIDEODRIVER"}},
+         "WAYLAND_DISPLAY='tavrin-none'"},
     };
     for (const DisplayCase& display : noDisplay) {
         SCOPED_TRACE(display.name);
@@ -55,6 +59,10 @@ TEST(ProgramStart, WithoutADisplayItSaysSoInOneLineAndEndsWithOne) {
         EXPECT_EQ(end.said.find('\n'), end.said.size() - 1) << end.said;
         for (const char* part : {"No display", "DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"})
             EXPECT_NE(end.said.find(part), std::string::npos) << part << " in: " << end.said;
+        // A display named is not told to be set: the line names the one that did not answer.
+        if (display.named) EXPECT_NE(end.said.find(std::string(display.named) + " did not answer"),
+                                     std::string::npos) << end.said;
+        else EXPECT_EQ(end.said.find("did not answer"), std::string::npos) << end.said;
         EXPECT_TRUE(std::filesystem::is_empty(home.Path())) << "a folder made without a display";
     }
 }
@@ -89,6 +97,84 @@ TEST(ProgramStart, AChosenVideoDriverGetsPastTheDisplayCheckAndNoGameDataMakesNo
     EXPECT_NE(end.said.find("No game data"), std::string::npos) << end.said;
     EXPECT_EQ(end.said.find('\n'), end.said.size() - 1) << end.said;
     EXPECT_TRUE(std::filesystem::is_empty(home.Path())) << "a folder made for a game not found";
+}
+
+// The program as it runs without a display server, on the windowless driver
+// chosen on purpose; long enough to start, then asked to end.
+constexpr uint32_t kRunMs = 2500;
+const std::vector<EnvSetting> kWindowless = {{"DISPLAY"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER", "offscreen"},
+                                             {"LANG", "en_US.UTF-8"}, {"LANGUAGE"}, {"LC_ALL"}, {"LC_MESSAGES"}};
+
+std::vector<EnvSetting> With(std::vector<EnvSetting> settings, std::initializer_list<EnvSetting> more) {
+    settings.insert(settings.end(), more);
+    return settings;
+}
+
+std::string LastLine(const std::string& said) {
+    const size_t end = said.empty() || said.back() != '\n' ? said.size() : said.size() - 1;
+    const size_t start = said.rfind('\n', end == 0 ? 0 : end - 1);
+    return said.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1));
+}
+
+// A windowless driver named in SDL_VIDEODRIVER is the one asked for, not a
+// fallback for a display that did not answer: the offscreen one runs the
+// game, the dummy one (which has no OpenGL) ends as a window that cannot
+// start, and neither is told as a missing display.
+TEST(ProgramStart, AWindowlessDriverChosenOnPurposeIsNotTakenForAMissingDisplay) {
+    testsupport::TempFolder home;
+    const std::string data = testsupport::SourceFolder("data").string();
+    const testsupport::ProgramEnd offscreen = testsupport::RunProgramThenAskItToEnd(data, home.Path(), kWindowless, kRunMs);
+    EXPECT_GE(offscreen.ms, kRunMs) << "ended before it was asked: " << offscreen.said;
+    ASSERT_TRUE(offscreen.ended) << "the program kept running";
+    ASSERT_TRUE(WIFEXITED(offscreen.status)) << offscreen.said;
+    EXPECT_EQ(WEXITSTATUS(offscreen.status), 0) << offscreen.said;
+    EXPECT_EQ(offscreen.said.find("No display"), std::string::npos) << offscreen.said;
+
+    testsupport::TempFolder otherHome;
+    const testsupport::ProgramEnd dummy = testsupport::RunProgramUntilItEnds(
+        data, otherHome.Path(), {{"DISPLAY"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER", "dummy"}});
+    ASSERT_TRUE(dummy.ended) << "the program kept running";
+    ASSERT_TRUE(WIFEXITED(dummy.status));
+    EXPECT_EQ(WEXITSTATUS(dummy.status), AppShell::kExitNoWindow);
+    EXPECT_EQ(dummy.said.find("No display"), std::string::npos) << dummy.said;
+    EXPECT_NE(dummy.said.find("(dummy)"), std::string::npos) << dummy.said;
+}
+
+// A save that did not reach the disk when the program ends is told in one
+// last line and ends with a status of its own: a folder of saved games that
+// refuses every file, and no folder at all (HOME unset), where the line at
+// the start says the game cannot save and nothing lands in the game's own
+// folder. A run whose saves succeed ends with 0.
+TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
+    const std::string data = testsupport::SourceFolder("data").string();
+    testsupport::TempFolder home;
+    const testsupport::ProgramEnd saved = testsupport::RunProgramThenAskItToEnd(data, home.Path(), kWindowless, kRunMs);
+    ASSERT_TRUE(saved.ended && WIFEXITED(saved.status)) << saved.said;
+    EXPECT_EQ(WEXITSTATUS(saved.status), 0) << saved.said;
+    EXPECT_TRUE(std::filesystem::exists(home / "Documents/Tavrin/gamedata.xml"));
+    EXPECT_EQ(saved.said.find("Not saved"), std::string::npos) << saved.said;
+
+    testsupport::TempFolder full;
+    std::filesystem::create_directories(full / "Documents/Tavrin/gamedata.xml.tmp");
+    const testsupport::ProgramEnd refused = testsupport::RunProgramThenAskItToEnd(data, full.Path(), kWindowless, kRunMs);
+    ASSERT_TRUE(refused.ended && WIFEXITED(refused.status)) << refused.said;
+    EXPECT_EQ(WEXITSTATUS(refused.status), AppShell::kExitNotSaved) << refused.said;
+    EXPECT_NE(WEXITSTATUS(refused.status), 0);
+    const std::string last = LastLine(refused.said);
+    EXPECT_NE(last.find("Not saved"), std::string::npos) << refused.said;
+    EXPECT_NE(last.find(full / "Documents/Tavrin/"), std::string::npos) << refused.said;
+
+    testsupport::TempFolder unused;
+    const testsupport::ProgramEnd nowhere =
+        testsupport::RunProgramThenAskItToEnd(data, unused.Path(), With(kWindowless, {{"HOME"}}), kRunMs);
+    ASSERT_TRUE(nowhere.ended && WIFEXITED(nowhere.status)) << nowhere.said;
+    EXPECT_EQ(WEXITSTATUS(nowhere.status), AppShell::kExitNotSaved) << nowhere.said;
+    EXPECT_NE(nowhere.said.find("No documents folder (HOME is not set): the game cannot save"), std::string::npos)
+        << nowhere.said;
+    EXPECT_EQ(nowhere.said.find("saving in the working folder"), std::string::npos) << nowhere.said;
+    EXPECT_NE(LastLine(nowhere.said).find("Not saved"), std::string::npos) << nowhere.said;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(data) / "gamedata.xml"));
+    EXPECT_TRUE(std::filesystem::is_empty(unused.Path()));
 }
 
 }  // namespace

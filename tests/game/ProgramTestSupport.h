@@ -103,4 +103,42 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
     return end;
 }
 
+// Runs the program for `runMs`, then asks it to end as the system asks at
+// shutdown (SIGTERM, which the window library turns into a quit); `ended`
+// tells whether it then ended on its own. A program that ended before it
+// was asked is not asked: `ms` is below `runMs` then.
+inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std::string& home,
+                                           const std::vector<EnvSetting>& settings, uint32_t runMs) {
+    ProgramEnd end;
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return end;
+    const uint32_t start = os::Milliseconds();
+    const pid_t child = StartProgram(folder, home, pipeEnds[1], settings);
+    close(pipeEnds[1]);
+    if (child < 0) {
+        close(pipeEnds[0]);
+        return end;
+    }
+    pid_t reaped = 0;
+    while (reaped == 0 && os::Milliseconds() - start < runMs) {
+        os::SleepMs(20);
+        reaped = waitpid(child, &end.status, WNOHANG);
+    }
+    end.ms = os::Milliseconds() - start;
+    if (reaped == 0) kill(child, SIGTERM);
+    end.said = ReadUntilClosed(pipeEnds[0], kProgramPatienceMs);
+    close(pipeEnds[0]);
+    const uint32_t asked = os::Milliseconds();
+    while (reaped == 0 && os::Milliseconds() - asked < kProgramPatienceMs) {
+        reaped = waitpid(child, &end.status, WNOHANG);
+        if (reaped == 0) os::SleepMs(20);
+    }
+    end.ended = reaped == child;
+    if (reaped == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &end.status, 0);
+    }
+    return end;
+}
+
 }  // namespace testsupport

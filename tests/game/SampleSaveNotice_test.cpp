@@ -31,6 +31,7 @@ namespace {
 using sampletest::Find;
 using sampletest::SampleData;
 using sampletest::kClose;
+using sampletest::kContinue;
 using sampletest::kFirstSlot;
 using sampletest::kLanguage;
 using sampletest::kNewGame;
@@ -107,7 +108,9 @@ protected:
         return menu ? menu->GetGuiFrame() : nullptr;
     }
     // Every line of text on the notice, one after the other; empty without one.
-    std::u16string NoticeText() { return TextsUnder(Find(MenuFrame(), "name", "damaged_save").Get()); }
+    std::u16string NoticeText(const char* board = "damaged_save") {
+        return TextsUnder(Find(MenuFrame(), "name", board).Get());
+    }
     bool Shows(const std::u16string& part) { return NoticeText().find(part) != std::u16string::npos; }
     // The same with the notice's line breaks read as spaces.
     bool Says(const std::u16string& words) {
@@ -179,6 +182,32 @@ protected:
 
     // Where the frame stands from the button's face, at most.
     static constexpr float kMarkGap = 10;
+
+    // Saves fail from now on, as on a full disk: a folder stands where each
+    // file's new copy is written first.
+    void BlockSaves() {
+        for (const char* name : {"gamedata.xml.tmp", "data0.xml.tmp"})
+            std::filesystem::create_directory(harness.UserFolder() + name);
+    }
+    void UnblockSaves() {
+        for (const char* name : {"gamedata.xml.tmp", "data0.xml.tmp"})
+            std::filesystem::remove(harness.UserFolder() + name);
+    }
+    // The strip of a failed save over whatever shows, or null.
+    halvo::AutoRef<halvo::GuiWidget> SaveFailedStrip() {
+        const GameScreen* root = harness.GetGame().rootScreen.Get();
+        return Find(root ? root->GetGuiFrame() : nullptr, "name", "save_failed");
+    }
+    std::u16string StripText() { return TextsUnder(SaveFailedStrip().Get()); }
+    // Ticks the options board's fullscreen box, which saves at once.
+    void TickFullscreen() {
+        ClickAndSettle(kOptions);
+        halvo::AutoRef<halvo::GuiWidget> toggle = Find(MenuFrame(), "name", "fullscreen");
+        ASSERT_TRUE(toggle);
+        ClickAndSettle(toggle->LocalToScreen({28, 28}));
+        ClickAndSettle(kClose);
+    }
+
     testsupport::HeadlessGame harness;
 };
 
@@ -425,6 +454,102 @@ TEST_F(SampleSaveNoticeTest, WhatCannotBeKeptOrWrittenIsToldAndNothingIsWrittenO
     NamePlayer(u"Cy");
     EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
     EXPECT_FALSE(DataTree::Exists("[ROOT]/profiles/slot1/"));
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// A save that fails while playing is told on a strip over whatever shows,
+// in the player's language, once until a save succeeds again; it takes no
+// click and goes by itself, and the game goes on: in the menu's options, at
+// a scene change.
+TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    OpenMainMenu();
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    const std::string saved = harness.ReadSavedFile("gamedata.xml");
+    BlockSaves();
+    TickFullscreen();
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml"), saved);
+    ASSERT_TRUE(SaveFailedStrip());
+    EXPECT_NE(StripText().find(u"Not saved|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
+    EXPECT_NE(StripText().find(u"Play goes on"), std::u16string::npos) << Loca::WideToUtf8(StripText());
+    EXPECT_FALSE(SaveFailedStrip()->ReadBool("pick"));
+    // Under the strip the menu still answers, and the strip goes by itself.
+    ClickAndSettle(kStatistics);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "statistics")->ReadBool(halvo::GuiWidget::kPropShow));
+    ClickAndSettle(kClose);
+    harness.Step(600);
+    EXPECT_FALSE(SaveFailedStrip());
+    // The same failure again is not told again.
+    TickFullscreen();
+    harness.Step(2);
+    EXPECT_FALSE(SaveFailedStrip());
+
+    // A good save (the new game's file) ends the run; a failed scene change
+    // after it is told again, over the scene, which goes on.
+    UnblockSaves();
+    ClickAndSettle(kNewGame);
+    ASSERT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    EXPECT_FALSE(SaveFailedStrip());
+    BlockSaves();
+    harness.GetGame().Transit("map", nullptr);
+    harness.Step(2);
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[MapScreen, HudScreen]");
+    ASSERT_TRUE(SaveFailedStrip());
+    EXPECT_NE(StripText().find(u"Not saved|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {
+    harness.WriteSavedFile("gamedata.xml", kTwoPlayers);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    OpenMainMenu();
+    ASSERT_EQ(Loca::Global().GetLanguageCode(), "german");
+    BlockSaves();
+    TickFullscreen();
+    EXPECT_NE(StripText().find(u"Nicht gespeichert|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
+}
+
+// A new game that cannot be written is told by the menu's own notice, once:
+// the game under way stays, and no new game starts without its file.
+TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    OpenMainMenu();
+    BlockSaves();
+    ClickAndSettle(kNewGame);
+    EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kPlayerFile);
+    EXPECT_FALSE(SaveFailedStrip()) << "told twice";
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// Continue to a place that is not in the game's data tells the player that
+// the saved game cannot go on, over the menu, and offers a new game, which
+// keeps the settings; the reason stays on the error output.
+TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", "<?xml version=\"1.0\" ?>\n<root LastScene=\"garden_gone\" />\n");
+    OpenMainMenu();
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    testing::internal::CaptureStderr();
+    ClickAndSettle(kContinue);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("unable to load scene 'garden_gone'"), std::string::npos) << said;
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
+    ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
+    EXPECT_NE(NoticeText("cannot_continue").find(u"Cannot continue|"), std::u16string::npos)
+        << Loca::WideToUtf8(NoticeText("cannot_continue"));
+    // The notice waits for its buttons.
+    harness.Character(27);
+    harness.Step(5);
+    ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
+
+    ClickAndSettle({960, 780});  // "Start again"
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml").find("garden_gone"), std::string::npos);
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.25f);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

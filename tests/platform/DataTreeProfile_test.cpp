@@ -185,6 +185,49 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
 }
 
+// A run of failed saves is handed out once, whichever document failed and
+// even when a good save followed before anyone asked; the failure of the
+// very last save stays known until one succeeds.
+TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    EXPECT_FALSE(DataTree::LastSaveFailed());
+    EXPECT_FALSE(DataTree::TakeSaveFailure());
+
+    user.MakeFolder("gamedata.xml.tmp");
+    user.MakeFolder("data0.xml.tmp");
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_TRUE(DataTree::LastSaveFailed());
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_FALSE(DataTree::TakeSaveFailure());
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_FALSE(DataTree::TakeSaveFailure()) << "the same run told twice";
+    EXPECT_TRUE(DataTree::LastSaveFailed());
+
+    ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    EXPECT_TRUE(DataTree::SaveGameData());
+    EXPECT_FALSE(DataTree::LastSaveFailed());
+    EXPECT_FALSE(DataTree::TakeSaveFailure());
+    // A new run: the player file fails, the game data after it is saved.
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::SaveGameData());
+    EXPECT_FALSE(DataTree::LastSaveFailed());
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::TakeSaveFailure()) << "a run ended by a good save told as the old one";
+    EXPECT_FALSE(DataTree::StartPlayerOver(0));
+    EXPECT_FALSE(DataTree::TakeSaveFailure());
+
+    // Nowhere to save at all.
+    DataTree::Init();
+    DataTree::Load("");
+    EXPECT_FALSE(DataTree::LastSaveFailed());
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_TRUE(DataTree::LastSaveFailed());
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+}
+
 // A player file that cannot be written, or a damaged one that cannot be
 // moved aside (every name for a copy taken), makes no profile and no new
 // game; the damaged one is told once and stays as it is.

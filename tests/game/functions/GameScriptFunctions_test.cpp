@@ -41,7 +41,7 @@ const std::vector<std::string> kExpectedOrder = {
     "CharacterGetItemCount", "CharacterGetItem", "EnterCutscene", "LeaveCutscene", "DisableHud",
     "EnableHud", "IsHudEnabled", "PlayMusic", "StopMusic", "PlayAmbient", "StopAmbient", "PlayMsx",
     "StopMsx", "PlaySfx", "StopSfx", "ToggleCheatAutoplay", "ToggleCheatHotspots", "ToggleCheatQuickHelp",
-    "LogTime", "TakeDamagedSave", "StartPlayerOver", "GetDamagedSaveCopy"};
+    "LogTime", "TakeDamagedSave", "StartPlayerOver", "GetDamagedSaveCopy", "TakeSaveFailure"};
 
 class GameScriptFunctionsTest : public testing::Test {
 protected:
