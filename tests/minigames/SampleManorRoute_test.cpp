@@ -194,10 +194,12 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
         const std::string name = played.back();
         halvo::AutoRef<MiniGameScreen> host(Host());
         ASSERT_TRUE(host) << name;
+        const double playedBefore = PlayedMs(), clockBefore = game().totalTime;
         for (int i = 0; i < kRunPasses; ++i) {
             if (host->IsMessageShown() || OnHud("bubble_picture")) harness->Click(sampletest::kEmptySpot);
             Step();
         }
+        EXPECT_EQ(PlayedMs() - playedBefore, game().totalTime - clockBefore) << name << ": each step played once";
         const Vrel::Var* option = host->GetTimerWidget() ? host->GetTimerWidget()->GetMember("option_name") : nullptr;
         const std::string key = option && option->GetCString() ? option->GetCString() : "";
         const int before = key.empty() ? 0 : DataTree::GetInt(key.c_str());
