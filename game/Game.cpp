@@ -253,6 +253,9 @@ void Game::Update(double stepMs) {
         }
     }
     PollTracks(stepMs);
+    // Counted here, once per step: a screen may update several scenes (a
+    // difference search and its two pictures), and each would count it.
+    if (gameStarted && GetCurrentScene()) AddPlayTime(kScreenStepMs);
     if (rootScreen) rootScreen->Update(totalTime, kScreenStepMs);
     TellFailedSave();
 }

@@ -82,6 +82,10 @@ public:
     bool IsFading() const { return fadeSpeed != 0; }
 
     void ProcessInput();
+    // One fixed step: the fade, the play lists, then the screen tree. While
+    // a game is under way and a scene (search, cutscene, adventure, map, a
+    // mini-game over its cutscene) is shown, the step counts as played, once
+    // however many scenes the screens update.
     void Update(double stepMs);
     void AddPlayTime(double ms);
     // Hands the help script its share of the step: "help"."IncHelpTime" with

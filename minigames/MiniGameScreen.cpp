@@ -193,6 +193,10 @@ void MiniGameScreen::Finish(int32_t result) {
     if (finished_) return;
     AddToStatistic(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
     AddToStatistic(kPlayedKey);
+    // The clock stands from here on: its seconds go in with the result, so
+    // that whatever saves next (a quit or the menu during the closing line)
+    // keeps both, not the result alone.
+    CommitTimerAndCounter();
     DataTree::SetInt(kResultKey, result);
     if (result == kMiniGameWon || result == kMiniGameSkipped) SetMessages(closingKey_.c_str());
     finished_ = true;
@@ -202,10 +206,16 @@ void MiniGameScreen::ReportWon(const GameScreen& game) {
     if (MiniGameScreen* host = CastTo<MiniGameScreen>(game.GetParent())) host->Finish(kMiniGameWon);
 }
 
-void MiniGameScreen::CommitStatistics() {
-    Sound::Play(1.0f, false, "%s", kSolvedSound);
+void MiniGameScreen::CommitTimerAndCounter() {
+    if (clocksCommitted_) return;
+    clocksCommitted_ = true;
     if (const char* key = OptionName(counterWidget_.Get())) AddToStatistic(key, counter_);
     if (const char* key = OptionName(timerWidget_.Get())) AddToStatistic(key, WholeSeconds(timeMs_));
+}
+
+void MiniGameScreen::CommitStatistics() {
+    Sound::Play(1.0f, false, "%s", kSolvedSound);
+    CommitTimerAndCounter();
     halvo::RemoveObservedWidget(timerWidget_);
     halvo::RemoveObservedWidget(counterWidget_);
     halvo::RemoveObservedWidget(scoreWidget_);

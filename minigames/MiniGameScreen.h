@@ -3,8 +3,8 @@
 // Game::StartMiniGame, it keeps the calling script thread paused, draws the
 // timer, counter and score texts, shows the tutorial and closing messages in
 // chat bubbles the "cutscene" script builds, turns help into a skip (or the
-// game's own solve), records the result once, fades out and removes itself.
-// Its destruction commits the timer and counter and wakes the caller.
+// game's own solve), records the result once with the timer and counter,
+// fades out and removes itself; its destruction wakes the caller.
 
 #include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"
@@ -48,8 +48,8 @@ public:
 
     // Covers what the logical screen shows of the design area.
     MiniGameScreen();
-    // Commits the statistics, wakes the caller and leaves the HUD an empty
-    // frame.
+    // Commits the timer and counter unless the result did, wakes the caller
+    // and leaves the HUD an empty frame.
     ~MiniGameScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
@@ -85,8 +85,8 @@ public:
     bool ShowNextMessage();
     // A bubble is shown while it lives in the widget tree.
     bool IsMessageShown() const;
-    // Only the first call counts; a win or a skip shows the closing line
-    // taken at Begin.
+    // Only the first call counts; the timer and counter are committed with
+    // the result, and a win or a skip shows the closing line taken at Begin.
     void Finish(int32_t result);
     bool IsFinished() const { return finished_; }
     // Finish with "won" when the game's parent is a host.
@@ -104,6 +104,9 @@ public:
 
 private:
     void CommitStatistics();
+    // The timer's seconds and the counter into their statistics keys, once:
+    // at the result, else as the host goes.
+    void CommitTimerAndCounter();
     void RunScriptSetup();
     halvo::WeakRef<halvo::GuiWidget> CreateText(const char* text, const char* statisticsKey);
     void PlaceTexts(halvo::GuiWidget* lower);
@@ -123,6 +126,7 @@ private:
     std::deque<std::u16string> messages_;
     halvo::WeakRef<halvo::GuiWidget> bubble_;
     bool finished_ = false;
+    bool clocksCommitted_ = false;
     halvo::WeakRef<Vrel::Thread> caller_;
     // The value "Solved" held at Begin.
     std::string closingKey_;

@@ -71,8 +71,9 @@ public:
     // that may lock clicks. Ignored while locked.
     void OnClick(Vec2 point);
     // Marks the remaining object with exactly this label found: dissolve,
-    // sparks, the scene's events and the item list. Unknown labels do
-    // nothing; 0 seconds finds without fading.
+    // sparks, the scene's events and the item list; a difference search
+    // counts it once into "[STATS]/diff_found" (its pictures do not).
+    // Unknown labels do nothing; 0 seconds finds without fading.
     void OnObjectFound(const std::string& label, float dissolveSeconds);
     // A click in an adventure scene: arms an exit, or hands the object to
     // "inventory"."OnHotspot" unless that script is still running.

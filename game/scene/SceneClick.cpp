@@ -88,7 +88,6 @@ void Scene::HandleHit(SceneObject& object, const halvo::AutoRefVector<SceneObjec
 }
 
 void Scene::HandleDifferenceClick(Vec2 point) {
-    AddToStatistic(kStatDiffFound);
     bool hit = false;
     if (halvo::AutoRef<Scene> left = leftHalf) {
         halvo::AutoRef<SceneObject> object(HitObject(left->remaining, InHalfView(*left, point), true));
@@ -139,6 +138,9 @@ void Scene::OnObjectFound(const std::string& foundLabel, float dissolveSeconds) 
     if (!found) return;
     // Copied: the events may change the object or the list it came from.
     const std::string label = found->label;
+    // Counted by the find itself: a difference is one, whichever picture
+    // was clicked, and a miss is none.
+    if (type == kSceneDifference && !found->isExit) AddToStatistic(kStatDiffFound);
     if (!IsHalf()) {
         found->fadeSpeed = dissolveSeconds == 0 ? 0.0f : 1.0f / (dissolveSeconds * 1000.0f / kStepMs);
         MakeFoundSparks(*found);

@@ -1,7 +1,6 @@
 // Scene: the per-step update of dissolves, effects, the click lock, the
 // texture strips, and the marker sparkles and exit arrows on the objects.
 
-#include "game/Game.h"
 #include "game/scene/Scene.h"
 #include "game/effects/SceneSparks.h"
 #include "game/effects/ScnExitFX.h"
@@ -27,7 +26,6 @@ constexpr size_t kMaxSpareMarkers = 64;
 }  // namespace
 
 void Scene::UpdateMarkers(double totalMs, double stepMs) {
-    if (Game* game = Game::Current()) game->AddPlayTime(stepMs);
     if (lockTime > 0) lockTime -= stepMs;
     UpdateEffectsAndFades(totalMs, stepMs);
     for (const auto& strip : animations) strip->Advance();

@@ -184,6 +184,16 @@ protected:
         ClickAndSettle(place);
         ASSERT_TRUE(StepUntilLeft(map)) << Messages();
     }
+    // The time the game has counted as played, in ms.
+    double PlayedMs() { return game().playSeconds * 1000.0 + game().playTimeMs; }
+    // Steps on the current screen: the time played grows by each step of the
+    // game's clock, once, however many scenes the screen updates.
+    void ExpectEachStepPlayedOnce(const std::string& where, int passes = 60) {
+        const double played = PlayedMs(), clock = game().totalTime;
+        Step(passes);
+        EXPECT_GT(game().totalTime, clock) << where;
+        EXPECT_EQ(PlayedMs() - played, game().totalTime - clock) << where;
+    }
     std::string Messages() const {
         std::string text;
         for (const std::string& message : harness->Messages()) text += message + "\n";

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "game/effects/ScnHelpFX.h"
 #include "gui/GuiText.h"
 #include "platform/Loca.h"
 #include "support/SourceFiles.h"
@@ -183,6 +184,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     auto* garden = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
 
+    ExpectEachStepPlayedOnce("garden");
     halvo::AutoRef<halvo::GuiWidget> list = OnHud("hud_items");
     ASSERT_TRUE(list) << Messages();
     EXPECT_TRUE(list->ReadBool(halvo::GuiWidget::kPropShow));
@@ -206,9 +208,11 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     // The study: no tray before the key is taken, the key in it after.
     auto* study = CastTo<CutsceneScreen>(Current());
     ASSERT_TRUE(study) << harness->ScreenTree() << Messages();
+    ExpectEachStepPlayedOnce("study");
     PlayCutscene(*study);
     auto* room = CastTo<AdventureScreen>(Current());
     ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
+    ExpectEachStepPlayedOnce("study by hand");
     EXPECT_FALSE(OnHud("hud_items"));
     EXPECT_FALSE(OnHud("hud_inventory"));
     ClickAndSettle(room->GetScene()->FindObject("key")->hotSpot.BoundsCenter());
@@ -223,6 +227,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     ASSERT_TRUE(StepUntilLeft(room)) << Messages();
     EXPECT_FALSE(OnHud("hud_inventory"));
     Step(60);
+    ExpectEachStepPlayedOnce("map");
     EXPECT_TRUE(OnHud("done_garden"));
     for (const char* place : {"done_garden_02", "done_study_03", "done_shelf"}) EXPECT_FALSE(OnHud(place)) << place;
     ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kCottage));
@@ -230,6 +235,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     // The shapes: one silhouette per shape to find.
     auto* shapes = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(shapes) << harness->ScreenTree() << Messages();
+    ExpectEachStepPlayedOnce("cottage");
     list = OnHud("hud_items");
     ASSERT_TRUE(list) << Messages();
     int silhouettes = 0;
@@ -253,6 +259,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     // The shelf counts down as the differences are spotted.
     auto* shelf = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(shelf) << harness->ScreenTree() << Messages();
+    ExpectEachStepPlayedOnce("stall");  // the search and its two pictures: three scenes, one step
     halvo::AutoRef<halvo::GuiWidget> left = OnHud("left");
     ASSERT_TRUE(left) << Messages();
     auto* count = CastTo<halvo::GuiText>(left.Get());
@@ -272,6 +279,67 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     EXPECT_EQ(route, (std::vector<std::string>{"MenuScreen:", "SearchScreen:garden", "CutsceneScreen:study",
                                                "AdventureScreen:study_02", "MapScreen:map", "SearchScreen:garden_02",
                                                "MapScreen:map", "SearchScreen:shelf", "MapScreen:map"}));
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+// The market stall played as a tester did: the lantern's hint points at a
+// difference, which the player then finds in the right picture, a click
+// that misses finds nothing, and the rest are found by hand in the left one.
+// Each difference counts once in the statistics, and the visit adds to the
+// time played what the game's clock ran, once.
+TEST_F(SampleRouteTest, TheStallCountsEachDifferenceAndItsTimeOnce) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kStall));
+    auto* shelf = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(shelf) << harness->ScreenTree() << Messages();
+    const double clockAtEntry = game().totalTime;
+    const int timeAtEntry = DataTree::GetInt("[STATS]/time");
+    halvo::AutoRef<Scene> scene(shelf->GetScene());
+    const int differences = scene->CountRemaining();
+    ASSERT_GT(differences, 2);
+    // Where a player clicks a difference in one picture, as the view now shows it.
+    const auto inPicture = [&](bool left, const std::string& label) {
+        const Scene* half = left ? scene->leftHalf.Get() : scene->rightHalf.Get();
+        const SceneObject* object = half ? half->FindRemaining(label) : nullptr;
+        const SceneScreen* screen = shelf->HalfScreen(left);
+        if (!object || !screen) return Vec2{-1, -1};
+        return shelf->LocalToScreen(screen->LocalToScreen(object->hotSpot.BoundsCenter()));
+    };
+
+    halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+    ASSERT_TRUE(lantern) << Messages();
+    Step(60000 / 17 + 60);  // a minute of searching lights it
+    ClickOn(*lantern, 90);
+    ASSERT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    std::string hinted;
+    for (const auto& effect : scene->effects) {
+        const SceneObject* object = effect->object.Get();
+        if (effect->GetClassInfo() == &ScnHelpFX::kClassRecord && object) hinted = object->label;
+    }
+    ASSERT_FALSE(hinted.empty());
+    ClickAndSettle(inPicture(false, hinted));
+    EXPECT_FALSE(scene->FindRemaining(hinted));
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);
+    ClickAndSettle(sampletest::kEmptySpot);
+    EXPECT_EQ(scene->CountRemaining(), differences - 1);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);  // a miss finds nothing
+    halvo::WeakRef<GameScreen> alive(shelf);
+    for (int i = 0; i < 2 * differences && alive.Get() && scene->CountRemaining() > 0; ++i) {
+        for (const auto& object : scene->remaining) {
+            if (object->isExit) continue;
+            ClickAndSettle(inPicture(true, object->label), 10);
+            break;
+        }
+    }
+    ASSERT_TRUE(StepUntilLeft(shelf)) << Messages();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff"), 1);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), differences);
+    // Written as the stall is left for the map.
+    const double seconds = (game().totalTime - clockAtEntry) / 1000.0;
+    EXPECT_GT(seconds, 60);
+    EXPECT_NEAR(DataTree::GetInt("[STATS]/time") - timeAtEntry, seconds, 1.0);
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
@@ -350,6 +418,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ASSERT_TRUE(told);
     EXPECT_EQ(told->GetLineText(0).substr(0, 12), u"What you did");  // what leaving would lose
     EXPECT_TRUE(game().paused);
+    ExpectEachStepPlayedOnce("garden, asked");  // held still, but still played
     const double timeLeft = garden->GetScene()->timeLimit;
     ClickAndSettle(garden->GetScene()->remaining.front()->hotSpot.BoundsCenter(), 120);
     EXPECT_EQ(garden->GetScene()->timeLimit, timeLeft);  // the countdown stands
@@ -372,6 +441,9 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     // The seconds played in the search count, and count once.
     const int played = game().playSeconds;
     EXPECT_EQ(DataTree::GetInt("[STATS]/time"), played);
+    const double inTheMenu = PlayedMs();
+    Step(120);
+    EXPECT_EQ(PlayedMs(), inTheMenu);  // the menu's time belongs to no game
     ClickAndSettle(sampletest::kContinue);
     EXPECT_LE(game().playSeconds, played + 1);
     auto* again = CastTo<SearchScreen>(Current());

@@ -198,6 +198,76 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
+// The player lets each puzzle's clock run a while (the round's enemy
+// clicked away in target shooting, so that its clock runs too), then skips
+// it through the lantern (the sliding picture and the jigsaw solve
+// themselves): the puzzle's time in the statistics has gained what the clock
+// showed by the time the closing line stands. After target shooting, the
+// last, the player leaves for the menu from that line and starts the
+// program again: the saved statistics keep its seconds beside its skip.
+TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult) {
+    constexpr int kRunPasses = 600;  // ten seconds of play
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
+    ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
+    ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kManor));
+    int timed = 0;
+    int targetSeconds = -1;
+    for (size_t puzzle = 0; puzzle < 8; ++puzzle) {
+        for (int i = 0; i < sampletest::kLegPasses && played.size() == puzzle; ++i)
+            ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+        ASSERT_EQ(played.size(), puzzle + 1) << harness->ScreenTree() << Messages();
+        const std::string name = played.back();
+        halvo::AutoRef<MiniGameScreen> host(Host());
+        ASSERT_TRUE(host) << name;
+        const double playedBefore = PlayedMs(), clockBefore = game().totalTime;
+        for (int i = 0; i < kRunPasses; ++i) {
+            if (host->IsMessageShown() || OnHud("bubble_picture")) harness->Click(sampletest::kEmptySpot);
+            Step();
+        }
+        EXPECT_EQ(PlayedMs() - playedBefore, game().totalTime - clockBefore) << name << ": each step played once";
+        const Vrel::Var* option = host->GetTimerWidget() ? host->GetTimerWidget()->GetMember("option_name") : nullptr;
+        const std::string key = option && option->GetCString() ? option->GetCString() : "";
+        const int before = key.empty() ? 0 : DataTree::GetInt(key.c_str());
+        halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
+        ASSERT_TRUE(lantern) << name;
+        for (int i = 0; i < kPuzzlePasses && !host->IsFinished(); ++i) {
+            if (i % kSkipClickEvery == 0) harness->Click(sampletest::MiddleOnScreen(*lantern));
+            Step();
+        }
+        ASSERT_TRUE(host->IsFinished()) << name << Messages();
+        ASSERT_TRUE(host->IsMessageShown()) << name;  // the closing line
+        const int seconds = static_cast<int>(host->GetTime() / 1000);
+        if (!key.empty()) {
+            ++timed;
+            EXPECT_GT(seconds, 5) << name;
+            EXPECT_EQ(DataTree::GetInt(key.c_str()) - before, seconds) << name << " " << key;
+        }
+        if (name == "MG_Target") {
+            targetSeconds = seconds;
+            break;
+        }
+        halvo::WeakRef<GameScreen> going(host.Get());
+        host.Reset();
+        for (int i = 0; i < kPuzzlePasses && going.Get(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+        ASSERT_FALSE(going.Get()) << name;
+        if (!key.empty()) {
+            EXPECT_EQ(DataTree::GetInt(key.c_str()) - before, seconds) << name << ": counted once";
+        }
+    }
+    EXPECT_EQ(timed, 6);
+    ASSERT_GT(targetSeconds, 5);
+
+    ClickOn(*OnHud("hud_menu"));
+    ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+    ASSERT_NO_FATAL_FAILURE(StartTheGame());
+    const std::string settings = harness->ReadSavedFile("gamedata.xml");
+    EXPECT_TRUE(Has(settings, "mini_skipped=\"8\"")) << settings;
+    EXPECT_TRUE(Has(settings, "zielscheiben=\"" + std::to_string(targetSeconds) + "\"")) << settings;
+    EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
 // Three puzzles skipped and the fourth begun, then the program ends without
 // another word. Started again, Continue goes on with the fourth, the time
 // and clicks played in the manor kept; the rest skipped, the manor is done
@@ -288,6 +358,5 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
-
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST_F(SceneClickTest, ExitsArmOnTheFirstClickAndAFindDisarmsThemAll) {
     EXPECT_EQ(DataTree::GetInt("[STATS]/search_found"), 1);
 }
 
-TEST_F(SceneClickTest, DifferenceClicksCountEvenMissesAndFindInBothHalves) {
+TEST_F(SceneClickTest, DifferenceClicksFindInBothHalvesAndCountEachDifferenceOnce) {
     WriteFile("Scenes/pair/pair_left.xml",
               "<scene><gameinfo gametype=\"Half\"/><background file=\"bg\"/><objects>" +
                   Object("bird", "forceuse=\"1\"", 10, 10) + Object("cat", "forceuse=\"1\"", 100, 10) +
@@ -157,6 +157,7 @@ TEST_F(SceneClickTest, DifferenceClicksCountEvenMissesAndFindInBothHalves) {
     scene->OnClick({15, 15});
     EXPECT_EQ(Calls(), "RemoveItemText bird;RemoveItemText bird;SetDifferences;");
     EXPECT_EQ(Recorded("differences"), 1);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);  // found in the search and both pictures: one
     EXPECT_EQ(Labels(scene->remaining), "cat");
     EXPECT_EQ(Labels(scene->leftHalf->remaining), "cat");
     EXPECT_EQ(Labels(scene->rightHalf->remaining), "cat");
@@ -169,8 +170,12 @@ TEST_F(SceneClickTest, DifferenceClicksCountEvenMissesAndFindInBothHalves) {
     EXPECT_EQ(scene->lockTime, Scene::kLockMs);
     EXPECT_EQ(scene->rightHalf->lockTime, Scene::kLockMs);
     EXPECT_EQ(scene->leftHalf->missCounter, 6);
-    scene->OnClick({105, 15});  // locked: not even counted
-    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 4);
+    scene->OnClick({105, 15});  // locked: nothing found
+    EXPECT_EQ(Labels(scene->remaining), "cat");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);  // misses find nothing
+    scene->lockTime = 0;
+    scene->OnObjectFound("cat", 0);  // as the autoplay finds it
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 2);
 }
 
 }  // namespace
