@@ -14,8 +14,7 @@
 
 namespace DataTree {
 
-// A player's files hold tens of kilobytes; the parser holds a file's bytes
-// about three times over while it reads them.
+// The parser holds a file's bytes about three times over while it reads them.
 inline constexpr size_t kMaxFileSize = SavedFile::kMaxSize;
 // A few hundred elements per file in a long game (a scene state and a few
 // hotspot settings per scene, an inventory per character). Comments and
@@ -28,9 +27,10 @@ inline constexpr int64_t kMaxAttributesPerElement = 1000;
 // All attributes of a file: some thousands in a long game.
 inline constexpr int64_t kMaxAttributes = 100000;
 // The parser looks each attribute up among those before it on its element,
-// so an element of n attributes costs n(n-1)/2 look-ups: a long game's
-// files take a few hundred thousand in all.
-inline constexpr int64_t kMaxAttributeLookups = 4000000;
+// so an element of n attributes costs n(n-1)/2 look-ups (up to some 60 ns
+// each, for long names alike): a long game's files take about a hundred
+// thousand in all.
+inline constexpr int64_t kMaxAttributeLookups = 2000000;
 // A path names at most kMaxSegments elements, starting four levels down
 // at the deepest (a profile's settings), so the game writes no deeper than
 // kMaxSegments + 3.
