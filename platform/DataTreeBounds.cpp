@@ -95,6 +95,8 @@ private:
         SkipPast(">", 2);
     }
 
+    bool SpaceAt(size_t at) const { return IsSpace(static_cast<unsigned char>(text_[at])); }
+
     // The parser reads the declaration's quoted values to their quotes and
     // any other instruction to its first '>'. Values that hold no blank,
     // quote or '>' end both readings at the same first '>'.
@@ -102,18 +104,25 @@ private:
         size_t end = text_.find('>', at_);
         if (end == std::string_view::npos) end = text_.size();
         for (size_t at = at_ + 2; at < end; ++at) {
-            const char quote = text_[at];
-            if (quote != '"' && quote != '\'') continue;
-            size_t before = at;
-            while (before > at_ && IsSpace(static_cast<unsigned char>(text_[before - 1]))) --before;
-            const size_t close = text_.find(quote, at + 1);
-            if (text_[before - 1] != '=' || close >= end) return Refuse("a declaration the parser reads otherwise");
-            for (size_t inside = at + 1; inside < close; ++inside)
-                if (IsSpace(static_cast<unsigned char>(text_[inside])) || text_[inside] == '"' || text_[inside] == '\'')
-                    return Refuse("a declaration the parser reads otherwise");
-            at = close;
+            if (text_[at] != '"' && text_[at] != '\'') continue;
+            at = ValueEnd(at, end);
+            if (at == std::string_view::npos) return Refuse("a declaration the parser reads otherwise");
         }
         at_ = end + 1;
+    }
+
+    // The closing quote of an instruction's value whose opening quote is at
+    // `at`: one that follows '=' and holds no blank or other quote before
+    // `end`; npos for any other.
+    size_t ValueEnd(size_t at, size_t end) const {
+        size_t before = at;
+        while (SpaceAt(before - 1)) --before;  // stops at the '?' at the latest
+        if (text_[before - 1] != '=') return std::string_view::npos;
+        for (size_t inside = at + 1; inside < end; ++inside) {
+            if (text_[inside] == text_[at]) return inside;
+            if (SpaceAt(inside) || text_[inside] == '"' || text_[inside] == '\'') break;
+        }
+        return std::string_view::npos;
     }
 
     void StartTag() {
@@ -145,11 +154,13 @@ private:
         ++at_;
         SkipSpace();
         const char quote = At(0);
-        const size_t close = quote == '"' || quote == '\'' ? text_.find(quote, at_ + 1) : std::string_view::npos;
+        const bool quoted = quote == '"' || quote == '\'';
+        const size_t close = quoted ? text_.find(quote, at_ + 1) : std::string_view::npos;
         if (close == std::string_view::npos) return Refuse("an attribute value without its quotes");
         at_ = close + 1;
         lookups_ += number - 1;
-        if (number > kMaxAttributesPerElement) return Refuse(Passes("attributes on one element", kMaxAttributesPerElement));
+        if (number > kMaxAttributesPerElement)
+            return Refuse(Passes("attributes on one element", kMaxAttributesPerElement));
         if (++attributes_ > kMaxAttributes) return Refuse(Passes("attributes", kMaxAttributes));
         if (lookups_ > kMaxAttributeLookups) Refuse(Passes("attribute look-ups", kMaxAttributeLookups));
     }

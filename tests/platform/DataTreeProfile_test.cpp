@@ -336,8 +336,8 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
 // Each file as the player file and as the game data: past a bound it is
 // damaged, kept aside byte for byte and told; at the bound it reads.
 TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
-    const int64_t fullElements = DataTree::kMaxAttributeLookups /
-                                 (DataTree::kMaxAttributesPerElement * (DataTree::kMaxAttributesPerElement - 1) / 2);
+    const int64_t full = DataTree::kMaxAttributesPerElement;
+    const int64_t fullElements = DataTree::kMaxAttributeLookups / (full * (full - 1) / 2);
     const std::string big(DataTree::kMaxFileSize - 16, 'x');
     std::string emptyElements;
     for (size_t n = 0; n < (size_t(50) << 20) / 4; ++n) emptyElements += "<e/>";
@@ -346,14 +346,13 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
         std::string bytes;
         bool reads;
     } files[] = {
-        {"attributes on one element", WithAttributes(DataTree::kMaxAttributesPerElement, 1 << 30), true},
-        {"one attribute more", WithAttributes(DataTree::kMaxAttributesPerElement + 1, 1 << 30), false},
+        {"attributes on one element", WithAttributes(full, 1 << 30), true},
+        {"one attribute more", WithAttributes(full + 1, 1 << 30), false},
         {"200,000 attributes on one element", WithAttributes(200000, 1 << 30), false},
         {"attributes", WithAttributes(DataTree::kMaxAttributes, 10), true},
         {"one attribute more in all", WithAttributes(DataTree::kMaxAttributes + 1, 10), false},
-        {"look-ups", WithAttributes(fullElements * DataTree::kMaxAttributesPerElement, DataTree::kMaxAttributesPerElement), true},
-        {"an element more of them", WithAttributes((fullElements + 1) * DataTree::kMaxAttributesPerElement,
-                                                   DataTree::kMaxAttributesPerElement), false},
+        {"look-ups", WithAttributes(fullElements * full, full), true},
+        {"an element more of them", WithAttributes((fullElements + 1) * full, full), false},
         {"elements", WithElements(DataTree::kMaxElements), true},
         {"one element more", WithElements(DataTree::kMaxElements + 1), false},
         {"50 MB of empty elements", "<root>" + emptyElements + "</root>", false},
