@@ -92,9 +92,14 @@ void Init();
 // Start-up: reads "logo/version.xml" through the file manager, then the
 // saved game data from `userFolder`, and reopens the last profile, with its
 // game started over when its player file is missing or damaged. A saved
-// file that does not parse is kept aside as "<name>.bad" ("<name>.bad2" and
-// on when older copies are there) and treated as missing; one that cannot
-// be moved aside stays, and no save writes over it. Without the game data,
+// file is damaged when it is not one the game writes: past the bounds of
+// DataTreeBounds.h (checked before it is parsed, so that no file takes
+// longer or more memory than a real one), not XML, or without the game's
+// element "root" (an empty game is "<root />"). It is kept aside as
+// "<name>.bad" ("<name>.bad2" and on when older copies are there) and
+// treated as missing; one that cannot be moved aside stays, and no save
+// writes over it. Game data with parts missing gets them from the defaults
+// of a first start, its profiles' settings too. Without the game data,
 // every slot's player file is read to find those.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
@@ -109,7 +114,8 @@ std::string TakeDamagedFile();
 std::string GetDamagedCopy(const std::string& name);
 
 // Writes "gamedata.xml" / the current player document; false on failure,
-// which leaves the previous file in place.
+// which leaves the previous file in place. A document whose file the next
+// start would refuse (past the bounds) is not written: that is a failure.
 bool SaveGameData();
 bool SavePlayer();
 // True while the last save of a document (the game data, a player file) did
@@ -121,11 +127,11 @@ bool LastSaveFailed();
 // at every save.
 bool TakeSaveFailure();
 
-// Makes a new profile in the slot and opens it, its empty player file written
-// first, after a file already in the slot was kept aside as
-// "data<slot>.xml.old" (numbered after the first): false, with no profile
-// made, when that cannot be done; false too when the game data cannot be saved,
-// the profile then open unsaved.
+// Makes a new profile in the slot and opens it: the game data naming it and
+// its empty player file are both written, a file already in the slot kept
+// aside as "data<slot>.xml.old" (numbered after the first). False when any
+// of that fails: then neither file nor the tree in memory has changed (the
+// previous profile stays open) and no file in the slot was moved.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"

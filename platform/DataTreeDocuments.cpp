@@ -3,9 +3,11 @@
 
 #include "platform/DataTree.h"
 
+#include "platform/DataTreeBounds.h"
 #include "platform/DataTreeState.h"
 #include "platform/Loca.h"
 #include "platform/Log.h"
+#include "platform/NumberText.h"
 #include "platform/SavedFile.h"
 #include "platform/XmlUtil.h"
 
@@ -22,6 +24,9 @@ constexpr uint16_t kUiLanguageGerman = 7;
 constexpr uint16_t kUiLanguageEnglish = 9;
 
 enum class DocumentLoad { kLoaded, kMissing, kDamaged };
+
+// The element the game writes as the whole of both of its saved files.
+constexpr const char* kRootElement = "root";
 
 std::string SlotName(int32_t slot) { return "slot" + std::to_string(slot); }
 
@@ -41,12 +46,17 @@ std::string UserFile(const std::string& name) { return GetState().userFolder + n
 std::unique_ptr<TiXmlDocument> NewDocument() {
     auto document = std::make_unique<TiXmlDocument>();
     document->LinkEndChild(new TiXmlDeclaration("1.0", "utf-8", ""));
-    document->LinkEndChild(new TiXmlElement("root"));
+    document->LinkEndChild(new TiXmlElement(kRootElement));
     return document;
 }
 
 TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
+}
+
+TiXmlElement* FindOrAddChild(TiXmlElement* parent, const char* name) {
+    TiXmlElement* child = parent->FirstChildElement(name);
+    return child ? child : AddChild(parent, name);
 }
 
 // A damaged file that could not be moved aside: it stays where it is.
@@ -68,26 +78,48 @@ void KeepDamaged(const std::string& name) {
     if (!kept.empty() || !toldHeld) state.damagedFiles.push_back(name);
 }
 
+// Why the bytes of a saved file are not a document the game wrote; empty
+// when `into` now holds them. The bounds come first, so that no file costs
+// the parser more than a real one.
+std::string ReadDocument(std::string& bytes, TiXmlDocument& into) {
+    std::string why = CheckBounds(bytes);
+    if (!why.empty()) return "it holds " + why;
+    if (!XmlParseText(into, bytes.data())) return "it is not XML";
+    const TiXmlElement* root = into.FirstChildElement();
+    if (!root) return "it holds no element";
+    if (root->ValueStr() != kRootElement) return "its element is not the game's";
+    return {};
+}
+
 // Reads the user folder's file `name` into a document of its own, so that a
-// damaged file never empties the one in use. `needsElement`: a document
-// without an element is damaged.
-DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into, bool needsElement) {
+// damaged file never empties the one in use. A file that is not one the game
+// writes (outside the bounds, not XML, without the game's element) is damaged.
+DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
     // Without a user folder nothing is saved, and nothing in the working
     // folder is taken for the player's files.
     if (GetState().userFolder.empty()) return DocumentLoad::kMissing;
-    std::string bytes;
-    SavedFile::ReadResult read = SavedFile::ReadWhole(UserFile(name), bytes);
-    const bool parsed = read == SavedFile::ReadResult::kLoaded && XmlParseText(into, bytes.data()) &&
-                        (!needsElement || into.FirstChildElement());
-    if (!parsed && read != SavedFile::ReadResult::kMissing) {
+    std::string bytes, why;
+    switch (SavedFile::ReadWhole(UserFile(name), bytes)) {
+        case SavedFile::ReadResult::kMissing:
+            if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // gone
+            return DocumentLoad::kMissing;
+        case SavedFile::ReadResult::kUnreadable: why = "it cannot be read"; break;
+        case SavedFile::ReadResult::kTooLarge: why = "it holds more bytes than " + std::to_string(kMaxFileSize); break;
+        case SavedFile::ReadResult::kLoaded: why = ReadDocument(bytes, into); break;
+    }
+    if (!why.empty()) {
+        halvo::LogMessage("DataTree::Load - '%s' is damaged: %s", name.c_str(), why.c_str());
         KeepDamaged(name);
         return DocumentLoad::kDamaged;
     }
-    if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // mended or gone
-    return parsed ? DocumentLoad::kLoaded : DocumentLoad::kMissing;
+    if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // mended
+    return DocumentLoad::kLoaded;
 }
 
-bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
+// The bytes a save of the document writes to the user folder's file `name`;
+// false when nothing may be written: no user folder, a damaged file that
+// stays there, or bytes the next start would refuse.
+bool PrintForSave(const TiXmlDocument& document, const std::string& name, std::string& bytes) {
     if (GetState().userFolder.empty()) return false;
     if (IsHeldDamaged(name)) {
         halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
@@ -96,7 +128,17 @@ bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
     }
     TiXmlPrinter printer;
     document.Accept(&printer);
-    return SavedFile::WriteAtomically(UserFile(name), std::string_view(printer.CStr(), printer.Size()));
+    bytes.assign(printer.CStr(), printer.Size());
+    std::string why = CheckBounds(bytes);
+    if (why.empty()) return true;
+    halvo::LogMessage("DataTree::Save - '%s' is not written, as the next start would refuse it: it would hold %s",
+                      name.c_str(), why.c_str());
+    return false;
+}
+
+bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
+    std::string bytes;
+    return PrintForSave(document, name, bytes) && SavedFile::WriteAtomically(UserFile(name), bytes);
 }
 
 // Every document save ends here, so that the player can be told of a save
@@ -115,19 +157,34 @@ void CloseProfileRoots() {
     state.settings = state.stats = state.log = state.playerRoot = nullptr;
 }
 
-void WriteDefaults(TiXmlElement* globalOptions) {
-    State& state = GetState();
-    state.settings = globalOptions;
-    SetFloat("[SETTINGS]/volume_music", 0.7f);
-    SetFloat("[SETTINGS]/volume_sfx", 0.7f);
-    SetInt("[SETTINGS]/difficulty", 0);
-    SetInt("[ROOT]/global/fullscreen", 1);
-    SetInt("[ROOT]/global/resx", 1024);
-    SetInt("[ROOT]/global/resy", 576);
-    SetInt("[SETTINGS]/animations", 1);
-    SetInt("[ROOT]/rating", 0);
-    SetInt("[ROOT]/rating_next", 5);
-    state.settings = nullptr;
+void SetIfMissing(TiXmlElement* element, const char* name, const std::string& value) {
+    if (!element->Attribute(name)) element->SetAttribute(name, value.c_str());
+}
+
+// The settings every profile starts with, copied from the game-wide options.
+void AddMissingSettings(TiXmlElement* options) {
+    SetIfMissing(options, "volume_music", NumberText::FormatFloat(0.7f));
+    SetIfMissing(options, "volume_sfx", NumberText::FormatFloat(0.7f));
+    SetIfMissing(options, "difficulty", NumberText::FormatInt(0));
+    SetIfMissing(options, "animations", NumberText::FormatInt(1));
+}
+
+// What a first start writes, wherever the game data lacks it: a file with
+// parts missing reads as a fresh one would, and no profile's volumes as 0.
+void AddMissingDefaults(TiXmlElement* root) {
+    TiXmlElement* profiles = FindOrAddChild(root, "profiles");
+    TiXmlElement* global = FindOrAddChild(root, "global");
+    AddMissingSettings(FindOrAddChild(root, "options"));
+    SetIfMissing(global, "fullscreen", NumberText::FormatInt(1));
+    SetIfMissing(global, "resx", NumberText::FormatInt(1024));
+    SetIfMissing(global, "resy", NumberText::FormatInt(576));
+    SetIfMissing(root, "rating", NumberText::FormatInt(0));
+    SetIfMissing(root, "rating_next", NumberText::FormatInt(5));
+    for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
+        TiXmlElement* profile = profiles->FirstChildElement(SlotName(slot).c_str());
+        TiXmlElement* options = profile ? profile->FirstChildElement("options") : nullptr;
+        if (options) AddMissingSettings(options);
+    }
 }
 
 // Without the game data no profile leads to a player file, and a new
@@ -136,13 +193,13 @@ void WriteDefaults(TiXmlElement* globalOptions) {
 void KeepDamagedPlayerFiles() {
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
         TiXmlDocument probe;
-        LoadSavedDocument(PlayerFileName(slot), probe, false);
+        LoadSavedDocument(PlayerFileName(slot), probe);
     }
 }
 
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(kGameDataFile, *loaded, true) != DocumentLoad::kLoaded) {
+    if (LoadSavedDocument(kGameDataFile, *loaded) != DocumentLoad::kLoaded) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
         KeepDamagedPlayerFiles();
         return;
@@ -150,6 +207,7 @@ void LoadGameData() {
     CloseProfileRoots();  // they point into the document being replaced
     GetState().currentSlot = kNoSlot;
     GetState().gameData = std::move(loaded);
+    AddMissingDefaults(GetState().gameData->FirstChildElement());
     // A last player whose file is missing or damaged (kept aside, and told)
     // is still the last player: the profile opens with its game started
     // over, as choosing it in the menu would.
@@ -193,6 +251,26 @@ void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
     SetCurrentSlot(slot);
 }
 
+// A copy of the game data with a new profile in the slot (replacing one
+// there): its name, a copy of the game-wide options with the language in
+// use, empty statistics and logs, and the slot as the last one.
+std::unique_ptr<TiXmlDocument> WithNewProfile(int32_t slot, std::u16string_view name) {
+    auto gameData = std::make_unique<TiXmlDocument>(*GetState().gameData);
+    TiXmlElement* root = gameData->FirstChildElement();
+    TiXmlElement* profiles = FindOrAddChild(root, "profiles");
+    if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) profiles->RemoveChild(old);
+    TiXmlElement* profile = AddChild(profiles, SlotName(slot).c_str());
+    profile->SetAttribute("name", Loca::WideToUtf8(name).c_str());
+    TiXmlElement* options = FindOrAddChild(root, "options");
+    AddMissingSettings(options);
+    TiXmlElement* settings = profile->LinkEndChild(options->Clone())->ToElement();
+    settings->SetAttribute("language", Loca::Global().GetLanguageCode().c_str());
+    AddChild(profile, "stats");
+    AddChild(profile, "logs");
+    FindOrAddChild(root, "global")->SetAttribute("last_slot", NumberText::FormatInt(slot).c_str());
+    return gameData;
+}
+
 }  // namespace
 
 void Init() {
@@ -200,10 +278,7 @@ void Init() {
     CloseProfileRoots();
     state.currentSlot = kNoSlot;
     state.gameData = NewDocument();
-    TiXmlElement* root = state.gameData->FirstChildElement();
-    AddChild(root, "profiles");
-    AddChild(root, "global");
-    WriteDefaults(AddChild(root, "options"));
+    AddMissingDefaults(state.gameData->FirstChildElement());
 }
 
 void Load(const std::string& userFolder) {
@@ -257,33 +332,37 @@ bool TakeSaveFailure() {
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
     if (slot < 0) return false;
-    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", true);
-    TiXmlElement* options = Resolve("[ROOT]/options/", true);
-    if (!profiles || !options) return false;
+    const std::string file = PlayerFileName(slot);
+    std::unique_ptr<TiXmlDocument> player = NewDocument();
+    std::string bytes;
+    if (!PrintForSave(*player, file, bytes) || !SavedFile::Stage(UserFile(file), bytes)) return false;
+    // The new player file waits, written, until the game data naming the
+    // profile is saved, and the game data names none again when the file
+    // cannot then be put in place: both hold the profile or neither does.
     // A file in the slot is not the new profile's own: it is a lost or
     // deleted profile's game, kept aside rather than written over.
-    const std::string file = PlayerFileName(slot);
-    if (IsHeldDamaged(file) || !SavedFile::KeepAsOld(UserFile(file))) return false;
-    std::unique_ptr<TiXmlDocument> player = WriteEmptyPlayer(slot);
-    if (!player) return false;
-    if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) detail::DeleteElement(old);
-    TiXmlElement* slotElement = AddChild(profiles, SlotName(slot).c_str());
-    slotElement->SetAttribute("name", Loca::WideToUtf8(name).c_str());
-
-    State& state = GetState();
+    std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
+    if (!SaveDocument(*gameData, kGameDataFile)) {
+        SavedFile::DropStaged(UserFile(file));
+        return false;
+    }
+    if (!SavedFile::CommitStagedKeepingOld(UserFile(file))) {
+        if (!SaveGameData())
+            halvo::LogMessage("DataTree::CreateProfile - '%s' names a profile whose player file is not its own",
+                              kGameDataFile);
+        return false;
+    }
     CloseProfileRoots();
-    state.settings = slotElement->LinkEndChild(options->Clone())->ToElement();
-    state.stats = AddChild(slotElement, "stats");
-    state.log = AddChild(slotElement, "logs");
+    GetState().gameData = std::move(gameData);
+    OpenSlotRoots(slot);
     OpenPlayer(std::move(player), slot);
-    SetString("[SETTINGS]/language", Loca::Global().GetLanguageCode().c_str());
-    return SaveGameData();
+    return true;
 }
 
 bool OpenProfile(int32_t slot) {
     if (!OpenSlotRoots(slot)) return false;
     auto player = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(PlayerFileName(slot), *player, false) != DocumentLoad::kLoaded) return false;
+    if (LoadSavedDocument(PlayerFileName(slot), *player) != DocumentLoad::kLoaded) return false;
     OpenPlayer(std::move(player), slot);
     return true;
 }

@@ -68,29 +68,39 @@ std::string MoveAside(const std::string& path, const char* suffix, std::string& 
     return kept;
 }
 
+std::string StagedName(const std::string& path) { return path + ".tmp"; }
+
 }  // namespace
 
-bool WriteAtomically(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".tmp";
+bool Stage(const std::string& path, std::string_view bytes) {
+    std::string temporary = StagedName(path);
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
-        halvo::LogMessage("SavedFile::WriteAtomically - Unable to create '%s': %s", temporary.c_str(),
-                          std::strerror(errno));
+        halvo::LogMessage("SavedFile::Stage - Unable to create '%s': %s", temporary.c_str(), std::strerror(errno));
         return false;
     }
     if (!WriteAndSync(file, bytes)) {
-        halvo::LogMessage("SavedFile::WriteAtomically - Unable to write '%s'", temporary.c_str());
+        halvo::LogMessage("SavedFile::Stage - Unable to write '%s'", temporary.c_str());
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        halvo::LogMessage("SavedFile::WriteAtomically - Unable to replace '%s': %s", path.c_str(),
-                          std::strerror(errno));
-        std::remove(temporary.c_str());
+    return true;
+}
+
+bool CommitStaged(const std::string& path) {
+    if (std::rename(StagedName(path).c_str(), path.c_str()) != 0) {
+        halvo::LogMessage("SavedFile::CommitStaged - Unable to replace '%s': %s", path.c_str(), std::strerror(errno));
+        DropStaged(path);
         return false;
     }
     SyncFolder(path);
     return true;
+}
+
+void DropStaged(const std::string& path) { std::remove(StagedName(path).c_str()); }
+
+bool WriteAtomically(const std::string& path, std::string_view bytes) {
+    return Stage(path, bytes) && CommitStaged(path);
 }
 
 ReadResult ReadWhole(const std::string& path, std::string& out) {
@@ -102,8 +112,9 @@ ReadResult ReadWhole(const std::string& path, std::string& out) {
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         if (out.size() + got > kMaxSize) {
-            ok = false;
-            break;
+            std::fclose(file);
+            out.clear();
+            return ReadResult::kTooLarge;
         }
         out.append(chunk, got);
     }
@@ -125,15 +136,21 @@ std::string KeepAsDamaged(const std::string& path) {
     return kept;
 }
 
-bool KeepAsOld(const std::string& path) {
-    if (NothingAt(path)) return true;
-    std::string why;
-    std::string kept = MoveAside(path, ".old", why);
-    if (kept.empty())
-        halvo::LogMessage("SavedFile::KeepAsOld - Unable to move '%s' aside: %s", path.c_str(), why.c_str());
-    else
-        halvo::LogMessage("SavedFile::KeepAsOld - '%s' was kept as '%s'", path.c_str(), kept.c_str());
-    return !kept.empty();
+bool CommitStagedKeepingOld(const std::string& path) {
+    std::string why, kept;
+    if (!NothingAt(path) && (kept = MoveAside(path, ".old", why)).empty()) {
+        halvo::LogMessage("SavedFile::CommitStagedKeepingOld - Unable to move '%s' aside: %s", path.c_str(),
+                          why.c_str());
+        DropStaged(path);
+        return false;
+    }
+    if (!CommitStaged(path)) {
+        if (!kept.empty() && std::rename(kept.c_str(), path.c_str()) == 0) SyncFolder(path);
+        return false;
+    }
+    if (!kept.empty()) halvo::LogMessage("SavedFile::CommitStagedKeepingOld - '%s' was kept as '%s'", path.c_str(),
+                                         kept.c_str());
+    return true;
 }
 
 }  // namespace SavedFile

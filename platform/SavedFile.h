@@ -2,8 +2,9 @@
 // The player's files on disk. A save never leaves a half-written file: the
 // bytes go to "<name>.tmp", are flushed to the disk and only then renamed
 // over the old file. A file that cannot be used is moved aside as
-// "<name>.bad" rather than overwritten by the next save; later copies are
-// numbered ("<name>.bad2", ...), so none replaces another.
+// "<name>.bad" rather than overwritten by the next save, and one a new file
+// replaces as "<name>.old"; later copies are numbered ("<name>.bad2", ...),
+// so none replaces another.
 
 #include <cstddef>
 #include <string>
@@ -11,13 +12,23 @@
 
 namespace SavedFile {
 
-// Larger files are not player data; they count as damaged.
-inline constexpr size_t kMaxSize = size_t(64) << 20;
+// Larger files are not player data (a player's files hold tens of
+// kilobytes); they count as damaged. The data tree's parser takes some
+// 30 ns a byte, so that a file this large loads in about a tenth of a second.
+inline constexpr size_t kMaxSize = size_t(4) << 20;
 
-enum class ReadResult { kLoaded, kMissing, kUnreadable };
+enum class ReadResult { kLoaded, kMissing, kUnreadable, kTooLarge };
 
 // False (and the old file untouched) when any step fails.
 bool WriteAtomically(const std::string& path, std::string_view bytes);
+// A save in two steps, for a file that must not replace the old one before
+// something else is saved: the bytes go to "<path>.tmp" and reach the disk;
+// false, with nothing left behind, when that fails.
+bool Stage(const std::string& path, std::string_view bytes);
+// Renames the staged file over `path`; false, the staged file removed and
+// `path` untouched, when that fails.
+bool CommitStaged(const std::string& path);
+void DropStaged(const std::string& path);
 ReadResult ReadWhole(const std::string& path, std::string& out);
 // The copies of one file kept aside: "<path>.bad", then "<path>.bad2" up
 // to this number, far more than one player's folder gathers; it bounds the
@@ -27,9 +38,10 @@ inline constexpr int kMaxCopies = 99;
 // Renames the file to the first free name of "<path>.bad", "<path>.bad2",
 // ...; that name, or empty when it could not be moved (it then stays).
 std::string KeepAsDamaged(const std::string& path);
-// Moves a readable file that a new one would replace aside the same way, as
-// "<path>.old", "<path>.old2", ...; true when nothing stands at `path` any
-// more, false (the file untouched) when it could not be moved.
-bool KeepAsOld(const std::string& path);
+// Puts the staged file in place of a file it must not write over: that one
+// is moved aside the same way first, as "<path>.old", "<path>.old2", ...
+// False, with both files as they were and the staged one removed, when
+// either step fails.
+bool CommitStagedKeepingOld(const std::string& path);
 
 }  // namespace SavedFile

@@ -1,12 +1,16 @@
 // Saved game data and player files from arbitrary bytes: loading must fall
-// back to the defaults or a closed slot, never crash; and any text used as
-// a key must come back unchanged through the name escaping.
+// back to the defaults or a closed slot, never crash; a text within the
+// bounds must cost the parser no more than the bounds allow; and any text
+// used as a key must come back unchanged through the name escaping.
 
 #include "platform/DataTree.h"
+#include "platform/DataTreeBounds.h"
+#include "platform/XmlUtil.h"
 #include "support/TempFolder.h"
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +30,40 @@ void CheckNameRoundTrip(const std::string& key) {
     if (document.Error()) std::abort();
 }
 
+struct Built {
+    int64_t nodes = 0, attributes = 0, lookups = 0;
+    int depth = 0;
+};
+
+// What the parser built below `node`, `depth` levels down; character data
+// and text are counted with the markup around them.
+void Count(const TiXmlNode* node, int depth, Built& built) {
+    built.depth = std::max(built.depth, depth);
+    for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling()) {
+        if (child->ToText()) continue;
+        ++built.nodes;
+        int64_t onElement = 0;
+        if (const TiXmlElement* element = child->ToElement())
+            for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next()) ++onElement;
+        if (onElement > DataTree::kMaxAttributesPerElement) std::abort();
+        built.attributes += onElement;
+        built.lookups += onElement * (onElement - 1) / 2;
+        Count(child, child->ToElement() ? depth + 1 : depth, built);
+    }
+}
+
+void CheckBoundsHold(const std::string& text) {
+    if (!DataTree::CheckBounds(text).empty()) return;
+    std::string copy = text;
+    TiXmlDocument document;
+    XmlParseText(document, copy.data());
+    Built built;
+    Count(&document, 0, built);
+    if (built.nodes > DataTree::kMaxElements || built.attributes > DataTree::kMaxAttributes ||
+        built.lookups > DataTree::kMaxAttributeLookups || built.depth > DataTree::kMaxDepth)
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -34,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // the folder keeps every input on the path that moves the file aside.
     for (const auto& entry : std::filesystem::directory_iterator(user.Path())) std::filesystem::remove_all(entry);
     const std::string text(reinterpret_cast<const char*>(data), size);
+    CheckBoundsHold(text);
     user.WriteFile("gamedata.xml", text);
     user.WriteFile("data0.xml", text);
     DataTree::Init();

@@ -1,4 +1,5 @@
 #include "platform/DataTree.h"
+#include "platform/DataTreeBounds.h"
 #include "platform/Loca.h"
 #include "platform/SavedFile.h"
 #include "tests/platform/DataTreeFixture.h"
@@ -21,6 +22,32 @@ std::u16string NameOf(int32_t slot) {
 }
 
 bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// A player file holding `count` attributes, `perElement` on each element
+// below the root.
+std::string WithAttributes(int64_t count, int64_t perElement) {
+    std::string xml = "<root>";
+    for (int64_t n = 0; n < count; ++n) {
+        if (n % perElement == 0) xml += n ? "/><e" : "<e";
+        xml += " a" + std::to_string(n % perElement) + "=\"1\"";
+    }
+    return xml + (count ? "/></root>" : "</root>");
+}
+
+// `count` elements in all, the root among them.
+std::string WithElements(int64_t count) {
+    std::string xml = "<root>";
+    for (int64_t n = 1; n < count; ++n) xml += "<e/>";
+    return xml + "</root>";
+}
+
+// Elements nested `depth` levels deep, the root the first.
+std::string Nested(int depth) {
+    std::string xml = "<root>";
+    for (int level = 1; level < depth; ++level) xml += "<e>";
+    for (int level = 1; level < depth; ++level) xml += "</e>";
+    return xml + "</root>";
+}
 
 TEST_F(DataTreeTest, FirstStartHasNoProfileAndPostsNothing) {
     Restart();
@@ -281,6 +308,212 @@ TEST_F(DataTreeTest, DamagedGameDataGivesDefaultsAndIsKept) {
         EXPECT_EQ(NameOf(0), u"Fresh");
         EXPECT_EQ(DataTree::TakeDamagedFile(), "");
     }
+}
+
+// ---- files the game did not write ----
+
+// A file without the game's element is damaged like a torn one: kept aside
+// byte for byte, numbered, told; the profile's game starts over.
+TEST_F(DataTreeTest, AFileWithoutTheGamesElementIsDamaged) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    const std::string gameData = ReadFile(UserFile("gamedata.xml"));
+    const std::string foreign[] = {"<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n", "<!-- a comment alone -->",
+                                   "<html><body>Tavrin</body></html>"};
+    int count = 0;
+    for (const std::string& bytes : foreign) {
+        SCOPED_TRACE(bytes);
+        const std::string number = ++count > 1 ? std::to_string(count) : "";
+        user.WriteFile("data0.xml", bytes);
+        user.WriteFile("gamedata.xml", gameData);
+        Restart();
+        EXPECT_EQ(ReadFile(UserFile(("data0.xml.bad" + number).c_str())), bytes);
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "data0.xml");
+        EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+        EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
+
+        user.WriteFile("gamedata.xml", bytes);
+        Restart();
+        EXPECT_EQ(ReadFile(UserFile(("gamedata.xml.bad" + number).c_str())), bytes);
+        EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
+        EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
+        EXPECT_FLOAT_EQ(DataTree::GetFloat("[ROOT]/options/volume_sfx"), 0.7f);
+    }
+}
+
+// Game data with the game's element but parts missing is no damage: it gets
+// what it lacks from the defaults of a first start, every profile too.
+TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
+    user.WriteFile("gamedata.xml", "<root />");
+    Restart();
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_FALSE(FileExists(UserFile("gamedata.xml.bad")));
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[ROOT]/options/volume_sfx"), 0.7f);
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/global/resx"), 1024);
+    EXPECT_EQ(DataTree::GetInt("[ROOT]/rating_next"), 5);
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.7f);
+    EXPECT_STREQ(DataTree::GetStoredText("[SETTINGS]/difficulty"), "0");
+    ASSERT_TRUE(DataTree::Remove("[ROOT]/options/"));  // as a script may
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.7f);
+
+    // A profile that lost settings gets them back; those it kept stay. Its
+    // empty game is a game.
+    user.WriteFile("gamedata.xml", "<root><profiles><slot0 name=\"A\"><options volume_sfx=\"0.000000\" />"
+                                   "</slot0></profiles><global last_slot=\"0\" /></root>");
+    user.WriteFile("data0.xml", "<root />");
+    posts.clear();
+    Restart();
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
+    EXPECT_EQ(DataTree::GetInt("[SETTINGS]/animations"), 1);
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_FLOAT_EQ(posts[0].first, 0.0f);
+    EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+}
+
+// ---- bounds ----
+
+// Each file as the player file and as the game data: past a bound it is
+// damaged, kept aside byte for byte and told; at the bound it reads.
+TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
+    const int64_t full = DataTree::kMaxAttributesPerElement;
+    const int64_t fullElements = DataTree::kMaxAttributeLookups / (full * (full - 1) / 2);
+    const std::string big(DataTree::kMaxFileSize - 16, 'x');
+    std::string emptyElements;
+    for (size_t n = 0; n < (size_t(50) << 20) / 4; ++n) emptyElements += "<e/>";
+    const struct {
+        const char* what;
+        std::string bytes;
+        bool reads;
+    } files[] = {
+        {"attributes on one element", WithAttributes(full, 1 << 30), true},
+        {"one attribute more", WithAttributes(full + 1, 1 << 30), false},
+        {"200,000 attributes on one element", WithAttributes(200000, 1 << 30), false},
+        {"attributes", WithAttributes(DataTree::kMaxAttributes, 10), true},
+        {"one attribute more in all", WithAttributes(DataTree::kMaxAttributes + 1, 10), false},
+        {"look-ups", WithAttributes(fullElements * full, full), true},
+        {"an element more of them", WithAttributes((fullElements + 1) * full, full), false},
+        {"elements", WithElements(DataTree::kMaxElements), true},
+        {"one element more", WithElements(DataTree::kMaxElements + 1), false},
+        {"50 MB of empty elements", "<root>" + emptyElements + "</root>", false},
+        {"depth", Nested(DataTree::kMaxDepth), true},
+        {"one level more", Nested(DataTree::kMaxDepth + 1), false},
+        {"size", "<root a=\"" + big + "\" />", true},
+        {"larger", "<root a=\"" + big + std::string(16, 'x') + "\" />", false},
+    };
+    for (const auto& file : files) {
+        for (const char* name : {"data0.xml", "gamedata.xml"}) {
+            SCOPED_TRACE(std::string(file.what) + " as " + name);
+            Restart();
+            ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+            user.WriteFile(name, file.bytes);
+            Restart();
+            const std::string copy = std::string(name) + ".bad";
+            EXPECT_EQ(DataTree::TakeDamagedFile(), file.reads ? "" : name) << file.what;
+            EXPECT_EQ(FileExists(UserFile(copy.c_str())), !file.reads) << file.what;
+            if (!file.reads) {
+                EXPECT_TRUE(ReadFile(UserFile(copy.c_str())) == file.bytes) << file.what;
+            }
+            for (const std::string& left : {copy, std::string("data0.xml.old"), std::string("gamedata.xml")})
+                ::unlink(UserFile(left.c_str()).c_str());
+        }
+    }
+}
+
+// The one pass before the parser reads the markup as the parser will, so
+// that nothing the parser builds escapes the count.
+TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
+    const struct {
+        const char* what;
+        std::string text;
+        bool within;
+    } texts[] = {
+        {"the game's own", "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root>\n    <a b=\"1\" />\n</root>\n", true},
+        {"'>' and '/' in values", "<root a=\"1 > 0\" b='/>' c=\"&quot;\" />", true},
+        {"comments, character data, instructions",
+         "<root><!-- <e><e> --><![CDATA[ <e> ]]><?do this?><!DOCTYPE x></root>", true},
+        {"UTF-8 and Latin-1 the parser reads", "<root a=\"J\xC3\xB6rg\" b=\"J\xF6rg\" c=\"J\xE4ger\" />", true},
+        {"a value without quotes", "<root a=1 />", false},
+        {"a lead byte taking the quote", "<root a=\"J\xE4\" b=\"1\" />", false},
+        {"a declaration hiding a quote", "<?xml version=\"?>\" ?><root a=\" x> <e/>\" />", false},
+        {"an end tag before any element", "</root><root/>", false},
+        {"a zero byte ends the text", std::string("<root/>\0</e>", 12), true},
+    };
+    for (const auto& text : texts) EXPECT_EQ(DataTree::CheckBounds(text.text).empty(), text.within) << text.what;
+}
+
+// ---- saves ----
+
+// A save the next start would refuse is a failed save: the file saved
+// before stays, and what was written reads at the next start.
+TEST_F(DataTreeTest, ASaveTheNextStartWouldRefuseIsNotWritten) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    const std::string gameData = ReadFile(UserFile("gamedata.xml"));
+    for (int64_t n = 0; n < DataTree::kMaxAttributesPerElement; ++n)
+        ASSERT_TRUE(DataTree::SetInt(("[PLAYER]/Data/v" + std::to_string(n)).c_str(), 1));
+    ASSERT_TRUE(DataTree::SavePlayer());
+    const std::string player = ReadFile(UserFile("data0.xml"));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/one_more", 1));
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_EQ(ReadFile(UserFile("data0.xml")), player);
+
+    ASSERT_TRUE(DataTree::SetString("[ROOT]/global/note", std::string(DataTree::kMaxFileSize, 'x').c_str()));
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_EQ(ReadFile(UserFile("gamedata.xml")), gameData);
+    EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
+
+    Restart();
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/v999"), 1);
+}
+
+// ---- new profiles ----
+
+// A new profile is made in both files or in neither: a refused one leaves
+// the slot's file, the game data and the open profile as they were.
+TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/progress", 3));
+    const std::string orphan = "<root progress=\"7\" />";
+    user.WriteFile("data2.xml", orphan);
+    const std::string gameData = ReadFile(UserFile("gamedata.xml"));
+    const struct {
+        const char* what;
+        std::string blocked;
+    } failures[] = {
+        {"the player file cannot be written", "data2.xml.tmp"},
+        {"the game data cannot be written", "gamedata.xml.tmp"},
+        {"the slot's file cannot be kept aside", "data2.xml.old"},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        std::vector<std::string> blocked = {failure.blocked};
+        if (failure.blocked == "data2.xml.old")
+            for (int n = 2; n <= SavedFile::kMaxCopies; ++n) blocked.push_back(failure.blocked + std::to_string(n));
+        for (const std::string& name : blocked) user.MakeFolder(name);
+
+        EXPECT_FALSE(DataTree::CreateProfile(2, u"C"));
+        EXPECT_EQ(NameOf(2), u"<none>");
+        EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+        EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
+        EXPECT_EQ(ReadFile(UserFile("data2.xml")), orphan);
+        EXPECT_EQ(ReadFile(UserFile("gamedata.xml")), gameData);
+        for (const std::string& name : blocked) ::rmdir(UserFile(name.c_str()).c_str());
+        EXPECT_FALSE(FileExists(UserFile("data2.xml.old")));
+        EXPECT_FALSE(FileExists(UserFile("data2.xml.tmp")));
+        EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
+    }
+    Restart();
+    EXPECT_EQ(NameOf(2), u"<none>");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
+    EXPECT_EQ(ReadFile(UserFile("data2.xml.old")), orphan);
 }
 
 TEST_F(DataTreeTest, ChangingTheLanguage) {
