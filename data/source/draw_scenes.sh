@@ -241,7 +241,7 @@ done
   # lantern (bottom left, to x 160 from y 870) and the strip of names
   # (x 500 to 1420 from y 988).
   echo '  <objects>'
-  object key_01 key 1010 896 forceuse="1"
+  object key_01 key 1200 900 forceuse="1"
   object cup_01 cup 1420 620 enabled="1"
   object book_01 book 190 900 enabled="1"
   object lamp_01 lamp 1545 540 enabled="1"
