@@ -2,7 +2,8 @@
 // The sample game's menus as a new player goes through them, by injected
 // clicks and keys: the splash, the profile board, a name for the first slot,
 // then "New game" on the main menu. One action per settled frame; the
-// benchmarks that start the whole program stop the route where they need.
+// benchmarks that start the whole program stop the route where they need,
+// and click on from there as a player would.
 
 #include <algorithm>
 #include <cmath>
@@ -47,13 +48,6 @@ public:
         return actionsDone_ == actionCount_ && Settled(game, frame);
     }
 
-private:
-    bool Settled(const Game& game, int frame) const { return !game.IsFading() && frame >= nextActionFrame_; }
-
-    static void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
-        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
-    }
-
     // As the window procedure reports one: the pointer moves there, then the
     // left button goes down and up in place.
     static void Click(const Game& game, float designX, float designY) {
@@ -66,6 +60,13 @@ private:
         Queue(InputEvent::kPointer, 0, 0, 0);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
+    }
+
+private:
+    bool Settled(const Game& game, int frame) const { return !game.IsFading() && frame >= nextActionFrame_; }
+
+    static void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
     }
 
     int actionCount_;

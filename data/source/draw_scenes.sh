@@ -237,14 +237,17 @@ done
   echo '    <high time="180" />'
   echo '  </difficulty>'
   echo '  <background file="garden" />'
+  # Nothing to find lies under the HUD: the menu button (top left), the
+  # lantern (bottom left, to x 160 from y 870) and the strip of names
+  # (x 500 to 1420 from y 988).
   echo '  <objects>'
-  object key_01 key 1010 930 forceuse="1"
+  object key_01 key 1200 900 forceuse="1"
   object cup_01 cup 1420 620 enabled="1"
-  object book_01 book 150 900 enabled="1"
+  object book_01 book 190 900 enabled="1"
   object lamp_01 lamp 1545 540 enabled="1"
   object can_01 can 780 760 enabled="1"
   object apple_1 apple 180 700 enabled="1"
-  object apple_2 apple 420 980 enabled="1"
+  object apple_2 apple 560 850 enabled="1"
   object exit_gate signpost 1750 860 forceuse="1"
   echo '    <texturestrip label="butterfly" file="butterfly" fps="8">'
   for f in 1 2 3 2; do

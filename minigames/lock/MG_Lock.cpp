@@ -31,7 +31,6 @@ constexpr float kDragMinX = 340.0f, kDragMaxX = 1580.0f, kDragMinY = 100.0f;
 constexpr float kDragBelowPieceHeight = 450.0f;
 constexpr float kLightX = 364.0f, kLightStep = 159.5f, kLightY = 648.0f;
 constexpr float kYellowOffset = 38.0f, kGreenOffset = 76.0f;
-constexpr float kTryLightX = 1169.0f, kTryLightStep = 38.0f, kTryLightY = 808.0f;
 
 constexpr const char* kFolder = "MiniGames/Schloss/";
 constexpr const char* kLiftSound = "Sfx/action_metal_click_open_out_6028_24_1";

@@ -21,6 +21,9 @@ public:
     static constexpr const char* kSolvedKey = "[PLAYER]/Data/Minigames/Lock/Solved";
     static constexpr const char* kTimeKey = "[STATS]/schloss";
     static constexpr const char* kTriesKey = "[STATS]/schloss_trys";
+    // The row of lights that counts the tries, one light each: the middle
+    // of the first light and the step to the next.
+    static constexpr float kTryLightX = 1169.0f, kTryLightStep = 38.0f, kTryLightY = 808.0f;
 
     MG_Lock();
     ~MG_Lock() override;

@@ -20,9 +20,9 @@ namespace {
 
 constexpr int W = GlTestContext::kWidth;
 constexpr int H = GlTestContext::kHeight;
-// A point of the key's gold shaft, in design units: below its highlight,
-// inside its outline.
-constexpr Vec2 kKeyShaft{1010 + 100, 930 + 38};
+// A point of the key's gold shaft, from the picture's corner: below its
+// highlight, inside its outline.
+constexpr Vec2 kKeyShaft{100, 38};
 // Far more 17 ms steps than the slowest dissolve takes.
 constexpr int kDissolveSteps = 600;
 
@@ -83,13 +83,14 @@ protected:
 TEST_F(SampleRoutePixels, TheKeyShowsUntilFoundAndThePathAfterItsDissolve) {
     SceneObject* key = scene->FindObject("key_01");
     ASSERT_TRUE(key);
-    const Rgb before = DrawnAt(kKeyShaft);
+    const Vec2 shaft = key->position + kKeyShaft;
+    const Rgb before = DrawnAt(shaft);
     EXPECT_TRUE(Gold(before)) << before.r << "," << before.g << "," << before.b;
 
     scene->OnObjectFound("key_01", 1.0f);
     for (int step = 0; step < kDissolveSteps && key->visible; ++step) scene->UpdateMarkers(step * 17.0, 17);
     ASSERT_FALSE(key->visible);
-    const Rgb after = DrawnAt(kKeyShaft);
+    const Rgb after = DrawnAt(shaft);
     EXPECT_TRUE(Sand(after)) << after.r << "," << after.g << "," << after.b;
 }
 

@@ -90,6 +90,29 @@ TEST_F(SampleRouteTest, TheGardenGreetsANewPlayerAndNoticesTheKey) {
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
+// Nothing to find in the garden lies under the HUD, where it would read as
+// part of the menu button, the lantern or the strip of names: each object's
+// hotspot keeps clear of everything the HUD shows during the search.
+TEST_F(SampleRouteTest, NothingInTheGardenLiesUnderTheHud) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    auto* garden = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(garden) << harness->ScreenTree() << Messages();
+    ASSERT_TRUE(OnHud("hud_items") && OnHud("hud_hint") && OnHud("hud_menu")) << Messages();
+    for (halvo::GuiWidget* shown = game().GetHudGui()->GetFirstChild(); shown; shown = shown->GetNextSibling()) {
+        if (!shown->ReadBool(halvo::GuiWidget::kPropShow, true)) continue;
+        const Vrel::Var* name = shown->Properties().GetMember("name");
+        const Vec2 low = shown->LocalToScreen({0, 0});
+        const Vec2 high = shown->LocalToScreen(
+            {shown->ReadFloat(halvo::GuiWidget::kPropXSize), shown->ReadFloat(halvo::GuiWidget::kPropYSize)});
+        for (const auto& object : garden->GetScene()->searchList) {
+            const Vec2 middle = object->hotSpot.BoundsCenter(), half = object->hotSpot.HalfSize();
+            const bool apart = middle.x + half.x <= low.x || middle.x - half.x >= high.x ||
+                               middle.y + half.y <= low.y || middle.y - half.y >= high.y;
+            EXPECT_TRUE(apart) << object->label << " under " << (name ? name->GetCString() : "a nameless widget");
+        }
+    }
+}
+
 // A garden left half played through its exit is kept in the player's file:
 // the story goes on to the study, and once the map is open its garden plot
 // brings back the objects still to find, hides the found ones and counts

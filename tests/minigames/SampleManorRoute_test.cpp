@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@
 #include "gui/GuiMain.h"
 #include "minigames/MiniGameScreen.h"
 #include "minigames/MiniGames.h"
+#include "minigames/lock/LockRules.h"
+#include "minigames/lock/MG_Lock.h"
+#include "minigames/match3/Match3Config.h"
+#include "platform/XmlUtil.h"
 #include "tests/game/SampleRouteFixture.h"
 
 namespace {
@@ -54,6 +59,10 @@ protected:
             if (host->IsMessageShown()) {
                 // A how-to or closing line stands alone: no round's enemy beside it.
                 EXPECT_FALSE(OnHud("bubble_picture")) << played.back();
+                const halvo::GuiWidget& bubble = *host->GetBubble();
+                messages[played.back()].push_back(
+                    {bubble.LocalToScreen({0, 0}), bubble.LocalToScreen({bubble.ReadFloat(halvo::GuiWidget::kPropXSize),
+                                                                         bubble.ReadFloat(halvo::GuiWidget::kPropYSize)})});
                 harness->Click(sampletest::kEmptySpot);
             } else if (skip && passes % kSkipClickEvery == 0) {
                 halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
@@ -77,9 +86,24 @@ protected:
         for (int i = 0; i < 9 * kPuzzlePasses && inTheManor(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
     }
 
+    // Every message the game showed stood apart from the box from `low` to `high`.
+    void ExpectMessagesClearOf(const std::string& game, Vec2 low, Vec2 high, const char* what) {
+        EXPECT_FALSE(messages[game].empty()) << game;
+        for (const Box& box : messages[game]) {
+            const bool apart = box.high.x <= low.x || box.low.x >= high.x || box.high.y <= low.y || box.low.y >= high.y;
+            EXPECT_TRUE(apart) << game << "'s message from (" << box.low.x << ", " << box.low.y << ") to ("
+                               << box.high.x << ", " << box.high.y << ") over " << what;
+        }
+    }
+
+    struct Box {
+        Vec2 low, high;
+    };
     int passes = 0;
     halvo::WeakRef<GameScreen> seen;
     std::vector<std::string> played;
+    // The screen box of each how-to and closing bubble, by the game's class.
+    std::map<std::string, std::vector<Box>> messages;
 };
 
 TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAndReadsTheStatistics) {
@@ -108,6 +132,23 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
     EXPECT_EQ(played, (std::vector<std::string>{"MG_Lock", "MG_Senso", "MG_PushPuzzle", "MG_Match3", "MG_Pipes",
                                                 "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
+    // The how-tos and closing lines leave the player to see what is counted
+    // and clicked: the match-three rows as the sample's board lays them out,
+    // and the lock's row of tries (a light no wider than the step between two).
+    Match3Config board;
+    TiXmlDocument file;
+    ASSERT_TRUE(XmlLoadFile(file, "MiniGames/Match3/Sample.xml"));
+    ASSERT_EQ(ReadMatch3Config(file, board), nullptr);
+    const Vec2 cell{static_cast<float>(board.spcX), static_cast<float>(board.spcY)};
+    const Vec2 firstCell{static_cast<float>(board.offX), static_cast<float>(board.offY)};
+    ExpectMessagesClearOf("MG_Match3", firstCell - cell * 0.5f,
+                          firstCell + cell * 0.5f + Vec2{cell.x * (board.countX - 1), cell.y * (board.countY - 1)},
+                          "the board");
+    const float halfLight = MG_Lock::kTryLightStep / 2;
+    ExpectMessagesClearOf("MG_Lock", {MG_Lock::kTryLightX - halfLight, MG_Lock::kTryLightY - halfLight},
+                          {MG_Lock::kTryLightX + MG_Lock::kTryLightStep * (LockRules::kTries - 1) + halfLight,
+                           MG_Lock::kTryLightY + halfLight},
+                          "the row of tries");
 
     // Every place done: the farewell, the credits rising over it, and the
     // main menu again.
