@@ -64,6 +64,19 @@ inline std::string ReadUntilClosed(int fd, uint32_t limitMs) {
     return said;
 }
 
+// Starts the program with its error output on a pipe; the pid, with the
+// pipe's reading end in `said`, or -1 with nothing left open.
+inline pid_t StartProgramSaying(const std::string& folder, const std::string& home,
+                                const std::vector<EnvSetting>& settings, int& said) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    const pid_t child = StartProgram(folder, home, pipeEnds[1], settings);
+    close(pipeEnds[1]);
+    if (child < 0) close(pipeEnds[0]);
+    said = pipeEnds[0];
+    return child;
+}
+
 struct ProgramEnd {
     bool ended = false;  // on its own, within the patience
     int status = 0;      // as waitpid reports it
@@ -76,17 +89,12 @@ struct ProgramEnd {
 inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::string& home,
                                         const std::vector<EnvSetting>& settings = {}) {
     ProgramEnd end;
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return end;
+    int saidEnd = -1;
     const uint32_t start = os::Milliseconds();
-    const pid_t child = StartProgram(folder, home, pipeEnds[1], settings);
-    close(pipeEnds[1]);
-    if (child < 0) {
-        close(pipeEnds[0]);
-        return end;
-    }
-    end.said = ReadUntilClosed(pipeEnds[0], kProgramPatienceMs);
-    close(pipeEnds[0]);
+    const pid_t child = StartProgramSaying(folder, home, settings, saidEnd);
+    if (child < 0) return end;
+    end.said = ReadUntilClosed(saidEnd, kProgramPatienceMs);
+    close(saidEnd);
     // The error output closes as the program ends; give it the rest of the
     // patience to be reaped.
     pid_t reaped = 0;
@@ -110,15 +118,10 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
 inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std::string& home,
                                            const std::vector<EnvSetting>& settings, uint32_t runMs) {
     ProgramEnd end;
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return end;
+    int saidEnd = -1;
     const uint32_t start = os::Milliseconds();
-    const pid_t child = StartProgram(folder, home, pipeEnds[1], settings);
-    close(pipeEnds[1]);
-    if (child < 0) {
-        close(pipeEnds[0]);
-        return end;
-    }
+    const pid_t child = StartProgramSaying(folder, home, settings, saidEnd);
+    if (child < 0) return end;
     pid_t reaped = 0;
     while (reaped == 0 && os::Milliseconds() - start < runMs) {
         os::SleepMs(20);
@@ -126,8 +129,8 @@ inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std:
     }
     end.ms = os::Milliseconds() - start;
     if (reaped == 0) kill(child, SIGTERM);
-    end.said = ReadUntilClosed(pipeEnds[0], kProgramPatienceMs);
-    close(pipeEnds[0]);
+    end.said = ReadUntilClosed(saidEnd, kProgramPatienceMs);
+    close(saidEnd);
     const uint32_t asked = os::Milliseconds();
     while (reaped == 0 && os::Milliseconds() - asked < kProgramPatienceMs) {
         reaped = waitpid(child, &end.status, WNOHANG);
