@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/Game.h"
+#include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
 #include "platform/FileManager.h"
@@ -49,6 +50,22 @@ bool IsIdentityRotation(const Quaternion& q) { return !q.IsNotIdentity(); }
 
 // p / extent per axis; 0 on an axis with nothing visible.
 float FractionOf(float p, float extent) { return extent != 0 ? p / extent : 0.0f; }
+
+bool HoldsPress(const halvo::GuiWidget& frame) {
+    return frame.Contains(halvo::GuiMain::Global().GetCaptured());
+}
+
+// The frame's answer, and more: a press that one of its widgets captured,
+// and the release that ends it, are the frame's even when no listener
+// answers them (a right click on a button), so that the screens beneath
+// never take a click on the HUD as a click of their own.
+bool RouteToFrame(halvo::GuiWidget& frame, const InputEvent& event) {
+    // The release ends the capture on its way through the frame.
+    const bool releasesOwnPress = event.kind == InputEvent::kButtonUp && HoldsPress(frame);
+    if (frame.RouteInput(event)) return true;
+    if (event.kind == InputEvent::kButtonDown) return HoldsPress(frame);
+    return releasesOwnPress;
+}
 
 }  // namespace
 
@@ -344,7 +361,7 @@ bool GameScreen::DispatchInput(const InputEvent& event) {
     if (halvo::GuiWidget* frame = guiFrame_.Get()) {
         // A handler may release the frame's last owner.
         halvo::AutoRef<halvo::GuiWidget> holdFrame(frame);
-        if (frame->RouteInput(local)) return true;
+        if (RouteToFrame(*frame, local)) return true;
     }
     return OnInput(local);
 }

@@ -110,7 +110,8 @@ public:
 
     // Converts the event into view units and offers it to the children from
     // the topmost down, then to the GUI frame, then to OnInput; true once
-    // one of them handled it.
+    // one of them handled it. A press on a widget of the frame, and its
+    // release, count as handled whichever button it was.
     virtual bool DispatchInput(const InputEvent& event);
     virtual bool OnInput(const InputEvent&) { return false; }
     virtual void Update(double totalMs, double stepMs);

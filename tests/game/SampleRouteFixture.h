@@ -184,6 +184,25 @@ protected:
         ClickAndSettle(place);
         ASSERT_TRUE(StepUntilLeft(map)) << Messages();
     }
+    // The HUD's lantern and menu button take every click on them, with
+    // either mouse button: the search beneath counts no miss (a few far
+    // apart would lock its clicks and cost time) and finds nothing there.
+    void ExpectHudButtonsKeepTheirClicks(SearchScreen& search, const std::string& where) {
+        Scene& scene = *search.GetScene();
+        const double lastMiss = scene.lastMissTime;
+        const int remaining = scene.CountRemaining();
+        for (const char* name : {"hud_hint", "hud_menu", "hud_hint", "hud_menu"}) {
+            halvo::AutoRef<halvo::GuiWidget> button = OnHud(name);
+            ASSERT_TRUE(button) << where << " " << name;
+            harness->Click(MiddleOnScreen(*button), InputEvent::kRight);
+            Step(5);
+        }
+        ClickOn(*OnHud("hud_hint"), 5);  // unlit: only "not ready yet"
+        EXPECT_EQ(scene.lastMissTime, lastMiss) << where;
+        EXPECT_EQ(scene.lockTime, 0) << where;
+        EXPECT_EQ(scene.CountRemaining(), remaining) << where;
+        EXPECT_FALSE(OnHud("hud_leave")) << where;
+    }
     // The time the game has counted as played, in ms.
     double PlayedMs() { return game().playSeconds * 1000.0 + game().playTimeMs; }
     // Steps on the current screen: the time played grows by each step of the

@@ -3,9 +3,10 @@
 // mini-game suite's): a garden left half played comes back from the map,
 // the HUD lists what to find and shows what is carried, every place of the
 // map but the manor leads back to it and is marked done, the map names its
-// places clear of its paths, the menu button asks before a search is left,
-// and the hint lantern, lit in full only once it can be used, points the
-// way. No script reports an error on the way.
+// places clear of its paths, clicks on the HUD's buttons are no misses in
+// the searches, the menu button asks before a search is left, and the hint
+// lantern, lit in full only once it can be used, points the way. No script
+// reports an error on the way.
 
 #include <gtest/gtest.h>
 
@@ -195,7 +196,8 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
-// The HUD says what to look for: the garden's strip lists the names of the
+// The HUD says what to look for and keeps the clicks on its buttons from
+// the searches beneath: the garden's strip lists the names of the
 // objects to find and drops a found one, the study shows the key in the
 // inventory once it is taken, the shapes search lists its silhouettes and
 // the shelf counts the differences left. The map is the hub between them:
@@ -212,6 +214,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     ASSERT_TRUE(list) << Messages();
     EXPECT_TRUE(list->ReadBool(halvo::GuiWidget::kPropShow));
     EXPECT_TRUE(OnHud("hud_hint"));
+    ExpectHudButtonsKeepTheirClicks(*garden, "garden");
     SceneObject* first = nullptr;
     for (const auto& object : garden->GetScene()->searchList) {
         if (object->isExit) continue;
@@ -259,6 +262,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     auto* shapes = CastTo<SearchScreen>(Current());
     ASSERT_TRUE(shapes) << harness->ScreenTree() << Messages();
     ExpectEachStepPlayedOnce("cottage");
+    ExpectHudButtonsKeepTheirClicks(*shapes, "cottage");
     list = OnHud("hud_items");
     ASSERT_TRUE(list) << Messages();
     int silhouettes = 0;
@@ -308,8 +312,9 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
 // The market stall played as a tester did: the lantern's hint points at a
 // difference, which the player then finds in the right picture, a click
 // that misses finds nothing, and the rest are found by hand in the left one.
-// Each difference counts once in the statistics, and the visit adds to the
-// time played what the game's clock ran, once.
+// Clicks on the HUD's buttons, the hint among them, are no misses in the
+// pictures. Each difference counts once in the statistics, and the visit
+// adds to the time played what the game's clock ran, once.
 TEST_F(SampleRouteTest, TheStallCountsEachDifferenceAndItsTimeOnce) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
@@ -331,11 +336,13 @@ TEST_F(SampleRouteTest, TheStallCountsEachDifferenceAndItsTimeOnce) {
         return shelf->LocalToScreen(screen->LocalToScreen(object->hotSpot.BoundsCenter()));
     };
 
+    ExpectHudButtonsKeepTheirClicks(*shelf, "stall");
     halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
     ASSERT_TRUE(lantern) << Messages();
     Step(60000 / 17 + 60);  // a minute of searching lights it
     ClickOn(*lantern, 90);
     ASSERT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
+    EXPECT_EQ(scene->lastMissTime, 0);  // the hint taken is no miss in the pictures
     std::string hinted;
     for (const auto& effect : scene->effects) {
         const SceneObject* object = effect->object.Get();
