@@ -309,7 +309,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
-// The market stall played as a tester did: the lantern's hint points at a
+// The market stall played as a player would: the lantern's hint points at a
 // difference, which the player then finds in the right picture, a click
 // that misses finds nothing, and the rest are found by hand in the left one.
 // Clicks on the HUD's buttons, the hint among them, are no misses in the
