@@ -141,13 +141,14 @@ bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
     return PrintForSave(document, name, bytes) && SavedFile::WriteAtomically(UserFile(name), bytes);
 }
 
-// Every document save ends here, so that the player can be told of a save
-// that did not reach the disk, once until one does again.
+// Every save of a document in use ends here, so that the player can be told
+// of a save that did not reach the disk, once until one does again: a
+// failure after a good save starts a run. (A new profile, refused whole, is
+// told by its caller.)
 bool NoteSave(bool saved) {
     State& state = GetState();
+    if (!saved && !state.lastSaveFailed) state.saveFailureUntold = true;
     state.lastSaveFailed = !saved;
-    if (saved) state.failureRunTold = false;
-    else if (!state.failureRunTold) state.saveFailureUntold = true;
     return saved;
 }
 
@@ -288,7 +289,7 @@ void Load(const std::string& userFolder) {
     state.version.Clear();
     state.damagedFiles.clear();
     state.damagedCopies.clear();
-    state.lastSaveFailed = state.saveFailureUntold = state.failureRunTold = false;
+    state.lastSaveFailed = state.saveFailureUntold = false;
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -325,8 +326,6 @@ bool TakeSaveFailure() {
     State& state = GetState();
     if (!state.saveFailureUntold) return false;
     state.saveFailureUntold = false;
-    // A failure already followed by a good save ended its run: the next one is told again.
-    state.failureRunTold = state.lastSaveFailed;
     return true;
 }
 

@@ -30,10 +30,8 @@ struct State {
     std::map<std::string, std::string> damagedCopies;
     // The last document save did not reach the disk.
     bool lastSaveFailed = false;
-    // A save failed that the player has not been told of; the run of
-    // failures it belongs to was told (until a save succeeds again).
+    // A run of failed saves began that the player has not been told of.
     bool saveFailureUntold = false;
-    bool failureRunTold = false;
     VolumeListener volumeListener;
 };
 
