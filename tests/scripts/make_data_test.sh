@@ -1,8 +1,8 @@
 #!/bin/sh
 # make_data_test.sh SOURCE_DIR DATA_TOOL: data/source/make_data.sh writes
 # into the data folder it lies in, wherever that is, and says "done" only
-# when it wrote there. Each row copies the sample's sources into a fresh
-# folder, changes one text and runs the script from the copy.
+# when it wrote there. Each copy holds the sample's sources with one text
+# added, so that a table written from it differs from the sample's.
 set -eu
 root=$1
 tool=$2
@@ -10,9 +10,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 
-# copy_data DIR: the part of data/ the script reads and writes, with one
-# text changed so that a table written from the copy differs from the
-# sample's.
 copy_data() {
   mkdir -p "$1/Data/Global" "$1/Data/Shared"
   cp -R "$root/data/source" "$1/source"
@@ -21,26 +18,26 @@ copy_data() {
 }
 
 # row NAME DATA_DIR EXPECTED_EXIT EXPECTED_TEXT [TOOL]: runs the copy's
-# script from the work folder and checks its exit, where the tables went
-# and that its output holds the text.
+# script from elsewhere; checks its exit, where the tables went and what
+# it said.
 row() {
   name=$1 data=$2 expected_exit=$3 expected_text=$4
   shift 4
   status=0
   (cd "$work" && sh "$data/source/make_data.sh" "$@") >"$work/out.txt" 2>&1 || status=$?
-  problem=
   beside=$(dirname "$data")/data
+  problem=
   if [ "$status" -ne "$expected_exit" ]; then
     problem="exit $status, not $expected_exit"
   elif [ "$beside" != "$data" ] && [ -e "$beside" ]; then
     problem="it wrote a data folder beside the copy ($beside)"
-  elif [ "$expected_exit" -eq 0 ] && ! grep -q "written from the copy" "$data/Data/Global/loca/loca_english.bin"; then
+  elif [ "$status" -eq 0 ] && ! grep -q "written from the copy" "$data/Data/Global/loca/loca_english.bin"; then
     problem="the copy's table was not written"
-  elif [ "$expected_exit" -eq 0 ] && [ ! -f "$data/Data/Shared/gui/verdana.ttf" ]; then
+  elif [ "$status" -eq 0 ] && [ ! -f "$data/Data/Shared/gui/verdana.ttf" ]; then
     problem="the copy's fonts were not written"
   elif ! grep -qF -- "$expected_text" "$work/out.txt"; then
     problem="no \"$expected_text\" in the output"
-  elif [ "$expected_exit" -ne 0 ] && grep -q "done" "$work/out.txt"; then
+  elif [ "$status" -ne 0 ] && grep -q "done" "$work/out.txt"; then
     problem="says done though it failed"
   fi
   if [ -n "$problem" ]; then
@@ -67,7 +64,5 @@ row "in a checkout, tool left out" "$checkout/data" 0 "make_data: done ($checkou
 rm "$checkout/build/tools/tavrin-data"
 row "in a checkout, not built" "$checkout/data" 1 "make_data: build the data tool first"
 
-if [ "$failures" -ne 0 ]; then
-  exit 1
-fi
+[ "$failures" -eq 0 ] || exit 1
 echo "make_data.sh wrote each copy's own tables and refused without a tool"
