@@ -68,7 +68,8 @@ struct WirePuzzleConfig {
     std::map<std::string, WirePlace> places;  // by label, byte-wise order; a later one replaces
     std::vector<WireTileConfig> tiles;        // in file order
     std::vector<WireConnectionConfig> connections;
-    // A refusal spelt from the file (naming the tile it is about); the
+    // A refusal spelt from the file (naming the tile, place, hotspot or
+    // connection it is about, as an author can search for them); the
     // reader's answer then points here.
     std::string refusal;
 };

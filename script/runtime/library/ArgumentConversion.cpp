@@ -9,10 +9,7 @@ namespace Vrel {
 void ReportParameterTypeError(Thread* thread, const Var* value, int index, const char* expected) {
     ScriptVM& vm = thread ? thread->GetVM() : ScriptVM::Global();
     const char* source = thread ? thread->GetSourceName() : "(unknown)";
-    // This report alone names the line before the calling one; the
-    // built-ins' own reports keep the line as it is.
-    int line = Thread::GetCurrentLine(thread) - 1;
-    vm.Error(source, line, "Invalid parameter %d: found %s / expected %s", index + 1,
+    vm.Error(source, Thread::GetCurrentLine(thread), "Invalid parameter %d: found %s / expected %s", index + 1,
              value ? value->GetTypeName() : "(null)", TextOrUnknown(expected));
 }
 

@@ -15,7 +15,7 @@ class VarExtension;
 
 // The report at the thread's current position: its running function's
 // source name ("(unkown)" without line map, "(unknown)" without frame) and
-// the line before the current one (-2 when there is none). index counts
+// the line of the call (-1 when there is none). index counts
 // from 0; a missing value is "(null)".
 void ReportParameterTypeError(Thread* thread, const Var* value, int index, const char* expected);
 // The same with the arguments in the order the game's code passes them.

@@ -87,7 +87,8 @@ TEST_F(GameScriptFunctionsTest, EveryFunctionIsBoundByNameInItsOrder) {
 }
 
 // Each row calls one function wrongly; the function reports its own text at
-// the caller's line and answers its empty result.
+// the caller's line and answers its empty result. A function with typed
+// parameters is reported by its binding, at the caller's line as well.
 TEST_F(GameScriptFunctionsTest, BadArgumentsAreReportedWithTheFunctionsOwnText) {
     struct Row {
         const char* call;
@@ -118,6 +119,7 @@ TEST_F(GameScriptFunctionsTest, BadArgumentsAreReportedWithTheFunctionsOwnText) 
         {"RemoveSpeaker(4)", "RemoveSpeaker() - bad parameters", "0.000000"},
         {"Says(\"Tobin\")", "void Says() - bad parameters", "NULL"},
         {"Says(1, \"Hello\")", "void Says() - bad parameters", "NULL"},
+        {"OptionsSetString(5, \"x\")", "Invalid parameter 1: found int / expected string", "0"},
     };
     std::string probe;
     for (size_t i = 0; i < std::size(rows); ++i)

@@ -78,7 +78,7 @@ TEST_F(BindingTest, IntParameterTruncatesNumbersAndRefusesText) {
 
     Invoke(adapter, {Const("5")});
     EXPECT_EQ(Got().i, 0);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"(unknown)(-2) : Invalid parameter 1: found string / expected int"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"(unknown)(-1) : Invalid parameter 1: found string / expected int"});
 
     Messages().clear();
     Invoke(adapter, {});
@@ -209,7 +209,7 @@ TEST_F(BindingTest, ResultsAreWrapped) {
     EXPECT_EQ(nothing.GetTagWord(), 0u);
 }
 
-TEST_F(BindingTest, ReportNamesTheLineBeforeTheCallingLine) {
+TEST_F(BindingTest, ReportNamesTheLineOfTheCall) {
     Assembler a;
     a.Op(kOpParamCopy).Line(10).Args(1).Text(kOpPushValue, "x").ArgDone(0).Named("strlen").Op(kOpCall);
     a.Op(kOpReturn).Op(kOpStop);
@@ -223,21 +223,21 @@ TEST_F(BindingTest, ReportNamesTheLineBeforeTheCallingLine) {
     Messages().clear();
     thread = Start(main.Get());
     EXPECT_EQ(thread->GetValue().AsInt(), 0);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"scripts/menu.cis(9) : Invalid parameter 1: found int / expected string"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"scripts/menu.cis(10) : Invalid parameter 1: found int / expected string"});
 
-    // Without a line map the source is "(unkown)" and the line -2.
+    // Without a line map the source is "(unkown)" and the line -1.
     main = AddFunction(module, "main", b, "int", 0, nullptr);
     Messages().clear();
     Start(main.Get());
-    EXPECT_EQ(Messages(), std::vector<std::string>{"(unkown)(-2) : Invalid parameter 1: found int / expected string"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"(unkown)(-1) : Invalid parameter 1: found int / expected string"});
 }
 
 TEST_F(BindingTest, GameOrderOfTheReportGivesTheSameText) {
     Var found(1.5f);
     ReportParameterTypeError(&found, 2, "int", caller.Get());
     ReportParameterTypeError(caller.Get(), nullptr, 0, "bool");
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"(unknown)(-2) : Invalid parameter 3: found float / expected int",
-                                                    "(unknown)(-2) : Invalid parameter 1: found (null) / expected bool"}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"(unknown)(-1) : Invalid parameter 3: found float / expected int",
+                                                    "(unknown)(-1) : Invalid parameter 1: found (null) / expected bool"}));
 }
 
 TEST_F(BindingTest, RegisteringANameAgainReplacesIt) {
