@@ -322,6 +322,10 @@ TEST_F(SampleSaveNoticeTest, TheLastPlayersDamagedFileIsToldInTheirLanguage) {
     EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
     EXPECT_TRUE(Shows(u"Beschädigter Spielstand|")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    // What was lost is told until the player closes it: Escape passes it by.
+    harness.Character(27);
+    harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 1);
     ClickAndSettle(kClose);
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
 
@@ -663,9 +667,18 @@ TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) 
     ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
     EXPECT_NE(NoticeText("cannot_continue").find(u"Cannot continue|"), std::u16string::npos)
         << Loca::WideToUtf8(NoticeText("cannot_continue"));
-    // The notice waits for its buttons.
+    // Escape closes it as its Close does: the menu again, the saved game as
+    // it was, and Continue tells it again.
     harness.Character(27);
     harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 0);
+    halvo::AutoRef<halvo::GuiWidget> menu = Find(MenuFrame(), "name", "menu");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->ReadBool(halvo::GuiWidget::kPropShow));
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("garden_gone"), std::string::npos);
+    testing::internal::CaptureStderr();
+    ClickAndSettle(kContinue);
+    testing::internal::GetCapturedStderr();
     ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
 
     ClickAndSettle({960, 780});  // "Start again"
