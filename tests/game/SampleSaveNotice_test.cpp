@@ -6,7 +6,9 @@
 // numbered after the first, and the notice names the copy. A
 // player file holds only the game under way: losing it, or starting a new
 // game, keeps the profile's volumes and statistics. The players' board marks
-// the chosen player and asks before it deletes one.
+// the chosen player and asks before it deletes one. A save that fails
+// while playing is told on a strip over whatever shows, which holds its
+// whole text in either language and leaves a board's title clear.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +84,52 @@ std::u16string TextsUnder(halvo::GuiWidget* root) {
         for (size_t i = 0; lines && i < lines->GetLineCount(); ++i) text += lines->GetLineText(i) + u"|";
     }
     return text;
+}
+
+// A rectangle on the screen, in design units.
+struct Area {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    bool Holds(const Area& inner) const {
+        return inner.left >= left && inner.right <= right && inner.top >= top && inner.bottom <= bottom;
+    }
+    bool Meets(const Area& other) const {
+        return other.left < right && left < other.right && other.top < bottom && top < other.bottom;
+    }
+};
+
+Area Between(Vec2 topLeft, Vec2 bottomRight) { return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y}; }
+
+Area BoxOnScreen(const halvo::GuiWidget& widget) {
+    return Between(widget.LocalToScreen({0, 0}),
+                   widget.LocalToScreen({widget.ReadFloat(halvo::GuiWidget::kPropXSize),
+                                         widget.ReadFloat(halvo::GuiWidget::kPropYSize)}));
+}
+
+// Where line `i` of a text is drawn: as wide as its glyphs, as high as the
+// font's line (room for accents above and descenders below), placed in the
+// text's box as the text aligns it; a line the box cannot hold is drawn
+// past it all the same.
+Area LineOnScreen(const halvo::GuiText& text, size_t i) {
+    float width, height;
+    text.TextExtent(width, height);
+    const float step = height / static_cast<float>(text.GetLineCount());
+    const float free = text.ReadFloat(halvo::GuiWidget::kPropXSize) - text.GetLineWidth(i);
+    const float spare = text.ReadFloat(halvo::GuiWidget::kPropYSize) - height;
+    const float shares[] = {0.0f, 0.5f, 1.0f};
+    const int32_t xAlign = text.ReadInt(halvo::GuiText::kPropXAlign);
+    const int32_t yAlign = text.ReadInt(halvo::GuiText::kPropYAlign);
+    const float left = xAlign == halvo::GuiText::kAlignCentre ? free * 0.5f
+                       : xAlign == halvo::GuiText::kAlignRight ? free
+                                                                : 0.0f;
+    const float top = spare * shares[std::clamp(yAlign, 0, 2)] + step * static_cast<float>(i);
+    return Between(text.LocalToScreen({left, top}), text.LocalToScreen({left + text.GetLineWidth(i), top + step}));
+}
+
+// The first text on a board: its title.
+halvo::GuiText* TitleOf(halvo::GuiWidget* board) {
+    for (halvo::GuiWidget* child = board ? board->GetFirstChild() : nullptr; child; child = child->GetNextSibling())
+        if (auto* text = CastTo<halvo::GuiText>(child)) return text;
+    return nullptr;
 }
 
 class SampleSaveNoticeTest : public testing::Test {
@@ -199,6 +247,30 @@ protected:
         return Find(root ? root->GetGuiFrame() : nullptr, "name", "save_failed");
     }
     std::u16string StripText() { return TextsUnder(SaveFailedStrip().Get()); }
+    // The lines of the strip's texts drawn outside its dark band; "no strip"
+    // without one.
+    std::string StripLinesOutsideItsBand() {
+        halvo::AutoRef<halvo::GuiWidget> strip = SaveFailedStrip();
+        if (!strip) return "no strip";
+        const Area band = BoxOnScreen(*strip);
+        std::string outside;
+        for (halvo::GuiWidget* child = strip->GetFirstChild(); child; child = child->GetNextSibling()) {
+            auto* text = CastTo<halvo::GuiText>(child);
+            for (size_t i = 0; text && i < text->GetLineCount(); ++i)
+                if (!band.Holds(LineOnScreen(*text, i))) outside += Loca::WideToUtf8(text->GetLineText(i)) + "|";
+        }
+        return outside;
+    }
+    // Whether the strip's band lies over any line of the board's title.
+    bool StripCoversTitleOf(const char* board) {
+        halvo::AutoRef<halvo::GuiWidget> strip = SaveFailedStrip();
+        halvo::GuiText* title = TitleOf(Find(MenuFrame(), "name", board).Get());
+        if (!strip || !title) return true;
+        const Area band = BoxOnScreen(*strip);
+        for (size_t i = 0; i < title->GetLineCount(); ++i)
+            if (band.Meets(LineOnScreen(*title, i))) return true;
+        return false;
+    }
     // Ticks the options board's fullscreen box, which saves at once.
     void TickFullscreen() {
         ClickAndSettle(kOptions);
@@ -250,6 +322,10 @@ TEST_F(SampleSaveNoticeTest, TheLastPlayersDamagedFileIsToldInTheirLanguage) {
     EXPECT_EQ(Loca::Global().GetLanguageCode(), "german");
     EXPECT_TRUE(Shows(u"Beschädigter Spielstand|")) << Loca::WideToUtf8(NoticeText());
     EXPECT_TRUE(Shows(u"|data0.xml|")) << Loca::WideToUtf8(NoticeText());
+    // What was lost is told until the player closes it: Escape passes it by.
+    harness.Character(27);
+    harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 1);
     ClickAndSettle(kClose);
     EXPECT_FALSE(Find(MenuFrame(), "name", "save_notice"));
 
@@ -473,8 +549,7 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn
     ASSERT_TRUE(SaveFailedStrip());
     EXPECT_NE(StripText().find(u"Not saved|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
     EXPECT_NE(StripText().find(u"Play goes on"), std::u16string::npos) << Loca::WideToUtf8(StripText());
-    EXPECT_FALSE(SaveFailedStrip()->ReadBool("pick"));
-    // Under the strip the menu still answers, and the strip goes by itself.
+    // Beside the strip the menu still answers, and the strip goes by itself.
     ClickAndSettle(kStatistics);
     EXPECT_TRUE(Find(MenuFrame(), "name", "statistics")->ReadBool(halvo::GuiWidget::kPropShow));
     ClickAndSettle(kClose);
@@ -485,12 +560,29 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn
     harness.Step(2);
     EXPECT_FALSE(SaveFailedStrip());
 
-    // A good save (the new game's file) ends the run; a failed scene change
-    // after it is told again, over the scene, which goes on.
+    // A good save (the new game's file) ends the run. The garden greets the
+    // new game on a veil that a click anywhere takes away; a failed save
+    // told over it leaves that click to the veil, even on the strip.
     UnblockSaves();
     ClickAndSettle(kNewGame);
     ASSERT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
     EXPECT_FALSE(SaveFailedStrip());
+    ASSERT_TRUE(Find(harness.GetGame().GetHudGui(), "name", "hud_hold"));
+    BlockSaves();
+    EXPECT_FALSE(DataTree::SavePlayer());
+    harness.Step(2);
+    halvo::AutoRef<halvo::GuiWidget> strip = SaveFailedStrip();
+    ASSERT_TRUE(strip);
+    EXPECT_FALSE(strip->ReadBool(halvo::GuiWidget::kPropPick, true));
+    ClickAndSettle(sampletest::MiddleOnScreen(*strip));
+    EXPECT_FALSE(Find(harness.GetGame().GetHudGui(), "name", "hud_hold"));
+    EXPECT_EQ(SaveFailedStrip().Get(), strip.Get());
+
+    // A good save ends that run too; a failed scene change after it is told
+    // again, over the next scene, which goes on.
+    harness.Step(600);
+    UnblockSaves();
+    EXPECT_TRUE(DataTree::SavePlayer());
     BlockSaves();
     harness.GetGame().Transit("map", nullptr);
     harness.Step(2);
@@ -509,6 +601,56 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {
     TickFullscreen();
     EXPECT_NE(StripText().find(u"Nicht gespeichert|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
 }
+
+// A board of the menu that opens with the strip: the strip holds all its
+// lines in its band, in either language, and the board's title stays clear
+// of it.
+struct StripOverBoard {
+    const char* name;
+    const char* profiles;    // gamedata.xml
+    const char* playerFile;  // data0.xml
+    Vec2 click;              // what opens the board; nothing when it opens at the start
+    const char* board;
+    const char16_t* stripTitle;
+};
+
+void PrintTo(const StripOverBoard& row, std::ostream* out) { *out << row.name; }
+
+constexpr const char* kSceneGone = "<?xml version=\"1.0\" ?>\n<root LastScene=\"garden_gone\" />\n";
+constexpr Vec2 kNoClick{-1, -1};
+
+const StripOverBoard kStripOverBoards[] = {
+    {"DamagedSaveInEnglish", kPlayedProfile, kCutOff, kNoClick, "damaged_save", u"Not saved|"},
+    {"DamagedSaveInGerman", kTwoPlayers, kCutOff, kNoClick, "damaged_save", u"Nicht gespeichert|"},
+    {"PlayersInEnglish", kPlayedProfile, kPlayerFile, kPlayers, "profiles", u"Not saved|"},
+    {"PlayersInGerman", kTwoPlayers, kPlayerFile, kPlayers, "profiles", u"Nicht gespeichert|"},
+    {"CannotContinueInEnglish", kPlayedProfile, kSceneGone, kContinue, "cannot_continue", u"Not saved|"},
+    {"CannotContinueInGerman", kTwoPlayers, kSceneGone, kContinue, "cannot_continue", u"Nicht gespeichert|"},
+};
+
+class SampleSaveNoticeStripTest : public SampleSaveNoticeTest, public testing::WithParamInterface<StripOverBoard> {};
+
+TEST_P(SampleSaveNoticeStripTest, HoldsItsTextAndLeavesTheBoardsTitleClear) {
+    const StripOverBoard& row = GetParam();
+    harness.WriteSavedFile("gamedata.xml", row.profiles);
+    harness.WriteSavedFile("data0.xml", row.playerFile);
+    OpenMainMenu();
+    testing::internal::CaptureStderr();
+    if (row.click.x >= 0) ClickAndSettle(row.click);
+    BlockSaves();
+    EXPECT_FALSE(DataTree::SaveGameData());
+    harness.Step(2);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(Find(MenuFrame(), "name", row.board)) << harness.ScreenTree();
+    const std::u16string told = StripText();
+    ASSERT_EQ(told.rfind(row.stripTitle, 0), 0u) << Loca::WideToUtf8(told);
+    EXPECT_GE(std::count(told.begin(), told.end(), u'|'), 2) << "no text below the title";
+    EXPECT_EQ(StripLinesOutsideItsBand(), "");
+    EXPECT_FALSE(StripCoversTitleOf(row.board));
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, SampleSaveNoticeStripTest, testing::ValuesIn(kStripOverBoards),
+                         [](const testing::TestParamInfo<StripOverBoard>& info) { return info.param.name; });
 
 // A new game that cannot be written is told by the menu's own notice, once:
 // the game under way stays, and no new game starts without its file.
@@ -541,9 +683,18 @@ TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) 
     ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
     EXPECT_NE(NoticeText("cannot_continue").find(u"Cannot continue|"), std::u16string::npos)
         << Loca::WideToUtf8(NoticeText("cannot_continue"));
-    // The notice waits for its buttons.
+    // Escape closes it as its Close does: the menu again, the saved game as
+    // it was, and Continue tells it again.
     harness.Character(27);
     harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 0);
+    halvo::AutoRef<halvo::GuiWidget> menu = Find(MenuFrame(), "name", "menu");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->ReadBool(halvo::GuiWidget::kPropShow));
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("garden_gone"), std::string::npos);
+    testing::internal::CaptureStderr();
+    ClickAndSettle(kContinue);
+    testing::internal::GetCapturedStderr();
     ASSERT_TRUE(Find(MenuFrame(), "name", "cannot_continue"));
 
     ClickAndSettle({960, 780});  // "Start again"
