@@ -57,6 +57,10 @@ public:
     void OnHelp() override;
     void OnUpdate(double totalMs, double stepMs) override;
     void OnRender(const Matrix4& matrix) override;
+    // Left during the closing line (the menu, a quit): the caller takes the
+    // counted result now, before its thread is stopped, so that what it
+    // marks with it (a puzzle done) is saved with the count.
+    void BeforeSceneLeft() override;
 
     // Pauses the caller, starts the fade-in, gives the HUD a new frame for
     // the help and character GUI and shows the tutorial. Empties the
