@@ -70,7 +70,8 @@ public:
     static Game* Current();
 
     void Init();
-    // Ended mid-game (the window closed), the game saves the time played.
+    // Ended mid-game (the window closed), the game saves the time played,
+    // once a waiting script has taken a counted result (see Transit).
     void Shutdown();
 
     void SetWindowSize(const Point2i& size);

@@ -4,7 +4,8 @@
 // timer, counter and score texts, shows the tutorial and closing messages in
 // chat bubbles the "cutscene" script builds, turns help into a skip (or the
 // game's own solve), records the result once with the timer and counter,
-// fades out and removes itself; its destruction wakes the caller.
+// fades out and removes itself; its destruction wakes the caller. A scene
+// left before it has gone hands a counted result to the caller at once.
 
 #include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"

@@ -77,7 +77,7 @@ public:
     // The scene is about to be left for good (for another scene, the menu or
     // the end of the program), before its script threads stop: a screen
     // holding a result that a waiting script has still to take hands it
-    // over now. The children hear it after their parent.
+    // over now. Here it passes to every child; an override passes it on.
     virtual void BeforeSceneLeft();
 
     virtual void SetPosition(Vec2 position);
