@@ -147,6 +147,8 @@ bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
 }
 
 void Game::Shutdown() {
+    halvo::AutoRef<Game> self(this);
+    HandOverResults();
     if (KeepPlayTime()) DataTree::SaveGameData();
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();

@@ -70,7 +70,8 @@ public:
     static Game* Current();
 
     void Init();
-    // Ended mid-game (the window closed), the game saves the time played.
+    // Ended mid-game (the window closed), the game saves the time played,
+    // once a waiting script has taken a counted result (see Transit).
     void Shutdown();
 
     void SetWindowSize(const Point2i& size);
@@ -152,6 +153,12 @@ public:
     void SetHudInput(bool enable);
 
     // ---- leaving a scene (the script functions' work) ----
+    // Every leave first lets the scene's screens hand over what a waiting
+    // script has still to take (a mini-game's counted result), and that
+    // script runs on until it waits or ends. A scene change or the story's
+    // end it asks for meanwhile is saved, not made: the leave under way
+    // goes on, and Continue finds the new scene.
+    //
     // Leaves the current scene, stops every scheduled thread, saves the
     // profile with "[PLAYER]/LastScene" naming the new scene and loads it;
     // the caller ends. A scene that does not load leaves LastScene as it
@@ -170,9 +177,10 @@ public:
     // belongs to no game (nor, after a change of profile, to the open one).
     bool KeepPlayTime();
     // Leaves the current scene and stops every scheduled thread; nothing is
-    // saved.
+    // saved. Refused while a result is handed over.
     void EndGameState();
-    // As EndGameState, then ContinueOrNewGame, with its answer.
+    // As EndGameState, then ContinueOrNewGame, with its answer; false while
+    // a result is handed over.
     bool ContinueGame();
 
     // ---- characters and inventory (GameInventory.cpp) ----
@@ -253,6 +261,12 @@ private:
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.
     void LeaveCurrentScene();
+    // The current scene's screens hand over what waiting scripts have still
+    // to take (see Transit), once however the leaves nest.
+    void HandOverResults();
+    // Transit's work while a result is handed over: the scene is saved as
+    // the one to continue in, and the caller ends.
+    void KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller);
     // ShowMainMenu's work; `storyOver` for EndStory.
     void LeaveForTheMenu(Vrel::Thread* caller, bool storyOver);
     // Into the tree under the HUD as the current scene, its view centred.
@@ -264,4 +278,5 @@ private:
     std::array<uint8_t, 12> letterboxIndices{};
     bool letterboxBuilt = false;
     double trackPollMs_ = 0;
+    bool handingOver_ = false;
 };

@@ -237,7 +237,16 @@ void Game::RebuildHudFrame() {
 
 // ---- leaving a scene ------------------------------------------------------------
 
+void Game::HandOverResults() {
+    halvo::AutoRef<GameScreen> scene(currentScene.Get());
+    if (!scene || handingOver_) return;
+    handingOver_ = true;
+    scene->BeforeSceneLeft();
+    handingOver_ = false;
+}
+
 void Game::LeaveCurrentScene() {
+    HandOverResults();
     if (halvo::AutoRef<GameScreen> scene{currentScene.Get()}) {
         scene->RemoveFromParent();
         // At once, not when the last holder lets the screen go: a retry of
@@ -254,6 +263,7 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     AddToStatistic(kTransitsKey);
     // Copied: the texts may live in the threads and the tree about to change.
     const std::string scene(name ? name : "");
+    if (handingOver_) return KeepSceneForContinue(scene, caller);
     const char* saved = DataTree::GetString(kLastSceneKey);
     const bool hadLast = saved != nullptr;
     const std::string previous(saved ? saved : "");
@@ -280,6 +290,14 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     if (!loaded) OpenMainMenu();
 }
 
+void Game::KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller) {
+    DataTree::SetString(kLastSceneKey, scene.c_str());
+    DataTree::SetInt(kPlayTimeKey, playSeconds);
+    DataTree::SavePlayer();
+    DataTree::SaveGameData();
+    StopCaller(caller);
+}
+
 void Game::ShowMainMenu(Vrel::Thread* caller) { LeaveForTheMenu(caller, false); }
 
 void Game::EndStory(Vrel::Thread* caller) { LeaveForTheMenu(caller, true); }
@@ -288,6 +306,12 @@ void Game::LeaveForTheMenu(Vrel::Thread* caller, bool storyOver) {
     halvo::AutoRef<Game> self(this);
     // Held: the thread may be the last thing that keeps its own screen.
     halvo::AutoRef<Vrel::Thread> held(caller);
+    if (handingOver_) {
+        // The leave under way goes where it goes; only a story's end is kept.
+        StopCaller(caller);
+        if (storyOver && DataTree::Remove(kLastSceneKey)) DataTree::SavePlayer();
+        return;
+    }
     LeaveCurrentScene();
     StopCaller(caller);
     KeepPlayTime();
@@ -307,11 +331,13 @@ bool Game::KeepPlayTime() {
 }
 
 void Game::EndGameState() {
+    if (handingOver_) return;
     halvo::AutoRef<Game> self(this);
     LeaveCurrentScene();
 }
 
 bool Game::ContinueGame() {
+    if (handingOver_) return false;
     halvo::AutoRef<Game> self(this);
     LeaveCurrentScene();
     return ContinueOrNewGame();

@@ -126,6 +126,15 @@ void MiniGameScreen::OnUpdate(double, double stepMs) {
     if (game->fadeSpeed == 0 && !IsMessageShown()) game->SetFadeSpeed(game->defaultFadeTime);
 }
 
+void MiniGameScreen::BeforeSceneLeft() {
+    GameScreen::BeforeSceneLeft();
+    halvo::AutoRef<Vrel::Thread> caller(caller_.Get());
+    if (!finished_ || !caller || caller->GetState() != Vrel::kThreadPaused || caller->IsExecuting()) return;
+    // Taken once: the host's going must not wake it a second time.
+    caller_.Reset();
+    Vrel::Thread::RunThread(caller.Get());
+}
+
 void MiniGameScreen::OnRender(const Matrix4& matrix) {
     const std::pair<bool, halvo::GuiWidget*> texts[] = {
         {timerShown_, timerWidget_.Get()}, {counterShown_, counterWidget_.Get()}, {scoreShown_, scoreWidget_.Get()}};

@@ -4,7 +4,8 @@
 // timer, counter and score texts, shows the tutorial and closing messages in
 // chat bubbles the "cutscene" script builds, turns help into a skip (or the
 // game's own solve), records the result once with the timer and counter,
-// fades out and removes itself; its destruction wakes the caller.
+// fades out and removes itself; its destruction wakes the caller. A scene
+// left before it has gone hands a counted result to the caller at once.
 
 #include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"
@@ -57,6 +58,10 @@ public:
     void OnHelp() override;
     void OnUpdate(double totalMs, double stepMs) override;
     void OnRender(const Matrix4& matrix) override;
+    // Left during the closing line (the menu, a quit): the caller takes the
+    // counted result now, before its thread is stopped, so that what it
+    // marks with it (a puzzle done) is saved with the count.
+    void BeforeSceneLeft() override;
 
     // Pauses the caller, starts the fade-in, gives the HUD a new frame for
     // the help and character GUI and shows the tutorial. Empties the

@@ -152,6 +152,12 @@ void GameScreen::RemoveAllChildren() {
     }
 }
 
+void GameScreen::BeforeSceneLeft() {
+    // Copied: a script taking its result may change the tree.
+    const std::vector<halvo::AutoRef<GameScreen>> children = children_;
+    for (const halvo::AutoRef<GameScreen>& child : children) child->BeforeSceneLeft();
+}
+
 // ---- zoom and scroll ------------------------------------------------------------
 
 void GameScreen::SetZoomLimits(float minZoom, float maxZoom) {

@@ -74,6 +74,11 @@ public:
     // The player left the scene this screen shows through one of its exits:
     // the scene model tells its screen here, knowing it only as a GameScreen.
     virtual void OnSceneExit() {}
+    // The scene is about to be left for good (for another scene, the menu or
+    // the end of the program), before its script threads stop: a screen
+    // holding a result that a waiting script has still to take hands it
+    // over now. Here it passes to every child; an override passes it on.
+    virtual void BeforeSceneLeft();
 
     virtual void SetPosition(Vec2 position);
     virtual Vec2 GetPosition() const { return position_; }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "game/scene/Scene.h"
+#include "game/screens/MapScreen.h"
 #include "platform/ShutdownFlag.h"
 
 namespace {
@@ -179,6 +181,27 @@ TEST_F(GameTest, InputReachesScreensInDesignUnitsTopmostFirst) {
     game->ProcessInput();
     EXPECT_EQ(log, (std::vector<std::string>{"input lower"}));
     EXPECT_FLOAT_EQ(lower->last.y, -180);  // inside the top bar
+    game->Shutdown();
+}
+
+// Play time is a game's: a step counts only while a game is under way and
+// a scene shows, not in the menus before a game starts nor on a screen that
+// shows no scene.
+TEST_F(GameTest, PlayTimeCountsOnlyWhileAStartedGameShowsAScene) {
+    game->Init();
+    halvo::AutoRef<MapScreen> map(new MapScreen());
+    ASSERT_TRUE(map->SetScene(new Scene()));
+    const struct { bool started; bool sceneShown; double played; } rows[] = {
+        {false, false, 0}, {false, true, 0}, {true, false, 0}, {true, true, 17}};
+    for (const auto& row : rows) {
+        game->rootScreen->RemoveAllChildren();
+        game->rootScreen->AddChild(row.sceneShown ? static_cast<GameScreen*>(map.Get()) : new ProbeScreen(log, "menu"));
+        game->gameStarted = row.started;
+        game->playSeconds = 0;
+        game->playTimeMs = 0;
+        game->Update(17);
+        EXPECT_EQ(game->playSeconds * 1000.0 + game->playTimeMs, row.played) << row.started << row.sceneShown;
+    }
     game->Shutdown();
 }
 

@@ -9,6 +9,7 @@
 #include "script/runtime/values/VarUnicode.h"
 #include "support/LocaTableWriter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -268,6 +269,53 @@ TEST_F(MiniGameScreenTest, AfterTheResultTheHostFadesOutCommitsAndResumesTheCall
     h.game.Step(2);
     EXPECT_EQ(h.CountCalls("resumed"), 1);
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);
+}
+
+// Left for the menu while the closing line stands, the game's result is the
+// waiting script's to take before the scene goes: it runs on at once, a
+// scene change it asks for is saved for Continue and entered not, the
+// story's end is kept, and a leave of its own does not nest in the one under
+// way. A game left unfinished wakes nobody.
+TEST_F(MiniGameScreenTest, LeftDuringTheClosingLineTheCallerTakesTheResultBeforeTheSceneGoes) {
+    h.game.WriteScript("taker",
+                       "function void Then(string what) { BeginStubHost(); RecordCall(\"took\", "
+                       "OptionsGetInt(\"[PLAYER]/minigame_result\")); OptionsSetInt(\"[PLAYER]/done\", 1); "
+                       "if (what == \"transit\") Transit(\"elsewhere\"); if (what == \"over\") GameOver(); "
+                       "if (what == \"menu\") ShowMainMenu(); if (what == \"continue\") ContinueGame(); "
+                       "RecordCall(\"after\"); }\n");
+    ASSERT_TRUE(Game::RunInclude("taker"));
+    const struct { const char* then; bool finished; const char* lastScene; int took; int after; int saved; } rows[] = {
+        {"transit", true, "elsewhere", 1, 0, 1}, {"over", true, nullptr, 1, 0, 1}, {"menu", true, "study_03", 1, 0, 0},
+        {"continue", true, "study_03", 1, 1, 0}, {"transit", false, "study_03", 0, 0, 0}};
+    Game& game = h.game.GetGame();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.then) + (row.finished ? " finished" : " unfinished"));
+        h.game.ClearCalls();
+        DataTree::SetString("[PLAYER]/LastScene", "study_03");
+        DataTree::Remove("[PLAYER]/done");
+        ASSERT_TRUE(DataTree::SavePlayer());
+        h.cutscene->RemoveAllChildren();
+        h.cutscene->RemoveFromParent();
+        game.rootScreen->AddChild(h.cutscene.Get());
+        game.currentScene = h.cutscene.Get();
+        halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+        const Vrel::Var then(row.then);
+        Vrel::Thread::RunFunction(thread.Get(), "taker", "Then", &then, 1);
+        ASSERT_TRUE(h.Host());
+        if (row.finished) h.Host()->Finish(kMiniGameSkipped);
+        game.ShowMainMenu(nullptr);
+        EXPECT_EQ(h.CountCalls("took 2"), row.took);
+        EXPECT_EQ(h.CountCalls("after"), row.after);
+        const auto& shown = game.rootScreen->Children();
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), h.cutscene), 0);
+        // The profile read back from its file: what the script marked was saved with the scene.
+        EXPECT_EQ(DataTree::GetInt("[PLAYER]/done"), row.saved);
+        const char* lastScene = DataTree::GetString("[PLAYER]/LastScene");
+        EXPECT_STREQ(lastScene, row.lastScene);
+        h.game.Step(2);
+        EXPECT_EQ(h.CountCalls("took 2"), row.took);
+    }
+    EXPECT_TRUE(h.game.Messages().empty());
 }
 
 int CountChildren(const halvo::GuiWidget* widget) {

@@ -80,6 +80,22 @@ protected:
         for (int i = 0; i < count * kPuzzlePasses && DataTree::GetInt("[STATS]/mini") < done; ++i)
             ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
     }
+    // The current puzzle skipped through its lantern, up to the pass its
+    // closing line comes.
+    void SkipToTheClosingLine(MiniGameScreen& host) {
+        for (int i = 0; i < kPuzzlePasses && !host.IsFinished(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
+        ASSERT_TRUE(host.IsFinished()) << played.back() << Messages();
+        ASSERT_TRUE(host.IsMessageShown()) << played.back();
+    }
+    // Every puzzle whose result counted was kept as done: solved, lost and
+    // skipped add up to the puzzles played, a lost one counted beside them.
+    void ExpectEveryCountedPuzzleDone(const std::string& where) {
+        const int results = DataTree::GetInt("[STATS]/mini_won") + DataTree::GetInt("[STATS]/mini_lost") +
+                            DataTree::GetInt("[STATS]/mini_skipped");
+        EXPECT_EQ(results, DataTree::GetInt("[STATS]/mini")) << where;
+        EXPECT_EQ(results, DataTree::GetInt("[PLAYER]/Data/manor/played") + DataTree::GetInt("[STATS]/mini_lost"))
+            << where;
+    }
     // Until the manor's scene is left, every puzzle on the way skipped.
     void SkipTheRestOfTheManor() {
         const auto inTheManor = [&] { return Current() && Current()->GetName() == "study_03"; };
@@ -245,7 +261,8 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
 // themselves): the puzzle's time in the statistics has gained what the clock
 // showed by the time the closing line stands. After target shooting, the
 // last, the player leaves for the menu from that line and starts the
-// program again: the saved statistics keep its seconds beside its skip.
+// program again: the saved statistics keep its seconds beside its skip, and
+// the skip counted keeps it done: Continue finds the manor finished.
 TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult) {
     constexpr int kRunPasses = 600;  // ten seconds of play
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
@@ -306,13 +323,25 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
     const std::string settings = harness->ReadSavedFile("gamedata.xml");
     EXPECT_TRUE(Has(settings, "mini_skipped=\"8\"")) << settings;
     EXPECT_TRUE(Has(settings, "zielscheiben=\"" + std::to_string(targetSeconds) + "\"")) << settings;
+    const std::string player = harness->ReadSavedFile("data0.xml");
+    EXPECT_TRUE(Has(player, "played=\"8\"")) << player;
+    ClickAndSettle({960, 540});
+    ClickAndSettle(sampletest::kContinue);
+    ExpectEveryCountedPuzzleDone("after the menu from the target's closing line");
+    played.clear();
+    ASSERT_NO_FATAL_FAILURE(SkipTheRestOfTheManor());
+    EXPECT_TRUE(played.empty()) << played.front();
+    EXPECT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 8);
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
 // Three puzzles skipped and the fourth begun, then the program ends without
 // another word. Started again, Continue goes on with the fourth, the time
-// and clicks played in the manor kept; the rest skipped, the manor is done
-// and leads back to the map, where the two other places still wait.
+// and clicks played in the manor kept. The fourth skipped, the program ends
+// while its closing line stands: its skip counted, it is done, and Continue
+// goes on with the fifth. The rest skipped, the manor is done and leads
+// back to the map, where the two other places still wait.
 TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
@@ -335,8 +364,20 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
     EXPECT_GT(DataTree::GetInt("[STATS]/time"), timeAtTheManor + 90);  // three half minutes at least
     EXPECT_GT(DataTree::GetInt("[STATS]/clicks"), clicksAtTheManor);
     played.clear();
+    for (int i = 0; i < sampletest::kLegPasses && played.empty(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+    ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
+    EXPECT_EQ(played.back(), "MG_Match3");
+    ASSERT_NO_FATAL_FAILURE(SkipToTheClosingLine(*Host()));
+
+    ASSERT_NO_FATAL_FAILURE(StartTheGame());
+    ClickAndSettle({960, 540});
+    ClickAndSettle(sampletest::kContinue);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_skipped"), 4);
+    ExpectEveryCountedPuzzleDone("after a quit during the fourth's closing line");
+    played.clear();
     ASSERT_NO_FATAL_FAILURE(SkipTheRestOfTheManor());
-    EXPECT_EQ(played, (std::vector<std::string>{"MG_Match3", "MG_Pipes", "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
+    EXPECT_EQ(played, (std::vector<std::string>{"MG_Pipes", "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
+    ExpectEveryCountedPuzzleDone("the manor done");
 
     ASSERT_TRUE(CastTo<MapScreen>(Current())) << harness->ScreenTree() << Messages();
     Step(30);

@@ -146,10 +146,11 @@ TEST_F(SceneClickTest, DifferenceClicksFindInBothHalvesAndCountEachDifferenceOnc
     WriteFile("Scenes/pair/pair_left.xml",
               "<scene><gameinfo gametype=\"Half\"/><background file=\"bg\"/><objects>" +
                   Object("bird", "forceuse=\"1\"", 10, 10) + Object("cat", "forceuse=\"1\"", 100, 10) +
-                  "</objects></scene>");
+                  Object("exit_door", "forceuse=\"1\"", 200, 10) + "</objects></scene>");
     WriteFile("Scenes/pair/pair_right.xml", "<scene><gameinfo gametype=\"Half\"/><objects>" +
                                                 Object("bird", "ignore=\"1\"", 10, 10) +
-                                                Object("cat", "", 100, 10) + "</objects></scene>");
+                                                Object("cat", "", 100, 10) + Object("exit_door", "", 200, 10) +
+                                                "</objects></scene>");
     WritePicture("Scenes/pair/bg.cbi", 64);
     FileManager::Global().ResetDirectoryCaches();
     halvo::AutoRef<Scene> scene = LoadScene("pair");
@@ -158,9 +159,9 @@ TEST_F(SceneClickTest, DifferenceClicksFindInBothHalvesAndCountEachDifferenceOnc
     EXPECT_EQ(Calls(), "RemoveItemText bird;RemoveItemText bird;SetDifferences;");
     EXPECT_EQ(Recorded("differences"), 1);
     EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);  // found in the search and both pictures: one
-    EXPECT_EQ(Labels(scene->remaining), "cat");
-    EXPECT_EQ(Labels(scene->leftHalf->remaining), "cat");
-    EXPECT_EQ(Labels(scene->rightHalf->remaining), "cat");
+    EXPECT_EQ(Labels(scene->remaining), "cat exit_door");
+    EXPECT_EQ(Labels(scene->leftHalf->remaining), "cat exit_door");
+    EXPECT_EQ(Labels(scene->rightHalf->remaining), "cat exit_door");
     EXPECT_EQ(scene->effects.size(), scene->leftHalf->effects.size());
     EXPECT_GT(scene->effects.size(), 0u);
     for (double t : {1000.0, 1500.0, 2000.0}) {
@@ -171,10 +172,15 @@ TEST_F(SceneClickTest, DifferenceClicksFindInBothHalvesAndCountEachDifferenceOnc
     EXPECT_EQ(scene->rightHalf->lockTime, Scene::kLockMs);
     EXPECT_EQ(scene->leftHalf->missCounter, 6);
     scene->OnClick({105, 15});  // locked: nothing found
-    EXPECT_EQ(Labels(scene->remaining), "cat");
+    EXPECT_EQ(Labels(scene->remaining), "cat exit_door");
     EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 1);  // misses find nothing
     scene->lockTime = 0;
     scene->OnObjectFound("cat", 0);  // as the autoplay finds it
+    EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 2);
+    // An exit in the pictures is no difference, clicked or taken as found.
+    scene->OnClick({205, 15});
+    EXPECT_TRUE(scene->FindRemaining("exit_door")->exitArmed);
+    scene->OnObjectFound("exit_door", 0);
     EXPECT_EQ(DataTree::GetInt("[STATS]/diff_found"), 2);
 }
 
