@@ -184,6 +184,9 @@ void AddMissingDefaults(TiXmlElement* root) {
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
         TiXmlElement* profile = profiles->FirstChildElement(SlotName(slot).c_str());
         TiXmlElement* options = profile ? profile->FirstChildElement("options") : nullptr;
+        // A listed profile (one with a name) that lost its settings whole
+        // gets them too, or choosing it would open nothing.
+        if (!options && profile && profile->Attribute("name")) options = AddChild(profile, "options");
         if (options) AddMissingSettings(options);
     }
 }

@@ -360,9 +360,13 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
 
     // A profile that lost settings gets them back; those it kept stay. Its
     // empty game is a game.
+    // A listed profile without settings at all gets them all; a slot
+    // element without a name stays no profile.
     user.WriteFile("gamedata.xml", "<root><profiles><slot0 name=\"A\"><options volume_sfx=\"0.000000\" />"
-                                   "</slot0></profiles><global last_slot=\"0\" /></root>");
+                                   "</slot0><slot1 name=\"B\"><stats clicks=\"4\" /></slot1><slot3><stats />"
+                                   "</slot3></profiles><global last_slot=\"0\" /></root>");
     user.WriteFile("data0.xml", "<root />");
+    user.WriteFile("data1.xml", "<root />");
     posts.clear();
     Restart();
     EXPECT_EQ(DataTree::TakeDamagedFile(), "");
@@ -372,6 +376,16 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FLOAT_EQ(posts[0].first, 0.0f);
     EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+
+    ASSERT_TRUE(DataTree::OpenProfile(1));
+    EXPECT_EQ(NameOf(-1), u"B");
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.7f);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/clicks"), 4);
+    EXPECT_TRUE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::SaveGameData());
+    EXPECT_EQ(NameOf(3), u"<none>");
+    EXPECT_FALSE(DataTree::OpenProfile(3));
+    EXPECT_FALSE(DataTree::StartPlayerOver(3));
 }
 
 // ---- bounds ----
