@@ -1,15 +1,20 @@
 // A save interrupted at any moment leaves either the old or the new file.
 // A child process saves in a loop and is killed without warning; the file
-// it leaves must always parse and hold one whole generation of values.
+// it leaves must always parse and hold one whole generation of values. A
+// new profile's making is killed at each of its steps in turn.
 
 #include "platform/DataTree.h"
+#include "platform/SavedFile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -79,6 +84,92 @@ TEST(DataTreeKill, SavesSurviveBeingKilledAtAnyMoment) {
         seen = generation;
     }
     EXPECT_GT(seen, 0);  // the children did get to save
+    DataTree::Init();
+}
+
+// ---- a new profile killed at each step ----
+
+std::string ReadIfThere(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return in ? bytes.str() : "<none>";
+}
+
+std::string NameIn(int32_t slot) {
+    std::u16string name;
+    return DataTree::GetProfileName(slot, name) ? std::string(name.begin(), name.end()) : "<none>";
+}
+
+// Makes "New" in slot 2 and dies as a kill would just before the step
+// numbered `death` changes the folder; ends with 0 when it got through.
+[[noreturn]] void CreateProfileDyingAt(const std::string& folder, int death) {
+    DataTree::Init();
+    DataTree::Load(folder);
+    int step = 0;
+    SavedFile::SetStepWatcher([&](std::string_view, const std::string&) {
+        if (step++ == death) ::kill(::getpid(), SIGKILL);
+    });
+    _exit(DataTree::CreateProfile(2, u"New") ? 0 : 1);
+}
+
+// At whatever step the making of a new profile dies, the next start finds
+// no new profile with the slot's file where it was or kept as ".old", or
+// the new profile on a new game with that file kept as ".old": never the
+// new profile on the slot's old game. No staged file outlives the start.
+TEST(DataTreeKill, ANewProfileKilledAtAnyStepIsNeverOnAnothersGame) {
+    const struct {
+        const char* what;
+        const char* before;  // the profile in slot 2, if any
+    } slots[] = {
+        {"a lost profile's game in the slot", nullptr},
+        {"a profile in the slot replaced", "Old"},
+    };
+    for (const auto& slot : slots) {
+        SCOPED_TRACE(slot.what);
+        testsupport::TempFolder user;
+        DataTree::Init();
+        DataTree::Load(user.Path());
+        if (slot.before) {
+            ASSERT_TRUE(DataTree::CreateProfile(2, u"Old"));
+        }
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+        const std::string gameData = ReadIfThere(user / "gamedata.xml");
+        const std::string old = "<root progress=\"7\" />";
+        int death = 0;
+        for (;; ++death) {
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                std::filesystem::remove_all(entry.path());
+            user.WriteFile("gamedata.xml", gameData);
+            user.WriteFile("data2.xml", old);
+            pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) CreateProfileDyingAt(user.Path(), death);
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            SCOPED_TRACE("killed before step " + std::to_string(death));
+
+            DataTree::Init();
+            DataTree::Load(user.Path());
+            const std::string inSlot = ReadIfThere(user / "data2.xml"), kept = ReadIfThere(user / "data2.xml.old");
+            if (NameIn(2) == "New") {
+                EXPECT_EQ(kept, old);
+                EXPECT_NE(inSlot, old);
+            } else {
+                EXPECT_EQ(NameIn(2), slot.before ? slot.before : "<none>");
+                EXPECT_TRUE(inSlot == old || kept == old) << inSlot << " / " << kept;
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+            if (WIFEXITED(status)) {
+                EXPECT_EQ(WEXITSTATUS(status), 0);
+                EXPECT_EQ(NameIn(2), "New");
+                break;
+            }
+            ASSERT_TRUE(WIFSIGNALED(status));
+        }
+        EXPECT_GE(death, 5) << "steps watched";
+    }
     DataTree::Init();
 }
 
