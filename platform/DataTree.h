@@ -150,7 +150,8 @@ bool OpenProfile(int32_t slot);
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
-// True when the slot had a profile.
+// True when the slot had a profile. Its player file goes with it once the
+// game data is saved without it; kept copies (".bad", ".old") stay.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

@@ -434,7 +434,11 @@ bool DeleteProfile(int32_t slot) {
     TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
     TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
     if (old) detail::DeleteElement(old);
-    SaveGameData();
+    // The player was asked whether their game goes with them. It goes once
+    // the game data no longer names them; a damaged file that stays in
+    // place is kept as it is, as every damaged one is.
+    const std::string file = PlayerFileName(slot);
+    if (SaveGameData() && old && !IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
     return old != nullptr;
 }
 

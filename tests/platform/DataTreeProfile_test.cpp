@@ -126,6 +126,8 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
     ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
     ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.9f));
+    user.WriteFile("data0.xml.old", "<root />");
+    user.WriteFile("data0.xml.bad", "<root");
     posts.clear();
 
     EXPECT_TRUE(DataTree::DeleteProfile(0));
@@ -134,7 +136,10 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.9f);
     EXPECT_TRUE(posts.empty());
     EXPECT_EQ(NameOf(0), u"<none>");
-    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // kept aside when the slot is created again
+    // The deleted player's game goes with them; copies kept aside stay.
+    EXPECT_FALSE(FileExists(UserFile("data0.xml")));
+    EXPECT_TRUE(FileExists(UserFile("data0.xml.old")));
+    EXPECT_TRUE(FileExists(UserFile("data0.xml.bad")));
 
     EXPECT_TRUE(DataTree::DeleteProfile(1));
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
@@ -143,11 +148,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FLOAT_EQ(posts[0].first, 0.2f);
     EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+    EXPECT_FALSE(FileExists(UserFile("data1.xml")));
     EXPECT_FALSE(DataTree::DeleteProfile(1));
 
     Restart();
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
     EXPECT_EQ(NameOf(1), u"<none>");
+
+    // While the game data still names the player, their game stays theirs.
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
+    user.MakeFolder("gamedata.xml.tmp");
+    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_TRUE(FileExists(UserFile("data2.xml")));
+    ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    Restart();
+    EXPECT_EQ(NameOf(2), u"C");
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
