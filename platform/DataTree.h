@@ -95,12 +95,15 @@ void Init();
 // file is damaged when it is not one the game writes: past the bounds of
 // DataTreeBounds.h (checked before it is parsed, so that no file takes
 // longer or more memory than a real one), not XML, or without the game's
-// element "root" (an empty game is "<root />"). It is kept aside as
+// element "root" (an empty game is "<root />"); so is anything under the
+// name that is not a file (a folder, a named pipe, a device), refused
+// without waiting on it. It is kept aside as
 // "<name>.bad" ("<name>.bad2" and on when older copies are there) and
 // treated as missing; one that cannot be moved aside stays, and no save
 // writes over it. Game data with parts missing gets them from the defaults
-// of a first start, its profiles' settings too. Without the game data,
-// every slot's player file is read to find those.
+// of a first start, its profiles' settings too (a named profile without
+// any gets them all). Without the game data, every slot's player file is
+// read to find those. The staged files of saves cut short are removed.
 void Load(const std::string& userFolder);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
@@ -131,7 +134,9 @@ bool TakeSaveFailure();
 // its empty player file are both written, a file already in the slot kept
 // aside as "data<slot>.xml.old" (numbered after the first). False when any
 // of that fails: then neither file nor the tree in memory has changed (the
-// previous profile stays open) and no file in the slot was moved.
+// previous profile stays open) and no file in the slot was moved. A death
+// at any step leaves no profile, or the new one with its game started over
+// at the next start; never one on the slot's old file.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
@@ -145,7 +150,8 @@ bool OpenProfile(int32_t slot);
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
-// True when the slot had a profile.
+// True when the slot had a profile. Its player file goes with it once the
+// game data is saved without it; kept copies (".bad", ".old") stay.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

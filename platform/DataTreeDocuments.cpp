@@ -105,6 +105,7 @@ DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
             return DocumentLoad::kMissing;
         case SavedFile::ReadResult::kUnreadable: why = "it cannot be read"; break;
         case SavedFile::ReadResult::kTooLarge: why = "it holds more bytes than " + std::to_string(kMaxFileSize); break;
+        case SavedFile::ReadResult::kNotAFile: why = "it is not a file"; break;
         case SavedFile::ReadResult::kLoaded: why = ReadDocument(bytes, into); break;
     }
     if (!why.empty()) {
@@ -184,6 +185,9 @@ void AddMissingDefaults(TiXmlElement* root) {
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
         TiXmlElement* profile = profiles->FirstChildElement(SlotName(slot).c_str());
         TiXmlElement* options = profile ? profile->FirstChildElement("options") : nullptr;
+        // A listed profile (one with a name) that lost its settings whole
+        // gets them too, or choosing it would open nothing.
+        if (!options && profile && profile->Attribute("name")) options = AddChild(profile, "options");
         if (options) AddMissingSettings(options);
     }
 }
@@ -196,6 +200,13 @@ void KeepDamagedPlayerFiles() {
         TiXmlDocument probe;
         LoadSavedDocument(PlayerFileName(slot), probe);
     }
+}
+
+// A save cut short leaves its staged file behind, which nothing reads.
+void ClearStagedFiles() {
+    if (GetState().userFolder.empty()) return;
+    SavedFile::DropStaged(UserFile(kGameDataFile));
+    for (int32_t slot = 0; slot < kProfileSlots; ++slot) SavedFile::DropStaged(UserFile(PlayerFileName(slot)));
 }
 
 void LoadGameData() {
@@ -272,6 +283,23 @@ std::unique_ptr<TiXmlDocument> WithNewProfile(int32_t slot, std::u16string_view 
     return gameData;
 }
 
+// Puts a new profile's staged game data, then its staged player file in
+// place, the slot's file already kept aside as `kept`; false when either
+// cannot be, with what was moved put back, the game data first.
+bool CommitNewProfile(const std::string& file, const std::string& gameDataFile, const std::string& kept) {
+    if (!SavedFile::CommitStaged(gameDataFile)) {
+        SavedFile::DropStaged(file);
+    } else if (SavedFile::CommitStaged(file)) {
+        return true;
+    } else if (!SaveGameData()) {
+        // The kept file stays aside: the profile opens with its game started over.
+        halvo::LogMessage("DataTree::CreateProfile - '%s' names a profile without its player file", kGameDataFile);
+        return false;
+    }
+    if (!kept.empty()) SavedFile::PutBack(kept, file);
+    return false;
+}
+
 }  // namespace
 
 void Init() {
@@ -293,6 +321,7 @@ void Load(const std::string& userFolder) {
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
+    ClearStagedFiles();
     LoadGameData();
 }
 
@@ -331,26 +360,31 @@ bool TakeSaveFailure() {
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
     if (slot < 0) return false;
-    const std::string file = PlayerFileName(slot);
+    const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    std::string bytes;
-    if (!PrintForSave(*player, file, bytes) || !SavedFile::Stage(UserFile(file), bytes)) return false;
-    // The new player file waits, written, until the game data naming the
-    // profile is saved, and the game data names none again when the file
-    // cannot then be put in place: both hold the profile or neither does.
-    // A file in the slot is not the new profile's own: it is a lost or
-    // deleted profile's game, kept aside rather than written over.
     std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
-    if (!SaveDocument(*gameData, kGameDataFile)) {
-        SavedFile::DropStaged(UserFile(file));
+    std::string playerBytes, gameDataBytes;
+    if (!PrintForSave(*player, PlayerFileName(slot), playerBytes) ||
+        !PrintForSave(*gameData, kGameDataFile, gameDataBytes) || !SavedFile::Stage(file, playerBytes))
+        return false;
+    if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
+        SavedFile::DropStaged(file);
         return false;
     }
-    if (!SavedFile::CommitStagedKeepingOld(UserFile(file))) {
-        if (!SaveGameData())
-            halvo::LogMessage("DataTree::CreateProfile - '%s' names a profile whose player file is not its own",
-                              kGameDataFile);
+    // A file in the slot is not the new profile's own: it is a replaced or
+    // lost profile's game. It goes aside before the game data names the
+    // new profile, and the new player file comes last, so that a death at
+    // any step leaves no profile on another's game: the profile without a
+    // player file opens with its game started over. A failure puts back
+    // what was moved, the game data first: both files hold the profile or
+    // neither does.
+    std::string kept;
+    if (!SavedFile::KeepAsOld(file, kept)) {
+        SavedFile::DropStaged(file);
+        SavedFile::DropStaged(gameDataFile);
         return false;
     }
+    if (!CommitNewProfile(file, gameDataFile, kept)) return false;
     CloseProfileRoots();
     GetState().gameData = std::move(gameData);
     OpenSlotRoots(slot);
@@ -400,7 +434,11 @@ bool DeleteProfile(int32_t slot) {
     TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
     TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
     if (old) detail::DeleteElement(old);
-    SaveGameData();
+    // The player was asked whether their game goes with them. It goes once
+    // the game data no longer names them; a damaged file that stays in
+    // place is kept as it is, as every damaged one is.
+    const std::string file = PlayerFileName(slot);
+    if (SaveGameData() && old && !IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
     return old != nullptr;
 }
 

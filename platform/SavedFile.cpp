@@ -13,6 +13,15 @@ namespace SavedFile {
 
 namespace {
 
+StepWatcher& Watcher() {
+    static StepWatcher watcher;
+    return watcher;
+}
+
+void BeforeStep(std::string_view step, const std::string& path) {
+    if (Watcher()) Watcher()(step, path);
+}
+
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -59,7 +68,10 @@ std::string MoveAside(const std::string& path, const char* suffix, std::string& 
     std::string kept = FreeCopyName(path, suffix);
     if (kept.empty()) {
         why = "every name for a copy is taken";
-    } else if (std::rename(path.c_str(), kept.c_str()) != 0) {
+        return kept;
+    }
+    BeforeStep("rename", kept);
+    if (std::rename(path.c_str(), kept.c_str()) != 0) {
         why = std::strerror(errno);
         kept.clear();
     } else {
@@ -74,6 +86,7 @@ std::string StagedName(const std::string& path) { return path + ".tmp"; }
 
 bool Stage(const std::string& path, std::string_view bytes) {
     std::string temporary = StagedName(path);
+    BeforeStep("create", temporary);
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) {
         halvo::LogMessage("SavedFile::Stage - Unable to create '%s': %s", temporary.c_str(), std::strerror(errno));
@@ -88,6 +101,7 @@ bool Stage(const std::string& path, std::string_view bytes) {
 }
 
 bool CommitStaged(const std::string& path) {
+    BeforeStep("rename", path);
     if (std::rename(StagedName(path).c_str(), path.c_str()) != 0) {
         halvo::LogMessage("SavedFile::CommitStaged - Unable to replace '%s': %s", path.c_str(), std::strerror(errno));
         DropStaged(path);
@@ -97,7 +111,12 @@ bool CommitStaged(const std::string& path) {
     return true;
 }
 
-void DropStaged(const std::string& path) { std::remove(StagedName(path).c_str()); }
+void DropStaged(const std::string& path) {
+    const std::string temporary = StagedName(path);
+    if (NothingAt(temporary)) return;
+    BeforeStep("remove", temporary);
+    ::unlink(temporary.c_str());
+}
 
 bool WriteAtomically(const std::string& path, std::string_view bytes) {
     return Stage(path, bytes) && CommitStaged(path);
@@ -105,10 +124,18 @@ bool WriteAtomically(const std::string& path, std::string_view bytes) {
 
 ReadResult ReadWhole(const std::string& path, std::string& out) {
     out.clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
+    // Opened without waiting, and looked at before a byte is read, so that
+    // a named pipe or a device under the name cannot hold the start.
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kUnreadable;
+    struct stat entry;
+    const bool looked = ::fstat(descriptor, &entry) == 0;
+    FILE* file = looked && S_ISREG(entry.st_mode) ? ::fdopen(descriptor, "rb") : nullptr;
+    if (!file) {
+        ::close(descriptor);
+        return looked && !S_ISREG(entry.st_mode) ? ReadResult::kNotAFile : ReadResult::kUnreadable;
+    }
     char chunk[16384];
-    bool ok = true;
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         if (out.size() + got > kMaxSize) {
@@ -118,7 +145,7 @@ ReadResult ReadWhole(const std::string& path, std::string& out) {
         }
         out.append(chunk, got);
     }
-    ok = ok && !std::ferror(file);
+    const bool ok = !std::ferror(file);
     std::fclose(file);
     if (!ok) out.clear();
     return ok ? ReadResult::kLoaded : ReadResult::kUnreadable;
@@ -136,21 +163,40 @@ std::string KeepAsDamaged(const std::string& path) {
     return kept;
 }
 
-bool CommitStagedKeepingOld(const std::string& path) {
-    std::string why, kept;
-    if (!NothingAt(path) && (kept = MoveAside(path, ".old", why)).empty()) {
-        halvo::LogMessage("SavedFile::CommitStagedKeepingOld - Unable to move '%s' aside: %s", path.c_str(),
-                          why.c_str());
-        DropStaged(path);
+bool KeepAsOld(const std::string& path, std::string& kept) {
+    std::string why;
+    kept.clear();
+    if (NothingAt(path)) return true;
+    kept = MoveAside(path, ".old", why);
+    if (kept.empty()) {
+        halvo::LogMessage("SavedFile::KeepAsOld - Unable to move '%s' aside: %s", path.c_str(), why.c_str());
         return false;
     }
-    if (!CommitStaged(path)) {
-        if (!kept.empty() && std::rename(kept.c_str(), path.c_str()) == 0) SyncFolder(path);
-        return false;
-    }
-    if (!kept.empty()) halvo::LogMessage("SavedFile::CommitStagedKeepingOld - '%s' was kept as '%s'", path.c_str(),
-                                         kept.c_str());
+    halvo::LogMessage("SavedFile::KeepAsOld - '%s' was kept as '%s'", path.c_str(), kept.c_str());
     return true;
 }
+
+bool PutBack(const std::string& kept, const std::string& path) {
+    BeforeStep("rename", path);
+    if (std::rename(kept.c_str(), path.c_str()) != 0) {
+        halvo::LogMessage("SavedFile::PutBack - '%s' stays as '%s': %s", path.c_str(), kept.c_str(),
+                          std::strerror(errno));
+        return false;
+    }
+    SyncFolder(path);
+    return true;
+}
+
+bool Remove(const std::string& path) {
+    BeforeStep("remove", path);
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+        halvo::LogMessage("SavedFile::Remove - Unable to remove '%s': %s", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    SyncFolder(path);
+    return true;
+}
+
+void SetStepWatcher(StepWatcher watcher) { Watcher() = std::move(watcher); }
 
 }  // namespace SavedFile

@@ -7,6 +7,7 @@
 // so none replaces another.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,9 @@ namespace SavedFile {
 // 30 ns a byte, so that a file this large loads in about a tenth of a second.
 inline constexpr size_t kMaxSize = size_t(4) << 20;
 
-enum class ReadResult { kLoaded, kMissing, kUnreadable, kTooLarge };
+// kNotAFile: a folder, a named pipe, a device or a link to one, refused
+// without waiting on it.
+enum class ReadResult { kLoaded, kMissing, kUnreadable, kTooLarge, kNotAFile };
 
 // False (and the old file untouched) when any step fails.
 bool WriteAtomically(const std::string& path, std::string_view bytes);
@@ -28,6 +31,8 @@ bool Stage(const std::string& path, std::string_view bytes);
 // Renames the staged file over `path`; false, the staged file removed and
 // `path` untouched, when that fails.
 bool CommitStaged(const std::string& path);
+// Removes the staged file of `path`, as a start does with one a save cut
+// short left behind; a folder standing under that name is not one and stays.
 void DropStaged(const std::string& path);
 ReadResult ReadWhole(const std::string& path, std::string& out);
 // The copies of one file kept aside: "<path>.bad", then "<path>.bad2" up
@@ -38,10 +43,21 @@ inline constexpr int kMaxCopies = 99;
 // Renames the file to the first free name of "<path>.bad", "<path>.bad2",
 // ...; that name, or empty when it could not be moved (it then stays).
 std::string KeepAsDamaged(const std::string& path);
-// Puts the staged file in place of a file it must not write over: that one
-// is moved aside the same way first, as "<path>.old", "<path>.old2", ...
-// False, with both files as they were and the staged one removed, when
-// either step fails.
-bool CommitStagedKeepingOld(const std::string& path);
+// Moves the file under `path`, if any, aside the same way as "<path>.old",
+// "<path>.old2", ..., so that a file put there later writes over nothing:
+// true with that name in `kept` (empty when nothing stood there); false,
+// the file untouched, when it could not be moved.
+bool KeepAsOld(const std::string& path, std::string& kept);
+// Moves a file KeepAsOld kept aside back to `path`; false when it stays.
+bool PutBack(const std::string& kept, const std::string& path);
+// Removes the file; false, logged, when it is still there.
+bool Remove(const std::string& path);
+
+// Called before each step that changes the folder (creating a staged file,
+// a rename, a removal) with what the step is and the name it brings or
+// removes. Tests stop the process there as a kill or a power cut would, or
+// put an obstacle in the way; the game sets none.
+using StepWatcher = std::function<void(std::string_view step, const std::string& path)>;
+void SetStepWatcher(StepWatcher watcher);
 
 }  // namespace SavedFile

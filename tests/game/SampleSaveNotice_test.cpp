@@ -426,7 +426,7 @@ TEST_F(SampleSaveNoticeTest, ANewGameOverAGameUnderWayKeepsTheVolumesAndStatisti
 // it in gold too. "Delete player" asks first, in the player's language,
 // naming the player and what goes with them; "Close" and Escape take the
 // question back with nothing deleted, and only its "Delete" deletes, the
-// very player it named, with their statistics.
+// very player it named, with their game and statistics.
 TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
     harness.WriteSavedFile("gamedata.xml", kTwoPlayers);
     harness.WriteSavedFile("data0.xml", kGameUnderWay);
@@ -475,6 +475,7 @@ TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
     EXPECT_EQ(saved.find("Bea"), std::string::npos) << saved;
     EXPECT_NE(saved.find("name=\"Ada\""), std::string::npos) << saved;
     EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"map\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(harness.UserFolder() + "data1.xml"));  // her game went with her
     EXPECT_TRUE(harness.Messages().empty());
 }
 

@@ -1,14 +1,18 @@
 // A save interrupted at any moment leaves either the old or the new file.
 // A child process saves in a loop and is killed without warning; the file
-// it leaves must always parse and hold one whole generation of values.
+// it leaves must always parse and hold one whole generation of values. A
+// new profile's making is killed at each of its steps in turn.
 
 #include "platform/DataTree.h"
+#include "platform/SavedFile.h"
 #include "support/TempFolder.h"
+#include "tests/platform/DataTreeFixture.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
 #include <csignal>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -80,6 +84,72 @@ TEST(DataTreeKill, SavesSurviveBeingKilledAtAnyMoment) {
     }
     EXPECT_GT(seen, 0);  // the children did get to save
     DataTree::Init();
+}
+
+// ---- a new profile killed at each step ----
+
+using DataTreeKillTest = datatreetest::DataTreeTest;
+
+std::u16string NameIn(int32_t slot) {
+    std::u16string name;
+    return DataTree::GetProfileName(slot, name) ? name : u"<none>";
+}
+
+// Makes "New" in slot 2 and dies as a kill would just before the step
+// numbered `death` changes the folder; ends with 0 when it got through.
+[[noreturn]] void CreateProfileDyingAt(const std::string& folder, int death) {
+    DataTree::Init();
+    DataTree::Load(folder);
+    int step = 0;
+    SavedFile::SetStepWatcher([&](std::string_view, const std::string&) {
+        if (step++ == death) ::kill(::getpid(), SIGKILL);
+    });
+    _exit(DataTree::CreateProfile(2, u"New") ? 0 : 1);
+}
+
+// At whatever step the making of a new profile dies, the next start finds
+// no new profile with the slot's file where it was or kept as ".old", or
+// the new profile on a new game with that file kept as ".old": never the
+// new profile on the slot's old game. No staged file outlives the start.
+TEST_F(DataTreeKillTest, ANewProfileKilledAtAnyStepIsNeverOnAnothersGame) {
+    const std::string old = "<root progress=\"7\" />";
+    for (std::u16string before : {u"<none>", u"Old"}) {  // a lost profile's game in the slot, or one replaced
+        Restart();
+        if (before != u"<none>") {
+            ASSERT_TRUE(DataTree::CreateProfile(2, before));
+        }
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+        const std::string gameData = datatreetest::ReadFile(UserFile("gamedata.xml"));
+        int death = 0;
+        for (;; ++death) {
+            SCOPED_TRACE("killed before step " + std::to_string(death));
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                std::filesystem::remove_all(entry.path());
+            user.WriteFile("gamedata.xml", gameData);
+            user.WriteFile("data2.xml", old);
+            pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) CreateProfileDyingAt(user.Path(), death);
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+
+            Restart();
+            const std::string inSlot = datatreetest::ReadFile(UserFile("data2.xml"));
+            const std::string kept = datatreetest::ReadFile(UserFile("data2.xml.old"));
+            if (NameIn(2) == u"New") {
+                EXPECT_EQ(kept, old);
+                EXPECT_NE(inSlot, old);
+            } else {
+                EXPECT_EQ(NameIn(2), before);
+                EXPECT_TRUE(inSlot == old || kept == old) << inSlot << " / " << kept;
+            }
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+            if (WIFEXITED(status)) break;
+        }
+        EXPECT_GE(death, 5) << "steps watched";
+        EXPECT_EQ(NameIn(2), u"New");
+    }
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
 namespace {
@@ -124,6 +126,8 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
     ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
     ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.9f));
+    user.WriteFile("data0.xml.old", "<root />");
+    user.WriteFile("data0.xml.bad", "<root");
     posts.clear();
 
     EXPECT_TRUE(DataTree::DeleteProfile(0));
@@ -132,7 +136,10 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.9f);
     EXPECT_TRUE(posts.empty());
     EXPECT_EQ(NameOf(0), u"<none>");
-    EXPECT_TRUE(FileExists(UserFile("data0.xml")));  // kept aside when the slot is created again
+    // The deleted player's game goes with them; copies kept aside stay.
+    EXPECT_FALSE(FileExists(UserFile("data0.xml")));
+    EXPECT_TRUE(FileExists(UserFile("data0.xml.old")));
+    EXPECT_TRUE(FileExists(UserFile("data0.xml.bad")));
 
     EXPECT_TRUE(DataTree::DeleteProfile(1));
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
@@ -141,11 +148,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FLOAT_EQ(posts[0].first, 0.2f);
     EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+    EXPECT_FALSE(FileExists(UserFile("data1.xml")));
     EXPECT_FALSE(DataTree::DeleteProfile(1));
 
     Restart();
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
     EXPECT_EQ(NameOf(1), u"<none>");
+
+    // While the game data still names the player, their game stays theirs.
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
+    user.MakeFolder("gamedata.xml.tmp");
+    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_TRUE(FileExists(UserFile("data2.xml")));
+    ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    Restart();
+    EXPECT_EQ(NameOf(2), u"C");
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
@@ -207,9 +224,16 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_EQ(ReadFile(UserFile("gamedata.xml")), before);
     ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
     EXPECT_TRUE(DataTree::SaveGameData());
+    // What saves cut short left behind goes at the next start, every
+    // slot's too; a folder under such a name is not one and stays.
+    for (const char* left : {"gamedata.xml.tmp", "data0.xml.tmp", "data2.xml.tmp"})
+        user.WriteFile(left, "<root newer=\"1\" />");
+    user.MakeFolder("data3.xml.tmp");
     Restart();
     EXPECT_EQ(DataTree::GetInt("[ROOT]/global/resx"), 1920);
-    EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));
+    for (const char* left : {"gamedata.xml.tmp", "data0.xml.tmp", "data2.xml.tmp"})
+        EXPECT_FALSE(FileExists(UserFile(left))) << left;
+    EXPECT_TRUE(FileExists(UserFile("data3.xml.tmp")));
 }
 
 // A run of failed saves is handed out once, whichever document failed and
@@ -341,6 +365,45 @@ TEST_F(DataTreeTest, AFileWithoutTheGamesElementIsDamaged) {
     }
 }
 
+// Anything but a file under a saved file's name is damaged at once, not
+// waited on: kept aside as it is, told, the game started over.
+TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
+    testsupport::TempFolder elsewhere;
+    ASSERT_EQ(::mkfifo((elsewhere / "pipe").c_str(), 0600), 0);
+    const struct {
+        const char* what;
+        std::function<int(const std::string&)> make;
+        mode_t kind;
+    } things[] = {
+        {"a named pipe", [](const std::string& path) { return ::mkfifo(path.c_str(), 0600); }, S_IFIFO},
+        {"a folder", [](const std::string& path) { return ::mkdir(path.c_str(), 0700); }, S_IFDIR},
+        {"a link to the zero device", [](const std::string& path) { return ::symlink("/dev/zero", path.c_str()); },
+         S_IFLNK},
+        {"a link to a named pipe",
+         [&](const std::string& path) { return ::symlink((elsewhere / "pipe").c_str(), path.c_str()); }, S_IFLNK},
+    };
+    for (const auto& thing : things) {
+        for (const char* name : {"data0.xml", "gamedata.xml"}) {
+            SCOPED_TRACE(std::string(thing.what) + " as " + name);
+            Restart();
+            ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+            ASSERT_EQ(::unlink(UserFile(name).c_str()), 0);
+            ASSERT_EQ(thing.make(UserFile(name)), 0);
+            ::alarm(10);  // a start that waits on it ends the run here
+            Restart();
+            ::alarm(0);
+            EXPECT_EQ(DataTree::TakeDamagedFile(), name);
+            EXPECT_EQ(DataTree::GetDamagedCopy(name), std::string(name) + ".bad");
+            struct stat kept;
+            ASSERT_EQ(::lstat(UserFile((std::string(name) + ".bad").c_str()).c_str(), &kept), 0);
+            EXPECT_EQ(kept.st_mode & S_IFMT, thing.kind);
+            EXPECT_EQ(DataTree::GetCurrentSlot(), name == std::string("data0.xml") ? 0 : -1);
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                std::filesystem::remove_all(entry.path());
+        }
+    }
+}
+
 // Game data with the game's element but parts missing is no damage: it gets
 // what it lacks from the defaults of a first start, every profile too.
 TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
@@ -360,9 +423,13 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
 
     // A profile that lost settings gets them back; those it kept stay. Its
     // empty game is a game.
+    // A listed profile without settings at all gets them all; a slot
+    // element without a name stays no profile.
     user.WriteFile("gamedata.xml", "<root><profiles><slot0 name=\"A\"><options volume_sfx=\"0.000000\" />"
-                                   "</slot0></profiles><global last_slot=\"0\" /></root>");
+                                   "</slot0><slot1 name=\"B\"><stats clicks=\"4\" /></slot1><slot3><stats />"
+                                   "</slot3></profiles><global last_slot=\"0\" /></root>");
     user.WriteFile("data0.xml", "<root />");
+    user.WriteFile("data1.xml", "<root />");
     posts.clear();
     Restart();
     EXPECT_EQ(DataTree::TakeDamagedFile(), "");
@@ -372,6 +439,16 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FLOAT_EQ(posts[0].first, 0.0f);
     EXPECT_FLOAT_EQ(posts[0].second, 0.7f);
+
+    ASSERT_TRUE(DataTree::OpenProfile(1));
+    EXPECT_EQ(NameOf(-1), u"B");
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.7f);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/clicks"), 4);
+    EXPECT_TRUE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::SaveGameData());
+    EXPECT_EQ(NameOf(3), u"<none>");
+    EXPECT_FALSE(DataTree::OpenProfile(3));
+    EXPECT_FALSE(DataTree::StartPlayerOver(3));
 }
 
 // ---- bounds ----
@@ -485,20 +562,28 @@ TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
     const std::string gameData = ReadFile(UserFile("gamedata.xml"));
     const struct {
         const char* what;
-        std::string blocked;
+        std::string blocked;  // a folder stands under this name, or the staged file goes before it is put in place
     } failures[] = {
         {"the player file cannot be written", "data2.xml.tmp"},
         {"the game data cannot be written", "gamedata.xml.tmp"},
         {"the slot's file cannot be kept aside", "data2.xml.old"},
+        {"the player file cannot be put in place", ""},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.what);
-        std::vector<std::string> blocked = {failure.blocked};
+        std::vector<std::string> blocked;
+        if (!failure.blocked.empty()) blocked.push_back(failure.blocked);
         if (failure.blocked == "data2.xml.old")
             for (int n = 2; n <= SavedFile::kMaxCopies; ++n) blocked.push_back(failure.blocked + std::to_string(n));
         for (const std::string& name : blocked) user.MakeFolder(name);
+        const std::string slotFile = UserFile("data2.xml"), staged = UserFile("data2.xml.tmp");
+        if (failure.blocked.empty())
+            SavedFile::SetStepWatcher([&](std::string_view step, const std::string& path) {
+                if (step == "rename" && path == slotFile) ::unlink(staged.c_str());
+            });
 
         EXPECT_FALSE(DataTree::CreateProfile(2, u"C"));
+        SavedFile::SetStepWatcher(nullptr);
         EXPECT_EQ(NameOf(2), u"<none>");
         EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
         EXPECT_EQ(DataTree::GetInt("[PLAYER]/progress"), 3);
