@@ -9,9 +9,11 @@
 // the chosen player and asks before it deletes one.
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -498,6 +500,53 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn
     ASSERT_TRUE(SaveFailedStrip());
     EXPECT_NE(StripText().find(u"Not saved|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
     EXPECT_TRUE(harness.Messages().empty());
+}
+
+// The strip says what happened: a folder that refuses the file, or a file
+// that would pass the game's bounds (grown behind the setters' back); the
+// run of one ends with a good save, and the other is told as a run of its own.
+TEST_F(SampleSaveNoticeTest, TheStripSaysWhyTheSaveFailed) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    OpenMainMenu();
+    const struct {
+        const char* what;
+        std::function<void()> fail;
+        std::u16string says;
+        std::function<void()> mend;
+    } failures[] = {
+        {"a folder that refuses it", [this] { BlockSaves(); }, u"may be full or write-protected",
+         [this] { UnblockSaves(); }},
+        {"past the bounds",
+         [] { DataTree::Resolve("[ROOT]/global/", false)->SetAttribute("note", std::string(5 << 20, 'x').c_str()); },
+         u"more than the game can read back", [] { DataTree::Remove("[ROOT]/global/note"); }},
+    };
+    for (const auto& failure : failures) {
+        SCOPED_TRACE(failure.what);
+        failure.fail();
+        TickFullscreen();
+        ASSERT_TRUE(SaveFailedStrip());
+        std::u16string text = StripText();
+        std::replace(text.begin(), text.end(), u'|', u' ');
+        EXPECT_NE(text.find(failure.says), std::u16string::npos) << Loca::WideToUtf8(text);
+        failure.mend();
+        TickFullscreen();
+        harness.Step(600);
+        ASSERT_FALSE(SaveFailedStrip());
+    }
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// Without HOME there is no folder to save in, and the strip says so at the
+// first save (the language chosen at the start) rather than blaming a folder.
+TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
+    harness.UseNoUserFolder();
+    OpenMainMenu();
+    ASSERT_TRUE(SaveFailedStrip());
+    std::u16string text = StripText();
+    std::replace(text.begin(), text.end(), u'|', u' ');
+    EXPECT_NE(text.find(u"no folder to save in"), std::u16string::npos) << Loca::WideToUtf8(text);
+    EXPECT_EQ(text.find(u"write-protected"), std::u16string::npos) << Loca::WideToUtf8(text);
 }
 
 TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {
