@@ -84,8 +84,9 @@ bool Game::AddToken(const char* token, int32_t character, bool flyIn) {
     if (!token) return true;
     const std::string name = DataTree::EncodeName(token);
     TiXmlElement* inventory = Inventory(character, true);
-    if (!inventory || inventory->Attribute(name.c_str())) return true;
-    inventory->SetAttribute(name.c_str(), 1);
+    // A token past the bounds of the player's file is not kept (and said so
+    // on the log); it is neither shown nor told to the scripts.
+    if (!inventory || inventory->Attribute(name.c_str()) || !DataTree::SetAttribute(inventory, name, "1")) return true;
     halvo::AutoRef<Game> self(this);
     Vec2 start = kNoFlight;
     const AdventureScreen* adventure = AdventureScreen::Shown(*this);
@@ -102,8 +103,7 @@ bool Game::RemoveToken(int32_t character, const char* token) {
     TiXmlElement* inventory = Inventory(character, false);
     if (!inventory || !token) return false;
     const std::string name = DataTree::EncodeName(token);
-    if (!inventory->Attribute(name.c_str())) return false;
-    inventory->RemoveAttribute(name.c_str());
+    if (!DataTree::RemoveAttribute(inventory, name)) return false;
     halvo::AutoRef<Game> self(this);
     const Vrel::Var arguments[2] = {Vrel::Var(character), Vrel::Var(token)};
     RunOnNewThread(kInventoryModule, kRemoveTokenFunction, arguments, 2);

@@ -49,9 +49,11 @@ struct ShellHooks {
     std::function<bool()> gameDataFound;
     // The version document, the saved data in the user folder, the last profile.
     std::function<void(const std::string& userFolder)> loadDataTree;
-    // True when the data tree's last save did not reach the disk; asked once
-    // the game has gone, so that its last save counts.
-    std::function<bool()> lastSaveFailed;
+    // The saved files whose last save did not reach the disk, as the end of
+    // the run names them ("'data0.xml' (past the game's bounds) and
+    // 'gamedata.xml'"); empty when every file's last save did. Asked once
+    // the game has gone, so that its last saves count.
+    std::function<std::string()> unsavedFiles;
     std::function<bool()> readFullscreenSetting;
     std::function<void()> resetGlState;
     // Starts the sound thread and waits until it reports its device state.

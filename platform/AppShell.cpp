@@ -178,13 +178,14 @@ int AppShell::Run(AppClient& client) {
 }
 
 int AppShell::JudgeLastSave(int loopExitCode) const {
-    if (loopExitCode != 0 || !hooks_.lastSaveFailed || !hooks_.lastSaveFailed()) return loopExitCode;
+    const std::string unsaved = hooks_.unsavedFiles ? hooks_.unsavedFiles() : std::string();
+    if (loopExitCode != 0 || unsaved.empty()) return loopExitCode;
     if (userFolder_.empty())
         halvo::LogMessage("AppShell::Run - Not saved: there was no folder to save in, so nothing of this "
                           "run was kept");
     else
-        halvo::LogMessage("AppShell::Run - Not saved: the last save to '%s' failed, so what changed since "
-                          "the last good save is lost",
-                          userFolder_.c_str());
+        halvo::LogMessage("AppShell::Run - Not saved: the last save of %s to '%s' failed, so what changed "
+                          "since the last good save is lost",
+                          unsaved.c_str(), userFolder_.c_str());
     return kExitNotSaved;
 }

@@ -44,14 +44,15 @@ public:
     static constexpr int kExitNoDisplay = 1;
     // The video, the window or its GL context cannot start.
     static constexpr int kExitNoWindow = 1;
-    // The game ran, but its last save (the one as it ends among them) did not
-    // reach the disk: what changed since the last good save is lost, and the
-    // end says so in one line instead of passing for a quit with all kept.
+    // The game ran, but the last save of one of its files (the ones as it
+    // ends among them) did not reach the disk: what changed since that
+    // file's last good save is lost, and the end says so in one line that
+    // names the file, instead of passing for a quit with all kept.
     static constexpr int kExitNotSaved = 2;
 
     // Runs the program; the exit code: one of the above, in that case before
     // the user folder is made, or the main loop's (0 when the player quits,
-    // kExitNotSaved when the game's last save failed). The game is released
+    // kExitNotSaved when a file's last save failed). The game is released
     // on every path, on the way out of the main loop before its last save is
     // judged.
     int Run(AppClient& client);
@@ -66,8 +67,8 @@ private:
     void PrepareUserFolder(AppClient& client);
     void LoadData(AppClient& client);
     void ReportMissingGameData() const;
-    // The exit code once the game has gone: the loop's, unless a save it
-    // would pass over failed.
+    // The exit code once the game has gone: the loop's, unless the last save
+    // of a file failed, which it would pass over.
     int JudgeLastSave(int loopExitCode) const;
 
     ShellHooks hooks_;

@@ -1,6 +1,7 @@
 #include "platform/DataTree.h"
 
 #include "platform/DataTreeState.h"
+#include "platform/DataTreeTally.h"
 #include "platform/Math.h"
 #include "platform/NumberText.h"
 
@@ -30,6 +31,7 @@ void DeleteElement(TiXmlElement* element) {
     for (TiXmlElement** root : {&state.settings, &state.stats, &state.log, &state.playerRoot})
         if (IsAtOrBelow(*root, element)) *root = nullptr;
     element->Parent()->RemoveChild(element);
+    ForgetTallies();
 }
 
 }  // namespace detail
@@ -49,9 +51,10 @@ TiXmlElement* FindRoot(std::string_view name) {
     return nullptr;
 }
 
-TiXmlElement* FindOrAddChild(TiXmlElement* parent, const std::string& name, bool create) {
+// `path` names the change in the line that tells of a bound it would pass.
+TiXmlElement* FindOrAddChild(TiXmlElement* parent, const std::string& name, bool create, const char* path) {
     TiXmlElement* child = parent->FirstChildElement(name.c_str());
-    if (child || !create) return child;
+    if (child || !create || !detail::MayAddElement(*parent, name, path)) return child;
     return parent->LinkEndChild(new TiXmlElement(name.c_str()))->ToElement();
 }
 
@@ -93,7 +96,7 @@ Target ResolveTarget(const char* path, bool create) {
             current = FindRoot(name);
         } else {
             if (!current) return target;
-            current = FindOrAddChild(current, EncodeName(name), create);
+            current = FindOrAddChild(current, EncodeName(name), create, path);
             if (!current) return target;
         }
         segment = slash + 1;
@@ -106,8 +109,7 @@ Target ResolveTarget(const char* path, bool create) {
 bool Store(const char* path, const char* text) {
     Target target = ResolveTarget(path, true);
     if (!target.element || target.attribute.empty() || !text) return false;
-    target.element->SetAttribute(target.attribute.c_str(), text);
-    return true;
+    return detail::KeepAttribute(*target.element, target.attribute, text, path);
 }
 
 float ReadFloat(const char* text) { return static_cast<float>(NumberText::ParseFloat(text)); }
@@ -121,6 +123,18 @@ bool SetInt(const char* path, int32_t value) { return Store(path, NumberText::Fo
 bool SetFloat(const char* path, float value) { return Store(path, NumberText::FormatFloat(value).c_str()); }
 
 bool SetString(const char* path, const char* text) { return Store(path, text); }
+
+bool SetAttribute(TiXmlElement* element, const std::string& name, const char* value) {
+    if (!element || name.empty() || !value) return false;
+    return detail::KeepAttribute(*element, name, value, {});
+}
+
+bool RemoveAttribute(TiXmlElement* element, const std::string& name) {
+    if (!element || !element->Attribute(name.c_str())) return false;
+    element->RemoveAttribute(name.c_str());
+    detail::ForgetTallies();
+    return true;
+}
 
 const char* GetStoredText(const char* path) {
     Target target = ResolveTarget(path, false);
@@ -186,9 +200,7 @@ bool Remove(const char* path) {
         detail::DeleteElement(target.element);
         return true;
     }
-    if (!target.element->Attribute(target.attribute.c_str())) return false;
-    target.element->RemoveAttribute(target.attribute.c_str());
-    return true;
+    return RemoveAttribute(target.element, target.attribute);
 }
 
 }  // namespace DataTree

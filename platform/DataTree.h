@@ -28,6 +28,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TiXmlElement;
 
@@ -53,10 +54,17 @@ inline constexpr const char* kVersionFile = "logo/version.xml";
 TiXmlElement* Resolve(const char* path, bool create);
 
 // Setters create the missing elements; false when the path resolves to
-// nothing (no such root, no '/', a segment too long).
+// nothing (no such root, no '/', a segment too long), or when the change
+// would take its saved file past a bound of DataTreeBounds.h: then the
+// value is not kept and one line on the log names the path and the bound,
+// so that every file the game keeps can be written and read back.
 bool SetInt(const char* path, int32_t value);
 bool SetFloat(const char* path, float value);
 bool SetString(const char* path, const char* text);
+// The same for code that keeps attributes of an element Resolve gave it
+// (scene states, inventories): `name` as EncodeName gives it.
+bool SetAttribute(TiXmlElement* element, const std::string& name, const char* value);
+bool RemoveAttribute(TiXmlElement* element, const std::string& name);
 
 // Null when missing. "~s_" values come without their prefix; the other
 // prefixed values have no 8-bit text and read as null.
@@ -95,11 +103,12 @@ void Init();
 // file is damaged when it is not one the game writes: past the bounds of
 // DataTreeBounds.h (checked before it is parsed, so that no file takes
 // longer or more memory than a real one), not XML, or without the game's
-// element "root" (an empty game is "<root />"); so is anything under the
-// name that is not a file (a folder, a named pipe, a device), refused
-// without waiting on it. It is kept aside as
-// "<name>.bad" ("<name>.bad2" and on when older copies are there) and
-// treated as missing; one that cannot be moved aside stays, and no save
+// element "root" (an empty game is "<root />"), or read but past those
+// bounds as a save would write it back (indented, escaped); so is anything
+// under the name that is not a file (a folder, a named pipe, a device),
+// refused without waiting on it. It is kept aside as "<name>.bad"
+// ("<name>.bad2" and on when older copies are there) and treated as
+// missing; one that cannot be moved aside stays, and no save
 // writes over it. Game data with parts missing gets them from the defaults
 // of a first start, its profiles' settings too (a named profile without
 // any gets them all). Without the game data, every slot's player file is
@@ -116,19 +125,41 @@ std::string TakeDamagedFile();
 // is, or was not found damaged.
 std::string GetDamagedCopy(const std::string& name);
 
+// Why a save did not reach the disk.
+enum class SaveFailure {
+    kNone,
+    // No user folder: nothing of the run is kept.
+    kNoFolder,
+    // The folder refused the file: full, write-protected, or a damaged file
+    // that could not be moved aside stands in its place.
+    kRefused,
+    // The next start would refuse the file: past a bound of DataTreeBounds.h.
+    kPastBounds,
+};
+
 // Writes "gamedata.xml" / the current player document; false on failure,
 // which leaves the previous file in place. A document whose file the next
 // start would refuse (past the bounds) is not written: that is a failure.
 bool SaveGameData();
 bool SavePlayer();
-// True while the last save of a document (the game data, a player file) did
-// not reach the disk: what changed since the last good save is not kept.
+// True while the last save of any saved file did not reach the disk and no
+// later save of that file did: what changed since its last good save is
+// not kept.
 bool LastSaveFailed();
-// True once per run of failed saves, the first time it is asked after one
-// failed (even when a good save followed); false again until a save
-// succeeds and a later one fails, so that the player is told once and not
-// at every save.
+struct UnsavedFile {
+    std::string name;  // in the user folder: "data0.xml"
+    SaveFailure why = SaveFailure::kRefused;
+};
+// The files LastSaveFailed speaks of, by name.
+std::vector<UnsavedFile> UnsavedFiles();
+// True once per run of failed saves of a file, the first time it is asked
+// after its save failed (even when a good save followed); false again until
+// a save of that file succeeds and a later one fails, so that the player is
+// told once and not at every save.
 bool TakeSaveFailure();
+// Why the saves of the run TakeSaveFailure last handed out failed; kNone
+// before it handed one out.
+SaveFailure TakenSaveFailure();
 
 // Makes a new profile in the slot and opens it: the game data naming it and
 // its empty player file are both written, a file already in the slot kept

@@ -1,8 +1,10 @@
 #pragma once
 // The bounds of a saved file the data tree reads: the parser's time and
 // memory grow with a file's markup, so the markup is counted in one cheap
-// pass before the parser sees it. Saves are checked against the same
-// bounds, so that nothing the game writes is refused at its next start.
+// pass before the parser sees it. Changes to the tree, the documents read
+// (as a save would write them back) and saves are checked against the same
+// bounds (DataTreeTally.h), so that nothing the game writes is refused at
+// its next start.
 
 #include "platform/DataTree.h"
 #include "platform/SavedFile.h"

@@ -5,6 +5,7 @@
 
 #include "platform/DataTreeBounds.h"
 #include "platform/DataTreeState.h"
+#include "platform/DataTreeTally.h"
 #include "platform/Loca.h"
 #include "platform/Log.h"
 #include "platform/NumberText.h"
@@ -80,7 +81,9 @@ void KeepDamaged(const std::string& name) {
 
 // Why the bytes of a saved file are not a document the game wrote; empty
 // when `into` now holds them. The bounds come first, so that no file costs
-// the parser more than a real one.
+// the parser more than a real one; and once read, the document is counted
+// as a save would write it (indented, escaped), so that a file no save could
+// write back is not taken up to fail at every save.
 std::string ReadDocument(std::string& bytes, TiXmlDocument& into) {
     std::string why = CheckBounds(bytes);
     if (!why.empty()) return "it holds " + why;
@@ -88,6 +91,8 @@ std::string ReadDocument(std::string& bytes, TiXmlDocument& into) {
     const TiXmlElement* root = into.FirstChildElement();
     if (!root) return "it holds no element";
     if (root->ValueStr() != kRootElement) return "its element is not the game's";
+    why = detail::PassedBound(detail::CountDocument(into));
+    if (!why.empty()) return "a save would write it with " + why;
     return {};
 }
 
@@ -137,26 +142,40 @@ bool PrintForSave(const TiXmlDocument& document, const std::string& name, std::s
     return false;
 }
 
-bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
+SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
+    if (GetState().userFolder.empty()) return SaveFailure::kNoFolder;
     std::string bytes;
-    return PrintForSave(document, name, bytes) && SavedFile::WriteAtomically(UserFile(name), bytes);
+    if (!PrintForSave(document, name, bytes))
+        return IsHeldDamaged(name) ? SaveFailure::kRefused : SaveFailure::kPastBounds;
+    return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
+}
+
+bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
+    return WriteDocument(document, name) == SaveFailure::kNone;
 }
 
 // Every save of a document in use ends here, so that the player can be told
-// of a save that did not reach the disk, once until one does again: a
-// failure after a good save starts a run. (A new profile, refused whole, is
+// of a save that did not reach the disk, once until that file's save
+// succeeds again: a failure of a file after its good save starts a run, and
+// a good save of another file ends none. (A new profile, refused whole, is
 // told by its caller.)
-bool NoteSave(bool saved) {
+bool NoteSave(const std::string& name, SaveFailure failure) {
     State& state = GetState();
-    if (!saved && !state.lastSaveFailed) state.saveFailureUntold = true;
-    state.lastSaveFailed = !saved;
-    return saved;
+    if (failure == SaveFailure::kNone) {
+        state.failedSaves.erase(name);
+        return true;
+    }
+    const bool runBegins = state.failedSaves.count(name) == 0;
+    state.failedSaves[name] = failure;
+    if (runBegins && state.untoldFailure == SaveFailure::kNone) state.untoldFailure = failure;
+    return false;
 }
 
 void CloseProfileRoots() {
     State& state = GetState();
     state.player.reset();
     state.settings = state.stats = state.log = state.playerRoot = nullptr;
+    detail::ForgetTallies();  // the documents may be replaced
 }
 
 void SetIfMissing(TiXmlElement* element, const char* name, const std::string& value) {
@@ -251,7 +270,7 @@ bool OpenSlotRoots(int32_t slot) {
 // changes; null, changing nothing, when its file could not be written.
 std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    if (!NoteSave(SaveDocument(*player, PlayerFileName(slot)))) return nullptr;
+    if (!NoteSave(PlayerFileName(slot), WriteDocument(*player, PlayerFileName(slot)))) return nullptr;
     return player;
 }
 
@@ -260,6 +279,7 @@ void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
     State& state = GetState();
     state.player = std::move(player);
     state.playerRoot = state.player->FirstChildElement();
+    detail::ForgetTallies();
     SetCurrentSlot(slot);
 }
 
@@ -317,7 +337,8 @@ void Load(const std::string& userFolder) {
     state.version.Clear();
     state.damagedFiles.clear();
     state.damagedCopies.clear();
-    state.lastSaveFailed = state.saveFailureUntold = false;
+    state.failedSaves.clear();
+    state.untoldFailure = state.takenFailure = SaveFailure::kNone;
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
     if (state.settings) SetString("[SETTINGS]/language", CopyOf(GetString("[VERSION]/language/default")).c_str());
@@ -341,22 +362,32 @@ std::string GetDamagedCopy(const std::string& name) {
     return found != copies.end() ? found->second : std::string();
 }
 
-bool SaveGameData() { return NoteSave(SaveDocument(*GetState().gameData, kGameDataFile)); }
+bool SaveGameData() { return NoteSave(kGameDataFile, WriteDocument(*GetState().gameData, kGameDataFile)); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
-    return NoteSave(SaveDocument(*state.player, PlayerFileName(state.currentSlot)));
+    const std::string file = PlayerFileName(state.currentSlot);
+    return NoteSave(file, WriteDocument(*state.player, file));
 }
 
-bool LastSaveFailed() { return GetState().lastSaveFailed; }
+bool LastSaveFailed() { return !GetState().failedSaves.empty(); }
+
+std::vector<UnsavedFile> UnsavedFiles() {
+    std::vector<UnsavedFile> files;
+    for (const auto& [name, why] : GetState().failedSaves) files.push_back({name, why});
+    return files;
+}
 
 bool TakeSaveFailure() {
     State& state = GetState();
-    if (!state.saveFailureUntold) return false;
-    state.saveFailureUntold = false;
+    if (state.untoldFailure == SaveFailure::kNone) return false;
+    state.takenFailure = state.untoldFailure;
+    state.untoldFailure = SaveFailure::kNone;
     return true;
 }
+
+SaveFailure TakenSaveFailure() { return GetState().takenFailure; }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
     if (slot < 0) return false;
@@ -385,6 +416,7 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
         return false;
     }
     if (!CommitNewProfile(file, gameDataFile, kept)) return false;
+    NoteSave(PlayerFileName(slot), SaveFailure::kNone);
     CloseProfileRoots();
     GetState().gameData = std::move(gameData);
     OpenSlotRoots(slot);

@@ -5,6 +5,7 @@
 #include <tinyxml.h>
 
 #include "platform/DataTree.h"
+#include "platform/DataTreeTally.h"
 
 #include <deque>
 #include <map>
@@ -28,10 +29,15 @@ struct State {
     // Each damaged file met since Load, with the name of its last copy kept
     // aside; empty while it could not be moved and stays, never written over.
     std::map<std::string, std::string> damagedCopies;
-    // The last document save did not reach the disk.
-    bool lastSaveFailed = false;
-    // A run of failed saves began that the player has not been told of.
-    bool saveFailureUntold = false;
+    // Each saved file whose last save did not reach the disk, with why.
+    std::map<std::string, SaveFailure> failedSaves;
+    // Why the saves of a run of failures failed that the player has not
+    // been told of (kNone when none), and of the run told last.
+    SaveFailure untoldFailure = SaveFailure::kNone;
+    SaveFailure takenFailure = SaveFailure::kNone;
+    // What each saved document would come to in its file, kept as it changes.
+    CountedDocument countedGameData;
+    CountedDocument countedPlayer;
     VolumeListener volumeListener;
 };
 

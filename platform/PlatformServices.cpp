@@ -5,6 +5,20 @@
 #include "platform/GLState.h"
 #include "platform/Sound.h"
 
+namespace {
+
+std::string NameUnsavedFiles() {
+    std::string names;
+    for (const DataTree::UnsavedFile& file : DataTree::UnsavedFiles()) {
+        if (!names.empty()) names += " and ";
+        names += "'" + file.name + "'";
+        if (file.why == DataTree::SaveFailure::kPastBounds) names += " (past the game's bounds)";
+    }
+    return names;
+}
+
+}  // namespace
+
 ShellHooks PlatformServiceHooks() {
     ShellHooks hooks;
     hooks.initDataTree = [] { DataTree::Init(); };
@@ -17,7 +31,7 @@ ShellHooks PlatformServiceHooks() {
         return true;
     };
     hooks.loadDataTree = [](const std::string& userFolder) { DataTree::Load(userFolder); };
-    hooks.lastSaveFailed = [] { return DataTree::LastSaveFailed(); };
+    hooks.unsavedFiles = NameUnsavedFiles;
     hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
     hooks.resetGlState = [] { GLState::Reset(); };
     hooks.startSound = [] {

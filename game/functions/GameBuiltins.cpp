@@ -120,6 +120,7 @@ constexpr GameBuiltin kTable[] = {
     {"StartPlayerOver", &AdapterFor<&ProfileFunctions::StartPlayerOver>},
     {"GetDamagedSaveCopy", &AdapterFor<&ProfileFunctions::GetDamagedSaveCopy>},
     {"TakeSaveFailure", &AdapterFor<&ProfileFunctions::TakeSaveFailure>},
+    {"SaveFailureReason", &AdapterFor<&ProfileFunctions::SaveFailureReason>},
 };
 
 

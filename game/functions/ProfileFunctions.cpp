@@ -144,6 +144,16 @@ const char* TakeDamagedSave() {
 
 bool TakeSaveFailure() { return DataTree::TakeSaveFailure(); }
 
+const char* SaveFailureReason() {
+    switch (DataTree::TakenSaveFailure()) {
+        case DataTree::SaveFailure::kNoFolder: return "no_folder";
+        case DataTree::SaveFailure::kRefused: return "refused";
+        case DataTree::SaveFailure::kPastBounds: return "past_bounds";
+        case DataTree::SaveFailure::kNone: break;
+    }
+    return "";
+}
+
 const char* GetDamagedSaveCopy(const char* name) {
     // The adapter copies the text at once.
     static std::string copy;

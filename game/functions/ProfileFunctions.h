@@ -54,6 +54,12 @@ const char* GetDamagedSaveCopy(const char* name);
 // script that tells the player of a failed save takes it, so that the game
 // does not tell the same failure again.
 bool TakeSaveFailure();
+// Why the saves of the run TakeSaveFailure last handed out failed:
+// "no_folder" (the game has none to save in), "refused" (the folder refused
+// the file: full, write-protected, or a damaged file in the way),
+// "past_bounds" (the file would pass the bounds the game reads back);
+// empty text before a run was handed out.
+const char* SaveFailureReason();
 
 bool CanChangeLanguage();
 const char* GetLanguageByPos(int32_t position);

@@ -31,8 +31,7 @@ std::string Scene::StatePath() const { return "[PLAYER]/SceneState/" + DataTree:
 void Scene::SaveState() {
     const std::string path = StatePath();
     if (timeLimit > 0) {
-        if (TiXmlElement* state = DataTree::Resolve(path.c_str(), true))
-            state->SetAttribute(kTimeAttribute, FormatTime(timeLimit).c_str());
+        DataTree::SetAttribute(DataTree::Resolve(path.c_str(), true), kTimeAttribute, FormatTime(timeLimit).c_str());
     }
     TiXmlElement* list = DataTree::Resolve((path + kObjectList).c_str(), true);
     if (!list) return;
@@ -46,7 +45,7 @@ void Scene::SaveState() {
             if (object->visibleLeft) value += 'L';
             if (object->visibleRight) value += 'R';
         }
-        list->SetAttribute(DataTree::EncodeName(object->label).c_str(), value.c_str());
+        DataTree::SetAttribute(list, DataTree::EncodeName(object->label), value.c_str());
     }
 }
 

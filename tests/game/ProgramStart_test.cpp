@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -140,11 +142,42 @@ TEST(ProgramStart, AWindowlessDriverChosenOnPurposeIsNotTakenForAMissingDisplay)
     EXPECT_NE(dummy.said.find("(dummy)"), std::string::npos) << dummy.said;
 }
 
+// A folder to start the program in, as the sample's data folder (its data
+// folders linked), with `gameData` as a file named as the game's saved
+// settings and the title screen's script replaced by `splash`, each when
+// given.
+std::string GameFolder(const testsupport::TempFolder& folder, const std::string& gameData,
+                       const std::string& splash) {
+    const std::filesystem::path data = testsupport::SourceFolder("data/Data");
+    folder.MakeFolder("Data/Windows");
+    for (const char* shared : {"Shared", "Global"})
+        std::filesystem::create_directory_symlink(std::filesystem::absolute(data / shared),
+                                                 std::filesystem::path(folder / "Data") / shared);
+    if (!splash.empty()) folder.WriteFile("Data/Windows/scripts/splash.cis", splash);
+    if (!gameData.empty()) folder.WriteFile("gamedata.xml", gameData);
+    return folder.Path();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Instead of the title screen, the last player's game at once, as Continue
+// would start it: a new game's first scene change saves both files.
+constexpr const char* kPlayAtOnce =
+    "function void Create(auto frame) {\n  Sleep(0.2);\n  ContinueGame();\n}\n"
+    "function bool OnButton(auto button) { return true; }\n";
+constexpr const char* kOnePlayer =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles><slot0 name=\"Ada\">"
+    "<options language=\"english\" /><stats /><logs /></slot0></profiles><global last_slot=\"0\" /></root>\n";
+constexpr const char* kCutOff = "<root><profiles><slot0 name=\"Ada\"";
+
 // A save that did not reach the disk when the program ends is told in one
 // last line and ends with a status of its own: a folder of saved games that
 // refuses every file, and no folder at all (HOME unset), where the line at
-// the start says the game cannot save and nothing lands in the game's own
-// folder. A run whose saves succeed ends with 0.
+// the start says the game cannot save, nothing is read from the working
+// folder (a damaged game data there stays untouched and untold) and nothing
+// lands in it. A run whose saves succeed ends with 0.
 TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
     const std::string data = testsupport::SourceFolder("data").string();
     testsupport::TempFolder home;
@@ -164,17 +197,61 @@ TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
     EXPECT_NE(last.find("Not saved"), std::string::npos) << refused.said;
     EXPECT_NE(last.find(full / "Documents/Tavrin/"), std::string::npos) << refused.said;
 
-    testsupport::TempFolder unused;
+    testsupport::TempFolder unused, working;
+    const std::string folder = GameFolder(working, kCutOff, "");
     const testsupport::ProgramEnd nowhere =
-        testsupport::RunProgramThenAskItToEnd(data, unused.Path(), With(kWindowless, {{"HOME"}}), kRunMs);
+        testsupport::RunProgramThenAskItToEnd(folder, unused.Path(), With(kWindowless, {{"HOME"}}), kRunMs);
     ASSERT_TRUE(nowhere.ended && WIFEXITED(nowhere.status)) << nowhere.said;
     EXPECT_EQ(WEXITSTATUS(nowhere.status), AppShell::kExitNotSaved) << nowhere.said;
     EXPECT_NE(nowhere.said.find("No documents folder (HOME is not set): the game cannot save"), std::string::npos)
         << nowhere.said;
     EXPECT_EQ(nowhere.said.find("saving in the working folder"), std::string::npos) << nowhere.said;
-    EXPECT_NE(LastLine(nowhere.said).find("Not saved"), std::string::npos) << nowhere.said;
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(data) / "gamedata.xml"));
+    EXPECT_EQ(nowhere.said.find("damaged"), std::string::npos) << nowhere.said;
+    EXPECT_NE(LastLine(nowhere.said).find("Not saved: there was no folder to save in"), std::string::npos)
+        << nowhere.said;
+    EXPECT_EQ(testsupport::ReadWholeFile(working / "gamedata.xml"), kCutOff);
+    const auto entries = std::distance(std::filesystem::directory_iterator(working.Path()), {});
+    EXPECT_EQ(entries, 2) << "written in the working folder";
     EXPECT_TRUE(std::filesystem::is_empty(unused.Path()));
+}
+
+// The end judges each file by its own last save, made as the game is
+// released: a player file refused at every save, with the settings saved
+// after it, ends with status 2 as much as settings refused only at the
+// very end, after saves that all succeeded; the line names the file.
+TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
+    const struct {
+        const char* what;
+        const char* blockedFromTheStart;
+        const char* blockedBeforeTheEnd;
+        const char* unsaved;
+    } runs[] = {
+        {"every save of the player file refused", "data0.xml.tmp", nullptr, "'data0.xml'"},
+        {"only the settings' last save refused", nullptr, "gamedata.xml.tmp", "'gamedata.xml'"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        testsupport::TempFolder home, working;
+        const std::filesystem::path user = std::filesystem::path(home.Path()) / "Documents/Tavrin";
+        std::filesystem::create_directories(user);
+        WriteFile(user / "gamedata.xml", kOnePlayer);
+        WriteFile(user / "data0.xml", "<root />");
+        if (run.blockedFromTheStart) std::filesystem::create_directory(user / run.blockedFromTheStart);
+        // Asked to end once the first scene change has been saved.
+        const auto played = [&] {
+            if (testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=") == std::string::npos) return false;
+            if (run.blockedBeforeTheEnd) std::filesystem::create_directory(user / run.blockedBeforeTheEnd);
+            return true;
+        };
+        const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
+            GameFolder(working, "", kPlayAtOnce), home.Path(), kWindowless, kRunMs, played);
+        ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
+        ASSERT_NE(testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=\"1\""), std::string::npos)
+            << "the game did not start: " << end.said;
+        EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNotSaved) << end.said;
+        EXPECT_NE(LastLine(end.said).find("Not saved: the last save of " + std::string(run.unsaved) + " to"),
+                  std::string::npos) << end.said;
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -114,16 +115,24 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
 // Runs the program for `runMs`, then asks it to end as the system asks at
 // shutdown (SIGTERM, which the window library turns into a quit); `ended`
 // tells whether it then ended on its own. A program that ended before it
-// was asked is not asked: `ms` is below `runMs` then.
+// was asked is not asked: `ms` is below `runMs` then. With `ready`, asked
+// every 20 ms once `runMs` passed, the program is asked to end right after
+// it first answers true (it may change the program's files then), or once
+// the patience ran out.
 inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std::string& home,
-                                           const std::vector<EnvSetting>& settings, uint32_t runMs) {
+                                           const std::vector<EnvSetting>& settings, uint32_t runMs,
+                                           const std::function<bool()>& ready = {}) {
     ProgramEnd end;
     int saidEnd = -1;
     const uint32_t start = os::Milliseconds();
     const pid_t child = StartProgramSaying(folder, home, settings, saidEnd);
     if (child < 0) return end;
+    const auto waiting = [&] {
+        const uint32_t ms = os::Milliseconds() - start;
+        return ms < runMs || (ready && ms < runMs + kProgramPatienceMs && !ready());
+    };
     pid_t reaped = 0;
-    while (reaped == 0 && os::Milliseconds() - start < runMs) {
+    while (reaped == 0 && waiting()) {
         os::SleepMs(20);
         reaped = waitpid(child, &end.status, WNOHANG);
     }

@@ -11,6 +11,7 @@
 // whole text in either language and leaves a board's title clear.
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -270,6 +271,12 @@ protected:
         for (size_t i = 0; i < title->GetLineCount(); ++i)
             if (band.Meets(LineOnScreen(*title, i))) return true;
         return false;
+    }
+    // The same with its line breaks read as spaces.
+    std::u16string StripWords() {
+        std::u16string text = StripText();
+        std::replace(text.begin(), text.end(), u'|', u' ');
+        return text;
     }
     // Ticks the options board's fullscreen box, which saves at once.
     void TickFullscreen() {
@@ -591,6 +598,31 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn
     ASSERT_TRUE(SaveFailedStrip());
     EXPECT_NE(StripText().find(u"Not saved|"), std::u16string::npos) << Loca::WideToUtf8(StripText());
     EXPECT_TRUE(harness.Messages().empty());
+}
+
+// A save refused for the game's bounds (a file grown past them behind the
+// setters' back) is told as what it is, not as a full folder.
+TEST_F(SampleSaveNoticeTest, ASaveRefusedForTheBoundsIsToldAsOne) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    OpenMainMenu();
+    DataTree::Resolve("[ROOT]/global/", false)->SetAttribute("note", std::string(5 << 20, 'x').c_str());
+    TickFullscreen();
+    ASSERT_TRUE(SaveFailedStrip());
+    EXPECT_NE(StripWords().find(u"more than the game can read back"), std::u16string::npos)
+        << Loca::WideToUtf8(StripWords());
+    EXPECT_EQ(StripWords().find(u"write-protected"), std::u16string::npos);
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+// Without HOME there is no folder to save in, and the strip says so at the
+// first save (the language chosen at the start) rather than blaming a folder.
+TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
+    harness.UseNoUserFolder();
+    OpenMainMenu();
+    ASSERT_TRUE(SaveFailedStrip());
+    EXPECT_NE(StripWords().find(u"no folder to save in"), std::u16string::npos) << Loca::WideToUtf8(StripWords());
+    EXPECT_EQ(StripWords().find(u"write-protected"), std::u16string::npos);
 }
 
 TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {

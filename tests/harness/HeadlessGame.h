@@ -72,6 +72,9 @@ public:
     // harness's own: a later harness given the same one starts the game
     // again over the files an earlier run saved. Before Start only.
     void UseDocumentsFolder(const std::string& folder);
+    // No user folder at all, as without HOME: nothing is read or saved (and
+    // the saved-file calls below are not for such a game).
+    void UseNoUserFolder() { userFolder_.clear(); }
 
     // Start-up as the program does it, up to Game::Init. False when the
     // game did not come up (no root screen).

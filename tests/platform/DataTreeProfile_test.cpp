@@ -1,6 +1,9 @@
 #include "platform/DataTree.h"
 #include "platform/DataTreeBounds.h"
+#include "platform/DataTreeState.h"
+#include "platform/DataTreeTally.h"
 #include "platform/Loca.h"
+#include "platform/PlatformServices.h"
 #include "platform/SavedFile.h"
 #include "tests/platform/DataTreeFixture.h"
 
@@ -9,9 +12,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +45,16 @@ std::string WithAttributes(int64_t count, int64_t perElement) {
 std::string WithElements(int64_t count) {
     std::string xml = "<root>";
     for (int64_t n = 1; n < count; ++n) xml += "<e/>";
+    return xml + "</root>";
+}
+
+// `count` empty elements at `depth`, the root at 1: each would be written
+// back on a line of its own, indented by its depth.
+std::string Deep(int count, int depth) {
+    std::string xml = "<root>";
+    for (int level = 2; level < depth; ++level) xml += "<e>";
+    for (int n = 0; n < count; ++n) xml += "<e/>";
+    for (int level = 2; level < depth; ++level) xml += "</e>";
     return xml + "</root>";
 }
 
@@ -236,47 +251,64 @@ TEST_F(DataTreeTest, FailedSaveKeepsTheOldFile) {
     EXPECT_TRUE(FileExists(UserFile("data3.xml.tmp")));
 }
 
-// A run of failed saves is handed out once, whichever document failed and
-// even when a good save followed before anyone asked; the failure of the
-// very last save stays known until one succeeds.
+// The files whose last save failed, "name:why" one after the other.
+std::string Unsaved() {
+    std::string names;
+    for (const DataTree::UnsavedFile& file : DataTree::UnsavedFiles())
+        names += file.name + ":" + std::to_string(static_cast<int>(file.why)) + " ";
+    return names;
+}
+
+// A run of failed saves of a file is handed out once, with why, even when a
+// good save followed before anyone asked; each file's failed last save
+// stays known until a save of that file succeeds, whatever file is saved
+// after it.
 TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
+    const std::string refused = ":" + std::to_string(static_cast<int>(DataTree::SaveFailure::kRefused)) + " ";
     Restart();
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
-    EXPECT_FALSE(DataTree::LastSaveFailed());
     EXPECT_FALSE(DataTree::TakeSaveFailure());
 
     user.MakeFolder("gamedata.xml.tmp");
     user.MakeFolder("data0.xml.tmp");
     EXPECT_FALSE(DataTree::SavePlayer());
     EXPECT_FALSE(DataTree::SaveGameData());
-    EXPECT_TRUE(DataTree::LastSaveFailed());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
-    EXPECT_FALSE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kRefused);
     EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_FALSE(DataTree::TakeSaveFailure()) << "the same run told twice";
-    EXPECT_TRUE(DataTree::LastSaveFailed());
+    EXPECT_EQ(Unsaved(), "data0.xml" + refused + "gamedata.xml" + refused);
 
+    // The settings saved after the player file failed: its changes are
+    // still lost, and its run goes on untold at the next scene change.
     ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
-    EXPECT_TRUE(DataTree::SaveGameData());
-    EXPECT_FALSE(DataTree::LastSaveFailed());
-    EXPECT_FALSE(DataTree::TakeSaveFailure());
-    // A new run: the player file fails, the game data after it is saved.
     EXPECT_FALSE(DataTree::SavePlayer());
     EXPECT_TRUE(DataTree::SaveGameData());
-    EXPECT_FALSE(DataTree::LastSaveFailed());
-    EXPECT_TRUE(DataTree::TakeSaveFailure());
-    EXPECT_FALSE(DataTree::SavePlayer());
-    EXPECT_TRUE(DataTree::TakeSaveFailure()) << "a run ended by a good save told as the old one";
+    EXPECT_TRUE(DataTree::LastSaveFailed()) << "a good save of the settings hides the player file's";
+    EXPECT_EQ(Unsaved(), "data0.xml" + refused);
     EXPECT_FALSE(DataTree::StartPlayerOver(0));
     EXPECT_FALSE(DataTree::TakeSaveFailure());
+
+    // A good save of the player file ends its run; a failure after it is a
+    // new one; a new profile written in the slot is a good save too.
+    ASSERT_EQ(::rmdir(UserFile("data0.xml.tmp").c_str()), 0);
+    EXPECT_TRUE(DataTree::SavePlayer());
+    EXPECT_FALSE(DataTree::LastSaveFailed());
+    user.MakeFolder("data0.xml.tmp");
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    ASSERT_EQ(::rmdir(UserFile("data0.xml.tmp").c_str()), 0);
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"B"));
+    EXPECT_FALSE(DataTree::LastSaveFailed()) << Unsaved();
 
     // Nowhere to save at all.
     DataTree::Init();
     DataTree::Load("");
     EXPECT_FALSE(DataTree::LastSaveFailed());
     EXPECT_FALSE(DataTree::SaveGameData());
-    EXPECT_TRUE(DataTree::LastSaveFailed());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNoFolder);
+    EXPECT_EQ(Unsaved(), "gamedata.xml:" + std::to_string(static_cast<int>(DataTree::SaveFailure::kNoFolder)) + " ");
 }
 
 // A player file that cannot be written, or a damaged one that cannot be
@@ -480,6 +512,7 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
         {"one level more", Nested(DataTree::kMaxDepth + 1), false},
         {"size", "<root a=\"" + big + "\" />", true},
         {"larger", "<root a=\"" + big + std::string(16, 'x') + "\" />", false},
+        {"120 KB read, more than 4 MB written back", Deep(30000, 122), false},
     };
     for (const auto& file : files) {
         for (const char* name : {"data0.xml", "gamedata.xml"}) {
@@ -522,10 +555,113 @@ TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
     for (const auto& text : texts) EXPECT_EQ(DataTree::CheckBounds(text.text).empty(), text.within) << text.what;
 }
 
+// What the data tree counts of a player file is what a save writes back,
+// byte for byte (indentation, escapes, a text on its element's line or on
+// its own, comments, declarations, character data), as read and as the
+// setters then change it: a value again, a new one, a child of a leaf.
+TEST_F(DataTreeTest, TheTallyIsWhatASaveWrites) {
+    const std::string files[] = {
+        "<?xml version=\"1.0\" standalone=\"yes\"?><root a=\"&lt;&amp;&gt;&quot;&apos;&#x41;&#10;&#x26;x\">"
+        "<e>text &amp; more</e><e><![CDATA[ <x> ]]></e><e>one<f/>two</e></root>",
+        "<root><!-- a comment --><e><f/>text<g a='x\"y'/></e><!DOCTYPE x></root><!-- after -->",
+        "<root>J\xC3\xB6rg<e a=\"\xC3\xA4\" b=\"\t\"/></root>",
+        Deep(50, 40),
+    };
+    using DataTree::detail::GetState;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file.substr(0, 60));
+        Restart();
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+        user.WriteFile("data0.xml", file);
+        Restart();
+        ASSERT_TRUE(DataTree::SetString("[PLAYER]/Data/quote", "\"<&>'\t"));
+        ASSERT_TRUE(DataTree::SetString("[PLAYER]/Data/quote", "a longer text & more"));
+        ASSERT_TRUE(DataTree::SetInt("[PLAYER]/e/f/enter", 1));
+        ASSERT_TRUE(DataTree::SetAttribute(DataTree::Resolve("[PLAYER]/e/inv/", true), "key", "1"));
+        ASSERT_TRUE(DataTree::SavePlayer());
+        const DataTree::detail::Tally kept = GetState().countedPlayer.tally;
+        EXPECT_EQ(kept.bytes, static_cast<int64_t>(ReadFile(UserFile("data0.xml")).size()));
+        const DataTree::detail::Tally afresh = DataTree::detail::CountDocument(*GetState().player);
+        EXPECT_EQ(std::tie(kept.nodes, kept.attributes, kept.lookups), std::tie(afresh.nodes, afresh.attributes, afresh.lookups));
+        ::unlink(UserFile("data0.xml.old").c_str());
+    }
+}
+
 // ---- saves ----
 
-// A save the next start would refuse is a failed save: the file saved
-// before stays, and what was written reads at the next start.
+// A change that would take its file past a bound is refused where it is
+// made, whichever way it is made: the value is not kept, one line names the
+// key and the bound, and the file can still be written. Each player file
+// lies just within a bound; a change the bound leaves room for is kept.
+TEST_F(DataTreeTest, AChangePastABoundIsRefusedWhereItIsMade) {
+    const int64_t full = DataTree::kMaxAttributesPerElement;
+    std::string fullData = "<root><Data";
+    for (int64_t n = 0; n < full; ++n) fullData += " v" + std::to_string(n) + "=\"1\"";
+    fullData += " /></root>";
+    // Four elements full of attributes, and a fifth whose next attribute
+    // would cost more look-ups than are left.
+    std::string lookups = WithAttributes(4 * full, full), fifth = "<f";
+    for (int n = 0; n < 63; ++n) fifth += " a" + std::to_string(n) + "=\"1\"";
+    lookups.insert(lookups.size() - std::strlen("</root>"), fifth + "/>");
+    // Written back as `<root a="..." />` and a line end: 26 bytes left.
+    const std::string big(DataTree::kMaxFileSize - 40, 'x');
+    const auto setInt = [](const char* path) { return [path] { return DataTree::SetInt(path, 1); }; };
+    const struct {
+        const char* what;
+        std::string player;
+        std::function<bool()> change;
+        const char* key;
+        const char* bound;
+        std::function<bool()> roomLeft;
+        const char* path = nullptr;  // where the value would be, when not the key
+    } changes[] = {
+        {"a value more on one element", fullData, setInt("[PLAYER]/Data/v1000"), "[PLAYER]/Data/v1000",
+         "more attributes on one element than 1000", setInt("[PLAYER]/Data/v999")},
+        {"an item more, kept by the game itself", fullData,
+         [] { return DataTree::SetAttribute(DataTree::Resolve("[PLAYER]/Data/", false), "key", "1"); }, "Data/key",
+         "more attributes on one element than 1000", setInt("[PLAYER]/Data/v0"), "[PLAYER]/Data/key"},
+        {"a value more in all", WithAttributes(DataTree::kMaxAttributes, 10), setInt("[PLAYER]/v"), "[PLAYER]/v",
+         "more attributes than 100000", setInt("[PLAYER]/e/a0")},
+        {"a look-up more", lookups, setInt("[PLAYER]/f/a63"), "[PLAYER]/f/a63",
+         "more attribute look-ups than 2000000", setInt("[PLAYER]/f/a0")},
+        {"an element more", WithElements(DataTree::kMaxElements), setInt("[PLAYER]/g/v"), "[PLAYER]/g/v",
+         "more elements than 50000", setInt("[PLAYER]/v"), "[PLAYER]/g/"},
+        {"a value too long for the file", "<root a=\"" + big + "\" />",
+         [] { return DataTree::SetString("[PLAYER]/b", std::string(40, 'x').c_str()); }, "[PLAYER]/b",
+         "more bytes than 4194304", [] { return DataTree::SetString("[PLAYER]/b", "short"); }},
+        {"an element too long for the file", "<root a=\"" + big + "\" />",
+         setInt("[PLAYER]/a_long_name_for_an_element/v"), "[PLAYER]/a_long_name_for_an_element/v",
+         "more bytes than 4194304", setInt("[PLAYER]/b"), "[PLAYER]/a_long_name_for_an_element/"},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.what);
+        Restart();
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+        user.WriteFile("data0.xml", change.player);
+        Restart();
+        ASSERT_EQ(DataTree::TakeDamagedFile(), "");
+        ASSERT_TRUE(DataTree::Exists("[PLAYER]/"));
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(change.change());
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said, std::string("DataTree - '") + change.key + "' is not kept: its saved file would hold " +
+                            change.bound + "\n");
+        EXPECT_FALSE(DataTree::Exists(change.path ? change.path : change.key));
+        EXPECT_TRUE(change.roomLeft());
+        EXPECT_TRUE(DataTree::SavePlayer());
+        EXPECT_TRUE(DataTree::CheckBounds(ReadFile(UserFile("data0.xml"))).empty());
+        ::unlink(UserFile("data0.xml.old").c_str());
+    }
+    // The settings and profiles too.
+    Restart();
+    EXPECT_FALSE(DataTree::SetString("[ROOT]/global/note", std::string(DataTree::kMaxFileSize, 'x').c_str()));
+    EXPECT_FALSE(DataTree::Exists("[ROOT]/global/note"));
+    EXPECT_TRUE(DataTree::SaveGameData());
+}
+
+// A save the next start would refuse (a tree grown past the bounds behind
+// the setters' back) is a failed save told as one past the bounds: the file
+// saved before stays, and what was written reads at the next start.
 TEST_F(DataTreeTest, ASaveTheNextStartWouldRefuseIsNotWritten) {
     Restart();
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
@@ -534,11 +670,15 @@ TEST_F(DataTreeTest, ASaveTheNextStartWouldRefuseIsNotWritten) {
         ASSERT_TRUE(DataTree::SetInt(("[PLAYER]/Data/v" + std::to_string(n)).c_str(), 1));
     ASSERT_TRUE(DataTree::SavePlayer());
     const std::string player = ReadFile(UserFile("data0.xml"));
-    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/one_more", 1));
+    DataTree::Resolve("[PLAYER]/Data/", false)->SetAttribute("one_more", 1);
     EXPECT_FALSE(DataTree::SavePlayer());
     EXPECT_EQ(ReadFile(UserFile("data0.xml")), player);
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kPastBounds);
+    EXPECT_EQ(Unsaved(), "data0.xml:" + std::to_string(static_cast<int>(DataTree::SaveFailure::kPastBounds)) + " ");
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "'data0.xml' (past the game's bounds)");
 
-    ASSERT_TRUE(DataTree::SetString("[ROOT]/global/note", std::string(DataTree::kMaxFileSize, 'x').c_str()));
+    DataTree::Resolve("[ROOT]/global/", false)->SetAttribute("note", std::string(DataTree::kMaxFileSize, 'x').c_str());
     EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_EQ(ReadFile(UserFile("gamedata.xml")), gameData);
     EXPECT_FALSE(FileExists(UserFile("gamedata.xml.tmp")));

@@ -41,7 +41,8 @@ const std::vector<std::string> kExpectedOrder = {
     "CharacterGetItemCount", "CharacterGetItem", "EnterCutscene", "LeaveCutscene", "DisableHud",
     "EnableHud", "IsHudEnabled", "PlayMusic", "StopMusic", "PlayAmbient", "StopAmbient", "PlayMsx",
     "StopMsx", "PlaySfx", "StopSfx", "ToggleCheatAutoplay", "ToggleCheatHotspots", "ToggleCheatQuickHelp",
-    "LogTime", "TakeDamagedSave", "StartPlayerOver", "GetDamagedSaveCopy", "TakeSaveFailure"};
+    "LogTime", "TakeDamagedSave", "StartPlayerOver", "GetDamagedSaveCopy", "TakeSaveFailure",
+    "SaveFailureReason"};
 
 class GameScriptFunctionsTest : public testing::Test {
 protected:
