@@ -3,6 +3,7 @@
 
 #include "platform/DataTreeBounds.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace DataTree {
@@ -10,6 +11,12 @@ namespace DataTree {
 namespace {
 
 bool IsSpace(unsigned char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsBlank(std::string_view run) {
+    for (char c : run)
+        if (!IsSpace(static_cast<unsigned char>(c))) return false;
+    return true;
+}
 
 // As the parser reads names: any byte from 127 up may be part of one.
 bool IsNameStart(unsigned char c) {
@@ -50,16 +57,21 @@ std::string Passes(const char* what, int64_t bound) {
     return why;
 }
 
-// Counts the markup from '<' to '<'. The parser reads comments, character
-// data and unknown markup ("<!DOCTYPE ...>") to their ends without looking
-// inside, and quoted attribute values to their quotes; this pass does the
-// same, so it skips nothing the parser builds.
+// Counts the markup from '<' to '<' and the text between. The parser reads
+// comments, character data and unknown markup ("<!DOCTYPE ...>") to their
+// ends without looking inside, and quoted attribute values to their quotes;
+// this pass does the same, so it skips nothing the parser builds.
 class MarkupCount {
 public:
     explicit MarkupCount(std::string_view text) : text_(text) {}
 
     std::string Run() {
-        while (why_.empty() && (at_ = text_.find('<', at_)) != std::string_view::npos) Markup();
+        while (why_.empty() && at_ < text_.size()) {
+            const size_t markup = std::min(text_.find('<', at_), text_.size());
+            Text(text_.substr(at_, markup - at_));
+            at_ = markup;
+            if (why_.empty() && at_ < text_.size()) Markup();
+        }
         return why_;
     }
 
@@ -83,6 +95,13 @@ private:
         if (At(1) == '?') return Instruction();
         if (IsNameStart(static_cast<unsigned char>(At(1)))) return StartTag();
         SkipPast(">", 1);  // unknown markup, read to its first '>'
+    }
+
+    // The parser makes a node of each run of text inside an element, one cut
+    // off by the end of the text too, but none of a run of blanks (the
+    // game's indenting) nor of text outside every element (where it stops).
+    void Text(std::string_view run) {
+        if (depth_ > 0 && !IsBlank(run)) Counted();
     }
 
     bool Counted() {
@@ -125,7 +144,10 @@ private:
         return std::string_view::npos;
     }
 
+    // The parser builds the element one level below those open, whether its
+    // tag stays open, closes itself or is cut off by the end of the text.
     void StartTag() {
+        if (depth_ >= kMaxDepth) return Refuse(Passes("levels of elements", kMaxDepth));
         for (++at_; at_ < text_.size() && IsNameChar(static_cast<unsigned char>(text_[at_]));) ++at_;
         int64_t onElement = 0;
         while (why_.empty()) {
@@ -138,7 +160,7 @@ private:
             }
             if (text_[at_] == '>') {
                 ++at_;
-                if (++depth_ > kMaxDepth) Refuse(Passes("levels of elements", kMaxDepth));
+                ++depth_;
                 return;
             }
             Attribute(++onElement);

@@ -19,9 +19,9 @@ namespace DataTree {
 // The parser holds a file's bytes about three times over while it reads them.
 inline constexpr size_t kMaxFileSize = SavedFile::kMaxSize;
 // A few hundred elements per file in a long game (a scene state and a few
-// hotspot settings per scene, an inventory per character). Comments and
-// other markup a hand-edited file may hold count too: each costs the
-// parser a node as an element does.
+// hotspot settings per scene, an inventory per character). Comments, runs
+// of text and other markup a hand-edited file may hold count too: each
+// costs the parser a node as an element does.
 inline constexpr int64_t kMaxElements = 50000;
 // One attribute per object of a scene, item of an inventory or value a
 // script keeps: a few dozen, at most a few hundred on one element.
@@ -35,7 +35,8 @@ inline constexpr int64_t kMaxAttributes = 100000;
 inline constexpr int64_t kMaxAttributeLookups = 2000000;
 // A path names at most kMaxSegments elements, starting four levels down
 // at the deepest (a profile's settings), so the game writes no deeper than
-// kMaxSegments + 3.
+// kMaxSegments + 3. An element that closes itself is a level as one
+// holding others is.
 inline constexpr int kMaxDepth = 2 * kMaxSegments;
 
 // Empty when the text lies within every bound and holds markup only as the

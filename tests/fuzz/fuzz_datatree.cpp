@@ -35,12 +35,11 @@ struct Built {
     int depth = 0;
 };
 
-// What the parser built below `node`, `depth` levels down; character data
-// and text are counted with the markup around them.
+// What the parser built below `node`, `depth` levels down: every node,
+// text and character data too, each costs it as an element does.
 void Count(const TiXmlNode* node, int depth, Built& built) {
     built.depth = std::max(built.depth, depth);
     for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling()) {
-        if (child->ToText()) continue;
         ++built.nodes;
         int64_t onElement = 0;
         if (const TiXmlElement* element = child->ToElement())

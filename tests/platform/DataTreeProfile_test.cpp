@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -41,10 +42,14 @@ std::string WithAttributes(int64_t count, int64_t perElement) {
     return xml + (count ? "/></root>" : "</root>");
 }
 
-// `count` elements in all, the root among them.
-std::string WithElements(int64_t count) {
+// Elements below the root holding `counts` attributes each.
+std::string WithAttributesOn(const std::vector<int64_t>& counts) {
     std::string xml = "<root>";
-    for (int64_t n = 1; n < count; ++n) xml += "<e/>";
+    for (int64_t count : counts) {
+        xml += "<e";
+        for (int64_t n = 0; n < count; ++n) xml += " a" + std::to_string(n) + "=\"1\"";
+        xml += "/>";
+    }
     return xml + "</root>";
 }
 
@@ -58,10 +63,42 @@ std::string Deep(int count, int depth) {
     return xml + "</root>";
 }
 
-// Elements nested `depth` levels deep, the root the first.
-std::string Nested(int depth) {
+// Attribute counts of elements that cost the parser `lookups` look-ups in
+// all, the fullest elements first.
+std::vector<int64_t> CostingLookups(int64_t lookups) {
+    std::vector<int64_t> counts;
+    for (int64_t n = DataTree::kMaxAttributesPerElement; lookups > 0; --n)
+        for (; n * (n - 1) / 2 <= lookups; lookups -= n * (n - 1) / 2) counts.push_back(n);
+    return counts;
+}
+
+std::string Leaves(int64_t count) {
+    std::string xml;
+    for (int64_t n = 0; n < count; ++n) xml += "<e/>";
+    return xml;
+}
+
+// `count` elements in all, the root among them.
+std::string WithElements(int64_t count) { return "<root>" + Leaves(count - 1) + "</root>"; }
+
+// `count` nodes in all: the root, then comments and indented runs of text
+// in turn.
+std::string WithTextRuns(int64_t count) {
     std::string xml = "<root>";
-    for (int level = 1; level < depth; ++level) xml += "<e>";
+    for (int64_t n = 1; n < count; ++n) xml += n % 2 ? "<!---->" : "\n  a";
+    return xml + "</root>";
+}
+
+// `levels` elements left open, the root the first.
+std::string Opened(int levels) {
+    std::string xml = "<root>";
+    for (int level = 1; level < levels; ++level) xml += "<e>";
+    return xml;
+}
+
+// Elements nested `depth` levels deep, the root the first, around `inside`.
+std::string Nested(int depth, const std::string& inside = "") {
+    std::string xml = Opened(depth) + inside;
     for (int level = 1; level < depth; ++level) xml += "</e>";
     return xml + "</root>";
 }
@@ -493,6 +530,8 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
     const std::string big(DataTree::kMaxFileSize - 16, 'x');
     std::string emptyElements;
     for (size_t n = 0; n < (size_t(50) << 20) / 4; ++n) emptyElements += "<e/>";
+    std::string textRuns;
+    for (int n = 0; n < 49998; ++n) textRuns += "a<!---->";
     const struct {
         const char* what;
         std::string bytes;
@@ -505,11 +544,18 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
         {"one attribute more in all", WithAttributes(DataTree::kMaxAttributes + 1, 10), false},
         {"look-ups", WithAttributes(fullElements * full, full), true},
         {"an element more of them", WithAttributes((fullElements + 1) * full, full), false},
+        {"look-ups to the bound", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups)), true},
+        {"one look-up more", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups + 1)), false},
         {"elements", WithElements(DataTree::kMaxElements), true},
         {"one element more", WithElements(DataTree::kMaxElements + 1), false},
         {"50 MB of empty elements", "<root>" + emptyElements + "</root>", false},
+        {"text and comments", WithTextRuns(DataTree::kMaxElements), true},
+        {"one run of text more", WithTextRuns(DataTree::kMaxElements + 1), false},
+        {"49,998 runs of text", "<root>" + textRuns + "</root>", false},
         {"depth", Nested(DataTree::kMaxDepth), true},
         {"one level more", Nested(DataTree::kMaxDepth + 1), false},
+        {"a leaf at the depth", Nested(DataTree::kMaxDepth - 1, "<e/>"), true},
+        {"a leaf one level deeper", Nested(DataTree::kMaxDepth, "<e/>"), false},
         {"size", "<root a=\"" + big + "\" />", true},
         {"larger", "<root a=\"" + big + std::string(16, 'x') + "\" />", false},
         {"120 KB read, more than 4 MB written back", Deep(30000, 122), false},
@@ -536,6 +582,8 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
 // The one pass before the parser reads the markup as the parser will, so
 // that nothing the parser builds escapes the count.
 TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
+    std::string indented;
+    for (int64_t n = 1; n < DataTree::kMaxElements; ++n) indented += "\n\t<e/>\r\n  ";
     const struct {
         const char* what;
         std::string text;
@@ -551,6 +599,10 @@ TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
         {"a declaration hiding a quote", "<?xml version=\"?>\" ?><root a=\" x> <e/>\" />", false},
         {"an end tag before any element", "</root><root/>", false},
         {"a zero byte ends the text", std::string("<root/>\0</e>", 12), true},
+        {"a tag cut off at the depth", Opened(DataTree::kMaxDepth - 1) + "<e", true},
+        {"a tag cut off one level deeper", Opened(DataTree::kMaxDepth) + "<e", false},
+        {"elements indented to the bound", "<root>" + indented + "</root>", true},
+        {"text cut off past the bound", "<root>" + Leaves(DataTree::kMaxElements - 1) + "a", false},
     };
     for (const auto& text : texts) EXPECT_EQ(DataTree::CheckBounds(text.text).empty(), text.within) << text.what;
 }

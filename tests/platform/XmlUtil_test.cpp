@@ -94,6 +94,8 @@ TEST(XmlUtil, BrokenMissingOrTooDeepDocumentsFail) {
     std::string flat = "<r>";
     for (int i = 0; i < 5000; ++i) flat += "<a/><!-- <b> --><c></c>";
     EXPECT_TRUE(LoadText(document, "flat.xml", flat + "</r>"));
+    // Nesting inside a comment is no nesting, whatever dashes lead to its end.
+    EXPECT_TRUE(LoadText(document, "flat.xml", flat + "<!-- - -- " + deep + " --->" + "</r>"));
 }
 
 // A UTF-8 lead byte right before the end of the text, in text, entities
