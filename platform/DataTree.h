@@ -167,7 +167,9 @@ SaveFailure TakenSaveFailure();
 // of that fails: then neither file nor the tree in memory has changed (the
 // previous profile stays open) and no file in the slot was moved. A death
 // at any step leaves no profile, or the new one with its game started over
-// at the next start; never one on the slot's old file.
+// at the next start; never one on the slot's old file. Without a user
+// folder it is made in memory alone and played unsaved, each save failing
+// as kNoFolder.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
@@ -177,12 +179,14 @@ bool OpenProfile(int32_t slot);
 // Opens the slot's profile with a new, empty player document, written at
 // once: the game starts over, the profile's settings, statistics and logs
 // stay. False without changing anything when the slot has no profile or
-// the new player file cannot be written.
+// the new player file cannot be written (without a user folder the new
+// game is played unsaved).
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot had a profile. Its player file goes with it once the
-// game data is saved without it; kept copies (".bad", ".old") stay.
+// game data is saved without it; kept copies (".bad", ".old") stay, and a
+// failed save of it no longer counts as unsaved.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

@@ -270,7 +270,9 @@ bool OpenSlotRoots(int32_t slot) {
 // changes; null, changing nothing, when its file could not be written.
 std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    if (!NoteSave(PlayerFileName(slot), WriteDocument(*player, PlayerFileName(slot)))) return nullptr;
+    const SaveFailure failure = WriteDocument(*player, PlayerFileName(slot));
+    // Without a folder the new game is played unsaved, as a new profile is.
+    if (!NoteSave(PlayerFileName(slot), failure) && failure != SaveFailure::kNoFolder) return nullptr;
     return player;
 }
 
@@ -318,6 +320,34 @@ bool CommitNewProfile(const std::string& file, const std::string& gameDataFile, 
     }
     if (!kept.empty()) SavedFile::PutBack(kept, file);
     return false;
+}
+
+// Writes the new profile's files: the empty player file and the game data
+// naming it; false, with the folder as it was, when that fails.
+bool WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocument& gameData) {
+    const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
+    std::string playerBytes, gameDataBytes;
+    if (!PrintForSave(player, PlayerFileName(slot), playerBytes) ||
+        !PrintForSave(gameData, kGameDataFile, gameDataBytes) || !SavedFile::Stage(file, playerBytes))
+        return false;
+    if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
+        SavedFile::DropStaged(file);
+        return false;
+    }
+    // A file in the slot is not the new profile's own: it is a replaced or
+    // lost profile's game. It goes aside before the game data names the
+    // new profile, and the new player file comes last, so that a death at
+    // any step leaves no profile on another's game: the profile without a
+    // player file opens with its game started over. A failure puts back
+    // what was moved, the game data first: both files hold the profile or
+    // neither does.
+    std::string kept;
+    if (!SavedFile::KeepAsOld(file, kept)) {
+        SavedFile::DropStaged(file);
+        SavedFile::DropStaged(gameDataFile);
+        return false;
+    }
+    return CommitNewProfile(file, gameDataFile, kept);
 }
 
 }  // namespace
@@ -391,32 +421,16 @@ SaveFailure TakenSaveFailure() { return GetState().takenFailure; }
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
     if (slot < 0) return false;
-    const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
     std::unique_ptr<TiXmlDocument> player = NewDocument();
     std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
-    std::string playerBytes, gameDataBytes;
-    if (!PrintForSave(*player, PlayerFileName(slot), playerBytes) ||
-        !PrintForSave(*gameData, kGameDataFile, gameDataBytes) || !SavedFile::Stage(file, playerBytes))
-        return false;
-    if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
-        SavedFile::DropStaged(file);
-        return false;
+    // Without a folder nothing can be kept, yet the player plays: the
+    // profile lives in memory, and its saves tell that there is no folder.
+    if (GetState().userFolder.empty()) {
+        NoteSave(PlayerFileName(slot), SaveFailure::kNoFolder);
+    } else {
+        if (!WriteNewProfile(slot, *player, *gameData)) return false;
+        NoteSave(PlayerFileName(slot), SaveFailure::kNone);
     }
-    // A file in the slot is not the new profile's own: it is a replaced or
-    // lost profile's game. It goes aside before the game data names the
-    // new profile, and the new player file comes last, so that a death at
-    // any step leaves no profile on another's game: the profile without a
-    // player file opens with its game started over. A failure puts back
-    // what was moved, the game data first: both files hold the profile or
-    // neither does.
-    std::string kept;
-    if (!SavedFile::KeepAsOld(file, kept)) {
-        SavedFile::DropStaged(file);
-        SavedFile::DropStaged(gameDataFile);
-        return false;
-    }
-    if (!CommitNewProfile(file, gameDataFile, kept)) return false;
-    NoteSave(PlayerFileName(slot), SaveFailure::kNone);
     CloseProfileRoots();
     GetState().gameData = std::move(gameData);
     OpenSlotRoots(slot);
@@ -470,6 +484,9 @@ bool DeleteProfile(int32_t slot) {
     // the game data no longer names them; a damaged file that stays in
     // place is kept as it is, as every damaged one is.
     const std::string file = PlayerFileName(slot);
+    // Nothing of their game is saved any more: a save of it that failed
+    // loses nothing the player still wants.
+    if (old) state.failedSaves.erase(file);
     if (SaveGameData() && old && !IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
     return old != nullptr;
 }

@@ -616,13 +616,21 @@ TEST_F(SampleSaveNoticeTest, ASaveRefusedForTheBoundsIsToldAsOne) {
 }
 
 // Without HOME there is no folder to save in, and the strip says so at the
-// first save (the language chosen at the start) rather than blaming a folder.
+// first save (the language chosen at the start) rather than blaming a folder;
+// a new player is still made and plays, unsaved.
 TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
     harness.UseNoUserFolder();
     OpenMainMenu();
     ASSERT_TRUE(SaveFailedStrip());
     EXPECT_NE(StripWords().find(u"no folder to save in"), std::u16string::npos) << Loca::WideToUtf8(StripWords());
     EXPECT_EQ(StripWords().find(u"write-protected"), std::u16string::npos);
+
+    ClickAndSettle(kFirstSlot);
+    NamePlayer(u"Ada");
+    EXPECT_FALSE(Find(MenuFrame(), "name", "not_saved"));
+    ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
+    ClickAndSettle(kNewGame);
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
 }
 
 TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {

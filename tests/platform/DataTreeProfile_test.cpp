@@ -345,7 +345,19 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
     EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNoFolder);
-    EXPECT_EQ(Unsaved(), "gamedata.xml:" + std::to_string(static_cast<int>(DataTree::SaveFailure::kNoFolder)) + " ");
+    const std::string nowhere = ":" + std::to_string(static_cast<int>(DataTree::SaveFailure::kNoFolder)) + " ";
+    EXPECT_EQ(Unsaved(), "gamedata.xml" + nowhere);
+    // A player is still made, and plays unsaved.
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"C"));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 1));
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::StartPlayerOver(0));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
+    EXPECT_EQ(Unsaved(), "data0.xml" + nowhere + "gamedata.xml" + nowhere);
+    // A deleted player's failed saves are no loss.
+    EXPECT_TRUE(DataTree::DeleteProfile(0));
+    EXPECT_EQ(Unsaved(), "gamedata.xml" + nowhere);
 }
 
 // A player file that cannot be written, or a damaged one that cannot be
