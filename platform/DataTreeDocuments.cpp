@@ -228,9 +228,22 @@ void ClearStagedFiles() {
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) SavedFile::DropStaged(UserFile(PlayerFileName(slot)));
 }
 
+// Gives the game data what a first start writes. One that would then pass a
+// bound (an element of settings already full) could never be saved again:
+// it is damaged, as one read past the bounds is.
+bool AddDefaultsWithinBounds(TiXmlDocument& gameData) {
+    AddMissingDefaults(gameData.FirstChildElement());
+    const std::string why = detail::PassedBound(detail::CountDocument(gameData));
+    if (why.empty()) return true;
+    halvo::LogMessage("DataTree::Load - '%s' is damaged: with the settings it lacks, a save would write it with %s",
+                      kGameDataFile, why.c_str());
+    KeepDamaged(kGameDataFile);
+    return false;
+}
+
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(kGameDataFile, *loaded) != DocumentLoad::kLoaded) {
+    if (LoadSavedDocument(kGameDataFile, *loaded) != DocumentLoad::kLoaded || !AddDefaultsWithinBounds(*loaded)) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
         KeepDamagedPlayerFiles();
         return;
@@ -238,7 +251,6 @@ void LoadGameData() {
     CloseProfileRoots();  // they point into the document being replaced
     GetState().currentSlot = kNoSlot;
     GetState().gameData = std::move(loaded);
-    AddMissingDefaults(GetState().gameData->FirstChildElement());
     // A last player whose file is missing or damaged (kept aside, and told)
     // is still the last player: the profile opens with its game started
     // over, as choosing it in the menu would.

@@ -76,12 +76,13 @@ void CountElement(const TiXmlElement& element, int64_t depth, Tally& tally) {
     tally.attributes += onElement;
     tally.mostOnElement = std::max(tally.mostOnElement, onElement);
     const int64_t name = Length(element.Value()), indent = Indent(depth);
+    // An empty element is a level too: the parser builds it one down.
+    tally.depth = std::max(tally.depth, depth);
     const TiXmlNode* first = element.FirstChild();
     if (!first) {
         tally.bytes += indent + name + attributeBytes + 5;
         return;
     }
-    tally.depth = std::max(tally.depth, depth);
     const TiXmlText* onlyText = first == element.LastChild() ? first->ToText() : nullptr;
     if (onlyText && !onlyText->CDATA()) {
         ++tally.nodes;
@@ -189,7 +190,7 @@ bool MayAddElement(const TiXmlElement& parent, const std::string& name, std::str
     const int64_t depth = DepthOf(parent);
     Tally after = *tally;
     ++after.nodes;
-    after.depth = std::max(after.depth, depth);
+    after.depth = std::max(after.depth, depth + 1);
     after.bytes += Indent(depth + 1) + static_cast<int64_t>(name.size()) + 5;
     const TiXmlNode* first = parent.FirstChild();
     if (!first) after.bytes += Indent(depth) + Length(parent.Value()) + 2;

@@ -22,7 +22,7 @@ struct Tally {
     int64_t mostOnElement = 0;
     // The parser's look-ups among the attributes of each element.
     int64_t lookups = 0;
-    // Levels of elements open around others.
+    // Levels of elements, the deepest element's own among them.
     int64_t depth = 0;
     // As the printer writes the document: exactly for what it has met,
     // at most a few bytes more after changes, never fewer.
