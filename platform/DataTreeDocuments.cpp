@@ -51,12 +51,16 @@ std::unique_ptr<TiXmlDocument> NewDocument() {
     return document;
 }
 
+// Null when the child would take a saved document past a bound (told on
+// the log), so that what the game adds itself never makes a file it cannot
+// write.
 TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
+    if (!parent || !detail::MayAddElement(*parent, name, {})) return nullptr;
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
 TiXmlElement* FindOrAddChild(TiXmlElement* parent, const char* name) {
-    TiXmlElement* child = parent->FirstChildElement(name);
+    TiXmlElement* child = parent ? parent->FirstChildElement(name) : nullptr;
     return child ? child : AddChild(parent, name);
 }
 
@@ -178,8 +182,10 @@ void CloseProfileRoots() {
     detail::ForgetTallies();  // the documents may be replaced
 }
 
+// A default that would take its file past a bound is left out, as any
+// change past one is: the file stays one the game can write.
 void SetIfMissing(TiXmlElement* element, const char* name, const std::string& value) {
-    if (!element->Attribute(name)) element->SetAttribute(name, value.c_str());
+    if (element && !element->Attribute(name)) detail::KeepAttribute(*element, name, value.c_str(), {});
 }
 
 // The settings every profile starts with, copied from the game-wide options.
@@ -202,7 +208,7 @@ void AddMissingDefaults(TiXmlElement* root) {
     SetIfMissing(root, "rating", NumberText::FormatInt(0));
     SetIfMissing(root, "rating_next", NumberText::FormatInt(5));
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) {
-        TiXmlElement* profile = profiles->FirstChildElement(SlotName(slot).c_str());
+        TiXmlElement* profile = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
         TiXmlElement* options = profile ? profile->FirstChildElement("options") : nullptr;
         // A listed profile (one with a name) that lost its settings whole
         // gets them too, or choosing it would open nothing.
@@ -228,22 +234,9 @@ void ClearStagedFiles() {
     for (int32_t slot = 0; slot < kProfileSlots; ++slot) SavedFile::DropStaged(UserFile(PlayerFileName(slot)));
 }
 
-// Gives the game data what a first start writes. One that would then pass a
-// bound (an element of settings already full) could never be saved again:
-// it is damaged, as one read past the bounds is.
-bool AddDefaultsWithinBounds(TiXmlDocument& gameData) {
-    AddMissingDefaults(gameData.FirstChildElement());
-    const std::string why = detail::PassedBound(detail::CountDocument(gameData));
-    if (why.empty()) return true;
-    halvo::LogMessage("DataTree::Load - '%s' is damaged: with the settings it lacks, a save would write it with %s",
-                      kGameDataFile, why.c_str());
-    KeepDamaged(kGameDataFile);
-    return false;
-}
-
 void LoadGameData() {
     auto loaded = std::make_unique<TiXmlDocument>();
-    if (LoadSavedDocument(kGameDataFile, *loaded) != DocumentLoad::kLoaded || !AddDefaultsWithinBounds(*loaded)) {
+    if (LoadSavedDocument(kGameDataFile, *loaded) != DocumentLoad::kLoaded) {
         SetInt("[ROOT]/global/last_slot", kNoSlot);
         KeepDamagedPlayerFiles();
         return;
@@ -251,6 +244,7 @@ void LoadGameData() {
     CloseProfileRoots();  // they point into the document being replaced
     GetState().currentSlot = kNoSlot;
     GetState().gameData = std::move(loaded);
+    AddMissingDefaults(GetState().gameData->FirstChildElement());
     // A last player whose file is missing or damaged (kept aside, and told)
     // is still the last player: the profile opens with its game started
     // over, as choosing it in the menu would.

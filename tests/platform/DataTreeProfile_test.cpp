@@ -530,24 +530,24 @@ TEST_F(DataTreeTest, GameDataWithPartsMissingGetsTheDefaults) {
     EXPECT_FALSE(DataTree::OpenProfile(3));
     EXPECT_FALSE(DataTree::StartPlayerOver(3));
 
-    // Settings already full, one of the defaults missing: with it the file
-    // could never be saved again, so it is damaged rather than kept.
+    // Settings already full: a default that would pass the bound is left
+    // out, and the file can still be saved.
     std::string full = "<root><profiles><slot0 name=\"A\"><options volume_sfx=\"0.5\"";
     for (int64_t n = 1; n < DataTree::kMaxAttributesPerElement; ++n) full += " v" + std::to_string(n) + "=\"1\"";
     user.WriteFile("gamedata.xml", full + " /></slot0></profiles><global last_slot=\"0\" /></root>");
     Restart();
-    EXPECT_EQ(DataTree::TakeDamagedFile(), "gamedata.xml");
-    EXPECT_EQ(NameOf(0), u"<none>");
+    EXPECT_EQ(DataTree::TakeDamagedFile(), "");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_sfx"), 0.5f);
+    EXPECT_FALSE(DataTree::Exists("[SETTINGS]/volume_music"));
     EXPECT_TRUE(DataTree::SaveGameData());
+    EXPECT_FALSE(DataTree::LastSaveFailed()) << Unsaved();
 }
 
 // ---- bounds ----
 
 // Each file as the player file and as the game data: past a bound it is
-// damaged, kept aside byte for byte and told; at the bound it reads. The
-// game data gets what a first start writes as it is read: at a bound that
-// adds to (none of these files holds it), it could never be saved again, so
-// it is damaged too.
+// damaged, kept aside byte for byte and told; at the bound it reads.
 TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
     const int64_t full = DataTree::kMaxAttributesPerElement;
     const int64_t fullElements = DataTree::kMaxAttributeLookups / (full * (full - 1) / 2);
@@ -560,28 +560,27 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
         const char* what;
         std::string bytes;
         bool reads;
-        bool roomForDefaults = true;
     } files[] = {
         {"attributes on one element", WithAttributes(full, 1 << 30), true},
         {"one attribute more", WithAttributes(full + 1, 1 << 30), false},
         {"200,000 attributes on one element", WithAttributes(200000, 1 << 30), false},
-        {"attributes", WithAttributes(DataTree::kMaxAttributes, 10), true, false},
+        {"attributes", WithAttributes(DataTree::kMaxAttributes, 10), true},
         {"one attribute more in all", WithAttributes(DataTree::kMaxAttributes + 1, 10), false},
         {"look-ups", WithAttributes(fullElements * full, full), true},
         {"an element more of them", WithAttributes((fullElements + 1) * full, full), false},
-        {"look-ups to the bound", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups)), true, false},
+        {"look-ups to the bound", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups)), true},
         {"one look-up more", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups + 1)), false},
-        {"elements", WithElements(DataTree::kMaxElements), true, false},
+        {"elements", WithElements(DataTree::kMaxElements), true},
         {"one element more", WithElements(DataTree::kMaxElements + 1), false},
         {"50 MB of empty elements", "<root>" + emptyElements + "</root>", false},
-        {"text and comments", WithTextRuns(DataTree::kMaxElements), true, false},
+        {"text and comments", WithTextRuns(DataTree::kMaxElements), true},
         {"one run of text more", WithTextRuns(DataTree::kMaxElements + 1), false},
         {"49,998 runs of text", "<root>" + textRuns + "</root>", false},
         {"depth", Nested(DataTree::kMaxDepth), true},
         {"one level more", Nested(DataTree::kMaxDepth + 1), false},
         {"a leaf at the depth", Nested(DataTree::kMaxDepth - 1, "<e/>"), true},
         {"a leaf one level deeper", Nested(DataTree::kMaxDepth, "<e/>"), false},
-        {"size", "<root a=\"" + big + "\" />", true, false},
+        {"size", "<root a=\"" + big + "\" />", true},
         {"larger", "<root a=\"" + big + std::string(16, 'x') + "\" />", false},
         {"120 KB read, more than 4 MB written back", Deep(30000, 122), false},
     };
@@ -593,10 +592,9 @@ TEST_F(DataTreeTest, FilesPastTheBoundsAreDamagedAndFilesAtThemRead) {
             user.WriteFile(name, file.bytes);
             Restart();
             const std::string copy = std::string(name) + ".bad";
-            const bool reads = file.reads && (file.roomForDefaults || std::string(name) == "data0.xml");
-            EXPECT_EQ(DataTree::TakeDamagedFile(), reads ? "" : name) << file.what;
-            EXPECT_EQ(FileExists(UserFile(copy.c_str())), !reads) << file.what;
-            if (!reads) {
+            EXPECT_EQ(DataTree::TakeDamagedFile(), file.reads ? "" : name) << file.what;
+            EXPECT_EQ(FileExists(UserFile(copy.c_str())), !file.reads) << file.what;
+            if (!file.reads) {
                 EXPECT_TRUE(ReadFile(UserFile(copy.c_str())) == file.bytes) << file.what;
             }
             for (const std::string& left : {copy, std::string("data0.xml.old"), std::string("gamedata.xml")})
