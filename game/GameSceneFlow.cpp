@@ -37,6 +37,14 @@ constexpr const char* kCutsceneRunFunction = "Run";
 constexpr const char* kAlwaysEnable = "always_enable";
 constexpr float kDisabledHudAlpha = 0.5f;
 
+// The scene to continue in and the time played, saved with the profile.
+void SaveProgress(const std::string& scene, int32_t playSeconds) {
+    DataTree::SetString(kLastSceneKey, scene.c_str());
+    DataTree::SetInt(kPlayTimeKey, playSeconds);
+    DataTree::SavePlayer();
+    DataTree::SaveGameData();
+}
+
 // The screen classes that show the current scene, by their records' names.
 constexpr const char* kSearchClass = "SearchScreen";
 constexpr const char* kAdventureClass = "AdventureScreen";
@@ -268,10 +276,7 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     const bool hadLast = saved != nullptr;
     const std::string previous(saved ? saved : "");
     LeaveCurrentScene();
-    DataTree::SetString(kLastSceneKey, scene.c_str());
-    DataTree::SetInt(kPlayTimeKey, playSeconds);
-    DataTree::SavePlayer();
-    DataTree::SaveGameData();
+    SaveProgress(scene, playSeconds);
     const bool loaded = LoadScene(scene.c_str());
     // The poses the last scene kept loaded go once the next one has taken what it needs.
     PoseCache::Global().Clear();
@@ -291,10 +296,7 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
 }
 
 void Game::KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller) {
-    DataTree::SetString(kLastSceneKey, scene.c_str());
-    DataTree::SetInt(kPlayTimeKey, playSeconds);
-    DataTree::SavePlayer();
-    DataTree::SaveGameData();
+    SaveProgress(scene, playSeconds);
     StopCaller(caller);
 }
 

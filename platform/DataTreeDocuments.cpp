@@ -127,10 +127,9 @@ DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
 }
 
 // The bytes a save of the document writes to the user folder's file `name`;
-// false when nothing may be written: no user folder, a damaged file that
-// stays there, or bytes the next start would refuse.
+// false when nothing may be written: a damaged file that stays there, or
+// bytes the next start would refuse. The callers have a user folder.
 bool PrintForSave(const TiXmlDocument& document, const std::string& name, std::string& bytes) {
-    if (GetState().userFolder.empty()) return false;
     if (IsHeldDamaged(name)) {
         halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
                           name.c_str());
@@ -152,10 +151,6 @@ SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name
     if (!PrintForSave(document, name, bytes))
         return IsHeldDamaged(name) ? SaveFailure::kRefused : SaveFailure::kPastBounds;
     return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
-}
-
-bool SaveDocument(const TiXmlDocument& document, const std::string& name) {
-    return WriteDocument(document, name) == SaveFailure::kNone;
 }
 
 // Every save of a document in use ends here, so that the player can be told
@@ -488,10 +483,9 @@ bool DeleteProfile(int32_t slot) {
     if (old) detail::DeleteElement(old);
     // The player was asked whether their game goes with them. It goes once
     // the game data no longer names them; a damaged file that stays in
-    // place is kept as it is, as every damaged one is.
-    const std::string file = PlayerFileName(slot);
-    // Nothing of their game is saved any more: a save of it that failed
+    // place is kept as it is, as every damaged one is. A failed save of it
     // loses nothing the player still wants.
+    const std::string file = PlayerFileName(slot);
     if (old) state.failedSaves.erase(file);
     if (SaveGameData() && old && !IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
     return old != nullptr;
