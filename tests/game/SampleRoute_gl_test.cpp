@@ -11,7 +11,6 @@
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
 #include "platform/GLState.h"
-#include "support/GlDriverResident.h"
 #include "support/GlTestContext.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
@@ -36,7 +35,6 @@ bool Sand(Rgb p) { return p.r > 190 && p.g > 175 && p.b > 130 && p.r > p.b + 40;
 class SampleRoutePixels : public testing::Test {
 protected:
     void SetUp() override {
-        testsupport::KeepGlDriverResident();
         std::string error;
         ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
         GLState::Reset();

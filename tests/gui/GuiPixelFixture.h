@@ -4,7 +4,6 @@
 
 #include "gui/GuiTestSupport.h"
 #include "platform/GLState.h"
-#include "support/GlDriverResident.h"
 #include "support/GlTestContext.h"
 
 #include <GL/gl.h>
@@ -35,7 +34,6 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
-        KeepGlDriverResident();
         GLState::Reset();
         GLState::ResetClipPlanes();
         glViewport(0, 0, W, H);

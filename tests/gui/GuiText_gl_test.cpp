@@ -5,7 +5,6 @@
 #include "gui/TextTestSupport.h"
 #include "platform/GLState.h"
 #include "platform/WindowProc.h"
-#include "support/GlDriverResident.h"
 #include "support/GlTestContext.h"
 
 #include <GL/gl.h>
@@ -38,7 +37,6 @@ protected:
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
-        testsupport::KeepGlDriverResident();
         testsupport::InstallTestFont();
         GLState::Reset();
         GLState::ResetClipPlanes();

@@ -13,7 +13,6 @@
 #include "platform/FileManager.h"
 #include "platform/GLState.h"
 #include "support/CbsiWriter.h"
-#include "support/GlDriverResident.h"
 #include "support/GlTestContext.h"
 #include "support/GlobalDataRoot.h"
 #include "support/TempFolder.h"
@@ -37,7 +36,6 @@ void WriteSolid(const std::string& path, uint32_t side, uint8_t r, uint8_t g, ui
 class ScenePixels : public testing::Test {
 protected:
     void SetUp() override {
-        testsupport::KeepGlDriverResident();
         std::string error;
         ASSERT_TRUE(context.Create(&error)) << "no OpenGL context: " << error;
         GLState::Reset();
