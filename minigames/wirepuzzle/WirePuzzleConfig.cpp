@@ -53,9 +53,13 @@ const char* TooManyPoints() {
     return reason.c_str();
 }
 
-const char* ReadHotspot(const TiXmlElement* element, WirePuzzleConfig& config) {
+// A hotspot without a label is told by its number in the file (from 1),
+// as a tile is.
+const char* ReadHotspot(const TiXmlElement* element, WirePuzzleConfig& config, int32_t number) {
     std::string label;
-    if (!ReadName(element, "label", label)) return "a hotspot has no label";
+    if (!ReadName(element, "label", label)) {
+        return Refuse(config, "hotspot " + std::to_string(number) + " has no label");
+    }
     std::vector<WirePoint> points;
     for (const TiXmlElement* p = element->FirstChildElement("point"); p; p = p->NextSiblingElement("point")) {
         if (static_cast<int32_t>(points.size()) >= WirePuzzleConfig::kMaxPoints) return TooManyPoints();
@@ -247,7 +251,7 @@ const char* ReadWirePuzzleConfig(const TiXmlDocument& file, WirePuzzleConfig& co
     if (!root) return "the file has no root element";
     if (!ReadName(root->FirstChildElement("background"), "file", config.background)) return "no background file";
     if (const char* why = ReadEach(root, "hotspots", "hotspot",
-                                   [&](const TiXmlElement* e, int32_t) { return ReadHotspot(e, config); })) {
+                                   [&](const TiXmlElement* e, int32_t n) { return ReadHotspot(e, config, n); })) {
         return why;
     }
     if (const char* why = ReadEach(root, "tiles", "tile",

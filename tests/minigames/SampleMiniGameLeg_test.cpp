@@ -2,8 +2,9 @@
 // mini-games by its script, over the cutscene, with the sample files the
 // script points them at; each one opens with its how-to, is skipped (or
 // solved) through help, closes with its own line, and the scene is entered
-// anew for the next, which it offers in the light; after the eighth it goes
-// back to the map. The skip lantern shows when it can skip.
+// anew for the next, which it offers in the light; a lost one is offered
+// again, in the light too; after the eighth it goes back to the map. The
+// skip lantern shows when it can skip.
 
 #include <gtest/gtest.h>
 
@@ -98,7 +99,10 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
                 host->OnHelp();
             } else if (host != helped.Get()) {
                 helped = host;
-                host->OnHelp();
+                // The lock is lost once: it fades out without a closing line
+                // and is offered again.
+                if (played.size() == 1) host->Finish(kMiniGameLost);
+                else host->OnHelp();
             }
         } else if (!host && cutscene->GetWaitingThread()) {
             // The host leaves the screen black; the next line is seen again.
@@ -110,16 +114,16 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
         }
         harness.Step();
     }
-    EXPECT_EQ(howTos, 8);
+    EXPECT_EQ(howTos, 9);
     EXPECT_EQ(closings, 8);
-    EXPECT_EQ(linesAfterGames, 8);
-    EXPECT_EQ(visits, 9);  // one per puzzle, and the last line
-    EXPECT_EQ(played, (std::vector<std::string>{"MG_Lock", "MG_Senso", "MG_PushPuzzle", "MG_Match3", "MG_Pipes",
-                                                "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
+    EXPECT_EQ(linesAfterGames, 10);  // the welcome again after the lost lock
+    EXPECT_EQ(visits, 10);           // one per puzzle played, and the last line
+    EXPECT_EQ(played, (std::vector<std::string>{"MG_Lock", "MG_Lock", "MG_Senso", "MG_PushPuzzle", "MG_Match3",
+                                                "MG_Pipes", "MG_WirePuzzle", "MG_Puzzle", "MG_Target"}));
     ASSERT_TRUE(game.currentScene.Get()) << Messages();
     EXPECT_STREQ(game.currentScene->GetClassInfo()->name, "MapScreen");
-    EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 8);
-    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_lost"), 0);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 9);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini_lost"), 1);
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 

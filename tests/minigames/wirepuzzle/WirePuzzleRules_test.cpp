@@ -103,8 +103,9 @@ TEST(WirePuzzleConfig, SampleIsAcceptedAndTheRefusalsNameWhatIsWrong) {
     } damages[] = {
         {"no root", "the text is not XML", ""},
         {"no background", "no background file", "<wires>" + kSquare + "</wires>"},
-        {"hotspot without label", "a hotspot has no label",
-         "<wires><background file='bg'/><hotspots><hotspot/></hotspots></wires>"},
+        // Counted over every hotspots element, as tiles are.
+        {"second hotspot without label", "hotspot 2 has no label",
+         "<wires><background file='bg'/>" + kSquare + "<hotspots><hotspot/></hotspots></wires>"},
         // A tile is named by its label, else by its number counted over
         // every tiles element, and the refusal names the key it lacks.
         {"tile without label", "tile 1 has no label", Puzzle("<tile hotspot='sq'/>", "")},
