@@ -710,6 +710,9 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kPlayerFile);
     EXPECT_FALSE(SaveFailedStrip()) << "told twice";
+    harness.Character(27);  // it only tells: Escape closes it
+    harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 0);
     EXPECT_TRUE(harness.Messages().empty());
 }
 
