@@ -141,9 +141,12 @@ bool Game::StartMiniGame(const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<GameScreen> hold(scene);
     const MiniGameStart outcome = miniGameStarter(*scene, name ? name : "", caller);
     if (outcome == MiniGameStart::kUnknownName) return false;
-    helpFactor = kMiniGameHelpFactor;
-    if (DataTree::GetInt(kDifficultyKey) == kEasyDifficulty) helpFactor *= 0.5f;
+    helpFactor = EasedHelpFactor(kMiniGameHelpFactor);
     return outcome == MiniGameStart::kStarted;
+}
+
+float Game::EasedHelpFactor(float factor) {
+    return DataTree::GetInt(kDifficultyKey) == kEasyDifficulty ? factor * 0.5f : factor;
 }
 
 void Game::Shutdown() {

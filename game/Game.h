@@ -267,6 +267,8 @@ private:
     // Transit's work while a result is handed over: the scene is saved as
     // the one to continue in, and the caller ends.
     void KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller);
+    // The factor as the difficulty allows it: half on the easy level.
+    static float EasedHelpFactor(float factor);
     // ShowMainMenu's work; `storyOver` for EndStory.
     void LeaveForTheMenu(Vrel::Thread* caller, bool storyOver);
     // Into the tree under the HUD as the current scene, its view centred.

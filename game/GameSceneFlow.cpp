@@ -26,8 +26,6 @@ constexpr const char* kLastSceneKey = "[PLAYER]/LastScene";
 constexpr const char* kCurrentCharKey = "[PLAYER]/CurrentChar";
 constexpr const char* kPlayTimeKey = "[STATS]/time";
 constexpr const char* kTransitsKey = "[STATS]/transits";
-constexpr const char* kDifficultyKey = "[SETTINGS]/difficulty";
-constexpr int32_t kEasyDifficulty = 1;
 constexpr const char* kCampaignModule = "campain";
 constexpr const char* kNewGameFunction = "NewGame";
 constexpr const char* kSceneFallbackModule = "scene";
@@ -146,19 +144,20 @@ bool Game::LoadScene(const char* name) {
         break;
     }
     }
-    bool current = true;
     if (screen) {
         EnterSceneScreen(*screen, *scene);
         RunSceneEnterScripts(*scene);
         // A scene script that moved on to another scene at once leaves the
         // help factor that scene's load set, and a cutscene left that way
         // does not play.
-        current = currentScene.Get() == screen.Get();
+        bool current = currentScene.Get() == screen.Get();
         if (current && scene->type == kSceneCutscene) screen->CallSceneScript(kCutsceneRunFunction);
         current = currentScene.Get() == screen.Get();
-        if (current) helpFactor = sceneHelpFactor;
+        // Only the scenes that gather help set theirs: a cutscene or map
+        // keeps what its scripts left, the factor of a mini-game its "Run"
+        // started at once among them.
+        if (current && sceneHelpFactor > 0) helpFactor = EasedHelpFactor(sceneHelpFactor);
     }
-    if (current && DataTree::GetInt(kDifficultyKey) == kEasyDifficulty) helpFactor *= 0.5f;
     resetAccumulator = true;
     FileManager::Global().ResetDirectoryCaches();
     return true;

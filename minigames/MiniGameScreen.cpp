@@ -183,6 +183,9 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     const char* solved = DataTree::GetString(kSolvedKey);
     closingKey_ = solved ? solved : "";
     DataTree::Remove(kSolvedKey);
+    // No result until this game has one: an earlier game's would tell the
+    // HUD that this one's is in and kept.
+    DataTree::Remove(kResultKey);
     return true;
 }
 

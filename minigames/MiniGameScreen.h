@@ -66,7 +66,8 @@ public:
     // Pauses the caller, starts the fade-in, gives the HUD a new frame for
     // the help and character GUI and shows the tutorial. Empties the
     // tutorial's key and takes the closing line's key away, so that neither
-    // outlasts this game. Always true.
+    // outlasts this game, and the result's until this game has one. Always
+    // true.
     bool Begin(Vrel::Thread* caller);
     // Appends the game as the only child; the help request reaches it.
     void AddGame(MiniGame* game);

@@ -174,7 +174,8 @@ bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
 // missing and the current slot unchanged, when its player file is missing
-// or damaged.
+// or damaged. Without a user folder the player file is what the run's last
+// save of it would have written, held in memory until the next Load.
 bool OpenProfile(int32_t slot);
 // Opens the slot's profile with a new, empty player document, written at
 // once: the game starts over, the profile's settings, statistics and logs

@@ -105,8 +105,14 @@ std::string ReadDocument(std::string& bytes, TiXmlDocument& into) {
 // writes (outside the bounds, not XML, without the game's element) is damaged.
 DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
     // Without a user folder nothing is saved, and nothing in the working
-    // folder is taken for the player's files.
-    if (GetState().userFolder.empty()) return DocumentLoad::kMissing;
+    // folder is taken for the player's files: what the run's saves would
+    // have written is read back from memory.
+    if (GetState().userFolder.empty()) {
+        const auto held = GetState().heldInMemory.find(name);
+        if (held == GetState().heldInMemory.end()) return DocumentLoad::kMissing;
+        into = held->second;
+        return DocumentLoad::kLoaded;
+    }
     std::string bytes, why;
     switch (SavedFile::ReadWhole(UserFile(name), bytes)) {
         case SavedFile::ReadResult::kMissing:
@@ -146,7 +152,10 @@ bool PrintForSave(const TiXmlDocument& document, const std::string& name, std::s
 }
 
 SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
-    if (GetState().userFolder.empty()) return SaveFailure::kNoFolder;
+    if (GetState().userFolder.empty()) {
+        GetState().heldInMemory[name] = document;
+        return SaveFailure::kNoFolder;
+    }
     std::string bytes;
     if (!PrintForSave(document, name, bytes))
         return IsHeldDamaged(name) ? SaveFailure::kRefused : SaveFailure::kPastBounds;
@@ -369,6 +378,7 @@ void Load(const std::string& userFolder) {
     state.damagedFiles.clear();
     state.damagedCopies.clear();
     state.failedSaves.clear();
+    state.heldInMemory.clear();
     state.untoldFailure = state.takenFailure = SaveFailure::kNone;
     if (!XmlLoadFile(state.version, kVersionFile))
         halvo::LogMessage("DataTree::Load - Unable to load '%s'", kVersionFile);
@@ -427,7 +437,7 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     // Without a folder nothing can be kept, yet the player plays: the
     // profile lives in memory, and its saves tell that there is no folder.
     if (GetState().userFolder.empty()) {
-        NoteSave(PlayerFileName(slot), SaveFailure::kNoFolder);
+        NoteSave(PlayerFileName(slot), WriteDocument(*player, PlayerFileName(slot)));
     } else {
         if (!WriteNewProfile(slot, *player, *gameData)) return false;
         NoteSave(PlayerFileName(slot), SaveFailure::kNone);

@@ -31,6 +31,9 @@ struct State {
     std::map<std::string, std::string> damagedCopies;
     // Each saved file whose last save did not reach the disk, with why.
     std::map<std::string, SaveFailure> failedSaves;
+    // Without a user folder, each file as its last save would have written
+    // it: read back in its stead, so that the run goes on from its saves.
+    std::map<std::string, TiXmlDocument> heldInMemory;
     // Why the saves of a run of failures failed that the player has not
     // been told of (kNone when none), and of the run told last.
     SaveFailure untoldFailure = SaveFailure::kNone;

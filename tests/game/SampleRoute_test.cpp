@@ -426,7 +426,7 @@ TEST_F(SampleRouteTest, TheMapNamesEveryPlaceOnOneSideOfItsPictureClearOfThePath
 // lost, and holds the game still meanwhile; "Keep playing" and Escape take
 // the question back, Escape also asks. "To the menu" drops the search, and
 // Continue starts it again. In a cutscene nothing is lost: the button opens
-// the menu at once.
+// the menu at once, and from the credits it ends the story.
 TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
@@ -487,6 +487,17 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     Step(30);
     ClickOn(*OnHud("hud_menu"));
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
+
+    // From the rising credits it ends the story: Continue grey, a new game unasked.
+    game().Transit("study_04", nullptr);
+    halvo::WeakRef<GameScreen> farewell(Current());
+    for (int i = 0; i < sampletest::kLegPasses && farewell.Get() && !Find(farewell->GetGuiFrame(), "name", "credits");
+         ++i)
+        ClickAndSettle(sampletest::kEmptySpot, 1);
+    ClickOn(*OnHud("hud_menu"));
+    ClickAndSettle(sampletest::kContinue);
+    ClickAndSettle(sampletest::kNewGame);
+    EXPECT_TRUE(CastTo<SearchScreen>(Current())) << harness->ScreenTree();
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 

@@ -617,7 +617,7 @@ TEST_F(SampleSaveNoticeTest, ASaveRefusedForTheBoundsIsToldAsOne) {
 
 // Without HOME there is no folder to save in, and the strip says so at the
 // first save (the language chosen at the start) rather than blaming a folder;
-// a new player is still made and plays, unsaved.
+// a new player is still made and plays, unsaved, and goes on from the menu.
 TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
     harness.UseNoUserFolder();
     OpenMainMenu();
@@ -630,6 +630,11 @@ TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
     EXPECT_FALSE(Find(MenuFrame(), "name", "not_saved"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu"));
     ClickAndSettle(kNewGame);
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    ClickAndSettle({960, 140});  // the greeting
+    ClickAndSettle(kHudMenu);
+    ClickAndSettle(sampletest::MiddleOnScreen(*Find(harness.GetGame().GetHudGui(), "action", "leave")));
+    ClickAndSettle(kContinue);
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
 }
 
@@ -705,6 +710,9 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kPlayerFile);
     EXPECT_FALSE(SaveFailedStrip()) << "told twice";
+    harness.Character(27);  // it only tells: Escape closes it
+    harness.Step(5);
+    EXPECT_EQ(NoticeCount(), 0);
     EXPECT_TRUE(harness.Messages().empty());
 }
 

@@ -317,6 +317,7 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
     ASSERT_GT(targetSeconds, 5);
 
     ClickOn(*OnHud("hud_menu"));
+    EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"This puzzle's result is kept"));
     ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     ASSERT_NO_FATAL_FAILURE(StartTheGame());
@@ -413,6 +414,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         halvo::WeakRef<GameScreen> host(Host());
         ClickOn(*OnHud("hud_menu"));
         ASSERT_TRUE(OnHud("hud_leave")) << name << Messages();
+        EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"What you did")) << name;  // not the last result
         ClickOn(*Button(OnHud("hud_leave").Get(), "stay"));
         EXPECT_FALSE(OnHud("hud_leave")) << name;
         ASSERT_TRUE(host.Get()) << name;

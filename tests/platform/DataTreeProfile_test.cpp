@@ -347,11 +347,15 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNoFolder);
     const std::string nowhere = ":" + std::to_string(static_cast<int>(DataTree::SaveFailure::kNoFolder)) + " ";
     EXPECT_EQ(Unsaved(), "gamedata.xml" + nowhere);
-    // A player is still made, and plays unsaved.
+    // A player is still made, and plays unsaved; reopened, as last saved.
     ASSERT_TRUE(DataTree::CreateProfile(0, u"C"));
     EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
     EXPECT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 1));
     EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::SetInt("[PLAYER]/Data/since", 1));
+    ASSERT_TRUE(DataTree::OpenProfile(0));
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), 1);
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/since"));
     EXPECT_TRUE(DataTree::StartPlayerOver(0));
     EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
     EXPECT_EQ(Unsaved(), "data0.xml" + nowhere + "gamedata.xml" + nowhere);

@@ -37,12 +37,12 @@ protected:
     }
     Game& game() { return harness.GetGame(); }
     // A scene "test" of the kind whose script records its entry and "Run".
-    void WriteRecordingScene(const std::string& type, const std::string& onLoad = "") {
+    void WriteRecordingScene(const std::string& type, const std::string& onLoad = "", const std::string& run = "") {
         WriteScene(type, Square("lamp", 100, 100) + Square("door", 500, 100));
         harness.WriteScript("test",
                             "function void OnFirstEnter() { RecordCall(\"first\"); }\n"
                             "function void OnLoadScene() { RecordCall(\"load\"); " + onLoad + "}\n"
-                            "function void Run() { RecordCall(\"run\"); }\n",
+                            "function void Run() { RecordCall(\"run\"); " + run + "}\n",
                             "scripts/scenes/");
         FileManager::Global().ResetDirectoryCaches();
         harness.ClearCalls();
@@ -64,6 +64,14 @@ TEST_F(SceneKindsTest, ACutscenePlaysItsRunAfterTheEntryScriptsWithoutHelpAndWit
     EXPECT_EQ(game().rootScreen->Children().back().Get(), game().hudScreen.Get());
     EXPECT_EQ(game().FindSceneScreen(), game().currentScene.Get());
     EXPECT_EQ(game().GetCurrentScene(), CastTo<CutsceneScreen>(game().currentScene.Get())->GetScene());
+
+    // A mini-game its "Run" starts at once keeps its help, halved once when easy.
+    Game::SetMiniGameStarter([](GameScreen&, const char*, Vrel::Thread*) { return MiniGameStart::kStarted; });
+    DataTree::SetInt("[SETTINGS]/difficulty", 1);
+    WriteRecordingScene("Cutscene", "", "StartMinigame(\"Schloss\");");
+    game().Transit("test", nullptr);
+    EXPECT_EQ(game().helpFactor, Game::kMiniGameHelpFactor * 0.5f);
+    Game::SetMiniGameStarter(nullptr);
 }
 
 TEST_F(SceneKindsTest, ACutsceneWhoseEntryScriptMovedOnDoesNotPlay) {
