@@ -1,0 +1,137 @@
+// The making of a new profile, staged so that a failure or a death at any
+// step leaves no profile on another's game, and the deleting of one.
+
+#include "platform/DataTree.h"
+
+#include "platform/DataTreeDocuments.h"
+#include "platform/DataTreeState.h"
+#include "platform/Loca.h"
+#include "platform/Log.h"
+#include "platform/NumberText.h"
+#include "platform/SavedFile.h"
+
+namespace DataTree {
+
+namespace {
+
+using detail::AddChild;
+using detail::FindOrAddChild;
+using detail::GetState;
+using detail::PlayerFileName;
+using detail::SlotName;
+using detail::State;
+using detail::UserFile;
+
+// A copy of the game data with a new profile in the slot (replacing one
+// there): its name, a copy of the game-wide options with the language in
+// use, empty statistics and logs, and the slot as the last one.
+std::unique_ptr<TiXmlDocument> WithNewProfile(int32_t slot, std::u16string_view name) {
+    auto gameData = std::make_unique<TiXmlDocument>(*GetState().gameData);
+    TiXmlElement* root = gameData->FirstChildElement();
+    TiXmlElement* profiles = FindOrAddChild(root, "profiles");
+    if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) profiles->RemoveChild(old);
+    TiXmlElement* profile = AddChild(profiles, SlotName(slot).c_str());
+    profile->SetAttribute("name", Loca::WideToUtf8(name).c_str());
+    TiXmlElement* options = FindOrAddChild(root, "options");
+    detail::AddMissingSettings(options);
+    TiXmlElement* settings = profile->LinkEndChild(options->Clone())->ToElement();
+    settings->SetAttribute("language", Loca::Global().GetLanguageCode().c_str());
+    AddChild(profile, "stats");
+    AddChild(profile, "logs");
+    FindOrAddChild(root, "global")->SetAttribute("last_slot", NumberText::FormatInt(slot).c_str());
+    return gameData;
+}
+
+// The game data in place names the new profile, whose player file could
+// not follow it: the game data in memory, which does not name it yet, is
+// written over it. False when that fails too.
+bool RollBackGameData() { return SaveGameData(); }
+
+// Puts a new profile's staged game data, then its staged player file in
+// place, the slot's file already kept aside as `kept`; false when either
+// cannot be, with what was moved put back, the game data first.
+bool CommitNewProfile(const std::string& file, const std::string& gameDataFile, const std::string& kept) {
+    if (!SavedFile::CommitStaged(gameDataFile)) {
+        SavedFile::DropStaged(file);
+    } else if (SavedFile::CommitStaged(file)) {
+        return true;
+    } else if (!RollBackGameData()) {
+        // The kept file stays aside: the profile opens with its game started over.
+        halvo::LogMessage("DataTree::CreateProfile - '%s' names a profile without its player file", kGameDataFile);
+        return false;
+    }
+    if (!kept.empty()) SavedFile::PutBack(kept, file);
+    return false;
+}
+
+// Writes the new profile's files: the empty player file and the game data
+// naming it; false, with the folder as it was, when that fails.
+bool WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocument& gameData) {
+    const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
+    std::string playerBytes, gameDataBytes;
+    if (detail::PrintForSave(player, PlayerFileName(slot), playerBytes) != SaveFailure::kNone ||
+        detail::PrintForSave(gameData, kGameDataFile, gameDataBytes) != SaveFailure::kNone ||
+        !SavedFile::Stage(file, playerBytes))
+        return false;
+    if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
+        SavedFile::DropStaged(file);
+        return false;
+    }
+    // A file in the slot is not the new profile's own: it is a replaced or
+    // lost profile's game. It goes aside before the game data names the
+    // new profile, and the new player file comes last, so that a death at
+    // any step leaves no profile on another's game: the profile without a
+    // player file opens with its game started over. A failure puts back
+    // what was moved, the game data first: both files hold the profile or
+    // neither does.
+    std::string kept;
+    if (!SavedFile::KeepAsOld(file, kept)) {
+        SavedFile::DropStaged(file);
+        SavedFile::DropStaged(gameDataFile);
+        return false;
+    }
+    return CommitNewProfile(file, gameDataFile, kept);
+}
+
+}  // namespace
+
+bool CreateProfile(int32_t slot, std::u16string_view name) {
+    if (slot < 0) return false;
+    std::unique_ptr<TiXmlDocument> player = detail::NewDocument();
+    std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
+    // Without a folder nothing can be kept, yet the player plays: the
+    // profile lives in memory, and its saves tell that there is no folder.
+    if (GetState().userFolder.empty()) {
+        detail::NoteSave(PlayerFileName(slot), SaveFailure::kNoFolder);
+    } else {
+        if (!WriteNewProfile(slot, *player, *gameData)) return false;
+        detail::NoteSave(PlayerFileName(slot), SaveFailure::kNone);
+    }
+    detail::CloseProfileRoots();
+    GetState().gameData = std::move(gameData);
+    detail::OpenSlotRoots(slot);
+    detail::OpenPlayer(std::move(player), slot);
+    return true;
+}
+
+bool DeleteProfile(int32_t slot) {
+    if (slot < 0) return false;
+    State& state = GetState();
+    if (slot == state.currentSlot) {
+        detail::CloseProfileRoots();
+        SetCurrentSlot(kNoSlot);
+    }
+    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
+    TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
+    if (old) detail::DeleteElement(old);
+    // The player was asked whether their game goes with them. It goes once
+    // the game data no longer names them; a damaged file that stays in
+    // place is kept as it is, as every damaged one is. A failed save of it
+    // loses nothing the player still wants.
+    const std::string file = PlayerFileName(slot);
+    if (old) state.failedSaves.erase(file);
+    if (SaveGameData() && old && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
+    return old != nullptr;
+}
+
+}  // namespace DataTree
