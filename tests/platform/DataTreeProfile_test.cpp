@@ -447,7 +447,9 @@ TEST_F(DataTreeTest, AFileWithoutTheGamesElementIsDamaged) {
 }
 
 // Anything but a file under a saved file's name is damaged at once, not
-// waited on: kept aside as it is, told, the game started over.
+// waited on: kept aside as it is, told, the game started over. Under a
+// save's staging name it is a leftover: the save goes on over it, or for a
+// folder is refused, and never waits on it.
 TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
     testsupport::TempFolder elsewhere;
     ASSERT_EQ(::mkfifo((elsewhere / "pipe").c_str(), 0600), 0);
@@ -479,6 +481,18 @@ TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
             ASSERT_EQ(::lstat(UserFile((std::string(name) + ".bad").c_str()).c_str(), &kept), 0);
             EXPECT_EQ(kept.st_mode & S_IFMT, thing.kind);
             EXPECT_EQ(DataTree::GetCurrentSlot(), name == std::string("data0.xml") ? 0 : -1);
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                std::filesystem::remove_all(entry.path());
+
+            ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+            ASSERT_EQ(thing.make(UserFile(name) + ".tmp"), 0);
+            ::alarm(10);  // a save that waits on it ends the run here
+            const bool saved = name == std::string("data0.xml") ? DataTree::SavePlayer() : DataTree::SaveGameData();
+            ::alarm(0);
+            EXPECT_EQ(saved, thing.kind != S_IFDIR);
+            struct stat written;
+            ASSERT_EQ(::lstat(UserFile(name).c_str(), &written), 0);
+            EXPECT_TRUE(S_ISREG(written.st_mode));
             for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
                 std::filesystem::remove_all(entry.path());
         }
