@@ -184,9 +184,12 @@ bool OpenProfile(int32_t slot);
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
-// True when the slot had a profile. Its player file goes with it once the
-// game data is saved without it; kept copies (".bad", ".old") stay, and a
-// failed save of it no longer counts as unsaved.
+// True when the slot's profile was deleted: the game data is saved without
+// it first, then its player file goes (kept copies, ".bad" and ".old",
+// stay) and a failed save of that file no longer counts as unsaved. False,
+// changing nothing, when the slot has no profile or the game data cannot be
+// saved without it (a failed save like any other). Without a user folder
+// the profile goes in memory alone.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

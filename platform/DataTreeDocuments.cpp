@@ -105,6 +105,14 @@ SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name,
     return SaveFailure::kPastBounds;
 }
 
+SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
+    if (GetState().userFolder.empty()) return SaveFailure::kNoFolder;
+    std::string bytes;
+    const SaveFailure refused = PrintForSave(document, name, bytes);
+    if (refused != SaveFailure::kNone) return refused;
+    return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
+}
+
 // Every save of a document in use ends here, so that the player can be told
 // of a save that did not reach the disk, once until that file's save
 // succeeds again: a failure of a file after its good save starts a run, and
@@ -164,6 +172,7 @@ using detail::OpenSlotRoots;
 using detail::PlayerFileName;
 using detail::SlotName;
 using detail::UserFile;
+using detail::WriteDocument;
 
 enum class DocumentLoad { kLoaded, kMissing, kDamaged };
 
@@ -220,14 +229,6 @@ DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
     }
     if (IsHeldDamaged(name)) GetState().damagedCopies.erase(name);  // mended
     return DocumentLoad::kLoaded;
-}
-
-SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
-    if (GetState().userFolder.empty()) return SaveFailure::kNoFolder;
-    std::string bytes;
-    const SaveFailure refused = detail::PrintForSave(document, name, bytes);
-    if (refused != SaveFailure::kNone) return refused;
-    return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
 }
 
 // What a first start writes, wherever the game data lacks it: a file with

@@ -35,6 +35,9 @@ bool IsHeldDamaged(const std::string& name);
 // (kRefused), or bytes the next start would refuse (kPastBounds). The
 // callers have a user folder.
 SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name, std::string& bytes);
+// Writes the document to the user folder's file `name`: kNone, or why it
+// did not reach the disk.
+SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name);
 // Notes how the save of a document in use went; true when it reached the disk.
 bool NoteSave(const std::string& name, SaveFailure failure);
 

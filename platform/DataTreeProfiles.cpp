@@ -21,6 +21,7 @@ using detail::PlayerFileName;
 using detail::SlotName;
 using detail::State;
 using detail::UserFile;
+using detail::WriteDocument;
 
 // A copy of the game data with a new profile in the slot (replacing one
 // there): its name, a copy of the game-wide options with the language in
@@ -39,6 +40,18 @@ std::unique_ptr<TiXmlDocument> WithNewProfile(int32_t slot, std::u16string_view 
     AddChild(profile, "stats");
     AddChild(profile, "logs");
     FindOrAddChild(root, "global")->SetAttribute("last_slot", NumberText::FormatInt(slot).c_str());
+    return gameData;
+}
+
+// A copy of the game data as it is once the slot's profile is deleted:
+// without it, nor, when it is the one open, the slot as the last one.
+std::unique_ptr<TiXmlDocument> WithoutProfile(int32_t slot) {
+    auto gameData = std::make_unique<TiXmlDocument>(*GetState().gameData);
+    TiXmlElement* root = gameData->FirstChildElement();
+    TiXmlElement* profiles = root->FirstChildElement("profiles");
+    profiles->RemoveChild(profiles->FirstChildElement(SlotName(slot).c_str()));
+    if (slot == GetState().currentSlot)
+        FindOrAddChild(root, "global")->SetAttribute("last_slot", NumberText::FormatInt(kNoSlot).c_str());
     return gameData;
 }
 
@@ -115,23 +128,29 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
 }
 
 bool DeleteProfile(int32_t slot) {
-    if (slot < 0) return false;
     State& state = GetState();
+    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
+    TiXmlElement* old = slot >= 0 && profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
+    if (!old) return false;
+    // The game data is written without them before anything changes: a
+    // delete that cannot be saved leaves the player listed, with their game,
+    // and what the menu shows stays what the disk holds. Without a folder
+    // the delete is made in memory, as everything is.
+    const SaveFailure failure = WriteDocument(*WithoutProfile(slot), kGameDataFile);
+    if (!detail::NoteSave(kGameDataFile, failure) && failure != SaveFailure::kNoFolder) return false;
     if (slot == state.currentSlot) {
         detail::CloseProfileRoots();
         SetCurrentSlot(kNoSlot);
     }
-    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
-    TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
-    if (old) detail::DeleteElement(old);
-    // The player was asked whether their game goes with them. It goes once
-    // the game data no longer names them; a damaged file that stays in
+    detail::DeleteElement(old);
+    // The player was asked whether their game goes with them: it goes now
+    // that the game data no longer names them. A damaged file that stays in
     // place is kept as it is, as every damaged one is. A failed save of it
     // loses nothing the player still wants.
     const std::string file = PlayerFileName(slot);
-    if (old) state.failedSaves.erase(file);
-    if (SaveGameData() && old && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
-    return old != nullptr;
+    state.failedSaves.erase(file);
+    if (failure == SaveFailure::kNone && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
+    return true;
 }
 
 }  // namespace DataTree

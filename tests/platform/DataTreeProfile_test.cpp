@@ -207,14 +207,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
     EXPECT_EQ(NameOf(1), u"<none>");
 
-    // While the game data still names the player, their game stays theirs.
+    // A delete the game data cannot be saved without deletes nothing: the
+    // player stays listed and chosen, and the next good save of the game
+    // data keeps them with their game.
     ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
     user.MakeFolder("gamedata.xml.tmp");
-    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_FALSE(DataTree::DeleteProfile(2));
+    EXPECT_EQ(NameOf(2), u"C");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
     EXPECT_TRUE(FileExists(UserFile("data2.xml")));
     ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    EXPECT_TRUE(DataTree::SaveGameData());
     Restart();
     EXPECT_EQ(NameOf(2), u"C");
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
