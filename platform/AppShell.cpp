@@ -108,6 +108,7 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     }
     os::CreateFolders(documents);
     userFolder_ = ::PrepareUserFolder(documents);
+    folderNotMade_ = userFolder_.empty();
     client.SetUserFolder(userFolder_);
 }
 
@@ -121,7 +122,7 @@ bool AppShell::FindGameData() {
 
 void AppShell::LoadData(AppClient& client) {
     PrepareUserFolder(client);
-    CallIfPresent(hooks_.loadDataTree, userFolder_);
+    CallIfPresent(hooks_.loadDataTree, userFolder_, folderNotMade_);
 }
 
 // Whoever started the program from the wrong folder would otherwise face a

@@ -106,7 +106,7 @@ SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name,
 }
 
 SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
-    if (GetState().userFolder.empty()) return SaveFailure::kNoFolder;
+    if (GetState().userFolder.empty()) return GetState().withoutFolder;
     std::string bytes;
     const SaveFailure refused = PrintForSave(document, name, bytes);
     if (refused != SaveFailure::kNone) return refused;
@@ -129,6 +129,8 @@ bool NoteSave(const std::string& name, SaveFailure failure) {
     if (runBegins && state.untoldFailure == SaveFailure::kNone) state.untoldFailure = failure;
     return false;
 }
+
+void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
 
 void CloseProfileRoots() {
     State& state = GetState();
@@ -297,7 +299,7 @@ std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
     const SaveFailure failure = WriteDocument(*player, PlayerFileName(slot));
     // Without a folder the new game is played unsaved, as a new profile is.
-    if (!NoteSave(PlayerFileName(slot), failure) && failure != SaveFailure::kNoFolder) return nullptr;
+    if (!NoteSave(PlayerFileName(slot), failure) && !GetState().userFolder.empty()) return nullptr;
     return player;
 }
 
@@ -311,9 +313,10 @@ void Init() {
     AddMissingDefaults(state.gameData->FirstChildElement());
 }
 
-void Load(const std::string& userFolder) {
+void Load(const std::string& userFolder, bool folderNotMade) {
     State& state = GetState();
     state.userFolder = userFolder;
+    state.withoutFolder = folderNotMade ? SaveFailure::kFolderNotMade : SaveFailure::kNoFolder;
     if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
     state.version.Clear();
     state.damagedFiles.clear();

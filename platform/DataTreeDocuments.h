@@ -40,6 +40,10 @@ SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name,
 SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name);
 // Notes how the save of a document in use went; true when it reached the disk.
 bool NoteSave(const std::string& name, SaveFailure failure);
+// A new profile refused whole changed nothing and is told by the caller
+// that asked for it: `why` is what the next TakeSaveFailure hands out,
+// whatever was untold before.
+void TellRefusedWhole(SaveFailure why);
 
 // Closes "[SETTINGS]", "[STATS]", "[LOG]" and "[PLAYER]".
 void CloseProfileRoots();

@@ -78,17 +78,17 @@ bool CommitNewProfile(const std::string& file, const std::string& gameDataFile, 
 }
 
 // Writes the new profile's files: the empty player file and the game data
-// naming it; false, with the folder as it was, when that fails.
-bool WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocument& gameData) {
+// naming it; kNone, or why not, with the folder as it was.
+SaveFailure WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocument& gameData) {
     const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
     std::string playerBytes, gameDataBytes;
-    if (detail::PrintForSave(player, PlayerFileName(slot), playerBytes) != SaveFailure::kNone ||
-        detail::PrintForSave(gameData, kGameDataFile, gameDataBytes) != SaveFailure::kNone ||
-        !SavedFile::Stage(file, playerBytes))
-        return false;
+    SaveFailure refused = detail::PrintForSave(player, PlayerFileName(slot), playerBytes);
+    if (refused == SaveFailure::kNone) refused = detail::PrintForSave(gameData, kGameDataFile, gameDataBytes);
+    if (refused != SaveFailure::kNone) return refused;
+    if (!SavedFile::Stage(file, playerBytes)) return SaveFailure::kRefused;
     if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
         SavedFile::DropStaged(file);
-        return false;
+        return SaveFailure::kRefused;
     }
     // A file in the slot is not the new profile's own: it is a replaced or
     // lost profile's game. It goes aside before the game data names the
@@ -101,9 +101,9 @@ bool WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocum
     if (!SavedFile::KeepAsOld(file, kept)) {
         SavedFile::DropStaged(file);
         SavedFile::DropStaged(gameDataFile);
-        return false;
+        return SaveFailure::kRefused;
     }
-    return CommitNewProfile(file, gameDataFile, kept);
+    return CommitNewProfile(file, gameDataFile, kept) ? SaveFailure::kNone : SaveFailure::kRefused;
 }
 
 }  // namespace
@@ -115,9 +115,13 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     // Without a folder nothing can be kept, yet the player plays: the
     // profile lives in memory, and its saves tell that there is no folder.
     if (GetState().userFolder.empty()) {
-        detail::NoteSave(PlayerFileName(slot), SaveFailure::kNoFolder);
+        detail::NoteSave(PlayerFileName(slot), GetState().withoutFolder);
     } else {
-        if (!WriteNewProfile(slot, *player, *gameData)) return false;
+        const SaveFailure refused = WriteNewProfile(slot, *player, *gameData);
+        if (refused != SaveFailure::kNone) {
+            detail::TellRefusedWhole(refused);
+            return false;
+        }
         detail::NoteSave(PlayerFileName(slot), SaveFailure::kNone);
     }
     detail::CloseProfileRoots();
@@ -137,7 +141,7 @@ bool DeleteProfile(int32_t slot) {
     // and what the menu shows stays what the disk holds. Without a folder
     // the delete is made in memory, as everything is.
     const SaveFailure failure = WriteDocument(*WithoutProfile(slot), kGameDataFile);
-    if (!detail::NoteSave(kGameDataFile, failure) && failure != SaveFailure::kNoFolder) return false;
+    if (!detail::NoteSave(kGameDataFile, failure) && !state.userFolder.empty()) return false;
     if (slot == state.currentSlot) {
         detail::CloseProfileRoots();
         SetCurrentSlot(kNoSlot);
