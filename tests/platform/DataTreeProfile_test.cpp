@@ -304,7 +304,8 @@ std::string Unsaved() {
 }
 
 // A run of failed saves of a file is handed out once, with why, even when a
-// good save followed before anyone asked; each file's failed last save
+// good save followed before anyone asked, and another file's run is handed
+// out while the first goes on; each file's failed last save
 // stays known until a save of that file succeeds, whatever file is saved
 // after it.
 TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
@@ -316,9 +317,10 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     user.MakeFolder("gamedata.xml.tmp");
     user.MakeFolder("data0.xml.tmp");
     EXPECT_FALSE(DataTree::SavePlayer());
-    EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
     EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kRefused);
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_TRUE(DataTree::TakeSaveFailure()) << "another file's run, while the first goes on, untold";
     EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_FALSE(DataTree::TakeSaveFailure()) << "the same run told twice";
     EXPECT_EQ(Unsaved(), "data0.xml" + refused + "gamedata.xml" + refused);
@@ -644,6 +646,8 @@ TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
         {"a declaration hiding a quote", "<?xml version=\"?>\" ?><root a=\" x> <e/>\" />", false},
         {"an end tag before any element", "</root><root/>", false},
         {"a zero byte ends the text", std::string("<root/>\0</e>", 12), true},
+        {"look-ups to the bound", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups)), true},
+        {"one look-up more", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups + 1)), false},
         {"a tag cut off at the depth", Opened(DataTree::kMaxDepth - 1) + "<e", true},
         {"a tag cut off one level deeper", Opened(DataTree::kMaxDepth) + "<e", false},
         {"elements indented to the bound", "<root>" + indented + "</root>", true},
@@ -804,12 +808,14 @@ TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
     const std::string gameData = ReadFile(UserFile("gamedata.xml"));
     const struct {
         const char* what;
-        std::string blocked;  // a folder stands under this name, or the staged file goes before it is put in place
+        std::string blocked;  // a folder stands under this name
+        std::string vanishes = {};  // the staged file of this one goes just before it is put in place
     } failures[] = {
         {"the player file cannot be written", "data2.xml.tmp"},
         {"the game data cannot be written", "gamedata.xml.tmp"},
         {"the slot's file cannot be kept aside", "data2.xml.old"},
-        {"the player file cannot be put in place", ""},
+        {"the player file cannot be put in place", "", "data2.xml"},
+        {"the game data cannot be put in place", "", "gamedata.xml"},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.what);
@@ -818,10 +824,10 @@ TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
         if (failure.blocked == "data2.xml.old")
             for (int n = 2; n <= SavedFile::kMaxCopies; ++n) blocked.push_back(failure.blocked + std::to_string(n));
         for (const std::string& name : blocked) user.MakeFolder(name);
-        const std::string slotFile = UserFile("data2.xml"), staged = UserFile("data2.xml.tmp");
-        if (failure.blocked.empty())
+        const std::string vanishing = user / failure.vanishes;
+        if (!failure.vanishes.empty())
             SavedFile::SetStepWatcher([&](std::string_view step, const std::string& path) {
-                if (step == "rename" && path == slotFile) ::unlink(staged.c_str());
+                if (step == "rename" && path == vanishing) ::unlink((vanishing + ".tmp").c_str());
             });
 
         EXPECT_FALSE(DataTree::CreateProfile(2, u"C"));
