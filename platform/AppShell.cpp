@@ -181,7 +181,10 @@ int AppShell::Run(AppClient& client) {
 int AppShell::JudgeLastSave(int loopExitCode) const {
     const std::string unsaved = hooks_.unsavedFiles ? hooks_.unsavedFiles() : std::string();
     if (loopExitCode != 0 || unsaved.empty()) return loopExitCode;
-    if (userFolder_.empty())
+    if (folderNotMade_)
+        halvo::LogMessage("AppShell::Run - Not saved: the folder to save in could not be made, so nothing of "
+                          "this run was kept");
+    else if (userFolder_.empty())
         halvo::LogMessage("AppShell::Run - Not saved: there was no folder to save in, so nothing of this "
                           "run was kept");
     else

@@ -75,7 +75,6 @@ TiXmlElement* FindOrAddChild(TiXmlElement* parent, const char* name) {
     return child ? child : AddChild(parent, name);
 }
 
-// Copied from the game-wide options.
 void AddMissingSettings(TiXmlElement* options) {
     SetIfMissing(options, "volume_music", NumberText::FormatFloat(0.7f));
     SetIfMissing(options, "volume_sfx", NumberText::FormatFloat(0.7f));

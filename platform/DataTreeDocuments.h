@@ -25,7 +25,8 @@ std::unique_ptr<TiXmlDocument> NewDocument();
 // write.
 TiXmlElement* AddChild(TiXmlElement* parent, const char* name);
 TiXmlElement* FindOrAddChild(TiXmlElement* parent, const char* name);
-// The settings every profile starts with, where `options` lacks them.
+// The settings every profile starts with, as the game-wide options do,
+// wherever `options` lacks them.
 void AddMissingSettings(TiXmlElement* options);
 
 // A damaged file that could not be moved aside: it stays where it is.
