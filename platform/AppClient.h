@@ -47,8 +47,10 @@ struct ShellHooks {
     // True when the mounted roots hold the game's data; without it the
     // program stops before its window opens.
     std::function<bool()> gameDataFound;
-    // The version document, the saved data in the user folder, the last profile.
-    std::function<void(const std::string& userFolder)> loadDataTree;
+    // The version document, the saved data in the user folder, the last
+    // profile. Without a user folder (empty), `folderNotMade` tells that
+    // there was a documents folder but the user folder could not be made.
+    std::function<void(const std::string& userFolder, bool folderNotMade)> loadDataTree;
     // The saved files whose last save did not reach the disk, as the end of
     // the run names them ("'data0.xml' (past the game's bounds) and
     // 'gamedata.xml'"); empty when every file's last save did. Asked once

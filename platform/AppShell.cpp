@@ -108,6 +108,7 @@ void AppShell::PrepareUserFolder(AppClient& client) {
     }
     os::CreateFolders(documents);
     userFolder_ = ::PrepareUserFolder(documents);
+    folderNotMade_ = userFolder_.empty();
     client.SetUserFolder(userFolder_);
 }
 
@@ -121,7 +122,7 @@ bool AppShell::FindGameData() {
 
 void AppShell::LoadData(AppClient& client) {
     PrepareUserFolder(client);
-    CallIfPresent(hooks_.loadDataTree, userFolder_);
+    CallIfPresent(hooks_.loadDataTree, userFolder_, folderNotMade_);
 }
 
 // Whoever started the program from the wrong folder would otherwise face a
@@ -180,7 +181,10 @@ int AppShell::Run(AppClient& client) {
 int AppShell::JudgeLastSave(int loopExitCode) const {
     const std::string unsaved = hooks_.unsavedFiles ? hooks_.unsavedFiles() : std::string();
     if (loopExitCode != 0 || unsaved.empty()) return loopExitCode;
-    if (userFolder_.empty())
+    if (folderNotMade_)
+        halvo::LogMessage("AppShell::Run - Not saved: the folder to save in could not be made, so nothing of "
+                          "this run was kept");
+    else if (userFolder_.empty())
         halvo::LogMessage("AppShell::Run - Not saved: there was no folder to save in, so nothing of this "
                           "run was kept");
     else

@@ -73,5 +73,7 @@ private:
 
     ShellHooks hooks_;
     std::string userFolder_;
+    // A documents folder was there, but the user folder could not be made in it.
+    bool folderNotMade_ = false;
     ShellEnvironment environment_;
 };

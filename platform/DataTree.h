@@ -113,7 +113,10 @@ void Init();
 // of a first start, its profiles' settings too (a named profile without
 // any gets them all). Without the game data, every slot's player file is
 // read to find those. The staged files of saves cut short are removed.
-void Load(const std::string& userFolder);
+// Without a user folder (empty) nothing is read or saved, each save failing
+// as kNoFolder, or as kFolderNotMade when `folderNotMade` tells that there
+// was a home but the folder could not be made in it.
+void Load(const std::string& userFolder, bool folderNotMade = false);
 // The folder of the saved files, ending in '/'; empty before Load.
 const std::string& GetUserFolder();
 // The name within the user folder of a saved file that could not be read
@@ -128,8 +131,11 @@ std::string GetDamagedCopy(const std::string& name);
 // Why a save did not reach the disk.
 enum class SaveFailure {
     kNone,
-    // No user folder: nothing of the run is kept.
+    // No user folder (no home to make it in): nothing of the run is kept.
     kNoFolder,
+    // The user folder could not be made (a file stands under its name, or
+    // the documents folder refuses it): nothing of the run is kept.
+    kFolderNotMade,
     // The folder refused the file: full, write-protected, or a damaged file
     // that could not be moved aside stands in its place.
     kRefused,
@@ -167,9 +173,10 @@ SaveFailure TakenSaveFailure();
 // of that fails: then neither file nor the tree in memory has changed (the
 // previous profile stays open) and no file in the slot was moved. A death
 // at any step leaves no profile, or the new one with its game started over
-// at the next start; never one on the slot's old file. Without a user
-// folder it is made in memory alone and played unsaved, each save failing
-// as kNoFolder.
+// at the next start; never one on the slot's old file. A refused profile
+// is told by its caller: the next TakeSaveFailure hands it out, with why.
+// Without a user folder it is made in memory alone and played unsaved, each
+// save failing as the folder's absence is told.
 bool CreateProfile(int32_t slot, std::u16string_view name);
 // False without changing anything when the slot has no profile; false,
 // with the slot's settings, statistics and logs open but "[PLAYER]"
@@ -185,9 +192,12 @@ bool OpenProfile(int32_t slot);
 bool StartPlayerOver(int32_t slot);
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
-// True when the slot had a profile. Its player file goes with it once the
-// game data is saved without it; kept copies (".bad", ".old") stay, and a
-// failed save of it no longer counts as unsaved.
+// True when the slot's profile was deleted: the game data is saved without
+// it first, then its player file goes (kept copies, ".bad" and ".old",
+// stay) and a failed save of that file no longer counts as unsaved. False,
+// changing nothing, when the slot has no profile or the game data cannot be
+// saved without it (a failed save like any other). Without a user folder
+// the profile goes in memory alone.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

@@ -1,9 +1,12 @@
-// The documents behind the data tree: defaults, the saved game data, the
-// player documents of the profile slots, and the language choice.
+// The documents behind the data tree: defaults, the saved game data and the
+// player documents of the profile slots as they are read, opened and saved,
+// and the language choice. New profiles are made and profiles deleted in
+// DataTreeProfiles.cpp.
 
 #include "platform/DataTree.h"
 
 #include "platform/DataTreeBounds.h"
+#include "platform/DataTreeDocuments.h"
 #include "platform/DataTreeState.h"
 #include "platform/DataTreeTally.h"
 #include "platform/Loca.h"
@@ -24,17 +27,28 @@ using detail::State;
 constexpr uint16_t kUiLanguageGerman = 7;
 constexpr uint16_t kUiLanguageEnglish = 9;
 
-enum class DocumentLoad { kLoaded, kMissing, kDamaged };
-
 // The element the game writes as the whole of both of its saved files.
 constexpr const char* kRootElement = "root";
 
-std::string SlotName(int32_t slot) { return "slot" + std::to_string(slot); }
-
 // Paths below one profile slot, such as "[ROOT]/profiles/slot2/options/".
 std::string SlotPath(int32_t slot, const char* rest) {
-    return "[ROOT]/profiles/" + SlotName(slot) + "/" + rest;
+    return "[ROOT]/profiles/" + detail::SlotName(slot) + "/" + rest;
 }
+
+// The slot's settings; null when the slot has no profile.
+TiXmlElement* SlotOptions(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false); }
+
+// A default that would take its file past a bound is left out, as any
+// change past one is: the file stays one the game can write.
+void SetIfMissing(TiXmlElement* element, const char* name, const std::string& value) {
+    if (element && !element->Attribute(name)) detail::KeepAttribute(*element, name, value.c_str(), {});
+}
+
+}  // namespace
+
+namespace detail {
+
+std::string SlotName(int32_t slot) { return "slot" + std::to_string(slot); }
 
 std::string PlayerFileName(int32_t slot) {
     char name[32];
@@ -51,11 +65,8 @@ std::unique_ptr<TiXmlDocument> NewDocument() {
     return document;
 }
 
-// Null when the child would take a saved document past a bound (told on
-// the log), so that what the game adds itself never makes a file it cannot
-// write.
 TiXmlElement* AddChild(TiXmlElement* parent, const char* name) {
-    if (!parent || !detail::MayAddElement(*parent, name, {})) return nullptr;
+    if (!parent || !MayAddElement(*parent, name, {})) return nullptr;
     return parent->LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
@@ -64,12 +75,110 @@ TiXmlElement* FindOrAddChild(TiXmlElement* parent, const char* name) {
     return child ? child : AddChild(parent, name);
 }
 
-// A damaged file that could not be moved aside: it stays where it is.
+void AddMissingSettings(TiXmlElement* options) {
+    SetIfMissing(options, "volume_music", NumberText::FormatFloat(0.7f));
+    SetIfMissing(options, "volume_sfx", NumberText::FormatFloat(0.7f));
+    SetIfMissing(options, "difficulty", NumberText::FormatInt(0));
+    SetIfMissing(options, "animations", NumberText::FormatInt(1));
+}
+
 bool IsHeldDamaged(const std::string& name) {
     const auto& copies = GetState().damagedCopies;
     auto found = copies.find(name);
     return found != copies.end() && found->second.empty();
 }
+
+SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name, std::string& bytes) {
+    if (IsHeldDamaged(name)) {
+        halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
+                          name.c_str());
+        return SaveFailure::kRefused;
+    }
+    TiXmlPrinter printer;
+    document.Accept(&printer);
+    bytes.assign(printer.CStr(), printer.Size());
+    std::string why = CheckBounds(bytes);
+    if (why.empty()) return SaveFailure::kNone;
+    halvo::LogMessage("DataTree::Save - '%s' is not written, as the next start would refuse it: it would hold %s",
+                      name.c_str(), why.c_str());
+    return SaveFailure::kPastBounds;
+}
+
+SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
+    if (GetState().userFolder.empty()) {
+        GetState().heldInMemory[name] = document;
+        return GetState().withoutFolder;
+    }
+    std::string bytes;
+    const SaveFailure refused = PrintForSave(document, name, bytes);
+    if (refused != SaveFailure::kNone) return refused;
+    return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
+}
+
+// Every save of a document in use ends here, so that the player can be told
+// of a save that did not reach the disk, once until that file's save
+// succeeds again: a failure of a file after its good save starts a run, and
+// a good save of another file ends none. (A new profile, refused whole, is
+// told by its caller.)
+bool NoteSave(const std::string& name, SaveFailure failure) {
+    State& state = GetState();
+    if (failure == SaveFailure::kNone) {
+        state.failedSaves.erase(name);
+        return true;
+    }
+    const bool runBegins = state.failedSaves.count(name) == 0;
+    state.failedSaves[name] = failure;
+    if (runBegins && state.untoldFailure == SaveFailure::kNone) state.untoldFailure = failure;
+    return false;
+}
+
+void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
+
+void CloseProfileRoots() {
+    State& state = GetState();
+    state.player.reset();
+    state.settings = state.stats = state.log = state.playerRoot = nullptr;
+    ForgetTallies();  // the documents may be replaced
+}
+
+bool OpenSlotRoots(int32_t slot) {
+    TiXmlElement* options = SlotOptions(slot);
+    if (!options) return false;
+    State& state = GetState();
+    CloseProfileRoots();
+    state.settings = options;
+    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
+    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
+    return true;
+}
+
+void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
+    State& state = GetState();
+    state.player = std::move(player);
+    state.playerRoot = state.player->FirstChildElement();
+    ForgetTallies();
+    SetCurrentSlot(slot);
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::AddChild;
+using detail::AddMissingSettings;
+using detail::CloseProfileRoots;
+using detail::FindOrAddChild;
+using detail::IsHeldDamaged;
+using detail::NewDocument;
+using detail::NoteSave;
+using detail::OpenPlayer;
+using detail::OpenSlotRoots;
+using detail::PlayerFileName;
+using detail::SlotName;
+using detail::UserFile;
+using detail::WriteDocument;
+
+enum class DocumentLoad { kLoaded, kMissing, kDamaged };
 
 // Keeps the damaged file aside under a name of its own and queues it to be
 // told. One that cannot be moved stays, is told once, and no save writes
@@ -132,74 +241,6 @@ DocumentLoad LoadSavedDocument(const std::string& name, TiXmlDocument& into) {
     return DocumentLoad::kLoaded;
 }
 
-// The bytes a save of the document writes to the user folder's file `name`;
-// false when nothing may be written: a damaged file that stays there, or
-// bytes the next start would refuse. The callers have a user folder.
-bool PrintForSave(const TiXmlDocument& document, const std::string& name, std::string& bytes) {
-    if (IsHeldDamaged(name)) {
-        halvo::LogMessage("DataTree::Save - '%s' is damaged and stays as it is: nothing is written over it",
-                          name.c_str());
-        return false;
-    }
-    TiXmlPrinter printer;
-    document.Accept(&printer);
-    bytes.assign(printer.CStr(), printer.Size());
-    std::string why = CheckBounds(bytes);
-    if (why.empty()) return true;
-    halvo::LogMessage("DataTree::Save - '%s' is not written, as the next start would refuse it: it would hold %s",
-                      name.c_str(), why.c_str());
-    return false;
-}
-
-SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name) {
-    if (GetState().userFolder.empty()) {
-        GetState().heldInMemory[name] = document;
-        return SaveFailure::kNoFolder;
-    }
-    std::string bytes;
-    if (!PrintForSave(document, name, bytes))
-        return IsHeldDamaged(name) ? SaveFailure::kRefused : SaveFailure::kPastBounds;
-    return SavedFile::WriteAtomically(UserFile(name), bytes) ? SaveFailure::kNone : SaveFailure::kRefused;
-}
-
-// Every save of a document in use ends here, so that the player can be told
-// of a save that did not reach the disk, once until that file's save
-// succeeds again: a failure of a file after its good save starts a run, and
-// a good save of another file ends none. (A new profile, refused whole, is
-// told by its caller.)
-bool NoteSave(const std::string& name, SaveFailure failure) {
-    State& state = GetState();
-    if (failure == SaveFailure::kNone) {
-        state.failedSaves.erase(name);
-        return true;
-    }
-    const bool runBegins = state.failedSaves.count(name) == 0;
-    state.failedSaves[name] = failure;
-    if (runBegins && state.untoldFailure == SaveFailure::kNone) state.untoldFailure = failure;
-    return false;
-}
-
-void CloseProfileRoots() {
-    State& state = GetState();
-    state.player.reset();
-    state.settings = state.stats = state.log = state.playerRoot = nullptr;
-    detail::ForgetTallies();  // the documents may be replaced
-}
-
-// A default that would take its file past a bound is left out, as any
-// change past one is: the file stays one the game can write.
-void SetIfMissing(TiXmlElement* element, const char* name, const std::string& value) {
-    if (element && !element->Attribute(name)) detail::KeepAttribute(*element, name, value.c_str(), {});
-}
-
-// The settings every profile starts with, copied from the game-wide options.
-void AddMissingSettings(TiXmlElement* options) {
-    SetIfMissing(options, "volume_music", NumberText::FormatFloat(0.7f));
-    SetIfMissing(options, "volume_sfx", NumberText::FormatFloat(0.7f));
-    SetIfMissing(options, "difficulty", NumberText::FormatInt(0));
-    SetIfMissing(options, "animations", NumberText::FormatInt(1));
-}
-
 // What a first start writes, wherever the game data lacks it: a file with
 // parts missing reads as a fresh one would, and no profile's volumes as 0.
 void AddMissingDefaults(TiXmlElement* root) {
@@ -258,23 +299,7 @@ void LoadGameData() {
 
 std::string CopyOf(const char* text) { return text ? text : ""; }
 
-// The slot's settings; null when the slot has no profile.
-TiXmlElement* SlotOptions(int32_t slot) { return Resolve(SlotPath(slot, "options/").c_str(), false); }
-
 bool HasProfile(int32_t slot) { return SlotOptions(slot) != nullptr; }
-
-// Points the profile roots at the slot's settings, statistics and logs,
-// "[PLAYER]" closed; false, changing nothing, when the slot has no profile.
-bool OpenSlotRoots(int32_t slot) {
-    TiXmlElement* options = SlotOptions(slot);
-    if (!options) return false;
-    State& state = GetState();
-    CloseProfileRoots();
-    state.settings = options;
-    state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
-    state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
-    return true;
-}
 
 // A new, empty player document for the slot, already on disk before anything
 // changes; null, changing nothing, when its file could not be written.
@@ -282,82 +307,8 @@ std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
     const SaveFailure failure = WriteDocument(*player, PlayerFileName(slot));
     // Without a folder the new game is played unsaved, as a new profile is.
-    if (!NoteSave(PlayerFileName(slot), failure) && failure != SaveFailure::kNoFolder) return nullptr;
+    if (!NoteSave(PlayerFileName(slot), failure) && !GetState().userFolder.empty()) return nullptr;
     return player;
-}
-
-// Makes `player` the open player document and its slot the current one.
-void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot) {
-    State& state = GetState();
-    state.player = std::move(player);
-    state.playerRoot = state.player->FirstChildElement();
-    detail::ForgetTallies();
-    SetCurrentSlot(slot);
-}
-
-// A copy of the game data with a new profile in the slot (replacing one
-// there): its name, a copy of the game-wide options with the language in
-// use, empty statistics and logs, and the slot as the last one.
-std::unique_ptr<TiXmlDocument> WithNewProfile(int32_t slot, std::u16string_view name) {
-    auto gameData = std::make_unique<TiXmlDocument>(*GetState().gameData);
-    TiXmlElement* root = gameData->FirstChildElement();
-    TiXmlElement* profiles = FindOrAddChild(root, "profiles");
-    if (TiXmlElement* old = profiles->FirstChildElement(SlotName(slot).c_str())) profiles->RemoveChild(old);
-    TiXmlElement* profile = AddChild(profiles, SlotName(slot).c_str());
-    profile->SetAttribute("name", Loca::WideToUtf8(name).c_str());
-    TiXmlElement* options = FindOrAddChild(root, "options");
-    AddMissingSettings(options);
-    TiXmlElement* settings = profile->LinkEndChild(options->Clone())->ToElement();
-    settings->SetAttribute("language", Loca::Global().GetLanguageCode().c_str());
-    AddChild(profile, "stats");
-    AddChild(profile, "logs");
-    FindOrAddChild(root, "global")->SetAttribute("last_slot", NumberText::FormatInt(slot).c_str());
-    return gameData;
-}
-
-// Puts a new profile's staged game data, then its staged player file in
-// place, the slot's file already kept aside as `kept`; false when either
-// cannot be, with what was moved put back, the game data first.
-bool CommitNewProfile(const std::string& file, const std::string& gameDataFile, const std::string& kept) {
-    if (!SavedFile::CommitStaged(gameDataFile)) {
-        SavedFile::DropStaged(file);
-    } else if (SavedFile::CommitStaged(file)) {
-        return true;
-    } else if (!SaveGameData()) {
-        // The kept file stays aside: the profile opens with its game started over.
-        halvo::LogMessage("DataTree::CreateProfile - '%s' names a profile without its player file", kGameDataFile);
-        return false;
-    }
-    if (!kept.empty()) SavedFile::PutBack(kept, file);
-    return false;
-}
-
-// Writes the new profile's files: the empty player file and the game data
-// naming it; false, with the folder as it was, when that fails.
-bool WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiXmlDocument& gameData) {
-    const std::string file = UserFile(PlayerFileName(slot)), gameDataFile = UserFile(kGameDataFile);
-    std::string playerBytes, gameDataBytes;
-    if (!PrintForSave(player, PlayerFileName(slot), playerBytes) ||
-        !PrintForSave(gameData, kGameDataFile, gameDataBytes) || !SavedFile::Stage(file, playerBytes))
-        return false;
-    if (!SavedFile::Stage(gameDataFile, gameDataBytes)) {
-        SavedFile::DropStaged(file);
-        return false;
-    }
-    // A file in the slot is not the new profile's own: it is a replaced or
-    // lost profile's game. It goes aside before the game data names the
-    // new profile, and the new player file comes last, so that a death at
-    // any step leaves no profile on another's game: the profile without a
-    // player file opens with its game started over. A failure puts back
-    // what was moved, the game data first: both files hold the profile or
-    // neither does.
-    std::string kept;
-    if (!SavedFile::KeepAsOld(file, kept)) {
-        SavedFile::DropStaged(file);
-        SavedFile::DropStaged(gameDataFile);
-        return false;
-    }
-    return CommitNewProfile(file, gameDataFile, kept);
 }
 
 }  // namespace
@@ -370,9 +321,10 @@ void Init() {
     AddMissingDefaults(state.gameData->FirstChildElement());
 }
 
-void Load(const std::string& userFolder) {
+void Load(const std::string& userFolder, bool folderNotMade) {
     State& state = GetState();
     state.userFolder = userFolder;
+    state.withoutFolder = folderNotMade ? SaveFailure::kFolderNotMade : SaveFailure::kNoFolder;
     if (!userFolder.empty() && userFolder.back() != '/') state.userFolder += '/';
     state.version.Clear();
     state.damagedFiles.clear();
@@ -430,25 +382,6 @@ bool TakeSaveFailure() {
 
 SaveFailure TakenSaveFailure() { return GetState().takenFailure; }
 
-bool CreateProfile(int32_t slot, std::u16string_view name) {
-    if (slot < 0) return false;
-    std::unique_ptr<TiXmlDocument> player = NewDocument();
-    std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
-    // Without a folder nothing can be kept, yet the player plays: the
-    // profile lives in memory, and its saves tell that there is no folder.
-    if (GetState().userFolder.empty()) {
-        NoteSave(PlayerFileName(slot), WriteDocument(*player, PlayerFileName(slot)));
-    } else {
-        if (!WriteNewProfile(slot, *player, *gameData)) return false;
-        NoteSave(PlayerFileName(slot), SaveFailure::kNone);
-    }
-    CloseProfileRoots();
-    GetState().gameData = std::move(gameData);
-    OpenSlotRoots(slot);
-    OpenPlayer(std::move(player), slot);
-    return true;
-}
-
 bool OpenProfile(int32_t slot) {
     if (!OpenSlotRoots(slot)) return false;
     auto player = std::make_unique<TiXmlDocument>();
@@ -480,26 +413,6 @@ void SetCurrentSlot(int32_t slot) {
 }
 
 int32_t GetCurrentSlot() { return GetState().currentSlot; }
-
-bool DeleteProfile(int32_t slot) {
-    if (slot < 0) return false;
-    State& state = GetState();
-    if (slot == state.currentSlot) {
-        CloseProfileRoots();
-        SetCurrentSlot(kNoSlot);
-    }
-    TiXmlElement* profiles = Resolve("[ROOT]/profiles/", false);
-    TiXmlElement* old = profiles ? profiles->FirstChildElement(SlotName(slot).c_str()) : nullptr;
-    if (old) detail::DeleteElement(old);
-    // The player was asked whether their game goes with them. It goes once
-    // the game data no longer names them; a damaged file that stays in
-    // place is kept as it is, as every damaged one is. A failed save of it
-    // loses nothing the player still wants.
-    const std::string file = PlayerFileName(slot);
-    if (old) state.failedSaves.erase(file);
-    if (SaveGameData() && old && !IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
-    return old != nullptr;
-}
 
 bool GetProfileName(int32_t slot, std::u16string& out) {
     if (slot == kNoSlot) slot = GetState().currentSlot;

@@ -38,6 +38,8 @@ struct State {
     // been told of (kNone when none), and of the run told last.
     SaveFailure untoldFailure = SaveFailure::kNone;
     SaveFailure takenFailure = SaveFailure::kNone;
+    // How every save fails while there is no user folder.
+    SaveFailure withoutFolder = SaveFailure::kNoFolder;
     // What each saved document would come to in its file, kept as it changes.
     CountedDocument countedGameData;
     CountedDocument countedPlayer;

@@ -30,7 +30,9 @@ ShellHooks PlatformServiceHooks() {
         FileManager::Close(version);
         return true;
     };
-    hooks.loadDataTree = [](const std::string& userFolder) { DataTree::Load(userFolder); };
+    hooks.loadDataTree = [](const std::string& userFolder, bool folderNotMade) {
+        DataTree::Load(userFolder, folderNotMade);
+    };
     hooks.unsavedFiles = NameUnsavedFiles;
     hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
     hooks.resetGlState = [] { GLState::Reset(); };

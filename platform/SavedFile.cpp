@@ -82,12 +82,27 @@ std::string MoveAside(const std::string& path, const char* suffix, std::string& 
 
 std::string StagedName(const std::string& path) { return path + ".tmp"; }
 
+// A fresh file under the staged name, or null. Whatever stood there is a
+// leftover nothing reads and goes first; the file is then made anew
+// (O_EXCL), never opened through anything that stands there, so that a named
+// pipe, a device or a link put in its way can neither hold the save nor take
+// its bytes. A folder stays, and refuses the save.
+FILE* CreateStaged(const std::string& path) {
+    DropStaged(path);
+    const std::string temporary = StagedName(path);
+    BeforeStep("create", temporary);
+    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return nullptr;
+    FILE* file = ::fdopen(descriptor, "wb");
+    if (!file) ::close(descriptor);
+    return file;
+}
+
 }  // namespace
 
 bool Stage(const std::string& path, std::string_view bytes) {
     std::string temporary = StagedName(path);
-    BeforeStep("create", temporary);
-    FILE* file = std::fopen(temporary.c_str(), "wb");
+    FILE* file = CreateStaged(path);
     if (!file) {
         halvo::LogMessage("SavedFile::Stage - Unable to create '%s': %s", temporary.c_str(), std::strerror(errno));
         return false;

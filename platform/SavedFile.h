@@ -26,7 +26,9 @@ enum class ReadResult { kLoaded, kMissing, kUnreadable, kTooLarge, kNotAFile };
 bool WriteAtomically(const std::string& path, std::string_view bytes);
 // A save in two steps, for a file that must not replace the old one before
 // something else is saved: the bytes go to "<path>.tmp" and reach the disk;
-// false, with nothing left behind, when that fails.
+// false, with nothing left behind, when that fails. What stands under that
+// name is a leftover and goes first, a named pipe or a link too, without
+// being waited on or written through; a folder there refuses the save.
 bool Stage(const std::string& path, std::string_view bytes);
 // Renames the staged file over `path`; false, the staged file removed and
 // `path` untouched, when that fails.

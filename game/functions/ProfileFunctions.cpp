@@ -147,6 +147,7 @@ bool TakeSaveFailure() { return DataTree::TakeSaveFailure(); }
 const char* SaveFailureReason() {
     switch (DataTree::TakenSaveFailure()) {
         case DataTree::SaveFailure::kNoFolder: return "no_folder";
+        case DataTree::SaveFailure::kFolderNotMade: return "folder_not_made";
         case DataTree::SaveFailure::kRefused: return "refused";
         case DataTree::SaveFailure::kPastBounds: return "past_bounds";
         case DataTree::SaveFailure::kNone: break;

@@ -55,7 +55,8 @@ const char* GetDamagedSaveCopy(const char* name);
 // does not tell the same failure again.
 bool TakeSaveFailure();
 // Why the saves of the run TakeSaveFailure last handed out failed:
-// "no_folder" (the game has none to save in), "refused" (the folder refused
+// "no_folder" (the game has none to save in: no home), "folder_not_made"
+// (the folder to save in could not be made), "refused" (the folder refused
 // the file: full, write-protected, or a damaged file in the way),
 // "past_bounds" (the file would pass the bounds the game reads back);
 // empty text before a run was handed out.

@@ -177,7 +177,8 @@ constexpr const char* kCutOff = "<root><profiles><slot0 name=\"Ada\"";
 // refuses every file, and no folder at all (HOME unset), where the line at
 // the start says the game cannot save, nothing is read from the working
 // folder (a damaged game data there stays untouched and untold) and nothing
-// lands in it. A run whose saves succeed ends with 0.
+// lands in it, and a folder that cannot be made. A run whose saves succeed
+// ends with 0.
 TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
     const std::string data = testsupport::SourceFolder("data").string();
     testsupport::TempFolder home;
@@ -213,6 +214,18 @@ TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
     const auto entries = std::distance(std::filesystem::directory_iterator(working.Path()), {});
     EXPECT_EQ(entries, 2) << "written in the working folder";
     EXPECT_TRUE(std::filesystem::is_empty(unused.Path()));
+
+    // A file standing where the folder would be made: HOME is set, and the
+    // end says the folder could not be made.
+    testsupport::TempFolder blocked;
+    blocked.WriteFile("Documents/Tavrin", "");
+    const testsupport::ProgramEnd unmade =
+        testsupport::RunProgramThenAskItToEnd(data, blocked.Path(), kWindowless, kRunMs);
+    ASSERT_TRUE(unmade.ended && WIFEXITED(unmade.status)) << unmade.said;
+    EXPECT_EQ(WEXITSTATUS(unmade.status), AppShell::kExitNotSaved) << unmade.said;
+    EXPECT_EQ(unmade.said.find("HOME is not set"), std::string::npos) << unmade.said;
+    EXPECT_NE(LastLine(unmade.said).find("Not saved: the folder to save in could not be made"), std::string::npos)
+        << unmade.said;
 }
 
 // The end judges each file by its own last save, made as the game is

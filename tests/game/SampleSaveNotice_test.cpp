@@ -27,6 +27,7 @@
 #include "platform/Loca.h"
 #include "platform/DataTree.h"
 #include "platform/SavedFile.h"
+#include "support/TempFolder.h"
 #include "tests/game/SampleTestSupport.h"
 
 namespace {
@@ -601,7 +602,8 @@ TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldOnceOverWhateverShowsAndPlayGoesOn
 }
 
 // A save refused for the game's bounds (a file grown past them behind the
-// setters' back) is told as what it is, not as a full folder.
+// setters' back) is told as what it is, not as a full folder: on the strip,
+// and on the board of a new player the game data cannot name.
 TEST_F(SampleSaveNoticeTest, ASaveRefusedForTheBoundsIsToldAsOne) {
     harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
     harness.WriteSavedFile("data0.xml", kPlayerFile);
@@ -612,18 +614,50 @@ TEST_F(SampleSaveNoticeTest, ASaveRefusedForTheBoundsIsToldAsOne) {
     EXPECT_NE(StripWords().find(u"more than the game can read back"), std::u16string::npos)
         << Loca::WideToUtf8(StripWords());
     EXPECT_EQ(StripWords().find(u"write-protected"), std::u16string::npos);
+
+    ClickAndSettle(kPlayers);
+    ClickAndSettle(kSecondSlot);
+    NamePlayer(u"Cy");
+    std::u16string board = NoticeText("not_saved");
+    std::replace(board.begin(), board.end(), u'|', u' ');
+    EXPECT_NE(board.find(u"more than the game can read back"), std::u16string::npos) << Loca::WideToUtf8(board);
+    EXPECT_EQ(board.find(u"write-protected"), std::u16string::npos) << Loca::WideToUtf8(board);
+    EXPECT_FALSE(DataTree::Exists("[ROOT]/profiles/slot1/"));
     EXPECT_TRUE(harness.Messages().empty());
 }
 
-// Without HOME there is no folder to save in, and the strip says so at the
-// first save (the language chosen at the start) rather than blaming a folder;
-// a new player is still made and plays, unsaved, and goes on from the menu.
-TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
-    harness.UseNoUserFolder();
+// Without a folder to save in, the strip says why at the first save (the
+// language chosen at the start) rather than blaming a folder: without HOME
+// there is none, and with a file standing where it would be made it could
+// not be made. A new player is still made and plays, unsaved, and goes on
+// from the menu.
+struct WithoutAFolder {
+    const char* name;
+    bool fileInItsWay;
+    const char16_t* told;
+    const char16_t* untrue;
+};
+
+void PrintTo(const WithoutAFolder& row, std::ostream* out) { *out << row.name; }
+
+const WithoutAFolder kWithoutAFolder[] = {
+    {"NoHome", false, u"no folder to save in", u"could not make"},
+    {"FolderNotMade", true, u"could not make its folder of saved games", u"HOME is not set"},
+};
+
+class SampleSaveNoticeFolderTest : public SampleSaveNoticeTest, public testing::WithParamInterface<WithoutAFolder> {};
+
+TEST_P(SampleSaveNoticeFolderTest, TheStripSaysWhyThereIsNone) {
+    const WithoutAFolder& row = GetParam();
+    testsupport::TempFolder documents;
+    documents.WriteFile("Tavrin", "");
+    if (row.fileInItsWay) harness.UseDocumentsFolder(documents.Path());
+    else harness.UseNoUserFolder();
     OpenMainMenu();
     ASSERT_TRUE(SaveFailedStrip());
-    EXPECT_NE(StripWords().find(u"no folder to save in"), std::u16string::npos) << Loca::WideToUtf8(StripWords());
-    EXPECT_EQ(StripWords().find(u"write-protected"), std::u16string::npos);
+    EXPECT_NE(StripWords().find(row.told), std::u16string::npos) << Loca::WideToUtf8(StripWords());
+    EXPECT_EQ(StripWords().find(row.untrue), std::u16string::npos) << Loca::WideToUtf8(StripWords());
+    EXPECT_EQ(StripWords().find(u"could not write to the folder"), std::u16string::npos);
 
     ClickAndSettle(kFirstSlot);
     NamePlayer(u"Ada");
@@ -637,6 +671,9 @@ TEST_F(SampleSaveNoticeTest, WithoutAFolderTheStripSaysThereIsNone) {
     ClickAndSettle(kContinue);
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, SampleSaveNoticeFolderTest, testing::ValuesIn(kWithoutAFolder),
+                         [](const testing::TestParamInfo<WithoutAFolder>& info) { return info.param.name; });
 
 TEST_F(SampleSaveNoticeTest, AFailedSaveIsToldInThePlayersLanguage) {
     harness.WriteSavedFile("gamedata.xml", kTwoPlayers);

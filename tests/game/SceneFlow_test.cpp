@@ -9,6 +9,7 @@
 
 #include "game/screens/HudScreen.h"
 #include "gui/GuiWidget.h"
+#include "platform/DataTreeBounds.h"
 #include "tests/game/SearchTestSupport.h"
 
 namespace {
@@ -151,6 +152,39 @@ TEST_F(SceneFlowTest, CharactersAndTokensRefuseNegativeIndexesAndTokensSurviveAR
     EXPECT_FALSE(game().RemoveToken(0, "1st key"));
     EXPECT_EQ(harness.Calls(), (Calls{"inventory.OnCharacterChange 2 0", "inventory.AddToken 0 1st key -1.000000 -1.000000",
                                       "inventory.AddToken 0 rope -1.000000 -1.000000", "inventory.RemoveToken 0 1st key"}));
+}
+
+// A player file at the bound on attributes in all, Tobin's inventory full:
+// a token or a scene's kept state past it is not kept, so every later save
+// still writes the file, and a token given back makes room for one.
+TEST_F(SceneFlowTest, TokensAndSceneStatesPastABoundAreNotKept) {
+    std::string full = "<root><Tobin><inv";
+    for (int64_t n = 0; n < DataTree::kMaxAttributesPerElement; ++n) full += " t" + std::to_string(n) + "=\"1\"";
+    full += "/></Tobin>";
+    for (int64_t n = DataTree::kMaxAttributesPerElement; n < DataTree::kMaxAttributes; ++n)
+        full += std::string(n % 10 ? "" : "<e") + " a" + std::to_string(n % 10) + "=\"1\"" + (n % 10 == 9 ? "/>" : "");
+    harness.WriteSavedFile("data0.xml", full + "</root>");
+    ASSERT_TRUE(DataTree::OpenProfile(0));
+    harness.ClearCalls();
+
+    EXPECT_TRUE(game().AddToken("rope", 0, false));
+    Scene scene;
+    scene.name = "shed";
+    scene.type = kSceneSearch;
+    scene.timeLimit = 10;
+    scene.searchList.push_back(new SceneObject());
+    scene.searchList[0]->label = "cup";
+    scene.SaveState();
+    EXPECT_EQ(Game::CountInventoryItems(0), DataTree::kMaxAttributesPerElement);
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/SceneState/shed/Time"));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/SceneState/shed/ObjectList/cup"));
+    EXPECT_TRUE(harness.Calls().empty());
+    EXPECT_TRUE(DataTree::SavePlayer());
+
+    EXPECT_TRUE(game().RemoveToken(0, "t0"));
+    EXPECT_TRUE(game().AddToken("rope", 0, false));
+    EXPECT_EQ(Game::GetInventoryItem(DataTree::kMaxAttributesPerElement - 1, 0), "rope");
+    EXPECT_TRUE(DataTree::SavePlayer());
 }
 
 }  // namespace

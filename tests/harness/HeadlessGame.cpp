@@ -143,7 +143,10 @@ std::string HeadlessGame::StubModuleSource(const std::string& module,
     return source;
 }
 
-void HeadlessGame::UseDocumentsFolder(const std::string& folder) { userFolder_ = PrepareUserFolder(folder); }
+void HeadlessGame::UseDocumentsFolder(const std::string& folder) {
+    userFolder_ = PrepareUserFolder(folder);
+    folderNotMade_ = userFolder_.empty();
+}
 
 void HeadlessGame::WriteSavedFile(const std::string& name, const std::string& bytes) const {
     std::ofstream file(userFolder_ + name, std::ios::binary | std::ios::trunc);
@@ -176,7 +179,7 @@ bool HeadlessGame::Start() {
     for (const std::string& root : earlierRoots_) files.RemoveRoot(root);
     hooks_.mountDataRoot(data_.Path().c_str());
     for (const std::string& root : gameRoots_) hooks_.mountDataRoot(root.c_str());
-    hooks_.loadDataTree(userFolder_);
+    hooks_.loadDataTree(userFolder_, folderNotMade_);
     os::SeedRand(kRandomSeed);
     hooks_.resetGlState();
     client_.StartFadeIn();

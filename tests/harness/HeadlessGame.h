@@ -70,11 +70,16 @@ public:
     void MountGameData(const std::string& folder);
     // The documents folder that holds the user folder, in place of the
     // harness's own: a later harness given the same one starts the game
-    // again over the files an earlier run saved. Before Start only.
+    // again over the files an earlier run saved; one the user folder cannot
+    // be made in leaves the game without one, as the program does. Before
+    // Start only.
     void UseDocumentsFolder(const std::string& folder);
     // No user folder at all, as without HOME: nothing is read or saved (and
     // the saved-file calls below are not for such a game).
-    void UseNoUserFolder() { userFolder_.clear(); }
+    void UseNoUserFolder() {
+        userFolder_.clear();
+        folderNotMade_ = false;
+    }
 
     // Start-up as the program does it, up to Game::Init. False when the
     // game did not come up (no root screen).
@@ -130,6 +135,7 @@ private:
     TempFolder documents_;
     // Made with the harness, so that saved files can be written before Start.
     std::string userFolder_;
+    bool folderNotMade_ = false;
     GameShellClient client_;
     ShellHooks hooks_;
     FakeGlApi gl_;

@@ -207,14 +207,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_EQ(DataTree::GetCurrentSlot(), -1);
     EXPECT_EQ(NameOf(1), u"<none>");
 
-    // While the game data still names the player, their game stays theirs.
+    // A delete the game data cannot be saved without deletes nothing: the
+    // player stays listed and chosen, and the next good save of the game
+    // data keeps them with their game.
     ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
     user.MakeFolder("gamedata.xml.tmp");
-    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_FALSE(DataTree::DeleteProfile(2));
+    EXPECT_EQ(NameOf(2), u"C");
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
     EXPECT_TRUE(FileExists(UserFile("data2.xml")));
     ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
+    EXPECT_TRUE(DataTree::SaveGameData());
     Restart();
     EXPECT_EQ(NameOf(2), u"C");
+    EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
@@ -297,7 +304,8 @@ std::string Unsaved() {
 }
 
 // A run of failed saves of a file is handed out once, with why, even when a
-// good save followed before anyone asked; each file's failed last save
+// good save followed before anyone asked, and another file's run is handed
+// out while the first goes on; each file's failed last save
 // stays known until a save of that file succeeds, whatever file is saved
 // after it.
 TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
@@ -309,9 +317,10 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     user.MakeFolder("gamedata.xml.tmp");
     user.MakeFolder("data0.xml.tmp");
     EXPECT_FALSE(DataTree::SavePlayer());
-    EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
     EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kRefused);
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_TRUE(DataTree::TakeSaveFailure()) << "another file's run, while the first goes on, untold";
     EXPECT_FALSE(DataTree::SaveGameData());
     EXPECT_FALSE(DataTree::TakeSaveFailure()) << "the same run told twice";
     EXPECT_EQ(Unsaved(), "data0.xml" + refused + "gamedata.xml" + refused);
@@ -451,7 +460,9 @@ TEST_F(DataTreeTest, AFileWithoutTheGamesElementIsDamaged) {
 }
 
 // Anything but a file under a saved file's name is damaged at once, not
-// waited on: kept aside as it is, told, the game started over.
+// waited on: kept aside as it is, told, the game started over. Under a
+// save's staging name it is a leftover: the save goes on over it, or for a
+// folder is refused, and never waits on it.
 TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
     testsupport::TempFolder elsewhere;
     ASSERT_EQ(::mkfifo((elsewhere / "pipe").c_str(), 0600), 0);
@@ -483,6 +494,18 @@ TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
             ASSERT_EQ(::lstat(UserFile((std::string(name) + ".bad").c_str()).c_str(), &kept), 0);
             EXPECT_EQ(kept.st_mode & S_IFMT, thing.kind);
             EXPECT_EQ(DataTree::GetCurrentSlot(), name == std::string("data0.xml") ? 0 : -1);
+            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                std::filesystem::remove_all(entry.path());
+
+            ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+            ASSERT_EQ(thing.make(UserFile(name) + ".tmp"), 0);
+            ::alarm(10);  // a save that waits on it ends the run here
+            const bool saved = name == std::string("data0.xml") ? DataTree::SavePlayer() : DataTree::SaveGameData();
+            ::alarm(0);
+            EXPECT_EQ(saved, thing.kind != S_IFDIR);
+            struct stat written;
+            ASSERT_EQ(::lstat(UserFile(name).c_str(), &written), 0);
+            EXPECT_TRUE(S_ISREG(written.st_mode));
             for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
                 std::filesystem::remove_all(entry.path());
         }
@@ -627,6 +650,8 @@ TEST(DataTreeBounds, MarkupIsReadAsTheParserReadsIt) {
         {"a declaration hiding a quote", "<?xml version=\"?>\" ?><root a=\" x> <e/>\" />", false},
         {"an end tag before any element", "</root><root/>", false},
         {"a zero byte ends the text", std::string("<root/>\0</e>", 12), true},
+        {"look-ups to the bound", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups)), true},
+        {"one look-up more", WithAttributesOn(CostingLookups(DataTree::kMaxAttributeLookups + 1)), false},
         {"a tag cut off at the depth", Opened(DataTree::kMaxDepth - 1) + "<e", true},
         {"a tag cut off one level deeper", Opened(DataTree::kMaxDepth) + "<e", false},
         {"elements indented to the bound", "<root>" + indented + "</root>", true},
@@ -787,12 +812,14 @@ TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
     const std::string gameData = ReadFile(UserFile("gamedata.xml"));
     const struct {
         const char* what;
-        std::string blocked;  // a folder stands under this name, or the staged file goes before it is put in place
+        std::string blocked;  // a folder stands under this name
+        std::string vanishes = {};  // the staged file of this one goes just before it is put in place
     } failures[] = {
         {"the player file cannot be written", "data2.xml.tmp"},
         {"the game data cannot be written", "gamedata.xml.tmp"},
         {"the slot's file cannot be kept aside", "data2.xml.old"},
-        {"the player file cannot be put in place", ""},
+        {"the player file cannot be put in place", "", "data2.xml"},
+        {"the game data cannot be put in place", "", "gamedata.xml"},
     };
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.what);
@@ -801,10 +828,10 @@ TEST_F(DataTreeTest, ARefusedProfileChangesNothing) {
         if (failure.blocked == "data2.xml.old")
             for (int n = 2; n <= SavedFile::kMaxCopies; ++n) blocked.push_back(failure.blocked + std::to_string(n));
         for (const std::string& name : blocked) user.MakeFolder(name);
-        const std::string slotFile = UserFile("data2.xml"), staged = UserFile("data2.xml.tmp");
-        if (failure.blocked.empty())
+        const std::string vanishing = user / failure.vanishes;
+        if (!failure.vanishes.empty())
             SavedFile::SetStepWatcher([&](std::string_view step, const std::string& path) {
-                if (step == "rename" && path == slotFile) ::unlink(staged.c_str());
+                if (step == "rename" && path == vanishing) ::unlink((vanishing + ".tmp").c_str());
             });
 
         EXPECT_FALSE(DataTree::CreateProfile(2, u"C"));
