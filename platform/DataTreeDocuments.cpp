@@ -132,6 +132,10 @@ bool NoteSave(const std::string& name, SaveFailure failure) {
     return false;
 }
 
+bool SaveForPlay(const TiXmlDocument& document, const std::string& name) {
+    return NoteSave(name, WriteDocument(document, name)) || GetState().userFolder.empty();
+}
+
 void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
 
 void CloseProfileRoots() {
@@ -305,9 +309,8 @@ bool HasProfile(int32_t slot) { return SlotOptions(slot) != nullptr; }
 // changes; null, changing nothing, when its file could not be written.
 std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     std::unique_ptr<TiXmlDocument> player = NewDocument();
-    const SaveFailure failure = WriteDocument(*player, PlayerFileName(slot));
     // Without a folder the new game is played unsaved, as a new profile is.
-    if (!NoteSave(PlayerFileName(slot), failure) && !GetState().userFolder.empty()) return nullptr;
+    if (!detail::SaveForPlay(*player, PlayerFileName(slot))) return nullptr;
     return player;
 }
 

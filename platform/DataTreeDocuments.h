@@ -41,6 +41,10 @@ SaveFailure PrintForSave(const TiXmlDocument& document, const std::string& name,
 SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name);
 // Notes how the save of a document in use went; true when it reached the disk.
 bool NoteSave(const std::string& name, SaveFailure failure);
+// Writes the document and notes how it went: true when it reached the disk,
+// or when, without a user folder, it is held in memory for a run that plays
+// on unsaved.
+bool SaveForPlay(const TiXmlDocument& document, const std::string& name);
 // A new profile refused whole changed nothing and is told by the caller
 // that asked for it: `why` is what the next TakeSaveFailure hands out,
 // whatever was untold before.

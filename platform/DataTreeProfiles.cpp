@@ -21,7 +21,6 @@ using detail::PlayerFileName;
 using detail::SlotName;
 using detail::State;
 using detail::UserFile;
-using detail::WriteDocument;
 
 // A copy of the game data with a new profile in the slot (replacing one
 // there): its name, a copy of the game-wide options with the language in
@@ -115,7 +114,7 @@ bool CreateProfile(int32_t slot, std::u16string_view name) {
     // Without a folder nothing can be kept, yet the player plays: the
     // profile lives in memory, and its saves tell that there is no folder.
     if (GetState().userFolder.empty()) {
-        detail::NoteSave(PlayerFileName(slot), detail::WriteDocument(*player, PlayerFileName(slot)));
+        detail::SaveForPlay(*player, PlayerFileName(slot));
     } else {
         const SaveFailure refused = WriteNewProfile(slot, *player, *gameData);
         if (refused != SaveFailure::kNone) {
@@ -140,8 +139,7 @@ bool DeleteProfile(int32_t slot) {
     // delete that cannot be saved leaves the player listed, with their game,
     // and what the menu shows stays what the disk holds. Without a folder
     // the delete is made in memory, as everything is.
-    const SaveFailure failure = WriteDocument(*WithoutProfile(slot), kGameDataFile);
-    if (!detail::NoteSave(kGameDataFile, failure) && !state.userFolder.empty()) return false;
+    if (!detail::SaveForPlay(*WithoutProfile(slot), kGameDataFile)) return false;
     if (slot == state.currentSlot) {
         detail::CloseProfileRoots();
         SetCurrentSlot(kNoSlot);
@@ -153,7 +151,7 @@ bool DeleteProfile(int32_t slot) {
     // loses nothing the player still wants.
     const std::string file = PlayerFileName(slot);
     state.failedSaves.erase(file);
-    if (failure == SaveFailure::kNone && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
+    if (!state.userFolder.empty() && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
     return true;
 }
 

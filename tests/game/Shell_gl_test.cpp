@@ -6,7 +6,6 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@
 
 #include "game/GameShellClient.h"
 #include "platform/AppShell.h"
-#include "platform/os/Clock.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
 #include "tests/game/ProgramTestSupport.h"
