@@ -20,9 +20,6 @@ namespace {
 
 using testsupport::EnvSetting;
 
-// Ending on its own within this shows that it never reached a window loop.
-constexpr uint32_t kQuickEndMs = 5000;
-
 struct DisplayCase {
     const char* name;
     std::vector<EnvSetting> settings;
@@ -52,8 +49,9 @@ TEST(ProgramStart, WithoutADisplayItSaysSoInOneLineAndEndsWithOne) {
         settings.push_back({"XDG_RUNTIME_DIR", runtime.Path().c_str()});
         const testsupport::ProgramEnd end =
             testsupport::RunProgramUntilItEnds(testsupport::SourceFolder("data").string(), home.Path(), settings);
+        // Ending on its own shows that it never reached a window loop, which
+        // runs until it is killed; how long a busy machine took tells nothing.
         ASSERT_TRUE(end.ended) << "the program kept running";
-        EXPECT_LT(end.ms, kQuickEndMs);
         ASSERT_TRUE(WIFEXITED(end.status));
         EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNoDisplay);
         EXPECT_EQ(WEXITSTATUS(end.status), 1);
@@ -92,7 +90,6 @@ TEST(ProgramStart, AChosenVideoDriverGetsPastTheDisplayCheckAndNoGameDataMakesNo
     const testsupport::ProgramEnd end = testsupport::RunProgramUntilItEnds(
         empty.Path(), home.Path(), {{"DISPLAY"}, {"WAYLAND_DISPLAY"}, {"SDL_VIDEODRIVER", "dummy"}});
     ASSERT_TRUE(end.ended) << "the program kept running";
-    EXPECT_LT(end.ms, kQuickEndMs);
     ASSERT_TRUE(WIFEXITED(end.status));
     EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNoGameData);
     EXPECT_EQ(end.said.find("No display"), std::string::npos) << end.said;

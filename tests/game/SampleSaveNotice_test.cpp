@@ -667,7 +667,9 @@ TEST_P(SampleSaveNoticeFolderTest, TheStripSaysWhyThereIsNone) {
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
     ClickAndSettle({960, 140});  // the greeting
     ClickAndSettle(kHudMenu);
-    ClickAndSettle(sampletest::MiddleOnScreen(*Find(harness.GetGame().GetHudGui(), "action", "leave")));
+    const halvo::AutoRef<halvo::GuiWidget> leave = Find(harness.GetGame().GetHudGui(), "action", "leave");
+    ASSERT_TRUE(leave) << "no way back to the menu: " << harness.ScreenTree();
+    ClickAndSettle(sampletest::MiddleOnScreen(*leave));
     ClickAndSettle(kContinue);
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
 }

@@ -48,7 +48,9 @@ TEST(OsClock, AdvancesAcrossASleep) {
     os::SleepMs(20);
     const uint32_t gap = os::Milliseconds() - before;
     EXPECT_GE(gap, 19u);
-    EXPECT_LT(gap, 2000u);
+    // A sleep or a clock in the wrong unit (seconds, microseconds) is a
+    // thousand times off; a busy machine is late by far less.
+    EXPECT_LT(gap, 10000u);
 }
 
 TEST(OsEnvironment, TracerPidLine) {

@@ -354,12 +354,13 @@ void WithoutDevice(const FileManager& unused, FileManager& files) {
     setenv("ALSOFT_DRIVERS", "no-such-backend", 1);
     SoundSystem sound(files);
     if (!sound.Init(0.7f, 0.7f) || sound.Mailbox().IsReady()) std::exit(2);
-    auto start = std::chrono::steady_clock::now();
+    // Every wait of a post, for a free slot or for its answer, idles: one
+    // idle is a call that waited, however fast or busy the machine is.
+    sound.SetIdle([] { std::exit(6); });
     if (sound.Find("Sfx/e1") != -1) std::exit(3);
     sound.Play(1.0f, false, "Sfx/e1");
     if (sound.PlayStream(0, 1.0f, true, "Music/long") || sound.Load(-1, true, "Sfx/e2")) std::exit(4);
     if (sound.QueryStream(0, nullptr, nullptr)) std::exit(5);
-    if (std::chrono::steady_clock::now() - start > 100ms) std::exit(6);
     sound.Shutdown();
     std::exit(0);
 }
