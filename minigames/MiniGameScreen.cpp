@@ -11,6 +11,7 @@
 #include "platform/Color.h"
 #include "platform/DataTree.h"
 #include "platform/GLState.h"
+#include "platform/InputQueue.h"
 #include "platform/Loca.h"
 #include "platform/Sound.h"
 #include "script/runtime/execution/Thread.h"
@@ -111,6 +112,18 @@ void MiniGameScreen::OnHelp() {
     halvo::AutoRef<MiniGame> game(game_.Get());
     if (game && game->GetParent() == this && game->SolveOnHelp()) return;
     Finish(kMiniGameSkipped);
+}
+
+// A game may end on a press, as the lock does on the one that pushes its
+// last bolt in; the closing line then comes while the button is still held,
+// and the release that follows is no answer to it.
+bool MiniGameScreen::DispatchInput(const InputEvent& event) {
+    if (event.kind == InputEvent::kButtonDown) pressBeforeMessage_ = !IsMessageShown();
+    if (event.kind != InputEvent::kButtonUp) return GameScreen::DispatchInput(event);
+    const bool releaseOfEarlierPress = pressBeforeMessage_ && IsMessageShown();
+    pressBeforeMessage_ = false;
+    if (releaseOfEarlierPress) return true;
+    return GameScreen::DispatchInput(event);
 }
 
 void MiniGameScreen::OnUpdate(double, double stepMs) {

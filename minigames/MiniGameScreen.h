@@ -56,6 +56,9 @@ public:
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     // A bubble advances; else the game may solve itself; else skipped.
     void OnHelp() override;
+    // The release of a press made before the shown message came up ends
+    // here, taking nothing away: the message stands until a click of its own.
+    bool DispatchInput(const InputEvent& event) override;
     void OnUpdate(double totalMs, double stepMs) override;
     void OnRender(const Matrix4& matrix) override;
     // Left during the closing line (the menu, a quit): the caller takes the
@@ -131,6 +134,9 @@ private:
     halvo::WeakRef<halvo::GuiWidget> scoreWidget_;
     std::deque<std::u16string> messages_;
     halvo::WeakRef<halvo::GuiWidget> bubble_;
+    // The last press that came through here found no message standing, and
+    // its release has not come yet.
+    bool pressBeforeMessage_ = false;
     bool finished_ = false;
     bool clocksCommitted_ = false;
     halvo::WeakRef<Vrel::Thread> caller_;
