@@ -2,7 +2,9 @@
 // cutscene after it and its script are taken from docs/11-walkthrough.md,
 // the campaign is the sample's with the two changes the page makes, and the
 // game runs on a copy of the sample's data. Finding the lantern, or leaving
-// by the stairs, must lead through the match-three game into the garden.
+// by the stairs, must lead through the match-three game into the garden, lit;
+// and a player who leaves for the menu while the game's closing line stands,
+// told that the puzzle's result is kept, continues in the garden.
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "game/screens/CutsceneScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "game/Game.h"
 #include "game/screens/SearchScreen.h"
 #include "harness/HeadlessGame.h"
@@ -20,6 +23,7 @@
 #include "platform/DataTree.h"
 #include "script/runtime/machine/ScriptVM.h"
 #include "support/SourceFiles.h"
+#include "tests/game/SampleRouteFixture.h"
 
 namespace {
 
@@ -126,13 +130,19 @@ protected:
     void UntilCutscene() {
         for (int pass = 0; pass < kLegPasses && !CastTo<CutsceneScreen>(Current()); ++pass) harness.Step();
     }
+    MiniGameScreen* Host() const {
+        GameScreen* cutscene = CastTo<CutsceneScreen>(Current());
+        if (!cutscene || cutscene->Children().empty()) return nullptr;
+        return CastTo<MiniGameScreen>(cutscene->Children().front().Get());
+    }
     // Clicks the bubbles away, pages through the mini-game's messages and
-    // skips it with help, until the cutscene has moved on.
-    void PlayCutscene() {
+    // skips it with help, until the cutscene has moved on, or with
+    // `untilClosingLine` until the skipped game's closing line stands.
+    void PlayCutscene(bool untilClosingLine = false) {
         halvo::WeakRef<GameScreen> cutscene(Current());
         for (int pass = 0; pass < kLegPasses && cutscene.Get() && Current() == cutscene.Get(); ++pass) {
-            const auto& children = cutscene->Children();
-            auto* host = children.empty() ? nullptr : CastTo<MiniGameScreen>(children.front().Get());
+            MiniGameScreen* host = Host();
+            if (host && untilClosingLine && host->IsFinished() && host->IsMessageShown()) return;
             if (host) {
                 if (!host->Children().empty() || host->IsMessageShown()) host->OnHelp();
             } else if (CastTo<CutsceneScreen>(cutscene.Get())->GetWaitingThread()) {
@@ -140,6 +150,18 @@ protected:
             }
             harness.Step();
         }
+    }
+    halvo::AutoRef<halvo::GuiWidget> OnHud(const char* name) const {
+        return sampletest::Find(harness.GetGame().GetHudGui(), "name", name);
+    }
+    void ClickOn(const halvo::GuiWidget& widget) {
+        harness.Click(sampletest::MiddleOnScreen(widget));
+        harness.Step(30);
+    }
+    // The garden comes out of the black the mini-game's host left.
+    void ExpectTheGardenLit() {
+        for (int pass = 0; pass < kLegPasses && harness.GetGame().IsFading(); ++pass) harness.Step();
+        EXPECT_EQ(harness.GetGame().fadeLevel, 0.0f);
     }
     void ExpectTheMiniGameAndThenTheGarden() {
         UntilCutscene();
@@ -150,6 +172,7 @@ protected:
         EXPECT_EQ(DataTree::GetInt("[PLAYER]/minigame_result"), 2);  // skipped by help
         ASSERT_TRUE(CastTo<SearchScreen>(Current())) << Messages();
         EXPECT_EQ(SceneName(), "garden");
+        ExpectTheGardenLit();
         EXPECT_TRUE(harness.Messages().empty()) << Messages();
     }
 
@@ -174,6 +197,39 @@ TEST_F(WalkThroughTest, TheStairsTakenTwiceLeaveTheCellarHalfSearchedAndGoOn) {
     ClickObject(*cellar, "exit_stairs");
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/SceneState/cellar/"));
     ExpectTheMiniGameAndThenTheGarden();
+}
+
+// The question promises that the game goes on after the puzzle: the
+// cutscene's script, run on as the scene goes, saves the garden as the
+// scene to continue in, and Continue neither replays the puzzle nor counts
+// it again.
+TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden) {
+    auto* cellar = CastTo<SearchScreen>(Current());
+    ASSERT_TRUE(cellar) << Messages();
+    ClickObject(*cellar, "lamp_01");
+    UntilCutscene();
+    ASSERT_EQ(SceneName(), "cellar_02") << Messages();
+    PlayCutscene(true);
+    ASSERT_TRUE(Host() && Host()->IsMessageShown()) << harness.ScreenTree() << Messages();
+
+    ClickOn(*OnHud("hud_menu"));
+    ASSERT_TRUE(OnHud("hud_leave")) << harness.ScreenTree();
+    EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"This puzzle's result is kept"));
+    ClickOn(*sampletest::Find(OnHud("hud_leave").Get(), "action", "leave"));
+    ASSERT_TRUE(CastTo<MenuScreen>(Current())) << harness.ScreenTree() << Messages();
+    EXPECT_STREQ(DataTree::GetString("[PLAYER]/LastScene"), "garden");
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"garden\""), std::string::npos)
+        << harness.ReadSavedFile("data0.xml");
+
+    auto* menu = CastTo<MenuScreen>(Current());
+    halvo::AutoRef<halvo::GuiWidget> resume = sampletest::Find(menu->GetGuiFrame(), "action", "continue");
+    ASSERT_TRUE(resume) << harness.ScreenTree();
+    ClickOn(*resume);
+    ASSERT_TRUE(CastTo<SearchScreen>(Current())) << harness.ScreenTree() << Messages();
+    EXPECT_EQ(SceneName(), "garden");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);
+    ExpectTheGardenLit();
+    EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 
 }  // namespace
