@@ -267,7 +267,8 @@ private:
     // Transit's work while a result is handed over: the scene is saved as
     // the one to continue in, and the caller ends.
     void KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller);
-    // The factor as the difficulty allows it: half on the easy level.
+    // The factor as the difficulty allows it: half at difficulty 1, the
+    // level whose scenes take their medium time limit.
     static float EasedHelpFactor(float factor);
     // ShowMainMenu's work; `storyOver` for EndStory.
     void LeaveForTheMenu(Vrel::Thread* caller, bool storyOver);
