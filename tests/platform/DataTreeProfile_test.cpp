@@ -222,6 +222,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     Restart();
     EXPECT_EQ(NameOf(2), u"C");
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
+
+    // A player file that cannot be removed (a folder in its place) leaves
+    // the game on disk against the player's word: told, and judged at the
+    // end, as a failed save of it, until a new player keeps it aside.
+    ASSERT_EQ(::unlink(UserFile("data2.xml").c_str()), 0);
+    user.MakeFolder("data2.xml");
+    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_EQ(NameOf(2), u"<none>");
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNotRemoved);
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(),
+              "'data2.xml' (a deleted player's game that could not be removed)");
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"D"));
+    EXPECT_TRUE(FileExists(UserFile("data2.xml.old")));
+    EXPECT_FALSE(DataTree::LastSaveFailed());
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
