@@ -45,9 +45,10 @@ public:
     // The video, the window or its GL context cannot start.
     static constexpr int kExitNoWindow = 1;
     // The game ran, but the last save of one of its files (the ones as it
-    // ends among them) did not reach the disk: what changed since that
-    // file's last good save is lost, and the end says so in one line that
-    // names the file, instead of passing for a quit with all kept.
+    // ends among them) did not reach the disk, or a deleted player's file
+    // could not be removed: what changed since that file's last good save is
+    // lost, and the end says so in one line that names the file, instead of
+    // passing for a quit with all kept.
     static constexpr int kExitNotSaved = 2;
 
     // Runs the program; the exit code: one of the above, in that case before

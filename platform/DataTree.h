@@ -141,6 +141,9 @@ enum class SaveFailure {
     kRefused,
     // The next start would refuse the file: past a bound of DataTreeBounds.h.
     kPastBounds,
+    // A deleted player's file could not be removed: their game stays on disk,
+    // though no profile names it any more.
+    kNotRemoved,
 };
 
 // Writes "gamedata.xml" / the current player document; false on failure,
@@ -194,10 +197,12 @@ void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot's profile was deleted: the game data is saved without
 // it first, then its player file goes (kept copies, ".bad" and ".old",
-// stay) and a failed save of that file no longer counts as unsaved. False,
-// changing nothing, when the slot has no profile or the game data cannot be
-// saved without it (a failed save like any other). Without a user folder
-// the profile goes in memory alone.
+// stay) and a failed save of that file no longer counts as unsaved. A
+// player file that cannot be removed stays, and counts as a failed save of
+// it (kNotRemoved), told as one, until a new profile's file takes its place
+// and keeps it aside as ".old". False, changing nothing, when the slot has
+// no profile or the game data cannot be saved without it (a failed save
+// like any other). Without a user folder the profile goes in memory alone.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

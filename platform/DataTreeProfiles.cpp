@@ -148,10 +148,12 @@ bool DeleteProfile(int32_t slot) {
     // The player was asked whether their game goes with them: it goes now
     // that the game data no longer names them. A damaged file that stays in
     // place is kept as it is, as every damaged one is. A failed save of it
-    // loses nothing the player still wants.
+    // loses nothing the player still wants; a game that cannot be removed
+    // stays on disk against their word, and is told as a failed save of it.
     const std::string file = PlayerFileName(slot);
     state.failedSaves.erase(file);
-    if (!state.userFolder.empty() && !detail::IsHeldDamaged(file)) SavedFile::Remove(UserFile(file));
+    if (!state.userFolder.empty() && !detail::IsHeldDamaged(file) && !SavedFile::Remove(UserFile(file)))
+        detail::NoteSave(file, SaveFailure::kNotRemoved);
     return true;
 }
 

@@ -13,6 +13,8 @@ std::string NameUnsavedFiles() {
         if (!names.empty()) names += " and ";
         names += "'" + file.name + "'";
         if (file.why == DataTree::SaveFailure::kPastBounds) names += " (past the game's bounds)";
+        if (file.why == DataTree::SaveFailure::kNotRemoved)
+            names += " (a deleted player's game that could not be removed)";
     }
     return names;
 }

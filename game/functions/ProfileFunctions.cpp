@@ -150,6 +150,7 @@ const char* SaveFailureReason() {
         case DataTree::SaveFailure::kFolderNotMade: return "folder_not_made";
         case DataTree::SaveFailure::kRefused: return "refused";
         case DataTree::SaveFailure::kPastBounds: return "past_bounds";
+        case DataTree::SaveFailure::kNotRemoved: return "not_removed";
         case DataTree::SaveFailure::kNone: break;
     }
     return "";

@@ -58,7 +58,8 @@ bool TakeSaveFailure();
 // "no_folder" (the game has none to save in: no home), "folder_not_made"
 // (the folder to save in could not be made), "refused" (the folder refused
 // the file: full, write-protected, or a damaged file in the way),
-// "past_bounds" (the file would pass the bounds the game reads back);
+// "past_bounds" (the file would pass the bounds the game reads back),
+// "not_removed" (a deleted player's game could not be removed and stays);
 // empty text before a run was handed out.
 const char* SaveFailureReason();
 

@@ -164,9 +164,15 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
 constexpr const char* kPlayAtOnce =
     "function void Create(auto frame) {\n  Sleep(0.2);\n  ContinueGame();\n}\n"
     "function bool OnButton(auto button) { return true; }\n";
-constexpr const char* kOnePlayer =
+// The same once the second player is deleted.
+constexpr const char* kDeleteThenPlay =
+    "function void Create(auto frame) {\n  Sleep(0.2);\n  DeleteProfile(1);\n  ContinueGame();\n}\n"
+    "function bool OnButton(auto button) { return true; }\n";
+// Ada, who played last, and Bea.
+constexpr const char* kPlayers =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles><slot0 name=\"Ada\">"
-    "<options language=\"english\" /><stats /><logs /></slot0></profiles><global last_slot=\"0\" /></root>\n";
+    "<options language=\"english\" /><stats /><logs /></slot0><slot1 name=\"Bea\"><options /><stats /><logs />"
+    "</slot1></profiles><global last_slot=\"0\" /></root>\n";
 constexpr const char* kCutOff = "<root><profiles><slot0 name=\"Ada\"";
 
 // A save that did not reach the disk when the program ends is told in one
@@ -228,23 +234,27 @@ TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
 // The end judges each file by its own last save, made as the game is
 // released: a player file refused at every save, with the settings saved
 // after it, ends with status 2 as much as settings refused only at the
-// very end, after saves that all succeeded; the line names the file.
+// very end, after saves that all succeeded, and a deleted player's file
+// that could not be removed; the line names the file.
 TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
     const struct {
         const char* what;
         const char* blockedFromTheStart;
         const char* blockedBeforeTheEnd;
         const char* unsaved;
+        const char* splash = kPlayAtOnce;
     } runs[] = {
         {"every save of the player file refused", "data0.xml.tmp", nullptr, "'data0.xml'"},
         {"only the settings' last save refused", nullptr, "gamedata.xml.tmp", "'gamedata.xml'"},
+        {"a deleted player's file not removed (a folder in its place)", "data1.xml", nullptr,
+         "'data1.xml' (a deleted player's game that could not be removed)", kDeleteThenPlay},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.what);
         testsupport::TempFolder home, working;
         const std::filesystem::path user = std::filesystem::path(home.Path()) / "Documents/Tavrin";
         std::filesystem::create_directories(user);
-        WriteFile(user / "gamedata.xml", kOnePlayer);
+        WriteFile(user / "gamedata.xml", kPlayers);
         WriteFile(user / "data0.xml", "<root />");
         if (run.blockedFromTheStart) std::filesystem::create_directory(user / run.blockedFromTheStart);
         // Asked to end once the first scene change has been saved.
@@ -254,7 +264,7 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
             return true;
         };
         const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
-            GameFolder(working, "", kPlayAtOnce), home.Path(), kWindowless, kRunMs, played);
+            GameFolder(working, "", run.splash), home.Path(), kWindowless, kRunMs, played);
         ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
         ASSERT_NE(testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=\"1\""), std::string::npos)
             << "the game did not start: " << end.said;

@@ -487,6 +487,70 @@ TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
     EXPECT_TRUE(harness.Messages().empty());
 }
 
+// A delete that cannot be done whole is told, and the players' board shows
+// what the disk holds. A player file that cannot be removed (a folder in
+// its place) leaves the player deleted and their game on disk: the strip
+// says so, within its band and clear of the board's title. Players that
+// cannot be saved without the one to delete delete nothing: a board says so,
+// which Escape closes, and the strip does not tell it again.
+struct FailingDelete {
+    const char* name;
+    Vec2 player;          // Ada plays in German, Bea in English
+    const char* blocked;  // a folder stands under this name
+    bool deleted;
+    const char16_t* told;
+};
+
+void PrintTo(const FailingDelete& row, std::ostream* out) { *out << row.name; }
+
+const FailingDelete kFailingDeletes[] = {
+    {"GameLeftOnDiskInGerman", kFirstSlot, "data0.xml", true, u"nicht aus dem Ordner der Spielstände entfernen"},
+    {"GameLeftOnDiskInEnglish", kSecondSlot, "data1.xml", true, u"game could not be removed"},
+    {"NothingDeletedInGerman", kFirstSlot, "gamedata.xml.tmp", false, u"darum wurde nichts gelöscht"},
+    {"NothingDeletedInEnglish", kSecondSlot, "gamedata.xml.tmp", false, u"so nothing was deleted"},
+};
+
+class SampleSaveNoticeDeleteTest : public SampleSaveNoticeTest, public testing::WithParamInterface<FailingDelete> {};
+
+TEST_P(SampleSaveNoticeDeleteTest, IsToldAndThePlayersAreWhatTheDiskHolds) {
+    const FailingDelete& row = GetParam();
+    harness.WriteSavedFile("gamedata.xml", kTwoPlayers);
+    harness.WriteSavedFile("data0.xml", kPlayerFile);
+    harness.WriteSavedFile("data1.xml", kPlayerFile);
+    OpenMainMenu();
+    ClickAndSettle(kPlayers);
+    ClickAndSettle(row.player);
+    ClickAndSettle(kPlayers);
+    const int32_t slot = DataTree::GetCurrentSlot();
+    std::filesystem::remove(harness.UserFolder() + row.blocked);
+    std::filesystem::create_directory(harness.UserFolder() + row.blocked);
+    ClickAndSettle(kDeletePlayer);
+    testing::internal::CaptureStderr();
+    ClickAndSettle(kDeleteYes);
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ProfilesShown());
+    EXPECT_EQ(DataTree::Exists(("[ROOT]/profiles/slot" + std::to_string(slot) + "/").c_str()), !row.deleted);
+    EXPECT_EQ(MarkedSlot(), row.deleted ? -1 : slot);
+    if (row.deleted) {
+        EXPECT_EQ(NoticeCount(), 0);
+        EXPECT_NE(StripWords().find(row.told), std::u16string::npos) << Loca::WideToUtf8(StripWords());
+        EXPECT_EQ(StripLinesOutsideItsBand(), "");
+        EXPECT_FALSE(StripCoversTitleOf("profiles"));
+    } else {
+        std::u16string board = NoticeText("not_deleted");
+        std::replace(board.begin(), board.end(), u'|', u' ');
+        EXPECT_NE(board.find(row.told), std::u16string::npos) << Loca::WideToUtf8(board);
+        EXPECT_FALSE(SaveFailedStrip()) << "told twice";
+        harness.Character(27);
+        harness.Step(5);
+        EXPECT_EQ(NoticeCount(), 0);
+    }
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Deletes, SampleSaveNoticeDeleteTest, testing::ValuesIn(kFailingDeletes),
+                         [](const testing::TestParamInfo<FailingDelete>& info) { return info.param.name; });
+
 // The game data is read first and told first; the player file it led to is
 // told only once that notice is closed, over the profiles it could not keep.
 TEST_F(SampleSaveNoticeTest, TwoDamagedFilesAreToldOneAfterTheOtherGameDataFirst) {

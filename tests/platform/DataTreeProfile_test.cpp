@@ -222,6 +222,21 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     Restart();
     EXPECT_EQ(NameOf(2), u"C");
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
+
+    // A player file that cannot be removed (a folder in its place) leaves
+    // the game on disk against the player's word: told, and judged at the
+    // end, as a failed save of it, until a new player keeps it aside.
+    ASSERT_EQ(::unlink(UserFile("data2.xml").c_str()), 0);
+    user.MakeFolder("data2.xml");
+    EXPECT_TRUE(DataTree::DeleteProfile(2));
+    EXPECT_EQ(NameOf(2), u"<none>");
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNotRemoved);
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(),
+              "'data2.xml' (a deleted player's game that could not be removed)");
+    ASSERT_TRUE(DataTree::CreateProfile(2, u"D"));
+    EXPECT_TRUE(FileExists(UserFile("data2.xml.old")));
+    EXPECT_FALSE(DataTree::LastSaveFailed());
 }
 
 TEST_F(DataTreeTest, OpeningAnEmptySlotKeepsTheCurrentProfile) {
@@ -371,6 +386,24 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     // A deleted player's failed saves are no loss.
     EXPECT_TRUE(DataTree::DeleteProfile(0));
     EXPECT_EQ(Unsaved(), "gamedata.xml" + nowhere);
+    // Each slot's game is held as its own: a second player starts on none,
+    // and each reopens on their own; the next run holds none of them.
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"C"));
+    EXPECT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 1));
+    EXPECT_FALSE(DataTree::SavePlayer());
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"D"));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
+    EXPECT_TRUE(DataTree::SetInt("[PLAYER]/Data/door", 1));
+    EXPECT_FALSE(DataTree::SavePlayer());
+    for (int32_t slot : {0, 1}) {
+        ASSERT_TRUE(DataTree::OpenProfile(slot));
+        EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), slot == 0) << slot;
+        EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/door"), slot == 1) << slot;
+    }
+    DataTree::Init();
+    DataTree::Load("");
+    EXPECT_EQ(NameOf(1), u"<none>");
+    EXPECT_FALSE(DataTree::OpenProfile(1));
 }
 
 // A player file that cannot be written, or a damaged one that cannot be
@@ -462,15 +495,19 @@ TEST_F(DataTreeTest, AFileWithoutTheGamesElementIsDamaged) {
 // Anything but a file under a saved file's name is damaged at once, not
 // waited on: kept aside as it is, told, the game started over. Under a
 // save's staging name it is a leftover: the save goes on over it, or for a
-// folder is refused, and never waits on it.
+// folder is refused, and never waits on it; put there as the save makes its
+// staged file, it refuses the save, never written through.
 TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
     testsupport::TempFolder elsewhere;
     ASSERT_EQ(::mkfifo((elsewhere / "pipe").c_str(), 0600), 0);
+    elsewhere.WriteFile("file", "not a save");
     const struct {
         const char* what;
         std::function<int(const std::string&)> make;
         mode_t kind;
     } things[] = {
+        {"a link to a file",
+         [&](const std::string& path) { return ::symlink((elsewhere / "file").c_str(), path.c_str()); }, S_IFLNK},
         {"a named pipe", [](const std::string& path) { return ::mkfifo(path.c_str(), 0600); }, S_IFIFO},
         {"a folder", [](const std::string& path) { return ::mkdir(path.c_str(), 0700); }, S_IFDIR},
         {"a link to the zero device", [](const std::string& path) { return ::symlink("/dev/zero", path.c_str()); },
@@ -497,17 +534,28 @@ TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
             for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
                 std::filesystem::remove_all(entry.path());
 
-            ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
-            ASSERT_EQ(thing.make(UserFile(name) + ".tmp"), 0);
-            ::alarm(10);  // a save that waits on it ends the run here
-            const bool saved = name == std::string("data0.xml") ? DataTree::SavePlayer() : DataTree::SaveGameData();
-            ::alarm(0);
-            EXPECT_EQ(saved, thing.kind != S_IFDIR);
-            struct stat written;
-            ASSERT_EQ(::lstat(UserFile(name).c_str(), &written), 0);
-            EXPECT_TRUE(S_ISREG(written.st_mode));
-            for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
-                std::filesystem::remove_all(entry.path());
+            for (const bool asItIsMade : {false, true}) {
+                ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+                const std::string staged = UserFile(name) + ".tmp";
+                if (asItIsMade) {
+                    SavedFile::SetStepWatcher([&](std::string_view step, const std::string& path) {
+                        if (step == "create" && path == staged) thing.make(staged);
+                    });
+                } else {
+                    ASSERT_EQ(thing.make(staged), 0);
+                }
+                ::alarm(10);  // a save that waits on it ends the run here
+                const bool saved = name == std::string("data0.xml") ? DataTree::SavePlayer() : DataTree::SaveGameData();
+                ::alarm(0);
+                SavedFile::SetStepWatcher(nullptr);
+                EXPECT_EQ(saved, !asItIsMade && thing.kind != S_IFDIR) << asItIsMade;
+                struct stat written;
+                ASSERT_EQ(::lstat(UserFile(name).c_str(), &written), 0);
+                EXPECT_TRUE(S_ISREG(written.st_mode));
+                EXPECT_EQ(ReadFile(elsewhere / "file"), "not a save");
+                for (const auto& entry : std::filesystem::directory_iterator(user.Path()))
+                    std::filesystem::remove_all(entry.path());
+            }
         }
     }
 }
