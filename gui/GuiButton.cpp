@@ -104,6 +104,9 @@ bool GuiButton::OnInput(const InputEvent& event) {
     const bool left = event.button == InputEvent::kLeft;
     if (event.kind == InputEvent::kButtonDown && left) {
         state_ = kStatePressed;
+        // The click comes with the release, which may be long after (a
+        // press held through a fade): its listeners learn of the press.
+        TellOwnListeners(kEventMouseDown, this, GuiEventData::Input(event));
         return true;
     }
     if (event.kind == InputEvent::kButtonUp && left) {

@@ -7,7 +7,9 @@
 // event 1 (OnRadio) and the radio click sound, and the "On" state has its
 // own four sets. While "deactivated" is true the deactivated set shows and
 // input goes to the widget base. The click comes on release, wherever the
-// pointer is then: the pressed button holds the capture.
+// pointer is then: the pressed button holds the capture. The left press is
+// told to the button's own listeners alone (event 3, OnMouseButtonDown), so
+// that a script can note what stood when the player pressed.
 
 #include "gui/GuiTextureSet.h"
 #include "gui/GuiWidget.h"

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "game/effects/ScnHelpFX.h"
+#include "gui/GuiButton.h"
 #include "gui/GuiText.h"
 #include "platform/Loca.h"
 #include "support/SourceFiles.h"
@@ -426,7 +427,7 @@ TEST_F(SampleRouteTest, TheMapNamesEveryPlaceOnOneSideOfItsPictureClearOfThePath
 // lost, and holds the game still meanwhile; "Keep playing" and Escape take
 // the question back, Escape also asks. "To the menu" drops the search, and
 // Continue starts it again. In a cutscene nothing is lost: the button opens
-// the menu at once, and from the credits it ends the story.
+// the menu at once, and from the credits, once they rise, it ends the story.
 TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
     auto* garden = CastTo<SearchScreen>(Current());
@@ -488,13 +489,51 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickOn(*OnHud("hud_menu"));
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
 
-    // From the rising credits it ends the story: Continue grey, a new game unasked.
-    game().Transit("study_04", nullptr);
-    halvo::WeakRef<GameScreen> farewell(Current());
-    for (int i = 0; i < sampletest::kLegPasses && farewell.Get() && !Find(farewell->GetGuiFrame(), "name", "credits");
-         ++i)
-        ClickAndSettle(sampletest::kEmptySpot, 1);
-    ClickOn(*OnHud("hud_menu"));
+    // From the farewell it ends the story if the credits had begun to rise
+    // as the leave was taken (Continue grey, a new game unasked): not for a
+    // press on the standing picture let go once they rise, nor for Escape
+    // taken in the step their page is made, before its first line.
+    enum Moment { kBeforeTheFade, kAsThePageIsMade, kOnTheLines };
+    const struct { const char* what; Moment moment; bool escape, storyEnds; } leaves[] = {
+        {"a press before the fade", kBeforeTheFade, false, false},
+        {"Escape as the page is made", kAsThePageIsMade, true, false},
+        {"Escape on the lines", kOnTheLines, true, true},
+        {"a click on the lines", kOnTheLines, false, true}};
+    for (const auto& leave : leaves) {
+        game().Transit("study_04", nullptr);
+        auto* farewell = CastTo<CutsceneScreen>(Current());
+        ASSERT_TRUE(farewell) << leave.what;
+        halvo::AutoRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
+        const auto risen = [&] {
+            halvo::AutoRef<halvo::GuiWidget> page = Find(frame.Get(), "name", "credits");
+            return page && page->GetFirstChild();
+        };
+        bool faded = false;
+        for (int i = 0; i < sampletest::kLegPasses; ++i) {
+            faded |= game().IsFading();
+            if (leave.moment == kBeforeTheFade && farewell->GetImageCounter() >= SceneScreen::kImageSteps - 2) break;
+            if (leave.moment == kAsThePageIsMade && faded && game().fadeLevel == 0 && !game().IsFading()) break;
+            if (leave.moment == kOnTheLines && risen()) break;
+            if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
+            Step();
+        }
+        if (leave.moment == kBeforeTheFade) {
+            harness->MovePointer(sampletest::MiddleOnScreen(*OnHud("hud_menu")));
+            harness->Press();
+            for (int i = 0; i < sampletest::kLegPasses && !risen(); ++i) Step();
+            harness->Release();
+        } else if (leave.escape) {
+            harness->Character(27);
+        } else {
+            harness->Click(sampletest::MiddleOnScreen(*OnHud("hud_menu")));
+        }
+        Step(30);
+        EXPECT_TRUE(Find(frame.Get(), "name", "credits")) << leave.what;  // the page was made
+        ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << leave.what << harness->ScreenTree() << Messages();
+        EXPECT_EQ(DataTree::Exists("[PLAYER]/LastScene"), !leave.storyEnds) << leave.what;
+        EXPECT_EQ(Button(MenuFrame(), "continue")->ReadBool(halvo::GuiButton::kPropDeactivated), leave.storyEnds)
+            << leave.what;
+    }
     ClickAndSettle(sampletest::kContinue);
     ClickAndSettle(sampletest::kNewGame);
     EXPECT_TRUE(CastTo<SearchScreen>(Current())) << harness->ScreenTree();

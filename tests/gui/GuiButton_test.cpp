@@ -95,12 +95,14 @@ TEST_F(GuiButtonTest, ClickOnReleaseEvenOffTheButtonAndTheStateTable) {
     EXPECT_EQ(button->GetState(), GuiButton::kStateHover);
     EXPECT_EQ(log, (std::vector<std::string>{"frame:6 b 5,5", "frame:3 b 2", "frame:4 b 2"}));
 
-    // A press ended by a fade returns to rest without a click.
+    // A press ended by a fade returns to rest without a click. Its own
+    // listener heard the press, which went no further.
     log.clear();
+    button->AddListener(new RecordingListener(&log, "own"));
     frame->RouteInput(testsupport::Press(5, 5));
     gui.ClearHover();
     EXPECT_EQ(button->GetState(), GuiButton::kStateNormal);
-    EXPECT_EQ(log, (std::vector<std::string>{"frame:7 b 0,0"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"own:3 b 1", "own:7 b 0,0", "frame:7 b 0,0"}));
 }
 
 TEST_F(GuiButtonTest, RadioFlipsAndDeactivatedOnlyPassesInputOn) {

@@ -391,6 +391,8 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
 // returns to the running game, "To the menu" opens the main menu and leaves
 // it there. The puzzle left counts neither as solved nor as skipped, and
 // Continue offers the same one again; it is then skipped to reach the next.
+// A lost puzzle is played again, so asked in the step it is lost, the
+// question warns as for one under way.
 TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) {
     const std::vector<std::string> puzzles{"MG_Lock",   "MG_Senso",      "MG_PushPuzzle", "MG_Match3",
                                            "MG_Pipes",  "MG_WirePuzzle", "MG_Puzzle",     "MG_Target"};
@@ -400,6 +402,12 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
     ASSERT_NO_FATAL_FAILURE(ClearTheSearch("garden"));
     ASSERT_NO_FATAL_FAILURE(PlayTheStudyToTheMap());
     ASSERT_NO_FATAL_FAILURE(TravelTo(sampletest::kManor));
+    for (int i = 0; i < sampletest::kLegPasses && played.empty(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
+    ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
+    Host()->Finish(kMiniGameLost);
+    ClickOn(*OnHud("hud_menu"), 1);
+    EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"What you did")) << "lost";
+    played.clear();
     for (size_t puzzle = 0; puzzle < puzzles.size(); ++puzzle) {
         const std::string& name = puzzles[puzzle];
         const size_t offered = played.size();

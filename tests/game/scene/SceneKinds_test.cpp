@@ -19,6 +19,9 @@ void MoveOn() {
     Game::Current()->currentScene = other.Get();
 }
 
+// Stands in for a scene script that leaves a help factor behind.
+void LeaveHelp() { Game::Current()->helpFactor = 0.25f; }
+
 using Calls = std::vector<std::string>;
 using cutscenetest::Square;
 
@@ -97,12 +100,18 @@ TEST_F(SceneKindsTest, AnAdventureGathersHelpHalvedWhenEasyAndKeepsTheHudUsable)
               "Game::StartMiniGame - 'Schloss' starts only over a cutscene\n");
 }
 
-TEST_F(SceneKindsTest, AMapGathersNoHelp) {
+TEST_F(SceneKindsTest, AMapGathersNoHelpAndKeepsWhatItsScriptsLeft) {
     WriteRecordingScene("Map");
     ASSERT_TRUE(game().LoadScene("test"));
     EXPECT_STREQ(CurrentClass(), "MapScreen");
     EXPECT_EQ(game().helpFactor, 0);
     EXPECT_EQ(game().GetCurrentScene(), CastTo<MapScreen>(game().currentScene.Get())->GetScene());
+
+    // Nor does it set one after its scripts: what they left stands.
+    Vrel::ScriptVM::Global().AddCFunction("LeaveHelp", Vrel::detail::AdapterFor<&LeaveHelp>());
+    WriteRecordingScene("Map", "LeaveHelp();");
+    game().Transit("test", nullptr);
+    EXPECT_EQ(game().helpFactor, 0.25f);
 }
 
 TEST_F(SceneKindsTest, ATokenFliesInFromItsObjectLessTheScrollAndOnlyWhenAsked) {
