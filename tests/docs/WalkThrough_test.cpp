@@ -154,8 +154,12 @@ protected:
     halvo::AutoRef<halvo::GuiWidget> OnHud(const char* name) const {
         return sampletest::Find(harness.GetGame().GetHudGui(), "name", name);
     }
-    void ClickOn(const halvo::GuiWidget& widget) {
-        harness.Click(sampletest::MiddleOnScreen(widget));
+    void ClickOn(const halvo::AutoRef<halvo::GuiWidget>& widget) {
+        if (!widget) {
+            ADD_FAILURE() << "nothing there to click: " << harness.ScreenTree();
+            return;
+        }
+        harness.Click(sampletest::MiddleOnScreen(*widget));
         harness.Step(30);
     }
     // The garden comes out of the black the mini-game's host left.
@@ -212,10 +216,10 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
     PlayCutscene(true);
     ASSERT_TRUE(Host() && Host()->IsMessageShown()) << harness.ScreenTree() << Messages();
 
-    ClickOn(*OnHud("hud_menu"));
+    ClickOn(OnHud("hud_menu"));
     ASSERT_TRUE(OnHud("hud_leave")) << harness.ScreenTree();
     EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"This puzzle's result is kept"));
-    ClickOn(*sampletest::Find(OnHud("hud_leave").Get(), "action", "leave"));
+    ClickOn(sampletest::Find(OnHud("hud_leave").Get(), "action", "leave"));
     ASSERT_TRUE(CastTo<MenuScreen>(Current())) << harness.ScreenTree() << Messages();
     EXPECT_STREQ(DataTree::GetString("[PLAYER]/LastScene"), "garden");
     EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"garden\""), std::string::npos)
@@ -224,7 +228,7 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
     auto* menu = CastTo<MenuScreen>(Current());
     halvo::AutoRef<halvo::GuiWidget> resume = sampletest::Find(menu->GetGuiFrame(), "action", "continue");
     ASSERT_TRUE(resume) << harness.ScreenTree();
-    ClickOn(*resume);
+    ClickOn(resume);
     ASSERT_TRUE(CastTo<SearchScreen>(Current())) << harness.ScreenTree() << Messages();
     EXPECT_EQ(SceneName(), "garden");
     EXPECT_EQ(DataTree::GetInt("[STATS]/mini"), 1);

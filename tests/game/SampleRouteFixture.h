@@ -95,8 +95,15 @@ protected:
         return menu ? menu->GetGuiFrame() : nullptr;
     }
     halvo::AutoRef<halvo::GuiWidget> OnHud(const char* name) { return Find(game().GetHudGui(), "name", name); }
-    // A click on the middle of a widget, wherever it hangs.
-    void ClickOn(const halvo::GuiWidget& widget, int passes = 30) { ClickAndSettle(MiddleOnScreen(widget), passes); }
+    // A click on the middle of a widget, wherever it hangs; a widget that is
+    // not there fails the test and clicks nothing, so the run goes on.
+    void ClickOn(const halvo::AutoRef<halvo::GuiWidget>& widget, int passes = 30) {
+        if (!widget) {
+            ADD_FAILURE() << "nothing there to click: " << harness->ScreenTree() << Messages();
+            return;
+        }
+        ClickAndSettle(MiddleOnScreen(*widget), passes);
+    }
     // The first button under `root` whose action is `action`.
     halvo::AutoRef<halvo::GuiWidget> Button(halvo::GuiWidget* root, const char* action) {
         return Find(root, "action", action);
@@ -197,7 +204,7 @@ protected:
             harness->Click(MiddleOnScreen(*button), InputEvent::kRight);
             Step(5);
         }
-        ClickOn(*OnHud("hud_hint"), 5);  // unlit: only "not ready yet"
+        ClickOn(OnHud("hud_hint"), 5);  // unlit: only "not ready yet"
         EXPECT_EQ(scene.lastMissTime, lastMiss) << where;
         EXPECT_EQ(scene.lockTime, 0) << where;
         EXPECT_EQ(scene.CountRemaining(), remaining) << where;

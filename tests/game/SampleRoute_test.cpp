@@ -341,7 +341,7 @@ TEST_F(SampleRouteTest, TheStallCountsEachDifferenceAndItsTimeOnce) {
     halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
     ASSERT_TRUE(lantern) << Messages();
     Step(60000 / 17 + 60);  // a minute of searching lights it
-    ClickOn(*lantern, 90);
+    ClickOn(lantern, 90);
     ASSERT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
     EXPECT_EQ(scene->lastMissTime, 0);  // the hint taken is no miss in the pictures
     std::string hinted;
@@ -442,7 +442,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
 
     halvo::AutoRef<halvo::GuiWidget> button = OnHud("hud_menu");
     ASSERT_TRUE(button) << Messages();
-    ClickOn(*button);
+    ClickOn(button);
     halvo::AutoRef<halvo::GuiWidget> question = OnHud("hud_leave");
     ASSERT_TRUE(question) << Messages();
     auto* told = CastTo<halvo::GuiText>(Find(question.Get(), "name", "question").Get());
@@ -454,7 +454,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickAndSettle(garden->GetScene()->remaining.front()->hotSpot.BoundsCenter(), 120);
     EXPECT_EQ(garden->GetScene()->timeLimit, timeLeft);  // the countdown stands
     EXPECT_EQ(Current(), garden);
-    ClickOn(*Button(question.Get(), "stay"));
+    ClickOn(Button(question.Get(), "stay"));
     EXPECT_FALSE(OnHud("hud_leave"));
     EXPECT_FALSE(game().paused);
 
@@ -465,8 +465,8 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     Step(10);
     EXPECT_FALSE(OnHud("hud_leave"));
 
-    ClickOn(*OnHud("hud_menu"));
-    ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+    ClickOn(OnHud("hud_menu"));
+    ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     EXPECT_FALSE(game().paused);
     // The seconds played in the search count, and count once.
@@ -486,7 +486,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ASSERT_TRUE(StepUntilLeft(again)) << Messages();
     ASSERT_TRUE(CastTo<CutsceneScreen>(Current())) << harness->ScreenTree() << Messages();
     Step(30);
-    ClickOn(*OnHud("hud_menu"));
+    ClickOn(OnHud("hud_menu"));
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
 
     // From the farewell it ends the story if the credits had begun to rise
@@ -553,14 +553,14 @@ TEST_F(SampleRouteTest, TheStudysLanternLightsAndPointsAtTheKey) {
     ASSERT_TRUE(room) << harness->ScreenTree() << Messages();
     halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
     ASSERT_TRUE(lantern) << Messages();
-    ClickOn(*lantern);  // unlit: nothing yet
+    ClickOn(lantern);  // unlit: nothing yet
     EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 0);
 
     Step(60000 / 17);
-    ClickOn(*lantern);
+    ClickOn(lantern);
     EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
     EXPECT_FALSE(room->GetScene()->effects.empty());  // the sparks fly to the key
-    ClickOn(*lantern);  // out again
+    ClickOn(lantern);  // out again
     EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 1);
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
@@ -577,13 +577,13 @@ TEST_F(SampleRouteTest, TheHintLanternLightsInFullTheStepAClickTakes) {
     halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
     ASSERT_TRUE(lantern) << Messages();
 
-    ClickOn(*lantern);
+    ClickOn(lantern);
     EXPECT_EQ(DataTree::GetInt("[STATS]/tipps"), 0);
     halvo::AutoRef<halvo::GuiWidget> said = OnHud(sampletest::kLanternNotYet);
     ASSERT_TRUE(said) << Messages();
     EXPECT_TRUE(Shows(lantern.Get(), u"Not ready yet"));
     EXPECT_EQ(said->GetAlpha(), 1.0f);
-    ClickOn(*lantern);  // again: the line starts over, still one
+    ClickOn(lantern);  // again: the line starts over, still one
     int lines = 0;
     for (halvo::GuiWidget* child = lantern->GetFirstChild(); child; child = child->GetNextSibling()) {
         const Vrel::Var* name = child->GetMember("name");

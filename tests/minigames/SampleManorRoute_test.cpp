@@ -316,9 +316,9 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
     EXPECT_EQ(timed, 6);
     ASSERT_GT(targetSeconds, 5);
 
-    ClickOn(*OnHud("hud_menu"));
+    ClickOn(OnHud("hud_menu"));
     EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"This puzzle's result is kept"));
-    ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+    ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     ASSERT_NO_FATAL_FAILURE(StartTheGame());
     const std::string settings = harness->ReadSavedFile("gamedata.xml");
@@ -405,7 +405,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
     for (int i = 0; i < sampletest::kLegPasses && played.empty(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
     ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
     Host()->Finish(kMiniGameLost);
-    ClickOn(*OnHud("hud_menu"), 1);
+    ClickOn(OnHud("hud_menu"), 1);
     EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"What you did")) << "lost";
     played.clear();
     for (size_t puzzle = 0; puzzle < puzzles.size(); ++puzzle) {
@@ -420,17 +420,17 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         for (const char* key : counters) before.push_back(DataTree::GetInt(key));
 
         halvo::WeakRef<GameScreen> host(Host());
-        ClickOn(*OnHud("hud_menu"));
+        ClickOn(OnHud("hud_menu"));
         ASSERT_TRUE(OnHud("hud_leave")) << name << Messages();
         EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"What you did")) << name;  // not the last result
-        ClickOn(*Button(OnHud("hud_leave").Get(), "stay"));
+        ClickOn(Button(OnHud("hud_leave").Get(), "stay"));
         EXPECT_FALSE(OnHud("hud_leave")) << name;
         ASSERT_TRUE(host.Get()) << name;
         EXPECT_EQ(Host(), host.Get()) << name;
         EXPECT_FALSE(CastTo<MiniGameScreen>(host.Get())->IsFinished()) << name;
 
-        ClickOn(*OnHud("hud_menu"));
-        ClickOn(*Button(OnHud("hud_leave").Get(), "leave"));
+        ClickOn(OnHud("hud_menu"));
+        ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
         EXPECT_FALSE(Find(halvo::GuiMain::Global().GetRoot(), "name", "bubble_picture")) << name;
         EXPECT_EQ(DataTree::GetInt("[STATS]/time"), game().playSeconds) << name;  // the puzzle's seconds too
