@@ -517,22 +517,25 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
             if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
             Step();
         }
+        const halvo::AutoRef<halvo::GuiWidget> menuButton = OnHud("hud_menu");
+        ASSERT_TRUE(menuButton) << leave.what;
         if (leave.moment == kBeforeTheFade) {
-            harness->MovePointer(sampletest::MiddleOnScreen(*OnHud("hud_menu")));
+            harness->MovePointer(sampletest::MiddleOnScreen(*menuButton));
             harness->Press();
             for (int i = 0; i < sampletest::kLegPasses && !risen(); ++i) Step();
             harness->Release();
         } else if (leave.escape) {
             harness->Character(27);
         } else {
-            harness->Click(sampletest::MiddleOnScreen(*OnHud("hud_menu")));
+            harness->Click(sampletest::MiddleOnScreen(*menuButton));
         }
         Step(30);
         EXPECT_TRUE(Find(frame.Get(), "name", "credits")) << leave.what;  // the page was made
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << leave.what << harness->ScreenTree() << Messages();
         EXPECT_EQ(DataTree::Exists("[PLAYER]/LastScene"), !leave.storyEnds) << leave.what;
-        EXPECT_EQ(Button(MenuFrame(), "continue")->ReadBool(halvo::GuiButton::kPropDeactivated), leave.storyEnds)
-            << leave.what;
+        const halvo::AutoRef<halvo::GuiWidget> resume = Button(MenuFrame(), "continue");
+        ASSERT_TRUE(resume) << leave.what;
+        EXPECT_EQ(resume->ReadBool(halvo::GuiButton::kPropDeactivated), leave.storyEnds) << leave.what;
     }
     ClickAndSettle(sampletest::kContinue);
     ClickAndSettle(sampletest::kNewGame);
