@@ -416,6 +416,9 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         ASSERT_EQ(played.size(), offered + 1) << name << harness->ScreenTree() << Messages();
         ASSERT_EQ(played.back(), name);
         Step(30);
+        // The question asked as the lost puzzle went went with the HUD it
+        // stood in, and the game stands still no longer.
+        EXPECT_TRUE(!game().paused || OnHud("hud_leave")) << name;
         std::vector<int> before;
         for (const char* key : counters) before.push_back(DataTree::GetInt(key));
 
