@@ -118,11 +118,13 @@ void MiniGameScreen::OnHelp() {
 // last bolt in; the closing line then comes while the button is still held,
 // and the release that follows is no answer to it.
 bool MiniGameScreen::DispatchInput(const InputEvent& event) {
-    if (event.kind == InputEvent::kButtonDown) pressBeforeMessage_ = !IsMessageShown();
-    if (event.kind != InputEvent::kButtonUp) return GameScreen::DispatchInput(event);
-    const bool releaseOfEarlierPress = pressBeforeMessage_ && IsMessageShown();
-    pressBeforeMessage_ = false;
-    if (releaseOfEarlierPress) return true;
+    if (event.kind == InputEvent::kButtonDown) {
+        pressBeforeMessage_ = !IsMessageShown();
+    } else if (event.kind == InputEvent::kButtonUp) {
+        const bool releaseOfEarlierPress = pressBeforeMessage_ && IsMessageShown();
+        pressBeforeMessage_ = false;
+        if (releaseOfEarlierPress) return true;
+    }
     return GameScreen::DispatchInput(event);
 }
 
