@@ -102,7 +102,12 @@ void Game::Init() {
 
 bool Game::OpenSplash() { return OpenMenu(&MenuScreen::CreateSplash); }
 
-bool Game::OpenMainMenu() { return OpenMenu(&MenuScreen::CreateMainMenu); }
+bool Game::OpenMainMenu() {
+    // The scene's scripts have stopped, so nothing would lift a fade they
+    // left: a menu under black takes clicks the player cannot see.
+    SetFade(0.0f);
+    return OpenMenu(&MenuScreen::CreateMainMenu);
+}
 
 bool Game::OpenMenu(bool (MenuScreen::*build)()) {
     if (!rootScreen) return false;

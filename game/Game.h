@@ -110,7 +110,8 @@ public:
     void RebuildHudFrame();
     // The HUD leaves the tree and a new menu screen, built by the module
     // "splash" or "mainmenu", joins the root and becomes the current scene.
-    // The screen before it stays: callers take it out first.
+    // The screen before it stays: callers take it out first. The main menu
+    // comes up lit, whatever fade was under way or left at black.
     bool OpenSplash();
     bool OpenMainMenu();
     // Once per run of failed saves, "savenotice"."ShowSaveFailed"(frame)

@@ -22,7 +22,7 @@ public:
     explicit WindowLoopPlatform(os::Window& window)
         : window_(window), pump_(window.Handle(), MainWindowProc) {}
 
-    bool PumpMessage(int& exitCode) override { return pump_.PumpOne(exitCode); }
+    bool PumpMessage(int& exitCode) override { return pump_.PumpWaiting(exitCode); }
     bool IsWindowActive() const override { return ShellState::Global().active; }
     void Present() override { window_.SwapBuffers(); }
     void Sleep(uint32_t milliseconds) override { os::SleepMs(milliseconds); }

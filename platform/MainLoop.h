@@ -1,5 +1,5 @@
 #pragma once
-// The fixed-step main loop: one pass takes at most one message, measures the
+// The fixed-step main loop: one pass takes the messages waiting, measures the
 // time since the previous pass and runs as many 17 ms game steps as are due.
 // Between frames it waits for the next message, at most until the next frame
 // is due: nothing of the game changes in the passes between, so passing round
@@ -21,7 +21,7 @@ public:
     class Platform {
     public:
         virtual ~Platform() = default;
-        // Takes at most one message; false when the loop must end.
+        // Takes the messages waiting; false when the loop must end.
         virtual bool PumpMessage(int& exitCode) = 0;
         virtual bool IsWindowActive() const = 0;
         virtual void Present() = 0;

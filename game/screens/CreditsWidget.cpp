@@ -174,10 +174,18 @@ void CreditsWidget::RiseChildren(GuiWidget& frame, float rise) {
         const float y = child->ReadFloat(GuiWidget::kPropYPos) - rise;
         if (y >= kRemoveAbove) {
             child->WriteFloat(GuiWidget::kPropYPos, y);
-            child->WriteFloat(GuiWidget::kPropAlpha, FadeAlpha(y));
+            const float alpha = FadeAlpha(y);
+            child->WriteFloat(GuiWidget::kPropAlpha, alpha);
+            MarkSeen(frame, alpha);
         } else {
             child->RemoveAndDetach();
         }
     }
     rising_.clear();
+}
+
+void CreditsWidget::MarkSeen(GuiWidget& frame, float alpha) {
+    if (seen_ || alpha < kSeenAlpha) return;
+    seen_ = true;
+    frame.WriteBool(kPropSeen, true);
 }

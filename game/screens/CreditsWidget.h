@@ -30,6 +30,11 @@ public:
     static constexpr const char* kStatisticsFile = "loca/statistics.xml";
     // The frame property that chooses the credits page.
     static constexpr const char* kPropCredits = "credits";
+    // Set true on the frame once a line has faded in far enough to be read,
+    // for scripts that must know whether the page has been seen (a leave
+    // then ends the story) without guessing from times.
+    static constexpr const char* kPropSeen = "seen";
+    static constexpr float kSeenAlpha = 0.5f;
     static constexpr const char* kLineFont = "gui/verdana.ttf";
     // Lines rise this many units per millisecond (70 per second)...
     static constexpr double kRiseSpeed = 0.07;
@@ -61,6 +66,7 @@ private:
     // the one edge all values of the page share.
     void EmitValue(halvo::GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const;
     void RiseChildren(halvo::GuiWidget& frame, float rise);
+    void MarkSeen(halvo::GuiWidget& frame, float alpha);
 
     halvo::WeakRef<halvo::GuiWidget> frame_;
     CreditsPage page_;
@@ -71,6 +77,7 @@ private:
     bool isCredits_ = false;
     // A line that cannot be made is reported once per page.
     bool reportedFailure_ = false;
+    bool seen_ = false;
     // The frame's children during a rise, kept for the next frame's.
     std::vector<halvo::AutoRef<halvo::GuiWidget>> rising_;
 };

@@ -25,14 +25,36 @@ void PostQuitMessage(int exitCode) {
 }
 
 bool MessagePump::PumpOne(int& exitCode) {
-    QuitRequest& quit = PendingQuit();
-    if (quit.posted) {
-        exitCode = quit.exitCode;
-        quit = {};
-        return false;
-    }
+    if (TakePendingQuit(exitCode)) return false;
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return true;
+    return Dispatch(event, exitCode);
+}
+
+bool MessagePump::PumpWaiting(int& exitCode) {
+    if (TakePendingQuit(exitCode)) return false;
+    SDL_PumpEvents();
+    SDL_Event event;
+    // Not pumped again meanwhile: what arrives during the pass is the next
+    // pass's, so a stream of events cannot hold the frame back.
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (!Dispatch(event, exitCode)) return false;
+        // A posted quit ends the loop once this pass is over, as it would
+        // after a single event.
+        if (PendingQuit().posted) return true;
+    }
+    return true;
+}
+
+bool MessagePump::TakePendingQuit(int& exitCode) {
+    QuitRequest& quit = PendingQuit();
+    if (!quit.posted) return false;
+    exitCode = quit.exitCode;
+    quit = {};
+    return true;
+}
+
+bool MessagePump::Dispatch(const SDL_Event& event, int& exitCode) {
     batch_.count = 0;
     translator_.Translate(event, batch_);
     for (size_t i = 0; i < batch_.count; ++i) {

@@ -1,12 +1,13 @@
 #pragma once
-// The message loop's source: one SDL event per pass, translated into window
-// messages and handed to a window procedure.
+// The message loop's source: SDL events, translated into window messages and
+// handed to a window procedure.
 
 #include <cstdint>
 
 #include "platform/os/EventTranslator.h"
 
 struct SDL_Window;
+union SDL_Event;
 
 namespace os {
 
@@ -24,12 +25,19 @@ public:
     // Takes at most one event and dispatches what it became. False when the
     // loop must end, with the exit code in `exitCode`.
     bool PumpOne(int& exitCode);
+    // As PumpOne for every event waiting as it is called. The loop's pass:
+    // under load each pass runs a whole frame, and one event a pass would
+    // leave the player's clicks queued behind one another for seconds.
+    bool PumpWaiting(int& exitCode);
     // Sleeps until an event is waiting, a quit has been posted or
     // `milliseconds` have passed; takes no event, so the next PumpOne
     // dispatches what woke it.
     void WaitForEvent(uint32_t milliseconds);
 
 private:
+    static bool TakePendingQuit(int& exitCode);
+    bool Dispatch(const SDL_Event& event, int& exitCode);
+
     SDL_Window* window_;
     WindowProcedure procedure_;
     EventTranslator translator_;

@@ -489,14 +489,20 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickOn(OnHud("hud_menu"));
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
 
-    // From the farewell it ends the story if the credits had begun to rise
-    // as the leave was taken (Continue grey, a new game unasked): not for a
+    // From the farewell it ends the story if a credit line could be read as
+    // the leave was taken (Continue grey, a new game unasked): not for a
     // press on the standing picture let go once they rise, nor for Escape
-    // taken in the step their page is made, before its first line.
-    enum Moment { kBeforeTheFade, kAsThePageIsMade, kOnTheLines };
+    // taken in the step their page is made or while its first line is still
+    // below the edge. However it is left, the menu comes up lit and answers
+    // its first click, also when the leave comes as the picture stands black
+    // between the fades (a long frame as the fade starts, on a busy machine,
+    // lets it stand so for some steps before the script fades it back).
+    enum Moment { kBeforeTheFade, kAtBlack, kAsThePageIsMade, kOnTheVeil, kOnTheLines };
     const struct { const char* what; Moment moment; bool escape, storyEnds; } leaves[] = {
         {"a press before the fade", kBeforeTheFade, false, false},
+        {"Escape as the picture stands black", kAtBlack, true, false},
         {"Escape as the page is made", kAsThePageIsMade, true, false},
+        {"Escape on the veil before a line shows", kOnTheVeil, true, false},
         {"Escape on the lines", kOnTheLines, true, true},
         {"a click on the lines", kOnTheLines, false, true}};
     for (const auto& leave : leaves) {
@@ -504,25 +510,38 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
         auto* farewell = CastTo<CutsceneScreen>(Current());
         ASSERT_TRUE(farewell) << leave.what;
         halvo::AutoRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
-        const auto risen = [&] {
+        const auto lines = [&] {
             halvo::AutoRef<halvo::GuiWidget> page = Find(frame.Get(), "name", "credits");
-            return page && page->GetFirstChild();
+            return page ? page->GetFirstChild() : nullptr;
+        };
+        const auto lineInFull = [&] {
+            halvo::GuiWidget* line = lines();
+            return line && line->ReadFloat(halvo::GuiWidget::kPropAlpha) == 1.0f;
         };
         bool faded = false;
         for (int i = 0; i < sampletest::kLegPasses; ++i) {
             faded |= game().IsFading();
             if (leave.moment == kBeforeTheFade && farewell->GetImageCounter() >= SceneScreen::kImageSteps - 2) break;
+            if (leave.moment == kAtBlack && faded && game().fadeLevel == 1 && !game().IsFading()) break;
             if (leave.moment == kAsThePageIsMade && faded && game().fadeLevel == 0 && !game().IsFading()) break;
-            if (leave.moment == kOnTheLines && risen()) break;
+            if (leave.moment == kOnTheVeil && lines()) break;
+            if (leave.moment == kOnTheLines && lineInFull()) break;
             if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
+            if (leave.moment == kAtBlack && !faded) game().frameAccumulator += 4 * 17.0;
             Step();
+        }
+        if (leave.moment == kAtBlack) {
+            ASSERT_EQ(game().fadeLevel, 1.0f) << leave.what;
+        }
+        if (leave.moment == kOnTheVeil) {
+            ASSERT_EQ(lines()->ReadFloat(halvo::GuiWidget::kPropAlpha), 0.0f) << leave.what;
         }
         const halvo::AutoRef<halvo::GuiWidget> menuButton = OnHud("hud_menu");
         ASSERT_TRUE(menuButton) << leave.what;
         if (leave.moment == kBeforeTheFade) {
             harness->MovePointer(sampletest::MiddleOnScreen(*menuButton));
             harness->Press();
-            for (int i = 0; i < sampletest::kLegPasses && !risen(); ++i) Step();
+            for (int i = 0; i < sampletest::kLegPasses && !lines(); ++i) Step();
             harness->Release();
         } else if (leave.escape) {
             harness->Character(27);
@@ -530,12 +549,18 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
             harness->Click(sampletest::MiddleOnScreen(*menuButton));
         }
         Step(30);
-        EXPECT_TRUE(Find(frame.Get(), "name", "credits")) << leave.what;  // the page was made
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << leave.what << harness->ScreenTree() << Messages();
+        const bool pageDue = leave.moment != kAtBlack;
+        EXPECT_EQ(static_cast<bool>(Find(frame.Get(), "name", "credits")), pageDue) << leave.what;
         EXPECT_EQ(DataTree::Exists("[PLAYER]/LastScene"), !leave.storyEnds) << leave.what;
+        EXPECT_EQ(game().fadeLevel, 0.0f) << leave.what;
         const halvo::AutoRef<halvo::GuiWidget> resume = Button(MenuFrame(), "continue");
         ASSERT_TRUE(resume) << leave.what;
         EXPECT_EQ(resume->ReadBool(halvo::GuiButton::kPropDeactivated), leave.storyEnds) << leave.what;
+        ClickOn(Button(MenuFrame(), "statistics"));
+        const halvo::AutoRef<halvo::GuiWidget> statistics = Find(MenuFrame(), "name", "statistics");
+        EXPECT_TRUE(statistics && statistics->ReadBool(halvo::GuiWidget::kPropShow)) << leave.what;
+        ClickOn(Button(statistics.Get(), "close"));
     }
     ClickAndSettle(sampletest::kContinue);
     ClickAndSettle(sampletest::kNewGame);

@@ -272,4 +272,25 @@ TEST_F(EventTranslation, TheWaitForAnEventEndsAtOnceAndLeavesTheEventToThePump) 
     EXPECT_GE(SDL_GetTicks64() - start, 20u);
 }
 
+// A frame on a busy machine takes longer than the player between clicks:
+// the loop's pass takes everything queued meanwhile, so that the game sees
+// it in the next frame rather than one event a frame, seconds behind.
+TEST_F(EventTranslation, OneLoopPassTakesEveryEventWaiting) {
+    constexpr int kClicks = 5;
+    for (int click = 0; click < kClicks; ++click) {
+        PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 100, 50);
+        PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 100, 50);
+        PushKey(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
+    }
+    int exitCode = -1;
+    ASSERT_TRUE(pump_.PumpWaiting(exitCode));
+    int ups = 0, escapes = 0;
+    for (const InputEvent& event : Drain()) {
+        ups += event.kind == InputEvent::kButtonUp;
+        escapes += event.kind == InputEvent::kKey && event.character == 27;
+    }
+    EXPECT_EQ(ups, kClicks);
+    EXPECT_EQ(escapes, kClicks);
+}
+
 }  // namespace
