@@ -35,3 +35,27 @@ function(tavrin_library name)
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC tavrin_options ${ARG_DEPS})
 endfunction()
+
+# How long any one test may run, in seconds. A guard against a blow-up whose
+# limit is undone would otherwise run on until the CI job is killed; with
+# this it ends as a timeout that names it. The slowest test, the game suite
+# run whole under the sanitizers, takes three and a half minutes on an idle
+# machine: this leaves room for one about nine times as busy, while a hang
+# in both the plain and the sanitizer tree, half an hour each, still ends
+# the test command within the CI job's ninety minutes.
+set(TAVRIN_TEST_TIMEOUT 1800)
+
+# tavrin_test_timeouts()
+# Gives every test of the calling folder that has no limit of its own the
+# common one; call it once the folder's tests are added. Tests that
+# gtest_discover_tests adds at run time are not seen here: they take the
+# limit through its PROPERTIES.
+function(tavrin_test_timeouts)
+  get_property(tests DIRECTORY PROPERTY TESTS)
+  foreach(test IN LISTS tests)
+    get_test_property(${test} TIMEOUT limit)
+    if(NOT limit)
+      set_tests_properties(${test} PROPERTIES TIMEOUT ${TAVRIN_TEST_TIMEOUT})
+    endif()
+  endforeach()
+endfunction()
