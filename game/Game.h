@@ -17,6 +17,7 @@
 class MenuScreen;
 class Scene;
 namespace Vrel {
+class BinCode;
 class Thread;
 }
 
@@ -99,6 +100,9 @@ public:
     // only while the thread waits (the scheduler holds it); empty when the
     // function ran to its end or there is no such module or function.
     static halvo::WeakRef<Vrel::Thread> CallScript(const char* function, const char* module);
+    // The compiled function of a loaded module; null when the module or the
+    // function is missing.
+    static Vrel::BinCode* FindScriptFunction(const char* function, const char* module);
     // Compiles and runs "scripts/<name>.cis" as module `name`; true at once
     // when that module is loaded, false when the file is missing or does
     // not compile. Only source runs here: compiled modules cannot.
@@ -124,8 +128,9 @@ public:
     // ---- scenes (GameSceneFlow.cpp) ----
     // False without an open profile. Loads "[PLAYER]/LastScene" with the
     // saved character and play time, or starts "campain"."NewGame" with the
-    // first character. A saved scene that no longer loads opens the main
-    // menu instead of leaving the player before a black screen, and answers
+    // first character. A saved scene that no longer loads, or a campaign
+    // without "NewGame" (told on standard error), opens the main menu
+    // instead of leaving the player before a black screen, and answers
     // false.
     bool ContinueOrNewGame();
     // Reads "Scenes/<folder>/<name>.xml" (the folder is the name cut before

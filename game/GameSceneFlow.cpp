@@ -99,6 +99,13 @@ bool Game::ContinueOrNewGame() {
     }
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
+    if (!FindScriptFunction(kNewGameFunction, kCampaignModule)) {
+        // Nothing else would load a scene: the player would face black.
+        halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: module '%s' has no function '%s'",
+                          kCampaignModule, kNewGameFunction);
+        OpenMainMenu();
+        return false;
+    }
     CallScript(kNewGameFunction, kCampaignModule);
     return true;
 }

@@ -3,8 +3,9 @@
 // the campaign is the sample's with the two changes the page makes, and the
 // game runs on a copy of the sample's data. Finding the lantern, or leaving
 // by the stairs, must lead through the match-three game into the garden, lit;
-// and a player who leaves for the menu while the game's closing line stands,
-// told that the puzzle's result is kept, continues in the garden.
+// a player who leaves for the menu while the game's closing line stands,
+// told that the puzzle's result is kept, continues in the garden; and a
+// campaign that lost its NewGame keeps the player in the menu, told.
 
 #include <gtest/gtest.h>
 
@@ -236,6 +237,29 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
 
+// The game calls NewGame, which a campaign may lose in the editing: "New
+// game" then keeps the menu, lit, which says that no game can start, and
+// standard error names the module and the function for the author.
+TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy) {
+    const std::string campaign = testsupport::ReadWholeFile(
+        testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
+    harness.WriteScript("campain", Changed(campaign, "function void NewGame() {\n  Transit(kFirstScene);\n}\n", ""));
+    Vrel::ScriptVM::Global().ReleaseModule("campain");
+    harness.GetGame().ShowMainMenu(nullptr);
+    harness.Step(30);
+    auto* menu = CastTo<MenuScreen>(Current());
+    ASSERT_TRUE(menu) << harness.ScreenTree();
+    ClickOn(sampletest::Find(menu->GetGuiFrame(), "action", "new"));  // asks first: a game is under way
+    testing::internal::CaptureStderr();
+    ClickOn(sampletest::Find(menu->GetGuiFrame(), "action", "start_over"));
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("module 'campain' has no function 'NewGame'"), std::string::npos) << told;
+    menu = CastTo<MenuScreen>(Current());
+    ASSERT_TRUE(menu) << harness.ScreenTree() << Messages();
+    EXPECT_EQ(harness.GetGame().fadeLevel, 0.0f);
+    EXPECT_TRUE(sampletest::Shows(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start").Get(),
+                                  u"A new game cannot start"))
+        << harness.ScreenTree();
+}
+
 }  // namespace
-
-

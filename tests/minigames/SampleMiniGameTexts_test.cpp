@@ -70,10 +70,14 @@ struct Language {
     const char* flocks[3];   // all of a kind, as fixed roles would name them
     const char* bubble;
     const char* onlyThisOne;
+    const char* range;  // as the offer names the place
+    const char* lastRound;
 };
 constexpr Language kLanguages[] = {
-    {"english", {"crow", "owl", "hare"}, {"crows", "owls", "hares"}, "bubble", "only this one"},
-    {"german", {"Krähe", "Eule", "Hase"}, {"Krähen", "Eulen", "Hasen"}, "Sprechblase", "nur auf dieses"},
+    {"english", {"crow", "owl", "hare"}, {"crows", "owls", "hares"}, "bubble", "only this one", "target range",
+     "last round"},
+    {"german", {"Krähe", "Eule", "Hase"}, {"Krähen", "Eulen", "Hasen"}, "Sprechblase", "nur auf dieses",
+     "Schießstand", "letzte Runde"},
 };
 
 // The range announces a new enemy every round, so the lines may name no
@@ -104,6 +108,18 @@ TEST_F(SampleMiniGameTextsTest, TargetShootingsLinesSendThePlayerToTheEnemyEachR
         EXPECT_TRUE(Says(howTo, language.bubble)) << howTo;
         const std::string announcement = Line(language.code, "minigame_zielscheiben_enemy");
         EXPECT_TRUE(Says(announcement, language.onlyThisOne)) << announcement;
+    }
+}
+
+// The range's one closing line comes however it ends, skipped in its
+// second round as much as won: it tells of leaving the range, never of a
+// last round played.
+TEST_F(SampleMiniGameTextsTest, TheRangesClosingLineHoldsWhenItIsSkippedBeforeItsLastRound) {
+    for (const Language& language : kLanguages) {
+        EXPECT_TRUE(Says(Line(language.code, "games_Zielscheiben"), language.range)) << language.code;
+        const std::string closing = Line(language.code, "games_closing_Zielscheiben");
+        EXPECT_TRUE(Says(closing, language.range)) << closing;
+        EXPECT_FALSE(Says(closing, language.lastRound)) << closing;
     }
 }
 
