@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class AppClient {
 public:
@@ -56,6 +57,10 @@ struct ShellHooks {
     // 'gamedata.xml'"); empty when every file's last save did. Asked once
     // the game has gone, so that its last saves count.
     std::function<std::string()> unsavedFiles;
+    // The deleted players' files ("data1.xml") that could not be removed:
+    // nothing of them was lost, they stay on disk, and the end says so
+    // apart from the unsaved files. Asked with them.
+    std::function<std::vector<std::string>()> filesLeftOnDisk;
     std::function<bool()> readFullscreenSetting;
     std::function<void()> resetGlState;
     // Starts the sound thread and waits until it reports its device state.

@@ -14,6 +14,7 @@
 #include "platform/os/Window.h"
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -180,16 +181,33 @@ int AppShell::Run(AppClient& client) {
 
 int AppShell::JudgeLastSave(int loopExitCode) const {
     const std::string unsaved = hooks_.unsavedFiles ? hooks_.unsavedFiles() : std::string();
-    if (loopExitCode != 0 || unsaved.empty()) return loopExitCode;
-    if (folderNotMade_)
+    const std::vector<std::string> left =
+        hooks_.filesLeftOnDisk ? hooks_.filesLeftOnDisk() : std::vector<std::string>();
+    if (loopExitCode != 0 || (unsaved.empty() && left.empty())) return loopExitCode;
+    if (folderNotMade_) {
         halvo::LogMessage("AppShell::Run - Not saved: the folder to save in could not be made, so nothing of "
                           "this run was kept");
-    else if (userFolder_.empty())
+        return kExitNotSaved;
+    }
+    if (userFolder_.empty()) {
         halvo::LogMessage("AppShell::Run - Not saved: there was no folder to save in, so nothing of this "
                           "run was kept");
-    else
-        halvo::LogMessage("AppShell::Run - Not saved: the last save of %s to '%s' failed, so what changed "
-                          "since the last good save is lost",
-                          unsaved.c_str(), userFolder_.c_str());
+        return kExitNotSaved;
+    }
+    // One line for both kinds, so that the last line tells all of it.
+    std::string line;
+    if (!unsaved.empty())
+        line = "Not saved: the last save of " + unsaved + " to '" + userFolder_ +
+               "' failed, so what changed since the last good save is lost";
+    if (!left.empty()) {
+        std::string names;
+        for (const std::string& name : left) names += (names.empty() ? "'" : " and '") + name + "'";
+        if (!line.empty()) line += ". ";
+        line += "Not deleted: " + names +
+                (left.size() == 1 ? " (a deleted player's game)" : " (deleted players' games)") +
+                " could not be removed from '" + userFolder_ + "' and " +
+                (left.size() == 1 ? "stays" : "stay") + " on disk";
+    }
+    halvo::LogMessage("AppShell::Run - %s", line.c_str());
     return kExitNotSaved;
 }

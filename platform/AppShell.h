@@ -45,10 +45,11 @@ public:
     // The video, the window or its GL context cannot start.
     static constexpr int kExitNoWindow = 1;
     // The game ran, but the last save of one of its files (the ones as it
-    // ends among them) did not reach the disk, or a deleted player's file
-    // could not be removed: what changed since that file's last good save is
-    // lost, and the end says so in one line that names the file, instead of
-    // passing for a quit with all kept.
+    // ends among them) did not reach the disk: what changed since that
+    // file's last good save is lost. Or a deleted player's file could not be
+    // removed and stays on disk against the player's word. The end says so
+    // in one line that names the file, instead of passing for a quit with
+    // all done as asked.
     static constexpr int kExitNotSaved = 2;
 
     // Runs the program; the exit code: one of the above, in that case before
@@ -69,7 +70,8 @@ private:
     void LoadData(AppClient& client);
     void ReportMissingGameData() const;
     // The exit code once the game has gone: the loop's, unless the last save
-    // of a file failed, which it would pass over.
+    // of a file failed or a deleted player's file stayed, which it would pass
+    // over.
     int JudgeLastSave(int loopExitCode) const;
 
     ShellHooks hooks_;

@@ -10,11 +10,20 @@ namespace {
 std::string NameUnsavedFiles() {
     std::string names;
     for (const DataTree::UnsavedFile& file : DataTree::UnsavedFiles()) {
+        // Counted among the failed saves so that the end is judged by it,
+        // but its game is still there: the end tells it apart.
+        if (file.why == DataTree::SaveFailure::kNotRemoved) continue;
         if (!names.empty()) names += " and ";
         names += "'" + file.name + "'";
         if (file.why == DataTree::SaveFailure::kPastBounds) names += " (past the game's bounds)";
-        if (file.why == DataTree::SaveFailure::kNotRemoved)
-            names += " (a deleted player's game that could not be removed)";
+    }
+    return names;
+}
+
+std::vector<std::string> FilesLeftOnDisk() {
+    std::vector<std::string> names;
+    for (const DataTree::UnsavedFile& file : DataTree::UnsavedFiles()) {
+        if (file.why == DataTree::SaveFailure::kNotRemoved) names.push_back(file.name);
     }
     return names;
 }
@@ -36,6 +45,7 @@ ShellHooks PlatformServiceHooks() {
         DataTree::Load(userFolder, folderNotMade);
     };
     hooks.unsavedFiles = NameUnsavedFiles;
+    hooks.filesLeftOnDisk = FilesLeftOnDisk;
     hooks.readFullscreenSetting = [] { return DataTree::GetInt("[ROOT]/global/fullscreen") != 0; };
     hooks.resetGlState = [] { GLState::Reset(); };
     hooks.startSound = [] {

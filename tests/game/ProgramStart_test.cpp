@@ -242,19 +242,28 @@ TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
 // released: a player file refused at every save, with the settings saved
 // after it, ends with status 2 as much as settings refused only at the
 // very end, after saves that all succeeded, and a deleted player's file
-// that could not be removed; the line names the file.
+// that could not be removed; the line names the file, and tells a loss
+// only where something was lost: the file left behind is still on disk.
 TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
     const struct {
         const char* what;
         const char* blockedFromTheStart;
         const char* blockedBeforeTheEnd;
-        const char* unsaved;
+        // The last line, around the user folder.
+        const char* lineBefore;
+        const char* lineAfter;
+        bool lost;
         const char* splash = kPlayAtOnce;
     } runs[] = {
-        {"every save of the player file refused", "data0.xml.tmp", nullptr, "'data0.xml'"},
-        {"only the settings' last save refused", nullptr, "gamedata.xml.tmp", "'gamedata.xml'"},
+        {"every save of the player file refused", "data0.xml.tmp", nullptr,
+         "Not saved: the last save of 'data0.xml' to '",
+         "' failed, so what changed since the last good save is lost", true},
+        {"only the settings' last save refused", nullptr, "gamedata.xml.tmp",
+         "Not saved: the last save of 'gamedata.xml' to '",
+         "' failed, so what changed since the last good save is lost", true},
         {"a deleted player's file not removed (a folder in its place)", "data1.xml", nullptr,
-         "'data1.xml' (a deleted player's game that could not be removed)", kDeleteThenPlay},
+         "Not deleted: 'data1.xml' (a deleted player's game) could not be removed from '", "' and stays on disk",
+         false, kDeleteThenPlay},
     };
     for (const auto& run : runs) {
         SCOPED_TRACE(run.what);
@@ -276,8 +285,10 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
         ASSERT_NE(testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=\"1\""), std::string::npos)
             << "the game did not start: " << end.said;
         EXPECT_EQ(WEXITSTATUS(end.status), AppShell::kExitNotSaved) << end.said;
-        EXPECT_NE(LastLine(end.said).find("Not saved: the last save of " + std::string(run.unsaved) + " to"),
-                  std::string::npos) << end.said;
+        const std::string last = LastLine(end.said);
+        const std::string folder = (user / "").string();
+        EXPECT_NE(last.find(run.lineBefore + folder + run.lineAfter), std::string::npos) << end.said;
+        EXPECT_EQ(last.find("lost") != std::string::npos, run.lost) << last;
     }
 }
 

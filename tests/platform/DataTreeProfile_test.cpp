@@ -232,8 +232,9 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_EQ(NameOf(2), u"<none>");
     EXPECT_TRUE(DataTree::TakeSaveFailure());
     EXPECT_EQ(DataTree::TakenSaveFailure(), DataTree::SaveFailure::kNotRemoved);
-    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(),
-              "'data2.xml' (a deleted player's game that could not be removed)");
+    // Nothing of it was lost: the end names it apart from the unsaved files.
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "");
+    EXPECT_EQ(PlatformServiceHooks().filesLeftOnDisk(), std::vector<std::string>{"data2.xml"});
     ASSERT_TRUE(DataTree::CreateProfile(2, u"D"));
     EXPECT_TRUE(FileExists(UserFile("data2.xml.old")));
     EXPECT_FALSE(DataTree::LastSaveFailed());
