@@ -318,16 +318,12 @@ void Game::IncHelpTime(float stepMs) {
     Vrel::Thread::RunFunction(helpThread_.Get(), kHelpModule, kHelpFunction, arguments, 2);
 }
 
-Vrel::BinCode* Game::FindScriptFunction(const char* function, const char* module) {
-    if (!function || !module) return nullptr;
+halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module) {
+    if (!function || !module) return {};
     Vrel::BinCode* found = Vrel::ScriptVM::Global().FindModule(module);
     Vrel::Var* member = found ? found->GetMember(function) : nullptr;
-    return member ? Vrel::ToBinCode(*member) : nullptr;
-}
-
-halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module) {
     // Held for the run: the function may replace or release its own module.
-    halvo::AutoRef<Vrel::BinCode> code(FindScriptFunction(function, module));
+    halvo::AutoRef<Vrel::BinCode> code(member ? Vrel::ToBinCode(*member) : nullptr);
     if (!code) return {};
     halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
     thread->Run(code.Get(), false, nullptr, 0);

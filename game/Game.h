@@ -17,7 +17,6 @@
 class MenuScreen;
 class Scene;
 namespace Vrel {
-class BinCode;
 class Thread;
 }
 
@@ -100,9 +99,6 @@ public:
     // only while the thread waits (the scheduler holds it); empty when the
     // function ran to its end or there is no such module or function.
     static halvo::WeakRef<Vrel::Thread> CallScript(const char* function, const char* module);
-    // The compiled function of a loaded module; null when the module or the
-    // function is missing.
-    static Vrel::BinCode* FindScriptFunction(const char* function, const char* module);
     // Compiles and runs "scripts/<name>.cis" as module `name`; true at once
     // when that module is loaded, false when the file is missing or does
     // not compile. Only source runs here: compiled modules cannot.

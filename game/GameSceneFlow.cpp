@@ -99,7 +99,7 @@ bool Game::ContinueOrNewGame() {
     }
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
-    if (!FindScriptFunction(kNewGameFunction, kCampaignModule)) {
+    if (!Vrel::ScriptVM::Global().HasFunction(kCampaignModule, kNewGameFunction)) {
         // Nothing else would load a scene: the player would face black.
         halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: module '%s' has no function '%s'",
                           kCampaignModule, kNewGameFunction);
