@@ -24,13 +24,6 @@ void PostQuitMessage(int exitCode) {
     PendingQuit() = {true, exitCode};
 }
 
-bool MessagePump::PumpOne(int& exitCode) {
-    if (TakePendingQuit(exitCode)) return false;
-    SDL_Event event;
-    if (!SDL_PollEvent(&event)) return true;
-    return Dispatch(event, exitCode);
-}
-
 bool MessagePump::PumpWaiting(int& exitCode) {
     if (TakePendingQuit(exitCode)) return false;
     SDL_PumpEvents();

@@ -22,15 +22,14 @@ public:
     MessagePump(SDL_Window* window, WindowProcedure procedure)
         : window_(window), procedure_(procedure) {}
 
-    // Takes at most one event and dispatches what it became. False when the
-    // loop must end, with the exit code in `exitCode`.
-    bool PumpOne(int& exitCode);
-    // As PumpOne for every event waiting as it is called. The loop's pass:
-    // under load each pass runs a whole frame, and one event a pass would
-    // leave the player's clicks queued behind one another for seconds.
+    // Takes every event waiting as it is called and dispatches what each
+    // became: under load each pass of the loop runs a whole frame, and one
+    // event a pass would leave the player's clicks queued behind one another
+    // for seconds. False when the loop must end, with the exit code in
+    // `exitCode`; a quit posted meanwhile ends it at the next call.
     bool PumpWaiting(int& exitCode);
     // Sleeps until an event is waiting, a quit has been posted or
-    // `milliseconds` have passed; takes no event, so the next PumpOne
+    // `milliseconds` have passed; takes no event, so the next PumpWaiting
     // dispatches what woke it.
     void WaitForEvent(uint32_t milliseconds);
 
