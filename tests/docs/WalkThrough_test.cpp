@@ -238,8 +238,9 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
 }
 
 // The game calls NewGame, which a campaign may lose in the editing: "New
-// game" then keeps the menu, lit, which says that no game can start, and
-// standard error names the module and the function for the author.
+// game" then keeps the menu, lit, which says that no game can start (a
+// notice Escape closes), and standard error names the module and the
+// function for the author.
 TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy) {
     const std::string campaign = testsupport::ReadWholeFile(
         testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
@@ -260,6 +261,9 @@ TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy
     EXPECT_TRUE(sampletest::Shows(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start").Get(),
                                   u"A new game cannot start"))
         << harness.ScreenTree();
+    harness.Character(27);  // it only tells, so Escape closes it as it does its kind
+    harness.Step(10);
+    EXPECT_FALSE(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start"));
 }
 
 }  // namespace
