@@ -30,7 +30,10 @@ void SoundStream::Start(FileManager& files, const char* name, float volume, bool
     alSourcei(source_, AL_LOOPING, AL_FALSE);  // looping reopens the file instead
     ApplyGain(musicVolume);
     alSourcef(source_, AL_PITCH, 1.0f);
-    if (!Fill(buffers_[0])) return;
+    if (!Fill(buffers_[0])) {
+        Stop();  // a decoder left open would read as playing
+        return;
+    }
     alSourceQueueBuffers(source_, 1, &buffers_[0]);
     if (Fill(buffers_[1])) alSourceQueueBuffers(source_, 1, &buffers_[1]);
     alSourcePlay(source_);
@@ -118,7 +121,14 @@ void SoundStream::SetVolume(float volume, float musicVolume) {
     ApplyGain(musicVolume);
 }
 
+// On a busy machine the queued pieces may play out before the next refill:
+// the source stands stopped until then, yet the track goes on, and whoever
+// waits for it to end must not start another over it.
 bool SoundStream::IsPlaying() const {
+    return IsOpen() && (!decoder_.Ended() || SourcePlaying());
+}
+
+bool SoundStream::SourcePlaying() const {
     if (source_ == 0) return false;
     ALint state = 0;
     alGetSourcei(source_, AL_SOURCE_STATE, &state);

@@ -34,7 +34,10 @@ public:
     void Update(double elapsedMs, float musicVolume);
 
     void ApplyGain(float musicVolume);
+    // True while the track has more to play, also through an underrun.
     bool IsPlaying() const;
+    // The source itself; stopped in an underrun until the next refill.
+    bool SourcePlaying() const;
     float Volume() const { return volume_; }
     void SetVolume(float volume, float musicVolume);
 

@@ -46,6 +46,7 @@ public:
     // For tests: what a voice or buffer holds.
     int SourceBuffer(int source) const { return sources_[source].buffer; }
     bool SourcePlaying(int source) const;
+    bool StreamSourcePlaying(int channel) const { return streams_[channel].SourcePlaying(); }
     float SourceGain(int source) const;
     const std::string& BufferName(int buffer) const { return buffers_[buffer].name; }
 
