@@ -9,17 +9,28 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "game/GameShellClient.h"
 #include "platform/AppShell.h"
+#include "platform/InputQueue.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
 #include "tests/game/ProgramTestSupport.h"
 
 namespace {
+
+void CloseWindow() {
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    close.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    SDL_PushEvent(&close);
+}
 
 // The real game, watched from outside: it reads back each frame and closes
 // the window after a few frames, as a player would.
@@ -45,14 +56,6 @@ public:
         SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencilBits);
         fadeAtFirstFrame = GetGame()->fadeLevel;
         userFolder = GetGame()->userFolder;
-    }
-
-    void CloseWindow() {
-        SDL_Event close{};
-        close.type = SDL_WINDOWEVENT;
-        close.window.event = SDL_WINDOWEVENT_CLOSE;
-        close.window.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
-        SDL_PushEvent(&close);
     }
 
     static constexpr int kFramesBeforeClose = 5;
@@ -92,6 +95,45 @@ TEST(Shell, OpensRendersBlackAndExitsCleanlyWhenTheWindowCloses) {
     EXPECT_EQ(access((home + "/Documents/Tavrin").c_str(), F_OK), 0);
     EXPECT_EQ(gpuResets, 1);
     EXPECT_EQ(client.GetGame(), nullptr);  // released before the shell returned
+}
+
+// A busy machine: every frame outlasts a step, so the loop never waits for a
+// message, and what the X server sends the window reaches the game only
+// through the loop's own pump. The pointer moves through the X server, as
+// the player moves it.
+class BusyClient : public GameShellClient {
+public:
+    void Render() override {
+        GameShellClient::Render();
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        if (++frames == 1) {
+            // By way of another spot: a pointer already standing there
+            // (left by an earlier run on the same display) would not move.
+            SDL_WarpMouseInWindow(SDL_GL_GetCurrentWindow(), kX, kY + 100);
+            SDL_WarpMouseInWindow(SDL_GL_GetCurrentWindow(), kX, kY);
+        }
+        const PointerState& pointer = PointerState::Global();
+        if (!seenAt && pointer.x == kX && pointer.y == kY) seenAt = frames;
+        if (frames == (seenAt ? seenAt + 1 : kFramesBeforeClose)) CloseWindow();
+    }
+
+    static constexpr int kX = 123, kY = 77;
+    static constexpr int kFramesBeforeClose = 40;
+    int frames = 0;
+    int seenAt = 0;
+};
+
+TEST(Shell, OnABusyMachineThePointerMovedThroughTheDisplayReachesTheGame) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    const testsupport::TempFolder home;
+    ShellEnvironment environment = ShellEnvironment::System();
+    environment.debuggerAttached = [] { return false; };
+    environment.documentsFolder = [&home] { return home / "Documents"; };
+    UpdateMousePosition(0, 0);
+    BusyClient client;
+    AppShell shell(ShellHooks(), environment);
+    EXPECT_EQ(shell.Run(client), 0);
+    EXPECT_GT(client.seenAt, 0) << "the pointer never reached the game in " << client.frames << " frames";
 }
 
 TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
