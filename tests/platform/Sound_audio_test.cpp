@@ -312,20 +312,21 @@ TEST_F(SoundTest, StreamResumesAfterAnUnderrun) {
     sound.PlayStream(0, 1.0f, true, "Music/long");
     sound.Step();
     ASSERT_TRUE(Playing(0));
-    std::this_thread::sleep_for(700ms);  // both pieces play out unrefilled
+    // Both pieces play out unrefilled.
+    ASSERT_TRUE(WaitUntil([this] { return !State().StreamSourcePlaying(0); }));
     sound.SetIdle([] { std::this_thread::sleep_for(1ms); });
     sound.Step();
     sound.SetIdle([this] { sound.Step(); });
-    EXPECT_TRUE(Playing(0));
+    EXPECT_TRUE(State().StreamSourcePlaying(0));
 }
 
 TEST_F(SoundTest, StreamStarvedBeforeItsRefillReadsAsPlaying) {
     Start();
     sound.PlayStream(0, 1.0f, true, "Music/long");
     sound.Step();
-    ASSERT_TRUE(WaitUntil([this] { return !State().StreamSourcePlaying(0); }));  // no pass refills it
+    // No pass refills it: both pieces play out, as on a busy machine.
+    ASSERT_TRUE(WaitUntil([this] { return !State().StreamSourcePlaying(0); }));
     EXPECT_TRUE(Playing(0)) << "a pass answers before it refills";
-    EXPECT_TRUE(State().StreamSourcePlaying(0));
 }
 
 TEST_F(SoundTest, SoundThreadMountsOnlyGlobalAndSharedRoots) {
