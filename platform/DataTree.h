@@ -201,8 +201,10 @@ int32_t GetCurrentSlot();
 // player file that cannot be removed stays, and counts as a failed save of
 // it (kNotRemoved), told as one, until a new profile's file takes its place
 // and keeps it aside as ".old". False, changing nothing, when the slot has
-// no profile or the game data cannot be saved without it (a failed save
-// like any other). Without a user folder the profile goes in memory alone.
+// no profile or the game data cannot be saved without it: told as a refused
+// new profile is (the next TakeSaveFailure hands it out, with why), while
+// the game data's last save stands as it was, for nothing of it was lost.
+// Without a user folder the profile goes in memory alone.
 bool DeleteProfile(int32_t slot);
 // Slot -1 asks for the current slot.
 bool GetProfileName(int32_t slot, std::u16string& out);

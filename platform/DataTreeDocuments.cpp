@@ -118,8 +118,8 @@ SaveFailure WriteDocument(const TiXmlDocument& document, const std::string& name
 // Every save of a document in use ends here, so that the player can be told
 // of a save that did not reach the disk, once until that file's save
 // succeeds again: a failure of a file after its good save starts a run, and
-// a good save of another file ends none. (A new profile, refused whole, is
-// told by its caller.)
+// a good save of another file ends none. (A new profile or a delete, refused
+// whole, is told by its caller.)
 bool NoteSave(const std::string& name, SaveFailure failure) {
     State& state = GetState();
     if (failure == SaveFailure::kNone) {

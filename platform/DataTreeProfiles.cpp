@@ -54,6 +54,22 @@ std::unique_ptr<TiXmlDocument> WithoutProfile(int32_t slot) {
     return gameData;
 }
 
+// Writes the game data without the slot's profile; false when that failed.
+// A refused delete applies nothing in memory, so the file's last save stands
+// as it was (kept, or still failed) and nothing of it is lost: the failure
+// is told by the caller, as a refused new profile is, and not counted
+// against the file at the end. Without a folder the delete is made in
+// memory, as everything is.
+bool SaveWithoutProfile(int32_t slot) {
+    const SaveFailure failure = detail::WriteDocument(*WithoutProfile(slot), kGameDataFile);
+    if (failure != SaveFailure::kNone && !GetState().userFolder.empty()) {
+        detail::TellRefusedWhole(failure);
+        return false;
+    }
+    detail::NoteSave(kGameDataFile, failure);
+    return true;
+}
+
 // The game data in place names the new profile, whose player file could
 // not follow it: the game data in memory, which does not name it yet, is
 // written over it. False when that fails too.
@@ -137,9 +153,8 @@ bool DeleteProfile(int32_t slot) {
     if (!old) return false;
     // The game data is written without them before anything changes: a
     // delete that cannot be saved leaves the player listed, with their game,
-    // and what the menu shows stays what the disk holds. Without a folder
-    // the delete is made in memory, as everything is.
-    if (!detail::SaveForPlay(*WithoutProfile(slot), kGameDataFile)) return false;
+    // and what the menu shows stays what the disk holds.
+    if (!SaveWithoutProfile(slot)) return false;
     if (slot == state.currentSlot) {
         detail::CloseProfileRoots();
         SetCurrentSlot(kNoSlot);

@@ -292,4 +292,33 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
     }
 }
 
+// A delete the players could not be saved without (their folder refusing
+// files) deleted nothing and lost nothing: its refused save is no loss at
+// the end, and a run without another failed save ends with 0 and no "Not
+// saved" line. No player is open and the language is none of the game's, so
+// that the start itself saves nothing.
+TEST(ProgramStart, ARefusedDeleteIsNoLossAtTheEnd) {
+    constexpr const char* kDeleteAtOnce =
+        "function void Create(auto frame) {\n  DeleteProfile(1);\n}\n"
+        "function bool OnButton(auto button) { return true; }\n";
+    constexpr const char* kNoneOpen =
+        "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles><slot0 name=\"Ada\"><options /><stats />"
+        "<logs /></slot0><slot1 name=\"Bea\"><options /><stats /><logs /></slot1></profiles>"
+        "<global last_slot=\"-1\" /></root>\n";
+    testsupport::TempFolder home, working;
+    const std::filesystem::path user = std::filesystem::path(home.Path()) / "Documents/Tavrin";
+    std::filesystem::create_directories(user / "gamedata.xml.tmp");
+    WriteFile(user / "gamedata.xml", kNoneOpen);
+    WriteFile(user / "data1.xml", "<root />");
+    const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
+        GameFolder(working, "", kDeleteAtOnce), home.Path(), With(kWindowless, {{"LANG", "C"}}), kRunMs);
+    ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
+    ASSERT_NE(end.said.find("Unable to create '" + (user / "gamedata.xml.tmp").string()), std::string::npos)
+        << "the delete was not tried: " << end.said;
+    EXPECT_EQ(testsupport::ReadWholeFile(user / "gamedata.xml"), kNoneOpen);
+    EXPECT_EQ(testsupport::ReadWholeFile(user / "data1.xml"), "<root />");
+    EXPECT_EQ(end.said.find("Not saved"), std::string::npos) << end.said;
+    EXPECT_EQ(WEXITSTATUS(end.status), 0) << end.said;
+}
+
 }  // namespace

@@ -490,7 +490,8 @@ TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
 // A delete that cannot be done whole is told, and the players' board shows
 // what the disk holds. A player file that cannot be removed (a folder in
 // its place) leaves the player deleted and their game on disk: the strip
-// says so, within its band and clear of the board's title. Players that
+// says so under "Not deleted", within its band and clear of the board's
+// title, and goes when a new player in that slot is refused. Players that
 // cannot be saved without the one to delete delete nothing: a board says so,
 // which Escape closes, and the strip does not tell it again.
 struct FailingDelete {
@@ -499,13 +500,15 @@ struct FailingDelete {
     const char* blocked;  // a folder stands under this name
     bool deleted;
     const char16_t* told;
+    const char16_t* stripTitle = nullptr;
 };
 
 void PrintTo(const FailingDelete& row, std::ostream* out) { *out << row.name; }
 
 const FailingDelete kFailingDeletes[] = {
-    {"GameLeftOnDiskInGerman", kFirstSlot, "data0.xml", true, u"nicht aus dem Ordner der Spielstände entfernen"},
-    {"GameLeftOnDiskInEnglish", kSecondSlot, "data1.xml", true, u"game could not be removed"},
+    {"GameLeftOnDiskInGerman", kFirstSlot, "data0.xml", true, u"nicht aus dem Ordner der Spielstände entfernen",
+     u"Nicht gelöscht|"},
+    {"GameLeftOnDiskInEnglish", kSecondSlot, "data1.xml", true, u"game could not be removed", u"Not deleted|"},
     {"NothingDeletedInGerman", kFirstSlot, "gamedata.xml.tmp", false, u"darum wurde nichts gelöscht"},
     {"NothingDeletedInEnglish", kSecondSlot, "gamedata.xml.tmp", false, u"so nothing was deleted"},
 };
@@ -536,6 +539,14 @@ TEST_P(SampleSaveNoticeDeleteTest, IsToldAndThePlayersAreWhatTheDiskHolds) {
         EXPECT_NE(StripWords().find(row.told), std::u16string::npos) << Loca::WideToUtf8(StripWords());
         EXPECT_EQ(StripLinesOutsideItsBand(), "");
         EXPECT_FALSE(StripCoversTitleOf("profiles"));
+        EXPECT_EQ(StripText().rfind(row.stripTitle, 0), 0u) << Loca::WideToUtf8(StripText());
+        std::filesystem::create_directory(harness.UserFolder() + row.blocked + ".tmp");
+        ClickAndSettle(row.player);
+        testing::internal::CaptureStderr();
+        NamePlayer(u"Cy");
+        testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+        EXPECT_FALSE(SaveFailedStrip()) << "it promises what the board refused";
     } else {
         std::u16string board = NoticeText("not_deleted");
         std::replace(board.begin(), board.end(), u'|', u' ');

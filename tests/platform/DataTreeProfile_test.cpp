@@ -209,7 +209,8 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
 
     // A delete the game data cannot be saved without deletes nothing: the
     // player stays listed and chosen, and the next good save of the game
-    // data keeps them with their game.
+    // data keeps them with their game. Nothing was lost, so the end names
+    // no unsaved file; a later failed save of a real change is one.
     ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
     user.MakeFolder("gamedata.xml.tmp");
     EXPECT_FALSE(DataTree::DeleteProfile(2));
@@ -217,6 +218,10 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
     EXPECT_TRUE(FileExists(UserFile("data2.xml")));
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "");
+    ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.3f));
+    EXPECT_FALSE(DataTree::SaveGameData());
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "'gamedata.xml'");
     ASSERT_EQ(::rmdir(UserFile("gamedata.xml.tmp").c_str()), 0);
     EXPECT_TRUE(DataTree::SaveGameData());
     Restart();
