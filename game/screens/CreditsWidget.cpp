@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "game/Game.h"
 #include "gui/GuiText.h"
 #include "gui/GuiWidget.h"
 #include "platform/DataTree.h"
@@ -64,6 +65,24 @@ std::u16string CountWord(CreditsValue kind, int32_t value) {
     return word;
 }
 
+// Whether a line shows anything to read: a spacer's empty or blank text
+// does not.
+bool ShowsText(GuiWidget& line) {
+    const auto* text = CastTo<GuiText>(&line);
+    if (!text) return false;
+    for (size_t i = 0; i < text->GetLineCount(); ++i) {
+        const std::u16string shown = text->GetLineText(i);
+        if (shown.find_first_not_of(GuiText::kSpace) != std::u16string::npos) return true;
+    }
+    return false;
+}
+
+// Without a game (a page shown on its own) nothing fades the screen.
+bool IsScreenLit() {
+    const Game* game = Game::Current();
+    return !game || game->fadeLevel <= CreditsWidget::kLitFadeLevel;
+}
+
 }  // namespace
 
 bool CreditsWidget::Create(GuiWidget* frame) {
@@ -83,6 +102,8 @@ void CreditsWidget::OnUpdate(double /*timeMs*/, double dtMs) {
     // A removed line's listeners may run script that ends the page.
     halvo::AutoRef<CreditsWidget> self(this);
     halvo::AutoRef<GuiWidget> holdFrame(frame);
+    MarkSeen(*frame);
+    readableDrawn_ = false;
     if (frame->GetFirstChild()) RiseChildren(*frame, rise);
     else if (!isCredits_) Restart();
     nextY_ -= rise;
@@ -176,7 +197,7 @@ void CreditsWidget::RiseChildren(GuiWidget& frame, float rise) {
             child->WriteFloat(GuiWidget::kPropYPos, y);
             const float alpha = FadeAlpha(y);
             child->WriteFloat(GuiWidget::kPropAlpha, alpha);
-            MarkSeen(frame, alpha);
+            readableDrawn_ = readableDrawn_ || (alpha >= kSeenAlpha && ShowsText(*child));
         } else {
             child->RemoveAndDetach();
         }
@@ -184,8 +205,9 @@ void CreditsWidget::RiseChildren(GuiWidget& frame, float rise) {
     rising_.clear();
 }
 
-void CreditsWidget::MarkSeen(GuiWidget& frame, float alpha) {
-    if (seen_ || alpha < kSeenAlpha) return;
+// The fade level read here is the one the last frame was drawn with.
+void CreditsWidget::MarkSeen(GuiWidget& frame) {
+    if (seen_ || !readableDrawn_ || !IsScreenLit()) return;
     seen_ = true;
     frame.WriteBool(kPropSeen, true);
 }

@@ -30,11 +30,19 @@ public:
     static constexpr const char* kStatisticsFile = "loca/statistics.xml";
     // The frame property that chooses the credits page.
     static constexpr const char* kPropCredits = "credits";
-    // Set true on the frame once a line has faded in far enough to be read,
-    // for scripts that must know whether the page has been seen (a leave
-    // then ends the story) without guessing from times.
+    // Set true on the frame once a line with text has been drawn faded in
+    // far enough to be read, on a lit screen, for scripts that must know
+    // whether the page has been seen (a leave then ends the story) without
+    // guessing from times. An empty line that only makes room counts for
+    // nothing, and nor does a line rising behind a fade to black that a
+    // script left standing. It is set in the update after the one that
+    // raised the line so far: input taken in between may have been given
+    // while that frame was still being made, the line not yet on screen.
     static constexpr const char* kPropSeen = "seen";
     static constexpr float kSeenAlpha = 0.5f;
+    // The game's fade level (0 lit, 1 black) up to which the screen counts
+    // as lit: at least half of the picture shows through.
+    static constexpr float kLitFadeLevel = 0.5f;
     static constexpr const char* kLineFont = "gui/verdana.ttf";
     // Lines rise this many units per millisecond (70 per second)...
     static constexpr double kRiseSpeed = 0.07;
@@ -66,7 +74,7 @@ private:
     // the one edge all values of the page share.
     void EmitValue(halvo::GuiWidget& frame, const CreditsLine& line, Vrel::t_Named& table) const;
     void RiseChildren(halvo::GuiWidget& frame, float rise);
-    void MarkSeen(halvo::GuiWidget& frame, float alpha);
+    void MarkSeen(halvo::GuiWidget& frame);
 
     halvo::WeakRef<halvo::GuiWidget> frame_;
     CreditsPage page_;
@@ -78,6 +86,9 @@ private:
     // A line that cannot be made is reported once per page.
     bool reportedFailure_ = false;
     bool seen_ = false;
+    // A line with text stood faded in far enough to be read after the last
+    // update, so the frame drawn since showed it.
+    bool readableDrawn_ = false;
     // The frame's children during a rise, kept for the next frame's.
     std::vector<halvo::AutoRef<halvo::GuiWidget>> rising_;
 };

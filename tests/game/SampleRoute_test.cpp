@@ -489,68 +489,109 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickOn(OnHud("hud_menu"));
     EXPECT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
 
-    // From the farewell it ends the story if a credit line could be read as
-    // the leave was taken (Continue grey, a new game unasked): not for a
-    // press on the standing picture let go once they rise, nor for Escape
-    // taken in the step their page is made or while its first line is still
-    // below the edge. However it is left, the menu comes up lit and answers
-    // its first click, also when the leave comes as the picture stands black
-    // between the fades (a long frame as the fade starts, on a busy machine,
-    // lets it stand so for some steps before the script fades it back).
-    enum Moment { kBeforeTheFade, kAtBlack, kAsThePageIsMade, kOnTheVeil, kOnTheLines };
-    const struct { const char* what; Moment moment; bool escape, storyEnds; } leaves[] = {
-        {"a press before the fade", kBeforeTheFade, false, false},
-        {"Escape as the picture stands black", kAtBlack, true, false},
-        {"Escape as the page is made", kAsThePageIsMade, true, false},
-        {"Escape on the veil before a line shows", kOnTheVeil, true, false},
-        {"Escape on the lines", kOnTheLines, true, true},
-        {"a click on the lines", kOnTheLines, false, true}};
+    // From the farewell it ends the story if a line of the credits with text
+    // had been drawn half faded in on a lit screen as the leave was taken
+    // (Continue grey, a new game unasked): not for a press on the standing
+    // picture held until the title shows, nor for Escape taken in the step
+    // their page is made, while its first line is still below the edge or
+    // behind a black fade left standing, nor for a click as the empty line
+    // above the title is half in, or in the step after the one that first
+    // drew the title half in (the click may have come as that frame was still
+    // being made); a click a step later ends it. However the farewell is left,
+    // the menu comes up lit and answers its first click, also when the leave
+    // comes as the picture stands black between the fades (a long frame as
+    // the fade starts, on a busy machine, lets it stand so for some steps
+    // before the script fades it back), when a scene fails to load there, as
+    // a script's Transit after a mini-game would in the black, and when a
+    // script opens the menu while its fade to black runs.
+    enum Moment { kBeforeTheFade, kAtBlack, kFadingToBlack, kAsThePageIsMade, kOnTheVeil, kBehindBlack,
+                  kEmptyLineHalfIn, kTitleFirstDrawnHalfIn, kTitleDrawnHalfIn, kOnTheLines };
+    enum How { kHeldPress, kEscape, kClick, kFailingTransit, kMenuByScript };
+    const struct { const char* what; Moment moment; How how; bool storyEnds; } leaves[] = {
+        {"a press before the fade held until the title shows", kBeforeTheFade, kHeldPress, false},
+        {"Escape as the picture stands black", kAtBlack, kEscape, false},
+        {"a scene failing to load as the picture stands black", kAtBlack, kFailingTransit, false},
+        {"the menu opened by script as the fade to black runs", kFadingToBlack, kMenuByScript, false},
+        {"Escape as the page is made", kAsThePageIsMade, kEscape, false},
+        {"Escape on the veil before a line shows", kOnTheVeil, kEscape, false},
+        {"Escape as the lines rise behind black", kBehindBlack, kEscape, false},
+        {"a click as only the empty line is half in", kEmptyLineHalfIn, kClick, false},
+        {"a click as the title is first drawn half in", kTitleFirstDrawnHalfIn, kClick, false},
+        {"a click a step later", kTitleDrawnHalfIn, kClick, true},
+        {"Escape on the lines", kOnTheLines, kEscape, true},
+        {"a click on the lines", kOnTheLines, kClick, true}};
     for (const auto& leave : leaves) {
         game().Transit("study_04", nullptr);
         auto* farewell = CastTo<CutsceneScreen>(Current());
         ASSERT_TRUE(farewell) << leave.what;
         halvo::AutoRef<halvo::GuiWidget> frame(farewell->GetGuiFrame());
-        const auto lines = [&] {
-            halvo::AutoRef<halvo::GuiWidget> page = Find(frame.Get(), "name", "credits");
-            return page ? page->GetFirstChild() : nullptr;
+        const auto page = [&] { return Find(frame.Get(), "name", "credits"); };
+        const auto lines = [&] { return page() ? page()->GetFirstChild() : nullptr; };
+        const auto alphaOf = [](halvo::GuiWidget* line) {
+            return line ? line->ReadFloat(halvo::GuiWidget::kPropAlpha) : 0.0f;
         };
-        const auto lineInFull = [&] {
-            halvo::GuiWidget* line = lines();
-            return line && line->ReadFloat(halvo::GuiWidget::kPropAlpha) == 1.0f;
+        // The first line with words: the title, below the empty line.
+        const auto title = [&]() -> halvo::GuiWidget* {
+            for (halvo::GuiWidget* line = lines(); line; line = line->GetNextSibling()) {
+                const auto* text = CastTo<halvo::GuiText>(line);
+                if (text && text->GetLineCount() > 0 && !text->GetLineText(0).empty()) return line;
+            }
+            return nullptr;
         };
+        const halvo::WeakRef<GameScreen> alive(farewell);
         bool faded = false;
-        for (int i = 0; i < sampletest::kLegPasses; ++i) {
+        int stepsTitleHalfIn = 0;  // "half" is the guide's word: pinned here, not read from the page
+        for (int i = 0; i < sampletest::kLegPasses && alive.Get(); ++i) {
             faded |= game().IsFading();
+            stepsTitleHalfIn += alphaOf(title()) >= 0.5f;
             if (leave.moment == kBeforeTheFade && farewell->GetImageCounter() >= SceneScreen::kImageSteps - 2) break;
             if (leave.moment == kAtBlack && faded && game().fadeLevel == 1 && !game().IsFading()) break;
+            if (leave.moment == kFadingToBlack && game().fadeSpeed > 0 && game().fadeLevel >= 0.5f) break;
             if (leave.moment == kAsThePageIsMade && faded && game().fadeLevel == 0 && !game().IsFading()) break;
             if (leave.moment == kOnTheVeil && lines()) break;
-            if (leave.moment == kOnTheLines && lineInFull()) break;
+            if (leave.moment == kBehindBlack && lines() && game().fadeLevel == 0) game().SetFade(1.0f);
+            if (leave.moment == kBehindBlack && alphaOf(title()) == 1.0f) break;
+            if (leave.moment == kEmptyLineHalfIn && alphaOf(lines()) >= 0.55f) break;
+            if (leave.moment == kTitleFirstDrawnHalfIn && stepsTitleHalfIn == 1) break;
+            if (leave.moment == kTitleDrawnHalfIn && stepsTitleHalfIn == 2) break;
+            if (leave.moment == kOnTheLines && alphaOf(lines()) == 1.0f) break;
             if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
             if (leave.moment == kAtBlack && !faded) game().frameAccumulator += 4 * 17.0;
             Step();
         }
+        ASSERT_TRUE(alive.Get()) << leave.what << harness->ScreenTree() << Messages();
         if (leave.moment == kAtBlack) {
             ASSERT_EQ(game().fadeLevel, 1.0f) << leave.what;
         }
         if (leave.moment == kOnTheVeil) {
-            ASSERT_EQ(lines()->ReadFloat(halvo::GuiWidget::kPropAlpha), 0.0f) << leave.what;
+            ASSERT_EQ(alphaOf(lines()), 0.0f) << leave.what;
+        }
+        if (leave.moment == kEmptyLineHalfIn) {
+            ASSERT_LT(alphaOf(title()), 0.5f) << leave.what;
         }
         const halvo::AutoRef<halvo::GuiWidget> menuButton = OnHud("hud_menu");
         ASSERT_TRUE(menuButton) << leave.what;
-        if (leave.moment == kBeforeTheFade) {
+        if (leave.how == kHeldPress) {
             harness->MovePointer(sampletest::MiddleOnScreen(*menuButton));
             harness->Press();
-            for (int i = 0; i < sampletest::kLegPasses && !lines(); ++i) Step();
+            for (int i = 0; i < sampletest::kLegPasses && !(page() && page()->ReadBool("seen")); ++i) Step();
+            EXPECT_GT(alphaOf(title()), 0.5f) << leave.what;  // judged at the release, it would end the story
             harness->Release();
-        } else if (leave.escape) {
+        } else if (leave.how == kEscape) {
             harness->Character(27);
-        } else {
+        } else if (leave.how == kClick) {
             harness->Click(sampletest::MiddleOnScreen(*menuButton));
+        } else if (leave.how == kFailingTransit) {
+            game().Transit("no_such_scene", nullptr);
+            ASSERT_EQ(harness->Messages().size(), 1u) << leave.what << Messages();
+            EXPECT_TRUE(Has(harness->Messages().front(), "unable to load scene 'no_such_scene'")) << Messages();
+            harness->ClearMessages();
+        } else {
+            game().ShowMainMenu(nullptr);
         }
         Step(30);
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << leave.what << harness->ScreenTree() << Messages();
-        const bool pageDue = leave.moment != kAtBlack;
+        const bool pageDue = leave.moment != kAtBlack && leave.moment != kFadingToBlack;
         EXPECT_EQ(static_cast<bool>(Find(frame.Get(), "name", "credits")), pageDue) << leave.what;
         EXPECT_EQ(DataTree::Exists("[PLAYER]/LastScene"), !leave.storyEnds) << leave.what;
         EXPECT_EQ(game().fadeLevel, 0.0f) << leave.what;
