@@ -21,6 +21,11 @@ bool GuiClickGuard::TakeRefusedRelease() {
     return refused;
 }
 
+void GuiClickGuard::ForgetTarget() {
+    widgetTookPress_ = true;
+    pressTarget_.Reset();
+}
+
 bool GuiClickGuard::IsDoubleClick(double timeMs, Vec2 point) const {
     if (!hasPress_) return false;
     const double elapsed = timeMs - pressMs_;

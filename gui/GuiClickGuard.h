@@ -32,6 +32,9 @@ public:
     // Whether a release ends a refused press and goes nowhere; asked once
     // per release.
     bool TakeRefusedRelease();
+    // What the last press went to now means something else (a page turned
+    // under it): a quick second press on the spot is refused even there.
+    void ForgetTarget();
 
 private:
     bool IsDoubleClick(double timeMs, Vec2 point) const;
