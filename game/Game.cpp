@@ -250,8 +250,14 @@ void Game::ProcessInput() {
         }
         if (gameStarted && inputHooks.countStatistics) inputHooks.countStatistics(*event);
         const InputEvent design = WindowToDesign(*event);
-        if (rootScreen) rootScreen->DispatchInput(design);
+        if (rootScreen && AdmitToScreens(design)) rootScreen->DispatchInput(design);
     }
+}
+
+bool Game::AdmitToScreens(const InputEvent& event) {
+    if (event.kind == InputEvent::kButtonUp) return !clickGuard.TakeRefusedRelease();
+    if (event.kind != InputEvent::kButtonDown) return true;
+    return clickGuard.AdmitPress(totalTime, {event.x, event.y}, rootScreen->PickPressTarget(event));
 }
 
 void Game::Update(double stepMs) {

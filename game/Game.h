@@ -10,6 +10,7 @@
 
 #include "game/screens/GameScreen.h"
 #include "game/TrackList.h"
+#include "gui/GuiClickGuard.h"
 #include "platform/InputQueue.h"
 #include "platform/Math.h"
 #include "platform/RefObj.h"
@@ -252,6 +253,8 @@ public:
     halvo::WeakRef<GameScreen> currentScene;
 
     GameInputHooks inputHooks;
+    // On the game's clock, so that it starts afresh with each game.
+    halvo::GuiClickGuard clickGuard;
     TrackHooks trackHooks = TrackHooks::ForSound();
 
 private:
@@ -260,6 +263,9 @@ private:
     bool OpenMenu(bool (MenuScreen::*build)());
     // The root screen's frame, made on first use; null when the GUI refuses.
     halvo::GuiWidget* NoticeFrame();
+    // False for the second press of a double-click that would act on what
+    // its first press opened, and for that press's release.
+    bool AdmitToScreens(const InputEvent& event);
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.
     void LeaveCurrentScene();

@@ -390,6 +390,9 @@ bool MiniGameScreen::ShowNextMessage() {
     // Cleared as it goes: whatever else still holds the old bubble, it no
     // longer counts as shown.
     halvo::RemoveObservedWidget(bubble_);
+    // The lantern that turned the page skips once no page is left: a quick
+    // second click must not act on what the first one uncovered.
+    if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
     if (messages_.empty()) return false;
     const std::vector<char16_t> units(messages_.front().begin(), messages_.front().end());
     messages_.pop_front();

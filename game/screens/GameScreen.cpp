@@ -350,8 +350,7 @@ void GameScreen::ApplyClipPlanes(const Matrix4& m) {
 
 // ---- walks ------------------------------------------------------------------------
 
-bool GameScreen::DispatchInput(const InputEvent& event) {
-    halvo::AutoRef<GameScreen> self(this);
+InputEvent GameScreen::ToViewUnits(const InputEvent& event) const {
     InputEvent local = event;
     const Vec2 position = ScreenToLocal({event.x, event.y});
     const Vec2 motion = DivideByViewScale({event.dx, event.dy});
@@ -359,6 +358,12 @@ bool GameScreen::DispatchInput(const InputEvent& event) {
     local.y = position.y;
     local.dx = motion.x;
     local.dy = motion.y;
+    return local;
+}
+
+bool GameScreen::DispatchInput(const InputEvent& event) {
+    halvo::AutoRef<GameScreen> self(this);
+    const InputEvent local = ToViewUnits(event);
     ChildSnapshot snapshot(children_);
     for (size_t i = snapshot.Count(); i-- > 0;) {
         GameScreen* child = snapshot.At(i);
@@ -370,6 +375,14 @@ bool GameScreen::DispatchInput(const InputEvent& event) {
         if (RouteToFrame(*frame, local)) return true;
     }
     return OnInput(local);
+}
+
+halvo::GuiWidget* GameScreen::PickPressTarget(const InputEvent& event) {
+    const InputEvent local = ToViewUnits(event);
+    for (size_t i = children_.size(); i-- > 0;)
+        if (halvo::GuiWidget* target = children_[i]->PickPressTarget(local)) return target;
+    halvo::GuiWidget* frame = guiFrame_.Get();
+    return frame ? frame->Pick(local.x, local.y, halvo::kPickPointer) : nullptr;
 }
 
 void GameScreen::Update(double totalMs, double stepMs) {

@@ -118,6 +118,10 @@ public:
     // one of them handled it. A press on a widget of the frame, and its
     // release, count as handled whichever button it was.
     virtual bool DispatchInput(const InputEvent& event);
+    // The widget that a press of `event` would capture, the frames asked in
+    // the order DispatchInput offers it to them; null where it would go past
+    // every frame to a screen.
+    halvo::GuiWidget* PickPressTarget(const InputEvent& event);
     virtual bool OnInput(const InputEvent&) { return false; }
     virtual void Update(double totalMs, double stepMs);
     virtual void OnUpdate(double, double) {}
@@ -167,6 +171,8 @@ public:
     void MatchViewOf(const GameScreen& other, bool withZoom);
 
 private:
+    // The event with its place and motion in this screen's view units.
+    InputEvent ToViewUnits(const InputEvent& event) const;
     bool HasChild(const GameScreen* child) const;
 
     float minZoom_ = 1.0f;

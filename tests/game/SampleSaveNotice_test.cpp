@@ -8,7 +8,8 @@
 // game, keeps the profile's volumes and statistics. The players' board marks
 // the chosen player and asks before it deletes one. A save that fails
 // while playing is told on a strip over whatever shows, which holds its
-// whole text in either language and leaves a board's title clear.
+// whole text in either language and leaves a board's title clear. A quick
+// second click acts on no board that the first one opened or uncovered.
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -866,5 +867,112 @@ TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) 
     EXPECT_FLOAT_EQ(DataTree::GetFloat("[SETTINGS]/volume_music"), 0.25f);
     EXPECT_TRUE(harness.Messages().empty());
 }
+
+// A quick second click (a third, on a triple click) lands where the first
+// one opened or uncovered a board: on the menu's Quit, the question's
+// Delete, a player's button, New game, the language button. The first click
+// acts at once; what follows within a double-click's time on the same spot
+// acts on nothing the player has not seen.
+enum class Harm { kQuit, kDelete, kChoose, kStart, kSwitch };
+
+struct QuickClicks {
+    const char* name;
+    const char* profiles;    // gamedata.xml
+    const char* playerFile;  // data0.xml
+    const char* blocked;     // a folder stands under this name; null for none
+    Vec2 way[3];             // the clicks that lead to the board; none: the splash
+    Vec2 spot;
+    int clicks;
+    int gapMs;
+    const char* shown;  // the board the first click leaves shown
+    Harm harm;          // what must not happen
+};
+
+void PrintTo(const QuickClicks& row, std::ostream* out) { *out << row.name; }
+
+// Ada, who played last, and three more players: Dee's button on the
+// players' board lies under the menu's "Players", Cy's over "New game".
+constexpr const char* kFourPlayers =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles>"
+    "<slot0 name=\"Ada\"><options language=\"english\" /><stats /><logs /></slot0>"
+    "<slot1 name=\"Bea\"><options language=\"english\" /><stats /><logs /></slot1>"
+    "<slot2 name=\"Cy\"><options language=\"english\" /><stats /><logs /></slot2>"
+    "<slot3 name=\"Dee\"><options language=\"english\" /><stats /><logs /></slot3>"
+    "</profiles><global last_slot=\"0\" /><options /></root>\n";
+constexpr Vec2 kAbout{960, 780};
+constexpr Vec2 kThirdSlot{960, 524};
+
+const QuickClicks kQuickClicks[] = {
+    {"DeletePlayerThenDelete", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kDeletePlayer, 2, 120,
+     "ask_delete", Harm::kDelete},
+    {"AboutCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 2, 30, "menu",
+     Harm::kQuit},
+    {"StatisticsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kStatistics, kNoClick}, kClose, 2, 400,
+     "menu", Harm::kQuit},
+    {"OptionsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kOptions, kNoClick}, kClose, 2, 120, "menu",
+     Harm::kQuit},
+    {"PlayersCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kClose, 2, 30, "menu",
+     Harm::kQuit},
+    {"NewGameQuestionCloseThenQuit", kTwoPlayers, kGameUnderWay, nullptr, {kSplash, kNewGame, kNoClick}, kClose, 2,
+     400, "menu", Harm::kQuit},
+    {"DamagedFileCloseThenQuit", kTwoPlayers, kCutOff, nullptr, {kSplash, kNoClick, kNoClick}, kClose, 2, 120, "menu",
+     Harm::kQuit},
+    {"CannotContinueCloseThenQuit", kPlayedProfile, kSceneGone, nullptr, {kSplash, kContinue, kNoClick}, kClose, 2,
+     30, "menu", Harm::kQuit},
+    {"NotSavedCloseThenQuit", kPlayedProfile, kPlayerFile, "data0.xml.tmp", {kSplash, kNewGame, kNoClick}, kClose, 2,
+     400, "menu", Harm::kQuit},
+    {"NamingCloseTwiceMoreThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kThirdSlot}, kClose, 3, 30,
+     "profiles", Harm::kQuit},
+    {"DeleteKeepTwiceMoreThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kDeletePlayer}, kClose, 3,
+     120, "profiles", Harm::kQuit},
+    {"SplashThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kNoClick, kNoClick, kNoClick}, kClose, 2, 120, "menu",
+     Harm::kQuit},
+    {"SplashThenLanguage", kTwoPlayers, kPlayerFile, nullptr, {kNoClick, kNoClick, kNoClick}, kLanguage, 2, 30, "menu",
+     Harm::kSwitch},
+    {"PlayersThenFourthPlayer", kFourPlayers, kPlayerFile, nullptr, {kSplash, kNoClick, kNoClick}, kPlayers, 2, 120,
+     "profiles", Harm::kChoose},
+    {"PlayerThenNewGame", kFourPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kThirdSlot, 2, 400,
+     "menu", Harm::kStart},
+};
+
+class SampleQuickClickTest : public SampleSaveNoticeTest, public testing::WithParamInterface<QuickClicks> {
+protected:
+    bool Happened(Harm harm, const std::string& language) {
+        switch (harm) {
+            case Harm::kQuit: return harness.GetGame().quitRequested;
+            case Harm::kDelete: return !DataTree::Exists("[ROOT]/profiles/slot0/");
+            case Harm::kChoose: return DataTree::GetCurrentSlot() == 3;
+            case Harm::kStart: return harness.ScreenTree() != "GameScreen[MenuScreen]";
+            case Harm::kSwitch: return Loca::Global().GetLanguageCode() != language;
+        }
+        return true;
+    }
+};
+
+TEST_P(SampleQuickClickTest, ActsOnlyOnWhatThePlayerSaw) {
+    const QuickClicks& row = GetParam();
+    harness.WriteSavedFile("gamedata.xml", row.profiles);
+    harness.WriteSavedFile("data0.xml", row.playerFile);
+    if (row.blocked) std::filesystem::create_directory(harness.UserFolder() + row.blocked);
+    harness.MountGameData(SampleData());
+    ASSERT_TRUE(harness.Start());
+    ASSERT_TRUE(harness.RunUntilFadeEnds());
+    testing::internal::CaptureStderr();  // a saved game that cannot go on says why there
+    for (Vec2 click : row.way)
+        if (click.x >= 0) ClickAndSettle(click);
+    const std::string language = Loca::Global().GetLanguageCode();
+    for (int i = 0; i < row.clicks; ++i) {
+        harness.Click(row.spot);
+        harness.Step(std::max(1, (row.gapMs + 8) / 17));
+    }
+    harness.Step(30);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(Happened(row.harm, language)) << harness.ScreenTree();
+    halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", row.shown);
+    EXPECT_TRUE(board && board->ReadBool(halvo::GuiWidget::kPropShow)) << row.shown;
+}
+
+INSTANTIATE_TEST_SUITE_P(Boards, SampleQuickClickTest, testing::ValuesIn(kQuickClicks),
+                         [](const testing::TestParamInfo<QuickClicks>& info) { return info.param.name; });
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "gui/GuiClickGuard.h"
 #include "gui/GuiColor.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiTestSupport.h"
@@ -172,6 +173,24 @@ TEST_F(GuiDrawQuadTest, HalfFactorBlendsWithRoundedAlphaAndOpaqueDoesNot) {
     gui.DrawQuad(0xFF00FF00u, Matrix4::Identity(), 0, 0, 10, 10, 1.0f);
     EXPECT_EQ(gl.Count("Disable(0xbe2)"), 1u);
     EXPECT_EQ(gl.Count("Color4ub(0,255,0,255)"), 1u);
+}
+
+// What the sample's rows cannot show: a quick press passes where it goes
+// where the last one went (a widget that stays, or a scene), or lands apart,
+// or late.
+TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
+    AutoRef<halvo::GuiWidget> button(new halvo::GuiWidget), board(new halvo::GuiWidget);
+    halvo::GuiClickGuard guard;
+    EXPECT_TRUE(guard.AdmitPress(0, {100, 100}, button.Get()));
+    EXPECT_TRUE(guard.AdmitPress(30, {110, 100}, button.Get()));
+    EXPECT_FALSE(guard.AdmitPress(60, {100, 110}, board.Get()));
+    EXPECT_TRUE(guard.TakeRefusedRelease());
+    EXPECT_FALSE(guard.AdmitPress(500, {100, 100}, nullptr));  // measured from the press at 30
+    EXPECT_TRUE(guard.AdmitPress(530, {100, 100}, board.Get()));
+    EXPECT_TRUE(guard.AdmitPress(540, {120, 100}, button.Get()));
+    EXPECT_TRUE(guard.AdmitPress(2000, {100, 100}, nullptr));
+    EXPECT_TRUE(guard.AdmitPress(2010, {100, 100}, nullptr));
+    EXPECT_FALSE(guard.TakeRefusedRelease());
 }
 
 }  // namespace

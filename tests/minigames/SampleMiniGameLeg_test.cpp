@@ -52,6 +52,17 @@ protected:
         ASSERT_TRUE(game.LoadScene("study_03"));
         ASSERT_TRUE(CastTo<CutsceneScreen>(game.currentScene.Get()));
     }
+    // The first mini-game's host, its how-to shown, once the lines before
+    // it are clicked away.
+    MiniGameScreen* ClickToTheFirstGame(const CutsceneScreen& cutscene) {
+        MiniGameScreen* host = nullptr;
+        for (int pass = 0; pass < kGamePasses && !host; ++pass) {
+            host = Host(cutscene);
+            if (!host && cutscene.GetWaitingThread()) harness.Click({960, 140});
+            harness.Step();
+        }
+        return host;
+    }
     std::string Messages() const {
         std::string text;
         for (const std::string& message : harness.Messages()) text += message + "\n";
@@ -133,13 +144,7 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
 TEST_F(SampleMiniGameLegTest, TheSkipLanternLightsInFullTheStepAClickSkips) {
     Game& game = harness.GetGame();
     ASSERT_NO_FATAL_FAILURE(EnterThePuzzleScene());
-    auto* cutscene = CastTo<CutsceneScreen>(game.currentScene.Get());
-    MiniGameScreen* host = nullptr;
-    for (int pass = 0; pass < kGamePasses && !host; ++pass) {
-        host = Host(*cutscene);
-        if (!host && cutscene->GetWaitingThread()) harness.Click({960, 140});
-        harness.Step();
-    }
+    MiniGameScreen* host = ClickToTheFirstGame(*CastTo<CutsceneScreen>(game.currentScene.Get()));
     ASSERT_TRUE(host) << Messages();
     halvo::AutoRef<MiniGameScreen> held(host);
     for (int pass = 0; pass < kGamePasses && host->IsMessageShown(); ++pass) {
@@ -171,5 +176,33 @@ TEST_F(SampleMiniGameLegTest, TheSkipLanternLightsInFullTheStepAClickSkips) {
     EXPECT_EQ(DataTree::GetInt("[PLAYER]/minigame_result"), kMiniGameSkipped);
     EXPECT_TRUE(harness.Messages().empty()) << Messages();
 }
+
+// The lantern lit while the how-to stands: a double-click on it (the
+// clicks this many ms apart) turns the how-to away with its first click,
+// and its second skips nothing the player has not seen.
+class SampleMiniGameHowToTest : public SampleMiniGameLegTest, public testing::WithParamInterface<int> {};
+
+TEST_P(SampleMiniGameHowToTest, ADoubleClickOnTheLitLanternOnlyTurnsItAway) {
+    Game& game = harness.GetGame();
+    ASSERT_NO_FATAL_FAILURE(EnterThePuzzleScene());
+    halvo::AutoRef<MiniGameScreen> host(ClickToTheFirstGame(*CastTo<CutsceneScreen>(game.currentScene.Get())));
+    ASSERT_TRUE(host) << Messages();
+    halvo::AutoRef<halvo::GuiWidget> lantern = sampletest::Find(game.GetHudGui(), "name", "hud_hint");
+    ASSERT_TRUE(lantern) << Messages();
+    const halvo::AutoRef<halvo::GuiWidget> glass = sampletest::Find(lantern.Get(), "texture", sampletest::kLanternGlass);
+    for (int pass = 0; pass < kGamePasses && glass->GetAlpha() < 1.0f; ++pass) harness.Step();
+    ASSERT_TRUE(host->IsMessageShown());
+
+    for (int click = 0; click < 2; ++click) {
+        harness.Click(sampletest::MiddleOnScreen(*lantern));
+        harness.Step((GetParam() + 8) / 17);
+    }
+    harness.Step(30);
+    EXPECT_FALSE(host->IsMessageShown());
+    EXPECT_FALSE(host->IsFinished());
+}
+
+INSTANTIATE_TEST_SUITE_P(Gaps, SampleMiniGameHowToTest, testing::Values(30, 120, 400),
+                         [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "ms"; });
 
 }  // namespace
