@@ -240,9 +240,9 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
 
 // The game calls NewGame, which a campaign may lose in the editing: "New
 // game" then keeps the menu, lit, which says that no game can start (a
-// notice Escape closes), and standard error names the cause for the
-// author: the file named otherwise than the fixed `campain`, a campaign
-// that does not compile, or one without NewGame.
+// notice Escape closes), the game under way stays, and standard error
+// names the cause for the author: the file named otherwise than the fixed
+// `campain`, a campaign that does not compile, or one without NewGame.
 struct BrokenCampaign {
     const char* name;
     const char* file;  // the module the changed campaign is written as
@@ -279,6 +279,7 @@ TEST_P(WalkThroughCampaignTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAn
     ClickOn(sampletest::Find(menu->GetGuiFrame(), "action", "start_over"));
     const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_NE(told.find(std::string("a new game cannot start: ") + broken.cause + "\n"), std::string::npos) << told;
+    EXPECT_STREQ(DataTree::GetString("[PLAYER]/LastScene"), "cellar");
     menu = CastTo<MenuScreen>(Current());
     ASSERT_TRUE(menu) << harness.ScreenTree() << Messages();
     EXPECT_EQ(harness.GetGame().fadeLevel, 0.0f);
