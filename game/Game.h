@@ -126,10 +126,14 @@ public:
     // False without an open profile. Loads "[PLAYER]/LastScene" with the
     // saved character and play time, or starts "campain"."NewGame" with the
     // first character. A saved scene that no longer loads, or a campaign
-    // without "NewGame" (told on standard error), opens the main menu
+    // that cannot start (see CanStartNewGame), opens the main menu
     // instead of leaving the player before a black screen, and answers
     // false.
     bool ContinueOrNewGame();
+    // Whether "campain"."NewGame" is there to start a new game with; when it
+    // is not, one line on standard error names the cause: no such module
+    // file, a module that did not compile, or a missing function.
+    static bool CanStartNewGame();
     // Reads "Scenes/<folder>/<name>.xml" (the folder is the name cut before
     // a '_' that is its third-last character), puts the screen its type asks
     // for into the tree under the HUD, and runs its entry scripts; a

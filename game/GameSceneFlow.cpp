@@ -75,6 +75,23 @@ int32_t SavedCharacter() {
     return saved >= 0 && saved < Game::kCharacterCount ? saved : 0;
 }
 
+// Why the campaign cannot start a new game, for the author. The game
+// includes the campaign by its name alone, so an author who named the file
+// otherwise is told the name it must have; the running game shows no
+// compiler messages, so one that did not compile points to the tool that does.
+std::string CampaignFault(Vrel::FunctionLookup lookup) {
+    const std::string module = kCampaignModule;
+    const std::string file = "'scripts/" + module + ".cis'";
+    switch (lookup) {
+    case Vrel::FunctionLookup::kNoModule:
+        return "there is no module '" + module + "' (no file " + file + " was loaded)";
+    case Vrel::FunctionLookup::kModuleNotCompiled:
+        return "module '" + module + "' did not compile (cis-run on " + file + " shows where)";
+    default:
+        return "module '" + module + "' has no function '" + kNewGameFunction + "'";
+    }
+}
+
 }  // namespace
 
 // ---- continuing and loading ------------------------------------------------------
@@ -99,15 +116,20 @@ bool Game::ContinueOrNewGame() {
     }
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
-    if (!Vrel::ScriptVM::Global().HasFunction(kCampaignModule, kNewGameFunction)) {
+    if (!CanStartNewGame()) {
         // Nothing else would load a scene: the player would face black.
-        halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: module '%s' has no function '%s'",
-                          kCampaignModule, kNewGameFunction);
         OpenMainMenu();
         return false;
     }
     CallScript(kNewGameFunction, kCampaignModule);
     return true;
+}
+
+bool Game::CanStartNewGame() {
+    const Vrel::FunctionLookup lookup = Vrel::ScriptVM::Global().LookUpFunction(kCampaignModule, kNewGameFunction);
+    if (lookup == Vrel::FunctionLookup::kFound) return true;
+    halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: %s", CampaignFault(lookup).c_str());
+    return false;
 }
 
 bool Game::LoadScene(const char* name) {

@@ -42,6 +42,7 @@ constexpr GameBuiltin kTable[] = {
     {"GameStateEnd", &AdapterFor<&TransitFunctions::GameStateEnd>},
     {"GamePause", &AdapterFor<&GameFlagFunctions::GamePause>},
     {"CanContinueGame", &AdapterFor<&TransitFunctions::CanContinueGame>},
+    {"CanStartNewGame", &AdapterFor<&TransitFunctions::CanStartNewGame>},
     {"ContinueGame", &AdapterFor<&TransitFunctions::ContinueGame>},
     {"ShowMainMenu", &AdapterFor<&TransitFunctions::ShowMainMenu>},
     {"GetLocaText", &AdapterFor<&SystemFunctions::GetLocaText>},

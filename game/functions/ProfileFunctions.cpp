@@ -132,7 +132,12 @@ bool CreateProfile(Vrel::t_Interface& call) {
 }
 
 bool StartPlayerOver(int32_t slot) {
-    return slot >= 0 && slot < kSlotCount && DataTree::StartPlayerOver(slot);
+    if (slot < 0 || slot >= kSlotCount) return false;
+    // The open profile holds the game under way: it is traded only for a
+    // new one that can start. Another slot's file (one that could not be
+    // read) holds nothing to keep.
+    if (slot == DataTree::GetCurrentSlot() && !Game::CanStartNewGame()) return false;
+    return DataTree::StartPlayerOver(slot);
 }
 
 const char* TakeDamagedSave() {

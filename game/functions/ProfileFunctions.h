@@ -39,7 +39,9 @@ bool DeleteProfile(int32_t slot);
 bool CreateProfile(Vrel::t_Interface& call);
 // Opens the slot's profile with its game started over: a new player file,
 // the settings and statistics kept. False, changing nothing, for a slot
-// without a profile or when the new file cannot be written.
+// without a profile, when the new file cannot be written, or for the open
+// profile when a new game cannot start (Game::CanStartNewGame, which tells
+// the author why).
 bool StartPlayerOver(int32_t slot);
 
 // The name of a saved file that could not be read ("gamedata.xml",

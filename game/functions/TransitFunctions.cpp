@@ -48,6 +48,8 @@ bool CanContinueGame() {
     return scene && std::strlen(scene) >= kMinSceneNameLength;
 }
 
+bool CanStartNewGame() { return Game::CanStartNewGame(); }
+
 void QuitGame() {
     if (Game* game = Game::Current()) game->quitRequested = true;
     DataTree::SaveGameData();

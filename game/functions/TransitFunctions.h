@@ -25,6 +25,9 @@ bool ContinueGame();
 // True with an open profile whose "[PLAYER]/LastScene" has two or more
 // characters; a story ended by "GameOver" has none.
 bool CanContinueGame();
+// Game::CanStartNewGame: whether the campaign can start a new game; false
+// with its cause on standard error.
+bool CanStartNewGame();
 // Ends the main loop at its next pass and saves the settings (not the
 // player document).
 void QuitGame();

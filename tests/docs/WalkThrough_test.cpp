@@ -5,7 +5,8 @@
 // by the stairs, must lead through the match-three game into the garden, lit;
 // a player who leaves for the menu while the game's closing line stands,
 // told that the puzzle's result is kept, continues in the garden; and a
-// campaign that lost its NewGame keeps the player in the menu, told.
+// campaign that cannot start keeps the player and their game in the menu,
+// told, and the author is told why.
 
 #include <gtest/gtest.h>
 
@@ -239,13 +240,36 @@ TEST_F(WalkThroughTest, TheMiniGameLeftDuringItsClosingLineContinuesInTheGarden)
 
 // The game calls NewGame, which a campaign may lose in the editing: "New
 // game" then keeps the menu, lit, which says that no game can start (a
-// notice Escape closes), and standard error names the module and the
-// function for the author.
-TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy) {
+// notice Escape closes), the game under way stays, and standard error
+// names the cause for the author: the file named otherwise than the fixed
+// `campain`, a campaign that does not compile, or one without NewGame.
+struct BrokenCampaign {
+    const char* name;
+    const char* file;  // the module the changed campaign is written as
+    const char* from;  // changed in the sample's campaign
+    const char* to;
+    const char* cause;
+};
+
+const BrokenCampaign kBrokenCampaigns[] = {
+    {"NamedCampaign", "campaign", "", "", "there is no module 'campain' (no file 'scripts/campain.cis' was loaded)"},
+    {"NotCompiling", "campain", "  Transit(kFirstScene);\n", "  Transit(kFirstScene\n",
+     "module 'campain' did not compile (cis-run on 'scripts/campain.cis' shows where)"},
+    {"WithoutNewGame", "campain", "function void NewGame() {\n  Transit(kFirstScene);\n}\n", "",
+     "module 'campain' has no function 'NewGame'"},
+};
+
+class WalkThroughCampaignTest : public WalkThroughTest, public testing::WithParamInterface<BrokenCampaign> {};
+
+TEST_P(WalkThroughCampaignTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy) {
+    const BrokenCampaign& broken = GetParam();
     const std::string campaign = testsupport::ReadWholeFile(
         testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
-    harness.WriteScript("campain", Changed(campaign, "function void NewGame() {\n  Transit(kFirstScene);\n}\n", ""));
+    fs::remove(fs::path(harness.DataFolder().Path()) / "scripts" / "campain.cis");
+    harness.WriteScript(broken.file, Changed(campaign, broken.from, broken.to));
+    // Compiled again as the game's start includes it.
     Vrel::ScriptVM::Global().ReleaseModule("campain");
+    Game::RunInclude("campain");
     harness.GetGame().ShowMainMenu(nullptr);
     harness.Step(30);
     auto* menu = CastTo<MenuScreen>(Current());
@@ -254,7 +278,8 @@ TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy
     testing::internal::CaptureStderr();
     ClickOn(sampletest::Find(menu->GetGuiFrame(), "action", "start_over"));
     const std::string told = testing::internal::GetCapturedStderr();
-    EXPECT_NE(told.find("module 'campain' has no function 'NewGame'"), std::string::npos) << told;
+    EXPECT_NE(told.find(std::string("a new game cannot start: ") + broken.cause + "\n"), std::string::npos) << told;
+    EXPECT_STREQ(DataTree::GetString("[PLAYER]/LastScene"), "cellar");
     menu = CastTo<MenuScreen>(Current());
     ASSERT_TRUE(menu) << harness.ScreenTree() << Messages();
     EXPECT_EQ(harness.GetGame().fadeLevel, 0.0f);
@@ -265,5 +290,8 @@ TEST_F(WalkThroughTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAndSaysWhy
     harness.Step(10);
     EXPECT_FALSE(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Causes, WalkThroughCampaignTest, testing::ValuesIn(kBrokenCampaigns),
+                         [](const testing::TestParamInfo<BrokenCampaign>& info) { return info.param.name; });
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "platform/Loca.h"
 #include "platform/DataTree.h"
 #include "platform/SavedFile.h"
+#include "support/SourceFiles.h"
 #include "support/TempFolder.h"
 #include "tests/game/SampleTestSupport.h"
 
@@ -829,6 +830,28 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     harness.Step(5);
     EXPECT_EQ(NoticeCount(), 0);
     EXPECT_TRUE(harness.Messages().empty());
+}
+
+// A new game the campaign cannot start (it lost its NewGame) is known before
+// the game under way is thrown away: only the notice shows, the file keeps
+// the game, and Continue goes on with it.
+TEST_F(SampleSaveNoticeTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
+    std::string campaign = testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
+    campaign.replace(campaign.find("void NewGame()"), 14, "void OldGame()");
+    harness.WriteScript("campain", campaign);
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    OpenMainMenu();
+    ClickAndSettle(kNewGame);
+    testing::internal::CaptureStderr();
+    ClickAndSettle({960, 780});  // "Start again"
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(Find(MenuFrame(), "name", "cannot_start")) << harness.ScreenTree();
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
+    harness.Character(27);
+    harness.Step(5);
+    ClickAndSettle(kContinue);
+    EXPECT_EQ(harness.ScreenTree(), "GameScreen[MapScreen, HudScreen]");
 }
 
 // Continue to a place that is not in the game's data tells the player that

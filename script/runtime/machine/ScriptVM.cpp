@@ -33,6 +33,13 @@ std::string FormatNotice(const char* format, const char* text) {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// The name a module is looked up by.
+std::string ModuleKey(const char* name) {
+    std::string key;
+    for (size_t i = 0; name[i] && i < kMaxModuleNameLength; ++i) key += AsciiLower(name[i]);
+    return key;
+}
+
 // The folder of the thread's running source, with its separator; empty
 // when the source names none.
 std::string SourceFolder(const Thread* thread) {
@@ -105,6 +112,7 @@ void ScriptVM::Release() {
     // destructors that look at the machine.
     halvo::AutoRef<BinCode> old = std::move(root_);
     root_ = new BinCode;
+    uncompiledModules_.clear();
     old.Reset();
 }
 
@@ -177,8 +185,7 @@ BinCode* ScriptVM::GetOrCreateModule(const char* name) {
 
 BinCode* ScriptVM::FindModule(const char* name) {
     if (!name) return nullptr;
-    std::string key;
-    for (size_t i = 0; name[i] && i < kMaxModuleNameLength; ++i) key += AsciiLower(name[i]);
+    const std::string key = ModuleKey(name);
     Var* member = root_->GetMember(key.c_str());
     if (!member && FindScriptFile(key.c_str())) member = root_->GetMember(key.c_str());
     return member ? ToBinCode(*member) : nullptr;
@@ -189,10 +196,16 @@ BinCode* ScriptVM::GetGlobalObject(const char* name) const {
     return member ? ToBinCode(*member) : nullptr;
 }
 
-bool ScriptVM::HasFunction(const char* module, const char* name) {
+FunctionLookup ScriptVM::LookUpFunction(const char* module, const char* name) {
     BinCode* found = FindModule(module);
     Var* member = found && name ? found->GetMember(name) : nullptr;
-    return member && ToBinCode(*member);
+    if (member && ToBinCode(*member)) return FunctionLookup::kFound;
+    if (module && uncompiledModules_.count(ModuleKey(module))) return FunctionLookup::kModuleNotCompiled;
+    return found ? FunctionLookup::kNoFunction : FunctionLookup::kNoModule;
+}
+
+bool ScriptVM::HasFunction(const char* module, const char* name) {
+    return LookUpFunction(module, name) == FunctionLookup::kFound;
 }
 
 void ScriptVM::AddSearchPath(const char* directory, int kind) {
@@ -211,6 +224,7 @@ bool ScriptVM::FindScriptFile(const char* name) {
         if (!EnterCompile(file.c_str())) return false;
         int result = compiler_->CompileFile(file.c_str());
         --compileNesting_;
+        NoteCompiled(file.c_str(), result);
         if (result == kCompileOk) {
             ModulesChanged();
             return true;
@@ -262,8 +276,11 @@ bool ScriptVM::ReleaseModule(const char* name) {
         std::string fromPath = ModuleNameFromPath(name);
         removed = !fromPath.empty() && fromPath[0] != '~' && members.RemoveMember(fromPath.c_str());
     }
-    if (removed) ModulesChanged();
-    return removed;
+    if (!removed) return false;
+    uncompiledModules_.erase(ModuleKey(name));
+    uncompiledModules_.erase(ModuleNameFromPath(name));
+    ModulesChanged();
+    return true;
 }
 
 std::string ScriptVM::ModuleNameFromPath(const char* path) {
@@ -278,6 +295,16 @@ std::string ScriptVM::ModuleNameFromPath(const char* path) {
 
 void ScriptVM::ModulesChanged() {
     if (debugHandler_) debugHandler_->ModulesChanged();
+}
+
+void ScriptVM::NoteCompiled(const char* source, int result) {
+    // A source that cannot be opened leaves the module as it was.
+    if (result == kCompileCannotOpen) return;
+    const std::string module = ModuleNameFromPath(source);
+    if (result == kCompileOk)
+        uncompiledModules_.erase(module);
+    else
+        uncompiledModules_.insert(module);
 }
 
 // ---- compiling --------------------------------------------------------------
@@ -305,6 +332,7 @@ bool ScriptVM::CompileFile(const char* path, bool report) {
     if (!EnterCompile(path)) return false;
     int result = compiler_->CompileFile(path);
     --compileNesting_;
+    NoteCompiled(path, result);
     if (result == kCompileOk) {
         ModulesChanged();
         return true;
@@ -355,6 +383,7 @@ bool ScriptVM::CompileBuffer(const char* text, const char* alias) {
     if (!EnterCompile(alias)) return false;
     int result = compiler_->CompileBuffer(alias ? alias : "", text ? text : "");
     --compileNesting_;
+    NoteCompiled(alias ? alias : "", result);
     if (result == kCompileOk) ModulesChanged();
     return result == kCompileOk;
 }

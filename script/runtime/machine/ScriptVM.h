@@ -34,6 +34,11 @@ constexpr int kMaxRunNesting = 256;
 
 enum SearchPathKind : int { kSearchCompiled = 0, kSearchSource = 1 };
 
+// Whether a module's function can be called, and if not, why: no module of
+// that name is loaded, its source was found but did not compile (the
+// compiler reported where), or the module lacks the function.
+enum class FunctionLookup { kFound, kNoModule, kModuleNotCompiled, kNoFunction };
+
 class ScriptVM {
 public:
     using MessageCallback = void (*)(const char* text);
@@ -91,6 +96,9 @@ public:
     // is loaded from the search paths.
     BinCode* FindModule(const char* name);
     BinCode* GetGlobalObject(const char* name) const;
+    // A function found counts even in a module whose last compile failed:
+    // what it defined before the failure stays callable.
+    FunctionLookup LookUpFunction(const char* module, const char* name);
     bool HasFunction(const char* module, const char* name);
     bool FindScriptFile(const char* name);
     void AddSearchPath(const char* directory, int kind);
@@ -167,6 +175,9 @@ private:
     // Reads a compiled module file and stores the module under name.
     bool LoadCompiledModule(const std::string& path, const char* name);
     void ModulesChanged();
+    // Remembers whether the module a source names compiled, for
+    // LookUpFunction to tell a module that failed from one never loaded.
+    void NoteCompiled(const char* source, int result);
 
     halvo::AutoRef<BinCode> root_;
     Scheduler scheduler_;
@@ -181,6 +192,7 @@ private:
     int compileNesting_ = 0;
     std::vector<std::unique_ptr<char[]>> retainedBlocks_;
     std::set<std::string, std::less<>> internedTexts_;
+    std::set<std::string, std::less<>> uncompiledModules_;
 };
 
 }  // namespace Vrel

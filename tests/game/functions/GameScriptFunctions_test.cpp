@@ -28,7 +28,7 @@ const std::vector<std::string> kExpectedOrder = {
     "IsIPhone", "RatingMessage", "ActivateEditControlHack", "ShowURL", "ShowFileURL", "IsConnectedToINet",
     "SetValue", "GetValue", "Random", "GetGameTime", "GetSceneScript", "Sleep", "Include", "Transit",
     "GetScreenRes", "Power", "ShowHelp", "ShowHintSparkle", "EnableSceneFX", "GameStateEnd", "GamePause",
-    "CanContinueGame", "ContinueGame", "ShowMainMenu", "GetLocaText", "GetPlayerName",
+    "CanContinueGame", "CanStartNewGame", "ContinueGame", "ShowMainMenu", "GetLocaText", "GetPlayerName",
     "GetCurrentProfileSlot", "SetCurrentProfileSlot", "DeleteProfile", "CreateProfile", "OptionsGetFloat",
     "OptionsSetFloat", "OptionsGetInt", "OptionsSetInt", "OptionsGetString", "OptionsSetString",
     "OptionsSave", "PlayCredits", "UpdateSFXVolume", "UpdateMusicVolume", "CanChangeLanguage",

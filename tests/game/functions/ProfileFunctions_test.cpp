@@ -57,6 +57,19 @@ TEST_F(ProfileFunctionsTest, ProfilesAreCreatedInFourSlotsChosenAndDeleted) {
     EXPECT_EQ(harness.ReadSavedFile("gamedata.xml").find("Ada"), std::string::npos);
 }
 
+// The open profile's game is traded only for a new one that can start: here
+// no campaign is loaded, so it stays. Another slot starts over as before.
+TEST_F(ProfileFunctionsTest, StartPlayerOverKeepsTheOpenGameWhenNoNewGameCanStart) {
+    ASSERT_TRUE(harness.Start());
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run("CreateProfile(0, \"Ada\"); CreateProfile(1, \"Bea\");"
+                  "OptionsSetString(\"[PLAYER]/LastScene\", \"garden\");"
+                  "RecordCall(StartPlayerOver(1), CanContinueGame(), StartPlayerOver(0), GetCurrentProfileSlot());"),
+              (Calls{"0 1 1 0"}));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("a new game cannot start: there is no module 'campain'"),
+              std::string::npos);
+}
+
 TEST_F(ProfileFunctionsTest, SavedValuesKeepTheirTypeAndSettingsGoByPath) {
     ASSERT_TRUE(harness.Start());
     ASSERT_TRUE(DataTree::CreateProfile(0, u"Tester"));
