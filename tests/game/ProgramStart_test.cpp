@@ -274,7 +274,7 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
         WriteFile(user / "data0.xml", "<root />");
         if (run.blockedFromTheStart) std::filesystem::create_directory(user / run.blockedFromTheStart);
         // Asked to end once the first scene change has been saved.
-        const auto played = [&] {
+        const auto played = [&](const std::string&) {
             if (testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=") == std::string::npos) return false;
             if (run.blockedBeforeTheEnd) std::filesystem::create_directory(user / run.blockedBeforeTheEnd);
             return true;
@@ -296,7 +296,8 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
 // files) deleted nothing and lost nothing: its refused save is no loss at
 // the end, and a run without another failed save ends with 0 and no "Not
 // saved" line. No player is open and the language is none of the game's, so
-// that the start itself saves nothing.
+// that the start itself saves nothing; the program is asked to end once it
+// has told of the delete's refused save.
 TEST(ProgramStart, ARefusedDeleteIsNoLossAtTheEnd) {
     constexpr const char* kDeleteAtOnce =
         "function void Create(auto frame) {\n  DeleteProfile(1);\n}\n"
@@ -310,10 +311,12 @@ TEST(ProgramStart, ARefusedDeleteIsNoLossAtTheEnd) {
     std::filesystem::create_directories(user / "gamedata.xml.tmp");
     WriteFile(user / "gamedata.xml", kNoneOpen);
     WriteFile(user / "data1.xml", "<root />");
+    const std::string refused = "Unable to create '" + (user / "gamedata.xml.tmp").string();
     const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
-        GameFolder(working, "", kDeleteAtOnce), home.Path(), With(kWindowless, {{"LANG", "C"}}), kRunMs);
+        GameFolder(working, "", kDeleteAtOnce), home.Path(), With(kWindowless, {{"LANG", "C"}}), 0,
+        [&](const std::string& said) { return said.find(refused) != std::string::npos; });
     ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
-    ASSERT_NE(end.said.find("Unable to create '" + (user / "gamedata.xml.tmp").string()), std::string::npos)
+    ASSERT_NE(end.said.find(refused), std::string::npos)
         << "the delete was not tried: " << end.said;
     EXPECT_EQ(testsupport::ReadWholeFile(user / "gamedata.xml"), kNoneOpen);
     EXPECT_EQ(testsupport::ReadWholeFile(user / "data1.xml"), "<root />");

@@ -53,6 +53,17 @@ inline pid_t StartProgram(const std::string& folder, const std::string& home, in
     _exit(127);
 }
 
+// What a process has written to `fd` so far, without waiting.
+inline void ReadWaiting(int fd, std::string& said) {
+    char chunk[4096];
+    pollfd waiting{fd, POLLIN, 0};
+    while (poll(&waiting, 1, 0) > 0) {
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got <= 0) return;
+        said.append(chunk, static_cast<size_t>(got));
+    }
+}
+
 // What a process writes to `fd` until it closes it, or until `limitMs` passed.
 inline std::string ReadUntilClosed(int fd, uint32_t limitMs) {
     std::string said;
@@ -118,12 +129,12 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
 // shutdown (SIGTERM, which the window library turns into a quit); `ended`
 // tells whether it then ended on its own. A program that ended before it
 // was asked is not asked: `ms` is below `runMs` then. With `ready`, asked
-// every 20 ms once `runMs` passed, the program is asked to end right after
-// it first answers true (it may change the program's files then), or once
-// the patience ran out.
+// every 20 ms once `runMs` passed with what the program has said so far,
+// the program is asked to end right after it first answers true (it may
+// change the program's files then), or once the patience ran out.
 inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std::string& home,
                                            const std::vector<EnvSetting>& settings, uint32_t runMs,
-                                           const std::function<bool()>& ready = {}) {
+                                           const std::function<bool(const std::string& said)>& ready = {}) {
     ProgramEnd end;
     int saidEnd = -1;
     const uint32_t start = os::Milliseconds();
@@ -131,16 +142,17 @@ inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std:
     if (child < 0) return end;
     const auto waiting = [&] {
         const uint32_t ms = os::Milliseconds() - start;
-        return ms < runMs || (ready && ms < runMs + kProgramPatienceMs && !ready());
+        return ms < runMs || (ready && ms < runMs + kProgramPatienceMs && !ready(end.said));
     };
     pid_t reaped = 0;
     while (reaped == 0 && waiting()) {
         os::SleepMs(20);
         reaped = waitpid(child, &end.status, WNOHANG);
+        ReadWaiting(saidEnd, end.said);
     }
     end.ms = os::Milliseconds() - start;
     if (reaped == 0) kill(child, SIGTERM);
-    end.said = ReadUntilClosed(saidEnd, kProgramPatienceMs);
+    end.said += ReadUntilClosed(saidEnd, kProgramPatienceMs);
     close(saidEnd);
     const uint32_t asked = os::Milliseconds();
     while (reaped == 0 && os::Milliseconds() - asked < kProgramPatienceMs) {

@@ -143,7 +143,7 @@ TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {
     // only from then on does the window library turn the request into a quit,
     // however long a loaded machine takes to get there.
     const std::string userFolder = home / "Documents/Tavrin";
-    const auto started = [&userFolder] { return access(userFolder.c_str(), F_OK) == 0; };
+    const auto started = [&userFolder](const std::string&) { return access(userFolder.c_str(), F_OK) == 0; };
     constexpr uint32_t kRunMs = 1500;
     const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
         testsupport::SourceFolder("data").string(), home.Path(), {}, kRunMs, started);
