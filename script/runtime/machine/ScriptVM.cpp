@@ -222,13 +222,7 @@ bool ScriptVM::FindScriptFile(const char* name) {
         if (path.kind != kSearchSource || !compiler_) continue;
         std::string file = path.directory + "/" + name + ".cis";
         if (!EnterCompile(file.c_str())) return false;
-        int result = compiler_->CompileFile(file.c_str());
-        --compileNesting_;
-        NoteCompiled(file.c_str(), result);
-        if (result == kCompileOk) {
-            ModulesChanged();
-            return true;
-        }
+        if (LeaveCompile(file.c_str(), compiler_->CompileFile(file.c_str())) == kCompileOk) return true;
     }
     return false;
 }
@@ -319,6 +313,13 @@ bool ScriptVM::EnterCompile(const char* name) {
     return true;
 }
 
+int ScriptVM::LeaveCompile(const char* source, int result) {
+    --compileNesting_;
+    NoteCompiled(source, result);
+    if (result == kCompileOk) ModulesChanged();
+    return result;
+}
+
 bool ScriptVM::CompileFile(const char* path, bool report) {
     if (!path) return false;
     if (!compiler_) {
@@ -330,13 +331,8 @@ bool ScriptVM::CompileFile(const char* path, bool report) {
         return false;
     }
     if (!EnterCompile(path)) return false;
-    int result = compiler_->CompileFile(path);
-    --compileNesting_;
-    NoteCompiled(path, result);
-    if (result == kCompileOk) {
-        ModulesChanged();
-        return true;
-    }
+    const int result = LeaveCompile(path, compiler_->CompileFile(path));
+    if (result == kCompileOk) return true;
     if (result == kCompileCannotOpen && report) Error(path, -1, "Unable to open file");
     return false;
 }
@@ -381,11 +377,8 @@ bool ScriptVM::CompileBuffer(const char* text, const char* alias) {
     }
     Notify(FormatNotice("compile buffer, using file alias %s", alias).c_str());
     if (!EnterCompile(alias)) return false;
-    int result = compiler_->CompileBuffer(alias ? alias : "", text ? text : "");
-    --compileNesting_;
-    NoteCompiled(alias ? alias : "", result);
-    if (result == kCompileOk) ModulesChanged();
-    return result == kCompileOk;
+    return LeaveCompile(alias ? alias : "", compiler_->CompileBuffer(alias ? alias : "", text ? text : "")) ==
+           kCompileOk;
 }
 
 int ScriptVM::Compile(const char* text, Thread* thread, Var& result) {

@@ -172,6 +172,10 @@ private:
 
     // A guard for one compile request; false at the nesting cap.
     bool EnterCompile(const char* name);
+    // Ends the request EnterCompile began for `source` with the compiler's
+    // `result`, noted for LookUpFunction and told to the debugger when the
+    // modules changed; answers `result`.
+    int LeaveCompile(const char* source, int result);
     // Reads a compiled module file and stores the module under name.
     bool LoadCompiledModule(const std::string& path, const char* name);
     void ModulesChanged();
