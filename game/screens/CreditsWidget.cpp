@@ -197,7 +197,8 @@ void CreditsWidget::RiseChildren(GuiWidget& frame, float rise) {
             child->WriteFloat(GuiWidget::kPropYPos, y);
             const float alpha = FadeAlpha(y);
             child->WriteFloat(GuiWidget::kPropAlpha, alpha);
-            readableDrawn_ = readableDrawn_ || (alpha >= kSeenAlpha && ShowsText(*child));
+            // Once seen, no line need be read again for it.
+            readableDrawn_ = readableDrawn_ || (!seen_ && alpha >= kSeenAlpha && ShowsText(*child));
         } else {
             child->RemoveAndDetach();
         }
