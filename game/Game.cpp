@@ -257,7 +257,7 @@ void Game::ProcessInput() {
 bool Game::AdmitToScreens(const InputEvent& event) {
     if (event.kind == InputEvent::kButtonUp) return !clickGuard.TakeRefusedRelease();
     if (event.kind != InputEvent::kButtonDown) return true;
-    return clickGuard.AdmitPress(totalTime, {event.x, event.y}, rootScreen->PickPressTarget(event));
+    return clickGuard.AdmitPress(event.timeMs, {event.x, event.y}, rootScreen->PickPressTarget(event));
 }
 
 void Game::Update(double stepMs) {

@@ -257,7 +257,7 @@ public:
     halvo::WeakRef<GameScreen> currentScene;
 
     GameInputHooks inputHooks;
-    // On the game's clock, so that it starts afresh with each game.
+    // Per game, so that a game built anew has no earlier press to compare with.
     halvo::GuiClickGuard clickGuard;
     TrackHooks trackHooks = TrackHooks::ForSound();
 

@@ -2,14 +2,16 @@
 
 #include "gui/GuiWidget.h"
 
+#include <cstdlib>
+
 namespace halvo {
 
-bool GuiClickGuard::AdmitPress(double timeMs, Vec2 point, GuiWidget* target) {
-    refusedHeld_ = IsDoubleClick(timeMs, point) && !WentTo(target);
-    if (refusedHeld_) return false;
+bool GuiClickGuard::AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target) {
+    refusedHeld_ = IsDoubleClick(pressMs, point) && !WentTo(target);
     hasPress_ = true;
-    pressMs_ = timeMs;
+    pressMs_ = pressMs;
     pressPoint_ = point;
+    if (refusedHeld_) return false;
     widgetTookPress_ = target != nullptr;
     pressTarget_ = target;
     return true;
@@ -26,11 +28,13 @@ void GuiClickGuard::ForgetTarget() {
     pressTarget_.Reset();
 }
 
-bool GuiClickGuard::IsDoubleClick(double timeMs, Vec2 point) const {
+// Presses from two sources may come stamped a little out of order; either
+// way round they are as close.
+bool GuiClickGuard::IsDoubleClick(uint32_t pressMs, Vec2 point) const {
     if (!hasPress_) return false;
-    const double elapsed = timeMs - pressMs_;
+    const int32_t elapsed = static_cast<int32_t>(pressMs - pressMs_);
     const Vec2 offset = point - pressPoint_;
-    return elapsed >= 0 && elapsed < kDoubleClickMs &&
+    return std::abs(elapsed) < kDoubleClickMs &&
            offset.x * offset.x + offset.y * offset.y <= kSpotRadius * kSpotRadius;
 }
 

@@ -4,9 +4,14 @@
 // moment it is built, and its buttons often stand where the button that
 // opened it stood (or the menu's own do, once a board closes): a player's
 // quick second click would act on something never seen. A press close in
-// time and place to the last admitted one is therefore refused when it
-// would go to anything else than that press went to; a real double-click
+// time and place to the last one is therefore refused when it would go to
+// anything else than the last admitted press went to; a real double-click
 // on a button that stays, or presses that one screen takes in a row, pass.
+// Presses are compared by when the player made them, not by the frame that
+// takes them, and every quick press starts the window anew: a triple click
+// or a hammering reaches a new board only once the player pauses.
+
+#include <cstdint>
 
 #include "platform/Math.h"
 #include "platform/RefObj.h"
@@ -18,17 +23,18 @@ class GuiWidget;
 class GuiClickGuard {
 public:
     // How long after a press a second one counts as its double-click, in
-    // ms of the game's clock: about what desktops allow for one.
+    // ms: about what desktops allow for one.
     static constexpr double kDoubleClickMs = 500.0;
     // How far from the first press the second may land, in design units:
     // a hand's tremble on a click, far less than any button.
     static constexpr float kSpotRadius = 16.0f;
 
-    // Whether a press at `point` and `timeMs` may act. `target` is the
-    // widget that would take it, null when a screen would. An admitted
-    // press becomes the one the next presses are compared with; a refused
-    // one leaves that as it is, so that a third quick click is refused too.
-    bool AdmitPress(double timeMs, Vec2 point, GuiWidget* target);
+    // Whether a press made at `pressMs` (the window system's time) and
+    // `point` may act. `target` is the widget that would take it, null when
+    // a screen would. Every press is the one the next is timed and placed
+    // from; only an admitted one changes where presses go, so that a third
+    // quick click is refused too.
+    bool AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target);
     // Whether a release ends a refused press and goes nowhere; asked once
     // per release.
     bool TakeRefusedRelease();
@@ -37,11 +43,11 @@ public:
     void ForgetTarget();
 
 private:
-    bool IsDoubleClick(double timeMs, Vec2 point) const;
+    bool IsDoubleClick(uint32_t pressMs, Vec2 point) const;
     bool WentTo(GuiWidget* target) const;
 
     bool hasPress_ = false;
-    double pressMs_ = 0;
+    uint32_t pressMs_ = 0;
     Vec2 pressPoint_;
     // Whether a widget took the press; its reference is null once it died.
     bool widgetTookPress_ = false;

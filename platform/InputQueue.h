@@ -18,6 +18,10 @@ struct InputEvent {
     float dx = 0, dy = 0;        // pointer motion of the last position change
     uint8_t handled = 0;
     int16_t wheel = 0;           // multiples of 120, positive away from the user
+    // When the window system took it, in ms of the monotonic clock: a busy
+    // or stalled game takes its input late, and the frame that does tells
+    // nothing of how far apart two presses were.
+    uint32_t timeMs = 0;
 };
 
 // The pointer as the window procedure last saw it.

@@ -13,11 +13,15 @@ namespace {
 // What the system does with a message we do not act on; nothing here.
 intptr_t DefaultProcessing() { return 0; }
 
+// Stamped with the message's own time, for whatever compares presses.
+void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel) {
+    InputQueue::Global().Push(kind, virtualKey, character, button, wheel)->timeMs = GetMessageTime();
+}
+
 void QueueButton(intptr_t lParam, uint8_t kind, uint8_t button) {
     UpdateMousePosition(SignedLowWord(lParam), SignedHighWord(lParam));
-    InputQueue& queue = InputQueue::Global();
-    queue.Push(InputEvent::kPointer, 0, 0, button, 0);
-    queue.Push(kind, 0, 0, button, 0);
+    Queue(InputEvent::kPointer, 0, 0, button, 0);
+    Queue(kind, 0, 0, button, 0);
 }
 
 void OnActivate(SDL_Window* window, bool active) {
@@ -46,26 +50,25 @@ bool IsQueuedVirtualKey(uint16_t virtualKey) {
 }
 
 intptr_t MainWindowProc(SDL_Window* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    InputQueue& queue = InputQueue::Global();
     switch (message) {
         case WM_MOUSEMOVE:
             UpdateMousePosition(SignedLowWord(lParam), SignedHighWord(lParam));
-            queue.Push(InputEvent::kPointer, 0, 0,
-                       static_cast<uint8_t>((wParam & MK_LBUTTON) + (wParam & MK_RBUTTON)), 0);
+            Queue(InputEvent::kPointer, 0, 0, static_cast<uint8_t>((wParam & MK_LBUTTON) + (wParam & MK_RBUTTON)),
+                  0);
             return DefaultProcessing();
         case WM_LBUTTONDOWN: QueueButton(lParam, InputEvent::kButtonDown, InputEvent::kLeft); break;
         case WM_LBUTTONUP: QueueButton(lParam, InputEvent::kButtonUp, InputEvent::kLeft); break;
         case WM_RBUTTONDOWN: QueueButton(lParam, InputEvent::kButtonDown, InputEvent::kRight); break;
         case WM_RBUTTONUP: QueueButton(lParam, InputEvent::kButtonUp, InputEvent::kRight); break;
         case WM_MOUSEWHEEL:
-            queue.Push(InputEvent::kWheel, 0, 0, 0, SignedHighWord(wParam));
+            Queue(InputEvent::kWheel, 0, 0, 0, SignedHighWord(wParam));
             break;
         case WM_KEYDOWN:
             if (!IsQueuedVirtualKey(static_cast<uint16_t>(wParam))) break;
-            queue.Push(InputEvent::kKey, static_cast<uint16_t>(wParam), 0, 0, 0);
+            Queue(InputEvent::kKey, static_cast<uint16_t>(wParam), 0, 0, 0);
             return 0;
         case WM_CHAR:
-            queue.Push(InputEvent::kKey, 0, LowWord(wParam), 0, 0);
+            Queue(InputEvent::kKey, 0, LowWord(wParam), 0, 0);
             break;
         case WM_ACTIVATE:
             OnActivate(window, LowWord(wParam) != 0);

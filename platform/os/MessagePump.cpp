@@ -18,11 +18,18 @@ QuitRequest& PendingQuit() {
     return request;
 }
 
+uint32_t& CurrentMessageTime() {
+    static uint32_t time = 0;
+    return time;
+}
+
 }  // namespace
 
 void PostQuitMessage(int exitCode) {
     PendingQuit() = {true, exitCode};
 }
+
+uint32_t GetMessageTime() { return CurrentMessageTime(); }
 
 bool MessagePump::PumpWaiting(int& exitCode) {
     if (TakePendingQuit(exitCode)) return false;
@@ -48,6 +55,11 @@ bool MessagePump::TakePendingQuit(int& exitCode) {
 }
 
 bool MessagePump::Dispatch(const SDL_Event& event, int& exitCode) {
+    if (event.type == SDL_SYSWMEVENT) {
+        clock_.Note(event);
+        return true;
+    }
+    CurrentMessageTime() = clock_.TimeOf(event);
     batch_.count = 0;
     translator_.Translate(event, batch_);
     for (size_t i = 0; i < batch_.count; ++i) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/os/EventClock.h"
 #include "platform/os/EventTranslator.h"
 
 struct SDL_Window;
@@ -16,6 +17,10 @@ using WindowProcedure = intptr_t (*)(SDL_Window* window, uint32_t message, uintp
 
 // Asks the loop to end with the given exit code once the current pass is over.
 void PostQuitMessage(int exitCode);
+
+// When the window system took the message being handed to the window
+// procedure, on Milliseconds().
+uint32_t GetMessageTime();
 
 class MessagePump {
 public:
@@ -40,6 +45,7 @@ private:
     SDL_Window* window_;
     WindowProcedure procedure_;
     EventTranslator translator_;
+    EventClock clock_;
     MessageBatch batch_;
 };
 

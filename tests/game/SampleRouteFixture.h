@@ -129,7 +129,9 @@ protected:
                 harness->Click(object->hotSpot.BoundsCenter());
                 break;
             }
-            Step(10);
+            // Past a double-click's time: a click that dismissed a greeting
+            // over an object leaves a quicker one on the spot refused.
+            Step(31);
         }
     }
     // The current search cleared, and the steps until it has gone.
@@ -150,7 +152,7 @@ protected:
             for (int slot = 0; slot < CutsceneScreen::kSlotCount; ++slot)
                 standing += !cutscene.GetSpeakerName(slot).empty();
             most = std::max(most, standing);
-            if (cutscene.GetWaitingThread()) harness->Click(kEmptySpot);
+            if (cutscene.GetWaitingThread()) harness->ReadAndClick(kEmptySpot);
             Step();
         }
         return most;

@@ -555,7 +555,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
             if (leave.moment == kTitleFirstDrawnHalfIn && stepsTitleHalfIn == 1) break;
             if (leave.moment == kTitleDrawnHalfIn && stepsTitleHalfIn == 2) break;
             if (leave.moment == kOnTheLines && alphaOf(lines()) == 1.0f) break;
-            if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
+            if (farewell->GetWaitingThread()) harness->ReadAndClick(sampletest::kEmptySpot);
             if (leave.moment == kAtBlack && !faded) game().frameAccumulator += 4 * 17.0;
             Step();
         }

@@ -894,8 +894,12 @@ TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) 
 // A quick second click (a third, on a triple click) lands where the first
 // one opened or uncovered a board: on the menu's Quit, the question's
 // Delete, a player's button, New game, the language button. The first click
-// acts at once; what follows within a double-click's time on the same spot
-// acts on nothing the player has not seen.
+// acts at once; what follows within a double-click's time of the last press
+// on the same spot acts on nothing the player has not seen, judged by when
+// the player pressed, however the frames that take the presses fall: the
+// game may stand still between them or build a board slowly. A hammering
+// reaches nothing new until the player pauses; the next click then does
+// what it says.
 enum class Harm { kQuit, kDelete, kChoose, kStart, kSwitch };
 
 struct QuickClicks {
@@ -909,6 +913,9 @@ struct QuickClicks {
     int gapMs;
     const char* shown;  // the board the first click leaves shown
     Harm harm;          // what must not happen
+    int stallMs = 0;    // the game stands still this long after the first press
+    Vec2 next{-1, -1};  // after a pause, a click here opens `nextShown`
+    const char* nextShown = nullptr;
 };
 
 void PrintTo(const QuickClicks& row, std::ostream* out) { *out << row.name; }
@@ -928,8 +935,16 @@ constexpr Vec2 kThirdSlot{960, 524};
 const QuickClicks kQuickClicks[] = {
     {"DeletePlayerThenDelete", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kDeletePlayer, 2, 120,
      "ask_delete", Harm::kDelete},
+    {"DeleteAcrossAStall", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kDeletePlayer, 2, 150,
+     "ask_delete", Harm::kDelete, 700},
+    {"DeleteWhileTheQuestionBuildsSlowly", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick},
+     kDeletePlayer, 2, 450, "ask_delete", Harm::kDelete, 600},
+    {"DeletePlayerTripleClick", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kDeletePlayer, 3,
+     300, "ask_delete", Harm::kDelete},
     {"AboutCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 2, 30, "menu",
-     Harm::kQuit},
+     Harm::kQuit, 0, kAbout, "about"},
+    {"AboutCloseHammeredThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 30, 100,
+     "menu", Harm::kQuit, 0, kAbout, "about"},
     {"StatisticsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kStatistics, kNoClick}, kClose, 2, 400,
      "menu", Harm::kQuit},
     {"OptionsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kOptions, kNoClick}, kClose, 2, 120, "menu",
@@ -984,15 +999,24 @@ TEST_P(SampleQuickClickTest, ActsOnlyOnWhatThePlayerSaw) {
     for (Vec2 click : row.way)
         if (click.x >= 0) ClickAndSettle(click);
     const std::string language = Loca::Global().GetLanguageCode();
+    const uint32_t first = harness.Now();
     for (int i = 0; i < row.clicks; ++i) {
-        harness.Click(row.spot);
-        harness.Step(std::max(1, (row.gapMs + 8) / 17));
+        const uint32_t pressMs = first + static_cast<uint32_t>(i * row.gapMs);
+        while (harness.Now() + 17 <= pressMs) harness.Step();
+        harness.ClickAt(pressMs, row.spot);
+        harness.Step();
+        if (i == 0 && row.stallMs) harness.StepAfter(static_cast<uint32_t>(row.stallMs));
     }
     harness.Step(30);
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(Happened(row.harm, language)) << harness.ScreenTree();
     halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", row.shown);
     EXPECT_TRUE(board && board->ReadBool(halvo::GuiWidget::kPropShow)) << row.shown;
+    if (!row.nextShown) return;
+    ClickAndSettle(row.next);
+    EXPECT_FALSE(Happened(row.harm, language)) << "the next click";
+    board = Find(MenuFrame(), "name", row.nextShown);
+    EXPECT_TRUE(board && board->ReadBool(halvo::GuiWidget::kPropShow)) << row.nextShown;
 }
 
 INSTANTIATE_TEST_SUITE_P(Boards, SampleQuickClickTest, testing::ValuesIn(kQuickClicks),

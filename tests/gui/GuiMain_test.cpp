@@ -177,7 +177,7 @@ TEST_F(GuiDrawQuadTest, HalfFactorBlendsWithRoundedAlphaAndOpaqueDoesNot) {
 
 // What the sample's rows cannot show: a quick press passes where it goes
 // where the last one went (a widget that stays, or a scene), or lands apart,
-// or late.
+// or late; every quick press, refused or not, starts the wait anew.
 TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
     AutoRef<halvo::GuiWidget> button(new halvo::GuiWidget), board(new halvo::GuiWidget);
     halvo::GuiClickGuard guard;
@@ -185,12 +185,17 @@ TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
     EXPECT_TRUE(guard.AdmitPress(30, {110, 100}, button.Get()));
     EXPECT_FALSE(guard.AdmitPress(60, {100, 110}, board.Get()));
     EXPECT_TRUE(guard.TakeRefusedRelease());
-    EXPECT_FALSE(guard.AdmitPress(500, {100, 100}, nullptr));  // measured from the press at 30
-    EXPECT_TRUE(guard.AdmitPress(530, {100, 100}, board.Get()));
-    EXPECT_TRUE(guard.AdmitPress(540, {120, 100}, button.Get()));
-    EXPECT_TRUE(guard.AdmitPress(2000, {100, 100}, nullptr));
-    EXPECT_TRUE(guard.AdmitPress(2010, {100, 100}, nullptr));
+    EXPECT_FALSE(guard.AdmitPress(500, {100, 100}, nullptr));  // measured from the refused press at 60
+    EXPECT_FALSE(guard.AdmitPress(990, {100, 100}, board.Get()));
+    EXPECT_TRUE(guard.AdmitPress(1500, {100, 100}, board.Get()));
+    EXPECT_TRUE(guard.AdmitPress(1510, {120, 100}, button.Get()));
+    EXPECT_TRUE(guard.AdmitPress(3000, {100, 100}, nullptr));
+    EXPECT_TRUE(guard.AdmitPress(3010, {100, 100}, nullptr));
     EXPECT_FALSE(guard.TakeRefusedRelease());
+    EXPECT_FALSE(guard.AdmitPress(3020, {100, 100}, board.Get()));  // what the scene's click opened there
+    // The window system's 32-bit clock wraps between two presses.
+    EXPECT_TRUE(guard.AdmitPress(0xFFFFFFF0u, {100, 100}, button.Get()));
+    EXPECT_FALSE(guard.AdmitPress(100, {100, 100}, board.Get()));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "game/GameProcess.h"
+#include "gui/GuiClickGuard.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
@@ -21,6 +22,8 @@ namespace testsupport {
 namespace {
 
 constexpr uint32_t kPassMs = 17;
+// Past a double-click's time, which a click on what the last one opened must be.
+constexpr uint32_t kReadingMs = static_cast<uint32_t>(halvo::GuiClickGuard::kDoubleClickMs);
 // Fixed, so that every run draws the same random numbers.
 constexpr uint32_t kRandomSeed = 1;
 // The system language the shell would report: English.
@@ -206,6 +209,12 @@ bool HeadlessGame::Step(int passes) {
     return true;
 }
 
+bool HeadlessGame::StepAfter(uint32_t ms) {
+    if (!loop_) return false;
+    now_ += ms - kPassMs;
+    return Step();
+}
+
 bool HeadlessGame::RunUntilFadeEnds(int maxPasses) {
     for (int i = 0; i < maxPasses && GetGame().IsFading(); ++i)
         if (!Step()) return false;
@@ -216,7 +225,7 @@ bool HeadlessGame::RunUntilFadeEnds(int maxPasses) {
 
 void HeadlessGame::QueueEvent(uint8_t kind, uint16_t virtualKey, uint16_t character,
                               uint8_t button, int16_t wheel) {
-    InputQueue::Global().Push(kind, virtualKey, character, button, wheel);
+    InputQueue::Global().Push(kind, virtualKey, character, button, wheel)->timeMs = inputMs_.value_or(now_);
 }
 
 void HeadlessGame::MovePointer(Vec2 design) {
@@ -243,9 +252,22 @@ void HeadlessGame::Release(uint8_t button) {
 }
 
 void HeadlessGame::Click(Vec2 design, uint8_t button) {
+    lastClickMs_ = inputMs_.value_or(now_);
     MovePointer(design);
     Press(button);
     Release(button);
+}
+
+void HeadlessGame::ClickAt(uint32_t pressMs, Vec2 design) {
+    inputMs_ = pressMs;
+    Click(design);
+    inputMs_.reset();
+}
+
+bool HeadlessGame::ReadAndClick(Vec2 design) {
+    if (lastClickMs_ && now_ - *lastClickMs_ <= kReadingMs) return false;
+    Click(design);
+    return true;
 }
 
 void HeadlessGame::Wheel(int16_t delta) { QueueEvent(InputEvent::kWheel, 0, 0, 0, delta); }

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,15 +89,24 @@ public:
     // ---- running ----
     // Main-loop passes of one 17 ms game step each; false once the loop ended.
     bool Step(int passes = 1);
+    // One pass `ms` after the last, as after a stall or a long frame.
+    bool StepAfter(uint32_t ms);
     // Steps until the start-up fade has run out; false if it never does.
     bool RunUntilFadeEnds(int maxPasses = kDefaultMaxPasses);
 
-    // ---- input, in design units ----
+    // ---- input, in design units, stamped with the clock's time ----
     void MovePointer(Vec2 design);
     void Press(uint8_t button = InputEvent::kLeft);
     void Release(uint8_t button = InputEvent::kLeft);
     // Pointer to the place, press and release.
     void Click(Vec2 design, uint8_t button = InputEvent::kLeft);
+    // A click the player made at `pressMs` on the clock, whenever a pass takes it.
+    void ClickAt(uint32_t pressMs, Vec2 design);
+    // A click as a player gives it who reads what shows first: none until
+    // the last click is past a double-click's time, so that each one acts
+    // on the line or page it meets instead of being taken for a run. True
+    // when it clicked.
+    bool ReadAndClick(Vec2 design);
     void Wheel(int16_t delta);
     void Key(uint16_t virtualKey);
     void Character(uint16_t character);
@@ -142,6 +152,9 @@ private:
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<MainLoop> loop_;
     uint32_t now_ = 0;
+    // The time input is stamped with; the clock's own when none is given.
+    std::optional<uint32_t> inputMs_;
+    std::optional<uint32_t> lastClickMs_;
     bool started_ = false;
     uint8_t heldButtons_ = 0;
     std::vector<std::string> calls_;

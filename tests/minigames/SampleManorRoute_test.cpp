@@ -63,14 +63,14 @@ protected:
                 messages[played.back()].push_back(
                     {bubble.LocalToScreen({0, 0}), bubble.LocalToScreen({bubble.ReadFloat(halvo::GuiWidget::kPropXSize),
                                                                          bubble.ReadFloat(halvo::GuiWidget::kPropYSize)})});
-                harness->Click(sampletest::kEmptySpot);
+                harness->ReadAndClick(sampletest::kEmptySpot);
             } else if (skip && passes % kSkipClickEvery == 0) {
                 halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
                 ASSERT_TRUE(lantern) << played.back();
                 harness->Click(sampletest::MiddleOnScreen(*lantern));
             }
         } else if (cutscene && cutscene->GetWaitingThread()) {
-            harness->Click(sampletest::kEmptySpot);
+            harness->ReadAndClick(sampletest::kEmptySpot);
         }
         Step();
     }
@@ -175,7 +175,7 @@ TEST_F(SampleManorRouteTest, ANewPlayerPlaysEveryPlaceAndTheManorToTheCreditsAnd
     // fades to black and back.
     bool pictured = false, black = false;
     for (int i = 0; i < sampletest::kLegPasses && !Find(frame.Get(), "name", "credits"); ++i) {
-        if (farewell->GetWaitingThread()) harness->Click(sampletest::kEmptySpot);
+        if (farewell->GetWaitingThread()) harness->ReadAndClick(sampletest::kEmptySpot);
         Step();
         pictured |= farewell->HasImage();
         black |= pictured && game().fadeLevel >= 1.0f;
@@ -280,7 +280,7 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
         ASSERT_TRUE(host) << name;
         const double playedBefore = PlayedMs(), clockBefore = game().totalTime;
         for (int i = 0; i < kRunPasses; ++i) {
-            if (host->IsMessageShown() || OnHud("bubble_picture")) harness->Click(sampletest::kEmptySpot);
+            if (host->IsMessageShown() || OnHud("bubble_picture")) harness->ReadAndClick(sampletest::kEmptySpot);
             Step();
         }
         EXPECT_EQ(PlayedMs() - playedBefore, game().totalTime - clockBefore) << name << ": each step played once";
