@@ -248,7 +248,11 @@ void CutsceneScreen::Says(Vrel::Thread* caller, const char* speaker, const char*
     arguments[3].SetFloat(size.x * kBubbleX[slot]);
     arguments[4].SetFloat(size.y * kBubbleY);
     chatBubble_ = CallModuleForWidget(kBubbleModule, kBubbleFunction, arguments, kBubbleArguments).Get();
-    if (!chatBubble_ || !caller) return;
+    if (!chatBubble_) return;
+    // A line that comes up is a new page: the quick second click of the one
+    // that dismissed the last line must not throw it away unread.
+    if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
+    if (!caller) return;
     caller->SetState(Vrel::kThreadPaused);
     waitingThread_ = caller;
 }

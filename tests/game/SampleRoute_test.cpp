@@ -609,6 +609,28 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
 }
 
+// A line that follows another at once is a new page to the quick second
+// click of a double-click that dismissed the one before: the farewell's
+// second line, and the manor's first offer after its welcome, stay to be read.
+TEST_F(SampleRouteTest, ADoubleClickOnALineLeavesTheNextToRead) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    for (const char* scene : {"study_04", "study_03"}) {
+        game().Transit(scene, nullptr);
+        auto* cutscene = CastTo<CutsceneScreen>(Current());
+        ASSERT_TRUE(cutscene) << scene;
+        for (int i = 0; i < sampletest::kLegPasses && !cutscene->GetWaitingThread(); ++i) Step();
+        const halvo::WeakRef<halvo::GuiWidget> first(cutscene->GetChatBubble());
+        const uint32_t pressMs = harness->Now();
+        harness->ClickAt(pressMs, sampletest::kEmptySpot);
+        Step(12);
+        const halvo::WeakRef<halvo::GuiWidget> next(cutscene->GetChatBubble());
+        ASSERT_TRUE(next.Get() && next.Get() != first.Get()) << scene;
+        harness->ClickAt(pressMs + 200, sampletest::kEmptySpot);
+        Step(30);
+        EXPECT_TRUE(next.Get() && next->GetParent() && cutscene->GetWaitingThread()) << scene;
+    }
+}
+
 // The study searched by hand shows the hint lantern, which help time lights
 // within a minute; a click on the lit lantern sends the hint's sparks to the
 // key and puts the lantern out again.
