@@ -494,7 +494,8 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     // (Continue grey, a new game unasked): not for a press on the standing
     // picture held until the title shows, nor for Escape taken in the step
     // their page is made, while its first line is still below the edge or
-    // behind a black fade left standing, nor for a click as the empty line
+    // behind a fade left standing more than half way to black (one just short
+    // of half leaves the screen lit), nor for a click as the empty line
     // above the title is half in, or in the step after the one that first
     // drew the title half in (the click may have come as that frame was still
     // being made); a click a step later ends it. However the farewell is left,
@@ -504,17 +505,19 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     // before the script fades it back), when a scene fails to load there, as
     // a script's Transit after a mini-game would in the black, and when a
     // script opens the menu while its fade to black runs.
-    enum Moment { kBeforeTheFade, kAtBlack, kFadingToBlack, kAsThePageIsMade, kOnTheVeil, kBehindBlack,
+    enum Moment { kBeforeTheFade, kAtBlack, kFadingToBlack, kAsThePageIsMade, kOnTheVeil, kBehindAFade,
                   kEmptyLineHalfIn, kTitleFirstDrawnHalfIn, kTitleDrawnHalfIn, kOnTheLines };
     enum How { kHeldPress, kEscape, kClick, kFailingTransit, kMenuByScript };
-    const struct { const char* what; Moment moment; How how; bool storyEnds; } leaves[] = {
+    const struct { const char* what; Moment moment; How how; bool storyEnds; float fade = 1; } leaves[] = {
         {"a press before the fade held until the title shows", kBeforeTheFade, kHeldPress, false},
         {"Escape as the picture stands black", kAtBlack, kEscape, false},
         {"a scene failing to load as the picture stands black", kAtBlack, kFailingTransit, false},
         {"the menu opened by script as the fade to black runs", kFadingToBlack, kMenuByScript, false},
         {"Escape as the page is made", kAsThePageIsMade, kEscape, false},
         {"Escape on the veil before a line shows", kOnTheVeil, kEscape, false},
-        {"Escape as the lines rise behind black", kBehindBlack, kEscape, false},
+        {"Escape as the lines rise behind black", kBehindAFade, kEscape, false},
+        {"Escape as the lines rise behind a fade just past half", kBehindAFade, kEscape, false, 0.55f},
+        {"Escape as the lines rise behind a fade just short of half", kBehindAFade, kEscape, true, 0.45f},
         {"a click as only the empty line is half in", kEmptyLineHalfIn, kClick, false},
         {"a click as the title is first drawn half in", kTitleFirstDrawnHalfIn, kClick, false},
         {"a click a step later", kTitleDrawnHalfIn, kClick, true},
@@ -549,8 +552,8 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
             if (leave.moment == kFadingToBlack && game().fadeSpeed > 0 && game().fadeLevel >= 0.5f) break;
             if (leave.moment == kAsThePageIsMade && faded && game().fadeLevel == 0 && !game().IsFading()) break;
             if (leave.moment == kOnTheVeil && lines()) break;
-            if (leave.moment == kBehindBlack && lines() && game().fadeLevel == 0) game().SetFade(1.0f);
-            if (leave.moment == kBehindBlack && alphaOf(title()) == 1.0f) break;
+            if (leave.moment == kBehindAFade && lines() && game().fadeLevel == 0) game().SetFade(leave.fade);
+            if (leave.moment == kBehindAFade && alphaOf(title()) == 1.0f) break;
             if (leave.moment == kEmptyLineHalfIn && alphaOf(lines()) >= 0.55f) break;
             if (leave.moment == kTitleFirstDrawnHalfIn && stepsTitleHalfIn == 1) break;
             if (leave.moment == kTitleDrawnHalfIn && stepsTitleHalfIn == 2) break;
