@@ -1,6 +1,7 @@
 #include "minigames/MiniGameScreen.h"
 
 #include "game/screens/CutsceneScreen.h"
+#include "game/screens/HudScreen.h"
 #include "game/Game.h"
 #include "game/ModuleCall.h"
 #include "game/Statistics.h"
@@ -180,7 +181,7 @@ bool MiniGameScreen::Begin(Vrel::Thread* caller) {
     caller_ = caller;
     if (caller) caller->SetState(Vrel::kThreadPaused);
     if (game) game->fadeSpeed = game->defaultFadeTime == 0 ? 0.0f : -1.0f / game->defaultFadeTime;
-    if (game) game->RebuildHudFrame();
+    SetHudFrameAside();
     RunScriptSetup();
     if (game && game->hudScreen && game->rootScreen) {
         // Topmost again: its help button sees input before the game.
@@ -249,7 +250,26 @@ void MiniGameScreen::CommitStatistics() {
     halvo::RemoveObservedWidget(bubble_);
     if (Vrel::Thread* caller = caller_.Get()) caller->Resume();
     caller_.Reset();
-    if (Game* game = Game::Current()) game->RebuildHudFrame();
+    GiveHudFrameBack();
+}
+
+// The scene's HUD (its Menu button, and the listener that takes Escape) is
+// set aside whole rather than built again, so that whatever its scripts put
+// there comes back as it was for a script that goes on after the game.
+void MiniGameScreen::SetHudFrameAside() {
+    const Game* game = Game::Current();
+    auto* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr;
+    if (!hud) return;
+    hostHudFrame_ = hud->SetFrameAside();
+    ownHudFrame_ = hud->GetGuiFrame();
+}
+
+void MiniGameScreen::GiveHudFrameBack() {
+    halvo::AutoRef<halvo::GuiWidget> kept(std::move(hostHudFrame_));
+    const Game* game = Game::Current();
+    if (auto* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr)
+        hud->TakeFrameBack(kept.Get(), ownHudFrame_.Get());
+    ownHudFrame_.Reset();
 }
 
 void MiniGameScreen::RunScriptSetup() {

@@ -4,8 +4,9 @@
 // timer, counter and score texts, shows the tutorial and closing messages in
 // chat bubbles the "cutscene" script builds, turns help into a skip (or the
 // game's own solve), records the result once with the timer and counter,
-// fades out and removes itself; its destruction wakes the caller. A scene
-// left before it has gone hands a counted result to the caller at once.
+// fades out and removes itself; its destruction wakes the caller and gives
+// the scene back its HUD as it was (the Menu button, Escape). A scene left
+// before it has gone hands a counted result to the caller at once.
 
 #include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"
@@ -50,7 +51,7 @@ public:
     // Covers what the logical screen shows of the design area.
     MiniGameScreen();
     // Commits the timer and counter unless the result did, wakes the caller
-    // and leaves the HUD an empty frame.
+    // and gives the HUD back the frame Begin set aside.
     ~MiniGameScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
@@ -66,11 +67,11 @@ public:
     // marks with it (a puzzle done) is saved with the count.
     void BeforeSceneLeft() override;
 
-    // Pauses the caller, starts the fade-in, gives the HUD a new frame for
-    // the help and character GUI and shows the tutorial. Empties the
-    // tutorial's key and takes the closing line's key away, so that neither
-    // outlasts this game, and the result's until this game has one. Always
-    // true.
+    // Pauses the caller, starts the fade-in, sets the HUD's frame aside for
+    // a new one that takes the help and character GUI and shows the
+    // tutorial. Empties the tutorial's key and takes the closing line's key
+    // away, so that neither outlasts this game, and the result's until this
+    // game has one. Always true.
     bool Begin(Vrel::Thread* caller);
     // Appends the game as the only child; the help request reaches it.
     void AddGame(MiniGame* game);
@@ -113,6 +114,8 @@ public:
 
 private:
     void CommitStatistics();
+    void SetHudFrameAside();
+    void GiveHudFrameBack();
     // The timer's seconds and the counter into their statistics keys, once:
     // at the result, else as the host goes.
     void CommitTimerAndCounter();
@@ -140,6 +143,10 @@ private:
     bool finished_ = false;
     bool clocksCommitted_ = false;
     halvo::WeakRef<Vrel::Thread> caller_;
+    // The HUD frame of the screen the game was started from, out of the
+    // tree while this game lasts, and the one the game had instead.
+    halvo::AutoRef<halvo::GuiWidget> hostHudFrame_;
+    halvo::WeakRef<halvo::GuiWidget> ownHudFrame_;
     // The value "Solved" held at Begin.
     std::string closingKey_;
 };

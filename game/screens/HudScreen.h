@@ -26,4 +26,14 @@ public:
     // hear that it goes. Without a game or when the GUI refuses, the HUD is
     // left without a frame.
     void CreateFrame();
+    // Hangs a new, empty frame in the place of the one shown and hands that
+    // one back out of the tree as it stands, its widgets and listeners kept:
+    // a screen opened over the scene (a mini-game) builds a HUD of its own
+    // and gives the scene's back as it goes. Null when there was none.
+    halvo::AutoRef<halvo::GuiWidget> SetFrameAside();
+    // Hangs `kept` back in the place of `lent`, the frame SetFrameAside made,
+    // which goes as CreateFrame lets a frame go; nothing kept leaves an
+    // empty frame. A frame that stands instead of `lent` (a scene left
+    // meanwhile built its own HUD) stays, and `kept` goes.
+    void TakeFrameBack(halvo::GuiWidget* kept, const halvo::GuiWidget* lent);
 };

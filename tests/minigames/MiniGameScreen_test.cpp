@@ -324,10 +324,12 @@ int CountChildren(const halvo::GuiWidget* widget) {
     return count;
 }
 
-TEST_F(MiniGameScreenTest, TheHudGetsAFreshFrameForTheHelpGuiAndAnEmptyOneAtTheEnd) {
+// The scene's frame comes back whole at the end, unless a frame built
+// meanwhile (the scene left) stands instead.
+TEST_F(MiniGameScreenTest, TheHudGetsAFreshFrameForTheHelpGuiAndTheScenesOwnBackAtTheEnd) {
     halvo::AutoRef<halvo::GuiWidget> sceneFrame(h.game.GetGame().GetHudGui());
     ASSERT_TRUE(sceneFrame);
-    AddHelpButton();  // left over from the scene before
+    AddHelpButton();  // the scene's own
     MiniGameScreen* host = BeginWithStub();
     halvo::AutoRef<halvo::GuiWidget> gameFrame(h.game.GetGame().GetHudGui());
     ASSERT_TRUE(gameFrame && gameFrame != sceneFrame);
@@ -338,10 +340,17 @@ TEST_F(MiniGameScreenTest, TheHudGetsAFreshFrameForTheHelpGuiAndAnEmptyOneAtTheE
 
     host->Finish(kMiniGameLost);
     ASSERT_TRUE(h.StepUntilHostGone());
-    halvo::GuiWidget* afterFrame = h.game.GetGame().GetHudGui();
-    ASSERT_TRUE(afterFrame && afterFrame != gameFrame.Get());
+    EXPECT_EQ(h.game.GetGame().GetHudGui(), sceneFrame.Get());
+    EXPECT_EQ(sceneFrame->GetParent(), halvo::GuiMain::Global().GetRoot());
     EXPECT_EQ(gameFrame->GetParent(), nullptr);
-    EXPECT_EQ(CountChildren(afterFrame), 0);
+    EXPECT_EQ(CountChildren(sceneFrame.Get()), 1);
+
+    BeginWithStub()->Finish(kMiniGameLost);
+    h.game.GetGame().RebuildHudFrame();
+    halvo::AutoRef<halvo::GuiWidget> built(h.game.GetGame().GetHudGui());
+    ASSERT_TRUE(h.StepUntilHostGone());
+    EXPECT_EQ(h.game.GetGame().GetHudGui(), built.Get());
+    EXPECT_EQ(sceneFrame->GetParent(), nullptr);
 }
 
 TEST_F(MiniGameScreenTest, HostRemovingItselfDuringItsUpdateLivesUntilTheWalkEnds) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -201,5 +202,52 @@ TEST_P(SampleMiniGameHowToTest, ADoubleClickOnTheLitLanternOnlyTurnsItAway) {
 
 INSTANTIATE_TEST_SUITE_P(Gaps, SampleMiniGameHowToTest, testing::Values(30, 120, 400),
                          [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "ms"; });
+
+// A cutscene whose script goes on after StartMinigame (the game won, its
+// configuration refused, its name unknown) has its Menu button back, and
+// Escape leads to the menu.
+struct GameThatEnds {
+    const char* label;
+    const char* name;
+    bool won;
+};
+
+class SampleMiniGameGoesOnTest : public SampleMiniGameLegTest, public testing::WithParamInterface<GameThatEnds> {
+protected:
+    void SetUp() override {
+        harness.WriteScript("goeson", "function void Play(string game) { StartMinigame(game); FadeIn(); "
+                                      "RecordCall(\"went on\"); }\n");
+        SampleMiniGameLegTest::SetUp();
+    }
+    bool WentOn() const {
+        return std::find(harness.Calls().begin(), harness.Calls().end(), "went on") != harness.Calls().end();
+    }
+};
+
+TEST_P(SampleMiniGameGoesOnTest, TheCutsceneHasItsMenuButtonAndEscapeBack) {
+    Game& game = harness.GetGame();
+    ASSERT_NO_FATAL_FAILURE(EnterThePuzzleScene());
+    Vrel::ScriptVM::Global().StopAllThreads();  // the scene's own lines
+    ASSERT_TRUE(Game::RunInclude("goeson"));
+    DataTree::SetString("[PLAYER]/Data/Minigames/Rohre/Config", "nowhere");
+    const Vrel::Var name(GetParam().name);
+    halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    Vrel::Thread::RunFunction(thread.Get(), "goeson", "Play", &name, 1);
+    if (GetParam().won) {
+        ASSERT_TRUE(Host(*game.currentScene.Get())) << Messages();
+        Host(*game.currentScene.Get())->Finish(kMiniGameWon);
+    }
+    for (int pass = 0; pass < kGamePasses && !WentOn(); ++pass) harness.Step();
+    ASSERT_TRUE(WentOn()) << Messages();
+    EXPECT_TRUE(sampletest::Find(game.GetHudGui(), "name", "hud_menu")) << Messages();
+    harness.Character(27);
+    harness.Step(10);
+    EXPECT_STREQ(game.currentScene->GetClassInfo()->name, "MenuScreen");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SampleMiniGameGoesOnTest,
+                         testing::Values(GameThatEnds{"Won", "Schloss", true}, GameThatEnds{"Refused", "Rohre", false},
+                                         GameThatEnds{"UnknownName", "Pipes", false}),
+                         [](const testing::TestParamInfo<GameThatEnds>& info) { return info.param.label; });
 
 }  // namespace
