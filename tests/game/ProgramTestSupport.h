@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -125,13 +126,25 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
     return end;
 }
 
+// True once the process catches SIGTERM. Before the window library has
+// started, the request would kill the program instead of asking it to end.
+inline bool CatchesTerm(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
+
 // Runs the program for `runMs`, then asks it to end as the system asks at
 // shutdown (SIGTERM, which the window library turns into a quit); `ended`
 // tells whether it then ended on its own. A program that ended before it
-// was asked is not asked: `ms` is below `runMs` then. With `ready`, asked
-// every 20 ms once `runMs` passed with what the program has said so far,
-// the program is asked to end right after it first answers true (it may
-// change the program's files then), or once the patience ran out.
+// was asked is not asked: `ms` is below `runMs` then. It is asked only once
+// it catches the request, however long a busy machine takes to start its
+// window library, or once the patience ran out. With `ready`, asked every
+// 20 ms once `runMs` passed with what the program has said so far, the
+// program is asked to end right after it first answers true (it may change
+// the program's files then), or once the patience ran out.
 inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std::string& home,
                                            const std::vector<EnvSetting>& settings, uint32_t runMs,
                                            const std::function<bool(const std::string& said)>& ready = {}) {
@@ -142,7 +155,8 @@ inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std:
     if (child < 0) return end;
     const auto waiting = [&] {
         const uint32_t ms = os::Milliseconds() - start;
-        return ms < runMs || (ready && ms < runMs + kProgramPatienceMs && !ready(end.said));
+        return ms < runMs ||
+               (ms < runMs + kProgramPatienceMs && (!CatchesTerm(child) || (ready && !ready(end.said))));
     };
     pid_t reaped = 0;
     while (reaped == 0 && waiting()) {

@@ -57,6 +57,12 @@ int SavedGeneration(const std::string& path) {
     return generation;
 }
 
+// Waits until a child has saved past `seen`, however late a busy machine
+// starts it; gives up after some ten seconds.
+void WaitForASavePast(const std::string& path, int seen) {
+    for (int waited = 0; waited < 10000 && SavedGeneration(path) <= seen; ++waited) ::usleep(1000);
+}
+
 TEST(DataTreeKill, SavesSurviveBeingKilledAtAnyMoment) {
     testsupport::TempFolder user;
     DataTree::Init();
@@ -72,6 +78,9 @@ TEST(DataTreeKill, SavesSurviveBeingKilledAtAnyMoment) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) SaveForever(user.Path(), seen + 1);
+        // Now and then a kill comes only after a whole save, so that some
+        // saves are made and killed however slowly the children start.
+        if (kill % 20 == 0) WaitForASavePast(file, seen);
         ::usleep(static_cast<useconds_t>(wait(random)));
         ASSERT_EQ(::kill(child, SIGKILL), 0);
         int status = 0;
