@@ -27,6 +27,7 @@
 #include "harness/HeadlessGame.h"
 #include "platform/Loca.h"
 #include "platform/DataTree.h"
+#include "platform/PlatformServices.h"
 #include "platform/SavedFile.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
@@ -495,7 +496,9 @@ TEST_F(SampleSaveNoticeTest, DeletingAPlayerAsksFirstAndNamesTheChosenOne) {
 // says so under "Not deleted", within its band and clear of the board's
 // title, and goes when a new player in that slot is refused. Players that
 // cannot be saved without the one to delete delete nothing: a board says so,
-// which Escape closes, and the strip does not tell it again.
+// which Escape closes, and the strip does not tell it again. Quit then
+// saves the settings into the folder still refusing them: unchanged, they
+// lose nothing at the end.
 struct FailingDelete {
     const char* name;
     Vec2 player;          // Ada plays in German, Bea in English
@@ -557,6 +560,12 @@ TEST_P(SampleSaveNoticeDeleteTest, IsToldAndThePlayersAreWhatTheDiskHolds) {
         harness.Character(27);
         harness.Step(5);
         EXPECT_EQ(NoticeCount(), 0);
+        ClickAndSettle(kClose);
+        testing::internal::CaptureStderr();
+        ClickAndSettle(kClose);  // Quit
+        testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(harness.GetGame().quitRequested);
+        EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "");
     }
     EXPECT_TRUE(harness.Messages().empty());
 }
@@ -800,6 +809,7 @@ TEST_P(SampleSaveNoticeStripTest, HoldsItsTextAndLeavesTheBoardsTitleClear) {
     testing::internal::CaptureStderr();
     if (row.click.x >= 0) ClickAndSettle(row.click);
     BlockSaves();
+    DataTree::SetInt("[ROOT]/global/resx", 1920);  // a change to lose
     EXPECT_FALSE(DataTree::SaveGameData());
     harness.Step(2);
     testing::internal::GetCapturedStderr();
