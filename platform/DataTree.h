@@ -149,6 +149,8 @@ enum class SaveFailure {
 // Writes "gamedata.xml" / the current player document; false on failure,
 // which leaves the previous file in place. A document whose file the next
 // start would refuse (past the bounds) is not written: that is a failure.
+// One the folder refuses while the file already holds it byte for byte
+// lost nothing, and is a good save.
 bool SaveGameData();
 bool SavePlayer();
 // True while the last save of any saved file did not reach the disk and no

@@ -213,6 +213,26 @@ std::string ReadDocument(std::string& bytes, TiXmlDocument& into) {
     return {};
 }
 
+// Whether the user folder's file `name` holds the very bytes a save of the
+// document writes.
+bool AlreadyHolds(const TiXmlDocument& document, const std::string& name) {
+    std::string bytes, held;
+    if (detail::PrintForSave(document, name, bytes) != SaveFailure::kNone) return false;
+    return SavedFile::ReadWhole(UserFile(name), held) == SavedFile::ReadResult::kLoaded && held == bytes;
+}
+
+// Saves a document in use. One the folder refuses lost nothing when its file
+// already holds it byte for byte, as when what was last saved or read is
+// saved again unchanged (the settings at Quit after a refused delete): it is
+// on disk all the same, and a good save. Read back only then, so that a good
+// save costs nothing more.
+SaveFailure SaveInUse(const TiXmlDocument& document, const std::string& name) {
+    const SaveFailure failure = WriteDocument(document, name);
+    if (failure != SaveFailure::kRefused || IsHeldDamaged(name) || !AlreadyHolds(document, name)) return failure;
+    halvo::LogMessage("DataTree::Save - '%s' already holds what was to be written: nothing is lost", name.c_str());
+    return SaveFailure::kNone;
+}
+
 // Reads the user folder's file `name` into a document of its own, so that a
 // damaged file never empties the one in use. A file that is not one the game
 // writes (outside the bounds, not XML, without the game's element) is damaged.
@@ -358,13 +378,13 @@ std::string GetDamagedCopy(const std::string& name) {
     return found != copies.end() ? found->second : std::string();
 }
 
-bool SaveGameData() { return NoteSave(kGameDataFile, WriteDocument(*GetState().gameData, kGameDataFile)); }
+bool SaveGameData() { return NoteSave(kGameDataFile, SaveInUse(*GetState().gameData, kGameDataFile)); }
 
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
     const std::string file = PlayerFileName(state.currentSlot);
-    return NoteSave(file, WriteDocument(*state.player, file));
+    return NoteSave(file, SaveInUse(*state.player, file));
 }
 
 bool LastSaveFailed() { return !GetState().failedSaves.empty(); }

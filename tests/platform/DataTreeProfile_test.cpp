@@ -210,7 +210,8 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     // A delete the game data cannot be saved without deletes nothing: the
     // player stays listed and chosen, and the next good save of the game
     // data keeps them with their game. Nothing was lost, so the end names
-    // no unsaved file; a later failed save of a real change is one.
+    // no unsaved file, nor after the game data is saved unchanged into the
+    // folder still refusing it; a later failed save of a real change is one.
     ASSERT_TRUE(DataTree::CreateProfile(2, u"C"));
     user.MakeFolder("gamedata.xml.tmp");
     EXPECT_FALSE(DataTree::DeleteProfile(2));
@@ -218,6 +219,7 @@ TEST_F(DataTreeTest, DeletingTheCurrentOrAnotherSlot) {
     EXPECT_EQ(DataTree::GetCurrentSlot(), 2);
     EXPECT_TRUE(DataTree::Exists("[PLAYER]/"));
     EXPECT_TRUE(FileExists(UserFile("data2.xml")));
+    EXPECT_TRUE(DataTree::SaveGameData()) << "the file holds it already";
     EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "");
     ASSERT_TRUE(DataTree::SetFloat("[SETTINGS]/volume_sfx", 0.3f));
     EXPECT_FALSE(DataTree::SaveGameData());
@@ -335,6 +337,9 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
     EXPECT_FALSE(DataTree::TakeSaveFailure());
 
+    // Changes to lose: a save of what a file holds already loses nothing.
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 1));
+    ASSERT_TRUE(DataTree::SetInt("[ROOT]/global/resx", 1920));
     user.MakeFolder("gamedata.xml.tmp");
     user.MakeFolder("data0.xml.tmp");
     EXPECT_FALSE(DataTree::SavePlayer());
@@ -362,6 +367,7 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     EXPECT_TRUE(DataTree::SavePlayer());
     EXPECT_FALSE(DataTree::LastSaveFailed());
     user.MakeFolder("data0.xml.tmp");
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 2));
     EXPECT_FALSE(DataTree::SavePlayer());
     EXPECT_TRUE(DataTree::TakeSaveFailure());
     ASSERT_EQ(::rmdir(UserFile("data0.xml.tmp").c_str()), 0);
@@ -550,8 +556,11 @@ TEST_F(DataTreeTest, AnythingButAFileIsDamagedWithoutWaitingOnIt) {
                 } else {
                     ASSERT_EQ(thing.make(staged), 0);
                 }
+                // A change to save: a save of what the file holds already loses nothing.
+                const bool player = name == std::string("data0.xml");
+                ASSERT_TRUE(DataTree::SetInt(player ? "[PLAYER]/Data/key" : "[ROOT]/global/resx", asItIsMade + 1));
                 ::alarm(10);  // a save that waits on it ends the run here
-                const bool saved = name == std::string("data0.xml") ? DataTree::SavePlayer() : DataTree::SaveGameData();
+                const bool saved = player ? DataTree::SavePlayer() : DataTree::SaveGameData();
                 ::alarm(0);
                 SavedFile::SetStepWatcher(nullptr);
                 EXPECT_EQ(saved, !asItIsMade && thing.kind != S_IFDIR) << asItIsMade;
