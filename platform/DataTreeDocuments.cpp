@@ -16,6 +16,8 @@
 #include "platform/XmlUtil.h"
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace DataTree {
 
@@ -141,6 +143,7 @@ void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
 void CloseProfileRoots() {
     State& state = GetState();
     state.player.reset();
+    state.playerAside.reset();
     state.settings = state.stats = state.log = state.playerRoot = nullptr;
     ForgetTallies();  // the documents may be replaced
 }
@@ -314,6 +317,33 @@ std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     return player;
 }
 
+// Whether the slot's player file would take a new game: an empty document's
+// bytes are staged beside it and dropped again, the file itself untouched.
+// A refusal is noted as a failed save of that file, as writing it would be.
+bool PlayerFileTakesNewGame(int32_t slot) {
+    // Without a folder the new game is played unsaved, as a new profile is.
+    if (GetState().userFolder.empty()) return true;
+    const std::string name = PlayerFileName(slot);
+    std::string bytes;
+    SaveFailure why = detail::PrintForSave(*NewDocument(), name, bytes);
+    if (why == SaveFailure::kNone && !SavedFile::Stage(UserFile(name), bytes)) why = SaveFailure::kRefused;
+    if (why == SaveFailure::kNone) {
+        SavedFile::DropStaged(UserFile(name));
+        return true;
+    }
+    NoteSave(name, why);
+    return false;
+}
+
+// Opens `other` as the player document and hands back the one it replaces
+// in its stead; the profile's slot and roots stay.
+void SwapPlayer(std::unique_ptr<TiXmlDocument>& other) {
+    State& state = GetState();
+    std::swap(state.player, other);
+    state.playerRoot = state.player->FirstChildElement();
+    detail::ForgetTallies();
+}
+
 }  // namespace
 
 void Init() {
@@ -363,6 +393,7 @@ bool SaveGameData() { return NoteSave(kGameDataFile, WriteDocument(*GetState().g
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
+    if (state.playerAside) return true;
     const std::string file = PlayerFileName(state.currentSlot);
     return NoteSave(file, WriteDocument(*state.player, file));
 }
@@ -399,6 +430,33 @@ bool StartPlayerOver(int32_t slot) {
     if (!player) return false;
     OpenSlotRoots(slot);
     OpenPlayer(std::move(player), slot);
+    return true;
+}
+
+bool StartPlayerOverHeld(int32_t slot) {
+    State& state = GetState();
+    if (slot != state.currentSlot || !state.player) return StartPlayerOver(slot);
+    if (!PlayerFileTakesNewGame(slot)) return false;
+    std::unique_ptr<TiXmlDocument> replaced = NewDocument();
+    SwapPlayer(replaced);
+    // A new game held back already gives way to this one; the game under
+    // way stays the one kept.
+    if (!state.playerAside) state.playerAside = std::move(replaced);
+    return true;
+}
+
+bool KeepNewPlayer() {
+    State& state = GetState();
+    if (!state.playerAside) return true;
+    state.playerAside.reset();
+    return SavePlayer();
+}
+
+bool PutOldPlayerBack() {
+    State& state = GetState();
+    if (!state.playerAside) return false;
+    SwapPlayer(state.playerAside);
+    state.playerAside.reset();
     return true;
 }
 
