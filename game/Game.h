@@ -128,7 +128,8 @@ public:
     // first character. A saved scene that no longer loads, or a campaign
     // that cannot start (see CanStartNewGame), opens the main menu
     // instead of leaving the player before a black screen, and answers
-    // false.
+    // false; so does a new game whose first scene leads to the main menu
+    // (it did not load: see Transit).
     bool ContinueOrNewGame();
     // Whether "campain"."NewGame" is there to start a new game with; when it
     // is not, one line on standard error names the cause: no such module
@@ -140,6 +141,9 @@ public:
     // cutscene that is still shown then plays its script's "Run". False,
     // changing nothing but the help factor, when the scene or its screen
     // refuses; the halves of a difference scene load without a screen.
+    // A scene that loads while a new game is held back
+    // (DataTree::StartPlayerOverHeld) is its first: the player file takes
+    // the new game then.
     bool LoadScene(const char* name);
     // "OnFirstEnter" once per profile, then "OnLoadScene", falling back to
     // the module "scene" when the scene's own ran to its end at once.
@@ -169,7 +173,9 @@ public:
     // Leaves the current scene, stops every scheduled thread, saves the
     // profile with "[PLAYER]/LastScene" naming the new scene and loads it;
     // the caller ends. A scene that does not load leaves LastScene as it
-    // was, reports why and opens the main menu.
+    // was, reports why and opens the main menu; as the first scene of a new
+    // game held back, it leaves the game under way open instead, its file
+    // never written over.
     void Transit(const char* scene, Vrel::Thread* caller);
     // Leaves the current scene, ends the caller, saves the settings with the
     // time played, reads the open profile back from its file (dropping what

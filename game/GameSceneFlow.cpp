@@ -10,6 +10,7 @@
 #include "game/PoseCache.h"
 #include "game/screens/HudScreen.h"
 #include "game/screens/MapScreen.h"
+#include "game/screens/MenuScreen.h"
 #include "game/scene/Scene.h"
 #include "game/screens/SearchScreen.h"
 #include "game/Statistics.h"
@@ -75,6 +76,16 @@ int32_t SavedCharacter() {
     return saved >= 0 && saved < Game::kCharacterCount ? saved : 0;
 }
 
+// Continuing must not lead into the dead end of a scene that did not load:
+// the scene to continue in is the one before it, saved.
+void KeepLastScene(bool hadLast, const std::string& previous) {
+    if (hadLast)
+        DataTree::SetString(kLastSceneKey, previous.c_str());
+    else
+        DataTree::Remove(kLastSceneKey);
+    DataTree::SavePlayer();
+}
+
 // Why the campaign cannot start a new game, for the author. The game
 // includes the campaign by its name alone, so an author who named the file
 // otherwise is told the name it must have; the running game shows no
@@ -118,11 +129,13 @@ bool Game::ContinueOrNewGame() {
     DataTree::SetInt(kCurrentCharKey, 0);
     if (!CanStartNewGame()) {
         // Nothing else would load a scene: the player would face black.
+        DataTree::PutOldPlayerBack();
         OpenMainMenu();
         return false;
     }
     CallScript(kNewGameFunction, kCampaignModule);
-    return true;
+    // A first scene that did not load has opened the main menu (Transit).
+    return !CastTo<MenuScreen>(currentScene.Get());
 }
 
 bool Game::CanStartNewGame() {
@@ -173,6 +186,9 @@ bool Game::LoadScene(const char* name) {
         break;
     }
     }
+    // The scene stands: a new game held back has begun, and its file takes
+    // it in the stead of the game under way before an entry script moves on.
+    DataTree::KeepNewPlayer();
     if (screen) {
         EnterSceneScreen(*screen, *scene);
         RunSceneEnterScripts(*scene);
@@ -309,12 +325,9 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     // The poses the last scene kept loaded go once the next one has taken what it needs.
     PoseCache::Global().Clear();
     if (!loaded) {
-        // Continuing must not lead into the same dead end.
-        if (hadLast)
-            DataTree::SetString(kLastSceneKey, previous.c_str());
-        else
-            DataTree::Remove(kLastSceneKey);
-        DataTree::SavePlayer();
+        // A new game whose first scene did not load never began: the game
+        // under way is open again, its file never written over.
+        if (!DataTree::PutOldPlayerBack()) KeepLastScene(hadLast, previous);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());

@@ -150,7 +150,9 @@ enum class SaveFailure {
 // which leaves the previous file in place. A document whose file the next
 // start would refuse (past the bounds) is not written: that is a failure.
 // One the folder refuses while the file already holds it byte for byte
-// lost nothing, and is a good save.
+// lost nothing, and is a good save. While a new game is held back
+// (StartPlayerOverHeld) SavePlayer writes nothing: the file keeps the game
+// under way.
 bool SaveGameData();
 bool SavePlayer();
 // True while the last save of any saved file did not reach the disk and no
@@ -195,6 +197,23 @@ bool OpenProfile(int32_t slot);
 // the new player file cannot be written (without a user folder the new
 // game is played unsaved).
 bool StartPlayerOver(int32_t slot);
+// StartPlayerOver for a new game that must not cost the game under way
+// before it has begun: the open profile's player document is kept aside, an
+// empty one opens in its place, and the player file is not written (a
+// SavePlayer writes nothing and answers true) until KeepNewPlayer, or
+// PutOldPlayerBack opens the kept one again. Whether the file would take
+// the new game is tried first, its bytes staged beside it and dropped, the
+// file untouched: false, changing nothing, when the slot has no profile or
+// the file would refuse them, told as a failed save of it. A slot whose
+// game is not open has none to keep: it starts over as StartPlayerOver does.
+// Opening any profile, this one again among them, drops what was kept.
+bool StartPlayerOverHeld(int32_t slot);
+// The new game has begun: the kept document goes and the player file is
+// saved, with SavePlayer's answer. True, doing nothing, when none is kept.
+bool KeepNewPlayer();
+// The new game did not begin: the kept document is the open one again, as
+// it was, its file never written over. False when none is kept.
+bool PutOldPlayerBack();
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot's profile was deleted: the game data is saved without

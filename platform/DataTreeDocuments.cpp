@@ -16,6 +16,8 @@
 #include "platform/XmlUtil.h"
 
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace DataTree {
 
@@ -141,6 +143,7 @@ void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
 void CloseProfileRoots() {
     State& state = GetState();
     state.player.reset();
+    state.playerAside.reset();
     state.settings = state.stats = state.log = state.playerRoot = nullptr;
     ForgetTallies();  // the documents may be replaced
 }
@@ -229,7 +232,7 @@ bool AlreadyHolds(const TiXmlDocument& document, const std::string& name) {
 SaveFailure SaveInUse(const TiXmlDocument& document, const std::string& name) {
     const SaveFailure failure = WriteDocument(document, name);
     if (failure != SaveFailure::kRefused || IsHeldDamaged(name) || !AlreadyHolds(document, name)) return failure;
-    halvo::LogMessage("DataTree::Save - '%s' already holds what was to be written: nothing is lost", name.c_str());
+    halvo::LogMessage("DataTree::Save - '%s' was refused, but it already holds what was to be written", name.c_str());
     return SaveFailure::kNone;
 }
 
@@ -334,6 +337,33 @@ std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
     return player;
 }
 
+// Whether the slot's player file would take a new game: an empty document's
+// bytes are staged beside it and dropped again, the file itself untouched.
+// A refusal is noted as a failed save of that file, as writing it would be.
+bool PlayerFileTakesNewGame(int32_t slot) {
+    // Without a folder the new game is played unsaved, as a new profile is.
+    if (GetState().userFolder.empty()) return true;
+    const std::string name = PlayerFileName(slot);
+    std::string bytes;
+    SaveFailure why = detail::PrintForSave(*NewDocument(), name, bytes);
+    if (why == SaveFailure::kNone && !SavedFile::Stage(UserFile(name), bytes)) why = SaveFailure::kRefused;
+    if (why == SaveFailure::kNone) {
+        SavedFile::DropStaged(UserFile(name));
+        return true;
+    }
+    NoteSave(name, why);
+    return false;
+}
+
+// Opens `other` as the player document and hands back the one it replaces
+// in its stead; the profile's slot and roots stay.
+void SwapPlayer(std::unique_ptr<TiXmlDocument>& other) {
+    State& state = GetState();
+    std::swap(state.player, other);
+    state.playerRoot = state.player->FirstChildElement();
+    detail::ForgetTallies();
+}
+
 }  // namespace
 
 void Init() {
@@ -383,6 +413,7 @@ bool SaveGameData() { return NoteSave(kGameDataFile, SaveInUse(*GetState().gameD
 bool SavePlayer() {
     State& state = GetState();
     if (state.currentSlot < 0 || !state.player) return false;
+    if (state.playerAside) return true;
     const std::string file = PlayerFileName(state.currentSlot);
     return NoteSave(file, SaveInUse(*state.player, file));
 }
@@ -419,6 +450,33 @@ bool StartPlayerOver(int32_t slot) {
     if (!player) return false;
     OpenSlotRoots(slot);
     OpenPlayer(std::move(player), slot);
+    return true;
+}
+
+bool StartPlayerOverHeld(int32_t slot) {
+    State& state = GetState();
+    if (slot != state.currentSlot || !state.player) return StartPlayerOver(slot);
+    if (!PlayerFileTakesNewGame(slot)) return false;
+    std::unique_ptr<TiXmlDocument> replaced = NewDocument();
+    SwapPlayer(replaced);
+    // A new game held back already gives way to this one; the game under
+    // way stays the one kept.
+    if (!state.playerAside) state.playerAside = std::move(replaced);
+    return true;
+}
+
+bool KeepNewPlayer() {
+    State& state = GetState();
+    if (!state.playerAside) return true;
+    state.playerAside.reset();
+    return SavePlayer();
+}
+
+bool PutOldPlayerBack() {
+    State& state = GetState();
+    if (!state.playerAside) return false;
+    SwapPlayer(state.playerAside);
+    state.playerAside.reset();
     return true;
 }
 

@@ -18,6 +18,9 @@ struct State {
     std::unique_ptr<TiXmlDocument> gameData = std::make_unique<TiXmlDocument>();
     TiXmlDocument version;
     std::unique_ptr<TiXmlDocument> player;
+    // The game under way while a new one for the same profile has not begun
+    // (StartPlayerOverHeld); its file holds it still. Null otherwise.
+    std::unique_ptr<TiXmlDocument> playerAside;
     TiXmlElement* settings = nullptr;
     TiXmlElement* stats = nullptr;
     TiXmlElement* log = nullptr;

@@ -137,7 +137,9 @@ bool StartPlayerOver(int32_t slot) {
     // new one that can start. Another slot's file (one that could not be
     // read) holds nothing to keep.
     if (slot == DataTree::GetCurrentSlot() && !Game::CanStartNewGame()) return false;
-    return DataTree::StartPlayerOver(slot);
+    // Its file keeps that game until the new one's first scene has loaded
+    // (Game::LoadScene): a first scene that does not load puts it back.
+    return DataTree::StartPlayerOverHeld(slot);
 }
 
 const char* TakeDamagedSave() {

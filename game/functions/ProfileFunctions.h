@@ -41,7 +41,8 @@ bool CreateProfile(Vrel::t_Interface& call);
 // the settings and statistics kept. False, changing nothing, for a slot
 // without a profile, when the new file cannot be written, or for the open
 // profile when a new game cannot start (Game::CanStartNewGame, which tells
-// the author why).
+// the author why). The open profile's file keeps its game under way until
+// the new game's first scene has loaded (DataTree::StartPlayerOverHeld).
 bool StartPlayerOver(int32_t slot);
 
 // The name of a saved file that could not be read ("gamedata.xml",

@@ -852,12 +852,27 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     EXPECT_TRUE(harness.Messages().empty());
 }
 
-// A new game the campaign cannot start (it lost its NewGame) is known before
-// the game under way is thrown away: only the notice shows, the file keeps
-// the game, and Continue goes on with it.
-TEST_F(SampleSaveNoticeTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
+// A new game the campaign cannot start (it lost its NewGame, or its first
+// scene is misspelt) costs nothing of the game under way: only the notice
+// shows, the file keeps the game, and Continue goes on with it.
+struct CampaignChange {
+    const char* name;
+    const char* from;  // in the sample's campaign
+    const char* to;
+};
+
+void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
+
+const CampaignChange kCampaignsThatCannotStart[] = {
+    {"WithoutNewGame", "void NewGame()", "void OldGame()"},
+    {"MisspeltFirstScene", "kFirstScene = \"garden\"", "kFirstScene = \"gardn\""},
+};
+
+class SampleCannotStartTest : public SampleSaveNoticeTest, public testing::WithParamInterface<CampaignChange> {};
+
+TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
     std::string campaign = testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
-    campaign.replace(campaign.find("void NewGame()"), 14, "void OldGame()");
+    campaign.replace(campaign.find(GetParam().from), std::string(GetParam().from).size(), GetParam().to);
     harness.WriteScript("campain", campaign);
     harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
     harness.WriteSavedFile("data0.xml", kGameUnderWay);
@@ -873,6 +888,9 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
     ClickAndSettle(kContinue);
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MapScreen, HudScreen]");
 }
+
+INSTANTIATE_TEST_SUITE_P(Campaigns, SampleCannotStartTest, testing::ValuesIn(kCampaignsThatCannotStart),
+                         [](const testing::TestParamInfo<CampaignChange>& info) { return info.param.name; });
 
 // Continue to a place that is not in the game's data tells the player that
 // the saved game cannot go on, over the menu, and offers a new game, which
