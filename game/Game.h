@@ -128,8 +128,8 @@ public:
     // first character. A saved scene that no longer loads, or a campaign
     // that cannot start (see CanStartNewGame), opens the main menu
     // instead of leaving the player before a black screen, and answers
-    // false; so does a new game whose first scene leads to the main menu
-    // (it did not load: see Transit).
+    // false; so does a new game whose first scene did not load while
+    // "NewGame" ran (see Transit), whatever that scene's own script did.
     bool ContinueOrNewGame();
     // Whether "campain"."NewGame" is there to start a new game with; when it
     // is not, one line on standard error names the cause: no such module
@@ -300,4 +300,7 @@ private:
     bool letterboxBuilt = false;
     double trackPollMs_ = 0;
     bool handingOver_ = false;
+    // A new game held back was refused by its first scene and the game under
+    // way opened again.
+    bool newGamePutBack_ = false;
 };

@@ -10,7 +10,6 @@
 #include "game/PoseCache.h"
 #include "game/screens/HudScreen.h"
 #include "game/screens/MapScreen.h"
-#include "game/screens/MenuScreen.h"
 #include "game/scene/Scene.h"
 #include "game/screens/SearchScreen.h"
 #include "game/Statistics.h"
@@ -133,9 +132,12 @@ bool Game::ContinueOrNewGame() {
         OpenMainMenu();
         return false;
     }
+    // A first scene that did not load has opened the main menu (Transit);
+    // one that loaded and moved on began the game all the same, and a
+    // NewGame that waits before its first scene has not failed yet.
+    newGamePutBack_ = false;
     CallScript(kNewGameFunction, kCampaignModule);
-    // A first scene that did not load has opened the main menu (Transit).
-    return !CastTo<MenuScreen>(currentScene.Get());
+    return !newGamePutBack_;
 }
 
 bool Game::CanStartNewGame() {
@@ -327,7 +329,8 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     if (!loaded) {
         // A new game whose first scene did not load never began: the game
         // under way is open again, its file never written over.
-        if (!DataTree::PutOldPlayerBack()) KeepLastScene(hadLast, previous);
+        newGamePutBack_ = DataTree::PutOldPlayerBack();
+        if (!newGamePutBack_) KeepLastScene(hadLast, previous);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());
