@@ -59,7 +59,7 @@ void EventClock::NoteServerTime(uint32_t serverMs) {
     offsetKnown_ = true;
 }
 
-uint32_t EventClock::FromServer(uint32_t serverMs) {
+uint32_t EventClock::FromServer(uint32_t serverMs) const {
     return serverMs + static_cast<uint32_t>(serverOffset_);
 }
 

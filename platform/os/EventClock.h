@@ -25,7 +25,7 @@ public:
     uint32_t TimeOf(const SDL_Event& event);
 
 private:
-    uint32_t FromServer(uint32_t serverMs);
+    uint32_t FromServer(uint32_t serverMs) const;
     void NoteServerTime(uint32_t serverMs);
 
     bool buttonTimePending_ = false;

@@ -3,11 +3,14 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+// After the test framework: the X headers it brings define names as macros.
+#include <SDL_syswm.h>
 
 #include <vector>
 
 #include "platform/InputQueue.h"
 #include "platform/WindowProc.h"
+#include "platform/os/Clock.h"
 #include "platform/os/MessagePump.h"
 
 namespace {
@@ -77,6 +80,23 @@ protected:
         e.motion.state = state;
         SDL_PushEvent(&e);
     }
+    // The X server's own record of a button or motion, as SDL hands it on
+    // before the event it makes of it.
+    static void PushServerEvent(int type, uint32_t serverMs, unsigned button = 1) {
+        SDL_SysWMmsg message{};
+        message.subsystem = SDL_SYSWM_X11;
+        message.msg.x11.event.type = type;
+        if (type == MotionNotify) {
+            message.msg.x11.event.xmotion.time = serverMs;
+        } else {
+            message.msg.x11.event.xbutton.time = serverMs;
+            message.msg.x11.event.xbutton.button = button;
+        }
+        SDL_Event e{};
+        e.type = SDL_SYSWMEVENT;
+        e.syswm.msg = &message;
+        SDL_PushEvent(&e);
+    }
     static void PushWheel(int y, Uint32 direction = SDL_MOUSEWHEEL_NORMAL) {
         SDL_Event e{};
         e.type = SDL_MOUSEWHEEL;
@@ -124,6 +144,30 @@ TEST_F(EventTranslation, LeftClickGivesPositionDownPositionUp) {
     EXPECT_EQ(events[0].dx, 100);
     EXPECT_EQ(events[3].x, 103);
     EXPECT_EQ(events[3].dy, 2);
+}
+
+// A stalled game takes presses made 150 ms apart in one pass: each keeps
+// the time the X server gave it, on our clock, and a wheel step's time goes
+// to no button.
+TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTakenLate) {
+    const uint32_t now = os::Milliseconds();
+    PushServerEvent(MotionNotify, now);  // the server's clock as it stands to ours
+    ASSERT_TRUE(PumpAll());
+    PushServerEvent(ButtonPress, now - 700);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonPress, now - 550);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonPress, now - 500, 4);
+    PushWheel(1);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);  // no server record: SDL's time
+    ASSERT_TRUE(PumpAll());
+    std::vector<uint32_t> presses;
+    for (const InputEvent& event : Drain())
+        if (event.kind == InputEvent::kButtonDown) presses.push_back(event.timeMs - (now - 700));
+    ASSERT_EQ(presses.size(), 3u);
+    EXPECT_LE(presses[0], 2u);  // within the clocks' ms rounding
+    EXPECT_EQ(presses[1] - presses[0], 150u);
+    EXPECT_GE(presses[2], 700u);
 }
 
 TEST_F(EventTranslation, RightButtonAndMotionHeldButtons) {
