@@ -84,6 +84,11 @@ Vec2 RootScreenCorner() {
     return game && game->rootScreen ? game->rootScreen->GetScreenRectMin() : Vec2{};
 }
 
+HudScreen* CurrentHud() {
+    const Game* game = Game::Current();
+    return game ? CastTo<HudScreen>(game->hudScreen) : nullptr;
+}
+
 }  // namespace
 
 const ClassRecord MiniGameScreen::kClassRecord = {"MiniGameScreen", &GameScreen::kClassRecord,
@@ -257,8 +262,7 @@ void MiniGameScreen::CommitStatistics() {
 // set aside whole rather than built again, so that whatever its scripts put
 // there comes back as it was for a script that goes on after the game.
 void MiniGameScreen::SetHudFrameAside() {
-    const Game* game = Game::Current();
-    auto* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr;
+    HudScreen* hud = CurrentHud();
     if (!hud) return;
     hostHudFrame_ = hud->SetFrameAside();
     ownHudFrame_ = hud->GetGuiFrame();
@@ -266,9 +270,7 @@ void MiniGameScreen::SetHudFrameAside() {
 
 void MiniGameScreen::GiveHudFrameBack() {
     halvo::AutoRef<halvo::GuiWidget> kept(std::move(hostHudFrame_));
-    const Game* game = Game::Current();
-    if (auto* hud = game ? CastTo<HudScreen>(game->hudScreen) : nullptr)
-        hud->TakeFrameBack(kept.Get(), ownHudFrame_.Get());
+    if (HudScreen* hud = CurrentHud()) hud->TakeFrameBack(kept.Get(), ownHudFrame_.Get());
     ownHudFrame_.Reset();
 }
 
