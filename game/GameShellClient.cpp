@@ -1,5 +1,7 @@
 #include "game/GameShellClient.h"
 
+#include "gui/GuiMain.h"
+
 void GameShellClient::CreateGame() { game_ = new Game(); }
 
 void GameShellClient::Init() {
@@ -31,7 +33,10 @@ bool GameShellClient::TakeResetRequest() {
 }
 
 void GameShellClient::Render() {
+    halvo::GuiMain::Global().Frames().StartFrame();
     game_->Render();
     if (game_->rootScreen) game_->rootScreen->Render(game_->frameModelView);
     game_->RenderLetterbox();
 }
+
+void GameShellClient::Presented(uint32_t ms) { halvo::GuiMain::Global().Frames().Presented(ms); }

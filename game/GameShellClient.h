@@ -25,7 +25,9 @@ public:
     double& TotalTime() override { return game_->totalTime; }
     void ProcessInput() override { game_->ProcessInput(); }
     void Update(double stepMs) override { game_->Update(stepMs); }
+    // Each draws a frame of the GUI's frame clock, which a press is judged by.
     void Render() override;
+    void Presented(uint32_t ms) override;
 
     Game* GetGame() const { return game_.Get(); }
 

@@ -7,7 +7,7 @@
 namespace halvo {
 
 bool GuiClickGuard::AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target) {
-    refusedHeld_ = IsDoubleClick(pressMs, point) && !WentTo(target);
+    refusedHeld_ = (IsDoubleClick(pressMs, point) && !WentTo(target)) || !WasSeen(pressMs, target);
     hasPress_ = true;
     pressMs_ = pressMs;
     pressPoint_ = point;
@@ -36,6 +36,12 @@ bool GuiClickGuard::IsDoubleClick(uint32_t pressMs, Vec2 point) const {
     const Vec2 offset = point - pressPoint_;
     return std::abs(elapsed) < kDoubleClickMs &&
            offset.x * offset.x + offset.y * offset.y <= kSpotRadius * kSpotRadius;
+}
+
+// A board or a question drawn only after the press was made was not what
+// the player pressed, however long after the last press that was.
+bool GuiClickGuard::WasSeen(uint32_t pressMs, GuiWidget* target) {
+    return !target || target->WasOnScreenAt(pressMs);
 }
 
 // A widget that died since is nothing a new press can go to.

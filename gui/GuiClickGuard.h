@@ -9,7 +9,9 @@
 // on a button that stays, or presses that one screen takes in a row, pass.
 // Presses are compared by when the player made them, not by the frame that
 // takes them, and every quick press starts the window anew: a triple click
-// or a hammering reaches a new board only once the player pauses.
+// or a hammering reaches a new board only once the player pauses. Nor does
+// a widget take a press made before a frame that showed it was on screen,
+// however slowly the machine drew it.
 
 #include <cstdint>
 
@@ -31,7 +33,7 @@ public:
 
     // Whether a press made at `pressMs` (the window system's time) and
     // `point` may act. `target` is the widget that would take it, null when
-    // a screen would. Every press is the one the next is timed and placed
+    // a screen would; it must have stood on screen when the press was made. Every press is the one the next is timed and placed
     // from; only an admitted one changes where presses go, so that a third
     // quick click is refused too.
     bool AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target);
@@ -45,6 +47,7 @@ public:
 private:
     bool IsDoubleClick(uint32_t pressMs, Vec2 point) const;
     bool WentTo(GuiWidget* target) const;
+    static bool WasSeen(uint32_t pressMs, GuiWidget* target);
 
     bool hasPress_ = false;
     uint32_t pressMs_ = 0;

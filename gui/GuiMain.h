@@ -10,6 +10,7 @@
 // after the root widget so that every font the tree held dies first.
 
 #include "gui/GuiClipStack.h"
+#include "gui/GuiFrameClock.h"
 #include "gui/GuiSound.h"
 #include "gui/GuiTexture.h"
 #include "platform/AsciiCase.h"
@@ -116,6 +117,7 @@ public:
     void DrawQuad(uint32_t colour, const Matrix4& matrix, float x1, float y1, float x2, float y2,
                   float alphaFactor);
     GuiClipStack& Clips() { return clips_; }
+    GuiFrameClock& Frames() { return frames_; }
 
 private:
     struct FontRecord {
@@ -144,6 +146,7 @@ private:
     std::vector<AutoRef<GuiSound>> soundModules_;
     std::map<std::string, WeakRef<GuiTexture>, std::less<>> textures_;
     GuiClipStack clips_;
+    GuiFrameClock frames_;
 };
 
 // Factories for the tables: NewWidget<GuiSprite>, NewAnimator<GuiMover>.

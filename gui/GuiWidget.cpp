@@ -107,6 +107,7 @@ void GuiWidget::Render(float x, float y, float scale, float alpha, const Matrix4
     const float ownScale = HasProperty(kPropScale) ? ReadFloat(kPropScale) : 1.0f;
     const float s = scale * ownScale;
     if (!(s > 0)) return;
+    NoteDrawn();
     const float a = alpha * GetAlpha();
     const float sx = x + scale * GetLeft();
     const float sy = y + scale * GetTop();
@@ -119,6 +120,18 @@ void GuiWidget::Render(float x, float y, float scale, float alpha, const Matrix4
     }
     RenderInside(x, y, scale, sx, sy, s, a, matrix);
     if (clip) GuiMain::Global().Clips().Pop();
+}
+
+void GuiWidget::NoteDrawn() {
+    const uint32_t frame = GuiMain::Global().Frames().Current();
+    // A frame may draw a widget twice (a difference search's two pictures).
+    if (drawnFrame_ != frame && drawnFrame_ + 1 != frame) shownFrame_ = frame;
+    drawnFrame_ = frame;
+}
+
+bool GuiWidget::WasOnScreenAt(uint32_t pressMs) const {
+    const GuiFrameClock& frames = GuiMain::Global().Frames();
+    return frames.IsOnScreen(drawnFrame_) && frames.WasShownBy(shownFrame_, pressMs);
 }
 
 void GuiWidget::GetSize(float& width, float& height) const {

@@ -168,6 +168,12 @@ public:
     Vec2 LocalToScreen(Vec2 point) const;
     float GetGlobalScale() const;
 
+    // Whether the player could see this widget when they pressed at
+    // `pressMs`: every frame since one shown by then drew it.
+    bool WasOnScreenAt(uint32_t pressMs) const;
+    // Render notes each frame that draws the widget.
+    void NoteDrawn();
+
     // Input. The point of Pick is in the parent's coordinates.
     bool RouteInput(const InputEvent& event);
     GuiWidget* Pick(float x, float y, int32_t mode);
@@ -237,6 +243,10 @@ private:
 
     Vrel::t_Named properties_;
     uint8_t flags_ = 0;
+    // The last frame that drew it, and the first of the frames in a row
+    // before that one that did: it stands on screen since that one was shown.
+    uint32_t drawnFrame_ = 0;
+    uint32_t shownFrame_ = 0;
     AutoRef<GuiWidget> dragSource_;
     AutoRef<GuiWidget> dragImage_;
     GuiWidget* parent_ = nullptr;

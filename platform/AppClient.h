@@ -37,6 +37,9 @@ public:
     virtual void Update(double stepMs) = 0;
     // Frame set-up, the screen tree and the letterbox bars.
     virtual void Render() = 0;
+    // The frame drawn last is on screen as of `ms`, on the loop's clock:
+    // what it shows is what a press made since was meant for.
+    virtual void Presented(uint32_t ms) { (void)ms; }
 };
 
 // Services of subsystems that the shell calls but does not own. Each is

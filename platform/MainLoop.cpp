@@ -62,6 +62,7 @@ void MainLoop::RunFrame() {
     }
     client_.Render();
     platform_.Present();
+    client_.Presented(clock_());
 }
 
 int MainLoop::Run() {

@@ -935,9 +935,10 @@ TEST_F(SampleSaveNoticeTest, ASavedGameThatCannotGoOnIsToldWithANewGameOffered) 
 // acts at once; what follows within a double-click's time of the last press
 // on the same spot acts on nothing the player has not seen, judged by when
 // the player pressed, however the frames that take the presses fall: the
-// game may stand still between them or build a board slowly. A hammering
-// reaches nothing new until the player pauses; the next click then does
-// what it says.
+// game may stand still between them or build a board slowly, or take the
+// first press so late that the board it opens comes on screen only after
+// the second press was made. A hammering reaches nothing new until the
+// player pauses; the next click, on the spot, then does what it says.
 enum class Harm { kQuit, kDelete, kChoose, kStart, kSwitch };
 
 struct QuickClicks {
@@ -954,6 +955,8 @@ struct QuickClicks {
     int stallMs = 0;    // the game stands still this long after the first press
     Vec2 next{-1, -1};  // after a pause, a click here opens `nextShown`
     const char* nextShown = nullptr;
+    int lateMs = 0;          // the first press is taken this long after it was made
+    bool thenActs = false;   // after a pause, a click on the spot does the harm, as the player asks
 };
 
 void PrintTo(const QuickClicks& row, std::ostream* out) { *out << row.name; }
@@ -980,9 +983,13 @@ const QuickClicks kQuickClicks[] = {
     {"DeletePlayerTripleClick", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick}, kDeletePlayer, 3,
      300, "ask_delete", Harm::kDelete},
     {"AboutCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 2, 30, "menu",
-     Harm::kQuit, 0, kAbout, "about"},
+     Harm::kQuit, 0, kNoClick, nullptr, 0, true},
     {"AboutCloseHammeredThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 30, 100,
-     "menu", Harm::kQuit, 0, kAbout, "about"},
+     "menu", Harm::kQuit, 0, kNoClick, nullptr, 0, true},
+    {"AboutCloseTakenLateThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kAbout, kNoClick}, kClose, 2, 550,
+     "menu", Harm::kQuit, 0, kNoClick, nullptr, 650},
+    {"DeleteQuestionDrawnAfterTheSecondPress", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kPlayers, kNoClick},
+     kDeletePlayer, 2, 600, "ask_delete", Harm::kDelete, 0, kNoClick, nullptr, 700},
     {"StatisticsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kStatistics, kNoClick}, kClose, 2, 400,
      "menu", Harm::kQuit},
     {"OptionsCloseThenQuit", kTwoPlayers, kPlayerFile, nullptr, {kSplash, kOptions, kNoClick}, kClose, 2, 120, "menu",
@@ -1042,7 +1049,8 @@ TEST_P(SampleQuickClickTest, ActsOnlyOnWhatThePlayerSaw) {
         const uint32_t pressMs = first + static_cast<uint32_t>(i * row.gapMs);
         while (harness.Now() + 17 <= pressMs) harness.Step();
         harness.ClickAt(pressMs, row.spot);
-        harness.Step();
+        if (i == 0 && row.lateMs) harness.StepAfter(static_cast<uint32_t>(row.lateMs));
+        else harness.Step();
         if (i == 0 && row.stallMs) harness.StepAfter(static_cast<uint32_t>(row.stallMs));
     }
     harness.Step(30);
@@ -1050,6 +1058,10 @@ TEST_P(SampleQuickClickTest, ActsOnlyOnWhatThePlayerSaw) {
     EXPECT_FALSE(Happened(row.harm, language)) << harness.ScreenTree();
     halvo::AutoRef<halvo::GuiWidget> board = Find(MenuFrame(), "name", row.shown);
     EXPECT_TRUE(board && board->ReadBool(halvo::GuiWidget::kPropShow)) << row.shown;
+    if (row.thenActs) {
+        ClickAndSettle(row.spot);
+        EXPECT_TRUE(Happened(row.harm, language)) << "the click after a pause";
+    }
     if (!row.nextShown) return;
     ClickAndSettle(row.next);
     EXPECT_FALSE(Happened(row.harm, language)) << "the next click";

@@ -175,11 +175,20 @@ TEST_F(GuiDrawQuadTest, HalfFactorBlendsWithRoundedAlphaAndOpaqueDoesNot) {
     EXPECT_EQ(gl.Count("Color4ub(0,255,0,255)"), 1u);
 }
 
+// A new frame draws `widgets` and comes on screen at `ms`.
+void ShowFrame(uint32_t ms, std::initializer_list<halvo::GuiWidget*> widgets) {
+    halvo::GuiFrameClock& frames = GuiMain::Global().Frames();
+    frames.StartFrame();
+    for (halvo::GuiWidget* widget : widgets) widget->NoteDrawn();
+    frames.Presented(ms);
+}
+
 // What the sample's rows cannot show: a quick press passes where it goes
 // where the last one went (a widget that stays, or a scene), or lands apart,
 // or late; every quick press, refused or not, starts the wait anew.
 TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
     AutoRef<halvo::GuiWidget> button(new halvo::GuiWidget), board(new halvo::GuiWidget);
+    ShowFrame(0xFFFFFF00u, {button.Get(), board.Get()});
     halvo::GuiClickGuard guard;
     EXPECT_TRUE(guard.AdmitPress(0, {100, 100}, button.Get()));
     EXPECT_TRUE(guard.AdmitPress(30, {110, 100}, button.Get()));
@@ -196,6 +205,30 @@ TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
     // The window system's 32-bit clock wraps between two presses.
     EXPECT_TRUE(guard.AdmitPress(0xFFFFFFF0u, {100, 100}, button.Get()));
     EXPECT_FALSE(guard.AdmitPress(100, {100, 100}, board.Get()));
+    // Stamped before the one before it, as presses timed by two sources may
+    // come: as close either way round, and as far.
+    EXPECT_TRUE(guard.AdmitPress(5000, {100, 100}, button.Get()));
+    EXPECT_FALSE(guard.AdmitPress(4900, {100, 100}, board.Get()));
+    EXPECT_TRUE(guard.AdmitPress(3000, {100, 100}, board.Get()));
+}
+
+// A widget takes no press made before a frame that drew it came on screen,
+// however long after the last press, nor one made while it was hidden; it
+// takes a press made once it stood there.
+TEST(GuiClickGuardTest, RefusesAPressMadeBeforeItsTargetCameOnScreen) {
+    AutoRef<halvo::GuiWidget> menu(new halvo::GuiWidget), question(new halvo::GuiWidget);
+    ShowFrame(1000, {menu.Get()});
+    halvo::GuiClickGuard guard;
+    EXPECT_TRUE(guard.AdmitPress(1000, {100, 100}, menu.Get()));
+    EXPECT_FALSE(guard.AdmitPress(1700, {300, 100}, question.Get()));  // built, never drawn
+    EXPECT_TRUE(guard.TakeRefusedRelease());
+    ShowFrame(2400, {question.Get()});  // drawn on a busy machine, the menu hidden
+    EXPECT_FALSE(guard.AdmitPress(2399, {500, 100}, question.Get()));
+    EXPECT_FALSE(guard.AdmitPress(2500, {700, 100}, menu.Get()));  // hidden by then
+    EXPECT_TRUE(guard.AdmitPress(2400, {900, 100}, question.Get()));
+    ShowFrame(3000, {menu.Get()});  // back after a frame without it: shown anew
+    EXPECT_FALSE(guard.AdmitPress(2990, {100, 900}, menu.Get()));
+    EXPECT_TRUE(guard.AdmitPress(3010, {300, 900}, menu.Get()));
 }
 
 }  // namespace

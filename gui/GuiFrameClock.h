@@ -1,0 +1,41 @@
+#pragma once
+// Which frame the GUI is drawing and when the frames before it came on
+// screen, so that a press can be judged by what stood there when the player
+// made it. A board, a question or a page is built the moment something asks
+// for it, but the player sees it only once a frame that drew it has been
+// shown, which on a busy machine may be well after a press already on its
+// way: such a press was meant for what stood there before.
+
+#include <array>
+#include <cstdint>
+
+namespace halvo {
+
+class GuiFrameClock {
+public:
+    // How many frames back a frame's time is kept: far more than a press
+    // ever waits in the queue before the game takes it.
+    static constexpr uint32_t kKeptFrames = 64;
+
+    // The frame being drawn, or the last one drawn between frames; 1 before
+    // the first, so that 0 can stand for "never drawn".
+    uint32_t Current() const { return current_; }
+    // A new frame begins to be drawn.
+    void StartFrame() { ++current_; }
+    // The frame drawn last is on screen as of `ms` (on the clock presses are
+    // stamped with).
+    void Presented(uint32_t ms);
+    // Whether frame `frame` was on screen at `ms`: it has been shown, and no
+    // later than that. A frame older than those kept was shown long before
+    // any press still waiting.
+    bool WasShownBy(uint32_t frame, uint32_t ms) const;
+    // Whether frame `frame` is the one on screen, or a later one drawn since.
+    bool IsOnScreen(uint32_t frame) const { return frame != 0 && frame >= presented_; }
+
+private:
+    uint32_t current_ = 1;
+    uint32_t presented_ = 0;
+    std::array<uint32_t, kKeptFrames> presentedMs_{};
+};
+
+}  // namespace halvo
