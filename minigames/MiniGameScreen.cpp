@@ -112,6 +112,9 @@ MiniGameScreen::~MiniGameScreen() {
 
 void MiniGameScreen::OnHelp() {
     if (IsMessageShown()) {
+        // A quick second click on the lantern must not turn the next page
+        // unread.
+        if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
         ShowNextMessage();
         return;
     }
@@ -125,11 +128,10 @@ void MiniGameScreen::OnHelp() {
 // and the release that follows is no answer to it.
 bool MiniGameScreen::DispatchInput(const InputEvent& event) {
     if (event.kind == InputEvent::kButtonDown) {
-        pressBeforeMessage_ = !IsMessageShown();
+        pageTurn_.NotePress(event.timeMs, ShownBubble());
     } else if (event.kind == InputEvent::kButtonUp) {
-        const bool releaseOfEarlierPress = pressBeforeMessage_ && IsMessageShown();
-        pressBeforeMessage_ = false;
-        if (releaseOfEarlierPress) return true;
+        const bool turns = pageTurn_.ReleaseTurns(ShownBubble());
+        if (IsMessageShown() && !turns) return true;
     }
     return GameScreen::DispatchInput(event);
 }
@@ -412,10 +414,13 @@ bool MiniGameScreen::ShowNextMessage() {
     // Cleared as it goes: whatever else still holds the old bubble, it no
     // longer counts as shown.
     halvo::RemoveObservedWidget(bubble_);
-    // The lantern that turned the page skips once no page is left: a quick
-    // second click must not act on what the first one uncovered.
-    if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
-    if (messages_.empty()) return false;
+    // With the last page gone the game lies open, and the lantern that
+    // turned it skips: a quick second click must not act on what the first
+    // one uncovered. A page that comes guards itself.
+    if (messages_.empty()) {
+        if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
+        return false;
+    }
     const std::vector<char16_t> units(messages_.front().begin(), messages_.front().end());
     messages_.pop_front();
     const Game* game = Game::Current();
@@ -433,8 +438,11 @@ bool MiniGameScreen::ShowNextMessage() {
     if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
                                                                    CutsceneScreen::kBubbleFunction, arguments, 6))
         bubble_ = made.Get();
+    pageTurn_.PageCameUp(bubble_.Get());
     return true;
 }
+
+halvo::GuiWidget* MiniGameScreen::ShownBubble() const { return IsMessageShown() ? bubble_.Get() : nullptr; }
 
 bool MiniGameScreen::IsMessageShown() const {
     const halvo::GuiWidget* bubble = bubble_.Get();

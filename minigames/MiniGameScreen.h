@@ -8,6 +8,7 @@
 // the scene back its HUD as it was (the Menu button, Escape). A scene left
 // before it has gone hands a counted result to the caller at once.
 
+#include "game/PageTurnGuard.h"
 #include "game/screens/GameScreen.h"
 #include "gui/GuiWidget.h"
 #include "minigames/MiniGame.h"
@@ -57,8 +58,9 @@ public:
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
     // A bubble advances; else the game may solve itself; else skipped.
     void OnHelp() override;
-    // The release of a press made before the shown message came up ends
-    // here, taking nothing away: the message stands until a click of its own.
+    // The release of a press made before the shown message came up, or in
+    // the moment after, ends here, taking nothing away: the message stands
+    // until a click of its own.
     bool DispatchInput(const InputEvent& event) override;
     void OnUpdate(double totalMs, double stepMs) override;
     void OnRender(const Matrix4& matrix) override;
@@ -114,6 +116,8 @@ public:
 
 private:
     void CommitStatistics();
+    // The bubble while it is shown, else null.
+    halvo::GuiWidget* ShownBubble() const;
     void SetHudFrameAside();
     void GiveHudFrameBack();
     // The timer's seconds and the counter into their statistics keys, once:
@@ -137,9 +141,7 @@ private:
     halvo::WeakRef<halvo::GuiWidget> scoreWidget_;
     std::deque<std::u16string> messages_;
     halvo::WeakRef<halvo::GuiWidget> bubble_;
-    // The last press that came through here found no message standing, and
-    // its release has not come yet.
-    bool pressBeforeMessage_ = false;
+    PageTurnGuard pageTurn_;
     bool finished_ = false;
     bool clocksCommitted_ = false;
     halvo::WeakRef<Vrel::Thread> caller_;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include "game/Game.h"
@@ -38,9 +37,6 @@ constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);
 constexpr float kBubbleX[CutsceneScreen::kSlotCount] = {0.35f, 0.5f, 0.65f};
 constexpr float kBubbleY = 0.5f;
 constexpr int kBubbleArguments = 5;
-// The autoplay's click lands where no hotspot can be: below every finite
-// point a scene file can give.
-constexpr float kNowhere = std::numeric_limits<float>::lowest();
 
 constexpr Point2i kFallbackScreenSize{1920, 1080};
 
@@ -113,7 +109,9 @@ CutsceneScreen::~CutsceneScreen() {
 }
 
 bool CutsceneScreen::OnInput(const InputEvent& event) {
-    if (event.kind != InputEvent::kButtonUp || !waitingThread_) return false;
+    if (event.kind == InputEvent::kButtonDown) pageTurn_.NotePress(event.timeMs, chatBubble_.Get());
+    if (event.kind != InputEvent::kButtonUp) return false;
+    if (!pageTurn_.ReleaseTurns(chatBubble_.Get()) || !waitingThread_) return false;
     DismissBubble();
     return true;
 }
@@ -249,9 +247,7 @@ void CutsceneScreen::Says(Vrel::Thread* caller, const char* speaker, const char*
     arguments[4].SetFloat(size.y * kBubbleY);
     chatBubble_ = CallModuleForWidget(kBubbleModule, kBubbleFunction, arguments, kBubbleArguments).Get();
     if (!chatBubble_) return;
-    // A line that comes up is a new page: the quick second click of the one
-    // that dismissed the last line must not throw it away unread.
-    if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
+    pageTurn_.PageCameUp(chatBubble_.Get());
     if (!caller) return;
     caller->SetState(Vrel::kThreadPaused);
     waitingThread_ = caller;
@@ -269,11 +265,7 @@ void CutsceneScreen::StepAutoplay(double stepMs) {
     if (!game || !game->cheatAutoPlay) return;
     autoplayElapsed += stepMs;
     if (!(autoplayElapsed > kAutoplayMs)) return;
-    InputEvent click;
-    click.kind = InputEvent::kButtonUp;
-    click.x = kNowhere;
-    click.y = kNowhere;
-    OnInput(click);
+    if (waitingThread_) DismissBubble();
     autoplayElapsed = 0.0;
 }
 

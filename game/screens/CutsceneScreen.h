@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game/PageTurnGuard.h"
 #include "game/screens/SceneScreen.h"
 #include "gui/GuiListener.h"
 #include "platform/InputQueue.h"
@@ -59,7 +60,8 @@ public:
     ~CutsceneScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
-    // Takes only a button release while a script waits on a bubble: the
+    // Takes only a button release while a script waits on a bubble, the
+    // release of a press made once the bubble had stood a moment: the
     // bubble goes and the script goes on at the next scheduler pass.
     bool OnInput(const InputEvent& event) override;
     // Keeps the frame on the view, steps the scene's markers and plays the
@@ -113,6 +115,7 @@ private:
     std::array<halvo::AutoRef<halvo::GuiWidget>, kSlotCount> speakerSprites_;
     halvo::WeakRef<Vrel::Thread> waitingThread_;
     halvo::WeakRef<halvo::GuiWidget> chatBubble_;
+    PageTurnGuard pageTurn_;
     std::array<std::string, kSlotCount> speakerNames_;
 };
 

@@ -61,6 +61,7 @@ TEST_F(SampleCutsceneTest, TheSampleModulesCompileAndTheBubbleHoldsItsLine) {
     EXPECT_EQ(bubble->GetFirstChild()->GetClassInfo()->name, std::string("GuiText"));
     // Centred on the speaker's side of the screen.
     EXPECT_EQ(bubble->GetLeft() + bubble->ReadFloat(halvo::GuiWidget::kPropXSize) / 2, 960.0f);
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({960, 540});
     harness.Step(2);
     EXPECT_EQ(harness.Calls().back(), "said Hello");
@@ -92,6 +93,7 @@ TEST_F(SampleCutsceneTest, ALongLineWrapsInsideItsBubbleOnTheScreen) {
     EXPECT_LE(bubble->GetRight(), 1920.0f);
     EXPECT_GE(bubble->GetTop(), 0.0f);
     EXPECT_LE(bubble->GetBottom(), 1080.0f);
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({960, 540});
     harness.Step(2);
 

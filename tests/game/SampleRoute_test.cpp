@@ -622,6 +622,7 @@ TEST_F(SampleRouteTest, ADoubleClickOnALineLeavesTheNextToRead) {
         auto* cutscene = CastTo<CutsceneScreen>(Current());
         ASSERT_TRUE(cutscene) << scene;
         for (int i = 0; i < sampletest::kLegPasses && !cutscene->GetWaitingThread(); ++i) Step();
+        Step(testsupport::HeadlessGame::kReadPasses);
         const halvo::WeakRef<halvo::GuiWidget> first(cutscene->GetChatBubble());
         const uint32_t pressMs = harness->Now();
         harness->ClickAt(pressMs, sampletest::kEmptySpot);
@@ -633,6 +634,68 @@ TEST_F(SampleRouteTest, ADoubleClickOnALineLeavesTheNextToRead) {
         EXPECT_TRUE(next.Get() && next->GetParent() && cutscene->GetWaitingThread()) << scene;
     }
 }
+
+// A reader clicking on the spot at a steady pace, at a reading pace or
+// quicker, through the study's lines (with a pose change's pause between
+// them), the manor's welcome and offer and the farewell: each line stands
+// half a second before a click takes it, so a click made while none stood
+// takes none, and the reader still moves on through every line.
+struct ReadingPace {
+    const char* name;
+    const char* scene;
+    int lines;
+    uint32_t gapMs;
+};
+
+void PrintTo(const ReadingPace& row, std::ostream* out) { *out << row.name; }
+
+const ReadingPace kReadingPaces[] = {
+    {"StudyAtAReadersPace", "study", 3, 600},       {"StudyQuickly", "study", 3, 300},
+    {"ManorAtAReadersPace", "study_03", 2, 600},    {"ManorQuickly", "study_03", 2, 300},
+    {"FarewellAtAReadersPace", "study_04", 2, 600}, {"FarewellQuickly", "study_04", 2, 300},
+};
+
+class SampleReadingPaceTest : public sampletest::SampleRouteFixture,
+                              public testing::WithParamInterface<ReadingPace> {};
+
+TEST_P(SampleReadingPaceTest, EveryLineStandsHalfASecondAndIsRead) {
+    const ReadingPace& row = GetParam();
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    game().Transit(row.scene, nullptr);
+    const halvo::WeakRef<CutsceneScreen> cutscene(CastTo<CutsceneScreen>(Current()));
+    ASSERT_TRUE(cutscene.Get());
+    for (int i = 0; i < sampletest::kLegPasses && !cutscene->GetWaitingThread(); ++i) Step();
+    int read = 0;
+    halvo::WeakRef<halvo::GuiWidget> line;
+    bool lineUp = false;
+    uint32_t shownMs = 0;
+    const auto stepAndWatch = [&] {
+        Step();
+        CutsceneScreen* screen = cutscene.Get();
+        halvo::GuiWidget* bubble = screen && screen->GetWaitingThread() ? screen->GetChatBubble() : nullptr;
+        if (lineUp && (!bubble || bubble != line.Get())) {
+            EXPECT_GE(harness->Now() - shownMs, 500u) << "line " << read;
+            ++read;
+            lineUp = false;
+        }
+        if (bubble && !lineUp) {
+            line = bubble;
+            lineUp = true;
+            shownMs = harness->Now();
+        }
+    };
+    stepAndWatch();
+    const uint32_t first = harness->Now();
+    for (uint32_t pressMs = first; pressMs < first + 6000; pressMs += row.gapMs) {
+        while (harness->Now() + 17 <= pressMs) stepAndWatch();
+        harness->ClickAt(pressMs, sampletest::kEmptySpot);
+    }
+    stepAndWatch();
+    EXPECT_GE(read, row.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenes, SampleReadingPaceTest, testing::ValuesIn(kReadingPaces),
+                         [](const testing::TestParamInfo<ReadingPace>& info) { return info.param.name; });
 
 // The study searched by hand shows the hint lantern, which help time lights
 // within a minute; a click on the lit lantern sends the hint's sparks to the

@@ -22,7 +22,7 @@ namespace testsupport {
 namespace {
 
 constexpr uint32_t kPassMs = 17;
-// Past a double-click's time, which a click on what the last one opened must be.
+// How long a line or page stands before a click takes it.
 constexpr uint32_t kReadingMs = static_cast<uint32_t>(halvo::GuiClickGuard::kDoubleClickMs);
 // Fixed, so that every run draws the same random numbers.
 constexpr uint32_t kRandomSeed = 1;
@@ -252,7 +252,6 @@ void HeadlessGame::Release(uint8_t button) {
 }
 
 void HeadlessGame::Click(Vec2 design, uint8_t button) {
-    lastClickMs_ = inputMs_.value_or(now_);
     MovePointer(design);
     Press(button);
     Release(button);
@@ -265,7 +264,9 @@ void HeadlessGame::ClickAt(uint32_t pressMs, Vec2 design) {
 }
 
 bool HeadlessGame::ReadAndClick(Vec2 design) {
-    if (lastClickMs_ && now_ - *lastClickMs_ <= kReadingMs) return false;
+    if (!readingSinceMs_) readingSinceMs_ = now_;
+    if (now_ - *readingSinceMs_ < kReadingMs) return false;
+    readingSinceMs_.reset();
     Click(design);
     return true;
 }

@@ -41,6 +41,9 @@ public:
     static constexpr int32_t kWindowHeight = 1080;
     // Generous for anything a test waits for: some seconds of game time.
     static constexpr int kDefaultMaxPasses = 600;
+    // Passes of 17 ms after the pass that shows a speaker's line or a
+    // mini-game's message before a click takes it: it stands half a second.
+    static constexpr int kReadPasses = 31;
     // The native that stub modules call: RecordCall("module.Function", args...).
     static constexpr const char* kRecordFunction = "RecordCall";
 
@@ -102,10 +105,11 @@ public:
     void Click(Vec2 design, uint8_t button = InputEvent::kLeft);
     // A click the player made at `pressMs` on the clock, whenever a pass takes it.
     void ClickAt(uint32_t pressMs, Vec2 design);
-    // A click as a player gives it who reads what shows first: none until
-    // the last click is past a double-click's time, so that each one acts
-    // on the line or page it meets instead of being taken for a run. True
-    // when it clicked.
+    // A click as a player gives it who reads what shows first: called in
+    // every pass while a line or page waits, it clicks once the reader has
+    // looked at it for half a second since the first call after the last
+    // click, so that each click acts on the line or page it meets. True when
+    // it clicked.
     bool ReadAndClick(Vec2 design);
     void Wheel(int16_t delta);
     void Key(uint16_t virtualKey);
@@ -154,7 +158,8 @@ private:
     uint32_t now_ = 0;
     // The time input is stamped with; the clock's own when none is given.
     std::optional<uint32_t> inputMs_;
-    std::optional<uint32_t> lastClickMs_;
+    // When the reader began to read what ReadAndClick waits on.
+    std::optional<uint32_t> readingSinceMs_;
     bool started_ = false;
     uint8_t heldButtons_ = 0;
     std::vector<std::string> calls_;

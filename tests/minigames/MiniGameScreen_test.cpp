@@ -169,7 +169,7 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
     DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
     MiniGameScreen* host = BeginWithStub();
     halvo::AutoRef<halvo::GuiWidget> firstBubble(host->GetBubble());
-    h.game.Step(3);
+    h.game.Step(testsupport::HeadlessGame::kReadPasses);
     EXPECT_EQ(host->GetTime(), 0);
     // A release shows the next message; the old bubble, though still held
     // here, has left the tree and counts no more.

@@ -75,6 +75,7 @@ TEST_F(CutsceneFunctionsTest, SaysWaitsForTheClickAndAPictureOverTheCutsceneResu
     harness.Step(5);
     ASSERT_TRUE(screen->GetChatBubble());
     EXPECT_EQ(harness.Calls(), (Calls{"bubble uni(Hi) 672.000000 540.000000"}));
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({960, 900});
     harness.Step(2);
     EXPECT_EQ(harness.Calls().back(), "said");

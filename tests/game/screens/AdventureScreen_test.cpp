@@ -167,7 +167,7 @@ TEST_F(AdventureScreenTest, CutsceneModeHidesTheHudAndSwallowsClicksButNotBubble
     harness.Step();
     EXPECT_TRUE(harness.Calls().empty());
     SayLine("Tobin", "Look");
-    harness.Step(30);  // a line that comes up is a new page to a quicker click
+    harness.Step(testsupport::HeadlessGame::kReadPasses);  // a line stands half a second first
     harness.Click({110, 110});
     harness.Step(2);
     EXPECT_EQ(harness.Calls().back(), "said Look");

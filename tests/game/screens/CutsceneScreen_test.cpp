@@ -163,6 +163,7 @@ TEST_F(CutsceneScreenTest, ASecondBubbleWhileOneWaitsDismissesTheFirstAndResumes
     harness.Step(2);
     EXPECT_EQ(Count("said One"), 1);
     EXPECT_EQ(Count("said Two"), 0);
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({500, 500});
     harness.Step(2);
     EXPECT_EQ(Count("said Two"), 1);
@@ -189,6 +190,7 @@ TEST_F(CutsceneScreenTest, AKnownLocalisationKeyIsShownTranslatedAndOtherTextAsI
     ASSERT_TRUE(Loca::Global().Load("test"));
     screen->AddSpeaker("Tobin", "center", "tobin_calm");
     SayLine("center", "#greeting");
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({1, 1});
     harness.Step(2);
     SayLine("Tobin", "#unknown");

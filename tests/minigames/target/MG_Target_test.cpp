@@ -122,7 +122,7 @@ TEST_F(MG_TargetTest, ReleasesGoToTheMessageThenTheEnemyBubbleThenTheTargets) {
     MG_Target* game = Play();
     ASSERT_NE(game, nullptr);
     ASSERT_TRUE(h.Host()->IsMessageShown());
-    h.game.Step(5);
+    h.game.Step(testsupport::HeadlessGame::kReadPasses);
     EXPECT_EQ(game->GetEnemyBubble(), nullptr);  // not beside the how-to
     h.game.Click({10, 10});
     h.game.Step(5);

@@ -1,0 +1,42 @@
+#pragma once
+// When a click may turn a page the player reads: a speaker's line or a
+// mini-game's message. A page takes only the release of a press made while
+// it stood on screen, and once it had stood there a moment: a click made
+// before it came up (in a speaker's pose change, or on a busy machine before
+// a frame showed it) was meant for the page before, and a quick reader's
+// clicks turn each page no sooner than that moment after it came, however
+// fast they follow one another, instead of being taken for one long run.
+
+#include <cstdint>
+
+#include "platform/RefObj.h"
+
+namespace halvo {
+class GuiWidget;
+}
+
+class PageTurnGuard {
+public:
+    // How long a page stands before a click takes it, in ms: a
+    // double-click's time, so that the second click of one that took a page
+    // away never takes the next unread.
+    static constexpr uint32_t kStandMs = 500;
+
+    // `page` comes up: it is on screen once the next frame is.
+    void PageCameUp(halvo::GuiWidget* page);
+    // A press made at `pressMs` while `page` was the page up; null for none.
+    void NotePress(uint32_t pressMs, halvo::GuiWidget* page);
+    // Whether the release that ends the press noted last may turn `page`
+    // (null: the page went meanwhile, and a script still waits on it).
+    // Asked once per release.
+    bool ReleaseTurns(const halvo::GuiWidget* page);
+
+private:
+    halvo::WeakRef<halvo::GuiWidget> page_;
+    // The first frame that showed the page.
+    uint32_t pageFrame_ = 0;
+    bool pressNoted_ = false;
+    // Whether the page had stood long enough when the press was made.
+    bool pageStood_ = false;
+    halvo::WeakRef<halvo::GuiWidget> pressedPage_;
+};
