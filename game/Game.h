@@ -173,8 +173,8 @@ public:
     // Leaves the current scene, stops every scheduled thread, saves the
     // profile with "[PLAYER]/LastScene" naming the new scene and loads it;
     // the caller ends. A scene that does not load leaves LastScene as it
-    // was, reports why and opens the main menu; as the first scene of a new
-    // game held back, it leaves the game under way open instead, its file
+    // was, is no scene change in "[STATS]/transits", reports why and opens
+    // the main menu; as the first scene of a new game held back, it leaves the game under way open instead, its file
     // never written over.
     void Transit(const char* scene, Vrel::Thread* caller);
     // Leaves the current scene, ends the caller, saves the settings with the

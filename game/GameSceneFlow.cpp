@@ -85,6 +85,15 @@ void KeepLastScene(bool hadLast, const std::string& previous) {
     DataTree::SavePlayer();
 }
 
+// A scene change that did not happen is not counted: the count goes back to
+// what it was, missing again when it was missing.
+void TakeBackTransit(bool counted, int32_t before) {
+    if (counted)
+        DataTree::SetInt(kTransitsKey, before);
+    else
+        DataTree::Remove(kTransitsKey);
+}
+
 // Why the campaign cannot start a new game, for the author. The game
 // includes the campaign by its name alone, so an author who named the file
 // otherwise is told the name it must have; the running game shows no
@@ -314,6 +323,8 @@ void Game::LeaveCurrentScene() {
 void Game::Transit(const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<Game> self(this);
     halvo::AutoRef<Vrel::Thread> held(caller);
+    const bool counted = DataTree::Exists(kTransitsKey);
+    const int32_t transits = DataTree::GetInt(kTransitsKey);
     AddToStatistic(kTransitsKey);
     // Copied: the texts may live in the threads and the tree about to change.
     const std::string scene(name ? name : "");
@@ -331,6 +342,7 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
         // under way is open again, its file never written over.
         newGamePutBack_ = DataTree::PutOldPlayerBack();
         if (!newGamePutBack_) KeepLastScene(hadLast, previous);
+        TakeBackTransit(counted, transits);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());

@@ -853,8 +853,9 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
 }
 
 // A new game the campaign cannot start (it lost its NewGame, or its first
-// scene is misspelt) costs nothing of the game under way: only the notice
-// shows, the file keeps the game, and Continue goes on with it.
+// scene is misspelt) costs nothing of the game under way and counts no
+// scene change: only the notice shows, the file keeps the game, and
+// Continue goes on with it.
 struct CampaignChange {
     const char* name;
     const char* from;  // in the sample's campaign
@@ -882,6 +883,7 @@ TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
     ClickAndSettle({960, 780});  // "Start again"
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(Find(MenuFrame(), "name", "cannot_start")) << harness.ScreenTree();
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 37);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
     harness.Character(27);
     harness.Step(5);
