@@ -166,8 +166,8 @@ protected:
     }
     bool Shows(const std::u16string& part) { return NoticeText().find(part) != std::u16string::npos; }
     // The same with the notice's line breaks read as spaces.
-    bool Says(const std::u16string& words) {
-        std::u16string text = NoticeText();
+    bool Says(const std::u16string& words, const char* board = "damaged_save") {
+        std::u16string text = NoticeText(board);
         std::replace(text.begin(), text.end(), u'|', u' ');
         return text.find(words) != std::u16string::npos;
     }
@@ -854,12 +854,14 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
 
 // A new game the campaign cannot start (it lost its NewGame, or its first
 // scene is misspelt) costs nothing of the game under way and counts no
-// scene change: only the notice shows, the file keeps the game, and
-// Continue goes on with it.
+// scene change: the notice shows, in the player's language, true of every
+// cause; the file keeps the game, and Continue goes on with it.
 struct CampaignChange {
     const char* name;
     const char* from;  // in the sample's campaign
     const char* to;
+    const char* profiles = kPlayedProfile;
+    const char16_t* kept = u"Any game under way is kept";
 };
 
 void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
@@ -867,6 +869,8 @@ void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
 const CampaignChange kCampaignsThatCannotStart[] = {
     {"WithoutNewGame", "void NewGame()", "void OldGame()"},
     {"MisspeltFirstScene", "kFirstScene = \"garden\"", "kFirstScene = \"gardn\""},
+    {"MisspeltFirstSceneInGerman", "kFirstScene = \"garden\"", "kFirstScene = \"gardn\"", kTwoPlayers,
+     u"Ein laufendes Spiel bleibt erhalten"},
 };
 
 class SampleCannotStartTest : public SampleSaveNoticeTest, public testing::WithParamInterface<CampaignChange> {};
@@ -875,15 +879,17 @@ TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
     std::string campaign = testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
     campaign.replace(campaign.find(GetParam().from), std::string(GetParam().from).size(), GetParam().to);
     harness.WriteScript("campain", campaign);
-    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("gamedata.xml", GetParam().profiles);
     harness.WriteSavedFile("data0.xml", kGameUnderWay);
     OpenMainMenu();
+    const int transits = DataTree::GetInt("[STATS]/transits");
     ClickAndSettle(kNewGame);
     testing::internal::CaptureStderr();
     ClickAndSettle({960, 780});  // "Start again"
     testing::internal::GetCapturedStderr();
     EXPECT_TRUE(Find(MenuFrame(), "name", "cannot_start")) << harness.ScreenTree();
-    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 37);
+    EXPECT_TRUE(Says(GetParam().kept, "cannot_start")) << Loca::WideToUtf8(NoticeText("cannot_start"));
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), transits);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
     harness.Character(27);
     harness.Step(5);
