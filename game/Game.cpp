@@ -48,6 +48,7 @@ constexpr const char* kDifficultyKey = "[SETTINGS]/difficulty";
 constexpr int32_t kEasyDifficulty = 1;
 constexpr const char* kSaveNoticeModule = "savenotice";
 constexpr const char* kSaveFailedFunction = "ShowSaveFailed";
+constexpr const char* kCannotStartFunction = "ShowCannotStart";
 
 Game* currentGame = nullptr;
 MiniGameStarter miniGameStarter = nullptr;
@@ -113,6 +114,8 @@ bool Game::OpenMenu(bool (MenuScreen::*build)()) {
     if (!rootScreen) return false;
     halvo::AutoRef<Game> self(this);
     if (hudScreen) hudScreen->RemoveFromParent();
+    // A "NewGame" that leads to a menu of its own asked for it.
+    newGame_.Settle();
     halvo::AutoRef<MenuScreen> menu(new MenuScreen());
     const bool built = (menu.Get()->*build)();
     // The menu's script may have ended the run meanwhile.
@@ -269,6 +272,7 @@ void Game::Update(double stepMs) {
         }
     }
     PollTracks(stepMs);
+    WatchNewGame();
     // Counted here, once per step: a screen may update several scenes (a
     // difference search and its two pictures), and each would count it.
     if (gameStarted && GetCurrentScene()) AddPlayTime(kScreenStepMs);
@@ -283,6 +287,15 @@ void Game::TellFailedSave() {
     Vrel::Var argument;
     argument.SetObject(frame.Get());
     CallModuleFunction(kSaveNoticeModule, kSaveFailedFunction, &argument, 1);
+}
+
+void Game::TellCannotStart() {
+    auto* menu = CastTo<MenuScreen>(currentScene.Get());
+    halvo::AutoRef<halvo::GuiWidget> frame(menu ? menu->GetGuiFrame() : nullptr);
+    if (!frame || !RunInclude(kSaveNoticeModule)) return;
+    Vrel::Var argument;
+    argument.SetObject(frame.Get());
+    CallModuleFunction(kSaveNoticeModule, kCannotStartFunction, &argument, 1);
 }
 
 halvo::GuiWidget* Game::NoticeFrame() {

@@ -129,7 +129,13 @@ public:
     // that cannot start (see CanStartNewGame), opens the main menu
     // instead of leaving the player before a black screen, and answers
     // false; so does a new game whose first scene did not load while
-    // "NewGame" ran (see Transit), whatever that scene's own script did.
+    // "NewGame" ran (see Transit), whatever that scene's own script did,
+    // or whose "NewGame" ended without loading one. A "NewGame" that waits
+    // first (a fade, a sleep) is answered true; should its first scene then
+    // not load, or should it end without one, the game under way is open
+    // again and the main menu opens with "savenotice"."ShowCannotStart"
+    // (frame) called over it, the menu's frame. Each cause of a new game
+    // that did not begin is one line on standard error.
     bool ContinueOrNewGame();
     // Whether "campain"."NewGame" is there to start a new game with; when it
     // is not, one line on standard error names the cause: no such module
@@ -173,9 +179,10 @@ public:
     // Leaves the current scene, stops every scheduled thread, saves the
     // profile with "[PLAYER]/LastScene" naming the new scene and loads it;
     // the caller ends. A scene that does not load leaves LastScene as it
-    // was, reports why and opens the main menu; as the first scene of a new
-    // game held back, it leaves the game under way open instead, its file
-    // never written over.
+    // was, is no scene change in "[STATS]/transits", reports why and opens
+    // the main menu; as the first scene of a new game (see
+    // ContinueOrNewGame) or of one held back, it leaves the game under way
+    // open instead, its file never written over.
     void Transit(const char* scene, Vrel::Thread* caller);
     // Leaves the current scene, ends the caller, saves the settings with the
     // time played, reads the open profile back from its file (dropping what
@@ -293,6 +300,17 @@ private:
     // Into the tree under the HUD as the current scene, its view centred.
     void EnterSceneScreen(GameScreen& screen, const Scene& scene);
     void ClearLetterbox() { letterboxBuilt = false; }
+    // ContinueOrNewGame's "NewGame", with its answer.
+    bool StartNewGame();
+    // A "NewGame" that waited and then ended, stopped or not, before any
+    // scene loaded: the new game did not begin.
+    void WatchNewGame();
+    // The new game never began: the game under way is open again, the
+    // cause one line on standard error, and the main menu opens; the player
+    // is told there unless ContinueOrNewGame is still to answer.
+    void NewGameDidNotBegin(const std::string& cause);
+    // "savenotice"."ShowCannotStart"(frame) over the main menu shown.
+    void TellCannotStart();
     void PollTracks(double stepMs);
 
     std::array<float, 24> letterboxVertices{};
@@ -300,7 +318,17 @@ private:
     bool letterboxBuilt = false;
     double trackPollMs_ = 0;
     bool handingOver_ = false;
-    // A new game held back was refused by its first scene and the game under
-    // way opened again.
-    bool newGamePutBack_ = false;
+    // A new game from its "NewGame" call until its first scene has loaded.
+    struct NewGameStart {
+        bool pending = false;    // no scene has loaded since "NewGame" was called
+        bool answering = false;  // ContinueOrNewGame waits for "NewGame"'s first run
+        bool refused = false;    // it did not begin while ContinueOrNewGame waited
+        halvo::WeakRef<Vrel::Thread> thread;  // "NewGame" while it waits
+        // A scene or a menu came: nothing is left to watch.
+        void Settle() {
+            pending = false;
+            thread.Reset();
+        }
+    };
+    NewGameStart newGame_;
 };

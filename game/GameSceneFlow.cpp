@@ -85,6 +85,27 @@ void KeepLastScene(bool hadLast, const std::string& previous) {
     DataTree::SavePlayer();
 }
 
+// A script thread that will run on: one that ran to its end, or was
+// stopped, would never load a scene.
+bool Waits(const Vrel::Thread* thread) {
+    if (!thread) return false;
+    const int32_t state = thread->GetState();
+    return state == Vrel::kThreadSleeping || state == Vrel::kThreadPaused;
+}
+
+std::string EndedWithoutScene() {
+    return std::string("'") + kNewGameFunction + "' of module '" + kCampaignModule + "' ended without loading a scene";
+}
+
+// A scene change that did not happen is not counted: the count goes back to
+// what it was, missing again when it was missing.
+void TakeBackTransit(bool counted, int32_t before) {
+    if (counted)
+        DataTree::SetInt(kTransitsKey, before);
+    else
+        DataTree::Remove(kTransitsKey);
+}
+
 // Why the campaign cannot start a new game, for the author. The game
 // includes the campaign by its name alone, so an author who named the file
 // otherwise is told the name it must have; the running game shows no
@@ -132,12 +153,36 @@ bool Game::ContinueOrNewGame() {
         OpenMainMenu();
         return false;
     }
-    // A first scene that did not load has opened the main menu (Transit);
-    // one that loaded and moved on began the game all the same, and a
-    // NewGame that waits before its first scene has not failed yet.
-    newGamePutBack_ = false;
-    CallScript(kNewGameFunction, kCampaignModule);
-    return !newGamePutBack_;
+    return StartNewGame();
+}
+
+// A first scene that did not load has opened the main menu (Transit); one
+// that loaded and moved on began the game all the same. A NewGame that
+// waits before its first scene is watched until a scene loads.
+bool Game::StartNewGame() {
+    newGame_ = NewGameStart{};
+    newGame_.pending = newGame_.answering = true;
+    const halvo::WeakRef<Vrel::Thread> thread = CallScript(kNewGameFunction, kCampaignModule);
+    if (newGame_.pending && !Waits(thread.Get())) NewGameDidNotBegin(EndedWithoutScene());
+    newGame_.answering = false;
+    if (newGame_.pending) newGame_.thread = thread;
+    return !newGame_.refused;
+}
+
+void Game::WatchNewGame() {
+    if (newGame_.pending && !newGame_.answering && !Waits(newGame_.thread.Get()))
+        NewGameDidNotBegin(EndedWithoutScene());
+}
+
+void Game::NewGameDidNotBegin(const std::string& cause) {
+    halvo::AutoRef<Game> self(this);
+    const bool tell = !newGame_.answering;
+    newGame_ = NewGameStart{};
+    newGame_.refused = !tell;
+    halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: %s", cause.c_str());
+    DataTree::PutOldPlayerBack();
+    OpenMainMenu();
+    if (tell) TellCannotStart();
 }
 
 bool Game::CanStartNewGame() {
@@ -191,6 +236,7 @@ bool Game::LoadScene(const char* name) {
     // The scene stands: a new game held back has begun, and its file takes
     // it in the stead of the game under way before an entry script moves on.
     DataTree::KeepNewPlayer();
+    newGame_.Settle();
     if (screen) {
         EnterSceneScreen(*screen, *scene);
         RunSceneEnterScripts(*scene);
@@ -314,6 +360,8 @@ void Game::LeaveCurrentScene() {
 void Game::Transit(const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<Game> self(this);
     halvo::AutoRef<Vrel::Thread> held(caller);
+    const bool counted = DataTree::Exists(kTransitsKey);
+    const int32_t transits = DataTree::GetInt(kTransitsKey);
     AddToStatistic(kTransitsKey);
     // Copied: the texts may live in the threads and the tree about to change.
     const std::string scene(name ? name : "");
@@ -326,17 +374,23 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     const bool loaded = LoadScene(scene.c_str());
     // The poses the last scene kept loaded go once the next one has taken what it needs.
     PoseCache::Global().Clear();
+    bool firstScene = false;
     if (!loaded) {
         // A new game whose first scene did not load never began: the game
         // under way is open again, its file never written over.
-        newGamePutBack_ = DataTree::PutOldPlayerBack();
-        if (!newGamePutBack_) KeepLastScene(hadLast, previous);
+        const bool putBack = DataTree::PutOldPlayerBack();
+        if (!putBack) KeepLastScene(hadLast, previous);
+        firstScene = putBack || newGame_.pending;
+        TakeBackTransit(counted, transits);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());
     }
     StopCaller(caller);
-    if (!loaded) OpenMainMenu();
+    if (firstScene)
+        NewGameDidNotBegin("its first scene '" + scene + "' did not load");
+    else if (!loaded)
+        OpenMainMenu();
 }
 
 void Game::KeepSceneForContinue(const std::string& scene, Vrel::Thread* caller) {

@@ -4,7 +4,8 @@
 // the HUD lists what to find and shows what is carried, every place of the
 // map but the manor leads back to it and is marked done, the map names its
 // places clear of its paths, clicks on the HUD's buttons are no misses in
-// the searches, the menu button asks before a search is left, and the hint
+// the searches, the menu button asks before a search is left (naming the
+// main menu's way back in words of no button under its question), and the hint
 // lantern, lit in full only once it can be used, points the way. No script
 // reports an error on the way.
 
@@ -610,6 +611,51 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     ClickAndSettle(sampletest::kNewGame);
     EXPECT_TRUE(CastTo<SearchScreen>(Current())) << harness->ScreenTree();
     EXPECT_TRUE(harness->Messages().empty()) << Messages();
+}
+
+std::u16string Lowered(std::u16string text) {
+    for (char16_t& c : text) if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    return text;
+}
+
+// The question over a scene, or over a puzzle whose result is kept, speaks
+// of the main menu's way back into the game, in either language, in words
+// that no button under it bears in any form (a caption's words of five
+// letters or more, less their last two), and holds its lines in its box:
+// "Keep playing" goes on here, at once.
+TEST_F(SampleRouteTest, TheMenuQuestionNamesTheWayBackInWordsOfNoButtonUnderIt) {
+    ASSERT_NO_FATAL_FAILURE(NameAdaAndStartANewGame());
+    for (const char* language : {"english", "german"}) {
+        DataTree::SetString("[SETTINGS]/language", language);
+        ASSERT_TRUE(Loca::Global().Load(language));
+        ClickOn(OnHud("hud_menu"));
+        const halvo::AutoRef<halvo::GuiWidget> board = OnHud("hud_leave");
+        const auto* question = CastTo<halvo::GuiText>(Find(board.Get(), "name", "question").Get());
+        ASSERT_TRUE(question) << language << Messages();
+        EXPECT_LE(question->GetLineCount() * question->GetMainFont()->GetLineHeight(),
+                  question->ReadFloat(halvo::GuiWidget::kPropYSize))
+            << language;
+        std::u16string asked;
+        Loca::Global().Translate("#leave_question_kept", asked);
+        for (size_t i = 0; i < question->GetLineCount(); ++i) asked += u" " + question->GetLineText(i);
+        asked = Lowered(asked);
+        for (const char* action : {"stay", "leave"}) {
+            const halvo::AutoRef<halvo::GuiWidget> button = Button(board.Get(), action);
+            const auto* caption = CastTo<halvo::GuiText>(button ? button->GetFirstChild() : nullptr);
+            ASSERT_TRUE(caption) << language << " " << action;
+            std::u16string word;
+            for (char16_t c : Lowered(caption->GetLineText(0)) + u" ") {
+                if (c != u' ') {
+                    word += c;
+                    continue;
+                }
+                if (word.size() >= 5)
+                    EXPECT_EQ(asked.find(word.substr(0, word.size() - 2)), std::u16string::npos) << language;
+                word.clear();
+            }
+        }
+        ClickOn(Button(board.Get(), "stay"));
+    }
 }
 
 // A line that follows another at once is a new page to the quick second

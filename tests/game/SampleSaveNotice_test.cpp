@@ -166,10 +166,23 @@ protected:
     }
     bool Shows(const std::u16string& part) { return NoticeText().find(part) != std::u16string::npos; }
     // The same with the notice's line breaks read as spaces.
-    bool Says(const std::u16string& words) {
-        std::u16string text = NoticeText();
+    bool Says(const std::u16string& words, const char* board = "damaged_save") {
+        std::u16string text = NoticeText(board);
         std::replace(text.begin(), text.end(), u'|', u' ');
         return text.find(words) != std::u16string::npos;
+    }
+    // Steps until `done` holds, some seconds of game time at most.
+    template <class Done>
+    bool StepUntil(Done done) {
+        for (int i = 0; i < testsupport::HeadlessGame::kDefaultMaxPasses && !done(); ++i) harness.Step();
+        return static_cast<bool>(done());
+    }
+    // The sample's campaign with one change, as an author's editing leaves it.
+    void WriteCampaign(const char* from, const char* to) {
+        std::string campaign =
+            testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
+        campaign.replace(campaign.find(from), std::string(from).size(), to);
+        harness.WriteScript("campain", campaign);
     }
     int NoticeCount() {
         int count = 0;
@@ -852,36 +865,53 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     EXPECT_TRUE(harness.Messages().empty());
 }
 
-// A new game the campaign cannot start (it lost its NewGame, or its first
-// scene is misspelt) costs nothing of the game under way: only the notice
-// shows, the file keeps the game, and Continue goes on with it.
+// A new game the campaign cannot start (it lost its NewGame, its first
+// scene is misspelt, or NewGame ends without a scene, also after a wait)
+// costs nothing of the game under way and counts no scene change: the
+// notice shows, in the player's language, true of every cause; the file
+// keeps the game, Continue goes on with it, and the author reads the cause.
 struct CampaignChange {
     const char* name;
-    const char* from;  // in the sample's campaign
+    const char* from;   // in the sample's campaign
     const char* to;
+    const char* cause;  // on standard error
+    const char* profiles = kPlayedProfile;
+    const char16_t* kept = u"Any game under way is kept";
 };
 
 void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
 
+constexpr const char* kFirstSceneMisspelt = "its first scene 'gardn' did not load";
+constexpr const char* kNoScene = "'NewGame' of module 'campain' ended without loading a scene";
+constexpr const char* kFirstTransit = "Transit(kFirstScene);";
+
 const CampaignChange kCampaignsThatCannotStart[] = {
-    {"WithoutNewGame", "void NewGame()", "void OldGame()"},
-    {"MisspeltFirstScene", "kFirstScene = \"garden\"", "kFirstScene = \"gardn\""},
+    {"WithoutNewGame", "void NewGame()", "void OldGame()", "module 'campain' has no function 'NewGame'"},
+    {"MisspeltFirstScene", "kFirstScene = \"garden\"", "kFirstScene = \"gardn\"", kFirstSceneMisspelt},
+    {"NewGameWithoutScene", kFirstTransit, "", kNoScene},
+    {"NewGameThatOnlySleeps", kFirstTransit, "Sleep(1.0);", kNoScene},
+    {"MisspeltFirstSceneAfterAFade", kFirstTransit, "FadeOut(); Transit(\"gardn\");", kFirstSceneMisspelt},
+    {"MisspeltFirstSceneAfterASleepInGerman", kFirstTransit, "Sleep(1.0); Transit(\"gardn\");",
+     kFirstSceneMisspelt, kTwoPlayers, u"Ein laufendes Spiel bleibt erhalten"},
 };
 
 class SampleCannotStartTest : public SampleSaveNoticeTest, public testing::WithParamInterface<CampaignChange> {};
 
 TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
-    std::string campaign = testsupport::ReadWholeFile(testsupport::SourceFolder("data/Data/Shared/scripts/campain.cis"));
-    campaign.replace(campaign.find(GetParam().from), std::string(GetParam().from).size(), GetParam().to);
-    harness.WriteScript("campain", campaign);
-    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    const CampaignChange& row = GetParam();
+    WriteCampaign(row.from, row.to);
+    harness.WriteSavedFile("gamedata.xml", row.profiles);
     harness.WriteSavedFile("data0.xml", kGameUnderWay);
     OpenMainMenu();
+    const int transits = DataTree::GetInt("[STATS]/transits");
     ClickAndSettle(kNewGame);
     testing::internal::CaptureStderr();
     ClickAndSettle({960, 780});  // "Start again"
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(Find(MenuFrame(), "name", "cannot_start")) << harness.ScreenTree();
+    EXPECT_TRUE(StepUntil([&] { return Find(MenuFrame(), "name", "cannot_start"); })) << harness.ScreenTree();
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find(std::string("a new game cannot start: ") + row.cause + "\n"), std::string::npos) << told;
+    EXPECT_TRUE(Says(row.kept, "cannot_start")) << Loca::WideToUtf8(NoticeText("cannot_start"));
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), transits);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
     harness.Character(27);
     harness.Step(5);
@@ -891,6 +921,22 @@ TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
 
 INSTANTIATE_TEST_SUITE_P(Campaigns, SampleCannotStartTest, testing::ValuesIn(kCampaignsThatCannotStart),
                          [](const testing::TestParamInfo<CampaignChange>& info) { return info.param.name; });
+
+// A NewGame that waits before its first scene begins the game with it, as
+// the file and the count of scene changes then say.
+TEST_F(SampleSaveNoticeTest, ANewGameThatWaitsBeginsWithItsFirstScene) {
+    WriteCampaign(kFirstTransit, "FadeOut(); Transit(kFirstScene);");
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    OpenMainMenu();
+    ClickAndSettle(kNewGame);
+    ClickAndSettle({960, 780});  // "Start again"
+    EXPECT_TRUE(StepUntil([&] { return harness.ScreenTree() == "GameScreen[SearchScreen, HudScreen]"; }))
+        << harness.ScreenTree();
+    EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"garden\""), std::string::npos);
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 38);
+    EXPECT_TRUE(harness.Messages().empty());
+}
 
 // Continue to a place that is not in the game's data tells the player that
 // the saved game cannot go on, over the menu, and offers a new game, which
