@@ -649,8 +649,9 @@ TEST_F(SampleRouteTest, TheMenuQuestionNamesTheWayBackInWordsOfNoButtonUnderIt) 
                     word += c;
                     continue;
                 }
-                if (word.size() >= 5)
+                if (word.size() >= 5) {
                     EXPECT_EQ(asked.find(word.substr(0, word.size() - 2)), std::u16string::npos) << language;
+                }
                 word.clear();
             }
         }
