@@ -191,6 +191,29 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
     EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameSkipped);
 }
 
+// A quick reader clicking on the spot every 300 ms turns each page once it
+// has stood half a second, and so reaches the game.
+TEST_F(MiniGameScreenTest, QuickClicksTurnEachPageOnceItHasStoodHalfASecond) {
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    MiniGameScreen* host = BeginWithStub();
+    const auto page = [&] { return host->IsMessageShown() ? 2 - static_cast<int>(host->GetQueuedMessageCount()) : 3; };
+    int shown = page();
+    ASSERT_EQ(shown, 1);
+    uint32_t shownMs = h.game.Now();
+    const uint32_t first = h.game.Now();
+    for (uint32_t pressMs = first; pressMs < first + 3000; pressMs += 300) {
+        while (h.game.Now() + 17 <= pressMs) {
+            h.game.Step();
+            if (page() == shown) continue;
+            EXPECT_GE(h.game.Now() - shownMs, 500u) << "page " << shown;
+            shown = page();
+            shownMs = h.game.Now();
+        }
+        h.game.ClickAt(pressMs, {400, 400});
+    }
+    EXPECT_EQ(shown, 3);
+}
+
 // The "cutscene" script's bubble may end the mini-game while its thread
 // still runs (a scene change, say). Help reaches the host from anywhere,
 // here with nothing but the tree holding it: the host must live until it
