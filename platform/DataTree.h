@@ -204,8 +204,11 @@ bool StartPlayerOver(int32_t slot);
 // PutOldPlayerBack opens the kept one again. Whether the file would take
 // the new game is tried first, its bytes staged beside it and dropped, the
 // file untouched: false, changing nothing, when the slot has no profile or
-// the file would refuse them, told as a failed save of it. A slot whose
-// game is not open has none to keep: it starts over as StartPlayerOver does.
+// the file would refuse them. A refused trial is told as a refused new
+// profile is (the next TakeSaveFailure hands it out, with why) and is no
+// failed save of the file, which still holds the game under way. A slot
+// whose game is not open has none to keep: it starts over as
+// StartPlayerOver does.
 // Opening any profile, this one again among them, drops what was kept.
 bool StartPlayerOverHeld(int32_t slot);
 // The new game has begun: the kept document goes and the player file is

@@ -339,7 +339,10 @@ std::unique_ptr<TiXmlDocument> WriteEmptyPlayer(int32_t slot) {
 
 // Whether the slot's player file would take a new game: an empty document's
 // bytes are staged beside it and dropped again, the file itself untouched.
-// A refusal is noted as a failed save of that file, as writing it would be.
+// A refusal is told as a refused new profile is: the trial was never to be
+// kept and the file still holds the game under way, so nothing is lost and
+// no run of failures of that file begins, whose next real failure would
+// then go untold.
 bool PlayerFileTakesNewGame(int32_t slot) {
     // Without a folder the new game is played unsaved, as a new profile is.
     if (GetState().userFolder.empty()) return true;
@@ -351,7 +354,7 @@ bool PlayerFileTakesNewGame(int32_t slot) {
         SavedFile::DropStaged(UserFile(name));
         return true;
     }
-    NoteSave(name, why);
+    detail::TellRefusedWhole(why);
     return false;
 }
 

@@ -45,9 +45,9 @@ bool NoteSave(const std::string& name, SaveFailure failure);
 // or when, without a user folder, it is held in memory for a run that plays
 // on unsaved.
 bool SaveForPlay(const TiXmlDocument& document, const std::string& name);
-// A new profile or a delete refused whole changed nothing and is told by
-// the caller that asked for it: `why` is what the next TakeSaveFailure hands
-// out, whatever was untold before.
+// A new profile, a new game or a delete refused whole changed nothing and
+// is told by the caller that asked for it: `why` is what the next
+// TakeSaveFailure hands out, whatever was untold before.
 void TellRefusedWhole(SaveFailure why);
 
 // Closes "[SETTINGS]", "[STATS]", "[LOG]" and "[PLAYER]".

@@ -134,3 +134,9 @@ bool SoundStream::SourcePlaying() const {
     alGetSourcei(source_, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
 }
+
+int SoundStream::PiecesQueued() const {
+    ALint queued = 0;
+    if (source_ != 0) alGetSourcei(source_, AL_BUFFERS_QUEUED, &queued);
+    return queued;
+}

@@ -38,6 +38,8 @@ public:
     bool IsPlaying() const;
     // The source itself; stopped in an underrun until the next refill.
     bool SourcePlaying() const;
+    // The pieces on the source's queue, played or not.
+    int PiecesQueued() const;
     float Volume() const { return volume_; }
     void SetVolume(float volume, float musicVolume);
 

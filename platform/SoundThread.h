@@ -47,6 +47,7 @@ public:
     int SourceBuffer(int source) const { return sources_[source].buffer; }
     bool SourcePlaying(int source) const;
     bool StreamSourcePlaying(int channel) const { return streams_[channel].SourcePlaying(); }
+    int StreamPiecesQueued(int channel) const { return streams_[channel].PiecesQueued(); }
     float SourceGain(int source) const;
     const std::string& BufferName(int buffer) const { return buffers_[buffer].name; }
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/AppShell.h"
@@ -148,16 +149,17 @@ TEST(ProgramStart, AWindowlessDriverChosenOnPurposeIsNotTakenForAMissingDisplay)
 
 // A folder to start the program in, as the sample's data folder (its data
 // folders linked), with `gameData` as a file named as the game's saved
-// settings and the title screen's script replaced by `splash`, each when
-// given.
+// settings and the scripts of the title screen and of the first scene, the
+// garden, replaced by `splash` and `garden`, each when given.
 std::string GameFolder(const testsupport::TempFolder& folder, const std::string& gameData,
-                       const std::string& splash) {
+                       const std::string& splash, const char* garden = nullptr) {
     const std::filesystem::path data = testsupport::SourceFolder("data/Data");
     folder.MakeFolder("Data/Windows");
     for (const char* shared : {"Shared", "Global"})
         std::filesystem::create_directory_symlink(std::filesystem::absolute(data / shared),
                                                  std::filesystem::path(folder / "Data") / shared);
     if (!splash.empty()) folder.WriteFile("Data/Windows/scripts/splash.cis", splash);
+    if (garden) folder.WriteFile("Data/Windows/scripts/scenes/garden.cis", garden);
     if (!gameData.empty()) folder.WriteFile("gamedata.xml", gameData);
     return folder.Path();
 }
@@ -175,6 +177,15 @@ constexpr const char* kPlayAtOnce =
 constexpr const char* kDeleteThenPlay =
     "function void Create(auto frame) {\n  Sleep(0.2);\n  DeleteProfile(1);\n  ContinueGame();\n}\n"
     "function bool OnButton(auto button) { return true; }\n";
+// The same after a "Start again" of the first player's game.
+constexpr const char* kStartAgainThenPlay =
+    "function void Create(auto frame) {\n  Sleep(0.2);\n  StartPlayerOver(0);\n  ContinueGame();\n}\n"
+    "function bool OnButton(auto button) { return true; }\n";
+// A garden that keeps a count of its own in the settings and saves them,
+// each time a change: once their file refuses it, the end has it to lose.
+constexpr const char* kCountingGarden =
+    "function void OnFirstEnter() {\n  int n = 0;\n  while (true) {\n    n = n + 1;\n"
+    "    OptionsSetInt(\"[SETTINGS]/count\", n);\n    OptionsSave(0);\n    Sleep(0.05);\n  }\n}\n";
 // Ada, who played last, and Bea.
 constexpr const char* kPlayers =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles><slot0 name=\"Ada\">"
@@ -240,10 +251,11 @@ TEST(ProgramStart, AFailedLastSaveIsToldAndEndsWithItsOwnStatus) {
 
 // The end judges each file by its own last save, made as the game is
 // released: a player file refused at every save, with the settings saved
-// after it, ends with status 2 as much as settings refused only at the
-// very end, after saves that all succeeded, and a deleted player's file
-// that could not be removed; the line names the file, and tells a loss
-// only where something was lost: the file left behind is still on disk.
+// after it, ends with status 2 as much as settings refused only once a
+// change was made after saves that all succeeded, a player file refused
+// after a "Start again" it refused too, and a deleted player's file that
+// could not be removed; the line names the file, and tells a loss only
+// where something was lost: the file left behind is still on disk.
 TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
     const struct {
         const char* what;
@@ -254,13 +266,17 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
         const char* lineAfter;
         bool lost;
         const char* splash = kPlayAtOnce;
+        const char* garden = nullptr;
     } runs[] = {
         {"every save of the player file refused", "data0.xml.tmp", nullptr,
          "Not saved: the last save of 'data0.xml' to '",
          "' failed, so what changed since the last good save is lost", true},
-        {"only the settings' last save refused", nullptr, "gamedata.xml.tmp",
+        {"the settings refused after a change", nullptr, "gamedata.xml.tmp",
          "Not saved: the last save of 'gamedata.xml' to '",
-         "' failed, so what changed since the last good save is lost", true},
+         "' failed, so what changed since the last good save is lost", true, kPlayAtOnce, kCountingGarden},
+        {"the player file refused after a refused \"Start again\"", "data0.xml.tmp", nullptr,
+         "Not saved: the last save of 'data0.xml' to '",
+         "' failed, so what changed since the last good save is lost", true, kStartAgainThenPlay},
         {"a deleted player's file not removed (a folder in its place)", "data1.xml", nullptr,
          "Not deleted: 'data1.xml' (a deleted player's game) could not be removed from '", "' and stays on disk",
          false, kDeleteThenPlay},
@@ -273,14 +289,24 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
         WriteFile(user / "gamedata.xml", kPlayers);
         WriteFile(user / "data0.xml", "<root />");
         if (run.blockedFromTheStart) std::filesystem::create_directory(user / run.blockedFromTheStart);
-        // Asked to end once the first scene change has been saved.
-        const auto played = [&](const std::string&) {
-            if (testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=") == std::string::npos) return false;
-            if (run.blockedBeforeTheEnd) std::filesystem::create_directory(user / run.blockedBeforeTheEnd);
-            return true;
+        // Asked to end once the first scene change has been saved, or, where
+        // the settings are refused after it, once a change to them was.
+        bool blocked = false;
+        const std::string refused =
+            "Unable to create '" + (user / (run.blockedBeforeTheEnd ? run.blockedBeforeTheEnd : "")).string();
+        const auto played = [&](const std::string& said) {
+            if (!blocked) {
+                if (testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=") == std::string::npos)
+                    return false;
+                if (!run.blockedBeforeTheEnd) return true;
+                // Not while a save of the program's stages its file there.
+                std::error_code staged;
+                blocked = std::filesystem::create_directory(user / run.blockedBeforeTheEnd, staged);
+            }
+            return said.find(refused) != std::string::npos;
         };
         const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
-            GameFolder(working, "", run.splash), home.Path(), kWindowless, kRunMs, played);
+            GameFolder(working, "", run.splash, run.garden), home.Path(), kWindowless, kRunMs, played);
         ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
         ASSERT_NE(testsupport::ReadWholeFile(user / "gamedata.xml").find("transits=\"1\""), std::string::npos)
             << "the game did not start: " << end.said;
@@ -293,35 +319,51 @@ TEST(ProgramStart, TheLastSaveOfEachFileJudgesTheEnd) {
 }
 
 // A delete the players could not be saved without (their folder refusing
-// files) deleted nothing and lost nothing: its refused save is no loss at
-// the end, and a run without another failed save ends with 0 and no "Not
-// saved" line. No player is open and the language is none of the game's, so
-// that the start itself saves nothing; the program is asked to end once it
-// has told of the delete's refused save.
-TEST(ProgramStart, ARefusedDeleteIsNoLossAtTheEnd) {
-    constexpr const char* kDeleteAtOnce =
-        "function void Create(auto frame) {\n  DeleteProfile(1);\n}\n"
-        "function bool OnButton(auto button) { return true; }\n";
+// files) deleted nothing and lost nothing, nor did a "Start again" the
+// player's file refused: neither is a loss at the end, and a run without
+// another failed save ends with 0 and no "Not saved" line. For the delete
+// no player is open and the language is none of the game's, so that the
+// start itself saves nothing; the program is asked to end once it has told
+// of the refusal.
+TEST(ProgramStart, ARefusedDeleteOrStartAgainIsNoLossAtTheEnd) {
     constexpr const char* kNoneOpen =
         "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<root><profiles><slot0 name=\"Ada\"><options /><stats />"
         "<logs /></slot0><slot1 name=\"Bea\"><options /><stats /><logs /></slot1></profiles>"
         "<global last_slot=\"-1\" /></root>\n";
-    testsupport::TempFolder home, working;
-    const std::filesystem::path user = std::filesystem::path(home.Path()) / "Documents/Tavrin";
-    std::filesystem::create_directories(user / "gamedata.xml.tmp");
-    WriteFile(user / "gamedata.xml", kNoneOpen);
-    WriteFile(user / "data1.xml", "<root />");
-    const std::string refused = "Unable to create '" + (user / "gamedata.xml.tmp").string();
-    const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
-        GameFolder(working, "", kDeleteAtOnce), home.Path(), With(kWindowless, {{"LANG", "C"}}), 0,
-        [&](const std::string& said) { return said.find(refused) != std::string::npos; });
-    ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
-    ASSERT_NE(end.said.find(refused), std::string::npos)
-        << "the delete was not tried: " << end.said;
-    EXPECT_EQ(testsupport::ReadWholeFile(user / "gamedata.xml"), kNoneOpen);
-    EXPECT_EQ(testsupport::ReadWholeFile(user / "data1.xml"), "<root />");
-    EXPECT_EQ(end.said.find("Not saved"), std::string::npos) << end.said;
-    EXPECT_EQ(WEXITSTATUS(end.status), 0) << end.said;
+    const struct {
+        const char* what;
+        const char* blocked;
+        const char* players;
+        const char* file;  // holding "<root />", which stays
+        const char* splash;
+    } runs[] = {
+        {"delete", "gamedata.xml.tmp", kNoneOpen, "data1.xml",
+         "function void Create(auto frame) {\n  DeleteProfile(1);\n}\n"
+         "function bool OnButton(auto button) { return true; }\n"},
+        {"Start again", "data0.xml.tmp", kPlayers, "data0.xml",
+         "function void Create(auto frame) {\n  StartPlayerOver(0);\n}\n"
+         "function bool OnButton(auto button) { return true; }\n"},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        testsupport::TempFolder home, working;
+        const std::filesystem::path user = std::filesystem::path(home.Path()) / "Documents/Tavrin";
+        std::filesystem::create_directories(user / run.blocked);
+        WriteFile(user / "gamedata.xml", run.players);
+        WriteFile(user / run.file, "<root />");
+        const std::string refused = "Unable to create '" + (user / run.blocked).string();
+        const testsupport::ProgramEnd end = testsupport::RunProgramThenAskItToEnd(
+            GameFolder(working, "", run.splash), home.Path(), With(kWindowless, {{"LANG", "C"}}), 0,
+            [&](const std::string& said) { return said.find(refused) != std::string::npos; });
+        ASSERT_TRUE(end.ended && WIFEXITED(end.status)) << end.said;
+        ASSERT_NE(end.said.find(refused), std::string::npos) << "it was not tried: " << end.said;
+        if (run.players == kNoneOpen) {
+            EXPECT_EQ(testsupport::ReadWholeFile(user / "gamedata.xml"), kNoneOpen);
+        }
+        EXPECT_EQ(testsupport::ReadWholeFile(user / run.file), "<root />");
+        EXPECT_EQ(end.said.find("Not saved"), std::string::npos) << end.said;
+        EXPECT_EQ(WEXITSTATUS(end.status), 0) << end.said;
+    }
 }
 
 }  // namespace

@@ -865,6 +865,36 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatCannotBeWrittenIsToldAndDoesNotStart) {
     EXPECT_TRUE(harness.Messages().empty());
 }
 
+// A "Start again" the player's file refuses is told on the menu's board and
+// costs nothing: it is no loss at the end, and the game under way goes on.
+// Continuing it, the scene change's save of that file refused for real is
+// told on the strip, and at the end.
+TEST_F(SampleSaveNoticeTest, ARefusedStartAgainHidesNoLaterFailure) {
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    OpenMainMenu();
+    std::filesystem::create_directory(harness.UserFolder() + "data0.xml.tmp");
+    ClickAndSettle(kNewGame);
+    testing::internal::CaptureStderr();
+    ClickAndSettle({960, 780});  // "Start again"
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(Find(MenuFrame(), "name", "not_saved"));
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "");
+    harness.Character(27);
+    harness.Step(5);
+    ClickAndSettle(kContinue);
+    ASSERT_EQ(harness.ScreenTree(), "GameScreen[MapScreen, HudScreen]");
+    testing::internal::CaptureStderr();
+    harness.GetGame().Transit("garden", nullptr);
+    harness.Step(2);
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(harness.ScreenTree(), "GameScreen[SearchScreen, HudScreen]");
+    EXPECT_TRUE(SaveFailedStrip());
+    EXPECT_EQ(PlatformServiceHooks().unsavedFiles(), "'data0.xml'");
+    EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
+    EXPECT_TRUE(harness.Messages().empty());
+}
+
 // A new game the campaign cannot start (it lost its NewGame, its first
 // scene is misspelt, or NewGame ends without a scene, also after a wait)
 // costs nothing of the game under way and counts no scene change: the

@@ -118,7 +118,9 @@ TEST_F(SampleMiniGameLegTest, ThePuzzleCutsceneStartsAllEightGamesInTurnAndGoesB
             }
         } else if (!host && cutscene->GetWaitingThread()) {
             // The host leaves the screen black; the next line is seen again.
-            if (!played.empty()) EXPECT_EQ(game.fadeLevel, 0.0f) << "after " << played.back();
+            if (!played.empty()) {
+                EXPECT_EQ(game.fadeLevel, 0.0f) << "after " << played.back();
+            }
             if (harness.ReadAndClick({960, 140}) && !played.empty()) ++linesAfterGames;
         }
         harness.Step();

@@ -418,6 +418,67 @@ TEST_F(DataTreeTest, AFailedSaveIsHandedOutOncePerRunOfFailures) {
     EXPECT_FALSE(DataTree::OpenProfile(1));
 }
 
+// A new game held back costs the game under way nothing until it has
+// begun: its file is not written meanwhile, KeepNewPlayer saves the new
+// game and PutOldPlayerBack opens the old one again, as it was; a second
+// new game gives way to the first, and opening any profile drops what was
+// kept. A slot without a profile changes nothing, nor does a file that
+// would refuse the new game: that is told once and is no failed save of
+// the file, so a real failure of it after that is told again.
+TEST_F(DataTreeTest, ANewGameHeldBackLeavesTheGameUnderWayUntilItBegins) {
+    Restart();
+    ASSERT_TRUE(DataTree::CreateProfile(1, u"B"));
+    ASSERT_TRUE(DataTree::CreateProfile(0, u"A"));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 1));
+    ASSERT_TRUE(DataTree::SavePlayer());
+    EXPECT_FALSE(DataTree::StartPlayerOverHeld(3));
+    EXPECT_EQ(DataTree::GetCurrentSlot(), 0);
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), 1);
+    EXPECT_FALSE(DataTree::PutOldPlayerBack()) << "nothing is kept";
+
+    user.MakeFolder("data0.xml.tmp");
+    EXPECT_FALSE(DataTree::StartPlayerOverHeld(0));
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), 1);
+    EXPECT_FALSE(DataTree::PutOldPlayerBack()) << "nothing is kept";
+    EXPECT_TRUE(DataTree::TakeSaveFailure());
+    EXPECT_EQ(Unsaved(), "") << "nothing was lost";
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/key", 2));
+    EXPECT_FALSE(DataTree::SavePlayer());
+    EXPECT_TRUE(DataTree::TakeSaveFailure()) << "a real failure after it goes untold";
+    EXPECT_EQ(Unsaved(), "data0.xml:" + std::to_string(static_cast<int>(DataTree::SaveFailure::kRefused)) + " ");
+    ASSERT_EQ(::rmdir(UserFile("data0.xml.tmp").c_str()), 0);
+    ASSERT_TRUE(DataTree::SavePlayer());
+    const std::string underWay = ReadFile(UserFile("data0.xml"));
+
+    ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/door", 1));
+    EXPECT_TRUE(DataTree::SavePlayer());
+    EXPECT_EQ(ReadFile(UserFile("data0.xml")), underWay);
+    ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
+    EXPECT_TRUE(DataTree::PutOldPlayerBack());
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), 2) << "the first new game was kept in its stead";
+    EXPECT_FALSE(DataTree::PutOldPlayerBack());
+
+    ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
+    ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/door", 1));
+    EXPECT_TRUE(DataTree::KeepNewPlayer());
+    EXPECT_FALSE(DataTree::PutOldPlayerBack());
+    EXPECT_TRUE(DataTree::KeepNewPlayer());
+    Restart();
+    EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/door"), 1);
+    EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/key"));
+
+    for (int32_t slot : {0, 1}) {
+        SCOPED_TRACE(slot);
+        ASSERT_TRUE(DataTree::OpenProfile(0));
+        ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
+        ASSERT_TRUE(DataTree::OpenProfile(slot));
+        EXPECT_FALSE(DataTree::PutOldPlayerBack());
+    }
+}
+
 // A player file that cannot be written, or a damaged one that cannot be
 // moved aside (every name for a copy taken), makes no profile and no new
 // game; the damaged one is told once and stays as it is.

@@ -307,7 +307,9 @@ TEST_F(SoundTest, ShortLoopingStreamKeepsPlayingAndShortPlainStreamStops) {
 TEST_F(SoundTest, SilentLoopingStreamDoesNotHang) {
     // Its second link breaks off after its first page: the first piece
     // cannot be decoded. Started over another track, whose pieces the
-    // channel's buffers still hold, it plays none of them.
+    // channel's buffers still hold, it plays none of them. Each track takes
+    // the channel's queue from the one before, played out or not, whatever
+    // the device has played of it meanwhile.
     std::string cut = OggFile(1, 22050, {});
     data.WriteFile("Global/Music/broken.ogg", OggFile(1, 22050, {}) + cut.substr(0, cut.find("OggS", 4)));
     files.ResetDirectoryCaches();
@@ -317,9 +319,12 @@ TEST_F(SoundTest, SilentLoopingStreamDoesNotHang) {
     EXPECT_FALSE(Playing(2));
     EXPECT_GE(sound.Find("Sfx/none"), -1) << "the mailbox is still served";
     sound.PlayStream(2, 1.0f, true, "Music/long");
+    sound.Step();
+    EXPECT_EQ(State().StreamPiecesQueued(2), 2) << "the silent track's queue kept the next one out";
     sound.PlayStream(2, 1.0f, true, "Music/broken");
     sound.Step();
     EXPECT_FALSE(Playing(2)) << "the track before replays a piece";
+    EXPECT_EQ(State().StreamPiecesQueued(2), 0) << "the track before's pieces stay on the source";
 }
 
 TEST_F(SoundTest, StreamResumesAfterAnUnderrun) {
