@@ -207,7 +207,7 @@ private:
     }
 
     void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
-        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0, virtualMs_);
     }
 
     // As the window procedure reports one: the pointer moves there, then the
