@@ -164,36 +164,29 @@ public:
         if (frames == kGiveUpFrame) CloseWindow();
     }
 
-    // Held on this window while the clicks are made, so that another test's
-    // window standing over it on the shared display cannot take them; only
-    // then, for the window library may let go of a grab it did not make as
-    // it takes events.
-    void GrabPointer() {
+    // The pointer is held on this window while the clicks are made, so that
+    // another test's window standing over it on the shared display cannot
+    // take them; only then, for the window library may let go of a grab it
+    // did not make as it takes events.
+    void ClickTwiceThenStall() {
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
         ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GL_GetCurrentWindow(), &info)) << SDL_GetError();
-        gameDisplay = info.info.x11.display;
-        ASSERT_EQ(XGrabPointer(gameDisplay, info.info.x11.window, False, ButtonPressMask | ButtonReleaseMask,
+        Display* game = info.info.x11.display;
+        ASSERT_EQ(XGrabPointer(game, info.info.x11.window, False, ButtonPressMask | ButtonReleaseMask,
                                GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
                   GrabSuccess);
-    }
-
-    void ClickTwiceThenStall() {
-        GrabPointer();
-        if (testing::Test::HasFatalFailure()) return;
-        Display* display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr);
-        int unused = 0;
-        ASSERT_TRUE(XTestQueryExtension(display, &unused, &unused, &unused, &unused)) << "no XTest";
+        Display* clicker = XOpenDisplay(nullptr);
+        ASSERT_NE(clicker, nullptr);
         // Each waits on the one before, by the server's clock.
-        XTestFakeButtonEvent(display, 1, True, 0);
-        XTestFakeButtonEvent(display, 1, False, 30);
-        XTestFakeButtonEvent(display, 1, True, 270);
-        XTestFakeButtonEvent(display, 1, False, 30);
-        XSync(display, False);  // the server has made them all
-        XCloseDisplay(display);
-        XUngrabPointer(gameDisplay, CurrentTime);
-        XFlush(gameDisplay);
+        XTestFakeButtonEvent(clicker, 1, True, 0);
+        XTestFakeButtonEvent(clicker, 1, False, 30);
+        XTestFakeButtonEvent(clicker, 1, True, 270);
+        XTestFakeButtonEvent(clicker, 1, False, 30);
+        XSync(clicker, False);  // the server has made them all
+        XCloseDisplay(clicker);
+        XUngrabPointer(game, CurrentTime);
+        XFlush(game);
         os::SleepMs(kStallMs);
         stallEndMs = os::Milliseconds();
     }
@@ -203,7 +196,6 @@ public:
     int frames = 0;
     std::vector<uint32_t> pressMs;
     uint32_t stallEndMs = 0;
-    Display* gameDisplay = nullptr;  // the game's connection, which holds the grab
 };
 
 TEST(Shell, PressesMadeThroughTheDisplayKeepTheirGapsWhenAStalledGameTakesThemLate) {
