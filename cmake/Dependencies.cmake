@@ -8,4 +8,6 @@ pkg_check_modules(VORBISFILE REQUIRED IMPORTED_TARGET vorbisfile)
 pkg_check_modules(OPENAL REQUIRED IMPORTED_TARGET openal)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)  # tests write Ogg files
 pkg_check_modules(GL REQUIRED IMPORTED_TARGET gl)
+# The X server's own time of a press; SDL's X11 video needs the library anyway.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 find_package(Threads REQUIRED)

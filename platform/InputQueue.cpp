@@ -18,21 +18,21 @@ InputQueue& InputQueue::Global() {
     return queue;
 }
 
-InputEvent* InputQueue::Push(uint8_t kind, uint16_t virtualKey, uint16_t character,
-                             uint8_t button, int16_t wheel) {
+void InputQueue::Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button,
+                      int16_t wheel, uint32_t timeMs) {
     auto event = std::make_unique<InputEvent>();
     event->kind = kind;
     event->virtualKey = virtualKey;
     event->character = character;
     event->button = button;
     event->wheel = wheel;
+    event->timeMs = timeMs;
     const PointerState& pointer = PointerState::Global();
     event->x = static_cast<float>(pointer.x);
     event->y = static_cast<float>(pointer.y);
     event->dx = static_cast<float>(pointer.dx);
     event->dy = static_cast<float>(pointer.dy);
     events_.push_back(std::move(event));
-    return events_.back().get();
 }
 
 std::unique_ptr<InputEvent> InputQueue::PopFront() {

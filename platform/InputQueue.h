@@ -18,7 +18,7 @@ struct InputEvent {
     float dx = 0, dy = 0;        // pointer motion of the last position change
     uint8_t handled = 0;
     int16_t wheel = 0;           // multiples of 120, positive away from the user
-    // When the window system took it, in ms of the monotonic clock: a busy
+    // When the player made it, in ms of the clock the game runs on: a busy
     // or stalled game takes its input late, and the frame that does tells
     // nothing of how far apart two presses were.
     uint32_t timeMs = 0;
@@ -37,9 +37,11 @@ class InputQueue {
 public:
     static InputQueue& Global();
 
-    // Queues a new record carrying the current pointer state and returns it.
-    InputEvent* Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button,
-                     int16_t wheel);
+    // Queues a new record carrying the current pointer state, made at
+    // `timeMs`: whoever queues one says when, so that no press can pass for
+    // one made at the clock's zero.
+    void Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel,
+              uint32_t timeMs);
     // The oldest record, now owned by the caller; null when the queue is empty.
     std::unique_ptr<InputEvent> PopFront();
     void Clear() { events_.clear(); }

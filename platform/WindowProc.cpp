@@ -15,7 +15,7 @@ intptr_t DefaultProcessing() { return 0; }
 
 // Stamped with the message's own time, for whatever compares presses.
 void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel) {
-    InputQueue::Global().Push(kind, virtualKey, character, button, wheel)->timeMs = GetMessageTime();
+    InputQueue::Global().Push(kind, virtualKey, character, button, wheel, GetMessageTime());
 }
 
 void QueueButton(intptr_t lParam, uint8_t kind, uint8_t button) {

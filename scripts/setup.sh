@@ -6,7 +6,7 @@
 set -e
 
 PACKAGES="g++ cmake make pkg-config clang libclang-rt-dev \
-  libsdl2-dev libtinyxml-dev libfreetype-dev zlib1g-dev \
+  libsdl2-dev libx11-dev libxtst-dev libtinyxml-dev libfreetype-dev zlib1g-dev \
   libvorbis-dev libogg-dev libopenal-dev libopenal1 \
   libgl1-mesa-dev libgl1-mesa-dri xvfb xauth \
   googletest libgtest-dev lua5.4 locales fonts-dejavu-core"

@@ -130,7 +130,7 @@ private:
     void DriveRoute() {
         if (searchFrame_ >= 0 || done_) return;
         if (framesDrawn_ >= kRouteFrameLimit) return Fail("the search scene never came");
-        if (!InSearchScene()) return route_.Drive(*GetGame(), framesDrawn_);
+        if (!InSearchScene()) return route_.Drive(*GetGame(), framesDrawn_, virtualMs_);
         if (GetGame()->IsFading()) return;
         const halvo::AutoRef<halvo::GuiWidget> veil = GreetingVeil();
         if (!veil) {
@@ -158,7 +158,7 @@ private:
     void ClickGreeting(const halvo::GuiWidget& veil) const {
         const halvo::GuiWidget* target = veil.GetFirstChild() ? veil.GetFirstChild() : &veil;
         bench::MenuRoute::Click(*GetGame(), veil.GetLeft() + (target->GetLeft() + target->GetRight()) / 2,
-                                veil.GetTop() + (target->GetTop() + target->GetBottom()) / 2);
+                                veil.GetTop() + (target->GetTop() + target->GetBottom()) / 2, virtualMs_);
     }
 
     bool InSearchScene() const {

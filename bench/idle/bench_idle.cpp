@@ -66,7 +66,7 @@ struct Reading {
 class IdleClient : public GameShellClient {
 public:
     void ProcessInput() override {
-        if (!measuring_) route_.Drive(*GetGame(), framesDrawn_);
+        if (!measuring_) route_.Drive(*GetGame(), framesDrawn_, os::Milliseconds());
         GameShellClient::ProcessInput();
     }
 

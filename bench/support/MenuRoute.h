@@ -25,19 +25,20 @@ public:
 
     explicit MenuRoute(Action last) : actionCount_(last + 1) {}
 
-    // Called at the start of each frame's input: the next action, once the
-    // game has settled from the previous one.
-    void Drive(const Game& game, int frame) {
+    // Called at the start of each frame's input, `nowMs` on the clock the
+    // game runs on: the next action, once the game has settled from the
+    // previous one.
+    void Drive(const Game& game, int frame, uint32_t nowMs) {
         if (!Settled(game, frame)) return;
         if (actionsDone_ == actionCount_) return;
         switch (actionsDone_++) {
-        case kOpenProfiles: Click(game, 960, 540); break;
-        case kPickFirstSlot: Click(game, 960, 340); break;  // empty for a new player
+        case kOpenProfiles: Click(game, 960, 540, nowMs); break;
+        case kPickFirstSlot: Click(game, 960, 340, nowMs); break;  // empty for a new player
         case kNamePlayer:
-            for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0);
-            Queue(InputEvent::kKey, kEnterKey, 0, 0);
+            for (const char16_t* c = kPlayerName; *c; ++c) Queue(InputEvent::kKey, 0, *c, 0, nowMs);
+            Queue(InputEvent::kKey, kEnterKey, 0, 0, nowMs);
             break;
-        case kNewGame: Click(game, 960, 504); break;
+        case kNewGame: Click(game, 960, 504, nowMs); break;
         default: break;
         }
         nextActionFrame_ = frame + kSettleFrames;
@@ -48,25 +49,27 @@ public:
         return actionsDone_ == actionCount_ && Settled(game, frame);
     }
 
-    // As the window procedure reports one: the pointer moves there, then the
-    // left button goes down and up in place.
-    static void Click(const Game& game, float designX, float designY) {
+    // As the window procedure reports one, made at `nowMs`: the pointer
+    // moves there, then the left button goes down and up in place.
+    static void Click(const Game& game, float designX, float designY, uint32_t nowMs) {
         const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
                                  static_cast<float>(game.windowSize.y) / game.designSize.y);
         const float left = (game.windowSize.x - game.designSize.x * k) / 2;
         const float top = (game.windowSize.y - game.designSize.y * k) / 2;
         UpdateMousePosition(static_cast<int32_t>(std::lround(left + designX * k)),
                             static_cast<int32_t>(std::lround(top + designY * k)));
-        Queue(InputEvent::kPointer, 0, 0, 0);
-        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
-        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
+        Queue(InputEvent::kPointer, 0, 0, 0, nowMs);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown})
+            Queue(kind, 0, 0, InputEvent::kLeft, nowMs);
+        for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp})
+            Queue(kind, 0, 0, InputEvent::kLeft, nowMs);
     }
 
 private:
     bool Settled(const Game& game, int frame) const { return !game.IsFading() && frame >= nextActionFrame_; }
 
-    static void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
-        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+    static void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, uint32_t nowMs) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0, nowMs);
     }
 
     int actionCount_;

@@ -34,6 +34,7 @@ uint32_t GetMessageTime() { return CurrentMessageTime(); }
 bool MessagePump::PumpWaiting(int& exitCode) {
     if (TakePendingQuit(exitCode)) return false;
     SDL_PumpEvents();
+    clock_.NoteWaiting();
     SDL_Event event;
     // Not pumped again meanwhile: what arrives during the pass is the next
     // pass's, so a stream of events cannot hold the frame back.

@@ -25,7 +25,7 @@ uint32_t GetMessageTime();
 class MessagePump {
 public:
     MessagePump(SDL_Window* window, WindowProcedure procedure)
-        : window_(window), procedure_(procedure) {}
+        : window_(window), procedure_(procedure), clock_(window) {}
 
     // Takes every event waiting as it is called and dispatches what each
     // became: under load each pass of the loop runs a whole frame, and one

@@ -53,8 +53,11 @@ protected:
 
     void PushPointer(int x, int y) {
         UpdateMousePosition(x, y);
-        InputQueue::Global().Push(InputEvent::kPointer, 0, 0, 0, 0);
+        InputQueue::Global().Push(InputEvent::kPointer, 0, 0, 0, 0, kInputMs);
     }
+
+    // When these rows' records were made: no row here times one press against another.
+    static constexpr uint32_t kInputMs = 1000;
 
     std::vector<std::string> log;  // outlives the game and its screens
     halvo::AutoRef<Game> game;
@@ -143,7 +146,7 @@ TEST_F(GameTest, StartUpFadeInDiscardsInputUntilDone) {
     EXPECT_TRUE(game->IsFading());
     EXPECT_GT(game->fadeLevel, 0);
     PushPointer(5, 5);
-    InputQueue::Global().Push(InputEvent::kButtonUp, 0, 0, 1, 0);
+    InputQueue::Global().Push(InputEvent::kButtonUp, 0, 0, 1, 0, kInputMs);
     game->ProcessInput();
     EXPECT_EQ(hoverClears, 2);
     EXPECT_EQ(InputQueue::Global().Count(), 0u);

@@ -14,13 +14,19 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "game/GameShellClient.h"
 #include "platform/AppShell.h"
 #include "platform/InputQueue.h"
+#include "platform/os/Clock.h"
 #include "support/SourceFiles.h"
 #include "support/TempFolder.h"
 #include "tests/game/ProgramTestSupport.h"
+
+// Last: the X headers define names as macros.
+#include <SDL_syswm.h>
+#include <X11/extensions/XTest.h>
 
 namespace {
 
@@ -138,6 +144,72 @@ TEST(Shell, OnABusyMachineThePointerMovedThroughTheDisplayReachesTheGame) {
     AppShell shell(ShellHooks(), environment);
     EXPECT_EQ(shell.Run(client), 0);
     EXPECT_GT(client.seenAt, 0) << "the pointer never reached the game in " << client.frames << " frames";
+}
+
+// A stalled game: two clicks made through the X server 300 ms apart (the
+// server's own gap, whatever the machine's load) wait while the game sleeps,
+// and one pass takes both. Each press keeps the server's time on the game's
+// clock: 300 ms apart, and both from before the stall ended, not the pass's.
+class StalledClient : public GameShellClient {
+public:
+    void ProcessInput() override {
+        while (auto event = InputQueue::Global().PopFront())
+            if (event->kind == InputEvent::kButtonDown) pressMs.push_back(event->timeMs);
+        if (pressMs.size() == 2) CloseWindow();
+    }
+
+    void Render() override {
+        GameShellClient::Render();
+        if (++frames == kClickFrame) ClickTwiceThenStall();
+        if (frames == kGiveUpFrame) CloseWindow();
+    }
+
+    // The pointer is held on this window while the clicks are made, so that
+    // another test's window standing over it on the shared display cannot
+    // take them; only then, for the window library may let go of a grab it
+    // did not make as it takes events.
+    void ClickTwiceThenStall() {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        ASSERT_TRUE(SDL_GetWindowWMInfo(SDL_GL_GetCurrentWindow(), &info)) << SDL_GetError();
+        Display* game = info.info.x11.display;
+        ASSERT_EQ(XGrabPointer(game, info.info.x11.window, False, ButtonPressMask | ButtonReleaseMask,
+                               GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+                  GrabSuccess);
+        Display* clicker = XOpenDisplay(nullptr);
+        ASSERT_NE(clicker, nullptr);
+        // Each waits on the one before, by the server's clock.
+        XTestFakeButtonEvent(clicker, 1, True, 0);
+        XTestFakeButtonEvent(clicker, 1, False, 30);
+        XTestFakeButtonEvent(clicker, 1, True, 270);
+        XTestFakeButtonEvent(clicker, 1, False, 30);
+        XSync(clicker, False);  // the server has made them all
+        XCloseDisplay(clicker);
+        XUngrabPointer(game, CurrentTime);
+        XFlush(game);
+        os::SleepMs(kStallMs);
+        stallEndMs = os::Milliseconds();
+    }
+
+    static constexpr int kClickFrame = 10, kGiveUpFrame = 400;
+    static constexpr int32_t kStallMs = 400;
+    int frames = 0;
+    std::vector<uint32_t> pressMs;
+    uint32_t stallEndMs = 0;
+};
+
+TEST(Shell, PressesMadeThroughTheDisplayKeepTheirGapsWhenAStalledGameTakesThemLate) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+    const testsupport::TempFolder home;
+    ShellEnvironment environment = ShellEnvironment::System();
+    environment.debuggerAttached = [] { return false; };
+    environment.documentsFolder = [&home] { return home / "Documents"; };
+    StalledClient client;
+    AppShell shell(ShellHooks(), environment);
+    EXPECT_EQ(shell.Run(client), 0);
+    ASSERT_EQ(client.pressMs.size(), 2u) << "the clicks never reached the game";
+    EXPECT_NEAR(client.pressMs[1] - client.pressMs[0], 300, 40);
+    EXPECT_LE(static_cast<int32_t>(client.pressMs[1] - client.stallEndMs), -StalledClient::kStallMs / 2);
 }
 
 TEST(Shell, ProgramRunsUntilAskedToQuitAndExitsWithZero) {

@@ -225,7 +225,7 @@ bool HeadlessGame::RunUntilFadeEnds(int maxPasses) {
 
 void HeadlessGame::QueueEvent(uint8_t kind, uint16_t virtualKey, uint16_t character,
                               uint8_t button, int16_t wheel) {
-    InputQueue::Global().Push(kind, virtualKey, character, button, wheel)->timeMs = inputMs_.value_or(now_);
+    InputQueue::Global().Push(kind, virtualKey, character, button, wheel, inputMs_.value_or(now_));
 }
 
 void HeadlessGame::MovePointer(Vec2 design) {

@@ -80,18 +80,15 @@ protected:
         e.motion.state = state;
         SDL_PushEvent(&e);
     }
-    // The X server's own record of a button or motion, as SDL hands it on
-    // before the event it makes of it.
-    static void PushServerEvent(int type, uint32_t serverMs, unsigned button = 1) {
+    // The X server's own record of a button, as SDL hands it on before the
+    // event it makes of it; or one that another client sent.
+    static void PushServerEvent(int type, uint32_t serverMs, unsigned button = 1, bool sent = false) {
         SDL_SysWMmsg message{};
         message.subsystem = SDL_SYSWM_X11;
         message.msg.x11.event.type = type;
-        if (type == MotionNotify) {
-            message.msg.x11.event.xmotion.time = serverMs;
-        } else {
-            message.msg.x11.event.xbutton.time = serverMs;
-            message.msg.x11.event.xbutton.button = button;
-        }
+        message.msg.x11.event.xbutton.send_event = sent;
+        message.msg.x11.event.xbutton.time = serverMs;
+        message.msg.x11.event.xbutton.button = button;
         SDL_Event e{};
         e.type = SDL_SYSWMEVENT;
         e.syswm.msg = &message;
@@ -146,28 +143,33 @@ TEST_F(EventTranslation, LeftClickGivesPositionDownPositionUp) {
     EXPECT_EQ(events[3].dy, 2);
 }
 
-// A stalled game takes presses made 150 ms apart in one pass: each keeps
-// the time the X server gave it, on our clock, and a wheel step's time goes
-// to no button.
+// A stalled game takes in one pass what the X server sent (no core motion:
+// XInput2 takes it), the records of presses made 280 ms apart waiting ahead
+// of either press: the two keep the server's gap. A record another client
+// sent, a release's, another button's and a wheel step's time no press,
+// which keeps SDL's own time.
 TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTakenLate) {
     const uint32_t now = os::Milliseconds();
-    PushServerEvent(MotionNotify, now);  // the server's clock as it stands to ours
-    ASSERT_TRUE(PumpAll());
     PushServerEvent(ButtonPress, now - 700);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
-    PushServerEvent(ButtonPress, now - 550);
+    PushServerEvent(ButtonPress, now - 420);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
-    PushServerEvent(ButtonPress, now - 500, 4);
+    PushServerEvent(ButtonPress, now - 5000, 1, /*sent=*/true);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonRelease, now - 400);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonPress, now - 380, 3);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonPress, now - 250, 4);
     PushWheel(1);
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);  // no server record: SDL's time
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
     ASSERT_TRUE(PumpAll());
-    std::vector<uint32_t> presses;
+    std::vector<int32_t> presses;  // ms after `now`
     for (const InputEvent& event : Drain())
-        if (event.kind == InputEvent::kButtonDown) presses.push_back(event.timeMs - (now - 700));
-    ASSERT_EQ(presses.size(), 3u);
-    EXPECT_LE(presses[0], 2u);  // within the clocks' ms rounding
-    EXPECT_EQ(presses[1] - presses[0], 150u);
-    EXPECT_GE(presses[2], 700u);
+        if (event.kind == InputEvent::kButtonDown) presses.push_back(static_cast<int32_t>(event.timeMs - now));
+    ASSERT_EQ(presses.size(), 6u);
+    EXPECT_EQ(presses[1] - presses[0], 280);
+    for (size_t i = 2; i < presses.size(); ++i) EXPECT_GE(presses[i], -2) << i;  // the clocks' ms rounding
 }
 
 TEST_F(EventTranslation, RightButtonAndMotionHeldButtons) {

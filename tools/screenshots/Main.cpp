@@ -6,11 +6,14 @@
 // USER_FOLDER stands in for the documents folder and should start empty,
 // so that the player is new. The shell's clock gives one 17 ms step per
 // frame, and the random generator is seeded from that clock, so every run
-// shows the same pictures. scripts/screenshots.sh runs it under Xvfb and
-// turns the pictures into the README's PNGs.
+// shows the same pictures; every click is made at that clock's time.
+// scripts/screenshots.sh runs it under Xvfb and turns the pictures into
+// the README's PNGs. It ends with status 1 when the route stalls.
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -36,12 +39,16 @@
 namespace {
 
 constexpr uint32_t kStepMs = 17;
-// A route that takes longer than this has lost its way.
-constexpr int kFrameLimit = 20000;
+// The route takes about 4,700 frames; one that takes half as long again
+// has stalled.
+constexpr int kFrameLimit = 7000;
 // Frames after each injected click: boards fade and slide in.
-constexpr int kSettleFrames = 40;
+constexpr int kSettleFrames = 80;
+// Frames a speaker's line stands before the route clicks it away: a
+// cutscene takes no click on a line in its first half second.
+constexpr int kLineReadFrames = 36;
 // The splash: a shooting star is halfway across the sky then.
-constexpr int kSplashFrame = 240;
+constexpr int kSplashFrame = 480;
 constexpr uint16_t kEnterKey = 13;
 constexpr const char16_t* kPlayerName = u"Ada";
 // The transits the route takes through scripts, as a content author would.
@@ -71,7 +78,9 @@ class ScreenshotClient : public GameShellClient {
 public:
     explicit ScreenshotClient(std::string outFolder) : out_(std::move(outFolder)) { BuildRoute(); }
 
-    uint32_t Milliseconds() { return virtualMs_ += kStepMs; }
+    // The shell's clock: one step further with each frame drawn, however
+    // often the loop reads it.
+    uint32_t Milliseconds() const { return virtualMs_; }
 
     void ProcessInput() override {
         Drive();
@@ -81,6 +90,7 @@ public:
     void Render() override {
         GameShellClient::Render();
         ++frame_;
+        virtualMs_ += kStepMs;
         if (!pendingShot_.empty()) {
             Save(pendingShot_);
             pendingShot_.clear();
@@ -117,25 +127,25 @@ private:
             auto* cutscene = CastTo<CutsceneScreen>(GetGame()->currentScene.Get());
             return cutscene && cutscene->GetChatBubble() && !GetGame()->IsFading();
         });
-        Settle(20);
+        Settle(40);
         Shot("cutscene");
         Script("Map");
         Wait([this] { return InScene<MapScreen>() && !GetGame()->IsFading(); });
-        Settle(30);
+        Settle(60);
         Shot("map");
         Script("Manor");
         PlayUntil("MG_Lock", [](MiniGameScreen&) { return true; });
-        Settle(30);
+        Settle(60);
         Shot("minigame_lock");
         // The generic target shooting names its enemy before each round.
         PlayUntil("MG_Target", [this](MiniGameScreen&) { return Named(GetGame()->GetHudGui(), "bubble_picture"); });
-        Settle(20);
+        Settle(40);
         Shot("minigame_targets");
     }
 
     void Drive() {
         if (done_) return;
-        if (frame_ >= kFrameLimit) return Fail("the route never reached its end");
+        if (frame_ >= kFrameLimit) return Stalled();
         while (next_ < route_.size() && route_[next_]()) ++next_;
         if (next_ == route_.size() && pendingShot_.empty()) done_ = true;
     }
@@ -167,19 +177,22 @@ private:
         });
     }
     void Shot(const char* name) {
+        pictures_.push_back(name);
         Act([this, name] { pendingShot_ = name; });
         Wait([this] { return pendingShot_.empty(); });
     }
 
     // The manor's cutscene, entered again for each of its puzzles: its lines
-    // are clicked away, the mini-games' messages paged and every other game
-    // skipped with help (its skip lantern, whatever its light), until the
-    // game of class `game` is shown without a message and `ready` holds.
+    // are clicked away once read, the mini-games' messages paged and every
+    // other game skipped with help (its skip lantern, whatever its light),
+    // until the game of class `game` is shown without a message and `ready`
+    // holds.
     void PlayUntil(const char* game, std::function<bool(MiniGameScreen&)> ready) {
         auto lastAction = std::make_shared<int>(-kSettleFrames);
         route_.push_back([this, game, ready = std::move(ready), lastAction] {
-            if (GetGame()->IsFading() || frame_ - *lastAction < kSettleFrames) return false;
             auto* cutscene = CastTo<CutsceneScreen>(GetGame()->currentScene.Get());
+            const int lineAge = LineAge(cutscene);
+            if (GetGame()->IsFading() || frame_ - *lastAction < kSettleFrames) return false;
             MiniGameScreen* host = HostOf(cutscene);
             if (host && !host->Children().empty()) {
                 const bool wanted = std::string(host->Children().front()->GetClassInfo()->name) == game;
@@ -188,7 +201,7 @@ private:
                     *lastAction = frame_;
                     host->OnHelp();
                 }
-            } else if (cutscene && cutscene->GetWaitingThread()) {
+            } else if (cutscene && cutscene->GetWaitingThread() && lineAge >= kLineReadFrames) {
                 *lastAction = frame_;
                 ClickAt(960, 540);
             }
@@ -196,24 +209,49 @@ private:
         });
     }
 
+    // Frames since the route first saw the speaker's line that stands now.
+    int LineAge(CutsceneScreen* cutscene) {
+        halvo::GuiWidget* bubble = cutscene ? cutscene->GetChatBubble() : nullptr;
+        if (bubble != line_.Get()) {
+            line_ = bubble;
+            lineSeenFrame_ = frame_;
+        }
+        return frame_ - lineSeenFrame_;
+    }
+
     template <class T>
     bool InScene() const {
         return CastTo<T>(GetGame()->currentScene.Get()) != nullptr;
     }
 
-    void Fail(const char* why) {
-        failure_ = why;
+    void Fail(std::string why) {
+        failure_ = std::move(why);
         done_ = true;
     }
 
-    void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
-        InputQueue::Global().Push(kind, virtualKey, character, button, 0);
+    void Stalled() {
+        const size_t taken = std::min(saved_, pictures_.size());
+        std::string why = "the route stalled at frame " + std::to_string(frame_) + " after " +
+                          std::to_string(taken) + " of " + std::to_string(pictures_.size()) + " pictures";
+        if (taken < pictures_.size()) why += ", before '" + pictures_[taken] + "'";
+        Fail(why);
     }
 
-    // As the window procedure reports one: the pointer moves there, then the
-    // left button goes down and up in place. The window is the design size.
+    void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button) {
+        InputQueue::Global().Push(kind, virtualKey, character, button, 0, Milliseconds());
+    }
+
+    // As the window procedure reports one, at (x, y) of the design's 1920 by
+    // 1080 as the window shows it: the pointer moves there, then the left
+    // button goes down and up in place.
     void ClickAt(float x, float y) {
-        UpdateMousePosition(static_cast<int32_t>(x), static_cast<int32_t>(y));
+        const Game& game = *GetGame();
+        const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
+                                 static_cast<float>(game.windowSize.y) / game.designSize.y);
+        const float left = (game.windowSize.x - game.designSize.x * k) / 2;
+        const float top = (game.windowSize.y - game.designSize.y * k) / 2;
+        UpdateMousePosition(static_cast<int32_t>(std::lround(left + x * k)),
+                            static_cast<int32_t>(std::lround(top + y * k)));
         Queue(InputEvent::kPointer, 0, 0, 0);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
@@ -232,14 +270,20 @@ private:
         for (int row = h - 1; row >= 0; --row)
             std::fwrite(pixels.data() + static_cast<size_t>(row) * w * 3, 1, static_cast<size_t>(w) * 3, file);
         std::fclose(file);
+        ++saved_;
         std::printf("screenshots: %s at frame %d\n", name.c_str(), frame_);
     }
 
     std::string out_;
     std::vector<Step> route_;
     size_t next_ = 0;
-    uint32_t virtualMs_ = 0;
+    // One step in: the random generator is seeded from the first reading.
+    uint32_t virtualMs_ = kStepMs;
     int frame_ = 0;
+    halvo::WeakRef<halvo::GuiWidget> line_;
+    int lineSeenFrame_ = 0;
+    std::vector<std::string> pictures_;
+    size_t saved_ = 0;
     std::string pendingShot_;
     bool done_ = false;
     std::string failure_;

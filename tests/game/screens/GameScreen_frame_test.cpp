@@ -119,7 +119,7 @@ TEST_F(GameScreenFrameTest, EventsDiscardedDuringAFadeClearTheHover) {
     ASSERT_EQ(gui.GetHovered(), frame.Get());
     game->SetFade(1);
     game->SetFadeSpeed(-1);
-    InputQueue::Global().Push(InputEvent::kPointer, 0, 0, 0, 0);
+    InputQueue::Global().Push(InputEvent::kPointer, 0, 0, 0, 0, /*timeMs=*/1000);
     game->ProcessInput();
     EXPECT_EQ(gui.GetHovered(), nullptr);
 }
