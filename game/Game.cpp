@@ -244,6 +244,14 @@ InputEvent Game::WindowToDesign(const InputEvent& event) const {
     return out;
 }
 
+Point2i Game::DesignToWindow(Vec2 design) const {
+    const float k = std::min(static_cast<float>(windowSize.x) / static_cast<float>(designSize.x),
+                             static_cast<float>(windowSize.y) / static_cast<float>(designSize.y));
+    const float left = (static_cast<float>(windowSize.x) - static_cast<float>(designSize.x) * k) / 2;
+    const float top = (static_cast<float>(windowSize.y) - static_cast<float>(designSize.y) * k) / 2;
+    return {static_cast<int32_t>(std::lround(left + design.x * k)), static_cast<int32_t>(std::lround(top + design.y * k))};
+}
+
 void Game::ProcessInput() {
     InputQueue& queue = InputQueue::Global();
     while (std::unique_ptr<InputEvent> event = queue.PopFront()) {

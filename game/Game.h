@@ -232,6 +232,9 @@ public:
 
     // Window pixels to design units, for position and motion alike.
     InputEvent WindowToDesign(const InputEvent& event) const;
+    // The window pixel a design point shows at, the design fitted whole and
+    // centred: for the tools that click as a player would.
+    Point2i DesignToWindow(Vec2 design) const;
     // The bars' geometry (8 vertices of x, y, z; 12 indices), built on demand.
     bool NeedsLetterbox() const;
     void BuildLetterbox();

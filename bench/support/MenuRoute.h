@@ -5,8 +5,6 @@
 // benchmarks that start the whole program stop the route where they need,
 // and click on from there as a player would.
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "game/Game.h"
@@ -52,12 +50,8 @@ public:
     // As the window procedure reports one, made at `nowMs`: the pointer
     // moves there, then the left button goes down and up in place.
     static void Click(const Game& game, float designX, float designY, uint32_t nowMs) {
-        const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
-                                 static_cast<float>(game.windowSize.y) / game.designSize.y);
-        const float left = (game.windowSize.x - game.designSize.x * k) / 2;
-        const float top = (game.windowSize.y - game.designSize.y * k) / 2;
-        UpdateMousePosition(static_cast<int32_t>(std::lround(left + designX * k)),
-                            static_cast<int32_t>(std::lround(top + designY * k)));
+        const Point2i at = game.DesignToWindow({designX, designY});
+        UpdateMousePosition(at.x, at.y);
         Queue(InputEvent::kPointer, 0, 0, 0, nowMs);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown})
             Queue(kind, 0, 0, InputEvent::kLeft, nowMs);

@@ -13,7 +13,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -245,13 +244,8 @@ private:
     // 1080 as the window shows it: the pointer moves there, then the left
     // button goes down and up in place.
     void ClickAt(float x, float y) {
-        const Game& game = *GetGame();
-        const float k = std::min(static_cast<float>(game.windowSize.x) / game.designSize.x,
-                                 static_cast<float>(game.windowSize.y) / game.designSize.y);
-        const float left = (game.windowSize.x - game.designSize.x * k) / 2;
-        const float top = (game.windowSize.y - game.designSize.y * k) / 2;
-        UpdateMousePosition(static_cast<int32_t>(std::lround(left + x * k)),
-                            static_cast<int32_t>(std::lround(top + y * k)));
+        const Point2i at = GetGame()->DesignToWindow({x, y});
+        UpdateMousePosition(at.x, at.y);
         Queue(InputEvent::kPointer, 0, 0, 0);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonDown}) Queue(kind, 0, 0, InputEvent::kLeft);
         for (uint8_t kind : {InputEvent::kPointer, InputEvent::kButtonUp}) Queue(kind, 0, 0, InputEvent::kLeft);
