@@ -133,16 +133,21 @@ public:
     int seenAt = 0;
 };
 
-TEST(Shell, OnABusyMachineThePointerMovedThroughTheDisplayReachesTheGame) {
-    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
+// The shell run over `client` on the suite's display, with a home of its own.
+int RunOnTheDisplay(AppClient& client) {
     const testsupport::TempFolder home;
     ShellEnvironment environment = ShellEnvironment::System();
     environment.debuggerAttached = [] { return false; };
     environment.documentsFolder = [&home] { return home / "Documents"; };
+    AppShell shell(ShellHooks(), environment);
+    return shell.Run(client);
+}
+
+TEST(Shell, OnABusyMachineThePointerMovedThroughTheDisplayReachesTheGame) {
+    ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
     UpdateMousePosition(0, 0);
     BusyClient client;
-    AppShell shell(ShellHooks(), environment);
-    EXPECT_EQ(shell.Run(client), 0);
+    EXPECT_EQ(RunOnTheDisplay(client), 0);
     EXPECT_GT(client.seenAt, 0) << "the pointer never reached the game in " << client.frames << " frames";
 }
 
@@ -200,13 +205,8 @@ public:
 
 TEST(Shell, PressesMadeThroughTheDisplayKeepTheirGapsWhenAStalledGameTakesThemLate) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
-    const testsupport::TempFolder home;
-    ShellEnvironment environment = ShellEnvironment::System();
-    environment.debuggerAttached = [] { return false; };
-    environment.documentsFolder = [&home] { return home / "Documents"; };
     StalledClient client;
-    AppShell shell(ShellHooks(), environment);
-    EXPECT_EQ(shell.Run(client), 0);
+    EXPECT_EQ(RunOnTheDisplay(client), 0);
     ASSERT_EQ(client.pressMs.size(), 2u) << "the clicks never reached the game";
     EXPECT_NEAR(client.pressMs[1] - client.pressMs[0], 300, 40);
     EXPECT_LE(static_cast<int32_t>(client.pressMs[1] - client.stallEndMs), -StalledClient::kStallMs / 2);
