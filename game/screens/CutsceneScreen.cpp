@@ -111,8 +111,11 @@ CutsceneScreen::~CutsceneScreen() {
 bool CutsceneScreen::OnInput(const InputEvent& event) {
     if (event.kind == InputEvent::kButtonDown) pageTurn_.NotePress(event.timeMs, chatBubble_.Get());
     if (event.kind != InputEvent::kButtonUp) return false;
-    if (!pageTurn_.ReleaseTurns(chatBubble_.Get()) || !waitingThread_) return false;
-    DismissBubble();
+    const bool turns = pageTurn_.ReleaseTurns(chatBubble_.Get());
+    if (!waitingThread_) return false;
+    // While a line waits, a release that does not turn it is nobody's: an
+    // adventure's hotspot under it must not take it either.
+    if (turns) DismissBubble();
     return true;
 }
 

@@ -60,9 +60,9 @@ public:
     ~CutsceneScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
-    // Takes only a button release while a script waits on a bubble, the
-    // release of a press made once the bubble had stood a moment: the
-    // bubble goes and the script goes on at the next scheduler pass.
+    // Takes only a button release, while a script waits on a bubble; the
+    // release of a press made once the bubble had stood a moment turns it:
+    // the bubble goes and the script goes on at the next scheduler pass.
     bool OnInput(const InputEvent& event) override;
     // Keeps the frame on the view, steps the scene's markers and plays the
     // autoplay cheat.

@@ -183,6 +183,13 @@ TEST_F(AdventureScreenTest, CutsceneModeHidesTheHudAndSwallowsClicksButNotBubble
     harness.Click(screen->LocalToScreen({110, 110}));
     harness.Step();
     EXPECT_EQ(harness.Calls(), std::vector<std::string>{"inventory.OnHotspot lamp"});
+    // A line that waits takes a release too soon to turn it, and the hotspot under it hears nothing.
+    SayLine("Tobin", "Wait");
+    harness.ClearCalls();
+    harness.Click(screen->LocalToScreen({110, 110}));
+    harness.Step();
+    EXPECT_TRUE(harness.Calls().empty());
+    EXPECT_TRUE(screen->GetWaitingThread());
     harness.GetGame().hudScreen.Reset();
 }
 
