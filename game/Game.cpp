@@ -290,20 +290,20 @@ void Game::Update(double stepMs) {
 
 void Game::TellFailedSave() {
     if (!rootScreen || !DataTree::TakeSaveFailure() || !RunInclude(kSaveNoticeModule)) return;
-    halvo::AutoRef<halvo::GuiWidget> frame(NoticeFrame());
-    if (!frame) return;
-    Vrel::Var argument;
-    argument.SetObject(frame.Get());
-    CallModuleFunction(kSaveNoticeModule, kSaveFailedFunction, &argument, 1);
+    CallSaveNotice(kSaveFailedFunction, NoticeFrame());
 }
 
 void Game::TellCannotStart() {
     auto* menu = CastTo<MenuScreen>(currentScene.Get());
-    halvo::AutoRef<halvo::GuiWidget> frame(menu ? menu->GetGuiFrame() : nullptr);
-    if (!frame || !RunInclude(kSaveNoticeModule)) return;
+    if (menu && RunInclude(kSaveNoticeModule)) CallSaveNotice(kCannotStartFunction, menu->GetGuiFrame());
+}
+
+void Game::CallSaveNotice(const char* function, halvo::GuiWidget* frame) {
+    halvo::AutoRef<halvo::GuiWidget> held(frame);
+    if (!held) return;
     Vrel::Var argument;
-    argument.SetObject(frame.Get());
-    CallModuleFunction(kSaveNoticeModule, kCannotStartFunction, &argument, 1);
+    argument.SetObject(held.Get());
+    CallModuleFunction(kSaveNoticeModule, function, &argument, 1);
 }
 
 halvo::GuiWidget* Game::NoticeFrame() {

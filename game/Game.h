@@ -314,6 +314,9 @@ private:
     void NewGameDidNotBegin(const std::string& cause);
     // "savenotice"."ShowCannotStart"(frame) over the main menu shown.
     void TellCannotStart();
+    // "savenotice".`function`(frame), the frame held meanwhile; nothing
+    // without a frame. The module must have been included.
+    void CallSaveNotice(const char* function, halvo::GuiWidget* frame);
     void PollTracks(double stepMs);
 
     std::array<float, 24> letterboxVertices{};

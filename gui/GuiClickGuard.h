@@ -33,9 +33,10 @@ public:
 
     // Whether a press made at `pressMs` (the window system's time) and
     // `point` may act. `target` is the widget that would take it, null when
-    // a screen would; it must have stood on screen when the press was made. Every press is the one the next is timed and placed
-    // from; only an admitted one changes where presses go, so that a third
-    // quick click is refused too.
+    // a screen would; it must have stood on screen when the press was made.
+    // Every press is the one the next is timed and placed from; only an
+    // admitted one changes where presses go, so that a third quick click is
+    // refused too.
     bool AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target);
     // Whether a release ends a refused press and goes nowhere; asked once
     // per release.
