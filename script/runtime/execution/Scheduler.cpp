@@ -5,6 +5,16 @@
 
 namespace Vrel {
 
+namespace {
+
+// A stopped thread's value says nothing of what it held.
+void Idle(Thread& thread) {
+    thread.SetState(kThreadIdle);
+    MakeEmpty(thread.GetValue());
+}
+
+}  // namespace
+
 Scheduler::~Scheduler() { Clear(); }
 
 void Scheduler::Add(Thread* thread) {
@@ -76,9 +86,22 @@ void Scheduler::Run(Thread& thread, DebugHandler* handler) {
 
 void Scheduler::StopAll() {
     for (auto& thread : threads_) {
-        if (!thread) continue;  // dropped earlier in the running pass
-        thread->SetState(kThreadIdle);
-        MakeEmpty(thread->GetValue());
+        if (thread) Idle(*thread);  // null: dropped earlier in the running pass
+    }
+}
+
+bool Scheduler::HasWaiting(uint32_t lineage) const {
+    for (const auto& thread : threads_) {
+        if (!thread || thread->GetLineage() != lineage) continue;
+        const int32_t state = thread->GetState();
+        if (state != kThreadEnded && state != kThreadIdle) return true;
+    }
+    return false;
+}
+
+void Scheduler::Stop(uint32_t lineage) {
+    for (auto& thread : threads_) {
+        if (thread && thread->GetLineage() == lineage) Idle(*thread);
     }
 }
 

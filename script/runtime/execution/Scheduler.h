@@ -46,6 +46,11 @@ public:
     // Every listed thread becomes idle with a nil value; the next pass
     // removes them.
     void StopAll();
+    // Whether a listed thread of the lineage (Thread::GetLineage) is still
+    // to run: sleeping, paused or on its way.
+    bool HasWaiting(uint32_t lineage) const;
+    // As StopAll, for the threads of one lineage alone.
+    void Stop(uint32_t lineage);
     // Drops every entry, destroying the frames of threads that do not run.
     void Clear();
     // Listed threads, dropped entries of a running pass not counted.

@@ -101,6 +101,11 @@ public:
     int16_t& AssertionsFailed() { return assertionsFailed_; }
     const std::string& GetName() const { return name_; }
     void SetName(const char* name) { name_ = name ? name : ""; }
+    // The family of threads one native call set going (0: none), handed on
+    // to every thread this one starts ("ThreadCreate"): the game can then
+    // tell whether anything that call began is still to run, and stop it.
+    uint32_t GetLineage() const { return lineage_; }
+    void SetLineage(uint32_t lineage) { lineage_ = lineage; }
 
     uint32_t GetDepth() const { return depth_; }
     CallFrame* GetFrame(uint32_t index) const {
@@ -169,6 +174,7 @@ private:
     uint32_t spareCount_ = 0;
     uint32_t depth_ = 0;
     std::string name_;
+    uint32_t lineage_ = 0;
     ScriptVM* vm_;
     int activeRuns_ = 0;
     bool listed_ = false;

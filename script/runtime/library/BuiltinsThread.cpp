@@ -146,6 +146,7 @@ Var ThreadCreate(t_Interface& call) {
     for (size_t i = 0; i < arguments.size(); ++i)
         if (const Var* argument = call.GetArg(static_cast<int>(i) + 1)) arguments[i].Assign(*argument);
     halvo::AutoRef<Thread> thread(new Thread(MachineOf(call)));
+    if (call.thread) thread->SetLineage(call.thread->GetLineage());
     if (!thread->Run(function, true, arguments.data(), static_cast<int>(arguments.size()))) return Var();
     return Var(static_cast<VarExtension*>(thread.Get()));
 }

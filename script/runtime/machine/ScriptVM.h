@@ -129,6 +129,7 @@ public:
     // ---- threads ----
     void AddThread(Thread* thread) { scheduler_.Add(thread); }
     void StopAllThreads() { scheduler_.StopAll(); }
+    void StopThreads(uint32_t lineage) { scheduler_.Stop(lineage); }
     // One scheduler pass with the frame time in milliseconds. The main loop
     // calls it once per frame.
     bool Update(float elapsed);
