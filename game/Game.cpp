@@ -114,8 +114,9 @@ bool Game::OpenMenu(bool (MenuScreen::*build)()) {
     if (!rootScreen) return false;
     halvo::AutoRef<Game> self(this);
     if (hudScreen) hudScreen->RemoveFromParent();
-    // A "NewGame" that leads to a menu of its own asked for it.
-    newGame_.Settle();
+    // A menu before a new game's first scene, whatever opened it: that game
+    // did not begin, and the game under way must not be left aside.
+    if (NewGameWentToTheMenu()) return CastTo<MenuScreen>(currentScene.Get()) != nullptr;
     halvo::AutoRef<MenuScreen> menu(new MenuScreen());
     const bool built = (menu.Get()->*build)();
     // The menu's script may have ended the run meanwhile.
@@ -160,6 +161,7 @@ float Game::EasedHelpFactor(float factor) {
 void Game::Shutdown() {
     halvo::AutoRef<Game> self(this);
     HandOverResults();
+    if (newGame_.RollBack()) LogCannotStart("the game ended before its first scene loaded");
     if (KeepPlayTime()) DataTree::SaveGameData();
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
@@ -345,7 +347,7 @@ void Game::IncHelpTime(float stepMs) {
     Vrel::Thread::RunFunction(helpThread_.Get(), kHelpModule, kHelpFunction, arguments, 2);
 }
 
-halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module) {
+halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* module, uint32_t lineage) {
     if (!function || !module) return {};
     Vrel::BinCode* found = Vrel::ScriptVM::Global().FindModule(module);
     Vrel::Var* member = found ? found->GetMember(function) : nullptr;
@@ -353,6 +355,7 @@ halvo::WeakRef<Vrel::Thread> Game::CallScript(const char* function, const char* 
     halvo::AutoRef<Vrel::BinCode> code(member ? Vrel::ToBinCode(*member) : nullptr);
     if (!code) return {};
     halvo::AutoRef<Vrel::Thread> thread(new Vrel::Thread());
+    thread->SetLineage(lineage);
     thread->Run(code.Get(), false, nullptr, 0);
     return halvo::WeakRef<Vrel::Thread>(thread.Get());
 }

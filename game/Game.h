@@ -9,6 +9,7 @@
 #include <string>
 
 #include "game/screens/GameScreen.h"
+#include "game/NewGameStart.h"
 #include "game/TrackList.h"
 #include "gui/GuiClickGuard.h"
 #include "platform/InputQueue.h"
@@ -72,7 +73,9 @@ public:
 
     void Init();
     // Ended mid-game (the window closed), the game saves the time played,
-    // once a waiting script has taken a counted result (see Transit).
+    // once a waiting script has taken a counted result (see Transit); a new
+    // game before its first scene did not begin, and the game under way is
+    // what stays.
     void Shutdown();
 
     void SetWindowSize(const Point2i& size);
@@ -98,8 +101,9 @@ public:
 
     // Runs a module's function on a new script thread. The answer lives on
     // only while the thread waits (the scheduler holds it); empty when the
-    // function ran to its end or there is no such module or function.
-    static halvo::WeakRef<Vrel::Thread> CallScript(const char* function, const char* module);
+    // function ran to its end or there is no such module or function. The
+    // thread and every thread it starts are of `lineage` (Vrel::Thread).
+    static halvo::WeakRef<Vrel::Thread> CallScript(const char* function, const char* module, uint32_t lineage = 0);
     // Compiles and runs "scripts/<name>.cis" as module `name`; true at once
     // when that module is loaded, false when the file is missing or does
     // not compile. Only source runs here: compiled modules cannot.
@@ -130,13 +134,18 @@ public:
     // instead of leaving the player before a black screen, and answers
     // false; so does a new game whose first scene did not load while
     // "NewGame" ran (see Transit), whatever that scene's own script did,
-    // or whose "NewGame" ended without loading one. A "NewGame" that waits
-    // first (a fade, a sleep) is answered true; should its first scene then
-    // not load, or should it end without one, the game under way is open
-    // again and the main menu opens with "savenotice"."ShowCannotStart"
+    // or whose "NewGame" ended without loading one, or went back to the
+    // main menu first. A "NewGame" that waits first (a fade, a sleep, a
+    // thread it started) is answered true; should its first scene then not
+    // load, should nothing it started be left to load one, or should it go
+    // back to the menu, the game under way is open again, what it started
+    // stops, and the main menu opens with "savenotice"."ShowCannotStart"
     // (frame) called over it, the menu's frame. Each cause of a new game
     // that did not begin is one line on standard error.
     bool ContinueOrNewGame();
+    // "Start again" on `slot` (see NewGameStart::Hold): the game under way
+    // is kept until the new game's first scene has loaded.
+    bool HoldForNewGame(int32_t slot) { return newGame_.Hold(slot); }
     // Whether "campain"."NewGame" is there to start a new game with; when it
     // is not, one line on standard error names the cause: no such module
     // file, a module that did not compile, or a missing function.
@@ -147,9 +156,8 @@ public:
     // cutscene that is still shown then plays its script's "Run". False,
     // changing nothing but the help factor, when the scene or its screen
     // refuses; the halves of a difference scene load without a screen.
-    // A scene that loads while a new game is held back
-    // (DataTree::StartPlayerOverHeld) is its first: the player file takes
-    // the new game then.
+    // A scene that loads while a new game is held back (HoldForNewGame) is
+    // its first: the player file takes the new game then.
     bool LoadScene(const char* name);
     // "OnFirstEnter" once per profile, then "OnLoadScene", falling back to
     // the module "scene" when the scene's own ran to its end at once.
@@ -190,7 +198,9 @@ public:
     void ShowMainMenu(Vrel::Thread* caller);
     // As ShowMainMenu, and the story is over: the reopened profile's
     // "[PLAYER]/LastScene" is removed and the player file saved, so that
-    // nothing is left to continue and a new game needs no question.
+    // nothing is left to continue and a new game needs no question. Either,
+    // before a new game's first scene, is a new game that did not begin:
+    // the game under way stays as it was.
     void EndStory(Vrel::Thread* caller);
     // While a game is under way, its seconds played into the profile's
     // "[STATS]/time", for the caller to save; false in the menus, whose time
@@ -305,13 +315,19 @@ private:
     void ClearLetterbox() { letterboxBuilt = false; }
     // ContinueOrNewGame's "NewGame", with its answer.
     bool StartNewGame();
-    // A "NewGame" that waited and then ended, stopped or not, before any
-    // scene loaded: the new game did not begin.
+    // A "NewGame" that waited, and nothing it started is left to run on
+    // before any scene loaded: the new game did not begin.
     void WatchNewGame();
-    // The new game never began: the game under way is open again, the
-    // cause one line on standard error, and the main menu opens; the player
-    // is told there unless ContinueOrNewGame is still to answer.
+    // The new game never began: what it started stops, the game under way
+    // is open again, the cause one line on standard error, and the main
+    // menu opens; the player is told there unless ContinueOrNewGame is still
+    // to answer.
     void NewGameDidNotBegin(const std::string& cause);
+    // A menu before a new game's first scene, whatever asked for it: the new
+    // game did not begin (NewGameDidNotBegin); false when none was held.
+    bool NewGameWentToTheMenu();
+    // "a new game cannot start" and why, one line on standard error.
+    static void LogCannotStart(const std::string& cause);
     // "savenotice"."ShowCannotStart"(frame) over the main menu shown.
     void TellCannotStart();
     // "savenotice".`function`(frame), the frame held meanwhile; nothing
@@ -324,17 +340,6 @@ private:
     bool letterboxBuilt = false;
     double trackPollMs_ = 0;
     bool handingOver_ = false;
-    // A new game from its "NewGame" call until its first scene has loaded.
-    struct NewGameStart {
-        bool pending = false;    // no scene has loaded since "NewGame" was called
-        bool answering = false;  // ContinueOrNewGame waits for "NewGame"'s first run
-        bool refused = false;    // it did not begin while ContinueOrNewGame waited
-        halvo::WeakRef<Vrel::Thread> thread;  // "NewGame" while it waits
-        // A scene or a menu came: nothing is left to watch.
-        void Settle() {
-            pending = false;
-            thread.Reset();
-        }
-    };
+    // A new game from "Start again" until its first scene has loaded.
     NewGameStart newGame_;
 };

@@ -85,16 +85,12 @@ void KeepLastScene(bool hadLast, const std::string& previous) {
     DataTree::SavePlayer();
 }
 
-// A script thread that will run on: one that ran to its end, or was
-// stopped, would never load a scene.
-bool Waits(const Vrel::Thread* thread) {
-    if (!thread) return false;
-    const int32_t state = thread->GetState();
-    return state == Vrel::kThreadSleeping || state == Vrel::kThreadPaused;
-}
-
 std::string EndedWithoutScene() {
     return std::string("'") + kNewGameFunction + "' of module '" + kCampaignModule + "' ended without loading a scene";
+}
+
+std::string WentToTheMenu() {
+    return std::string("'") + kNewGameFunction + "' went back to the main menu before loading a scene";
 }
 
 // A scene change that did not happen is not counted: the count goes back to
@@ -149,7 +145,7 @@ bool Game::ContinueOrNewGame() {
     DataTree::SetInt(kCurrentCharKey, 0);
     if (!CanStartNewGame()) {
         // Nothing else would load a scene: the player would face black.
-        DataTree::PutOldPlayerBack();
+        newGame_.RollBack();
         OpenMainMenu();
         return false;
     }
@@ -158,37 +154,42 @@ bool Game::ContinueOrNewGame() {
 
 // A first scene that did not load has opened the main menu (Transit); one
 // that loaded and moved on began the game all the same. A NewGame that
-// waits before its first scene is watched until a scene loads.
+// waits before its first scene, or leaves a thread to load it, is watched
+// until a scene loads.
 bool Game::StartNewGame() {
-    newGame_ = NewGameStart{};
-    newGame_.pending = newGame_.answering = true;
-    const halvo::WeakRef<Vrel::Thread> thread = CallScript(kNewGameFunction, kCampaignModule);
-    if (newGame_.pending && !Waits(thread.Get())) NewGameDidNotBegin(EndedWithoutScene());
-    newGame_.answering = false;
-    if (newGame_.pending) newGame_.thread = thread;
-    return !newGame_.refused;
+    CallScript(kNewGameFunction, kCampaignModule, newGame_.BeginRun());
+    if (newGame_.IsRunning() && !newGame_.CanStillLoad()) NewGameDidNotBegin(EndedWithoutScene());
+    return newGame_.EndFirstRun();
 }
 
 void Game::WatchNewGame() {
-    if (newGame_.pending && !newGame_.answering && !Waits(newGame_.thread.Get()))
+    if (newGame_.IsRunning() && !newGame_.IsAnswering() && !newGame_.CanStillLoad())
         NewGameDidNotBegin(EndedWithoutScene());
 }
 
 void Game::NewGameDidNotBegin(const std::string& cause) {
     halvo::AutoRef<Game> self(this);
-    const bool tell = !newGame_.answering;
-    newGame_ = NewGameStart{};
-    newGame_.refused = !tell;
-    halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: %s", cause.c_str());
-    DataTree::PutOldPlayerBack();
+    const bool tell = !newGame_.IsAnswering();
+    newGame_.RollBack();
+    LogCannotStart(cause);
     OpenMainMenu();
     if (tell) TellCannotStart();
+}
+
+bool Game::NewGameWentToTheMenu() {
+    if (!newGame_.IsPending()) return false;
+    NewGameDidNotBegin(WentToTheMenu());
+    return true;
+}
+
+void Game::LogCannotStart(const std::string& cause) {
+    halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: %s", cause.c_str());
 }
 
 bool Game::CanStartNewGame() {
     const Vrel::FunctionLookup lookup = Vrel::ScriptVM::Global().LookUpFunction(kCampaignModule, kNewGameFunction);
     if (lookup == Vrel::FunctionLookup::kFound) return true;
-    halvo::LogMessage("Game::ContinueOrNewGame - a new game cannot start: %s", CampaignFault(lookup).c_str());
+    LogCannotStart(CampaignFault(lookup));
     return false;
 }
 
@@ -235,8 +236,7 @@ bool Game::LoadScene(const char* name) {
     }
     // The scene stands: a new game held back has begun, and its file takes
     // it in the stead of the game under way before an entry script moves on.
-    DataTree::KeepNewPlayer();
-    newGame_.Settle();
+    newGame_.Commit();
     if (screen) {
         EnterSceneScreen(*screen, *scene);
         RunSceneEnterScripts(*scene);
@@ -374,20 +374,17 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     const bool loaded = LoadScene(scene.c_str());
     // The poses the last scene kept loaded go once the next one has taken what it needs.
     PoseCache::Global().Clear();
-    bool firstScene = false;
     if (!loaded) {
-        // A new game whose first scene did not load never began: the game
-        // under way is open again, its file never written over.
-        const bool putBack = DataTree::PutOldPlayerBack();
-        if (!putBack) KeepLastScene(hadLast, previous);
-        firstScene = putBack || newGame_.pending;
+        // Held back, the new game's file was not written; the rollback
+        // below opens the game under way again.
+        KeepLastScene(hadLast, previous);
         TakeBackTransit(counted, transits);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());
     }
     StopCaller(caller);
-    if (firstScene)
+    if (!loaded && newGame_.IsPending())
         NewGameDidNotBegin("its first scene '" + scene + "' did not load");
     else if (!loaded)
         OpenMainMenu();
@@ -414,6 +411,9 @@ void Game::LeaveForTheMenu(Vrel::Thread* caller, bool storyOver) {
     }
     LeaveCurrentScene();
     StopCaller(caller);
+    // Reopening the profile below would drop the game held aside, and a
+    // story's end would then erase it: a new game never began so.
+    if (NewGameWentToTheMenu()) return;
     KeepPlayTime();
     DataTree::SaveGameData();
     const int32_t slot = DataTree::GetCurrentSlot();

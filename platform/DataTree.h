@@ -217,6 +217,8 @@ bool KeepNewPlayer();
 // The new game did not begin: the kept document is the open one again, as
 // it was, its file never written over. False when none is kept.
 bool PutOldPlayerBack();
+// Whether a game under way is kept aside for a new one (StartPlayerOverHeld).
+bool HoldsPlayerAside();
 void SetCurrentSlot(int32_t slot);
 int32_t GetCurrentSlot();
 // True when the slot's profile was deleted: the game data is saved without

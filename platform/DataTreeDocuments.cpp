@@ -483,6 +483,8 @@ bool PutOldPlayerBack() {
     return true;
 }
 
+bool HoldsPlayerAside() { return GetState().playerAside != nullptr; }
+
 void SetCurrentSlot(int32_t slot) {
     State& state = GetState();
     state.currentSlot = slot;

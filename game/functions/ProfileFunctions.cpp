@@ -138,8 +138,9 @@ bool StartPlayerOver(int32_t slot) {
     // read) holds nothing to keep.
     if (slot == DataTree::GetCurrentSlot() && !Game::CanStartNewGame()) return false;
     // Its file keeps that game until the new one's first scene has loaded
-    // (Game::LoadScene): a first scene that does not load puts it back.
-    return DataTree::StartPlayerOverHeld(slot);
+    // (Game::LoadScene): a new game that does not begin puts it back.
+    Game* game = Game::Current();
+    return game && game->HoldForNewGame(slot);
 }
 
 const char* TakeDamagedSave() {

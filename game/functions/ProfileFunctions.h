@@ -42,7 +42,7 @@ bool CreateProfile(Vrel::t_Interface& call);
 // without a profile, when the new file cannot be written, or for the open
 // profile when a new game cannot start (Game::CanStartNewGame, which tells
 // the author why). The open profile's file keeps its game under way until
-// the new game's first scene has loaded (DataTree::StartPlayerOverHeld).
+// the new game's first scene has loaded (Game::HoldForNewGame).
 bool StartPlayerOver(int32_t slot);
 
 // The name of a saved file that could not be read ("gamedata.xml",

@@ -896,7 +896,8 @@ TEST_F(SampleSaveNoticeTest, ARefusedStartAgainHidesNoLaterFailure) {
 }
 
 // A new game the campaign cannot start (it lost its NewGame, its first
-// scene is misspelt, or NewGame ends without a scene, also after a wait)
+// scene is misspelt, NewGame ends without a scene or goes back to the menu,
+// also after a wait, and a thread it started does not run on after that)
 // costs nothing of the game under way and counts no scene change: the
 // notice shows, in the player's language, true of every cause; the file
 // keeps the game, Continue goes on with it, and the author reads the cause.
@@ -913,7 +914,10 @@ void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
 
 constexpr const char* kFirstSceneMisspelt = "its first scene 'gardn' did not load";
 constexpr const char* kNoScene = "'NewGame' of module 'campain' ended without loading a scene";
+constexpr const char* kWentToTheMenu = "'NewGame' went back to the main menu before loading a scene";
 constexpr const char* kFirstTransit = "Transit(kFirstScene);";
+// NewGame's body ends, and a function the sample lacks takes the rest of it.
+#define INTRO_AFTER(newGameBody) newGameBody " }\nfunction void Intro() { Sleep(0.2); Transit(kFirstScene);"
 
 const CampaignChange kCampaignsThatCannotStart[] = {
     {"WithoutNewGame", "void NewGame()", "void OldGame()", "module 'campain' has no function 'NewGame'"},
@@ -923,6 +927,11 @@ const CampaignChange kCampaignsThatCannotStart[] = {
     {"MisspeltFirstSceneAfterAFade", kFirstTransit, "FadeOut(); Transit(\"gardn\");", kFirstSceneMisspelt},
     {"MisspeltFirstSceneAfterASleepInGerman", kFirstTransit, "Sleep(1.0); Transit(\"gardn\");",
      kFirstSceneMisspelt, kTwoPlayers, u"Ein laufendes Spiel bleibt erhalten"},
+    {"GameOverAtOnce", kFirstTransit, "GameOver();", kWentToTheMenu},
+    {"GameOverAfterASleep", kFirstTransit, "Sleep(0.5); GameOver();", kWentToTheMenu},
+    {"MainMenuAtOnce", kFirstTransit, "ShowMainMenu();", kWentToTheMenu},
+    {"GameOverWithAThreadLeftToTransit", kFirstTransit, INTRO_AFTER("ThreadCreate(Intro); GameOver();"),
+     kWentToTheMenu},
 };
 
 class SampleCannotStartTest : public SampleSaveNoticeTest, public testing::WithParamInterface<CampaignChange> {};
@@ -966,6 +975,24 @@ TEST_F(SampleSaveNoticeTest, ANewGameThatWaitsBeginsWithItsFirstScene) {
     EXPECT_NE(harness.ReadSavedFile("data0.xml").find("LastScene=\"garden\""), std::string::npos);
     EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 38);
     EXPECT_TRUE(harness.Messages().empty());
+}
+
+// A NewGame that leaves its first scene to a thread it started begins the
+// game with it, a clean one: nothing of the game under way is left.
+TEST_F(SampleSaveNoticeTest, ANewGameStartedOnAThreadOfItsOwnBeginsClean) {
+    WriteCampaign(kFirstTransit, INTRO_AFTER("ThreadCreate(Intro);"));
+    harness.WriteSavedFile("gamedata.xml", kPlayedProfile);
+    harness.WriteSavedFile("data0.xml", kGameUnderWay);
+    OpenMainMenu();
+    ClickAndSettle(kNewGame);
+    testing::internal::CaptureStderr();
+    ClickAndSettle({960, 780});  // "Start again"
+    EXPECT_TRUE(StepUntil([&] { return harness.ScreenTree() == "GameScreen[SearchScreen, HudScreen]"; }))
+        << harness.ScreenTree();
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("cannot start"), std::string::npos);
+    const std::string file = harness.ReadSavedFile("data0.xml");
+    EXPECT_NE(file.find("LastScene=\"garden\""), std::string::npos);
+    EXPECT_EQ(file.find("~i_5"), std::string::npos) << file;
 }
 
 // Continue to a place that is not in the game's data tells the player that

@@ -89,6 +89,7 @@ TEST_F(TransitTest, ASceneThatCannotLoadLeadsBackToTheMenuWithLastSceneKept) {
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen]");
     EXPECT_STREQ(DataTree::GetString("[PLAYER]/LastScene"), "kitchen");
     EXPECT_STREQ(DiskLastScene(), "kitchen");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), 1) << "no scene change happened";
     ASSERT_EQ(harness.Messages().size(), 1u);
     EXPECT_NE(harness.Messages()[0].find("Transit - unable to load scene 'nowhere'"), std::string::npos);
     EXPECT_EQ(harness.Messages()[0].rfind("probe(", 0), 0u) << harness.Messages()[0];

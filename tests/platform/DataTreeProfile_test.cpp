@@ -457,9 +457,11 @@ TEST_F(DataTreeTest, ANewGameHeldBackLeavesTheGameUnderWayUntilItBegins) {
     EXPECT_EQ(ReadFile(UserFile("data0.xml")), underWay);
     ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
     EXPECT_FALSE(DataTree::Exists("[PLAYER]/Data/"));
+    EXPECT_TRUE(DataTree::HoldsPlayerAside());
     EXPECT_TRUE(DataTree::PutOldPlayerBack());
     EXPECT_EQ(DataTree::GetInt("[PLAYER]/Data/key"), 2) << "the first new game was kept in its stead";
     EXPECT_FALSE(DataTree::PutOldPlayerBack());
+    EXPECT_FALSE(DataTree::HoldsPlayerAside());
 
     ASSERT_TRUE(DataTree::StartPlayerOverHeld(0));
     ASSERT_TRUE(DataTree::SetInt("[PLAYER]/Data/door", 1));
