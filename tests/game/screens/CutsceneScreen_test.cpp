@@ -170,6 +170,24 @@ TEST_F(CutsceneScreenTest, ASecondBubbleWhileOneWaitsDismissesTheFirstAndResumes
     EXPECT_EQ(Count("said Two"), 1);
 }
 
+// A press made while no line stood (in a speaker's pose change) and let go
+// once the next line had come up was meant for none: the line waits for a
+// click of its own.
+TEST_F(CutsceneScreenTest, APressMadeBeforeALineCameUpTurnsItNotWhenLetGoAfter) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    harness.MovePointer({500, 500});
+    harness.Press();
+    harness.Step();
+    SayLine("Tobin", "Hello");
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
+    harness.Release();
+    harness.Step(2);
+    EXPECT_TRUE(screen->GetWaitingThread());
+    harness.Click({500, 500});
+    harness.Step(2);
+    EXPECT_EQ(Count("said Hello"), 1);
+}
+
 TEST_F(CutsceneScreenTest, AutoplayDismissesEachBubbleOnTheThirtiethStep) {
     harness.GetGame().cheatAutoPlay = true;
     screen->AddSpeaker("Tobin", "left", "tobin_calm");
