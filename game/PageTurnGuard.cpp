@@ -5,7 +5,7 @@
 
 void PageTurnGuard::PageCameUp(halvo::GuiWidget* page) {
     page_ = page;
-    pageFrame_ = halvo::GuiMain::Global().Frames().Current() + 1;
+    pageShown_ = halvo::GuiMain::Global().Frames().StampNextFrame();
 }
 
 // Judged by when the frame came on screen rather than by whether the page's
@@ -14,8 +14,8 @@ void PageTurnGuard::PageCameUp(halvo::GuiWidget* page) {
 void PageTurnGuard::NotePress(uint32_t pressMs, halvo::GuiWidget* page) {
     pressNoted_ = true;
     pressedPage_ = page;
-    pageStood_ = !page || (page == page_.Get() &&
-                           halvo::GuiMain::Global().Frames().WasShownBy(pageFrame_, pressMs - kStandMs));
+    pageStood_ =
+        !page || (page == page_.Get() && pageShown_ && pageShown_->WasShownBy(pressMs - kStandMs));
 }
 
 bool PageTurnGuard::ReleaseTurns(const halvo::GuiWidget* page) {

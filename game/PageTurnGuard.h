@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "gui/GuiFrameClock.h"
 #include "platform/RefObj.h"
 
 namespace halvo {
@@ -33,8 +34,8 @@ public:
 
 private:
     halvo::WeakRef<halvo::GuiWidget> page_;
-    // The first frame that showed the page.
-    uint32_t pageFrame_ = 0;
+    // When the first frame that showed the page came on screen.
+    halvo::AutoRef<halvo::GuiFrameStamp> pageShown_;
     bool pressNoted_ = false;
     // Whether the page had stood long enough when the press was made.
     bool pageStood_ = false;

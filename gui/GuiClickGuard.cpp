@@ -7,7 +7,10 @@
 namespace halvo {
 
 bool GuiClickGuard::AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target) {
-    refusedHeld_ = (IsDoubleClick(pressMs, point) && !WentTo(target)) || !WasSeen(pressMs, target);
+    const GuiWidget* page = page_.Get();
+    const bool toPage = !target && page && page->GetParent();
+    refusedHeld_ =
+        !toPage && ((IsDoubleClick(pressMs, point) && !WentTo(target)) || !WasSeen(pressMs, target));
     hasPress_ = true;
     pressMs_ = pressMs;
     pressPoint_ = point;
@@ -27,6 +30,8 @@ void GuiClickGuard::ForgetTarget() {
     widgetTookPress_ = true;
     pressTarget_.Reset();
 }
+
+void GuiClickGuard::LeavePressesTo(GuiWidget* page) { page_ = page; }
 
 // Presses from two sources may come stamped a little out of order; either
 // way round they are as close.

@@ -44,6 +44,12 @@ public:
     // What the last press went to now means something else (a page turned
     // under it): a quick second press on the spot is refused even there.
     void ForgetTarget();
+    // While `page` stands in the tree, presses that go past every widget
+    // are its own to judge (it turns only on one made once it had stood a
+    // while), and pass whatever went before them, still timing the next: a
+    // quick reader's run of clicks would otherwise keep it up for as long
+    // as the run goes on.
+    void LeavePressesTo(GuiWidget* page);
 
 private:
     bool IsDoubleClick(uint32_t pressMs, Vec2 point) const;
@@ -57,6 +63,7 @@ private:
     bool widgetTookPress_ = false;
     WeakRef<GuiWidget> pressTarget_;
     bool refusedHeld_ = false;
+    WeakRef<GuiWidget> page_;
 };
 
 }  // namespace halvo

@@ -2,9 +2,27 @@
 
 namespace halvo {
 
+bool GuiFrameStamp::WasShownBy(uint32_t ms) const {
+    return shown_ && static_cast<int32_t>(ms - shownMs_) >= 0;
+}
+
 void GuiFrameClock::Presented(uint32_t ms) {
     presented_ = current_;
     presentedMs_[current_ % kKeptFrames] = ms;
+    for (const WeakRef<GuiFrameStamp>& waiting : waiting_) {
+        GuiFrameStamp* stamp = waiting.Get();
+        if (!stamp || stamp->frame_ > presented_) continue;
+        stamp->shown_ = true;
+        stamp->shownMs_ = ms;
+    }
+    std::erase_if(waiting_,
+                  [](const WeakRef<GuiFrameStamp>& waiting) { return !waiting || waiting->shown_; });
+}
+
+AutoRef<GuiFrameStamp> GuiFrameClock::StampNextFrame() {
+    AutoRef<GuiFrameStamp> stamp(new GuiFrameStamp(current_ + 1));
+    waiting_.emplace_back(stamp.Get());
+    return stamp;
 }
 
 bool GuiFrameClock::WasShownBy(uint32_t frame, uint32_t ms) const {

@@ -8,13 +8,34 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
+
+#include "platform/RefObj.h"
 
 namespace halvo {
+
+// When one frame came on screen, known for as long as it is held: a page
+// stands for a time, and a fast loop draws more frames in it than the
+// clock keeps the times of.
+class GuiFrameStamp : public RefObj {
+public:
+    // Whether the frame was on screen at `ms`.
+    bool WasShownBy(uint32_t ms) const;
+
+private:
+    friend class GuiFrameClock;
+    explicit GuiFrameStamp(uint32_t frame) : frame_(frame) {}
+
+    uint32_t frame_;
+    bool shown_ = false;
+    uint32_t shownMs_ = 0;
+};
 
 class GuiFrameClock {
 public:
     // How many frames back a frame's time is kept: far more than a press
-    // ever waits in the queue before the game takes it.
+    // ever waits in the queue before the game takes it, though not for a
+    // time measured from a frame, which takes a stamp.
     static constexpr uint32_t kKeptFrames = 64;
 
     // The frame being drawn, or the last one drawn between frames; 1 before
@@ -31,11 +52,15 @@ public:
     bool WasShownBy(uint32_t frame, uint32_t ms) const;
     // Whether frame `frame` is the one on screen, or a later one drawn since.
     bool IsOnScreen(uint32_t frame) const { return frame != 0 && frame >= presented_; }
+    // The next frame to begin, its time filled in as it comes on screen.
+    AutoRef<GuiFrameStamp> StampNextFrame();
 
 private:
     uint32_t current_ = 1;
     uint32_t presented_ = 0;
     std::array<uint32_t, kKeptFrames> presentedMs_{};
+    // Stamps of frames not on screen yet.
+    std::vector<WeakRef<GuiFrameStamp>> waiting_;
 };
 
 }  // namespace halvo

@@ -416,7 +416,7 @@ bool MiniGameScreen::ShowNextMessage() {
     halvo::RemoveObservedWidget(bubble_);
     // With the last page gone the game lies open, and the lantern that
     // turned it skips: a quick second click must not act on what the first
-    // one uncovered. A page that comes guards itself.
+    // one uncovered.
     if (messages_.empty()) {
         if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
         return false;
@@ -438,7 +438,10 @@ bool MiniGameScreen::ShowNextMessage() {
     if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
                                                                    CutsceneScreen::kBubbleFunction, arguments, 6))
         bubble_ = made.Get();
+    // A page guards itself, however quick the presses before it came: the
+    // closing line after a game clicked through must not wait for a pause.
     pageTurn_.PageCameUp(bubble_.Get());
+    if (Game* current = Game::Current()) current->clickGuard.LeavePressesTo(bubble_.Get());
     return true;
 }
 

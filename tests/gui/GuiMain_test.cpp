@@ -214,7 +214,7 @@ TEST(GuiClickGuardTest, RefusesOnlyAQuickPressOnTheSpotThatGoesElsewhere) {
 
 // A widget takes no press made before a frame that drew it came on screen,
 // however long after the last press, nor one made while it was hidden; it
-// takes a press made once it stood there.
+// takes a press made once it stood there, between any two frames after.
 TEST(GuiClickGuardTest, RefusesAPressMadeBeforeItsTargetCameOnScreen) {
     AutoRef<halvo::GuiWidget> menu(new halvo::GuiWidget), question(new halvo::GuiWidget);
     ShowFrame(1000, {menu.Get()});
@@ -229,6 +229,8 @@ TEST(GuiClickGuardTest, RefusesAPressMadeBeforeItsTargetCameOnScreen) {
     ShowFrame(3000, {menu.Get()});  // back after a frame without it: shown anew
     EXPECT_FALSE(guard.AdmitPress(2990, {100, 900}, menu.Get()));
     EXPECT_TRUE(guard.AdmitPress(3010, {300, 900}, menu.Get()));
+    for (uint32_t ms = 3017; ms <= 3170; ms += 17) ShowFrame(ms, {menu.Get()});
+    EXPECT_TRUE(guard.AdmitPress(3160, {500, 900}, menu.Get()));
 }
 
 }  // namespace

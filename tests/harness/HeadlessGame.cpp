@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "game/GameProcess.h"
-#include "gui/GuiClickGuard.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/AppShell.h"
@@ -21,9 +20,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr uint32_t kPassMs = 17;
 // How long a line or page stands before a click takes it.
-constexpr uint32_t kReadingMs = static_cast<uint32_t>(halvo::GuiClickGuard::kDoubleClickMs);
+constexpr uint32_t kReadingMs = PageTurnGuard::kStandMs;
 // Fixed, so that every run draws the same random numbers.
 constexpr uint32_t kRandomSeed = 1;
 // The system language the shell would report: English.

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "game/GameShellClient.h"
+#include "game/PageTurnGuard.h"
 #include "platform/InputQueue.h"
 #include "platform/MainLoop.h"
 #include "platform/Math.h"
@@ -41,9 +42,13 @@ public:
     static constexpr int32_t kWindowHeight = 1080;
     // Generous for anything a test waits for: some seconds of game time.
     static constexpr int kDefaultMaxPasses = 600;
-    // Passes of 17 ms after the pass that shows a speaker's line or a
-    // mini-game's message before a click takes it: it stands half a second.
-    static constexpr int kReadPasses = 31;
+    // The game step each pass advances the clock by.
+    static constexpr uint32_t kPassMs = 17;
+    // Passes before a click takes a speaker's line or a mini-game's message
+    // that came up between two passes: the next pass's frame shows it, and
+    // it then stands its time.
+    static constexpr int kReadPasses =
+        1 + static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
     // The native that stub modules call: RecordCall("module.Function", args...).
     static constexpr const char* kRecordFunction = "RecordCall";
 

@@ -20,6 +20,8 @@ using testsupport::MiniGameHarness;
 
 constexpr const char* kTimeKey = "[STATS]/stub_time";
 constexpr const char* kMovesKey = "[STATS]/stub_moves";
+// The middle of the lantern the help script builds.
+constexpr Vec2 kLantern{88, 960};
 
 class StubGame : public MiniGame {
 public:
@@ -35,9 +37,12 @@ public:
     void OnUpdate(double, double stepMs) override {
         ++updates;
         if (!IsFrozen()) AddTime(stepMs);
+        if (winsAtMs > 0 && GetHost() && GetHost()->GetTime() >= winsAtMs) Finish(kMiniGameWon);
     }
     bool solves = false;
     int updates = 0;
+    // The game time it plays itself to a win in; 0 for never.
+    double winsAtMs = 0;
 };
 const ClassRecord StubGame::kClassRecord = {"StubGame", &GameScreen::kClassRecord, nullptr};
 
@@ -56,9 +61,13 @@ protected:
         table.Add("Whole", "whole text");
         h.game.WriteDataFile("loca/loca_english.bin", table.Build());
         h.game.WriteScript("wait", "function void Wait() { BeginStubHost(); RecordCall(\"resumed\"); }\n");
-        // The help script builds its GUI in the HUD's frame.
+        // The help script builds its lantern in the HUD's frame.
         h.game.WriteScript("help", HeadlessGame::StubModuleSource("help", {"IncHelpTime(float scaled, float step)"}) +
-                                       "function void Create() { AddHelpButton(); }\n");
+                                       "function void Create() { GuiAddListener(GuiCreate(GetHudRoot(), "
+                                       "\"type\", \"Button\", \"color\", 0, \"xpos\", 16.0, "
+                                       "\"ypos\", 880.0, \"xsize\", 144.0, \"ysize\", 160.0), "
+                                       "\"help\"); }\nfunction bool OnButton(auto b) { ShowHelp(); "
+                                       "return true; }\n");
         Vrel::ScriptVM::Global().AddCFunction("AddHelpButton", Vrel::detail::AdapterFor<&AddHelpButton>());
         // The harness's bubble, with a say for the test while its thread runs.
         h.game.WriteScript("cutscene",
@@ -90,6 +99,40 @@ protected:
         fixture->stub = new StubGame();
         host->AddGame(fixture->stub.Get());
         fixture->stub->LoadConfig(host->GetViewCenter());
+    }
+
+    // Clicks on the spot every `gapMs` for `forMs`, each message seen to
+    // have stood half a second before it went; how many went meanwhile.
+    int ClickOnTheSpot(uint32_t gapMs, uint32_t forMs) {
+        const auto shown = [&] {
+            const MiniGameScreen* host = h.Host();
+            return host && host->IsMessageShown() ? host->GetBubble() : nullptr;
+        };
+        halvo::WeakRef<halvo::GuiWidget> message;
+        bool up = false;
+        uint32_t shownMs = 0;
+        int went = 0;
+        const auto watch = [&] {
+            halvo::GuiWidget* now = shown();
+            if (up && now && now == message.Get()) return;
+            if (up) {
+                EXPECT_GE(h.game.Now() - shownMs, PageTurnGuard::kStandMs) << "message " << went;
+                ++went;
+            }
+            up = now != nullptr;
+            message = now;
+            shownMs = h.game.Now();
+        };
+        watch();
+        const uint32_t first = h.game.Now();
+        for (uint32_t pressMs = first; pressMs < first + forMs; pressMs += gapMs) {
+            while (h.game.Now() + HeadlessGame::kPassMs <= pressMs) {
+                h.game.Step();
+                watch();
+            }
+            h.game.ClickAt(pressMs, {400, 400});
+        }
+        return went;
     }
 
     static void AddHelpButton() {
@@ -196,22 +239,33 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
 TEST_F(MiniGameScreenTest, QuickClicksTurnEachPageOnceItHasStoodHalfASecond) {
     DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
     MiniGameScreen* host = BeginWithStub();
-    const auto page = [&] { return host->IsMessageShown() ? 2 - static_cast<int>(host->GetQueuedMessageCount()) : 3; };
-    int shown = page();
-    ASSERT_EQ(shown, 1);
-    uint32_t shownMs = h.game.Now();
-    const uint32_t first = h.game.Now();
-    for (uint32_t pressMs = first; pressMs < first + 3000; pressMs += 300) {
-        while (h.game.Now() + 17 <= pressMs) {
-            h.game.Step();
-            if (page() == shown) continue;
-            EXPECT_GE(h.game.Now() - shownMs, 500u) << "page " << shown;
-            shown = page();
-            shownMs = h.game.Now();
-        }
-        h.game.ClickAt(pressMs, {400, 400});
-    }
-    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(ClickOnTheSpot(300, 3000), 2);
+    EXPECT_FALSE(host->IsMessageShown());
+}
+
+// Clicking on as quickly through the game, which plays itself to a win, the
+// closing line turns too while the clicks go on, once it has stood.
+TEST_F(MiniGameScreenTest, QuickClicksFromTheHowToOnTurnTheClosingLineOnceItHasStood) {
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
+    BeginWithStub();
+    stub->winsAtMs = 1000;
+    EXPECT_EQ(ClickOnTheSpot(250, 6000), 3);
+    EXPECT_TRUE(h.StepUntilHostGone());
+}
+
+// A double-click on the lantern over a how-to of two pages turns the first
+// only: the second click takes nothing the player has not seen.
+TEST_F(MiniGameScreenTest, ADoubleClickOnTheLanternTurnsOneHowToPage) {
+    DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
+    MiniGameScreen* host = BeginWithStub();
+    h.game.Step(HeadlessGame::kReadPasses);
+    h.game.Click(kLantern);
+    h.game.Step(6);
+    ASSERT_EQ(h.CountCalls("bubble uni(second) 960.000000 -50.000000 700.000000"), 1);
+    h.game.Click(kLantern);
+    h.game.Step(HeadlessGame::kReadPasses);
+    EXPECT_TRUE(host->IsMessageShown());
 }
 
 // The "cutscene" script's bubble may end the mini-game while its thread

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/Loca.h"
 #include "support/LocaTableWriter.h"
@@ -169,6 +170,24 @@ TEST_F(CutsceneScreenTest, ASecondBubbleWhileOneWaitsDismissesTheFirstAndResumes
     EXPECT_EQ(Count("said Two"), 1);
 }
 
+// A press made while no line stood (in a speaker's pose change) and let go
+// once the next line had come up was meant for none: the line waits for a
+// click of its own.
+TEST_F(CutsceneScreenTest, APressMadeBeforeALineCameUpTurnsItNotWhenLetGoAfter) {
+    screen->AddSpeaker("Tobin", "left", "tobin_calm");
+    harness.MovePointer({500, 500});
+    harness.Press();
+    harness.Step();
+    SayLine("Tobin", "Hello");
+    harness.Step(testsupport::HeadlessGame::kReadPasses);
+    harness.Release();
+    harness.Step(2);
+    EXPECT_TRUE(screen->GetWaitingThread());
+    harness.Click({500, 500});
+    harness.Step(2);
+    EXPECT_EQ(Count("said Hello"), 1);
+}
+
 TEST_F(CutsceneScreenTest, AutoplayDismissesEachBubbleOnTheThirtiethStep) {
     harness.GetGame().cheatAutoPlay = true;
     screen->AddSpeaker("Tobin", "left", "tobin_calm");
@@ -197,6 +216,24 @@ TEST_F(CutsceneScreenTest, AKnownLocalisationKeyIsShownTranslatedAndOtherTextAsI
     ASSERT_EQ(harness.Calls().size(), 3u);
     EXPECT_EQ(harness.Calls()[0], "bubble uni(Good day) 960.000000 540.000000");
     EXPECT_EQ(harness.Calls()[2], "bubble uni(#unknown) 960.000000 540.000000");
+}
+
+// However many frames come while a page stands, as from a loop that draws
+// one every millisecond, it stands its full time.
+TEST(PageTurnGuardTest, APageStandsItsFullTimeHoweverFastFramesCome) {
+    halvo::GuiFrameClock& frames = halvo::GuiMain::Global().Frames();
+    const halvo::AutoRef<GuiWidget> page(new GuiWidget);
+    PageTurnGuard guard;
+    guard.PageCameUp(page.Get());
+    const uint32_t shownMs = 1000;
+    for (uint32_t ms = shownMs; ms < shownMs + PageTurnGuard::kStandMs; ++ms) {
+        frames.StartFrame();
+        frames.Presented(ms);
+    }
+    guard.NotePress(shownMs + PageTurnGuard::kStandMs - 1, page.Get());
+    EXPECT_FALSE(guard.ReleaseTurns(page.Get()));
+    guard.NotePress(shownMs + PageTurnGuard::kStandMs, page.Get());
+    EXPECT_TRUE(guard.ReleaseTurns(page.Get()));
 }
 
 }  // namespace
