@@ -151,13 +151,14 @@ uint32_t EventClock::TimeOf(const SDL_Event& event) {
 }
 
 void EventClock::NoteServerTime(uint32_t serverMs) {
-    const auto offset = static_cast<int32_t>(Milliseconds() - serverMs);
-    if (!offsetKnown_ || offset < serverOffset_) serverOffset_ = offset;
+    const uint32_t offset = Milliseconds() - serverMs;
+    // The signed difference: the offsets may lie either side of a wrap.
+    if (!offsetKnown_ || static_cast<int32_t>(offset - serverOffset_) < 0) serverOffset_ = offset;
     offsetKnown_ = true;
 }
 
 uint32_t EventClock::FromServer(uint32_t serverMs) const {
-    return serverMs + static_cast<uint32_t>(serverOffset_);
+    return serverMs + serverOffset_;
 }
 
 }  // namespace os

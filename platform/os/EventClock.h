@@ -59,7 +59,7 @@ private:
     // Our clock minus the server's, the least seen: an event reaches us
     // some time after the server stamped it, never before.
     bool offsetKnown_ = false;
-    int32_t serverOffset_ = 0;
+    uint32_t serverOffset_ = 0;
     // Kept between passes, so that looking into the queue allocates nothing.
     std::vector<SDL_Event> waiting_;
 };

@@ -2,8 +2,8 @@
 // The built program as a separate process, watched from outside as a
 // player's terminal would see it: started in a chosen folder with a home of
 // the test's own and the environment changed as asked, its error output read
-// until it closes, and its end awaited for a bounded time, so that a program
-// that never ends fails the test instead of hanging it.
+// until it closes, and its end awaited for a bounded share of the processor,
+// so that a program that never ends fails the test instead of hanging it.
 
 #include <poll.h>
 #include <signal.h>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,10 +23,15 @@
 
 namespace testsupport {
 
-// Far longer than the program needs to give up, even started under the
-// sanitizers on a machine busy with other work: only a program that would
-// never end on its own uses it up.
+// The processor time a program is given to get where a test waits for it:
+// far more than it needs to start, play to its first scene and end, even
+// under the sanitizers. Counted in its own time, which a machine busy with
+// other work hands out slowly, so that only a program that would never get
+// there uses it up.
 constexpr uint32_t kProgramPatienceMs = 60000;
+// A program that waits on something besides the processor gets no time of
+// its own; one that waits this long on the wall clock has hung.
+constexpr uint32_t kProgramHangMs = 600000;
 
 // A variable for the program's environment; no value removes it.
 struct EnvSetting {
@@ -54,6 +60,42 @@ inline pid_t StartProgram(const std::string& folder, const std::string& home, in
     _exit(127);
 }
 
+// The processor time the process `pid` has had, all its threads', in ms; 0
+// once it is gone.
+inline uint64_t ProcessorMs(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // After the name, which may hold anything: the state, then eleven fields
+    // up to the user and system times, in clock ticks.
+    const size_t named = line.rfind(')');
+    if (named == std::string::npos) return 0;
+    std::istringstream fields(line.substr(named + 1));
+    std::string skipped;
+    for (int field = 0; field < 11; ++field) fields >> skipped;
+    uint64_t user = 0, system = 0;
+    fields >> user >> system;
+    return (user + system) * 1000 / static_cast<uint64_t>(sysconf(_SC_CLK_TCK));
+}
+
+// How long a test waits on the program `pid`: until it has had the
+// patience's worth of the processor since the wait began, or has hung.
+class Patience {
+public:
+    explicit Patience(pid_t pid) : pid_(pid), startCpuMs_(ProcessorMs(pid)), startMs_(os::Milliseconds()) {}
+    bool Lasts() const {
+        // A process gone takes no more time: only the wall bounds what is left.
+        const uint64_t cpuMs = ProcessorMs(pid_);
+        return (cpuMs < startCpuMs_ || cpuMs - startCpuMs_ < kProgramPatienceMs) &&
+               os::Milliseconds() - startMs_ < kProgramHangMs;
+    }
+
+private:
+    pid_t pid_;
+    uint64_t startCpuMs_;
+    uint32_t startMs_;
+};
+
 // What a process has written to `fd` so far, without waiting.
 inline void ReadWaiting(int fd, std::string& said) {
     char chunk[4096];
@@ -65,11 +107,11 @@ inline void ReadWaiting(int fd, std::string& said) {
     }
 }
 
-// What a process writes to `fd` until it closes it, or until `limitMs` passed.
-inline std::string ReadUntilClosed(int fd, uint32_t limitMs) {
+// What a process writes to `fd` until it closes it, or while `patience` lasts.
+inline std::string ReadUntilClosed(int fd, const Patience& patience) {
     std::string said;
     char chunk[4096];
-    for (uint32_t start = os::Milliseconds(); os::Milliseconds() - start < limitMs;) {
+    while (patience.Lasts()) {
         pollfd ready{fd, POLLIN, 0};
         if (poll(&ready, 1, 100) <= 0) continue;
         const ssize_t got = read(fd, chunk, sizeof chunk);
@@ -99,6 +141,17 @@ struct ProgramEnd {
     std::string said;    // on its error output
 };
 
+// True once the program `child` ended and was reaped while `patience`
+// lasted; killed and reaped then, false.
+inline bool Reap(pid_t child, int& status, const Patience& patience) {
+    pid_t reaped = waitpid(child, &status, WNOHANG);
+    for (; reaped == 0 && patience.Lasts(); reaped = waitpid(child, &status, WNOHANG)) os::SleepMs(20);
+    if (reaped == child) return true;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return false;
+}
+
 // Runs the program until it ends on its own, killing it when it is still
 // running after the patience.
 inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::string& home,
@@ -108,21 +161,13 @@ inline ProgramEnd RunProgramUntilItEnds(const std::string& folder, const std::st
     const uint32_t start = os::Milliseconds();
     const pid_t child = StartProgramSaying(folder, home, settings, saidEnd);
     if (child < 0) return end;
-    end.said = ReadUntilClosed(saidEnd, kProgramPatienceMs);
+    // The error output closes as the program ends; the rest of the patience
+    // is left for it to be reaped.
+    const Patience patience(child);
+    end.said = ReadUntilClosed(saidEnd, patience);
     close(saidEnd);
-    // The error output closes as the program ends; give it the rest of the
-    // patience to be reaped.
-    pid_t reaped = 0;
-    while (reaped == 0 && os::Milliseconds() - start < kProgramPatienceMs) {
-        reaped = waitpid(child, &end.status, WNOHANG);
-        if (reaped == 0) os::SleepMs(20);
-    }
+    end.ended = Reap(child, end.status, patience);
     end.ms = os::Milliseconds() - start;
-    end.ended = reaped == child;
-    if (reaped == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &end.status, 0);
-    }
     return end;
 }
 
@@ -153,10 +198,10 @@ inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std:
     const uint32_t start = os::Milliseconds();
     const pid_t child = StartProgramSaying(folder, home, settings, saidEnd);
     if (child < 0) return end;
+    const Patience getThere(child);
     const auto waiting = [&] {
-        const uint32_t ms = os::Milliseconds() - start;
-        return ms < runMs ||
-               (ms < runMs + kProgramPatienceMs && (!CatchesTerm(child) || (ready && !ready(end.said))));
+        return os::Milliseconds() - start < runMs ||
+               (getThere.Lasts() && (!CatchesTerm(child) || (ready && !ready(end.said))));
     };
     pid_t reaped = 0;
     while (reaped == 0 && waiting()) {
@@ -166,18 +211,10 @@ inline ProgramEnd RunProgramThenAskItToEnd(const std::string& folder, const std:
     }
     end.ms = os::Milliseconds() - start;
     if (reaped == 0) kill(child, SIGTERM);
-    end.said += ReadUntilClosed(saidEnd, kProgramPatienceMs);
+    const Patience ending(child);
+    end.said += ReadUntilClosed(saidEnd, ending);
     close(saidEnd);
-    const uint32_t asked = os::Milliseconds();
-    while (reaped == 0 && os::Milliseconds() - asked < kProgramPatienceMs) {
-        reaped = waitpid(child, &end.status, WNOHANG);
-        if (reaped == 0) os::SleepMs(20);
-    }
-    end.ended = reaped == child;
-    if (reaped == 0) {
-        kill(child, SIGKILL);
-        waitpid(child, &end.status, 0);
-    }
+    end.ended = reaped == child || Reap(child, end.status, ending);
     return end;
 }
 

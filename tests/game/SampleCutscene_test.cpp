@@ -64,6 +64,7 @@ TEST_F(SampleCutsceneTest, TheSampleModulesCompileAndTheBubbleHoldsItsLine) {
     harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({960, 540});
     harness.Step(2);
+    ASSERT_FALSE(harness.Calls().empty());
     EXPECT_EQ(harness.Calls().back(), "said Hello");
 }
 

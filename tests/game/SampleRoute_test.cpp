@@ -295,6 +295,7 @@ TEST_F(SampleRouteTest, TheHudListsWhatToFindAndEveryPlaceLeadsBackToTheMap) {
     ASSERT_TRUE(count);
     const int before = shelf->GetScene()->CountRemaining();
     EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before)));
+    ASSERT_FALSE(shelf->GetScene()->remaining.empty());
     ClickAndSettle(shelf->GetScene()->remaining.front()->hotSpot.BoundsCenter());
     EXPECT_EQ(count->GetLineText(0), std::u16string(1, char16_t(u'0' + before - 1)));
     FindEverything(*shelf);
@@ -452,6 +453,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     EXPECT_TRUE(game().paused);
     ExpectEachStepPlayedOnce("garden, asked");  // held still, but still played
     const double timeLeft = garden->GetScene()->timeLimit;
+    ASSERT_FALSE(garden->GetScene()->remaining.empty());
     ClickAndSettle(garden->GetScene()->remaining.front()->hotSpot.BoundsCenter(), 120);
     EXPECT_EQ(garden->GetScene()->timeLimit, timeLeft);  // the countdown stands
     EXPECT_EQ(Current(), garden);

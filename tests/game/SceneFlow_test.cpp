@@ -42,6 +42,7 @@ TEST_F(SceneFlowTest, LoadingRunsTheEntryScriptsOncePerProfileAndPutsTheHudOnTop
     EXPECT_TRUE(game().resetAccumulator);
     EXPECT_EQ(game().helpFactor, Game::kSceneHelpFactor);
     const auto& children = game().rootScreen->Children();
+    ASSERT_FALSE(children.empty());
     EXPECT_EQ(children.back().Get(), game().hudScreen.Get());
     GameScreen* screen = game().currentScene.Get();
     ASSERT_TRUE(CastTo<SearchScreen>(screen));
@@ -67,6 +68,7 @@ TEST_F(SceneFlowTest, LoadingRunsTheEntryScriptsOncePerProfileAndPutsTheHudOnTop
     ASSERT_TRUE(DataTree::CreateProfile(1, u"Second"));
     harness.ClearCalls();
     ASSERT_TRUE(game().LoadScene("kitchen_02"));
+    ASSERT_FALSE(CallsBesideItemList().empty());
     EXPECT_EQ(CallsBesideItemList().front(), "first");
 }
 
@@ -94,6 +96,7 @@ TEST_F(SceneFlowTest, ScreensAreFoundByKindAndDirectChildrenWinOverDeeperOnes) {
     EXPECT_EQ(game().FindSceneScreen(), nullptr);
     game().rootScreen->AddChild(direct.Get());
     EXPECT_EQ(Game::FindScreenRecursive(game().rootScreen.Get(), "SceneScreen"), direct.Get());
+    ASSERT_FALSE(game().rootScreen->Children().empty());
     EXPECT_EQ(game().FindScreen("GameScreen"), game().rootScreen->Children().front().Get());
     EXPECT_EQ(game().FindSceneScreen(), direct.Get());
     EXPECT_EQ(game().FindScreen("Search"), nullptr);  // names compare exactly

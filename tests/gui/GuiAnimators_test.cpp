@@ -179,6 +179,7 @@ TEST_F(GuiAnimatorsTest, StarWaitsFliesPulsesFadesAndRemovesItsWidget) {
     EXPECT_LE(Read("scale"), 1.5f);
     Step();
     EXPECT_EQ(frame->GetFirstChild(), nullptr);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "w:remove w");
 }
 

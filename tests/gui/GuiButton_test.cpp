@@ -140,6 +140,7 @@ TEST_F(GuiButtonTest, OnButtonThatDestroysItsButtonOutlivesTheClick) {
     button->AddListener(killer.Get());
     testsupport::Click(frame.Get(), 5, 5);
     EXPECT_EQ(frame->GetFirstChild(), nullptr);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "sound b");
 }
 

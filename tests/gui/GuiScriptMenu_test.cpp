@@ -93,6 +93,7 @@ TEST_F(GuiScriptMenuTest, InjectedInputReachesTheScriptsHandlers) {
         << AllMessages();
     // The script's int 1 handles nothing: the key goes on to the host.
     EXPECT_FALSE(Menu()->Notify(halvo::kEventKey, nullptr, halvo::GuiEventData::Input(testsupport::Key(65, 97))));
+    ASSERT_FALSE(log.empty() || hostLog.empty());
     EXPECT_EQ(log.back(), "OnKey 65");
     EXPECT_EQ(hostLog.back(), "2 - 65 97");
 }
@@ -111,6 +112,7 @@ function bool OnButton(widget w) { Log("click"); Sleep(100); Log("woke"); GuiDes
     Click(host.Get(), 150, 125);  // dropped: the slow thread is still asleep; the menu handles it
     EXPECT_EQ(log, (std::vector<std::string>{"OnEnter play", "click", "OnButton play"}));
     vm.Update(120.0f);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "woke");
     EXPECT_EQ(Named("play"), nullptr);
     Frames(8);  // the Alpha animator died with its button

@@ -124,6 +124,7 @@ TEST_F(GuiSliderTest, CancelledDragCountsAsReleaseAndChangedHandlerMayDestroyThe
     screen->RouteInput(testsupport::Press(110, 110));
     gui.ClearHover();
     EXPECT_EQ(knob->GetState(), 0);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "screen:10 knob 0");
 
     AutoRef<RecordingListener> killer(new RecordingListener(&log, "own"));
@@ -136,6 +137,7 @@ TEST_F(GuiSliderTest, CancelledDragCountsAsReleaseAndChangedHandlerMayDestroyThe
     screen->RouteInput(testsupport::Press(110, 110));
     screen->RouteInput(testsupport::Release(110, 110));
     EXPECT_EQ(track->GetFirstChild(), nullptr);
+    ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log.back(), "own:remove knob");
     EXPECT_EQ(log[log.size() - 2], "own:10 knob 0");
 }

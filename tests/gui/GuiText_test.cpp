@@ -217,6 +217,7 @@ TEST_F(GuiTextTest, EditingKeysChangeTheLineAndEnterCommitsIt) {
     Keys(text.Get(), {{0, 'o'}, {0, 'k'}, {36, 0}, {46, 0}, {13, 0}});
     EXPECT_EQ(TextOf(text.Get()), u"k");
     EXPECT_EQ(gui.GetKeyboardFocus(), nullptr);
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "13 in");
     // The caret is brought back inside a shorter text before any edit.
     text->WriteBool("mark_all", true);

@@ -92,6 +92,7 @@ TEST_F(GuiRoutingTest, WheelGoesToTheWheelTargetAndIsNeverHandled) {
     frame->RouteInput(Move(210, 10));
     EXPECT_FALSE(frame->RouteInput(testsupport::Wheel(210, 10, -120)));
     EXPECT_EQ(own, (std::vector<std::string>{"own:6 b 10,10", "own:17 b -120"}));
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "17 b -120");
     // Not hovered: nothing.
     log.clear();

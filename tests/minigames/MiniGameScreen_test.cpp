@@ -413,6 +413,7 @@ TEST_F(MiniGameScreenTest, TheHudGetsAFreshFrameForTheHelpGuiAndTheScenesOwnBack
     EXPECT_EQ(sceneFrame->GetParent(), nullptr);
     EXPECT_EQ(gameFrame->GetParent(), halvo::GuiMain::Global().GetRoot());
     EXPECT_EQ(CountChildren(gameFrame.Get()), 1);  // the help button made after the rebuild
+    ASSERT_FALSE(h.game.Root()->Children().empty());
     EXPECT_EQ(h.game.Root()->Children().back().Get(), h.game.GetGame().hudScreen.Get());
 
     host->Finish(kMiniGameLost);

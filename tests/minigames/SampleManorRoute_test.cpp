@@ -52,21 +52,22 @@ protected:
         MiniGameScreen* host = Host();
         ++passes;
         if (host && !host->Children().empty()) {
+            const std::string name = host->Children().front()->GetClassInfo()->name;
             if (host != seen.Get()) {
-                played.push_back(host->Children().front()->GetClassInfo()->name);
+                played.push_back(name);
                 seen = host;
             }
             if (host->IsMessageShown()) {
                 // A how-to or closing line stands alone: no round's enemy beside it.
-                EXPECT_FALSE(OnHud("bubble_picture")) << played.back();
+                EXPECT_FALSE(OnHud("bubble_picture")) << name;
                 const halvo::GuiWidget& bubble = *host->GetBubble();
-                messages[played.back()].push_back(
+                messages[name].push_back(
                     {bubble.LocalToScreen({0, 0}), bubble.LocalToScreen({bubble.ReadFloat(halvo::GuiWidget::kPropXSize),
                                                                          bubble.ReadFloat(halvo::GuiWidget::kPropYSize)})});
                 harness->ReadAndClick(sampletest::kEmptySpot);
             } else if (skip && passes % kSkipClickEvery == 0) {
                 halvo::AutoRef<halvo::GuiWidget> lantern = OnHud("hud_hint");
-                ASSERT_TRUE(lantern) << played.back();
+                ASSERT_TRUE(lantern) << name;
                 harness->Click(sampletest::MiddleOnScreen(*lantern));
             }
         } else if (cutscene && cutscene->GetWaitingThread()) {
@@ -84,8 +85,8 @@ protected:
     // closing line comes.
     void SkipToTheClosingLine(MiniGameScreen& host) {
         for (int i = 0; i < kPuzzlePasses && !host.IsFinished(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(true));
-        ASSERT_TRUE(host.IsFinished()) << played.back() << Messages();
-        ASSERT_TRUE(host.IsMessageShown()) << played.back();
+        ASSERT_TRUE(host.IsFinished()) << testing::PrintToString(played) << Messages();
+        ASSERT_TRUE(host.IsMessageShown()) << testing::PrintToString(played);
     }
     // Every puzzle whose result counted was kept as done: solved, lost and
     // skipped add up to the puzzles played, a lost one counted beside them.
@@ -353,6 +354,7 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
     ASSERT_NO_FATAL_FAILURE(SkipPuzzles(3));
     for (int i = 0; i < sampletest::kLegPasses && played.size() < 4; ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
     ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
+    ASSERT_EQ(played.size(), 4u);
     EXPECT_EQ(played.back(), "MG_Match3");
     ASSERT_TRUE(harness->Messages().empty()) << Messages();
     const int timeAtTheEnd = game().playSeconds;
@@ -367,7 +369,7 @@ TEST_F(SampleManorRouteTest, ContinueAfterARestartGoesOnAfterTheLastPuzzlePlayed
     played.clear();
     for (int i = 0; i < sampletest::kLegPasses && played.empty(); ++i) ASSERT_NO_FATAL_FAILURE(PlayTheManor(false));
     ASSERT_TRUE(Host()) << harness->ScreenTree() << Messages();
-    EXPECT_EQ(played.back(), "MG_Match3");
+    EXPECT_EQ(played, std::vector<std::string>{"MG_Match3"});
     ASSERT_NO_FATAL_FAILURE(SkipToTheClosingLine(*Host()));
 
     ASSERT_NO_FATAL_FAILURE(StartTheGame());

@@ -152,6 +152,7 @@ TEST_F(SampleMiniGameLegTest, TheSkipLanternLightsInFullTheStepAClickSkips) {
         harness.Step(30);
     }
     ASSERT_FALSE(host->IsMessageShown());
+    ASSERT_FALSE(host->Children().empty());
     ASSERT_STREQ(host->Children().front()->GetClassInfo()->name, "MG_Lock");
     halvo::AutoRef<halvo::GuiWidget> lantern = sampletest::Find(game.GetHudGui(), "name", "hud_hint");
     ASSERT_TRUE(lantern) << Messages();

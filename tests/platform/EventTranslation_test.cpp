@@ -172,6 +172,26 @@ TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTakenLate) {
     for (size_t i = 2; i < presses.size(); ++i) EXPECT_GE(presses[i], -2) << i;  // the clocks' ms rounding
 }
 
+// The server's clock may stand about half the 32-bit range from ours: the
+// least offset is still found when the offsets noted lie either side of the
+// wrap, and no press is timed after it was taken.
+TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTheOffsetsStraddleTheWrap) {
+    constexpr uint32_t kOffset = INT32_MAX - 1500;  // ours minus the server's
+    const uint32_t now = os::Milliseconds();
+    PushServerEvent(ButtonPress, now - 5000 - kOffset);  // noted 5 s late: past the wrap
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    PushServerEvent(ButtonPress, now - 20 - kOffset);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
+    ASSERT_TRUE(PumpAll());
+    const uint32_t taken = os::Milliseconds();
+    std::vector<uint32_t> presses;
+    for (const InputEvent& event : Drain())
+        if (event.kind == InputEvent::kButtonDown) presses.push_back(event.timeMs);
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[1] - presses[0], 4980u);
+    EXPECT_LE(static_cast<int32_t>(presses[1] - taken), 0);
+}
+
 TEST_F(EventTranslation, RightButtonAndMotionHeldButtons) {
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 5, 5);
     PushMotion(6, 7, SDL_BUTTON_RMASK);

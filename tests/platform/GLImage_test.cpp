@@ -153,8 +153,10 @@ TEST_F(GLImageTest, AddSubImageRefusesFormatsItCannotUploadAndShortData) {
     EXPECT_EQ(gl.Count("DeleteTexture"), 2u);  // the names made were given back
     EXPECT_TRUE(gl.uploads.empty());
     ASSERT_NE(image->AddSubImage(data.data(), 256, kFormatRGB, {8, 8}, {0, 0}, {8, 8}, 0), nullptr);
+    ASSERT_FALSE(gl.uploads.empty());
     EXPECT_EQ(gl.uploads.back().internalFormat, uint32_t(GL_RGB));
     ASSERT_NE(image->AddSubImage(data.data(), 32, kFormatDXT3, {8, 4}, {0, 0}, {8, 4}, 0), nullptr);
+    ASSERT_FALSE(gl.calls.empty());
     EXPECT_EQ(gl.calls.back(), "CompressedTexImage2D(0x83f2,8,4,32)");
 }
 

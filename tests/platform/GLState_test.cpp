@@ -76,6 +76,7 @@ TEST_F(GLStateTest, ColourIsScaledByTheFadeAndSentOnlyOnChange) {
     // A fade change re-sends the colour by itself; asking for the same
     // colour afterwards stays silent.
     GLState::SetAlpha(0);
+    ASSERT_FALSE(gl.calls.empty());
     EXPECT_EQ(gl.calls.back(), "Color4ub(255,128,10,77)");
     GLState::SetColor({255, 128, 10, 77});
     EXPECT_EQ(gl.calls.size(), 2u);
@@ -230,6 +231,7 @@ TEST_F(GLStateTest, DrawRectIsAnUntexturedQuad) {
     GLState::BindTexture(3);
     gl.Clear();
     GLState::DrawRect({1, 2}, {3, 4});
+    ASSERT_FALSE(gl.calls.empty());
     EXPECT_EQ(gl.calls.front(), Hex("Disable", GL_TEXTURE_2D));
     EXPECT_EQ(gl.Count("VertexPointer(3,0x1406,12,"), 1u);
     EXPECT_EQ(gl.Count("TexCoordPointer"), 0u);

@@ -1,14 +1,16 @@
-// tavrin-screenshots OUT_FOLDER USER_FOLDER: the sample game as the program
-// runs it (run in the folder that holds Data/), driven by injected input and
-// a few script transits from the splash through the main menu, its options
-// board, the first search, the study's cutscene, the map and the manor's
-// puzzles, writing one picture of each as OUT_FOLDER/NAME.ppm (binary RGB).
+// tavrin-screenshots OUT_FOLDER USER_FOLDER [LAST]: the sample game as the
+// program runs it (run in the folder that holds Data/), driven by injected
+// input and a few script transits from the splash through the main menu, its
+// options board, the first search, the study's cutscene, the map and the
+// manor's puzzles, writing one picture of each as OUT_FOLDER/NAME.ppm (binary
+// RGB); with LAST, the route ends once the picture of that name is taken.
 // USER_FOLDER stands in for the documents folder and should start empty,
 // so that the player is new. The shell's clock gives one 17 ms step per
 // frame, and the random generator is seeded from that clock, so every run
 // shows the same pictures; every click is made at that clock's time.
 // scripts/screenshots.sh runs it under Xvfb and turns the pictures into
-// the README's PNGs. It ends with status 1 when the route stalls.
+// the README's PNGs. It ends with status 1 when the route stalls or a
+// speaker's line does not take its click.
 
 #include <GL/gl.h>
 
@@ -96,6 +98,17 @@ public:
         }
     }
 
+    // Ends the route once the picture `last` is taken; false when the route
+    // takes none of that name.
+    bool EndAfter(const std::string& last) {
+        const auto shot = std::find(pictures_.begin(), pictures_.end(), last);
+        if (shot == pictures_.end()) return false;
+        const size_t taken = static_cast<size_t>(shot - pictures_.begin()) + 1;
+        route_.resize(shotEnds_[taken - 1]);
+        pictures_.resize(taken);
+        return true;
+    }
+
     bool IsQuitRequested() const override { return done_ || GameShellClient::IsQuitRequested(); }
     const std::string& Failure() const { return failure_; }
 
@@ -179,6 +192,7 @@ private:
         pictures_.push_back(name);
         Act([this, name] { pendingShot_ = name; });
         Wait([this] { return pendingShot_.empty(); });
+        shotEnds_.push_back(route_.size());
     }
 
     // The manor's cutscene, entered again for each of its puzzles: its lines
@@ -201,7 +215,13 @@ private:
                     host->OnHelp();
                 }
             } else if (cutscene && cutscene->GetWaitingThread() && lineAge >= kLineReadFrames) {
+                // A line read that long takes the click: one still standing refused it.
+                if (line_.Get() && line_.Get() == clickedLine_.Get()) {
+                    Fail("a speaker's line the route clicked was not taken");
+                    return false;
+                }
                 *lastAction = frame_;
+                clickedLine_ = line_.Get();
                 ClickAt(960, 540);
             }
             return false;
@@ -265,7 +285,8 @@ private:
             std::fwrite(pixels.data() + static_cast<size_t>(row) * w * 3, 1, static_cast<size_t>(w) * 3, file);
         std::fclose(file);
         ++saved_;
-        std::printf("screenshots: %s at frame %d\n", name.c_str(), frame_);
+        std::printf("screenshots: %s at frame %d, %.0f ms into the game\n", name.c_str(), frame_,
+                    GetGame()->totalTime);
     }
 
     std::string out_;
@@ -276,24 +297,31 @@ private:
     int frame_ = 0;
     halvo::WeakRef<halvo::GuiWidget> line_;
     int lineSeenFrame_ = 0;
+    halvo::WeakRef<halvo::GuiWidget> clickedLine_;
     std::vector<std::string> pictures_;
+    // How many steps of the route stand up to each picture taken.
+    std::vector<size_t> shotEnds_;
     size_t saved_ = 0;
     std::string pendingShot_;
     bool done_ = false;
     std::string failure_;
 };
 
+int Usage() {
+    std::fprintf(stderr, "usage: tavrin-screenshots OUT_FOLDER USER_FOLDER [LAST]\n  LAST: splash, menu, "
+                         "options, search, cutscene, map, minigame_lock or minigame_targets\n");
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: tavrin-screenshots OUT_FOLDER USER_FOLDER\n");
-        return 2;
-    }
+    if (argc < 3 || argc > 4) return Usage();
     const std::string userFolder = argv[2];
     ConstructProcessWideObjects();
     RegisterMiniGames();
     ScreenshotClient client(argv[1]);
+    if (argc == 4 && !client.EndAfter(argv[3])) return Usage();
     ShellEnvironment environment = ShellEnvironment::System();
     environment.milliseconds = [&client] { return client.Milliseconds(); };
     environment.debuggerAttached = [] { return false; };

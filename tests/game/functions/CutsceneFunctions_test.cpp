@@ -64,6 +64,7 @@ TEST_F(CutsceneFunctionsTest, AddSpeakerSleepsForItsSlideAndNotAtAllWhenNothingS
     EXPECT_EQ(harness.Calls(), (Calls{"added 500.000000", "again 0.000000"}));
     RunScript("SetPose(\"left\", \"tobin_glad\"); RemoveSpeaker(\"Tobin\"); RecordCall(\"gone\");");
     harness.Step(60);
+    ASSERT_FALSE(harness.Calls().empty());
     EXPECT_EQ(harness.Calls().back(), "gone");
     EXPECT_EQ(screen->GetSpeakerName(CutsceneScreen::kSlotLeft), "");
 }
@@ -78,6 +79,7 @@ TEST_F(CutsceneFunctionsTest, SaysWaitsForTheClickAndAPictureOverTheCutsceneResu
     harness.Step(testsupport::HeadlessGame::kReadPasses);
     harness.Click({960, 900});
     harness.Step(2);
+    ASSERT_FALSE(harness.Calls().empty());
     EXPECT_EQ(harness.Calls().back(), "said");
     harness.Step(600);
     EXPECT_EQ(harness.Calls().back(), "seen");

@@ -77,7 +77,7 @@ TEST_F(SoundFunctionsTest, EqualPausesWaitExactlyThatLongAfterEachTrack) {
         starts = log.size();
         EXPECT_DOUBLE_EQ(MusicTracks.countdownMs, 5000.0) << "start " << starts;
     }
-    EXPECT_GE(starts, 2u);
+    ASSERT_GE(starts, 2u);
     EXPECT_EQ(log[0], "start 0 theme");
 }
 

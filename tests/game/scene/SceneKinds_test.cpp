@@ -64,6 +64,7 @@ TEST_F(SceneKindsTest, ACutscenePlaysItsRunAfterTheEntryScriptsWithoutHelpAndWit
     EXPECT_EQ(harness.Calls(), (Calls{"first", "load", "scene.OnLoadScene", "run"}));
     EXPECT_EQ(game().helpFactor, 0);
     EXPECT_FALSE(game().hudInputEnabled);
+    ASSERT_FALSE(game().rootScreen->Children().empty());
     EXPECT_EQ(game().rootScreen->Children().back().Get(), game().hudScreen.Get());
     EXPECT_EQ(game().FindSceneScreen(), game().currentScene.Get());
     EXPECT_EQ(game().GetCurrentScene(), CastTo<CutsceneScreen>(game().currentScene.Get())->GetScene());

@@ -170,6 +170,7 @@ TEST_F(AdventureScreenTest, CutsceneModeHidesTheHudAndSwallowsClicksButNotBubble
     harness.Step(testsupport::HeadlessGame::kReadPasses);  // a line stands half a second first
     harness.Click({110, 110});
     harness.Step(2);
+    ASSERT_FALSE(harness.Calls().empty());
     EXPECT_EQ(harness.Calls().back(), "said Look");
     // The wheel still zooms.
     harness.MovePointer({960, 540});

@@ -78,6 +78,7 @@ TEST_F(GameScreenFrameTest, InputGoesToTheChildrenThenTheFrameThenTheScreen) {
     frame.Reset();
     EXPECT_EQ(screen->GetGuiFrame(), nullptr);
     EXPECT_FALSE(screen->DispatchInput(testsupport::Press(300, 250)));
+    ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "input screen");
 }
 

@@ -110,6 +110,7 @@ TEST_F(MenuScreenTest, TheMainMenuEndsTheGameAndKnowsItCameFromOne) {
     EXPECT_EQ(harness.Calls(), Calls{"mainmenu.Create 1920.000000 1080.000000 1.000000 1"});
     // The HUD left; the splash stays for the caller to remove.
     EXPECT_EQ(harness.ScreenTree(), "GameScreen[MenuScreen, MenuScreen]");
+    ASSERT_FALSE(game.rootScreen->Children().empty());
     EXPECT_EQ(game.currentScene.Get(), game.rootScreen->Children().back().Get());
     EXPECT_TRUE(harness.Messages().empty());
 }

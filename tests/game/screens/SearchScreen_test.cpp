@@ -197,6 +197,7 @@ TEST_F(SearchScreenTest, LeavingFromTheEndEventOrAnExitClickIsSafe) {
     EXPECT_FALSE(screen.Get());
     EXPECT_EQ(harness.ScreenTree(), "GameScreen");
     // Its handler ran to its end, so the fallback module hears it too.
+    ASSERT_FALSE(harness.Calls().empty());
     EXPECT_EQ(harness.Calls().back(), "scene.OnSceneAborted");
     EXPECT_EQ(DataTree::GetString("[PLAYER]/SceneState/test/ObjectList/cup"), std::string(""));
 }

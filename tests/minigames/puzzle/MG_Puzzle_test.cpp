@@ -65,6 +65,7 @@ TEST_F(MG_PuzzleTest, TheAutoplayCheatWinsOnceAndHelpPutsTheHeldGroupDownAndSolv
     game = Play();
     ASSERT_NE(game, nullptr);
     ASSERT_TRUE(h.game.RunUntilFadeEnds());  // the first game faded out
+    ASSERT_FALSE(game->GetRules()->GetDrawOrder().empty());
     const Vec2 at = DesignPointOf(*game, game->GetRules()->GetDrawOrder().back());
     h.game.MovePointer(at);
     h.game.Press();
@@ -97,6 +98,7 @@ TEST_F(MG_PuzzleTest, ClicksTurnPiecesInTheTrayAndEachTurnIsDrawnWhereItIsPicked
     MG_Puzzle* game = Play();
     ASSERT_NE(game, nullptr);
     PuzzleRules& rules = *game->GetRules();
+    ASSERT_FALSE(rules.GetDrawOrder().empty());
     const int32_t piece = rules.GetDrawOrder().back();  // the topmost
     for (int turn = 0; turn < 4; ++turn) {
         // A pixel of the piece's picture (vertices lie about the picture's

@@ -236,6 +236,7 @@ TEST(PuzzleRules, AQuickClickTurnsAboutThePressedPointAndASlowOneDoesNot) {
     EXPECT_EQ(rules.Release(1499.0), PuzzleMove::kTurned);
     EXPECT_EQ(rules.GetGroupRotation(piece), 0);
     EXPECT_EQ(rules.Pick(point), piece) << "the pressed point stays on the piece";
+    ASSERT_FALSE(rules.GetTopGroups().empty());
     EXPECT_EQ(rules.GetTopGroups().back(), piece) << "a turned group is drawn on top";
     EXPECT_NE(rules.GetWorldPosition(piece), root);
     rules.Press(point, 2000.0);

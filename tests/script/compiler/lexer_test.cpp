@@ -29,6 +29,13 @@ std::vector<std::string> TokenLines(const std::string& text) {
     return lines;
 }
 
+// Line `at` of the dump, or a line no dump holds: a token missing fails the
+// row instead of reading past the end.
+std::string TokenLine(const std::string& text, size_t at) {
+    const std::vector<std::string> lines = TokenLines(text);
+    return at < lines.size() ? lines[at] : "(no token " + std::to_string(at) + ")";
+}
+
 Var Number(const char* text, size_t* consumed = nullptr, const char** errorAt = nullptr) {
     size_t length = 0;
     const char* error = nullptr;
@@ -146,29 +153,27 @@ TEST(LexerSysVariables, HaveTheirCompileTimeValues) {
 }
 
 TEST(LexerOperators, ChooseByWhatFollows) {
-    EXPECT_EQ(TokenLines("a = -1")[2], "prefix u- (-X) - (NULL)");
-    EXPECT_EQ(TokenLines("f(-1)")[2], "prefix u- (-X) - (NULL)");
-    EXPECT_EQ(TokenLines("a - -b")[1], "binary - (-) - (NULL)");
-    EXPECT_EQ(TokenLines("a - -b")[2], "prefix u- (-X) - (NULL)");
-    EXPECT_EQ(TokenLines("x++;")[1], "postfix X++ (X++) ++ (NULL)");
-    auto plusPlus = TokenLines("x++ y");
-    EXPECT_EQ(plusPlus[1], "binary + (+) + (NULL)");
-    EXPECT_EQ(plusPlus[2], "prefix u+ (+X) + (NULL)");
-    EXPECT_EQ(TokenLines("a >>= 1")[1], "binary = (>>=) >>= (NULL)");
-    EXPECT_EQ(TokenLines("iffy")[0], "name  () name (iffy)");
-    EXPECT_EQ(TokenLines("trueish")[0], "name  () name (trueish)");
-    EXPECT_EQ(TokenLines("null")[0], "name  () name (null)");
-    EXPECT_EQ(TokenLines("NULL")[0], "value  () d (NULL)");
+    EXPECT_EQ(TokenLine("a = -1", 2), "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLine("f(-1)", 2), "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLine("a - -b", 1), "binary - (-) - (NULL)");
+    EXPECT_EQ(TokenLine("a - -b", 2), "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLine("x++;", 1), "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("x++ y", 1), "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLine("x++ y", 2), "prefix u+ (+X) + (NULL)");
+    EXPECT_EQ(TokenLine("a >>= 1", 1), "binary = (>>=) >>= (NULL)");
+    EXPECT_EQ(TokenLine("iffy", 0), "name  () name (iffy)");
+    EXPECT_EQ(TokenLine("trueish", 0), "name  () name (trueish)");
+    EXPECT_EQ(TokenLine("null", 0), "name  () name (null)");
+    EXPECT_EQ(TokenLine("NULL", 0), "value  () d (NULL)");
 }
 
 TEST(LexerOperators, AnOperandOnTheLineAfterACommentCounts) {
     auto result = RunFrontEnd("a - // note\nb");
     ASSERT_TRUE(result.parsed);
-    EXPECT_EQ(TokenLines("a - // note\nb")[1], "binary - (-) - (NULL)");
+    EXPECT_EQ(TokenLine("a - // note\nb", 1), "binary - (-) - (NULL)");
     // A postfix before a comment stays a postfix: the next line is a new
     // statement, as it always was.
-    auto lines = TokenLines("x++ // c\ny = 1");
-    EXPECT_EQ(lines[1], "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("x++ // c\ny = 1", 1), "postfix X++ (X++) ++ (NULL)");
     EXPECT_EQ(RunFrontEnd("x++ // c\ny = 1").tree.find("exp  () exp (NULL)\n"), 0u);
 }
 
@@ -185,17 +190,16 @@ TEST(LexerOperators, LookingAheadLeavesTheCommentStateAlone) {
 // still go through the memo tables, and the tables only keep a window
 // ahead of the scan.
 TEST(LexerLookAhead, ShortCutAgreesWithTheFullLookAhead) {
-    EXPECT_EQ(TokenLines("a -\n\t\r b")[1], "binary - (-) - (NULL)");
-    auto parenthesis = TokenLines("x++ (y)");
-    EXPECT_EQ(parenthesis[1], "binary + (+) + (NULL)");
-    EXPECT_EQ(parenthesis[2], "prefix u+ (+X) + (NULL)");
-    EXPECT_EQ(TokenLines("x++ ;")[1], "postfix X++ (X++) ++ (NULL)");
-    EXPECT_EQ(TokenLines("x++ \"s\"")[1], "binary + (+) + (NULL)");
-    EXPECT_EQ(TokenLines("x++ 7")[1], "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLine("a -\n\t\r b", 1), "binary - (-) - (NULL)");
+    EXPECT_EQ(TokenLine("x++ (y)", 1), "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLine("x++ (y)", 2), "prefix u+ (+X) + (NULL)");
+    EXPECT_EQ(TokenLine("x++ ;", 1), "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("x++ \"s\"", 1), "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLine("x++ 7", 1), "binary + (+) + (NULL)");
     // Behind the operator: a comment, another operator, a stray byte.
-    EXPECT_EQ(TokenLines("a - /* c */ -b")[2], "prefix u- (-X) - (NULL)");
-    EXPECT_EQ(TokenLines("x++ /* c */ y")[1], "binary + (+) + (NULL)");
-    EXPECT_EQ(TokenLines("x++ */")[1], "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("a - /* c */ -b", 2), "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLine("x++ /* c */ y", 1), "binary + (+) + (NULL)");
+    EXPECT_EQ(TokenLine("x++ */", 1), "postfix X++ (X++) ++ (NULL)");
     auto stray = RunFrontEnd("a - $b");
     ASSERT_FALSE(stray.messages.empty());
     EXPECT_EQ(stray.messages[0], "test.cis(1) : Unexpected token found '$'");
@@ -205,19 +209,17 @@ TEST(LexerLookAhead, ShortCutAgreesWithTheFullLookAhead) {
 // ahead behind its candidates reads straight from the text; where one does
 // not (a comment, an operator, the text's end) the choice must not change.
 TEST(LexerLookAhead, WholeOperatorShortCutKeepsEveryChoice) {
-    EXPECT_EQ(TokenLines("x++")[1], "postfix X++ (X++) ++ (NULL)");
-    EXPECT_EQ(TokenLines("x-- ")[1], "postfix X-- (X--) -- (NULL)");
-    EXPECT_EQ(TokenLines("a += b")[1], "binary = (+=) += (NULL)");
-    EXPECT_EQ(TokenLines("a == b")[1], "binary = (==) == (NULL)");
-    auto signedRight = TokenLines("a += -b");
-    EXPECT_EQ(signedRight[1], "binary = (+=) += (NULL)");
-    EXPECT_EQ(signedRight[2], "prefix u- (-X) - (NULL)");
-    auto postfixBeforeOperator = TokenLines("x++ -y");
-    EXPECT_EQ(postfixBeforeOperator[1], "postfix X++ (X++) ++ (NULL)");
-    EXPECT_EQ(postfixBeforeOperator[2], "binary - (-) - (NULL)");
-    EXPECT_EQ(TokenLines("a = // c\nb")[1], "binary = (=) = (NULL)");
-    EXPECT_EQ(TokenLines("a * /* c */ b")[1], "binary * (*) * (NULL)");
-    EXPECT_EQ(TokenLines("a = (b)")[1], "binary = (=) = (NULL)");
+    EXPECT_EQ(TokenLine("x++", 1), "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("x-- ", 1), "postfix X-- (X--) -- (NULL)");
+    EXPECT_EQ(TokenLine("a += b", 1), "binary = (+=) += (NULL)");
+    EXPECT_EQ(TokenLine("a == b", 1), "binary = (==) == (NULL)");
+    EXPECT_EQ(TokenLine("a += -b", 1), "binary = (+=) += (NULL)");
+    EXPECT_EQ(TokenLine("a += -b", 2), "prefix u- (-X) - (NULL)");
+    EXPECT_EQ(TokenLine("x++ -y", 1), "postfix X++ (X++) ++ (NULL)");
+    EXPECT_EQ(TokenLine("x++ -y", 2), "binary - (-) - (NULL)");
+    EXPECT_EQ(TokenLine("a = // c\nb", 1), "binary = (=) = (NULL)");
+    EXPECT_EQ(TokenLine("a * /* c */ b", 1), "binary * (*) * (NULL)");
+    EXPECT_EQ(TokenLine("a = (b)", 1), "binary = (=) = (NULL)");
 }
 
 TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
@@ -243,10 +245,10 @@ TEST(LexerLookAhead, LongSourcesAndOperatorRunsKeepTheirChoices) {
 // letters stay keywords.
 TEST(LexerOperators, NodeAndInstructionRowNamesReadAsPlainNames) {
     for (const char* word : {"chunk", "exp", "enumdef", "constant", "stop", "eoc", "val", "lval", "d"})
-        EXPECT_EQ(TokenLines(word)[0], std::string("name  () name (") + word + ")") << word;
-    EXPECT_EQ(TokenLines("const")[0].rfind("keyword ", 0), 0u);
-    EXPECT_EQ(TokenLines("continue")[0].rfind("keyword ", 0), 0u);
-    EXPECT_EQ(TokenLines("else")[0].rfind("keyword ", 0), 0u);
+        EXPECT_EQ(TokenLine(word, 0), std::string("name  () name (") + word + ")") << word;
+    EXPECT_EQ(TokenLine("const", 0).rfind("keyword ", 0), 0u);
+    EXPECT_EQ(TokenLine("continue", 0).rfind("keyword ", 0), 0u);
+    EXPECT_EQ(TokenLine("else", 0).rfind("keyword ", 0), 0u);
     for (const Vrel::OpRow* row = Vrel::OpTable; row->text; ++row) {
         if (!*row->text) continue;
         const std::string text = std::string(row->text) + " z";
