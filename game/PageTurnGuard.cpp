@@ -5,7 +5,7 @@
 
 void PageTurnGuard::PageCameUp(halvo::GuiWidget* page) {
     page_ = page;
-    pageShown_ = halvo::GuiMain::Global().Frames().StampNextFrame();
+    pageShown_ = halvo::GuiMain::Global().Frames().StampFullyDrawn(page);
 }
 
 // Judged by when the frame came on screen rather than by whether the page's

@@ -23,7 +23,8 @@ public:
     // away never takes the next unread.
     static constexpr uint32_t kStandMs = 500;
 
-    // `page` comes up: it is on screen once the next frame is.
+    // `page` comes up: it stands from the first frame on screen that shows
+    // it fully drawn, its fade-in done, since a faint page is not yet read.
     void PageCameUp(halvo::GuiWidget* page);
     // A press made at `pressMs` while `page` was the page up; null for none.
     void NotePress(uint32_t pressMs, halvo::GuiWidget* page);
@@ -34,7 +35,7 @@ public:
 
 private:
     halvo::WeakRef<halvo::GuiWidget> page_;
-    // When the first frame that showed the page came on screen.
+    // When the first frame that showed the page fully drawn came on screen.
     halvo::AutoRef<halvo::GuiFrameStamp> pageShown_;
     bool pressNoted_ = false;
     // Whether the page had stood long enough when the press was made.

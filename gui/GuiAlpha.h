@@ -20,6 +20,9 @@ public:
     bool Init(GuiWidget* target, const Vrel::t_Named& parameters) override;
     bool Update(double timeMs, double dtMs) override;
     void Finish(bool immediate) override;
+    // Whether it is still to bring its widget's alpha up, its delay
+    // included.
+    bool RaisesAlpha() const { return !done_ && targetAlpha_ > alpha_; }
 
 private:
     float alpha_ = 1;

@@ -1,6 +1,11 @@
 #include "gui/GuiFrameClock.h"
 
+#include "gui/GuiWidget.h"
+
 namespace halvo {
+
+GuiFrameStamp::GuiFrameStamp(uint32_t frame, GuiWidget* widget)
+    : frame_(frame), widget_(widget), watchesWidget_(widget != nullptr) {}
 
 bool GuiFrameStamp::WasShownBy(uint32_t ms) const {
     return shown_ && static_cast<int32_t>(ms - shownMs_) >= 0;
@@ -12,6 +17,9 @@ void GuiFrameClock::Presented(uint32_t ms) {
     for (const WeakRef<GuiFrameStamp>& waiting : waiting_) {
         GuiFrameStamp* stamp = waiting.Get();
         if (!stamp || stamp->frame_ > presented_) continue;
+        // A page gone before it was fully drawn never stood.
+        const GuiWidget* widget = stamp->widget_.Get();
+        if (stamp->watchesWidget_ && (!widget || widget->IsFadingIn())) continue;
         stamp->shown_ = true;
         stamp->shownMs_ = ms;
     }
@@ -19,8 +27,8 @@ void GuiFrameClock::Presented(uint32_t ms) {
                   [](const WeakRef<GuiFrameStamp>& waiting) { return !waiting || waiting->shown_; });
 }
 
-AutoRef<GuiFrameStamp> GuiFrameClock::StampNextFrame() {
-    AutoRef<GuiFrameStamp> stamp(new GuiFrameStamp(current_ + 1));
+AutoRef<GuiFrameStamp> GuiFrameClock::StampFullyDrawn(GuiWidget* widget) {
+    AutoRef<GuiFrameStamp> stamp(new GuiFrameStamp(current_ + 1, widget));
     waiting_.emplace_back(stamp.Get());
     return stamp;
 }

@@ -14,6 +14,8 @@
 
 namespace halvo {
 
+class GuiWidget;
+
 // When one frame came on screen, known for as long as it is held: a page
 // stands for a time, and a fast loop draws more frames in it than the
 // clock keeps the times of.
@@ -24,9 +26,13 @@ public:
 
 private:
     friend class GuiFrameClock;
-    explicit GuiFrameStamp(uint32_t frame) : frame_(frame) {}
+    GuiFrameStamp(uint32_t frame, GuiWidget* widget);
 
+    // The first frame it may be, and the widget that frame must show with
+    // no fade still to raise it (none: any frame from that one on).
     uint32_t frame_;
+    WeakRef<GuiWidget> widget_;
+    bool watchesWidget_;
     bool shown_ = false;
     uint32_t shownMs_ = 0;
 };
@@ -52,8 +58,10 @@ public:
     bool WasShownBy(uint32_t frame, uint32_t ms) const;
     // Whether frame `frame` is the one on screen, or a later one drawn since.
     bool IsOnScreen(uint32_t frame) const { return frame != 0 && frame >= presented_; }
-    // The next frame to begin, its time filled in as it comes on screen.
-    AutoRef<GuiFrameStamp> StampNextFrame();
+    // The first frame from the next one on that shows `widget` fully drawn,
+    // its fade-in done (for null, the next frame), its time filled in as it
+    // comes on screen: a page the player can hardly see yet is not read.
+    AutoRef<GuiFrameStamp> StampFullyDrawn(GuiWidget* widget);
 
 private:
     uint32_t current_ = 1;

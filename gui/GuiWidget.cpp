@@ -1,5 +1,6 @@
 #include "gui/GuiWidget.h"
 
+#include "gui/GuiAlpha.h"
 #include "gui/GuiAnimator.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiXml.h"
@@ -127,6 +128,16 @@ void GuiWidget::NoteDrawn() {
     // A frame may draw a widget twice (a difference search's two pictures).
     if (drawnFrame_ != frame && drawnFrame_ + 1 != frame) shownFrame_ = frame;
     drawnFrame_ = frame;
+}
+
+bool GuiWidget::IsFadingIn() const {
+    for (const GuiWidget* widget = this; widget; widget = widget->parent_) {
+        for (const AutoRef<GuiAnimator>& animator : widget->animators_) {
+            const GuiAlpha* fade = CastTo<GuiAlpha>(animator.Get());
+            if (fade && fade->RaisesAlpha()) return true;
+        }
+    }
+    return false;
 }
 
 bool GuiWidget::WasOnScreenAt(uint32_t pressMs) const {

@@ -173,6 +173,9 @@ public:
     bool WasOnScreenAt(uint32_t pressMs) const;
     // Render notes each frame that draws the widget.
     void NoteDrawn();
+    // Whether a fade still raises its alpha, or that of a widget it sits
+    // in: until it ends the widget is not drawn as fully as it will be.
+    bool IsFadingIn() const;
 
     // Input. The point of Pick is in the parent's coordinates.
     bool RouteInput(const InputEvent& event);

@@ -20,8 +20,10 @@ namespace testsupport {
 
 namespace {
 
-// How long a line or page stands before a click takes it.
-constexpr uint32_t kReadingMs = PageTurnGuard::kStandMs;
+// How long a line or page stands before a click takes it, from when it came
+// up: its fade-in, a pass for the frame that shows it done, and its stand.
+constexpr uint32_t kReadingMs =
+    HeadlessGame::kBubbleFadeInMs + HeadlessGame::kPassMs + PageTurnGuard::kStandMs;
 // Fixed, so that every run draws the same random numbers.
 constexpr uint32_t kRandomSeed = 1;
 // The system language the shell would report: English.

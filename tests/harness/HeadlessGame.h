@@ -44,11 +44,15 @@ public:
     static constexpr int kDefaultMaxPasses = 600;
     // The game step each pass advances the clock by.
     static constexpr uint32_t kPassMs = 17;
+    // How long the sample's chat bubbles take to fade in ("cutscene"'s
+    // CreateChatBubble): a line stands only once it is fully drawn.
+    static constexpr uint32_t kBubbleFadeInMs = 200;
     // Passes before a click takes a speaker's line or a mini-game's message
-    // that came up between two passes: the next pass's frame shows it, and
-    // it then stands its time.
-    static constexpr int kReadPasses =
-        1 + static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
+    // that came up between two passes: the next pass's frame shows it, the
+    // pass that ends its fade-in shows it fully drawn, and it then stands
+    // its time.
+    static constexpr int kReadPasses = 1 + static_cast<int>((kBubbleFadeInMs + kPassMs - 1) / kPassMs) +
+                                       static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
     // The native that stub modules call: RecordCall("module.Function", args...).
     static constexpr const char* kRecordFunction = "RecordCall";
 

@@ -23,6 +23,7 @@
 
 #include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
+#include "game/PageTurnGuard.h"
 #include "game/GameProcess.h"
 #include "game/GameShellClient.h"
 #include "game/screens/MapScreen.h"
@@ -46,8 +47,10 @@ constexpr int kFrameLimit = 7000;
 // Frames after each injected click: boards fade and slide in.
 constexpr int kSettleFrames = 80;
 // Frames a speaker's line stands before the route clicks it away: a
-// cutscene takes no click on a line in its first half second.
-constexpr int kLineReadFrames = 36;
+// cutscene takes no click on a line until it has stood half a second fully
+// drawn, after the sample bubble's 200 ms fade-in.
+constexpr uint32_t kBubbleFadeInMs = 200;
+constexpr int kLineReadFrames = static_cast<int>((kBubbleFadeInMs + PageTurnGuard::kStandMs) / kStepMs) + 6;
 // The splash: a shooting star is halfway across the sky then.
 constexpr int kSplashFrame = 480;
 constexpr uint16_t kEnterKey = 13;

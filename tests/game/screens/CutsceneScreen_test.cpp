@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "gui/GuiAlpha.h"
 #include "gui/GuiMain.h"
 #include "gui/GuiWidget.h"
 #include "platform/Loca.h"
@@ -233,6 +234,39 @@ TEST(PageTurnGuardTest, APageStandsItsFullTimeHoweverFastFramesCome) {
     guard.NotePress(shownMs + PageTurnGuard::kStandMs - 1, page.Get());
     EXPECT_FALSE(guard.ReleaseTurns(page.Get()));
     guard.NotePress(shownMs + PageTurnGuard::kStandMs, page.Get());
+    EXPECT_TRUE(guard.ReleaseTurns(page.Get()));
+}
+
+// A page that fades in over slow frames is not read while it is faint: it
+// stands half a second from the first frame that shows it fully drawn.
+TEST(PageTurnGuardTest, AFadingPageStandsHalfASecondFromItsFirstFullyDrawnFrame) {
+    constexpr uint32_t kHalfASecond = 500;
+    constexpr double kFrameGapMs = 150;
+    halvo::GuiFrameClock& frames = halvo::GuiMain::Global().Frames();
+    const halvo::AutoRef<GuiWidget> page(new GuiWidget);
+    page->WriteFloat(GuiWidget::kPropAlpha, 0.0f);
+    Vrel::t_Named fadeIn;
+    fadeIn.GetOrAddMember(halvo::GuiAlpha::kParamAlpha)->SetFloat(1.0f);
+    fadeIn.GetOrAddMember(halvo::GuiAnimator::kParamTime)->SetFloat(200.0f);
+    const halvo::AutoRef<halvo::GuiAlpha> fade(new halvo::GuiAlpha);
+    ASSERT_TRUE(fade->Init(page.Get(), fadeIn));
+    page->AddAnimator(fade.Get());
+    PageTurnGuard guard;
+    guard.PageCameUp(page.Get());
+    uint32_t firstMs = 0, wholeMs = 0;
+    for (uint32_t ms = 1000; !wholeMs; ms += static_cast<uint32_t>(kFrameGapMs)) {
+        page->Update(ms, firstMs ? kFrameGapMs : 0.0);
+        frames.StartFrame();
+        frames.Presented(ms);
+        if (!firstMs) firstMs = ms;
+        if (page->GetAlpha() >= 1.0f) wholeMs = ms;
+    }
+    ASSERT_GT(wholeMs, firstMs);
+    guard.NotePress(firstMs + kHalfASecond, page.Get());
+    EXPECT_FALSE(guard.ReleaseTurns(page.Get())) << "half a second after its first faint frame";
+    guard.NotePress(wholeMs + kHalfASecond - 1, page.Get());
+    EXPECT_FALSE(guard.ReleaseTurns(page.Get()));
+    guard.NotePress(wholeMs + kHalfASecond, page.Get());
     EXPECT_TRUE(guard.ReleaseTurns(page.Get()));
 }
 
