@@ -47,6 +47,9 @@ constexpr const char* kPlayedKey = "[STATS]/mini";
 constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);  // opaque black
 constexpr float kBubbleY = -50.0f;
 constexpr float kBubbleWidth = 700.0f;
+constexpr int32_t kTextBubbleArguments = 6;
+constexpr float kPictureBubbleWidth = 500.0f;
+constexpr int32_t kPictureBubbleArguments = 7;
 constexpr const char* kSetupModules[] = {"help", "character"};
 constexpr const char* kSetupFunction = "Create";
 
@@ -226,6 +229,10 @@ void MiniGameScreen::GiveUp() {
 
 void MiniGameScreen::Finish(int32_t result) {
     if (finished_) return;
+    // No page of the game's outlasts it (a round's announcement): won or
+    // skipped, the closing line stands alone.
+    messages_.clear();
+    halvo::RemoveObservedWidget(bubble_);
     AddToStatistic(result == kMiniGameWon ? kWonKey : result == kMiniGameLost ? kLostKey : kSkippedKey, 1);
     AddToStatistic(kPlayedKey);
     // The clock stands from here on: its seconds go in with the result, so
@@ -394,20 +401,25 @@ void MiniGameScreen::SetMessages(const char* key) {
     std::u16string text;
     if (loca.Find(key) >= 0) {
         loca.Translate(key, text);
-        messages_.push_back(text);
+        messages_.push_back({text, {}, {}});
     } else {
         for (int32_t part = 1; part <= kMaxMessageParts; ++part) {
             const std::string partKey = std::string(key) + std::to_string(part);
             if (loca.Find(partKey.c_str()) < 0) break;
             loca.Translate(partKey.c_str(), text);
-            messages_.push_back(text);
+            messages_.push_back({text, {}, {}});
         }
         if (messages_.empty()) {
             loca.Translate(key, text);
-            messages_.push_back(text);
+            messages_.push_back({text, {}, {}});
         }
     }
     ShowNextMessage();
+}
+
+void MiniGameScreen::AddPictureMessage(const char* key, const std::string& picture) {
+    messages_.push_back({{}, key ? key : "", picture});
+    if (!IsMessageShown()) ShowNextMessage();
 }
 
 bool MiniGameScreen::ShowNextMessage() {
@@ -421,28 +433,42 @@ bool MiniGameScreen::ShowNextMessage() {
         if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
         return false;
     }
-    const std::vector<char16_t> units(messages_.front().begin(), messages_.front().end());
+    const MiniGameMessage message = std::move(messages_.front());
     messages_.pop_front();
-    const Game* game = Game::Current();
-    const float halfWidth = game ? static_cast<float>(game->screenSize.x) * 0.5f : 0.0f;
-    Vrel::Var arguments[6];
-    if (halvo::GuiWidget* hud = game ? game->GetHudGui() : nullptr) arguments[0].SetObject(hud);
-    arguments[1].SetInt(kBubbleColour);
-    arguments[2].SetObject(new Vrel::VarUnicode(units));
-    arguments[3].SetFloat(halfWidth);
-    arguments[4].SetFloat(kBubbleY);
-    arguments[5].SetFloat(kBubbleWidth);
     // The bubble's script may end the game and take this host away while it
     // runs; the bubble is still to be noted, and taken down as the host goes.
     halvo::AutoRef<MiniGameScreen> self(this);
-    if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
-                                                                   CutsceneScreen::kBubbleFunction, arguments, 6))
-        bubble_ = made.Get();
+    if (halvo::AutoRef<halvo::GuiWidget> made = MakeBubble(message)) bubble_ = made.Get();
     // A page guards itself, however quick the presses before it came: the
     // closing line after a game clicked through must not wait for a pause.
     pageTurn_.PageCameUp(bubble_.Get());
     if (Game* current = Game::Current()) current->clickGuard.LeavePressesTo(bubble_.Get());
     return true;
+}
+
+// A text hangs at the top, where the "cutscene" script may place the
+// host's messages; a picture's key is translated by the script, which draws
+// the picture below it in the middle of the screen.
+halvo::AutoRef<halvo::GuiWidget> MiniGameScreen::MakeBubble(const MiniGameMessage& message) {
+    const Game* game = Game::Current();
+    const Vec2 middle =
+        game ? Vec2{static_cast<float>(game->screenSize.x), static_cast<float>(game->screenSize.y)} * 0.5f : Vec2{};
+    const bool withPicture = !message.picture.empty();
+    Vrel::Var arguments[kPictureBubbleArguments];
+    if (halvo::GuiWidget* hud = game ? game->GetHudGui() : nullptr) arguments[0].SetObject(hud);
+    arguments[1].SetInt(kBubbleColour);
+    if (withPicture) {
+        arguments[2].SetString(message.key.c_str());
+    } else {
+        arguments[2].SetObject(
+            new Vrel::VarUnicode(std::vector<char16_t>(message.text.begin(), message.text.end())));
+    }
+    arguments[3].SetFloat(middle.x);
+    arguments[4].SetFloat(withPicture ? middle.y : kBubbleY);
+    arguments[5].SetFloat(withPicture ? kPictureBubbleWidth : kBubbleWidth);
+    if (withPicture) arguments[6].SetString(message.picture.c_str());
+    return CallModuleForWidget(CutsceneScreen::kBubbleModule, CutsceneScreen::kBubbleFunction, arguments,
+                               withPicture ? kPictureBubbleArguments : kTextBubbleArguments);
 }
 
 halvo::GuiWidget* MiniGameScreen::ShownBubble() const { return IsMessageShown() ? bubble_.Get() : nullptr; }

@@ -19,6 +19,15 @@
 #include <deque>
 #include <string>
 
+// One page a game shows: a text, or a localisation key with a picture
+// below it, which stands in the middle of the screen (target shooting's
+// round enemy).
+struct MiniGameMessage {
+    std::u16string text;
+    std::string key;
+    std::string picture;
+};
+
 // The result a script reads from "[PLAYER]/minigame_result".
 enum MiniGameResult : int32_t {
     kMiniGameWon = 0,
@@ -92,13 +101,17 @@ public:
     // Queues the key's translation, or its numbered parts key1, key2, ...;
     // a null or empty key only empties the queue.
     void SetMessages(const char* key);
+    // Queues the text of localisation key `key` with `picture` below it,
+    // shown at once unless a message stands.
+    void AddPictureMessage(const char* key, const std::string& picture);
     // Takes the shown bubble down and shows the next message; false when
     // none is left.
     bool ShowNextMessage();
     // A bubble is shown while it lives in the widget tree.
     bool IsMessageShown() const;
     // Only the first call counts; the timer and counter are committed with
-    // the result, and a win or a skip shows the closing line taken at Begin.
+    // the result, a message still up goes, and a win or a skip shows the
+    // closing line taken at Begin.
     void Finish(int32_t result);
     bool IsFinished() const { return finished_; }
     // Finish with "won" when the game's parent is a host.
@@ -127,6 +140,7 @@ private:
     halvo::WeakRef<halvo::GuiWidget> CreateText(const char* text, const char* statisticsKey);
     void PlaceTexts(halvo::GuiWidget* lower);
     void DrawTextDisplay(const Matrix4& matrix);
+    halvo::AutoRef<halvo::GuiWidget> MakeBubble(const MiniGameMessage& message);
 
     halvo::WeakRef<MiniGame> game_;
     Vec2 textOffset_;
@@ -139,7 +153,7 @@ private:
     bool scoreShown_ = false;
     char scoreText_[kScoreTextSize] = {};
     halvo::WeakRef<halvo::GuiWidget> scoreWidget_;
-    std::deque<std::u16string> messages_;
+    std::deque<MiniGameMessage> messages_;
     halvo::WeakRef<halvo::GuiWidget> bubble_;
     PageTurnGuard pageTurn_;
     bool finished_ = false;

@@ -1,8 +1,6 @@
 #include "minigames/target/MG_Target.h"
 
-#include "game/screens/CutsceneScreen.h"
 #include "game/Game.h"
-#include "game/ModuleCall.h"
 #include "game/Statistics.h"
 #include "gui/GuiText.h"
 #include "minigames/MiniGameScreen.h"
@@ -12,7 +10,6 @@
 #include "platform/Log.h"
 #include "platform/Sound.h"
 #include "platform/XmlUtil.h"
-#include "script/runtime/execution/Thread.h"
 
 #include <cmath>
 #include <cstdio>
@@ -25,13 +22,8 @@ constexpr const char* kMissSound = "Sfx/undo_drop_hit_button";
 constexpr const char* kHitSound = "Sfx/action_hit_wood_6018_80_4";
 constexpr const char* kScoreFormat = "%i / %i";
 
-// The announcement of a round's enemy, built by the "cutscene" script.
-constexpr int32_t kBubbleColour = static_cast<int32_t>(0xFF000000u);  // opaque black
+// The announcement of a round's enemy: this text with the enemy's picture.
 constexpr const char* kBubbleText = "minigame_zielscheiben_enemy";
-constexpr float kBubbleWidth = 500.0f;
-constexpr int32_t kBubbleArguments = 7;
-// Long enough for the folder, any picture name the reader took and ".cbi".
-constexpr size_t kBubblePictureLength = 512;
 
 // The rising numbers: one step lifts a number by kRise and fades it by
 // kFade, so it is gone after 128 steps (about two seconds).
@@ -74,7 +66,6 @@ halvo::RefObj* MG_Target::Create() { return new MG_Target(); }
 MG_Target::MG_Target() { floatingTexts_.reserve(kExpectedFloatingTexts); }
 
 MG_Target::~MG_Target() {
-    RemoveEnemyBubble();
     for (halvo::WeakRef<halvo::GuiWidget>& text : floatingTexts_) halvo::RemoveObservedWidget(text);
     floatingTexts_.clear();
 }
@@ -133,46 +124,25 @@ const char* MG_Target::LoadImages() {
 
 // ---- the enemy's announcement --------------------------------------------------------
 
-bool MG_Target::IsEnemyAnnounced() const { return !IsDead(enemyBubble_); }
-
+// A message of the host's like any other: it freezes the round until a
+// click of its own turns it, once it has stood.
 void MG_Target::AnnounceEnemy() {
-    RemoveEnemyBubble();
     enemyDue_ = false;
     const int32_t enemy = rules_->GetRoundEnemy();
-    if (enemy < 0) return;
-    const Game* game = Game::Current();
-    char picture[kBubblePictureLength];
-    std::snprintf(picture, sizeof picture, "#%s%s.cbi", kFolder, config_.genericNames[enemy].c_str());
-    Vrel::Var arguments[kBubbleArguments];
-    if (halvo::GuiWidget* hud = game ? game->GetHudGui() : nullptr) arguments[0].SetObject(hud);
-    arguments[1].SetInt(kBubbleColour);
-    arguments[2].SetString(kBubbleText);
-    arguments[3].SetFloat(game ? static_cast<float>(game->screenSize.x) * 0.5f : 0.0f);
-    arguments[4].SetFloat(game ? static_cast<float>(game->screenSize.y) * 0.5f : 0.0f);
-    arguments[5].SetFloat(kBubbleWidth);
-    arguments[6].SetString(picture);
+    MiniGameScreen* host = GetHost();
+    if (enemy < 0 || !host) return;
+    // The bubble's script may take the game away while it runs.
     halvo::AutoRef<MG_Target> self(this);
-    if (halvo::AutoRef<halvo::GuiWidget> made = CallModuleForWidget(CutsceneScreen::kBubbleModule,
-                                                                   CutsceneScreen::kBubbleFunction, arguments,
-                                                                   kBubbleArguments))
-        enemyBubble_ = made.Get();
+    host->AddPictureMessage(kBubbleText, std::string("#") + kFolder + config_.genericNames[enemy] + ".cbi");
 }
-
-// Cleared as it goes: a bubble someone else still holds must not keep the
-// rounds from starting.
-void MG_Target::RemoveEnemyBubble() { halvo::RemoveObservedWidget(enemyBubble_); }
 
 // ---- input -------------------------------------------------------------------------
 
-// The first that applies takes the release: a message, the enemy's bubble,
-// then the rules.
+// A release turns a shown message (the enemy's announcement among them),
+// else it shoots.
 bool MG_Target::OnInput(const InputEvent& event) {
     if (event.kind != InputEvent::kButtonUp || !rules_) return false;
     if (AdvanceMessage(event)) return true;
-    if (IsEnemyAnnounced()) {
-        RemoveEnemyBubble();
-        return true;
-    }
     ShowShot(rules_->Click({TruncateToInt(event.x), TruncateToInt(event.y)}));
     return true;
 }
@@ -224,8 +194,6 @@ void MG_Target::ShowScore() {
 // ---- update and drawing -------------------------------------------------------------
 
 void MG_Target::OnUpdate(double, double stepMs) {
-    // Won or skipped, the host's closing line stands alone.
-    if (IsFinished()) RemoveEnemyBubble();
     const Game* game = Game::Current();
     if (!rules_ || (game && game->paused)) return;
     StepFloatingTexts();
@@ -233,7 +201,7 @@ void MG_Target::OnUpdate(double, double stepMs) {
     // Announced only once the host's messages are read, and the round waits
     // until its enemy has been seen.
     if (enemyDue_) AnnounceEnemy();
-    if (IsEnemyAnnounced()) return;
+    if (IsMessageShown()) return;
     AddTime(stepMs);
     Report(rules_->Step(game && game->cheatAutoPlay));
 }

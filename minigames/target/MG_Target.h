@@ -3,9 +3,9 @@
 // and who is enemy in a preview, then hides them; the player shoots where
 // the enemies were. Each shot shows its points as a rising, fading number
 // on the HUD; the game is won at the end of the round that reached the
-// goal. In the variant with generic pictures a chat bubble announces each
-// round's enemy (the first once the how-to is read), and the round waits
-// until it is clicked away; it goes when the game ends. TargetRules
+// goal. In the variant with generic pictures the host's message announces
+// each round's enemy with its picture (the first once the how-to is read),
+// and the round waits until it is read and clicked away. TargetRules
 // decides; this screen loads the pictures, draws the turning targets, plays
 // the sounds, keeps the score text and reports to the host.
 
@@ -33,7 +33,7 @@ public:
     static constexpr const char* kPointsKey = "[STATS]/zielscheiben_pkt";
 
     MG_Target();
-    // Takes the enemy bubble and the floating numbers off the HUD.
+    // Takes the floating numbers off the HUD.
     ~MG_Target() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
@@ -46,16 +46,12 @@ public:
     TargetRules* GetRules() const { return rules_.get(); }
     size_t GetFloatingTextCount() const { return floatingTexts_.size(); }
     halvo::GuiWidget* GetFloatingText(size_t i) const { return floatingTexts_[i].Get(); }
-    halvo::GuiWidget* GetEnemyBubble() const { return enemyBubble_.Get(); }
 
 private:
     // Null when the configuration is playable, else why not.
     const char* ReadConfig(std::string& file);
     const char* LoadImages();
-    // A bubble counts only while it hangs in the widget tree.
-    bool IsEnemyAnnounced() const;
     void AnnounceEnemy();
-    void RemoveEnemyBubble();
     void ShowShot(const TargetClick& click);
     void ShowPoints(int32_t tile, int32_t points);
     void ShowScore();
@@ -72,7 +68,6 @@ private:
     std::vector<halvo::AutoRef<GLImage>> genericImages_;
     std::vector<halvo::AutoRef<GLImage>> friendImages_;
     std::vector<halvo::AutoRef<GLImage>> enemyImages_;
-    halvo::WeakRef<halvo::GuiWidget> enemyBubble_;
     // The first round's enemy waits for the host's messages to be read.
     bool enemyDue_ = false;
     std::vector<halvo::WeakRef<halvo::GuiWidget>> floatingTexts_;

@@ -105,6 +105,41 @@ public:
         return static_cast<int>(std::count(game.Calls().begin(), game.Calls().end(), call));
     }
 
+    // Clicks on the spot every `gapMs` for `forMs`, or until the host has
+    // gone, each message seen to have stood half a second before it went;
+    // how many went meanwhile.
+    int ClickOnTheSpot(uint32_t gapMs, uint32_t forMs) {
+        const auto shown = [&] {
+            const MiniGameScreen* host = Host();
+            return host && host->IsMessageShown() ? host->GetBubble() : nullptr;
+        };
+        halvo::WeakRef<halvo::GuiWidget> message;
+        bool up = false;
+        uint32_t shownMs = 0;
+        int went = 0;
+        const auto watch = [&] {
+            halvo::GuiWidget* now = shown();
+            if (up && now && now == message.Get()) return;
+            if (up) {
+                EXPECT_GE(game.Now() - shownMs, PageTurnGuard::kStandMs) << "message " << went;
+                ++went;
+            }
+            up = now != nullptr;
+            message = now;
+            shownMs = game.Now();
+        };
+        watch();
+        const uint32_t first = game.Now();
+        for (uint32_t pressMs = first; pressMs < first + forMs && Host(); pressMs += gapMs) {
+            while (game.Now() + HeadlessGame::kPassMs <= pressMs) {
+                game.Step();
+                watch();
+            }
+            game.ClickAt(pressMs, {400, 400});
+        }
+        return went;
+    }
+
     HeadlessGame game;
     halvo::AutoRef<GameScreen> cutscene;
 };

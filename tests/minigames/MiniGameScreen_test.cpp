@@ -101,40 +101,6 @@ protected:
         fixture->stub->LoadConfig(host->GetViewCenter());
     }
 
-    // Clicks on the spot every `gapMs` for `forMs`, each message seen to
-    // have stood half a second before it went; how many went meanwhile.
-    int ClickOnTheSpot(uint32_t gapMs, uint32_t forMs) {
-        const auto shown = [&] {
-            const MiniGameScreen* host = h.Host();
-            return host && host->IsMessageShown() ? host->GetBubble() : nullptr;
-        };
-        halvo::WeakRef<halvo::GuiWidget> message;
-        bool up = false;
-        uint32_t shownMs = 0;
-        int went = 0;
-        const auto watch = [&] {
-            halvo::GuiWidget* now = shown();
-            if (up && now && now == message.Get()) return;
-            if (up) {
-                EXPECT_GE(h.game.Now() - shownMs, PageTurnGuard::kStandMs) << "message " << went;
-                ++went;
-            }
-            up = now != nullptr;
-            message = now;
-            shownMs = h.game.Now();
-        };
-        watch();
-        const uint32_t first = h.game.Now();
-        for (uint32_t pressMs = first; pressMs < first + forMs; pressMs += gapMs) {
-            while (h.game.Now() + HeadlessGame::kPassMs <= pressMs) {
-                h.game.Step();
-                watch();
-            }
-            h.game.ClickAt(pressMs, {400, 400});
-        }
-        return went;
-    }
-
     static void AddHelpButton() {
         halvo::AutoRef<halvo::GuiWidget> button = halvo::GuiMain::Global().CreateWidget("Frame");
         button->SetParent(Game::Current()->GetHudGui(), false);
@@ -239,7 +205,7 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
 TEST_F(MiniGameScreenTest, QuickClicksTurnEachPageOnceItHasStoodHalfASecond) {
     DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
     MiniGameScreen* host = BeginWithStub();
-    EXPECT_EQ(ClickOnTheSpot(300, 3000), 2);
+    EXPECT_EQ(h.ClickOnTheSpot(300, 3000), 2);
     EXPECT_FALSE(host->IsMessageShown());
 }
 
@@ -250,7 +216,7 @@ TEST_F(MiniGameScreenTest, QuickClicksFromTheHowToOnTurnTheClosingLineOnceItHasS
     DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
     BeginWithStub();
     stub->winsAtMs = 1000;
-    EXPECT_EQ(ClickOnTheSpot(250, 6000), 3);
+    EXPECT_EQ(h.ClickOnTheSpot(250, 6000), 3);
     EXPECT_TRUE(h.StepUntilHostGone());
 }
 

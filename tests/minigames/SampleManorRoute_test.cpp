@@ -58,9 +58,12 @@ protected:
                 seen = host;
             }
             if (host->IsMessageShown()) {
-                // A how-to or closing line stands alone: no round's enemy beside it.
-                EXPECT_FALSE(OnHud("bubble_picture")) << name;
+                // A message stands alone: a round's enemy shows only in its
+                // own announcement, never beside a how-to or closing line.
                 const halvo::GuiWidget& bubble = *host->GetBubble();
+                if (halvo::AutoRef<halvo::GuiWidget> picture = OnHud("bubble_picture")) {
+                    EXPECT_EQ(picture->GetParent(), &bubble) << name;
+                }
                 messages[name].push_back(
                     {bubble.LocalToScreen({0, 0}), bubble.LocalToScreen({bubble.ReadFloat(halvo::GuiWidget::kPropXSize),
                                                                          bubble.ReadFloat(halvo::GuiWidget::kPropYSize)})});

@@ -149,11 +149,14 @@ private:
         Settle(60);
         Shot("map");
         Script("Manor");
-        PlayUntil("MG_Lock", [](MiniGameScreen&) { return true; });
+        PlayUntil("MG_Lock", [](MiniGameScreen& host) { return !host.IsMessageShown(); });
         Settle(60);
         Shot("minigame_lock");
-        // The generic target shooting names its enemy before each round.
-        PlayUntil("MG_Target", [this](MiniGameScreen&) { return Named(GetGame()->GetHudGui(), "bubble_picture"); });
+        // The generic target shooting names its enemy before each round, in
+        // a message of the host's.
+        PlayUntil("MG_Target", [](MiniGameScreen& host) {
+            return host.IsMessageShown() && Named(host.GetBubble(), "bubble_picture");
+        });
         Settle(40);
         Shot("minigame_targets");
     }
@@ -201,8 +204,7 @@ private:
     // The manor's cutscene, entered again for each of its puzzles: its lines
     // are clicked away once read, the mini-games' messages paged and every
     // other game skipped with help (its skip lantern, whatever its light),
-    // until the game of class `game` is shown without a message and `ready`
-    // holds.
+    // until the game of class `game` is shown and `ready` holds.
     void PlayUntil(const char* game, std::function<bool(MiniGameScreen&)> ready) {
         auto lastAction = std::make_shared<int>(-kSettleFrames);
         route_.push_back([this, game, ready = std::move(ready), lastAction] {
@@ -212,7 +214,7 @@ private:
             MiniGameScreen* host = HostOf(cutscene);
             if (host && !host->Children().empty()) {
                 const bool wanted = std::string(host->Children().front()->GetClassInfo()->name) == game;
-                if (wanted && !host->IsMessageShown() && ready(*host)) return true;
+                if (wanted && ready(*host)) return true;
                 if (!wanted || host->IsMessageShown()) {
                     *lastAction = frame_;
                     host->OnHelp();

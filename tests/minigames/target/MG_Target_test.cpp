@@ -41,6 +41,20 @@ protected:
         DataTree::SetInt(MG_Target::kEnemiesKey, enemies);
     }
     MG_Target* Play() { return h.StartPlaying("Zielscheiben") ? h.Played<MG_Target>() : nullptr; }
+    // The generic range, its how-to up.
+    MG_Target* PlayGenericAfterAHowTo() {
+        DataTree::SetString(MiniGameScreen::kTutorialKey, "Tutorial");
+        Configure("generic", 2, 1);
+        MG_Target* game = Play();
+        return game && h.Host()->IsMessageShown() ? game : nullptr;
+    }
+    // How many announcements of an enemy the range has made.
+    int Announcements() const {
+        int made = 0;
+        for (const std::string& call : h.game.Calls())
+            made += call.starts_with("bubble minigame_zielscheiben_enemy #MiniGames/Zielscheiben/");
+        return made;
+    }
 
     // Steps into the shooting phase and clicks the first empty target.
     void ShootAnEmptyTarget(MG_Target& game) {
@@ -117,22 +131,20 @@ TEST_F(MG_TargetTest, AShotsNumberRisesAndFadesAndIsDroppedWhenItsFrameGoes) {
 }
 
 TEST_F(MG_TargetTest, ReleasesGoToTheMessageThenTheEnemyBubbleThenTheTargets) {
-    DataTree::SetString(MiniGameScreen::kTutorialKey, "Tutorial");
-    Configure("generic", 2, 1);
-    MG_Target* game = Play();
+    MG_Target* game = PlayGenericAfterAHowTo();
     ASSERT_NE(game, nullptr);
-    ASSERT_TRUE(h.Host()->IsMessageShown());
+    halvo::AutoRef<halvo::GuiWidget> howTo(h.Host()->GetBubble());
     h.game.Step(testsupport::HeadlessGame::kReadPasses);
-    EXPECT_EQ(game->GetEnemyBubble(), nullptr);  // not beside the how-to
+    EXPECT_EQ(Announcements(), 0);  // not beside the how-to
     h.game.Click({10, 10});
     h.game.Step(5);
-    EXPECT_FALSE(h.Host()->IsMessageShown());
+    EXPECT_EQ(howTo->GetParent(), nullptr);
     const char* enemies[] = {"friend_owl", "friend_hare", "enemy_crow"};
     EXPECT_EQ(h.CountCalls(std::string("bubble minigame_zielscheiben_enemy #MiniGames/Zielscheiben/") +
                            enemies[game->GetRules()->GetRoundEnemy()] + ".cbi"),
               1);
     // Held elsewhere too: once clicked away it no longer holds the round.
-    halvo::AutoRef<halvo::GuiWidget> bubble(game->GetEnemyBubble());
+    halvo::AutoRef<halvo::GuiWidget> bubble(h.Host()->GetBubble());
     ASSERT_TRUE(bubble && bubble->GetParent());
     // A double-click's second click does not take away, unseen, the bubble
     // its first one uncovered.
@@ -144,10 +156,44 @@ TEST_F(MG_TargetTest, ReleasesGoToTheMessageThenTheEnemyBubbleThenTheTargets) {
     h.game.Click({10, 10});
     h.game.Step(5);
     EXPECT_EQ(bubble->GetParent(), nullptr);
-    EXPECT_EQ(game->GetEnemyBubble(), nullptr);
+    EXPECT_FALSE(h.Host()->IsMessageShown());
     EXPECT_GT(h.Host()->GetTime(), 0);
     ShootAnEmptyTarget(*game);
     EXPECT_EQ(game->GetFloatingTextCount(), 1u);
+}
+
+// A press made before the announcement came up was meant for the how-to
+// before it: its release neither takes the announcement nor shoots.
+TEST_F(MG_TargetTest, APressMadeBeforeTheAnnouncementCameUpTakesNothing) {
+    MG_Target* game = PlayGenericAfterAHowTo();
+    ASSERT_NE(game, nullptr);
+    h.game.Step(testsupport::HeadlessGame::kReadPasses);
+    h.game.Click({10, 10});
+    h.game.MovePointer({900, 900});
+    h.game.Press();
+    h.game.Step(testsupport::HeadlessGame::kReadPasses);
+    ASSERT_EQ(Announcements(), 1);
+    h.game.Release();
+    h.game.Step(5);
+    EXPECT_TRUE(h.Host()->IsMessageShown());
+    EXPECT_EQ(h.Host()->GetTime(), 0);
+    EXPECT_EQ(game->GetFloatingTextCount(), 0u);
+}
+
+// A shooter clicking every 250 ms from the how-to on, the autoplay cheat
+// playing, turns each round's announcement once it has stood, and the range
+// reaches its closing line while the clicks go on.
+TEST_F(MG_TargetTest, QuickClicksTurnEachAnnouncementOnceItHasStoodUpToTheClosingLine) {
+    h.game.GetGame().cheatAutoPlay = true;
+    DataTree::SetString(MiniGameScreen::kSolvedKey, "Solved");
+    MG_Target* game = PlayGenericAfterAHowTo();
+    ASSERT_NE(game, nullptr);
+    const int went = h.ClickOnTheSpot(250, 240000);
+    EXPECT_EQ(h.Host(), nullptr);
+    EXPECT_EQ(DataTree::GetInt(MiniGameScreen::kResultKey), kMiniGameWon);
+    EXPECT_GE(Announcements(), 2);
+    // The how-to, each announcement and the closing line.
+    EXPECT_EQ(went, Announcements() + 2);
 }
 
 }  // namespace
