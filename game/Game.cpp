@@ -63,6 +63,14 @@ void CountInputStatistics(const InputEvent& event) {
     }
 }
 
+void TellPlayTime(DataTree::StatsChange change) {
+    if (!currentGame) return;
+    if (change == DataTree::StatsChange::kLeaving)
+        currentGame->KeepPlayTime();
+    else
+        currentGame->CountOnFromOpenPlayer();
+}
+
 }  // namespace
 
 Game* Game::Current() { return currentGame; }
@@ -74,10 +82,16 @@ Game::Game() {
     // Input discarded during a fade must not leave a widget hovered or pressed.
     inputHooks.clearHover = [] { halvo::GuiMain::Global().ClearHover(); };
     inputHooks.countStatistics = CountInputStatistics;
+    // The time played is counted here and kept in the profile only now and
+    // then: each player's statistics get their own as they close and open.
+    DataTree::SetStatsListener(TellPlayTime);
 }
 
 Game::~Game() {
-    if (currentGame == this) currentGame = nullptr;
+    if (currentGame == this) {
+        currentGame = nullptr;
+        DataTree::SetStatsListener(nullptr);
+    }
     hudScreen.Reset();
     halvo::MarkProcessShuttingDown();
     currentScene.Reset();

@@ -206,6 +206,11 @@ public:
     // "[STATS]/time", for the caller to save; false in the menus, whose time
     // belongs to no game (nor, after a change of profile, to the open one).
     bool KeepPlayTime();
+    // While a game is under way, the count goes on from the open profile's
+    // own "[STATS]/time" (0 for a new one): a script opened another player
+    // (SetCurrentProfileSlot, StartPlayerOver, CreateProfile), and the time
+    // so far went to the one before (KeepPlayTime, as their statistics closed).
+    void CountOnFromOpenPlayer();
     // Leaves the current scene and stops every scheduled thread; nothing is
     // saved. Refused while a result is handed over.
     void EndGameState();

@@ -430,6 +430,10 @@ bool Game::KeepPlayTime() {
     return gameStarted;
 }
 
+void Game::CountOnFromOpenPlayer() {
+    if (gameStarted) playSeconds = DataTree::GetInt(kPlayTimeKey);
+}
+
 void Game::EndGameState() {
     if (handingOver_) return;
     halvo::AutoRef<Game> self(this);

@@ -197,10 +197,17 @@ AutoRef<LScript> NewScriptListener(const char* module) {
     return listener;
 }
 
+// The module goes by its name: a listener made from a module object or a
+// number would never be called, and the author would never learn why.
 bool GuiAddListener(t_Interface& call) {
     GuiWidget* widget = WidgetArg(call, 0);
     const char* module = TextArg(call, 1);
-    if (call.count < 2 || !widget || !module) return false;
+    if (!module) {
+        Vrel::builtins::Report(call,
+                               "GuiAddListener(widget, string module) - bad parameter: the module goes by its name");
+        return false;
+    }
+    if (!widget) return false;
     widget->AddListener(NewScriptListener(module).Get());
     return true;
 }

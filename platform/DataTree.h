@@ -257,4 +257,14 @@ void GetVolumes(float* sfx, float* music);
 using VolumeListener = std::function<void(float sfx, float music)>;
 void SetVolumeListener(VolumeListener listener);
 
+// What a statistics listener hears: the open profile's statistics
+// ("[STATS]") are about to be left, still open (also just before a new
+// profile's game data is copied from the tree, whether or not it is then
+// made), or another profile's have opened in their stead.
+enum class StatsChange { kLeaving, kOpened };
+// The game installs it: what it counts in memory for a player goes into
+// that player's statistics before another's open, and counts on from theirs.
+using StatsListener = std::function<void(StatsChange change)>;
+void SetStatsListener(StatsListener listener);
+
 }  // namespace DataTree

@@ -140,8 +140,14 @@ bool SaveForPlay(const TiXmlDocument& document, const std::string& name) {
 
 void TellRefusedWhole(SaveFailure why) { GetState().untoldFailure = why; }
 
+void TellStats(StatsChange change) {
+    const State& state = GetState();
+    if (state.stats && state.statsListener) state.statsListener(change);
+}
+
 void CloseProfileRoots() {
     State& state = GetState();
+    TellStats(StatsChange::kLeaving);
     state.player.reset();
     state.playerAside.reset();
     state.settings = state.stats = state.log = state.playerRoot = nullptr;
@@ -156,6 +162,7 @@ bool OpenSlotRoots(int32_t slot) {
     state.settings = options;
     state.stats = Resolve(SlotPath(slot, "stats/").c_str(), true);
     state.log = Resolve(SlotPath(slot, "logs/").c_str(), true);
+    TellStats(StatsChange::kOpened);
     return true;
 }
 
@@ -556,5 +563,7 @@ void GetVolumes(float* sfx, float* music) {
 }
 
 void SetVolumeListener(VolumeListener listener) { GetState().volumeListener = std::move(listener); }
+
+void SetStatsListener(StatsListener listener) { GetState().statsListener = std::move(listener); }
 
 }  // namespace DataTree

@@ -50,10 +50,14 @@ bool SaveForPlay(const TiXmlDocument& document, const std::string& name);
 // TakeSaveFailure hands out, whatever was untold before.
 void TellRefusedWhole(SaveFailure why);
 
-// Closes "[SETTINGS]", "[STATS]", "[LOG]" and "[PLAYER]".
+// Tells the statistics listener of the change while "[STATS]" is open.
+void TellStats(StatsChange change);
+// Closes "[SETTINGS]", "[STATS]", "[LOG]" and "[PLAYER]", the statistics
+// listener told first.
 void CloseProfileRoots();
 // Points the profile roots at the slot's settings, statistics and logs,
-// "[PLAYER]" closed; false, changing nothing, when the slot has no profile.
+// "[PLAYER]" closed, and tells the statistics listener; false, changing
+// nothing, when the slot has no profile.
 bool OpenSlotRoots(int32_t slot);
 // Makes `player` the open player document and its slot the current one.
 void OpenPlayer(std::unique_ptr<TiXmlDocument> player, int32_t slot);

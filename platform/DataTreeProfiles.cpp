@@ -125,6 +125,9 @@ SaveFailure WriteNewProfile(int32_t slot, const TiXmlDocument& player, const TiX
 
 bool CreateProfile(int32_t slot, std::u16string_view name) {
     if (slot < 0) return false;
+    // The copy below is the game data from now on: the open profile's
+    // statistics go into it as they stand.
+    detail::TellStats(StatsChange::kLeaving);
     std::unique_ptr<TiXmlDocument> player = detail::NewDocument();
     std::unique_ptr<TiXmlDocument> gameData = WithNewProfile(slot, name);
     // Without a folder nothing can be kept, yet the player plays: the

@@ -47,6 +47,7 @@ struct State {
     CountedDocument countedGameData;
     CountedDocument countedPlayer;
     VolumeListener volumeListener;
+    StatsListener statsListener;
 };
 
 State& GetState();

@@ -207,7 +207,8 @@ TEST_F(GuiScriptFunctionsTest, ChangedTextsAreTakenAsUnicodeOrWidenedWhenNotTran
 }
 
 // Every function answers its neutral result for arguments it cannot use,
-// and only the typed ones have a wrong argument reported.
+// and only the typed ones and a listener's module have a wrong argument
+// reported.
 TEST_F(GuiScriptFunctionsTest, BadArgumentsGiveTheNeutralResult) {
     Var widget(host.Get());
     Var number(3);
@@ -280,6 +281,17 @@ TEST_F(GuiScriptFunctionsTest, BadArgumentsGiveTheNeutralResult) {
     EXPECT_NE(Messages()[0].find("expected AutoRef*"), std::string::npos) << Messages()[0];
     EXPECT_NE(Messages()[4].find("expected string"), std::string::npos) << Messages()[4];
     EXPECT_EQ(root->GetListenerCount(), 0u);
+
+    // A listener's module goes by its name: a module itself (ModuleGetThis())
+    // or a number would never be called, so the author is told.
+    EXPECT_EQ(CallBound("GuiAddListener", {widget, Object(vm.GetRootModule())}).ToString(), "0");
+    EXPECT_EQ(CallBound("GuiAddListener", {widget, number}).ToString(), "0");
+    ASSERT_EQ(Messages().size(), 7u) << AllMessages();
+    for (const size_t i : {5u, 6u})
+        EXPECT_NE(Messages()[i].find("GuiAddListener(widget, string module) - bad parameter: the module goes by its"),
+                  std::string::npos)
+            << Messages()[i];
+    EXPECT_EQ(host->GetListenerCount(), 0u);
 }
 
 TEST_F(GuiScriptFunctionsTest, FindingFromTheGuiRootNeedsTheModuleThreadValue) {

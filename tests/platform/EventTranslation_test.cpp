@@ -172,13 +172,15 @@ TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTakenLate) {
     for (size_t i = 2; i < presses.size(); ++i) EXPECT_GE(presses[i], -2) << i;  // the clocks' ms rounding
 }
 
-// The server's clock may stand about half the 32-bit range from ours: the
-// least offset is still found when the offsets noted lie either side of the
-// wrap, and no press is timed after it was taken.
+// Two monotonic clocks started about together put the offsets noted either
+// side of 0: the server's clock a little ahead of ours, a press noted late
+// gives a small positive offset and the true one lies just below the wrap,
+// where an unsigned comparison would keep the late one. The least offset is
+// still found, and no press is timed after it was taken.
 TEST_F(EventTranslation, PressesKeepTheServersTimeWhenTheOffsetsStraddleTheWrap) {
-    constexpr uint32_t kOffset = INT32_MAX - 1500;  // ours minus the server's
+    constexpr uint32_t kOffset = 0u - 1500u;  // ours minus the server's: the server's 1.5 s ahead
     const uint32_t now = os::Milliseconds();
-    PushServerEvent(ButtonPress, now - 5000 - kOffset);  // noted 5 s late: past the wrap
+    PushServerEvent(ButtonPress, now - 5000 - kOffset);  // noted 5 s late: offset 3500, past the wrap
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);
     PushServerEvent(ButtonPress, now - 20 - kOffset);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1, 1);

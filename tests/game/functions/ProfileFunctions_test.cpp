@@ -10,6 +10,7 @@
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
 #include "platform/FileManager.h"
+#include "support/CbsiWriter.h"
 
 namespace {
 
@@ -68,6 +69,43 @@ TEST_F(ProfileFunctionsTest, StartPlayerOverKeepsTheOpenGameWhenNoNewGameCanStar
               (Calls{"0 1 1 0"}));
     EXPECT_NE(testing::internal::GetCapturedStderr().find("a new game cannot start: there is no module 'campain'"),
               std::string::npos);
+}
+
+// The time a game counts is the player's it was counted for: with Bert
+// playing, a script that opens another player leaves Bert his time so far
+// and counts on from the other's own (0 for a new one), in memory and in
+// the game data the next scene change saves.
+TEST_F(ProfileFunctionsTest, OpeningAnotherPlayerDuringAGameLeavesEachTheirOwnPlayTime) {
+    ASSERT_TRUE(harness.Start());
+    const std::vector<uint8_t> picture = CbsiWriter::SingleTileImage(32);
+    harness.WriteDataFile("Scenes/garden/bg.cbi", std::string(picture.begin(), picture.end()));
+    harness.WriteDataFile("Scenes/garden/garden.xml",
+                          "<scene><gameinfo gametype=\"Map\"/><background file=\"bg\"/><objects/></scene>");
+    Game& game = harness.GetGame();
+    const struct {
+        std::string opens;
+        int32_t slot, own;
+    } rows[] = {{"SetCurrentProfileSlot(0)", 0, 1234},
+                {"StartPlayerOver(0)", 0, 1234},
+                {"CreateProfile(2, \"Cleo\")", 2, 0}};
+    for (const auto& row : rows) {
+        game.gameStarted = false;
+        ASSERT_TRUE(DataTree::CreateProfile(0, u"Anna"));
+        DataTree::SetInt("[STATS]/time", 1234);
+        ASSERT_TRUE(DataTree::CreateProfile(1, u"Bert"));
+        game.gameStarted = true;
+        game.playSeconds = 99;
+        Run(row.opens + ";");
+        game.AddPlayTime(5000);
+        Run("Transit(\"garden\");");
+        ASSERT_EQ(DataTree::GetCurrentSlot(), row.slot) << row.opens;
+        ASSERT_TRUE(game.GetCurrentScene()) << row.opens;
+        EXPECT_EQ(DataTree::GetInt("[STATS]/time"), row.own + 5) << row.opens;
+        EXPECT_EQ(DataTree::GetInt("[ROOT]/profiles/slot1/stats/time"), 99) << row.opens;
+        const std::string saved = harness.ReadSavedFile("gamedata.xml");
+        EXPECT_NE(saved.find("time=\"99\""), std::string::npos) << row.opens;
+        EXPECT_NE(saved.find("time=\"" + std::to_string(row.own + 5) + "\""), std::string::npos) << row.opens;
+    }
 }
 
 TEST_F(ProfileFunctionsTest, SavedValuesKeepTheirTypeAndSettingsGoByPath) {
