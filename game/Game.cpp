@@ -158,9 +158,8 @@ float Game::EasedHelpFactor(float factor) {
 void Game::Shutdown() {
     halvo::AutoRef<Game> self(this);
     HandOverResults();
-    // A new game that did not begin played no time: nothing is written.
-    if (!RollBackNewGame("the game ended before its first scene loaded") && KeepPlayTime())
-        DataTree::SaveGameData();
+    RollBackNewGame("the game ended before its first scene loaded");
+    if (KeepPlayTime()) DataTree::SaveGameData();
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
     hudScreen.Reset();

@@ -329,8 +329,8 @@ private:
     // Each way out of a new game's start that decides it did not begin
     // calls one of these two, and nothing else rolls a start back. This
     // one: what "NewGame" started stops, the game under way is open again
-    // as it was, and `cause` is one line on standard error. False, doing
-    // nothing, when no start was pending.
+    // as it was, no game counts time (gameStarted), and `cause` is one line
+    // on standard error. False, doing nothing, when no start was pending.
     bool RollBackNewGame(const std::string& cause);
     // RollBackNewGame, then the main menu opens and the player is told
     // there, unless ContinueOrNewGame is still to answer.

@@ -185,6 +185,8 @@ bool Game::LeaveNewGameOnEscape(const InputEvent& event) {
 bool Game::RollBackNewGame(const std::string& cause) {
     if (!newGame_.RollBack()) return false;
     LogCannotStart(cause);
+    // No game is under way: a game that did not begin played no time.
+    gameStarted = false;
     return true;
 }
 
