@@ -326,11 +326,14 @@ private:
     // the start ends at the menu (RollBackNewGameToTheMenu). False, doing
     // nothing, for any other input or time.
     bool LeaveNewGameOnEscape(const InputEvent& event);
-    // Each way out of a new game's start that decides it did not begin
-    // calls one of these two, and nothing else rolls a start back. This
-    // one: what "NewGame" started stops, the game under way is open again
-    // as it was, no game counts time (gameStarted), and `cause` is one line
-    // on standard error. False, doing nothing, when no start was pending.
+    // Each way out of a new game's start rolls it back where it decides
+    // that the game did not begin, through one of these two (a campaign
+    // without "NewGame", whose cause CanStartNewGame told, through
+    // NewGameStart::RollBack); no menu or other place rolls back a start it
+    // did not decide the end of. This one: what "NewGame" started stops,
+    // the game under way is open again as it was, no game counts time
+    // (gameStarted), and `cause` is one line on standard error. False,
+    // doing nothing, when no start was pending.
     bool RollBackNewGame(const std::string& cause);
     // RollBackNewGame, then the main menu opens and the player is told
     // there, unless ContinueOrNewGame is still to answer.

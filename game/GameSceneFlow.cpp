@@ -151,7 +151,8 @@ bool Game::ContinueOrNewGame() {
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
     if (!CanStartNewGame()) {
-        // Nothing else would load a scene: the player would face black.
+        // Nothing else would load a scene: the player would face black. The
+        // cause is told (CanStartNewGame), and the menu clears gameStarted.
         newGame_.RollBack();
         OpenMainMenu();
         return false;
@@ -183,10 +184,11 @@ bool Game::LeaveNewGameOnEscape(const InputEvent& event) {
 }
 
 bool Game::RollBackNewGame(const std::string& cause) {
-    if (!newGame_.RollBack()) return false;
-    LogCannotStart(cause);
-    // No game is under way: a game that did not begin played no time.
+    if (!newGame_.IsPending()) return false;
+    // No game is under way: one that did not begin played no time.
     gameStarted = false;
+    newGame_.RollBack();
+    LogCannotStart(cause);
     return true;
 }
 
