@@ -128,9 +128,6 @@ bool Game::OpenMenu(bool (MenuScreen::*build)()) {
     if (!rootScreen) return false;
     halvo::AutoRef<Game> self(this);
     if (hudScreen) hudScreen->RemoveFromParent();
-    // A menu before a new game's first scene, whatever opened it: that game
-    // did not begin, and the game under way must not be left aside.
-    if (NewGameWentToTheMenu()) return CastTo<MenuScreen>(currentScene.Get()) != nullptr;
     halvo::AutoRef<MenuScreen> menu(new MenuScreen());
     const bool built = (menu.Get()->*build)();
     // The menu's script may have ended the run meanwhile.
@@ -175,7 +172,7 @@ float Game::EasedHelpFactor(float factor) {
 void Game::Shutdown() {
     halvo::AutoRef<Game> self(this);
     HandOverResults();
-    if (newGame_.RollBack()) LogCannotStart("the game ended before its first scene loaded");
+    RollBackNewGame("the game ended before its first scene loaded");
     if (KeepPlayTime()) DataTree::SaveGameData();
     helpThread_.Reset();
     if (rootScreen) rootScreen->RemoveAllChildren();
@@ -271,6 +268,11 @@ Point2i Game::DesignToWindow(Vec2 design) const {
 void Game::ProcessInput() {
     InputQueue& queue = InputQueue::Global();
     while (std::unique_ptr<InputEvent> event = queue.PopFront()) {
+        if (LeaveNewGameOnEscape(*event)) {
+            // Pressed before the menu showed: the rest acts on nothing.
+            queue.Clear();
+            return;
+        }
         if (IsFading()) {
             if (inputHooks.clearHover) inputHooks.clearHover();
             continue;

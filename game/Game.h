@@ -74,8 +74,8 @@ public:
     void Init();
     // Ended mid-game (the window closed), the game saves the time played,
     // once a waiting script has taken a counted result (see Transit); a new
-    // game before its first scene did not begin, and the game under way is
-    // what stays.
+    // game before its first scene did not begin (a QuitGame from "NewGame"
+    // among them): the game under way is what stays, and no time is saved.
     void Shutdown();
 
     void SetWindowSize(const Point2i& size);
@@ -86,6 +86,9 @@ public:
     void SetFadeSpeed(float seconds);
     bool IsFading() const { return fadeSpeed != 0; }
 
+    // Hands the queued input to the screens, or, while a new game waits for
+    // its first scene, Escape ends that start (LeaveNewGameOnEscape) and
+    // the rest, pressed on a screen that showed nothing, goes nowhere.
     void ProcessInput();
     // One fixed step: the fade, the play lists, then the screen tree. While
     // a game is under way and a scene (search, cutscene, adventure, map, a
@@ -138,10 +141,11 @@ public:
     // main menu first. A "NewGame" that waits first (a fade, a sleep, a
     // thread it started) is answered true; should its first scene then not
     // load, should nothing it started be left to load one, or should it go
-    // back to the menu, the game under way is open again, what it started
-    // stops, and the main menu opens with "savenotice"."ShowCannotStart"
-    // (frame) called over it, the menu's frame. Each cause of a new game
-    // that did not begin is one line on standard error.
+    // back to the menu, or should the player press Escape meanwhile, the
+    // game under way is open again, what it started stops, and the main
+    // menu opens with "savenotice"."ShowCannotStart"(frame) called over it,
+    // the menu's frame. Each cause of a new game that did not begin is one
+    // line on standard error; a new game that did not begin writes nothing.
     bool ContinueOrNewGame();
     // "Start again" on `slot` (see NewGameStart::Hold): the game under way
     // is kept until the new game's first scene has loaded.
@@ -323,14 +327,22 @@ private:
     // A "NewGame" that waited, and nothing it started is left to run on
     // before any scene loaded: the new game did not begin.
     void WatchNewGame();
-    // The new game never began: what it started stops, the game under way
-    // is open again, the cause one line on standard error, and the main
-    // menu opens; the player is told there unless ContinueOrNewGame is still
-    // to answer.
-    void NewGameDidNotBegin(const std::string& cause);
-    // A menu before a new game's first scene, whatever asked for it: the new
-    // game did not begin (NewGameDidNotBegin); false when none was held.
-    bool NewGameWentToTheMenu();
+    // Escape while "NewGame" runs before its first scene (nothing shows):
+    // the start ends at the menu (RollBackNewGameToTheMenu). False, doing
+    // nothing, for any other input or time.
+    bool LeaveNewGameOnEscape(const InputEvent& event);
+    // Each way out of a new game's start rolls it back where it decides
+    // that the game did not begin, through one of these two (a campaign
+    // without "NewGame", whose cause CanStartNewGame told, through
+    // NewGameStart::RollBack); no menu or other place rolls back a start it
+    // did not decide the end of. This one: what "NewGame" started stops,
+    // the game under way is open again as it was, no game counts time
+    // (gameStarted), and `cause` is one line on standard error. False,
+    // doing nothing, when no start was pending.
+    bool RollBackNewGame(const std::string& cause);
+    // RollBackNewGame, then the main menu opens and the player is told
+    // there, unless ContinueOrNewGame is still to answer.
+    void RollBackNewGameToTheMenu(const std::string& cause);
     // "a new game cannot start" and why, one line on standard error.
     static void LogCannotStart(const std::string& cause);
     // "savenotice"."ShowCannotStart"(frame) over the main menu shown.

@@ -93,13 +93,18 @@ std::string WentToTheMenu() {
     return std::string("'") + kNewGameFunction + "' went back to the main menu before loading a scene";
 }
 
-// A scene change that did not happen is not counted: the count goes back to
-// what it was, missing again when it was missing.
-void TakeBackTransit(bool counted, int32_t before) {
-    if (counted)
-        DataTree::SetInt(kTransitsKey, before);
+std::string FirstSceneDidNotLoad(const std::string& scene) { return "its first scene '" + scene + "' did not load"; }
+
+constexpr const char* kLeftWithEscape = "the player left with Escape before its first scene loaded";
+constexpr uint16_t kEscape = 27;
+
+// A statistic a scene change that did not happen must not have changed goes
+// back to what it was, missing again when it was missing.
+void TakeBack(const char* key, bool had, int32_t before) {
+    if (had)
+        DataTree::SetInt(key, before);
     else
-        DataTree::Remove(kTransitsKey);
+        DataTree::Remove(key);
 }
 
 // Why the campaign cannot start a new game, for the author. The game
@@ -136,6 +141,8 @@ bool Game::ContinueOrNewGame() {
         character = SavedCharacter();
         if (!LoadScene(scene.c_str())) {
             halvo::LogMessage("Game::ContinueOrNewGame - unable to load scene '%s'", scene.c_str());
+            // Named after "Start again" (by a script), it was a new game's first.
+            RollBackNewGame(FirstSceneDidNotLoad(scene));
             OpenMainMenu();
             return false;
         }
@@ -144,7 +151,8 @@ bool Game::ContinueOrNewGame() {
     character = 0;
     DataTree::SetInt(kCurrentCharKey, 0);
     if (!CanStartNewGame()) {
-        // Nothing else would load a scene: the player would face black.
+        // Nothing else would load a scene: the player would face black. The
+        // cause is told (CanStartNewGame), and the menu clears gameStarted.
         newGame_.RollBack();
         OpenMainMenu();
         return false;
@@ -155,31 +163,41 @@ bool Game::ContinueOrNewGame() {
 // A first scene that did not load has opened the main menu (Transit); one
 // that loaded and moved on began the game all the same. A NewGame that
 // waits before its first scene, or leaves a thread to load it, is watched
-// until a scene loads.
+// until a scene loads. A game that ends meanwhile (QuitGame) did not leave
+// it without a scene: Shutdown rolls it back and says so.
 bool Game::StartNewGame() {
     CallScript(kNewGameFunction, kCampaignModule, newGame_.BeginRun());
-    if (newGame_.IsRunning() && !newGame_.CanStillLoad()) NewGameDidNotBegin(EndedWithoutScene());
+    if (newGame_.IsRunning() && !newGame_.CanStillLoad() && !quitRequested)
+        RollBackNewGameToTheMenu(EndedWithoutScene());
     return newGame_.EndFirstRun();
 }
 
 void Game::WatchNewGame() {
-    if (newGame_.IsRunning() && !newGame_.IsAnswering() && !newGame_.CanStillLoad())
-        NewGameDidNotBegin(EndedWithoutScene());
+    if (newGame_.IsRunning() && !newGame_.IsAnswering() && !newGame_.CanStillLoad() && !quitRequested)
+        RollBackNewGameToTheMenu(EndedWithoutScene());
 }
 
-void Game::NewGameDidNotBegin(const std::string& cause) {
-    halvo::AutoRef<Game> self(this);
-    const bool tell = !newGame_.IsAnswering();
+bool Game::LeaveNewGameOnEscape(const InputEvent& event) {
+    if (!newGame_.IsRunning() || event.kind != InputEvent::kKey || event.character != kEscape) return false;
+    RollBackNewGameToTheMenu(kLeftWithEscape);
+    return true;
+}
+
+bool Game::RollBackNewGame(const std::string& cause) {
+    if (!newGame_.IsPending()) return false;
+    // No game is under way: one that did not begin played no time.
+    gameStarted = false;
     newGame_.RollBack();
     LogCannotStart(cause);
-    OpenMainMenu();
-    if (tell) TellCannotStart();
+    return true;
 }
 
-bool Game::NewGameWentToTheMenu() {
-    if (!newGame_.IsPending()) return false;
-    NewGameDidNotBegin(WentToTheMenu());
-    return true;
+void Game::RollBackNewGameToTheMenu(const std::string& cause) {
+    halvo::AutoRef<Game> self(this);
+    const bool tell = !newGame_.IsAnswering();
+    RollBackNewGame(cause);
+    OpenMainMenu();
+    if (tell) TellCannotStart();
 }
 
 void Game::LogCannotStart(const std::string& cause) {
@@ -362,6 +380,8 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
     halvo::AutoRef<Vrel::Thread> held(caller);
     const bool counted = DataTree::Exists(kTransitsKey);
     const int32_t transits = DataTree::GetInt(kTransitsKey);
+    const bool timed = DataTree::Exists(kPlayTimeKey);
+    const int32_t time = DataTree::GetInt(kPlayTimeKey);
     AddToStatistic(kTransitsKey);
     // Copied: the texts may live in the threads and the tree about to change.
     const std::string scene(name ? name : "");
@@ -378,14 +398,16 @@ void Game::Transit(const char* name, Vrel::Thread* caller) {
         // Held back, the new game's file was not written; the rollback
         // below opens the game under way again.
         KeepLastScene(hadLast, previous);
-        TakeBackTransit(counted, transits);
+        TakeBack(kTransitsKey, counted, transits);
+        // A new game that did not begin played no time either.
+        if (newGame_.IsPending()) TakeBack(kPlayTimeKey, timed, time);
         DataTree::SaveGameData();
         Vrel::ScriptVM::Global().Error(Vrel::Thread::GetCurrentSource(caller), Vrel::Thread::GetCurrentLine(caller),
                                        "Transit - unable to load scene '%s'", scene.c_str());
     }
     StopCaller(caller);
     if (!loaded && newGame_.IsPending())
-        NewGameDidNotBegin("its first scene '" + scene + "' did not load");
+        RollBackNewGameToTheMenu(FirstSceneDidNotLoad(scene));
     else if (!loaded)
         OpenMainMenu();
 }
@@ -413,7 +435,7 @@ void Game::LeaveForTheMenu(Vrel::Thread* caller, bool storyOver) {
     StopCaller(caller);
     // Reopening the profile below would drop the game held aside, and a
     // story's end would then erase it: a new game never began so.
-    if (NewGameWentToTheMenu()) return;
+    if (newGame_.IsPending()) return RollBackNewGameToTheMenu(WentToTheMenu());
     KeepPlayTime();
     DataTree::SaveGameData();
     const int32_t slot = DataTree::GetCurrentSlot();

@@ -4,14 +4,10 @@
 #include "script/runtime/execution/Scheduler.h"
 #include "script/runtime/machine/ScriptVM.h"
 
-bool NewGameStart::Hold(int32_t slot) {
-    if (!DataTree::StartPlayerOverHeld(slot)) return false;
-    if (phase_ == Phase::kNone && DataTree::HoldsPlayerAside()) phase_ = Phase::kHeld;
-    return true;
-}
+bool NewGameStart::Hold(int32_t slot) { return DataTree::StartPlayerOverHeld(slot); }
 
 uint32_t NewGameStart::BeginRun() {
-    phase_ = Phase::kRunning;
+    running_ = true;
     answering_ = true;
     refused_ = false;
     // 0 is every other thread's lineage.
@@ -24,12 +20,14 @@ bool NewGameStart::EndFirstRun() {
     return !refused_;
 }
 
+bool NewGameStart::IsPending() const { return running_ || DataTree::HoldsPlayerAside(); }
+
 bool NewGameStart::CanStillLoad() const {
     return IsRunning() && Vrel::ScriptVM::Global().GetScheduler().HasWaiting(lineage_);
 }
 
 bool NewGameStart::Commit() {
-    phase_ = Phase::kNone;
+    running_ = false;
     return DataTree::KeepNewPlayer();
 }
 
@@ -39,7 +37,7 @@ bool NewGameStart::RollBack() {
     // over the menu, nor write the game under way's file.
     if (IsRunning()) Vrel::ScriptVM::Global().StopThreads(lineage_);
     refused_ = answering_;
-    phase_ = Phase::kNone;
+    running_ = false;
     DataTree::PutOldPlayerBack();
     return true;
 }

@@ -2,7 +2,9 @@
 // A new game from "Start again" to its first scene. The game under way is
 // kept aside meanwhile, its file untouched, and comes back byte for byte for
 // every end but a scene that stands: one owner that every way out of
-// "NewGame" asks, so that none can forget the game it holds.
+// "NewGame" asks, so that none can forget the game it holds. Whether a game
+// is held is the data tree's one record (DataTree::HoldsPlayerAside), never
+// kept here beside it: a profile opened meanwhile drops it for both.
 
 #include <cstdint>
 
@@ -22,10 +24,10 @@ public:
     bool EndFirstRun();
 
     // From Hold or BeginRun until the first scene stands or the start is
-    // rolled back.
-    bool IsPending() const { return phase_ != Phase::kNone; }
+    // rolled back (or a profile opened meanwhile dropped the game held).
+    bool IsPending() const;
     // "NewGame" has been called and no scene has loaded since.
-    bool IsRunning() const { return phase_ == Phase::kRunning; }
+    bool IsRunning() const { return running_; }
     // "NewGame"'s first run is on the native stack.
     bool IsAnswering() const { return answering_; }
     // Whether any thread "NewGame" started, itself among them, is still to
@@ -41,9 +43,7 @@ public:
     bool RollBack();
 
 private:
-    enum class Phase { kNone, kHeld, kRunning };
-
-    Phase phase_ = Phase::kNone;
+    bool running_ = false;
     bool answering_ = false;
     // Rolled back while its first run was answering.
     bool refused_ = false;

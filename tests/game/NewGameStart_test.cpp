@@ -12,6 +12,7 @@
 #include "game/screens/MenuScreen.h"
 #include "harness/HeadlessGame.h"
 #include "platform/DataTree.h"
+#include "script/runtime/machine/ScriptVM.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ using Calls = std::vector<std::string>;
 
 constexpr const char* kProbe =
     "function void Nap() { Sleep(0.5); RecordCall(\"woke\"); }\n"
+    "function void LongNap() { Sleep(1.0); RecordCall(\"late\"); }\n"
     "function void StartNap() { ThreadCreate(Nap); }\n"
     "function void Nothing() {}\n";
 
@@ -36,6 +38,19 @@ protected:
         ASSERT_TRUE(DataTree::SetString("[PLAYER]/LastScene", "map"));
         ASSERT_TRUE(DataTree::SavePlayer());
         underWay = harness.ReadSavedFile("data0.xml");
+    }
+    // The campaign's NewGame from now on.
+    void NewGame(const std::string& body) {
+        Vrel::ScriptVM::Global().ReleaseModule("campain");
+        ASSERT_TRUE(Vrel::ScriptVM::Global().CompileBuffer(("function void NewGame() { " + body + " }\n").c_str(),
+                                                            "campain"));
+    }
+    // What the game said on standard error while `act` ran.
+    template <class Act>
+    static std::string Told(Act act) {
+        testing::internal::CaptureStderr();
+        act();
+        return testing::internal::GetCapturedStderr();
     }
     const char* LastScene() {
         const char* scene = DataTree::GetString("[PLAYER]/LastScene");
@@ -71,6 +86,10 @@ TEST_F(NewGameStartTest, HoldsTheGameUnderWayUntilItsFirstSceneAndPutsItBackWhol
     ASSERT_TRUE(start.Hold(1));
     EXPECT_FALSE(start.IsPending());
     EXPECT_FALSE(start.Hold(3));
+
+    ASSERT_TRUE(start.Hold(1));
+    ASSERT_TRUE(DataTree::OpenProfile(0));
+    EXPECT_FALSE(start.IsPending()) << "the profile opened dropped the game held, and the start with it";
 }
 
 // What "NewGame" started on a thread of its own is still its own; a rollback
@@ -100,6 +119,57 @@ TEST_F(NewGameStartTest, ANewGameThatEndsAtOnceIsAnsweredFalse) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("ended without loading a scene"), std::string::npos);
     EXPECT_TRUE(CastTo<MenuScreen>(harness.GetGame().currentScene.Get()));
     EXPECT_STREQ(LastScene(), "map");
+}
+
+// A campaign without NewGame, and a first scene a script named before
+// Continue that does not load, each put the game under way back.
+TEST_F(NewGameStartTest, ContinueOrNewGamePutsTheGameBackWhenItCannotStartOne) {
+    Game& game = harness.GetGame();
+    ASSERT_TRUE(game.HoldForNewGame(0));
+    ASSERT_TRUE(DataTree::SetString("[PLAYER]/LastScene", "nowhere"));
+    EXPECT_NE(Told([&] { EXPECT_FALSE(game.ContinueOrNewGame()); }).find("its first scene 'nowhere' did not load"),
+              std::string::npos);
+    EXPECT_STREQ(LastScene(), "map");
+
+    ASSERT_TRUE(game.HoldForNewGame(0));
+    Vrel::ScriptVM::Global().ReleaseModule("campain");
+    Told([&] { EXPECT_FALSE(game.ContinueOrNewGame()); });
+    EXPECT_STREQ(LastScene(), "map");
+}
+
+// Escape while NewGame waits before its first scene ends the start: the
+// game under way back, the menu, the cause, and what NewGame set going
+// stopped, nothing else.
+TEST_F(NewGameStartTest, EscapeBeforeTheFirstSceneEndsTheStartAndStopsWhatItSetGoing) {
+    NewGame("probe::StartNap();");
+    Game::CallScript("LongNap", "probe");
+    ASSERT_TRUE(harness.GetGame().HoldForNewGame(0));
+    EXPECT_TRUE(harness.GetGame().ContinueOrNewGame());
+    harness.Character(27);
+    EXPECT_NE(Told([&] { harness.Step(); }).find("cannot start: the player left with Escape before its first scene"),
+              std::string::npos);
+    EXPECT_TRUE(CastTo<MenuScreen>(harness.GetGame().currentScene.Get()));
+    EXPECT_STREQ(LastScene(), "map");
+    harness.ClearCalls();
+    for (int i = 0; i < testsupport::HeadlessGame::kDefaultMaxPasses && harness.Calls().empty(); ++i) harness.Step();
+    EXPECT_EQ(harness.Calls(), (Calls{"late"})) << "the nap NewGame started never woke";
+}
+
+// A game that ends before the first scene (QuitGame from NewGame, the
+// window closed, a signal) says so, keeps the game under way, writes no
+// time played.
+TEST_F(NewGameStartTest, AGameEndedBeforeItsFirstSceneSaysSoAndWritesNothing) {
+    NewGame("QuitGame();");
+    const std::string profiles = harness.ReadSavedFile("gamedata.xml");
+    ASSERT_TRUE(harness.GetGame().HoldForNewGame(0));
+    const std::string told = Told([&] {
+        EXPECT_TRUE(harness.GetGame().ContinueOrNewGame());
+        harness.GetGame().Shutdown();
+    });
+    EXPECT_NE(told.find("cannot start: the game ended before its first scene loaded\n"), std::string::npos) << told;
+    EXPECT_EQ(told.find("ended without"), std::string::npos) << told;
+    EXPECT_STREQ(LastScene(), "map");
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml"), profiles);
 }
 
 }  // namespace

@@ -895,19 +895,25 @@ TEST_F(SampleSaveNoticeTest, ARefusedStartAgainHidesNoLaterFailure) {
     EXPECT_TRUE(harness.Messages().empty());
 }
 
+// What the notice says, true of every cause.
+constexpr const char16_t* kDidNotReach = u"it did not reach its first scene. Any game under way is kept";
+
 // A new game the campaign cannot start (it lost its NewGame, its first
 // scene is misspelt, NewGame ends without a scene or goes back to the menu,
-// also after a wait, and a thread it started does not run on after that)
-// costs nothing of the game under way and counts no scene change: the
-// notice shows, in the player's language, true of every cause; the file
-// keeps the game, Continue goes on with it, and the author reads the cause.
+// also after a wait, and a thread it started does not run on after that),
+// or that the player leaves with Escape on the black screen of a NewGame
+// that waits for ever, costs nothing of the game under way and counts no
+// scene change nor time: the notice shows, in the player's language, true
+// of every cause; the files keep the game, Continue goes on with it, and
+// the author reads the cause.
 struct CampaignChange {
     const char* name;
     const char* from;   // in the sample's campaign
     const char* to;
     const char* cause;  // on standard error
     const char* profiles = kPlayedProfile;
-    const char16_t* kept = u"Any game under way is kept";
+    const char16_t* kept = kDidNotReach;
+    bool escape = false;  // the player presses Escape, twice, once the menu is gone
 };
 
 void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
@@ -915,6 +921,7 @@ void PrintTo(const CampaignChange& row, std::ostream* out) { *out << row.name; }
 constexpr const char* kFirstSceneMisspelt = "its first scene 'gardn' did not load";
 constexpr const char* kNoScene = "'NewGame' of module 'campain' ended without loading a scene";
 constexpr const char* kWentToTheMenu = "'NewGame' went back to the main menu before loading a scene";
+constexpr const char* kLeftWithEscape = "the player left with Escape before its first scene loaded";
 constexpr const char* kFirstTransit = "Transit(kFirstScene);";
 // NewGame's body ends, and a function the sample lacks takes the rest of it.
 #define INTRO_AFTER(newGameBody) newGameBody " }\nfunction void Intro() { Sleep(0.2); Transit(kFirstScene);"
@@ -926,12 +933,15 @@ const CampaignChange kCampaignsThatCannotStart[] = {
     {"NewGameThatOnlySleeps", kFirstTransit, "Sleep(1.0);", kNoScene},
     {"MisspeltFirstSceneAfterAFade", kFirstTransit, "FadeOut(); Transit(\"gardn\");", kFirstSceneMisspelt},
     {"MisspeltFirstSceneAfterASleepInGerman", kFirstTransit, "Sleep(1.0); Transit(\"gardn\");",
-     kFirstSceneMisspelt, kTwoPlayers, u"Ein laufendes Spiel bleibt erhalten"},
+     kFirstSceneMisspelt, kTwoPlayers, u"Szene nicht erreicht. Ein laufendes Spiel bleibt erhalten"},
     {"GameOverAtOnce", kFirstTransit, "GameOver();", kWentToTheMenu},
     {"GameOverAfterASleep", kFirstTransit, "Sleep(0.5); GameOver();", kWentToTheMenu},
     {"MainMenuAtOnce", kFirstTransit, "ShowMainMenu();", kWentToTheMenu},
     {"GameOverWithAThreadLeftToTransit", kFirstTransit, INTRO_AFTER("ThreadCreate(Intro); GameOver();"),
      kWentToTheMenu},
+    {"EscapeWhileAThreadWaitsForEver", kFirstTransit,
+     "ThreadCreate(Loop); }\nfunction void Loop() { while (true) Sleep(1.0);", kLeftWithEscape, kPlayedProfile,
+     kDidNotReach, true},
 };
 
 class SampleCannotStartTest : public SampleSaveNoticeTest, public testing::WithParamInterface<CampaignChange> {};
@@ -943,15 +953,19 @@ TEST_P(SampleCannotStartTest, ANewGameThatCannotStartKeepsTheGameUnderWay) {
     harness.WriteSavedFile("data0.xml", kGameUnderWay);
     OpenMainMenu();
     const int transits = DataTree::GetInt("[STATS]/transits");
+    const std::string profiles = harness.ReadSavedFile("gamedata.xml");
     ClickAndSettle(kNewGame);
     testing::internal::CaptureStderr();
     ClickAndSettle({960, 780});  // "Start again"
+    // The second, pressed on the black screen too, closes no notice unseen.
+    for (int i = 0; row.escape && i < 2; ++i) harness.Character(27);
     EXPECT_TRUE(StepUntil([&] { return Find(MenuFrame(), "name", "cannot_start"); })) << harness.ScreenTree();
     const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_NE(told.find(std::string("a new game cannot start: ") + row.cause + "\n"), std::string::npos) << told;
     EXPECT_TRUE(Says(row.kept, "cannot_start")) << Loca::WideToUtf8(NoticeText("cannot_start"));
     EXPECT_EQ(DataTree::GetInt("[STATS]/transits"), transits);
     EXPECT_EQ(harness.ReadSavedFile("data0.xml"), kGameUnderWay);
+    EXPECT_EQ(harness.ReadSavedFile("gamedata.xml"), profiles);
     harness.Character(27);
     harness.Step(5);
     ClickAndSettle(kContinue);
