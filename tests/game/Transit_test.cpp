@@ -103,6 +103,15 @@ TEST_F(TransitTest, ASceneThatCannotLoadLeadsBackToTheMenuWithLastSceneKept) {
     EXPECT_FALSE(game().gameStarted);
 }
 
+// Only a new game that did not begin played no time: a game under way keeps
+// the time played in the scene it stays out of.
+TEST_F(TransitTest, ASceneThatCannotLoadMidGameKeepsTheTimePlayedSinceTheLastOne) {
+    Game::CallScript("ToKitchen", "probe");
+    game().playSeconds = 42;
+    Game::CallScript("ToNowhere", "probe");
+    EXPECT_EQ(DataTree::GetInt("[STATS]/time"), 42);
+}
+
 TEST_F(TransitTest, ARetriedSceneOwnsItsModuleAndHearsItsEventsAgain) {
     Game::CallScript("ToKitchen", "probe");
     for (int round = 0; round < 2; ++round) {

@@ -270,4 +270,29 @@ TEST(PageTurnGuardTest, AFadingPageStandsHalfASecondFromItsFirstFullyDrawnFrame)
     EXPECT_TRUE(guard.ReleaseTurns(page.Get()));
 }
 
+// A page on a board that still fades in is as faint as the board.
+TEST(PageTurnGuardTest, APageOnAFadingBoardStandsFromTheFrameThatShowsTheBoardFullyDrawn) {
+    halvo::GuiFrameClock& frames = halvo::GuiMain::Global().Frames();
+    const halvo::AutoRef<GuiWidget> board(new GuiWidget), page(new GuiWidget);
+    ASSERT_TRUE(page->SetParent(board.Get(), false));
+    board->WriteFloat(GuiWidget::kPropAlpha, 0.0f);
+    Vrel::t_Named fadeIn;
+    fadeIn.GetOrAddMember(halvo::GuiAlpha::kParamAlpha)->SetFloat(1.0f);
+    fadeIn.GetOrAddMember(halvo::GuiAnimator::kParamTime)->SetFloat(200.0f);
+    const halvo::AutoRef<halvo::GuiAlpha> fade(new halvo::GuiAlpha);
+    ASSERT_TRUE(fade->Init(board.Get(), fadeIn));
+    board->AddAnimator(fade.Get());
+    PageTurnGuard guard;
+    guard.PageCameUp(page.Get());
+    frames.StartFrame();
+    frames.Presented(1000);
+    fade->Finish(false);
+    frames.StartFrame();
+    frames.Presented(1200);
+    guard.NotePress(1000 + PageTurnGuard::kStandMs, page.Get());
+    EXPECT_FALSE(guard.ReleaseTurns(page.Get())) << "half a second after its first faint frame";
+    guard.NotePress(1200 + PageTurnGuard::kStandMs, page.Get());
+    EXPECT_TRUE(guard.ReleaseTurns(page.Get()));
+}
+
 }  // namespace
