@@ -284,6 +284,8 @@ void Game::ProcessInput() {
 }
 
 bool Game::AdmitToScreens(const InputEvent& event) {
+    if (event.kind == InputEvent::kKey)
+        return halvo::GuiClickGuard::AdmitKey(event.timeMs, event.repeat, halvo::GuiMain::Global().GetRoot());
     if (event.kind == InputEvent::kButtonUp) return !clickGuard.TakeRefusedRelease();
     if (event.kind != InputEvent::kButtonDown) return true;
     return clickGuard.AdmitPress(event.timeMs, {event.x, event.y}, rootScreen->PickPressTarget(event));

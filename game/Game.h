@@ -303,7 +303,8 @@ private:
     // The root screen's frame, made on first use; null when the GUI refuses.
     halvo::GuiWidget* NoticeFrame();
     // False for the second press of a double-click that would act on what
-    // its first press opened, and for that press's release.
+    // its first press opened, for a press or key that a question or notice
+    // not yet read would take, and for a refused press's release.
     bool AdmitToScreens(const InputEvent& event);
     // The current scene screen leaves the tree and lets its module go at
     // once; every scheduled thread stops; the HUD gets an empty frame.

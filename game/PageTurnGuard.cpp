@@ -14,8 +14,11 @@ void PageTurnGuard::PageCameUp(halvo::GuiWidget* page) {
 void PageTurnGuard::NotePress(uint32_t pressMs, halvo::GuiWidget* page) {
     pressNoted_ = true;
     pressedPage_ = page;
-    pageStood_ =
-        !page || (page == page_.Get() && pageShown_ && pageShown_->WasShownBy(pressMs - kStandMs));
+    pageStood_ = !page || StoodBy(pressMs, page);
+}
+
+bool PageTurnGuard::StoodBy(uint32_t pressMs, const halvo::GuiWidget* page) const {
+    return page && page == page_.Get() && pageShown_ && pageShown_->WasShownBy(pressMs - kStandMs);
 }
 
 bool PageTurnGuard::ReleaseTurns(const halvo::GuiWidget* page) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "gui/GuiClickGuard.h"
 #include "gui/GuiFrameClock.h"
 #include "platform/RefObj.h"
 
@@ -18,16 +19,18 @@ class GuiWidget;
 
 class PageTurnGuard {
 public:
-    // How long a page stands before a click takes it, in ms: a
-    // double-click's time, so that the second click of one that took a page
-    // away never takes the next unread.
-    static constexpr uint32_t kStandMs = 500;
+    // How long a page stands before a click takes it: as long as a
+    // question, so that the second click of a double-click that took a
+    // page away never takes the next unread.
+    static constexpr uint32_t kStandMs = halvo::GuiClickGuard::kStandMs;
 
     // `page` comes up: it stands from the first frame on screen that shows
     // it fully drawn, its fade-in done, since a faint page is not yet read.
     void PageCameUp(halvo::GuiWidget* page);
     // A press made at `pressMs` while `page` was the page up; null for none.
     void NotePress(uint32_t pressMs, halvo::GuiWidget* page);
+    // Whether `page` is the page up and had stood by `pressMs`.
+    bool StoodBy(uint32_t pressMs, const halvo::GuiWidget* page) const;
     // Whether the release that ends the press noted last may turn `page`
     // (null: the page went meanwhile, and a script still waits on it).
     // Asked once per release.

@@ -8,9 +8,9 @@ namespace halvo {
 
 bool GuiClickGuard::AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target) {
     const GuiWidget* page = page_.Get();
-    const bool toPage = !target && page && page->GetParent();
+    const bool pageStands = page && page->GetParent();
     refusedHeld_ =
-        !toPage && ((IsDoubleClick(pressMs, point) && !WentTo(target)) || !WasSeen(pressMs, target));
+        (!pageStands && IsDoubleClick(pressMs, point) && !WentTo(target)) || !WasSeen(pressMs, target);
     hasPress_ = true;
     pressMs_ = pressMs;
     pressPoint_ = point;
@@ -18,6 +18,10 @@ bool GuiClickGuard::AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target) 
     widgetTookPress_ = target != nullptr;
     pressTarget_ = target;
     return true;
+}
+
+bool GuiClickGuard::AdmitKey(uint32_t keyMs, bool repeat, const GuiWidget* root) {
+    return !root || !root->ShowsBoardToRead(keyMs - kStandMs, repeat);
 }
 
 bool GuiClickGuard::TakeRefusedRelease() {
@@ -44,9 +48,10 @@ bool GuiClickGuard::IsDoubleClick(uint32_t pressMs, Vec2 point) const {
 }
 
 // A board or a question drawn only after the press was made was not what
-// the player pressed, however long after the last press that was.
+// the player pressed, however long after the last press that was; nor was
+// a question or notice that had not yet stood to be read.
 bool GuiClickGuard::WasSeen(uint32_t pressMs, GuiWidget* target) {
-    return !target || target->WasOnScreenAt(pressMs);
+    return !target || (target->WasOnScreenAt(pressMs) && target->StoodToRead(pressMs - kStandMs));
 }
 
 // A widget that died since is nothing a new press can go to.

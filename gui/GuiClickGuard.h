@@ -11,7 +11,10 @@
 // takes them, and every quick press starts the window anew: a triple click
 // or a hammering reaches a new board only once the player pauses. Nor does
 // a widget take a press made before a frame that showed it was on screen,
-// however slowly the machine drew it.
+// however slowly the machine drew it. A question or a notice, which changes
+// or tells something, is read before it is answered: it takes a press or a
+// key only once it has stood fully drawn for the stand time, as a page
+// does, so that a slow double-click on what opened it answers nothing.
 
 #include <cstdint>
 
@@ -30,6 +33,10 @@ public:
     // How far from the first press the second may land, in design units:
     // a hand's tremble on a click, far less than any button.
     static constexpr float kSpotRadius = 16.0f;
+    // How long a page, a question or a notice stands fully drawn before a
+    // press takes it, in ms: a double-click's time, so that the second
+    // click of one that brought it up never answers it unread.
+    static constexpr uint32_t kStandMs = 500;
 
     // Whether a press made at `pressMs` (the window system's time) and
     // `point` may act. `target` is the widget that would take it, null when
@@ -38,17 +45,22 @@ public:
     // admitted one changes where presses go, so that a third quick click is
     // refused too.
     bool AdmitPress(uint32_t pressMs, Vec2 point, GuiWidget* target);
+    // Whether a key made at `keyMs` may act: none while a board read first
+    // stands under `root` that has not stood its time, and no repeat of a
+    // key held down while one stands at all.
+    static bool AdmitKey(uint32_t keyMs, bool repeat, const GuiWidget* root);
     // Whether a release ends a refused press and goes nowhere; asked once
     // per release.
     bool TakeRefusedRelease();
     // What the last press went to now means something else (a page turned
     // under it): a quick second press on the spot is refused even there.
     void ForgetTarget();
-    // While `page` stands in the tree, presses that go past every widget
-    // are its own to judge (it turns only on one made once it had stood a
-    // while), and pass whatever went before them, still timing the next: a
-    // quick reader's run of clicks would otherwise keep it up for as long
-    // as the run goes on.
+    // While `page` stands in the tree, presses pass whatever went before
+    // them, still timing the next: the page judges those that go past
+    // every widget and the lantern those that turn it (it turns only on
+    // one made once it had stood a while), and a quick reader's run of
+    // clicks would otherwise keep it up for as long as the run goes on.
+    // A widget still takes only a press made once it was seen.
     void LeavePressesTo(GuiWidget* page);
 
 private:

@@ -27,8 +27,8 @@ void GuiFrameClock::Presented(uint32_t ms) {
                   [](const WeakRef<GuiFrameStamp>& waiting) { return !waiting || waiting->shown_; });
 }
 
-AutoRef<GuiFrameStamp> GuiFrameClock::StampFullyDrawn(GuiWidget* widget) {
-    AutoRef<GuiFrameStamp> stamp(new GuiFrameStamp(current_ + 1, widget));
+AutoRef<GuiFrameStamp> GuiFrameClock::StampFullyDrawn(GuiWidget* widget, uint32_t first) {
+    AutoRef<GuiFrameStamp> stamp(new GuiFrameStamp(first, widget));
     waiting_.emplace_back(stamp.Get());
     return stamp;
 }

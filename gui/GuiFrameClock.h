@@ -52,6 +52,8 @@ public:
     // The frame drawn last is on screen as of `ms` (on the clock presses are
     // stamped with).
     void Presented(uint32_t ms);
+    // When the frame on screen came there; 0 before the first.
+    uint32_t PresentedMs() const { return presented_ ? presentedMs_[presented_ % kKeptFrames] : 0; }
     // Whether frame `frame` was on screen at `ms`: it has been shown, and no
     // later than that. A frame older than those kept was shown long before
     // any press still waiting.
@@ -61,7 +63,9 @@ public:
     // The first frame from the next one on that shows `widget` fully drawn,
     // its fade-in done (for null, the next frame), its time filled in as it
     // comes on screen: a page the player can hardly see yet is not read.
-    AutoRef<GuiFrameStamp> StampFullyDrawn(GuiWidget* widget);
+    AutoRef<GuiFrameStamp> StampFullyDrawn(GuiWidget* widget) { return StampFullyDrawn(widget, current_ + 1); }
+    // The same from frame `first` on: a widget stamps the frame drawing it.
+    AutoRef<GuiFrameStamp> StampFullyDrawn(GuiWidget* widget, uint32_t first);
 
 private:
     uint32_t current_ = 1;

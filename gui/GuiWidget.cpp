@@ -124,9 +124,15 @@ void GuiWidget::Render(float x, float y, float scale, float alpha, const Matrix4
 }
 
 void GuiWidget::NoteDrawn() {
-    const uint32_t frame = GuiMain::Global().Frames().Current();
+    GuiFrameClock& frames = GuiMain::Global().Frames();
+    const uint32_t frame = frames.Current();
     // A frame may draw a widget twice (a difference search's two pictures).
-    if (drawnFrame_ != frame && drawnFrame_ + 1 != frame) shownFrame_ = frame;
+    if (drawnFrame_ != frame && drawnFrame_ + 1 != frame) {
+        shownFrame_ = frame;
+        // Each showing is read anew: a question hidden and shown again was
+        // out of sight meanwhile.
+        readStamp_ = ReadBool(kPropReadFirst) ? frames.StampFullyDrawn(this, frame) : AutoRef<GuiFrameStamp>();
+    }
     drawnFrame_ = frame;
 }
 
@@ -137,6 +143,22 @@ bool GuiWidget::IsFadingIn() const {
             if (fade && fade->RaisesAlpha()) return true;
         }
     }
+    return false;
+}
+
+bool GuiWidget::StoodToRead(uint32_t ms) const {
+    for (const GuiWidget* widget = this; widget; widget = widget->parent_)
+        if (widget->readStamp_ && !widget->readStamp_->WasShownBy(ms)) return false;
+    return true;
+}
+
+bool GuiWidget::ShowsBoardToRead(uint32_t ms, bool anyStanding) const {
+    if (!ReadBool(kPropShow)) return false;
+    if (readStamp_ && GuiMain::Global().Frames().IsOnScreen(drawnFrame_) &&
+        (anyStanding || !readStamp_->WasShownBy(ms)))
+        return true;
+    for (const GuiWidget* child = firstChild_.Get(); child; child = child->nextSibling_.Get())
+        if (child->ShowsBoardToRead(ms, anyStanding)) return true;
     return false;
 }
 

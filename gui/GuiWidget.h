@@ -7,6 +7,7 @@
 // (events, updates, removal, focus) holds the widgets it calls, because a
 // handler may detach or release any of them.
 
+#include "gui/GuiFrameClock.h"
 #include "gui/GuiListener.h"
 #include "platform/ClassRecord.h"
 #include "platform/InputQueue.h"
@@ -66,6 +67,11 @@ public:
     static constexpr const char* kPropAlpha = "alpha";
     static constexpr const char* kPropClip = "clip";
     static constexpr const char* kPropStartScale = "start_scale";
+    // A board the player reads before answering (a question, a notice): it
+    // and what sits in it take no press, and the GUI no key, until it has
+    // stood fully drawn for a while each time it comes on screen. Read as
+    // a showing begins.
+    static constexpr const char* kPropReadFirst = "read_first";
     // Creation parameters for a position taken from an XML layout.
     static constexpr const char* kPropUseXml = "use_xml";
     static constexpr const char* kPropXmlTag = "xml_tag";
@@ -173,6 +179,13 @@ public:
     bool WasOnScreenAt(uint32_t pressMs) const;
     // Render notes each frame that draws the widget.
     void NoteDrawn();
+    // Whether every board read first that this widget is or sits in had
+    // stood fully drawn by `ms` in its showing on screen.
+    bool StoodToRead(uint32_t ms) const;
+    // Whether a board read first is shown on screen here or below that had
+    // not stood fully drawn by `ms`; with `anyStanding`, whether one is
+    // shown on screen at all.
+    bool ShowsBoardToRead(uint32_t ms, bool anyStanding) const;
     // Whether a fade still raises its alpha, or that of a widget it sits
     // in: until it ends the widget is not drawn as fully as it will be.
     bool IsFadingIn() const;
@@ -250,6 +263,9 @@ private:
     // before that one that did: it stands on screen since that one was shown.
     uint32_t drawnFrame_ = 0;
     uint32_t shownFrame_ = 0;
+    // For a board read first, when its showing first came on screen fully
+    // drawn; null for any other widget.
+    AutoRef<GuiFrameStamp> readStamp_;
     AutoRef<GuiWidget> dragSource_;
     AutoRef<GuiWidget> dragImage_;
     GuiWidget* parent_ = nullptr;

@@ -115,10 +115,12 @@ MiniGameScreen::~MiniGameScreen() {
 
 void MiniGameScreen::OnHelp() {
     if (IsMessageShown()) {
-        // A quick second click on the lantern must not turn the next page
-        // unread.
-        if (Game* game = Game::Current()) game->clickGuard.ForgetTarget();
-        ShowNextMessage();
+        // Help turns a page only once it has stood on screen, as a click on
+        // it does: the second click of a double-click on the lantern leaves
+        // the next page, or the closing line its first click brought, to be
+        // read.
+        const uint32_t nowMs = halvo::GuiMain::Global().Frames().PresentedMs();
+        if (pageTurn_.StoodBy(nowMs, ShownBubble())) ShowNextMessage();
         return;
     }
     halvo::AutoRef<MiniGame> game(game_.Get());

@@ -65,7 +65,8 @@ public:
     ~MiniGameScreen() override;
 
     const ClassRecord* GetClassInfo() const override { return &kClassRecord; }
-    // A bubble advances; else the game may solve itself; else skipped.
+    // A bubble that has stood advances; else the game may solve itself;
+    // else skipped.
     void OnHelp() override;
     // The release of a press made before the shown message came up, or in
     // the moment after, ends here, taking nothing away: the message stands

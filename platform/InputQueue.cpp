@@ -19,7 +19,7 @@ InputQueue& InputQueue::Global() {
 }
 
 void InputQueue::Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button,
-                      int16_t wheel, uint32_t timeMs) {
+                      int16_t wheel, uint32_t timeMs, bool repeat) {
     auto event = std::make_unique<InputEvent>();
     event->kind = kind;
     event->virtualKey = virtualKey;
@@ -27,6 +27,7 @@ void InputQueue::Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uin
     event->button = button;
     event->wheel = wheel;
     event->timeMs = timeMs;
+    event->repeat = repeat;
     const PointerState& pointer = PointerState::Global();
     event->x = static_cast<float>(pointer.x);
     event->y = static_cast<float>(pointer.y);

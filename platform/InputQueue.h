@@ -22,6 +22,8 @@ struct InputEvent {
     // or stalled game takes its input late, and the frame that does tells
     // nothing of how far apart two presses were.
     uint32_t timeMs = 0;
+    // A key held down, sent again by the window system.
+    bool repeat = false;
 };
 
 // The pointer as the window procedure last saw it.
@@ -41,7 +43,7 @@ public:
     // `timeMs`: whoever queues one says when, so that no press can pass for
     // one made at the clock's zero.
     void Push(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel,
-              uint32_t timeMs);
+              uint32_t timeMs, bool repeat = false);
     // The oldest record, now owned by the caller; null when the queue is empty.
     std::unique_ptr<InputEvent> PopFront();
     void Clear() { events_.clear(); }

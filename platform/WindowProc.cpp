@@ -14,9 +14,12 @@ namespace {
 intptr_t DefaultProcessing() { return 0; }
 
 // Stamped with the message's own time, for whatever compares presses.
-void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel) {
-    InputQueue::Global().Push(kind, virtualKey, character, button, wheel, GetMessageTime());
+void Queue(uint8_t kind, uint16_t virtualKey, uint16_t character, uint8_t button, int16_t wheel,
+           bool repeat = false) {
+    InputQueue::Global().Push(kind, virtualKey, character, button, wheel, GetMessageTime(), repeat);
 }
+
+bool IsRepeat(intptr_t lParam) { return (lParam & kKeyWasDown) != 0; }
 
 void QueueButton(intptr_t lParam, uint8_t kind, uint8_t button) {
     UpdateMousePosition(SignedLowWord(lParam), SignedHighWord(lParam));
@@ -65,10 +68,10 @@ intptr_t MainWindowProc(SDL_Window* window, uint32_t message, uintptr_t wParam, 
             break;
         case WM_KEYDOWN:
             if (!IsQueuedVirtualKey(static_cast<uint16_t>(wParam))) break;
-            Queue(InputEvent::kKey, static_cast<uint16_t>(wParam), 0, 0, 0);
+            Queue(InputEvent::kKey, static_cast<uint16_t>(wParam), 0, 0, 0, IsRepeat(lParam));
             return 0;
         case WM_CHAR:
-            Queue(InputEvent::kKey, 0, LowWord(wParam), 0, 0);
+            Queue(InputEvent::kKey, 0, LowWord(wParam), 0, 0, IsRepeat(lParam));
             break;
         case WM_ACTIVATE:
             OnActivate(window, LowWord(wParam) != 0);

@@ -170,10 +170,11 @@ void EventTranslator::TranslateKeyDown(const SDL_Event& event, MessageBatch& out
     dropNextText_ = systemKey;
     const uint16_t virtualKey = VirtualKeyFor(key.scancode, key.sym, key.mod);
     if (virtualKey == 0) return;
-    out.Add(systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, 0);
+    const intptr_t held = event.key.repeat ? kKeyWasDown : 0;
+    out.Add(systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, held);
     if (systemKey) return;
     if (const uint16_t character = ControlCharacterFor(key.sym, key.mod))
-        out.Add(WM_CHAR, character, 0);
+        out.Add(WM_CHAR, character, held);
 }
 
 void EventTranslator::TranslateText(const char* utf8, MessageBatch& out) {

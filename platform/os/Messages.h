@@ -27,6 +27,10 @@ constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 
+// lParam bit of key and character messages: the key was down already, so
+// this one is a held key's repeat.
+constexpr intptr_t kKeyWasDown = intptr_t{1} << 30;
+
 // wParam bits of mouse messages.
 constexpr uintptr_t MK_LBUTTON = 0x0001;
 constexpr uintptr_t MK_RBUTTON = 0x0002;

@@ -162,7 +162,8 @@ protected:
             return;
         }
         harness.Click(sampletest::MiddleOnScreen(*widget));
-        harness.Step(30);
+        // Long enough for a question or notice it brings to be read.
+        harness.Step(testsupport::HeadlessGame::kBoardReadPasses);
     }
     // The garden comes out of the black the mini-game's host left.
     void ExpectTheGardenLit() {
@@ -298,6 +299,7 @@ TEST_P(WalkThroughCampaignTest, ACampaignWithoutNewGameKeepsThePlayerInTheMenuAn
     EXPECT_TRUE(sampletest::Shows(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start").Get(),
                                   u"A new game cannot start"))
         << harness.ScreenTree();
+    harness.Step(testsupport::HeadlessGame::kBoardReadPasses);
     harness.Character(27);  // it only tells, so Escape closes it as it does its kind
     harness.Step(10);
     EXPECT_FALSE(sampletest::Find(menu->GetGuiFrame(), "name", "cannot_start"));

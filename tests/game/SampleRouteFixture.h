@@ -81,6 +81,8 @@ protected:
             if (route.empty() || route.back() != now) route.push_back(now);
         }
     }
+    // Passes after a click that brings a question or notice, to read it.
+    static constexpr int kToRead = testsupport::HeadlessGame::kBoardReadPasses;
     void ClickAndSettle(Vec2 design, int passes = 30) {
         harness->Click(design);
         Step(passes);

@@ -82,7 +82,7 @@ TEST_F(SampleRouteTest, TheGardenGreetsANewPlayerAndNoticesTheKey) {
     const double fullTime = garden->GetScene()->timeLimit;
     const Vec2 key = garden->GetScene()->FindObject("key_01")->hotSpot.BoundsCenter();
     harness->Character(27);  // the menu's question taken back leaves it held
-    Step(10);
+    Step(testsupport::HeadlessGame::kBoardReadPasses);
     harness->Character(27);
     Step(300);
     ClickAndSettle(key, 60);  // taken by the greeting
@@ -183,7 +183,7 @@ TEST_F(SampleRouteTest, AGardenLeftThroughItsExitComesBackFromTheMapUntilANewGam
     // "New game" asks first; "Start again" begins in a fresh garden.
     game().ShowMainMenu(nullptr);
     Step(30);
-    ClickAndSettle(sampletest::kNewGame);
+    ClickAndSettle(sampletest::kNewGame, kToRead);
     ASSERT_TRUE(Find(MenuFrame(), "name", "ask")) << harness->ScreenTree() << Messages();
     harness->Click({960, 780});  // "Start again"
     for (int i = 0; i < 60 && !CastTo<SearchScreen>(Current()); ++i) Step();
@@ -444,7 +444,7 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
 
     halvo::AutoRef<halvo::GuiWidget> button = OnHud("hud_menu");
     ASSERT_TRUE(button) << Messages();
-    ClickOn(button);
+    ClickOn(button, kToRead);
     halvo::AutoRef<halvo::GuiWidget> question = OnHud("hud_leave");
     ASSERT_TRUE(question) << Messages();
     auto* told = CastTo<halvo::GuiText>(Find(question.Get(), "name", "question").Get());
@@ -462,13 +462,13 @@ TEST_F(SampleRouteTest, TheMenuButtonAsksBeforeASearchIsLeftAndNotInACutscene) {
     EXPECT_FALSE(game().paused);
 
     harness->Character(27);  // Escape asks as well, and takes it back
-    Step(10);
+    Step(testsupport::HeadlessGame::kBoardReadPasses);
     ASSERT_TRUE(OnHud("hud_leave")) << Messages();
     harness->Character(27);
     Step(10);
     EXPECT_FALSE(OnHud("hud_leave"));
 
-    ClickOn(OnHud("hud_menu"));
+    ClickOn(OnHud("hud_menu"), kToRead);
     ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
     EXPECT_FALSE(game().paused);
@@ -630,7 +630,7 @@ TEST_F(SampleRouteTest, TheMenuQuestionNamesTheWayBackInWordsOfNoButtonUnderIt) 
     for (const char* language : {"english", "german"}) {
         DataTree::SetString("[SETTINGS]/language", language);
         ASSERT_TRUE(Loca::Global().Load(language));
-        ClickOn(OnHud("hud_menu"));
+        ClickOn(OnHud("hud_menu"), kToRead);
         const halvo::AutoRef<halvo::GuiWidget> board = OnHud("hud_leave");
         const auto* question = CastTo<halvo::GuiText>(Find(board.Get(), "name", "question").Get());
         ASSERT_TRUE(question) << language << Messages();

@@ -53,6 +53,12 @@ public:
     // its time.
     static constexpr int kReadPasses = 1 + static_cast<int>((kBubbleFadeInMs + kPassMs - 1) / kPassMs) +
                                        static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
+    // How long the sample's menu boards, questions and notices among them,
+    // take to fade in ("mainmenu"'s Board), and the passes before a click or
+    // key takes a question or notice built between two passes.
+    static constexpr uint32_t kBoardFadeInMs = 400;
+    static constexpr int kBoardReadPasses = 1 + static_cast<int>((kBoardFadeInMs + kPassMs - 1) / kPassMs) +
+                                            static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
     // The native that stub modules call: RecordCall("module.Function", args...).
     static constexpr const char* kRecordFunction = "RecordCall";
 

@@ -186,6 +186,7 @@ TEST_F(MiniGameScreenTest, MessagesFreezeTheGameAndHelpAdvancesThemThenSkipsUnle
     h.game.Step();
     EXPECT_EQ(firstBubble->GetParent(), nullptr);
     EXPECT_TRUE(host->IsMessageShown());
+    h.game.Step(testsupport::HeadlessGame::kReadPasses);
     host->OnHelp();
     EXPECT_FALSE(host->IsMessageShown());
     EXPECT_FALSE(host->IsFinished());
@@ -234,6 +235,20 @@ TEST_F(MiniGameScreenTest, ADoubleClickOnTheLanternTurnsOneHowToPage) {
     EXPECT_TRUE(host->IsMessageShown());
 }
 
+// A double-click on the lit lantern skips the game; its second click leaves
+// the closing line the first one brought to be read.
+TEST_F(MiniGameScreenTest, ADoubleClickOnTheLanternSkipsAndLeavesTheClosingLine) {
+    DataTree::SetString(MiniGameScreen::kSolvedKey, "Whole");
+    MiniGameScreen* host = BeginWithStub();
+    h.game.Step(HeadlessGame::kReadPasses);
+    h.game.Click(kLantern);
+    h.game.Step(6);
+    ASSERT_TRUE(host->IsFinished() && host->IsMessageShown());
+    h.game.Click(kLantern);
+    h.game.Step(HeadlessGame::kReadPasses);
+    EXPECT_TRUE(host->IsMessageShown());
+}
+
 // The "cutscene" script's bubble may end the mini-game while its thread
 // still runs (a scene change, say). Help reaches the host from anywhere,
 // here with nothing but the tree holding it: the host must live until it
@@ -242,6 +257,7 @@ TEST_F(MiniGameScreenTest, ABubbleScriptThatTakesTheHostAwayLeavesNoBubbleBehind
     DataTree::SetString(MiniGameScreen::kTutorialKey, "TutA");
     halvo::WeakRef<MiniGameScreen> host(BeginWithStub());
     bubbleScript = BubbleScript::kTakesTheHostAway;
+    h.game.Step(HeadlessGame::kReadPasses);
     host->OnHelp();
     EXPECT_EQ(h.CountCalls("bubble uni(second) 960.000000 -50.000000 700.000000"), 1);
     EXPECT_EQ(host.Get(), nullptr);

@@ -320,7 +320,7 @@ TEST_F(SampleManorRouteTest, EveryTimedPuzzleAddsTheTimeOnItsClockWithItsResult)
     EXPECT_EQ(timed, 6);
     ASSERT_GT(targetSeconds, 5);
 
-    ClickOn(OnHud("hud_menu"));
+    ClickOn(OnHud("hud_menu"), kToRead);
     EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"This puzzle's result is kept"));
     ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
     ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << harness->ScreenTree() << Messages();
@@ -430,7 +430,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         for (const char* key : counters) before.push_back(DataTree::GetInt(key));
 
         halvo::WeakRef<GameScreen> host(Host());
-        ClickOn(OnHud("hud_menu"));
+        ClickOn(OnHud("hud_menu"), kToRead);
         ASSERT_TRUE(OnHud("hud_leave")) << name << Messages();
         EXPECT_TRUE(sampletest::Shows(OnHud("hud_leave").Get(), u"What you did")) << name;  // not the last result
         ClickOn(Button(OnHud("hud_leave").Get(), "stay"));
@@ -439,7 +439,7 @@ TEST_F(SampleManorRouteTest, TheMenuFromEveryMiniGameKeepsItsPuzzleForContinue) 
         EXPECT_EQ(Host(), host.Get()) << name;
         EXPECT_FALSE(CastTo<MiniGameScreen>(host.Get())->IsFinished()) << name;
 
-        ClickOn(OnHud("hud_menu"));
+        ClickOn(OnHud("hud_menu"), kToRead);
         ClickOn(Button(OnHud("hud_leave").Get(), "leave"));
         ASSERT_TRUE(Find(MenuFrame(), "name", "menu")) << name << harness->ScreenTree() << Messages();
         EXPECT_FALSE(Find(halvo::GuiMain::Global().GetRoot(), "name", "bubble_picture")) << name;

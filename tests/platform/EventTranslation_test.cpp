@@ -48,10 +48,11 @@ protected:
     }
 
     static void PushKey(SDL_Scancode scancode, SDL_Keycode keycode, uint16_t mod = 0,
-                        Uint32 type = SDL_KEYDOWN) {
+                        Uint32 type = SDL_KEYDOWN, bool repeat = false) {
         SDL_Event e{};
         e.type = type;
         e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.repeat = repeat;
         e.key.keysym.scancode = scancode;
         e.key.keysym.sym = keycode;
         e.key.keysym.mod = mod;
@@ -260,7 +261,8 @@ TEST_F(EventTranslation, KeypadFollowsNumLock) {
 
 TEST_F(EventTranslation, NavigationKeysRepeatsAndWhatIsNotQueued) {
     PushKey(SDL_SCANCODE_HOME, SDLK_HOME);
-    PushKey(SDL_SCANCODE_HOME, SDLK_HOME);  // auto-repeat is kept
+    PushKey(SDL_SCANCODE_HOME, SDLK_HOME, 0, SDL_KEYDOWN, true);  // auto-repeat is kept, and told
+    PushKey(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, 0, SDL_KEYDOWN, true);
     PushKey(SDL_SCANCODE_PAUSE, SDLK_PAUSE);
     PushKey(SDL_SCANCODE_DELETE, SDLK_DELETE, 0, SDL_KEYUP);
     PushKey(SDL_SCANCODE_F5, SDLK_F5);
@@ -269,7 +271,11 @@ TEST_F(EventTranslation, NavigationKeysRepeatsAndWhatIsNotQueued) {
     PushText("x");  // the text of a system key is dropped
     PushText("y");
     ASSERT_TRUE(PumpAll());
-    EXPECT_EQ(KeysOf(Drain()), (Keys{{36, 0}, {36, 0}, {19, 0}, {0, 'y'}}));
+    const std::vector<InputEvent> events = Drain();
+    EXPECT_EQ(KeysOf(events), (Keys{{36, 0}, {36, 0}, {0, 27}, {19, 0}, {0, 'y'}}));
+    std::vector<bool> repeats;
+    for (const InputEvent& event : events) repeats.push_back(event.repeat);
+    EXPECT_EQ(repeats, (std::vector<bool>{false, true, true, false, false}));
 }
 
 TEST_F(EventTranslation, TextBecomesUtf16Units) {
