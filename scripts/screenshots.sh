@@ -4,13 +4,16 @@
 # them as small PNGs into docs/images/. The route (a new player "Ada", the
 # options board, the first search, the study's cutscene, the map, two of the
 # manor's puzzles) runs on the game's own 17 ms step with a fresh user
-# folder, so every run takes the same pictures. Needs xvfb-run and
+# folder and the music lists silent (the sound thread plays on the wall
+# clock), so every run takes the same pictures. Needs xvfb-run and
 # ImageMagick's `convert` (packages xvfb and imagemagick), which only this
 # script uses; the build never runs it.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
+# A relative BUILD_DIR is the caller's: the tool runs from data/.
+case $build in /*) ;; *) build=$(pwd)/$build ;; esac
 tool=$build/tools/tavrin-screenshots
 images=$root/docs/images
 [ -x "$tool" ] || { echo "screenshots: build tavrin-screenshots first ($tool)" >&2; exit 1; }

@@ -7,7 +7,11 @@
 // USER_FOLDER stands in for the documents folder and should start empty,
 // so that the player is new. The shell's clock gives one 17 ms step per
 // frame, and the random generator is seeded from that clock, so every run
-// shows the same pictures; every click is made at that clock's time.
+// shows the same pictures; every click is made at that clock's time. The
+// music and ambience play lists stay silent, as on a machine without a sound
+// device: the sound thread plays on the wall clock, so when a track or its
+// fade-out ended, and with it when the lists drew from the game's random
+// generator, would depend on how fast the machine draws the frames.
 // scripts/screenshots.sh runs it under Xvfb and turns the pictures into
 // the README's PNGs. It ends with status 1 when the route stalls or a
 // speaker's line does not take its click.
@@ -81,6 +85,14 @@ MiniGameScreen* HostOf(GameScreen* screen) {
 class ScreenshotClient : public GameShellClient {
 public:
     explicit ScreenshotClient(std::string outFolder) : out_(std::move(outFolder)) { BuildRoute(); }
+
+    // The play lists ask the sound thread whether their channel still plays
+    // and draw the next track and pause once it does not; a refused query
+    // counts as playing, so they start nothing and draw nothing.
+    void CreateGame() override {
+        GameShellClient::CreateGame();
+        GetGame()->trackHooks.queryStream = [](int, bool&) { return false; };
+    }
 
     // The shell's clock: one step further with each frame drawn, however
     // often the loop reads it.
