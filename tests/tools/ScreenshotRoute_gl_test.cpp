@@ -16,9 +16,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 
 #include "platform/MainLoop.h"
@@ -64,13 +62,6 @@ ToolRun RunTool(const testsupport::TempFolder& shots, const char* last, const ch
     return run;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 TEST(ScreenshotRoute, RunsThroughTheBoardsAndTheManorsLinesToTheLockPuzzle) {
     ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "needs a display (run under xvfb-run)";
     const testsupport::TempFolder shots;
@@ -92,7 +83,8 @@ TEST(ScreenshotRoute, TakesTheSameGardenListWithOrWithoutASoundDevice) {
     const testsupport::TempFolder playing, silent;
     ASSERT_EQ(RunTool(playing, "search").status, 0);
     ASSERT_EQ(RunTool(silent, "search", "no-such-driver").status, 0);
-    EXPECT_TRUE(ReadAll(playing / "search.ppm") == ReadAll(silent / "search.ppm"))
+    using testsupport::ReadWholeFile;
+    EXPECT_TRUE(ReadWholeFile(playing / "search.ppm") == ReadWholeFile(silent / "search.ppm"))
         << "the music lists drew on the route's random generator";
 }
 
