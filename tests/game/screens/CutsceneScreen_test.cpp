@@ -219,6 +219,18 @@ TEST_F(CutsceneScreenTest, AKnownLocalisationKeyIsShownTranslatedAndOtherTextAsI
     EXPECT_EQ(harness.Calls()[2], "bubble uni(#unknown) 960.000000 540.000000");
 }
 
+// A 200 ms fade from nothing started on `widget`; null when it would not run.
+halvo::AutoRef<halvo::GuiAlpha> FadeIn(GuiWidget& widget) {
+    widget.WriteFloat(GuiWidget::kPropAlpha, 0.0f);
+    Vrel::t_Named fadeIn;
+    fadeIn.GetOrAddMember(halvo::GuiAlpha::kParamAlpha)->SetFloat(1.0f);
+    fadeIn.GetOrAddMember(halvo::GuiAnimator::kParamTime)->SetFloat(200.0f);
+    halvo::AutoRef<halvo::GuiAlpha> fade(new halvo::GuiAlpha);
+    if (!fade->Init(&widget, fadeIn)) return {};
+    widget.AddAnimator(fade.Get());
+    return fade;
+}
+
 // However many frames come while a page stands, as from a loop that draws
 // one every millisecond, it stands its full time.
 TEST(PageTurnGuardTest, APageStandsItsFullTimeHoweverFastFramesCome) {
@@ -244,13 +256,7 @@ TEST(PageTurnGuardTest, AFadingPageStandsHalfASecondFromItsFirstFullyDrawnFrame)
     constexpr double kFrameGapMs = 150;
     halvo::GuiFrameClock& frames = halvo::GuiMain::Global().Frames();
     const halvo::AutoRef<GuiWidget> page(new GuiWidget);
-    page->WriteFloat(GuiWidget::kPropAlpha, 0.0f);
-    Vrel::t_Named fadeIn;
-    fadeIn.GetOrAddMember(halvo::GuiAlpha::kParamAlpha)->SetFloat(1.0f);
-    fadeIn.GetOrAddMember(halvo::GuiAnimator::kParamTime)->SetFloat(200.0f);
-    const halvo::AutoRef<halvo::GuiAlpha> fade(new halvo::GuiAlpha);
-    ASSERT_TRUE(fade->Init(page.Get(), fadeIn));
-    page->AddAnimator(fade.Get());
+    ASSERT_TRUE(FadeIn(*page));
     PageTurnGuard guard;
     guard.PageCameUp(page.Get());
     uint32_t firstMs = 0, wholeMs = 0;
@@ -275,13 +281,8 @@ TEST(PageTurnGuardTest, APageOnAFadingBoardStandsFromTheFrameThatShowsTheBoardFu
     halvo::GuiFrameClock& frames = halvo::GuiMain::Global().Frames();
     const halvo::AutoRef<GuiWidget> board(new GuiWidget), page(new GuiWidget);
     ASSERT_TRUE(page->SetParent(board.Get(), false));
-    board->WriteFloat(GuiWidget::kPropAlpha, 0.0f);
-    Vrel::t_Named fadeIn;
-    fadeIn.GetOrAddMember(halvo::GuiAlpha::kParamAlpha)->SetFloat(1.0f);
-    fadeIn.GetOrAddMember(halvo::GuiAnimator::kParamTime)->SetFloat(200.0f);
-    const halvo::AutoRef<halvo::GuiAlpha> fade(new halvo::GuiAlpha);
-    ASSERT_TRUE(fade->Init(board.Get(), fadeIn));
-    board->AddAnimator(fade.Get());
+    const halvo::AutoRef<halvo::GuiAlpha> fade = FadeIn(*board);
+    ASSERT_TRUE(fade);
     PageTurnGuard guard;
     guard.PageCameUp(page.Get());
     frames.StartFrame();
