@@ -34,6 +34,14 @@ struct t_Interface;
 
 namespace testsupport {
 
+// Passes of `passMs` before a click takes what came up between two passes
+// and fades in for `fadeInMs`: the next pass's frame shows it, the pass that
+// ends its fade-in shows it fully drawn, and it then stands its time.
+constexpr int ReadPassesAfter(uint32_t fadeInMs, uint32_t passMs) {
+    return 1 + static_cast<int>((fadeInMs + passMs - 1) / passMs) +
+           static_cast<int>((PageTurnGuard::kStandMs + passMs - 1) / passMs);
+}
+
 class HeadlessGame {
 public:
     // The window is exactly the design size, so window pixels and design
@@ -47,18 +55,13 @@ public:
     // How long the sample's chat bubbles take to fade in ("cutscene"'s
     // CreateChatBubble): a line stands only once it is fully drawn.
     static constexpr uint32_t kBubbleFadeInMs = 200;
-    // Passes before a click takes a speaker's line or a mini-game's message
-    // that came up between two passes: the next pass's frame shows it, the
-    // pass that ends its fade-in shows it fully drawn, and it then stands
-    // its time.
-    static constexpr int kReadPasses = 1 + static_cast<int>((kBubbleFadeInMs + kPassMs - 1) / kPassMs) +
-                                       static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
+    // Passes before a click takes a speaker's line or a mini-game's message.
+    static constexpr int kReadPasses = ReadPassesAfter(kBubbleFadeInMs, kPassMs);
     // How long the sample's menu boards, questions and notices among them,
     // take to fade in ("mainmenu"'s Board), and the passes before a click or
-    // key takes a question or notice built between two passes.
+    // key takes a question or notice.
     static constexpr uint32_t kBoardFadeInMs = 400;
-    static constexpr int kBoardReadPasses = 1 + static_cast<int>((kBoardFadeInMs + kPassMs - 1) / kPassMs) +
-                                            static_cast<int>((PageTurnGuard::kStandMs + kPassMs - 1) / kPassMs);
+    static constexpr int kBoardReadPasses = ReadPassesAfter(kBoardFadeInMs, kPassMs);
     // The native that stub modules call: RecordCall("module.Function", args...).
     static constexpr const char* kRecordFunction = "RecordCall";
 
